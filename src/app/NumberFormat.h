@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+// The display formats of the program.  Every number a user sees goes through
+// here so that all windows, the report and the tools agree on separators,
+// rounding and padding.  The locale is the user's (QLocale() by default).
+
+// "%W.Dn": locale thousands separator, D decimals, left-padded with blanks to
+// at least W characters.
+QString formatNumber(double value, int decimals, int width, const QLocale &locale = QLocale());
+
+// "%W.0d": a whole number right-aligned in W characters, no separators.
+QString formatInteger(qint64 value, int width);
+
+// Shortest general form with up to 15 significant digits and the locale's
+// decimal separator (10, 12.5, 0.001); used where a parameter is echoed.
+QString formatGeneral(double value, const QLocale &locale = QLocale());
+
+// The formats named in the program's texts.
+QString formatListValue(double ms, const QLocale &locale = QLocale());          // "%5.1n"
+QString formatStatisticMs(double ms, const QLocale &locale = QLocale());       // "%5.0n ms"
+QString formatCount(qint64 count);                                              // "%5.0d"
+QString formatDistanceMm(double mm, const QLocale &locale = QLocale());        // "%5.0n mm"
+QString formatDistanceInch(double inch, const QLocale &locale = QLocale());    // "%5.2n inch"
+QString formatCalculatorMm(double mm, const QLocale &locale = QLocale());      // "%5.1n mm"
+
+inline const QString kNoValueMs = QStringLiteral("-- --- ms");
+inline const QString kNoValueMm = QStringLiteral("-- --- mm");
+
+// Reads a decimal number typed by the user: optional blanks around it, an
+// optional sign, digits with at most one decimal separator of the locale, an
+// optional exponent.  No thousands separators.  Anything else is not a number.
+std::optional<double> parseDecimal(QStringView text, const QLocale &locale = QLocale());
+std::optional<double> parseDecimal(const char *begin, const char *end, char decimalSeparator);

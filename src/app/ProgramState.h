@@ -1,0 +1,21 @@
+#pragma once
+
+#include "device/DeviceInfo.h"
+#include "safety/SafetyDevice.h"
+#include "settings/AppSettings.h"
+#include "settings/MessageTexts.h"
+
+#include <vector>
+
+// The program-wide records.  One instance lives from start to exit; every
+// window receives it at construction.
+struct ProgramState
+{
+    std::vector<double> StopTimes;
+    DeviceInfo deviceInfo;
+    SafetyDevice safetyDevice;
+    AppSettings appSettings;
+    MessageTexts messageTexts;
+    double SafetyDistanceMM = 0.0;
+    double SafetyDistanceInch = 0.0;
+};

@@ -1,0 +1,30 @@
+// Zirk: the desktop program of the Zirk stop-time measuring instrument.
+#include "app/MainForm.h"
+#include "app/Program.h"
+#include "app/QtPlatform.h"
+#include "app/ZirkApplication.h"
+
+#include <QTimer>
+
+int main(int argc, char **argv)
+{
+    ZirkApplication app(argc, argv);
+    QtPlatform qt;
+    app.setDialogs(qt.platform().dialogs);
+
+    QStringList arguments = app.arguments();
+    arguments.removeFirst();
+    ZirkProgram program(qt.platform(), arguments);
+    program.mainForm()->show();
+
+    // ZIRK_SCREENSHOT=file: save a picture of the main window after start-up
+    // and close again (used to check a build on a machine without display).
+    const QString shot = qEnvironmentVariable("ZIRK_SCREENSHOT");
+    if (!shot.isEmpty()) {
+        QTimer::singleShot(2500, program.mainForm(), [&] {
+            program.mainForm()->grab().save(shot);
+            app.quit();
+        });
+    }
+    return app.exec();
+}

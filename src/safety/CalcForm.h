@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QDialog>
+
+struct Forms;
+struct Platform;
+struct ProgramState;
+
+class TCalcForm : public QDialog
+{
+    Q_OBJECT
+public:
+    TCalcForm(ProgramState &state, Platform &platform, Forms &forms, QWidget *parent = nullptr);
+
+private:
+    ProgramState &m_state;
+    Platform &m_platform;
+    Forms &m_forms;
+};

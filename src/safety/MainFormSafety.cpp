@@ -1,0 +1,57 @@
+// Safety device selection, calculator, advisor and the light-curtain table
+// in the main window.
+#include "app/MainForm.h"
+
+#include "app/ProgramState.h"
+#include "safety/CalcForm.h"
+#include "safety/DevicePictures.h"
+#include "safety/DevSelectForm.h"
+#include "safety/SafetyAdvisorForm.h"
+
+#include <QLabel>
+#include <QToolButton>
+
+void TMainForm::submenu_DeviceSelectClick()
+{
+    m_platform.dialogs->showModal(m_forms.devselectform);
+}
+
+void TMainForm::SB_DeviceSelectClick()
+{
+    submenu_DeviceSelectClick();
+}
+
+void TMainForm::Nastav_obrazky_dle_DeviceID(quint32 ID)
+{
+    if (il_devices_32.isEmpty()) {
+        for (int kind = 0; kind < SafetyDeviceKindCount; ++kind) {
+            il_devices_32.push_back(devicePicture(kind, 32));
+            IL_devices_150.push_back(devicePicture(kind, 150));
+        }
+    }
+    QPixmap picture(IL_devices_150.value(0).size());
+    picture.fill(Qt::transparent);
+    if (ID < quint32(IL_devices_150.size()))
+        picture = IL_devices_150[int(ID)];
+    Image_Device->setPixmap(picture);
+    SB_DeviceSelect->setIcon(ID < quint32(il_devices_32.size()) ? QIcon(il_devices_32[int(ID)]) : QIcon());
+}
+
+void TMainForm::submenu_CalculatorClick()
+{
+    m_platform.dialogs->showModal(m_forms.CalcForm);
+}
+
+void TMainForm::SB_CalculatorClick()
+{
+    m_platform.dialogs->showModal(m_forms.CalcForm);
+}
+
+void TMainForm::SafetyAdvisor1Click()
+{
+    m_platform.dialogs->showModal(m_forms.SafetyAdvisorForm);
+}
+
+void TMainForm::GenerateVLCtable1Click()
+{
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QDialog>
+
+struct Forms;
+struct Platform;
+struct ProgramState;
+
+class TSafetyAdvisorForm : public QDialog
+{
+    Q_OBJECT
+public:
+    TSafetyAdvisorForm(ProgramState &state, Platform &platform, Forms &forms, QWidget *parent = nullptr);
+
+private:
+    ProgramState &m_state;
+    Platform &m_platform;
+    Forms &m_forms;
+};

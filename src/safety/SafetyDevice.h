@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+// The safety device guarding the machine, as selected for the current
+// measurement.  -1.0 in d or Height means "not applicable for this kind".
+struct SafetyDevice
+{
+    qint32 ID = 0;
+    QString Name;
+    double d = 14.0;
+    double Height = -1.0;
+};
+
+// Kinds of safety device; the value equals the tab index of the selection
+// dialog and the picture index in the device image lists.
+enum SafetyDeviceKind : int {
+    KindVerticalLightCurtain = 0,
+    KindHorizontalLightCurtain = 1,
+    KindSafetyScanner = 2,
+    KindTwoHandControl = 3,
+    KindEmergencyStop = 4,
+    KindDoor = 5,
+    KindPressureSensitiveMat = 6,
+    SafetyDeviceKindCount = 7
+};
+
+// Minimum safety distances after ISO 13855:2010.  T is the stop time in
+// seconds, every length is in millimetres.  The functions are pure and accept
+// any number; plausibility of the input is the caller's business.
+double Vypocet_VLC(double T, double d);
+double Vypocet_VLC_Non_Industrial(double T, double d);
+double Vypocet_VLC_reflective(double D);
+double Vypocet_HLC(double T, double H);
+double Vypocet_Scanner(double T, double H);
+double vypocet_TwoHand(double T);
+double vypocet_EStop(double T);
+double vypocet_Door(double T, double C);
+double vypocet_Mat(double T, double h);

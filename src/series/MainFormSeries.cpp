@@ -1,0 +1,149 @@
+// The measurement series in the main window: appending, deleting, the list
+// and the result indicators.
+#include "app/MainForm.h"
+
+#include "app/NumberFormat.h"
+#include "app/ProgramState.h"
+#include "safety/DevSelectForm.h"
+#include "series/Statistics.h"
+#include "series/StopTimesModel.h"
+
+#include <QCheckBox>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+
+void TMainForm::ZpracujHodnotu_ms(double stoptime)
+{
+    m_state.StopTimes.push_back(stoptime);
+    Aktualizuj_ListView();
+    Aktualizuj_Ukazatele();
+    if (m_state.appSettings.SoundEnable)
+        m_platform.sound->play(m_state.appSettings.SoundFile);
+}
+
+void TMainForm::Smazprvek(int index)
+{
+    if (index < 0 || std::size_t(index) >= m_state.StopTimes.size())
+        return;
+    m_state.StopTimes.erase(m_state.StopTimes.begin() + index);
+}
+
+void TMainForm::PopupDeleteRowsClick()
+{
+    // Single selection: at most one row goes.
+    const QModelIndexList rows = LW_data->selectionModel()->selectedRows();
+    if (!rows.isEmpty())
+        Smazprvek(rows.constFirst().row());
+    Aktualizuj_ListView();
+    Aktualizuj_Ukazatele();
+}
+
+void TMainForm::DeleteAll1Click()
+{
+    if (MujMessageDlg(m_state.messageTexts.DeleteAllValuesQuery) == mrCancel)
+        return;
+    m_state.StopTimes.clear();
+    Aktualizuj_ListView();
+    Aktualizuj_Ukazatele();
+}
+
+void TMainForm::Aktualizuj_ListView()
+{
+    m_model->refresh();
+    LW_data->scrollToBottom();
+}
+
+QColor TMainForm::LW_dataCustomDrawItem(int row)
+{
+    return StopTimesModel::rowColour(row);
+}
+
+namespace {
+
+void setGoverning(QLabel *label, bool governs)
+{
+    QFont f = label->font();
+    f.setBold(true);
+    f.setUnderline(governs);
+    label->setFont(f);
+}
+
+} // namespace
+
+void TMainForm::Aktualizuj_Ukazatele()
+{
+    const std::optional<SeriesStatistics> stats = computeStatistics(m_state.StopTimes);
+    if (!stats) {
+        Label_Count->setText(QStringLiteral("0"));
+        for (QLabel *l : {Label_Mean, Label_Sigma, Label_3Sigma, Label_Maximum})
+            l->setText(kNoValueMs);
+        Label_SafetyDistanceValue->setText(kNoValueMm);
+        setGoverning(Label_3Sigma, false);
+        setGoverning(Label_Maximum, false);
+        return;
+    }
+
+    Label_Count->setText(formatCount(qint64(stats->count)));
+    Label_Mean->setText(formatStatisticMs(stats->mean));
+    Label_Sigma->setText(formatStatisticMs(stats->sigma));
+    Label_3Sigma->setText(formatStatisticMs(stats->meanPlus3Sigma));
+    Label_Maximum->setText(formatStatisticMs(stats->maximum));
+    setGoverning(Label_3Sigma, false);
+    setGoverning(Label_Maximum, false);
+
+    if (m_model->rowCount() < 10) {
+        Label_SafetyDistanceValue->setText(kNoValueMm);
+        return;
+    }
+
+    const bool sigmaGoverns = stats->meanPlus3SigmaGoverns();
+    setGoverning(sigmaGoverns ? Label_3Sigma : Label_Maximum, true);
+    const double T = stats->governing() / 1000.0;
+
+    m_state.SafetyDistanceMM = -1.0;
+    const SafetyDevice &device = m_state.safetyDevice;
+    const Tdevselectform *sel = m_forms.devselectform;
+    auto field = [](const QLineEdit *edit) { return parseDecimal(edit->text()); };
+
+    std::optional<double> result;
+    switch (device.ID) {
+    case KindVerticalLightCurtain:
+        if (sel->CheckBox_VLC_nonindustrial->isChecked() && sel->CheckBox_VLC_nonindustrial->isEnabled())
+            result = Vypocet_VLC_Non_Industrial(T, device.d);
+        else
+            result = Vypocet_VLC(T, device.d);
+        break;
+    case KindHorizontalLightCurtain:
+        if (auto H = field(sel->Edit_HLC_H))
+            result = Vypocet_HLC(T, *H);
+        break;
+    case KindSafetyScanner:
+        if (auto H = field(sel->Edit_ScannerHeight))
+            result = Vypocet_Scanner(T, *H);
+        break;
+    case KindTwoHandControl:
+        result = vypocet_TwoHand(T);
+        break;
+    case KindEmergencyStop:
+        result = vypocet_EStop(T);
+        break;
+    case KindDoor:
+        if (auto C = field(sel->Edit_Door_C))
+            result = vypocet_Door(T, *C);
+        break;
+    case KindPressureSensitiveMat:
+        if (auto h = field(sel->Edit_StepHeight))
+            result = vypocet_Mat(T, *h);
+        break;
+    default:
+        break;
+    }
+    if (result) {
+        m_state.SafetyDistanceMM = *result;
+        m_state.SafetyDistanceInch = *result / 25.4;
+    }
+    Label_SafetyDistanceValue->setText(formatDistanceMm(m_state.SafetyDistanceMM));
+    Label_SafetyDistanceValue->setToolTip(formatDistanceInch(m_state.SafetyDistanceInch));
+}

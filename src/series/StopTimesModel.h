@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QLocale>
+
+#include <vector>
+
+// The stop-time list as a view over the series: rows are formatted when they
+// are painted, so a refresh costs what is visible, not what is stored.
+class StopTimesModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    explicit StopTimesModel(const std::vector<double> &stopTimes, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Rebuilds the list from the series.
+    void refresh();
+    void setColumnCaptions(const QString &number, const QString &stopTime);
+
+    // Background of a row: even rows white, odd rows light grey.
+    static QColor rowColour(int row);
+
+private:
+    const std::vector<double> &m_stopTimes;
+    QString m_captions[2] = {QStringLiteral("#"), QStringLiteral("Stop Time [ms]")};
+};
