@@ -1,0 +1,95 @@
+#pragma once
+// Test doubles for the platform seams: answers dialogs from queues, records
+// what the program asked, plays no sound, opens nothing.
+
+#include "app/Seams.h"
+
+#include <QDialog>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+class FakeClock : public Clock
+{
+public:
+    QDateTime current = QDateTime(QDate(2026, 12, 9), QTime(10, 30, 0));
+    QDateTime now() const override { return current; }
+};
+
+class FakeSound : public SoundPlayer
+{
+public:
+    std::vector<QString> played;
+    void play(const QString &waveFile) override { played.push_back(waveFile); }
+};
+
+class FakeShell : public ShellOpener
+{
+public:
+    struct Call { QString target; QStringList arguments; };
+    std::vector<Call> calls;
+    bool result = true;
+    bool open(const QString &target, const QStringList &arguments = {}) override
+    {
+        calls.push_back({target, arguments});
+        return result;
+    }
+};
+
+class FakeDialogs : public Dialogs
+{
+public:
+    // Answers handed out in order; when a queue is empty, confirm answers
+    // Cancel and file dialogs are cancelled.
+    std::deque<ModalResult> confirmAnswers;
+    std::deque<QString> fileAnswers;
+    // Called instead of running a window modally; returns its result.
+    std::function<int(QDialog *)> onModal;
+
+    std::vector<QString> questions;
+    std::vector<QString> errors;
+    std::vector<QString> informations;
+    std::vector<FileDialogRequest> fileRequests;
+    std::vector<QDialog *> modalShown;
+
+    ModalResult confirm(QWidget *, const QString &text) override
+    {
+        questions.push_back(text);
+        if (confirmAnswers.empty())
+            return mrCancel;
+        const ModalResult r = confirmAnswers.front();
+        confirmAnswers.pop_front();
+        return r;
+    }
+    void error(QWidget *, const QString &, const QString &text) override { errors.push_back(text); }
+    void information(QWidget *, const QString &, const QString &text) override { informations.push_back(text); }
+    QString openFile(QWidget *, const FileDialogRequest &r) override { return nextFile(r); }
+    QString saveFile(QWidget *, const FileDialogRequest &r) override { return nextFile(r); }
+    QString openPicture(QWidget *, const FileDialogRequest &r) override { return nextFile(r); }
+    int showModal(QDialog *dialog) override
+    {
+        modalShown.push_back(dialog);
+        return onModal ? onModal(dialog) : int(QDialog::Rejected);
+    }
+
+private:
+    QString nextFile(const FileDialogRequest &r)
+    {
+        fileRequests.push_back(r);
+        if (fileAnswers.empty())
+            return {};
+        QString f = fileAnswers.front();
+        fileAnswers.pop_front();
+        return f;
+    }
+};
+
+struct FakePlatform
+{
+    FakeClock clock;
+    FakeSound sound;
+    FakeShell shell;
+    FakeDialogs dialogs;
+    Platform platform{&clock, &sound, &shell, &dialogs};
+};
