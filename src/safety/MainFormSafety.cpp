@@ -10,7 +10,6 @@
 #include "safety/SafetyAdvisorForm.h"
 #include "safety/VlcTable.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QToolButton>
 
@@ -68,14 +67,5 @@ void TMainForm::GenerateVLCtable1Click()
     if (fileName.isEmpty())
         return;
 
-    // Unbuffered, so that a full disk shows at the line that did not fit
-    // rather than somewhere in a buffer flush.
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        throw ZirkError(file.errorString());
-    if (!writeVlcTable(file))
-        throw ZirkError(file.errorString());
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        throw ZirkError(file.errorString());
+    saveVlcTable(fileName);
 }

@@ -1,7 +1,9 @@
 #include "safety/VlcTable.h"
 
+#include "app/ErrorHandling.h"
 #include "safety/SafetyDevice.h"
 
+#include <QFile>
 #include <QIODevice>
 #include <QString>
 
@@ -40,4 +42,18 @@ bool writeVlcTable(QIODevice &out, const QLocale &locale)
             return false;
     }
     return true;
+}
+
+void saveVlcTable(const QString &fileName, const QLocale &locale)
+{
+    // Unbuffered, so that a full disk shows at the line that did not fit
+    // rather than somewhere in a buffer flush.
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        throw ZirkError(file.errorString());
+    if (!writeVlcTable(file, locale))
+        throw ZirkError(file.errorString());
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        throw ZirkError(file.errorString());
 }

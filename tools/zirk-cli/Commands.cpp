@@ -1,0 +1,146 @@
+#include "Commands.h"
+
+#include "JsonWriter.h"
+
+#include "app/NumberFormat.h"
+#include "safety/SafetyDevice.h"
+
+#include <cmath>
+#include <cstdio>
+
+const std::vector<Command> &commands()
+{
+    static const std::vector<Command> all = [] {
+        std::vector<Command> list = distanceCommands();
+        for (auto group : {seriesCommands(), projectCommands()})
+            list.insert(list.end(), group.begin(), group.end());
+        return list;
+    }();
+    return all;
+}
+
+const std::vector<KindName> &kindNames()
+{
+    static const std::vector<KindName> names = {
+        {"vlc", KindVerticalLightCurtain, "--d", "d"},
+        {"hlc", KindHorizontalLightCurtain, "--height", "H"},
+        {"scanner", KindSafetyScanner, "--height", "H"},
+        {"twohand", KindTwoHandControl, nullptr, nullptr},
+        {"estop", KindEmergencyStop, nullptr, nullptr},
+        {"door", KindDoor, "--c", "C"},
+        {"mat", KindPressureSensitiveMat, "--step", "h"},
+    };
+    return names;
+}
+
+const KindName *kindByName(const QString &name)
+{
+    for (const KindName &k : kindNames()) {
+        if (name == QLatin1String(k.name))
+            return &k;
+    }
+    return nullptr;
+}
+
+const KindName *kindById(int kind)
+{
+    for (const KindName &k : kindNames()) {
+        if (k.kind == kind)
+            return &k;
+    }
+    return nullptr;
+}
+
+QString kindList()
+{
+    QStringList names;
+    for (const KindName &k : kindNames())
+        names.append(QLatin1String(k.name));
+    return names.join(QStringLiteral(", "));
+}
+
+DeviceChoice deviceFromOptions(const Arguments &arguments, const DeviceChoice &defaults)
+{
+    DeviceChoice device = defaults;
+    if (const std::optional<QString> name = arguments.value("--kind")) {
+        device.kind = kindByName(*name);
+        if (!device.kind)
+            throw badInput(QStringLiteral("--kind: unknown kind '%1' (one of %2)").arg(*name, kindList()));
+        device.parameter.reset();
+        device.nonIndustrial = false;
+        if (device.kind->parameterOption && !arguments.has(device.kind->parameterOption))
+            throw badInput(QStringLiteral("kind %1 needs %2 MM")
+                               .arg(QLatin1String(device.kind->name), QLatin1String(device.kind->parameterOption)));
+    }
+
+    for (const char *option : {"--d", "--height", "--c", "--step"}) {
+        if (!arguments.has(option))
+            continue;
+        if (!device.kind || !device.kind->parameterOption || qstrcmp(device.kind->parameterOption, option) != 0)
+            throw badInput(QStringLiteral("%1 does not apply to kind %2")
+                               .arg(QLatin1String(option),
+                                    device.kind ? QLatin1String(device.kind->name) : QStringLiteral("unknown")));
+        device.parameter = numberOption(arguments, option);
+    }
+    if (arguments.has("--non-industrial")) {
+        if (!device.kind || device.kind->kind != KindVerticalLightCurtain)
+            throw badInput(QStringLiteral("--non-industrial applies to kind vlc only"));
+        device.nonIndustrial = true;
+    }
+    return device;
+}
+
+std::optional<double> deviceDistance(const DeviceChoice &device, double stopTimeMs)
+{
+    if (!device.kind || (kindHasParameter(device.kind->kind) && !device.parameter))
+        return std::nullopt;
+    // Above 40 mm the non-industrial formula is the industrial one, which is
+    // why the window only offers the choice up to 40 mm.
+    return safetyDistance(device.kind->kind, stopTimeMs / 1000.0, device.parameter.value_or(0.0),
+                          device.nonIndustrial);
+}
+
+QString deviceText(const DeviceChoice &device)
+{
+    if (!device.kind)
+        return QStringLiteral("unknown kind");
+    QString text = QLatin1String(device.kind->name);
+    if (device.kind->parameterSymbol) {
+        text += QStringLiteral(", %1 = ").arg(QLatin1String(device.kind->parameterSymbol));
+        text += device.parameter ? formatGeneral(*device.parameter) + QStringLiteral(" mm") : QStringLiteral("?");
+    }
+    if (device.nonIndustrial)
+        text += QStringLiteral(", non-industrial");
+    return text;
+}
+
+std::optional<double> optionalNumber(const Arguments &arguments, const char *option)
+{
+    const std::optional<QString> text = arguments.value(option);
+    if (!text)
+        return std::nullopt;
+    const std::optional<double> number = parseDecimal(*text);
+    if (!number)
+        throw badInput(QStringLiteral("%1: '%2' is not a number").arg(QLatin1String(option), *text));
+    return number;
+}
+
+double numberOption(const Arguments &arguments, const char *option)
+{
+    const std::optional<double> number = optionalNumber(arguments, option);
+    if (!number)
+        throw usageError(QStringLiteral("%1 missing").arg(QLatin1String(option)));
+    return *number;
+}
+
+void writeText(const QString &text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+}
+
+void writeJson(const JsonWriter &json)
+{
+    const std::string text = json.text();
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "CommandLine.h"
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+class JsonWriter;
+
+// One zirk-cli command: its interface and what runs it.  A command writes
+// its result to standard output and throws CliError for anything it cannot
+// do; it has no logic of its own beyond reading its arguments and writing
+// its output, so that every number is the one the windows show.
+struct Command
+{
+    CommandSpec spec;
+    void (*run)(const Arguments &arguments);
+};
+
+const std::vector<Command> &commands();
+
+// The commands of each group, in the order --help lists them.
+std::vector<Command> distanceCommands(); // distance, reflective, table
+std::vector<Command> seriesCommands();   // stats
+std::vector<Command> projectCommands();  // project-info, new-project, report
+
+// --- shared by the commands --------------------------------------------------
+
+// The kinds of safety device by the names the command line uses.
+struct KindName
+{
+    const char *name;             // "vlc"
+    int kind;                     // SafetyDeviceKind
+    const char *parameterOption;  // "--d"; nullptr when the formula needs none
+    const char *parameterSymbol;  // "d", "H", "C", "h"
+};
+const std::vector<KindName> &kindNames();
+const KindName *kindByName(const QString &name);
+const KindName *kindById(int kind); // nullptr outside 0..6
+QString kindList();                 // "vlc, hlc, ..."
+
+// A safety device as a distance command needs it.
+struct DeviceChoice
+{
+    const KindName *kind = nullptr;  // nullptr: no kind with a formula
+    std::optional<double> parameter; // empty: the formula has no input
+    bool nonIndustrial = false;
+};
+
+// --kind and the parameter options over a default device.  An explicit
+// --kind needs its parameter; a parameter option the kind does not use, or
+// --non-industrial for anything but a vertical light curtain, is bad input.
+DeviceChoice deviceFromOptions(const Arguments &arguments, const DeviceChoice &defaults);
+
+// The safety distance in mm for a stop time in ms, or nothing when the
+// device has no kind or its formula no input.
+std::optional<double> deviceDistance(const DeviceChoice &device, double stopTimeMs);
+
+// The device as people read it: "vlc, d = 14 mm, non-industrial".
+QString deviceText(const DeviceChoice &device);
+
+// A number in the user's locale, read as the windows read typed numbers.
+double numberOption(const Arguments &arguments, const char *option);
+std::optional<double> optionalNumber(const Arguments &arguments, const char *option);
+
+void writeText(const QString &text);
+void writeJson(const JsonWriter &json);
