@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/DeviceInfo.h"
+#include "project/ProjectFile.h"
 #include "safety/SafetyDevice.h"
 #include "settings/AppSettings.h"
 #include "settings/MessageTexts.h"
@@ -18,4 +19,8 @@ struct ProgramState
     MessageTexts messageTexts;
     double SafetyDistanceMM = 0.0;
     double SafetyDistanceInch = 0.0;
+
+    // --- project files ---
+    // The record of the last opened or saved project file, all zero at start.
+    ProjectRecord projectRecord;
 };
