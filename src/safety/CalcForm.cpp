@@ -61,6 +61,7 @@ struct TabDesign
     QLabel *TCalcForm::*heading;
     const char *headingName;
     const char *headingText;
+    void (TCalcForm::*check)();
     std::vector<InputDesign> inputs;
     std::vector<ResultDesign> results;
 };
@@ -69,46 +70,38 @@ const std::vector<TabDesign> &tabDesigns()
 {
     using F = TCalcForm;
     static const std::vector<TabDesign> designs = {
-        {&F::TabSheet1, "TabSheet1", "VLC", &F::Label3, "Label3", "Vertical Light Curtain",
+        {&F::TabSheet1, "TabSheet1", "VLC", &F::Label3, "Label3", "Vertical Light Curtain", &F::kontrola_zadani_VLC,
          {{&F::Edit_VLC_d, "Edit_VLC_d", &F::Label11, "Label11", "Resolution d:", "14", "[mm]"},
           {&F::Edit_VLC_DistEmRec, "Edit_VLC_DistEmRec", &F::Label16, "Label16",
            "Distance Emitter - Receiver D:", "600", "[mm]"},
           {&F::Edit_VLC_t, "Edit_VLC_t", &F::Label12, "Label12", "Stop Time t:", "", "[ms]"}},
          {{&F::Label15, "Label15", "Safety distance:", &F::Label2, "Label2"},
           {&F::Label10, "Label10", "to reflecting surface (S1):", &F::Label14, "Label14"}}},
-        {&F::TabSheet2, "TabSheet2", "HLC", &F::Label4, "Label4", "Horizontal Light Curtain",
+        {&F::TabSheet2, "TabSheet2", "HLC", &F::Label4, "Label4", "Horizontal Light Curtain", &F::kontrola_zadani_HLC,
          {{&F::Edit_HLC_H, "Edit_HLC_H", &F::Label46, "Label46", "Height above the ground H:", "100", "[mm]"},
           {&F::Edit_HLC_t, "Edit_HLC_t", &F::Label25, "Label25", "Stop Time t:", "", "[ms]"}},
          {{&F::Label27, "Label27", "Safety distance:", &F::Label29, "Label29"}}},
-        {&F::TabSheet3, "TabSheet3", "Scanner", &F::Label5, "Label5", "Safety Scanner",
+        {&F::TabSheet3, "TabSheet3", "Scanner", &F::Label5, "Label5", "Safety Scanner", &F::kontrola_zadani_Scanner,
          {{&F::Edit_Scanner_H, "Edit_Scanner_H", &F::Label17, "Label17", "Height above the ground H:", "100", "[mm]"},
           {&F::Edit_Scanner_t, "Edit_Scanner_t", &F::Label18, "Label18", "Stop Time t:", "", "[ms]"}},
          {{&F::Label19, "Label19", "Safety distance:", &F::Label21, "Label21"}}},
-        {&F::TabSheet4, "TabSheet4", "Two Hand", &F::Label6, "Label6", "Two Hand Control",
+        {&F::TabSheet4, "TabSheet4", "Two Hand", &F::Label6, "Label6", "Two Hand Control", &F::kontrola_zadani_TwoHand,
          {{&F::Edit_TwoHand_t, "Edit_TwoHand_t", &F::Label26, "Label26", "Stop Time t:", "", "[ms]"}},
          {{&F::Label1, "Label1", "Safety distance:", &F::Label13, "Label13"}}},
-        {&F::TabSheet5, "TabSheet5", "E-stop", &F::Label7, "Label7", "Emergency stop",
+        {&F::TabSheet5, "TabSheet5", "E-stop", &F::Label7, "Label7", "Emergency stop", &F::kontrola_zadani_EStop,
          {{&F::Edit_EStop_t, "Edit_EStop_t", &F::Label48, "Label48", "Stop Time t:", "", "[ms]"}},
          {{&F::Label52, "Label52", "Safety distance:", &F::Label54, "Label54"}}},
-        {&F::TabSheet6, "TabSheet6", "Door", &F::Label45, "Label45", "Door",
+        {&F::TabSheet6, "TabSheet6", "Door", &F::Label45, "Label45", "Door", &F::kontrola_zadani_Door,
          {{&F::Edit_Door_C, "Edit_Door_C", &F::Label37, "Label37", "C:", "0", nullptr},
           {&F::Edit_Door_t, "Edit_Door_t", &F::Label50, "Label50", "Stop Time t:", "", "[ms]"}},
          {{&F::Label55, "Label55", "Safety distance:", &F::Label57, "Label57"}}},
-        {&F::TabSheet7, "TabSheet7", "Mat", &F::Label44, "Label44", "Preassure Sensitive Mat",
+        {&F::TabSheet7, "TabSheet7", "Mat", &F::Label44, "Label44", "Preassure Sensitive Mat", &F::kontrola_zadani_Mat,
          {{&F::Edit_Mat_h, "Edit_Mat_h", &F::Label56, "Label56", "Step Height h:", "0", nullptr},
           {&F::Edit_Mat_t, "Edit_Mat_t", &F::Label59, "Label59", "Stop Time t:", "", "[ms]"}},
          {{&F::Label60, "Label60", "Safety distance:", &F::Label61, "Label61"}}},
     };
     return designs;
 }
-
-// The checks by tab index.
-void (TCalcForm::*const kTabChecks[])() = {
-    &TCalcForm::kontrola_zadani_VLC,     &TCalcForm::kontrola_zadani_HLC,
-    &TCalcForm::kontrola_zadani_Scanner, &TCalcForm::kontrola_zadani_TwoHand,
-    &TCalcForm::kontrola_zadani_EStop,   &TCalcForm::kontrola_zadani_Door,
-    &TCalcForm::kontrola_zadani_Mat,
-};
 
 } // namespace
 
@@ -172,7 +165,7 @@ void TCalcForm::buildUi()
             colourNumberField(edit, true);
             caption->setBuddy(edit);
             this->*in.edit = edit;
-            connect(edit, &QLineEdit::textChanged, this, kTabChecks[tabIndex]);
+            connect(edit, &QLineEdit::textChanged, this, tab.check);
 
             grid->addWidget(makeLabel(QString(), QStringLiteral("%1)").arg(number++)), row, 0);
             grid->addWidget(caption, row, 1);
@@ -298,8 +291,9 @@ void TCalcForm::hideEvent(QHideEvent *event)
 
 void TCalcForm::checkTab(int index)
 {
-    if (index >= 0 && index < int(std::size(kTabChecks)))
-        (this->*kTabChecks[index])();
+    const std::vector<TabDesign> &tabs = tabDesigns();
+    if (index >= 0 && std::size_t(index) < tabs.size())
+        (this->*tabs[std::size_t(index)].check)();
 }
 
 void TCalcForm::kontrola_zadani_VLC()
