@@ -140,8 +140,10 @@ QString commandUsage(const CommandSpec &command)
 
 QString commandHelp(const CommandSpec &command)
 {
-    QString text = QStringLiteral("Usage: zirk-cli %1 [--json]\n\n%2\n\nOptions:\n")
-                       .arg(QLatin1String(command.synopsis), QLatin1String(command.summary));
+    QString summary = QLatin1String(command.summary);
+    summary[0] = summary[0].toUpper();
+    QString text = QStringLiteral("Usage: zirk-cli %1 [--json]\n\n%2.\n\nOptions:\n")
+                       .arg(QLatin1String(command.synopsis), summary);
     text += optionLines(command.options);
     if (command.details)
         text += QLatin1Char('\n') + QLatin1String(command.details);
@@ -168,7 +170,7 @@ QString programHelp(const std::vector<CommandSpec> &commands)
     for (const CommandSpec &c : commands)
         width = std::max(width, int(qstrlen(c.name)));
     for (const CommandSpec &c : commands)
-        text += QStringLiteral("  ") + QLatin1String(c.name).leftJustified(width + 2) + QLatin1String(c.summary)
+        text += QStringLiteral("  ") + QString::fromLatin1(c.name).leftJustified(width + 2) + QLatin1String(c.summary)
             + QLatin1Char('\n');
     text += QStringLiteral(
         "\n'zirk-cli COMMAND --help' describes a command.\n\n"

@@ -2,11 +2,21 @@
 
 #include "JsonWriter.h"
 
+#include "app/CodePage.h"
 #include "app/NumberFormat.h"
 #include "safety/SafetyDevice.h"
 
+#include <QFile>
+
 #include <cmath>
 #include <cstdio>
+
+namespace {
+
+// The window keeps project texts in the Western European Windows code page.
+constexpr char kProjectCodePage[] = "WINDOWS-1252";
+
+} // namespace
 
 const std::vector<Command> &commands()
 {
@@ -131,6 +141,59 @@ double numberOption(const Arguments &arguments, const char *option)
     if (!number)
         throw usageError(QStringLiteral("%1 missing").arg(QLatin1String(option)));
     return *number;
+}
+
+bool isProjectFile(const QString &fileName)
+{
+    return fileName.endsWith(QLatin1String(".zPRJ"), Qt::CaseInsensitive);
+}
+
+OpenedProject openProject(const QString &fileName)
+{
+    OpenedProject project;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw badInput(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+    if (!readProjectFile(file, project.stopTimes, project.record, project.pictures).complete)
+        throw badInput(QStringLiteral("%1: invalid or corrupted project file").arg(fileName));
+    return project;
+}
+
+QString projectText(const ProjectRecord &record, ProjectRecord::Text field)
+{
+    return decodeSingleByte(record.text(field), kProjectCodePage);
+}
+
+void setProjectText(ProjectRecord &record, ProjectRecord::Text field, const QString &text)
+{
+    record.setText(field, encodeSingleByte(text, kProjectCodePage));
+}
+
+std::optional<double> storedLength(double mm)
+{
+    if (mm == -1.0 || !std::isfinite(mm))
+        return std::nullopt;
+    return mm;
+}
+
+DeviceChoice projectDevice(const ProjectRecord &record)
+{
+    DeviceChoice device;
+    device.kind = kindById(record.safetyDeviceId());
+    if (!device.kind)
+        return device;
+    switch (device.kind->kind) {
+    case KindVerticalLightCurtain:
+        device.parameter = storedLength(record.resolution());
+        break;
+    case KindHorizontalLightCurtain:
+    case KindSafetyScanner:
+        device.parameter = storedLength(record.height());
+        break;
+    default:
+        break;
+    }
+    return device;
 }
 
 void writeText(const QString &text)

@@ -2,6 +2,8 @@
 
 #include "CommandLine.h"
 
+#include "project/ProjectFile.h"
+
 #include <QString>
 
 #include <optional>
@@ -27,6 +29,9 @@ std::vector<Command> seriesCommands();   // stats
 std::vector<Command> projectCommands();  // project-info, new-project, report
 
 // --- shared by the commands --------------------------------------------------
+
+// --kind, --d, --height, --c, --step and --non-industrial.
+std::vector<OptionSpec> deviceOptions();
 
 // The kinds of safety device by the names the command line uses.
 struct KindName
@@ -64,6 +69,34 @@ QString deviceText(const DeviceChoice &device);
 // A number in the user's locale, read as the windows read typed numbers.
 double numberOption(const Arguments &arguments, const char *option);
 std::optional<double> optionalNumber(const Arguments &arguments, const char *option);
+
+// --- project files ---
+
+// A file name ending in ".zPRJ", in any letter case.
+bool isProjectFile(const QString &fileName);
+
+struct OpenedProject
+{
+    std::vector<double> stopTimes;
+    ProjectRecord record;
+    ProjectPictures pictures;
+};
+
+// Reads a whole project file.  Bad input where the window's Open reports
+// an invalid or corrupted file; the window then goes on with what it read,
+// a script must not.
+OpenedProject openProject(const QString &fileName);
+
+QString projectText(const ProjectRecord &record, ProjectRecord::Text field);
+void setProjectText(ProjectRecord &record, ProjectRecord::Text field, const QString &text);
+
+// d or H as stored; -1 marks "not applicable" (or a field that was not a
+// number when the device was chosen).
+std::optional<double> storedLength(double mm);
+
+// The kind, d and H stored in a project; a door's C, a mat's h and the
+// non-industrial choice are not stored.
+DeviceChoice projectDevice(const ProjectRecord &record);
 
 void writeText(const QString &text);
 void writeJson(const JsonWriter &json);

@@ -1,0 +1,2 @@
+#include "Commands.h"
+std::vector<Command> seriesCommands() { return {}; }
