@@ -1,5 +1,7 @@
 #include "app/QtPlatform.h"
 
+#include "report/OpenPictureDialog.h"
+
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
@@ -72,6 +74,8 @@ QString runFileDialog(QWidget *owner, const FileDialogRequest &request, QFileDia
         dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
+    if (!request.selectedFilter.isEmpty())
+        dialog.selectNameFilter(request.selectedFilter);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
@@ -91,7 +95,10 @@ QString QtDialogs::saveFile(QWidget *owner, const FileDialogRequest &request)
 
 QString QtDialogs::openPicture(QWidget *owner, const FileDialogRequest &request)
 {
-    return runFileDialog(owner, request, QFileDialog::AcceptOpen);
+    OpenPictureDialog dialog(owner, request);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 int QtDialogs::showModal(QDialog *dialog)
