@@ -107,7 +107,7 @@ QSize slotPictureArea(QSize picture)
     const qint64 gw = picture.width();
     const qint64 gh = picture.height();
     if (gw <= 0 || gh <= 0)
-        return {};
+        return QSize(0, 0);
     if (gw > gh)
         return QSize(kSlotPictureWidth, int(kSlotPictureWidth * gh / gw));
     return QSize(int(kSlotPictureHeight * gw / gh), kSlotPictureHeight);

@@ -84,10 +84,12 @@ TEST_F(LoadAnyPictureTest, DrawsAgainstTopAndLeftEdgesOnWhite)
         EXPECT_EQ(bitmap.pixelColor(0, 0), red);
         EXPECT_EQ(bitmap.pixelColor(fw - 1, fh - 1), red);
         EXPECT_EQ(bitmap.pixelColor(fw / 2, fh / 2), red);
-        if (fw < 640)
+        if (fw < 640) {
             EXPECT_EQ(bitmap.pixelColor(fw, 0), QColor(Qt::white));
-        if (fh < 480)
+        }
+        if (fh < 480) {
             EXPECT_EQ(bitmap.pixelColor(0, fh), QColor(Qt::white));
+        }
         EXPECT_EQ(bitmap.pixelColor(639, 479), fw == 640 && fh == 480 ? red : QColor(Qt::white));
     }
 }
