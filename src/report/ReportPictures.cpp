@@ -16,7 +16,8 @@ void drawCamera(QPainter &p)
     // Body with the viewfinder hump, a grip band, lens, flash and release.
     const QColor outline(40, 44, 52);
     QPainterPath body;
-    body.addRoundedRect(QRectF(28, 62, 160, 108), 14, 14);
+    body.setFillRule(Qt::WindingFill);
+    body.addRoundedRect(QRectF(24, 62, 156, 108), 14, 14);
     body.addRoundedRect(QRectF(78, 44, 60, 30), 6, 6);
     p.setPen(QPen(outline, 3));
     QLinearGradient shade(0, 44, 0, 170);
@@ -27,15 +28,15 @@ void drawCamera(QPainter &p)
 
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(46, 50, 58));
-    p.drawRect(QRectF(30, 96, 156, 40));
+    p.drawRect(QRectF(26, 96, 152, 40));
 
     p.setBrush(QColor(200, 60, 50));
     p.setPen(QPen(outline, 2));
-    p.drawRoundedRect(QRectF(150, 50, 24, 10), 3, 3);
+    p.drawRoundedRect(QRectF(146, 50, 24, 10), 3, 3);
     p.setBrush(QColor(235, 238, 242));
-    p.drawRoundedRect(QRectF(44, 74, 24, 14), 3, 3);
+    p.drawRoundedRect(QRectF(40, 74, 24, 14), 3, 3);
 
-    const QPointF lens(108, 116);
+    const QPointF lens(104, 116);
     p.setPen(QPen(outline, 3));
     p.setBrush(QColor(170, 176, 186));
     p.drawEllipse(lens, 40, 40);
@@ -55,7 +56,7 @@ void drawClickingPointer(QPainter &p)
 {
     // The classic arrow with its tip at the click, and three short strokes
     // around the tip for the click itself.
-    const QPointF tip(206, 122);
+    const QPointF tip(216, 118);
     p.setPen(QPen(QColor(230, 140, 0), 4, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(tip + QPointF(-8, -8), tip + QPointF(-20, -20));
     p.drawLine(tip + QPointF(0, -11), tip + QPointF(0, -27));
