@@ -1,5 +1,7 @@
 #include "app/QtPlatform.h"
 
+#include "report/OpenPictureDialog.h"
+
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
@@ -93,7 +95,10 @@ QString QtDialogs::saveFile(QWidget *owner, const FileDialogRequest &request)
 
 QString QtDialogs::openPicture(QWidget *owner, const FileDialogRequest &request)
 {
-    return runFileDialog(owner, request, QFileDialog::AcceptOpen);
+    OpenPictureDialog dialog(owner, request);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 int QtDialogs::showModal(QDialog *dialog)
