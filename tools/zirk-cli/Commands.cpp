@@ -196,6 +196,11 @@ DeviceChoice projectDevice(const ProjectRecord &record)
     return device;
 }
 
+QString settingsText(const char *)
+{
+    return QString();
+}
+
 void writeText(const QString &text)
 {
     const QByteArray bytes = text.toLocal8Bit();

@@ -98,5 +98,11 @@ std::optional<double> storedLength(double mm);
 // non-industrial choice are not stored.
 DeviceChoice projectDevice(const ProjectRecord &record);
 
+// --- settings ---
+
+// A text of the "Settings" section of the program's settings file (the
+// window's, not one of the command line's own), empty when missing.
+QString settingsText(const char *key);
+
 void writeText(const QString &text);
 void writeJson(const JsonWriter &json);
