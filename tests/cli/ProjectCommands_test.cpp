@@ -1,0 +1,166 @@
+// zirk-cli project-info, new-project and report, run as a script runs them.
+#include "CliRunner.h"
+#include "ProjectFiles.h"
+
+#include <QJsonArray>
+#include <QTemporaryDir>
+
+namespace {
+
+using Text = ProjectRecord::Text;
+
+class ZirkCliProject : public ::testing::Test
+{
+protected:
+    QString path(const char *name) const { return dir.filePath(QLatin1String(name)); }
+    QString project(const char *name, const TestProject &p)
+    {
+        writeProject(path(name), p);
+        return path(name);
+    }
+
+    // A measurement as the window saves it after a day at a press.
+    TestProject pressProject()
+    {
+        TestProject p = lightCurtainProject(tenValues());
+        p.values.push_back(150.25);
+        p.record.setStandstillSpeed(12);
+        setAscii(p.record, Text::SerialNumber, "ZK-00042");
+        p.record.setCalibrationYear(2019);
+        p.record.setCalibrationMonth(3);
+        p.record.setCalibrationDay(5);
+        p.record.setCalibrated(true);
+        setAscii(p.record, Text::MachineID, "Press 4");
+        // Windows-1252: "Süd" with 0xFC, the en dash 0x96.
+        p.record.setText(Text::Note, QByteArray("S\xFC" "d \x96 after repair"));
+        setAscii(p.record, Text::PictureNote1, "Front view");
+        setAscii(p.record, Text::PictureNote3, "Guard \"B\"");
+        p.record.setIncludePicture(1, true);
+        p.record.setIncludePicture(3, true);
+        p.pictures[0] = testPicture(64, 48);
+        p.pictures[1] = testPicture(32, 24);
+        return p;
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(ZirkCliProject, InfoShowsEverythingTheFileHolds)
+{
+    const QString fileName = project("press.zPRJ", pressProject());
+    const CliRun run = runCli({"project-info", fileName, "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out.left(run.out.indexOf(R"(,"device_caption")")),
+              QByteArray(R"({"values_ms":[100,100,100,100,100,100,100,100,100,200,150.25],"ss_speed":12,)"
+                         R"("serial_number":"ZK-00042","calibration":{"day":5,"month":3,"year":2019},)"
+                         R"("calibrated":true,"kind":"vlc","d":14,"height":null)"));
+
+    const QJsonObject json = run.json();
+    EXPECT_EQ(json.size(), 13);
+    EXPECT_EQ(json.value("device_caption").toString(), "Vertical Light Curtain");
+    EXPECT_EQ(json.value("params_caption").toString(), "d=14 mm");
+    EXPECT_EQ(json.value("machine_id").toString(), "Press 4");
+    EXPECT_EQ(json.value("note").toString(), QString::fromUtf8("Süd – after repair"));
+
+    const QJsonArray pictures = json.value("pictures").toArray();
+    ASSERT_EQ(pictures.size(), 4);
+    const struct
+    {
+        const char *note;
+        bool include;
+        int width; // 0: null
+        int height;
+    } expected[] = {
+        {"Front view", true, 64, 48},
+        {"", false, 32, 24},
+        {"Guard \"B\"", true, 0, 0},
+        {"", false, 0, 0},
+    };
+    for (int i = 0; i < 4; ++i) {
+        const QJsonObject p = pictures.at(i).toObject();
+        EXPECT_EQ(p.size(), 4) << i;
+        EXPECT_EQ(p.value("note").toString(), QLatin1String(expected[i].note)) << i;
+        EXPECT_EQ(p.value("include").toBool(!expected[i].include), expected[i].include) << i;
+        if (expected[i].width) {
+            EXPECT_EQ(p.value("width").toInt(), expected[i].width) << i;
+            EXPECT_EQ(p.value("height").toInt(), expected[i].height) << i;
+        } else {
+            EXPECT_TRUE(p.value("width").isNull()) << i;
+            EXPECT_TRUE(p.value("height").isNull()) << i;
+        }
+    }
+
+    const CliRun text = runCli({"project-info", fileName}, kCommaLocale);
+    ASSERT_EQ(text.exitCode, 0);
+    for (const char *line : {"       11  150,3\n", "Last calibration:   5/3/2019\n", "Machine ID:         Press 4\n",
+                             "Picture 1:          64 x 48, in the report, note \"Front view\"\n",
+                             "Picture 4:          empty, not in the report, note \"\"\n"})
+        EXPECT_TRUE(text.out.contains(line)) << line << text.out.constData();
+}
+
+// The same rules as File > Open: whatever it reports as invalid or
+// corrupted is bad input for every command that reads projects.
+TEST_F(ZirkCliProject, CorruptAndUnreadableFilesAreBadInput)
+{
+    const QByteArray whole = [&] {
+        writeProject(path("whole.zPRJ"), pressProject());
+        return readBytes(path("whole.zPRJ"));
+    }();
+    const qsizetype recordEnd = 4 + 8 * 11 + ProjectRecord::kSize;
+    QByteArray negativeCount = whole;
+    negativeCount[3] = char(0x80);
+    QByteArray hugeCount = whole;
+    hugeCount[3] = char(0x7f);
+    QByteArray notABitmap = whole;
+    notABitmap[recordEnd] = 'X';
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+    } files[] = {
+        {"empty.zPRJ", QByteArray()},
+        {"short-count.zPRJ", whole.left(3)},
+        {"short-values.zPRJ", whole.left(4 + 8 * 5)},
+        {"short-record.zPRJ", whole.left(recordEnd - 1)},
+        {"short-picture.zPRJ", whole.left(recordEnd + 100)},
+        {"negative-count.zPRJ", negativeCount},
+        {"huge-count.zPRJ", hugeCount},
+        {"not-a-bitmap.zPRJ", notABitmap},
+        {"text.zprj", "100\n200\n"},
+    };
+    for (const auto &f : files) {
+        const QString fileName = path(f.name);
+        writeBytes(fileName, f.bytes);
+        for (const QStringList &call : {QStringList{"project-info", fileName},
+                                        QStringList{"stats", fileName},
+                                        QStringList{"report", fileName, "-o", path("out.pdf")}}) {
+            expectFailure(runCli(call + QStringList{"--json"}), 1, fileName.toUtf8().constData(), callText(call));
+        }
+        EXPECT_FALSE(QFile::exists(path("out.pdf"))) << f.name;
+    }
+    const QString missing = path("missing.zPRJ");
+    expectFailure(runCli({"project-info", missing}), 1, missing.toUtf8().constData(), "project-info missing");
+    // A whole file is read, its pictures too.
+    EXPECT_EQ(runCli({"project-info", path("whole.zPRJ")}).exitCode, 0);
+}
+
+TEST_F(ZirkCliProject, WrongUsage)
+{
+    const QString fileName = project("p.zPRJ", pressProject());
+    const struct
+    {
+        QStringList arguments;
+        const char *named;
+    } cases[] = {
+        {{"project-info"}, "FILE.zPRJ"},
+        {{"project-info", fileName, fileName}, "p.zPRJ"},
+        {{"report", fileName}, "-o"},
+        {{"report", "-o", "x.pdf"}, "PROJECT.zPRJ"},
+        {{"report", fileName, "-o"}, "-o"},
+        {{"report", fileName, "-o", "x.pdf", "--kind", "vlc"}, "--kind"},
+    };
+    for (const auto &c : cases)
+        expectFailure(runCli(c.arguments), 2, c.named, callText(c.arguments));
+}
+
+} // namespace
