@@ -101,6 +101,8 @@ void InstrumentModel::receive(const quint8 *bytes, std::size_t count)
     while (m_input.size() - at >= kCommandFrameSize) {
         if (in[at] == kFrameStart && checksumValid(in + at, kCommandFrameSize)) {
             handleCommand(in + at);
+            if (!m_plugged)
+                return; // pulled out while answering: the input went with it
             at += kCommandFrameSize;
         } else {
             ++at;
@@ -115,6 +117,10 @@ void InstrumentModel::handleCommand(const quint8 *frame)
     const quint8 b1 = frame[2];
     const quint8 b2 = frame[3];
     received.push_back({command, b1, b2});
+    if (unplugAtCommand > 0 && --unplugAtCommand == 0) {
+        unplug();
+        return;
+    }
     switch (command) {
     case CmdConnectionCheck:
         reply(command, buildReplyFrame(command, b1, b2, 0));

@@ -59,6 +59,8 @@ public:
     // Bytes that have reached the host so far.  A split frame's second part
     // arrives only after the first has been read.
     qsizetype available() const;
+    // Everything sent and not yet read, arrived or not.
+    qsizetype pending() const { return m_output.size(); }
     QByteArray takeOutput(qsizetype maxBytes);
     void purgeOutput();
 
@@ -83,6 +85,9 @@ public:
     enum class ReplyFault { NoReply, Short, BadChecksum };
     // The next `times` replies to `command` go wrong.
     void injectReplyFault(quint8 command, ReplyFault fault, int times = 1);
+    // The cable comes out as the Nth command from now arrives, before it is
+    // answered (0: never).
+    int unplugAtCommand = 0;
     // Bytes that arrive as they are (line noise, a half frame).
     void sendRaw(const QByteArray &bytes, int splitAfter = 0);
 
