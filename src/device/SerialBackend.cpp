@@ -58,6 +58,32 @@ bool waitFor(int fd, short events, int timeoutMs, bool &ready)
     return true;
 }
 
+// Moves `count` bytes with `step` (one non-blocking read or write) until
+// all went through or the time-out ran out, which is no failure: what went
+// through is the answer.
+template <typename Step>
+FT_STATUS transfer(int fd, short events, quint32 timeoutMs, quint32 count, quint32 &done, Step step)
+{
+    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
+    while (done < count) {
+        const ssize_t n = step(done);
+        if (n > 0) {
+            done += quint32(n);
+            continue;
+        }
+        // A raw tty with VMIN = VTIME = 0 reads 0 bytes when nothing is
+        // there; a hang-up shows in poll() below.
+        if (n < 0 && errno != EAGAIN && errno != EINTR)
+            return FT_IO_ERROR;
+        bool ready = false;
+        if (!waitFor(fd, events, remainingMs(deadline), ready))
+            return FT_IO_ERROR;
+        if (!ready)
+            break;
+    }
+    return FT_OK;
+}
+
 } // namespace
 
 SerialBackend::SerialBackend(Locator locate) : m_locate(std::move(locate)) {}
@@ -242,22 +268,8 @@ FT_STATUS SerialBackend::write(const quint8 *data, quint32 count, quint32 &writt
     written = 0;
     if (m_fd < 0)
         return FT_INVALID_HANDLE;
-    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(m_writeTimeout);
-    while (written < count) {
-        const ssize_t n = ::write(m_fd, data + written, count - written);
-        if (n > 0) {
-            written += quint32(n);
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN && errno != EINTR)
-            return FT_IO_ERROR;
-        bool ready = false;
-        if (!waitFor(m_fd, POLLOUT, remainingMs(deadline), ready))
-            return FT_IO_ERROR;
-        if (!ready)
-            break; // time-out: report what went out
-    }
-    return FT_OK;
+    return transfer(m_fd, POLLOUT, m_writeTimeout, count, written,
+                    [&](quint32 done) { return ::write(m_fd, data + done, count - done); });
 }
 
 FT_STATUS SerialBackend::read(quint8 *data, quint32 count, quint32 &received)
@@ -265,24 +277,8 @@ FT_STATUS SerialBackend::read(quint8 *data, quint32 count, quint32 &received)
     received = 0;
     if (m_fd < 0)
         return FT_INVALID_HANDLE;
-    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(m_readTimeout);
-    while (received < count) {
-        const ssize_t n = ::read(m_fd, data + received, count - received);
-        if (n > 0) {
-            received += quint32(n);
-            continue;
-        }
-        // A raw tty with VMIN = VTIME = 0 reads 0 bytes when nothing is
-        // there; a hang-up shows in poll() below.
-        if (n < 0 && errno != EAGAIN && errno != EINTR)
-            return FT_IO_ERROR;
-        bool ready = false;
-        if (!waitFor(m_fd, POLLIN, remainingMs(deadline), ready))
-            return FT_IO_ERROR;
-        if (!ready)
-            break; // time-out: what arrived is the answer
-    }
-    return FT_OK;
+    return transfer(m_fd, POLLIN, m_readTimeout, count, received,
+                    [&](quint32 done) { return ::read(m_fd, data + done, count - done); });
 }
 
 QString findTtyByUsbProduct(const QString &classTtyDir, const QString &product)
