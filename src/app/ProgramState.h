@@ -6,6 +6,8 @@
 #include "settings/AppSettings.h"
 #include "settings/MessageTexts.h"
 
+#include <QStringList>
+
 #include <vector>
 
 // The program-wide records.  One instance lives from start to exit; every
@@ -23,4 +25,9 @@ struct ProgramState
     // --- project files ---
     // The record of the last opened or saved project file, all zero at start.
     ProjectRecord projectRecord;
+
+    // --- device link ---
+    // The device lines of the about box (Memo2): empty until an instrument
+    // has been identified, then those of the last identification.
+    QStringList AboutDeviceLines;
 };

@@ -1,5 +1,6 @@
 #include "app/QtPlatform.h"
 
+#include "device/DeviceBackends.h"
 #include "report/OpenPictureDialog.h"
 
 #include <QDesktopServices>
@@ -112,6 +113,9 @@ QtPlatform::QtPlatform()
     m_platform.sound = &m_sound;
     m_platform.shell = &m_shell;
     m_platform.dialogs = &m_dialogs;
+    // --- device link ---
+    m_device = makeDeviceBackend(qEnvironmentVariable("ZIRK_DEVICE"));
+    m_platform.device = m_device.get();
 }
 
 QtPlatform::~QtPlatform() = default;
