@@ -72,6 +72,8 @@ QString runFileDialog(QWidget *owner, const FileDialogRequest &request, QFileDia
         dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
+    if (!request.selectedFilter.isEmpty())
+        dialog.selectNameFilter(request.selectedFilter);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

@@ -48,6 +48,8 @@ struct FileDialogRequest
     QString filter;         // "Zirk project (*.zPRJ)|All files (*.*)" style, ;; separated
     QString defaultSuffix;  // added when the user types none
     bool confirmOverwrite = false;
+    // --- safety distance ---
+    QString selectedFilter; // the filter entry chosen when the dialog opens; empty: the first
 };
 
 class Dialogs
