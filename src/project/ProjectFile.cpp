@@ -1,5 +1,7 @@
 #include "project/ProjectFile.h"
 
+#include "app/WindowsBitmap.h"
+
 #include <QIODevice>
 #include <QtEndian>
 
@@ -110,16 +112,10 @@ QByteArray readBmpBlock(QIODevice &file)
 
 constexpr qint64 kSaturated = std::numeric_limits<qint64>::max();
 
-// Decoded pictures are held at 24 bits per pixel; beyond this a block cannot
-// be one of ours and is refused rather than allocated (QImageReader's default
-// allocation limit).
-constexpr qint64 kMaxDecodedBytes = qint64(256) * 1024 * 1024;
-
 struct BmpInfo
 {
     qint64 width = 0;
     qint64 height = 0; // negative: rows stored top-down
-    quint16 planes = 0;
     quint16 bitsPerPixel = 0;
     quint32 compression = 0;
     quint32 coloursUsed = 0;
@@ -144,7 +140,6 @@ bool parseBmpHeaders(QByteArrayView headers, BmpInfo &info)
         return false;
     info.width = load<qint32>(h + 4);
     info.height = load<qint32>(h + 8);
-    info.planes = load<quint16>(h + 12);
     info.bitsPerPixel = load<quint16>(h + 14);
     info.compression = load<quint32>(h + 16);
     info.coloursUsed = load<quint32>(h + 32);
@@ -161,65 +156,6 @@ qint64 saturatingMultiply(qint64 a, qint64 b)
 qint64 saturatingAdd(qint64 a, qint64 b)
 {
     return (b > kSaturated - a) ? kSaturated : a + b;
-}
-
-using PixelFetcher = void (*)(const uchar *row, qint64 x, const uchar (*palette)[3], uchar *rgb);
-
-void fetch1(const uchar *row, qint64 x, const uchar (*palette)[3], uchar *rgb)
-{
-    std::memcpy(rgb, palette[(row[x >> 3] >> (7 - (x & 7))) & 1], 3);
-}
-
-void fetch4(const uchar *row, qint64 x, const uchar (*palette)[3], uchar *rgb)
-{
-    std::memcpy(rgb, palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15], 3);
-}
-
-void fetch8(const uchar *row, qint64 x, const uchar (*palette)[3], uchar *rgb)
-{
-    std::memcpy(rgb, palette[row[x]], 3);
-}
-
-uchar expand5(unsigned v)
-{
-    return uchar((v << 3) | (v >> 2));
-}
-
-void fetch16(const uchar *row, qint64 x, const uchar (*)[3], uchar *rgb)
-{
-    const unsigned v = qFromLittleEndian<quint16>(row + 2 * x); // X1 R5 G5 B5
-    rgb[0] = expand5((v >> 10) & 31);
-    rgb[1] = expand5((v >> 5) & 31);
-    rgb[2] = expand5(v & 31);
-}
-
-void fetch24(const uchar *row, qint64 x, const uchar (*)[3], uchar *rgb)
-{
-    const uchar *p = row + 3 * x;
-    rgb[0] = p[2];
-    rgb[1] = p[1];
-    rgb[2] = p[0];
-}
-
-void fetch32(const uchar *row, qint64 x, const uchar (*)[3], uchar *rgb)
-{
-    const uchar *p = row + 4 * x;
-    rgb[0] = p[2];
-    rgb[1] = p[1];
-    rgb[2] = p[0];
-}
-
-PixelFetcher fetcherFor(quint16 bitsPerPixel)
-{
-    switch (bitsPerPixel) {
-    case 1: return fetch1;
-    case 4: return fetch4;
-    case 8: return fetch8;
-    case 16: return fetch16;
-    case 24: return fetch24;
-    case 32: return fetch32;
-    default: return nullptr;
-    }
 }
 
 } // namespace
@@ -406,50 +342,14 @@ qint64 bmpBlockLength(QByteArrayView headers)
 QImage decodeBmp(QByteArrayView block)
 {
     BmpInfo info;
-    if (!parseBmpHeaders(block, info))
+    if (!parseBmpHeaders(block, info) || info.compression != 0)
         return {};
-    const PixelFetcher fetch = fetcherFor(info.bitsPerPixel);
-    if (!fetch || info.planes != 1 || info.compression != 0 || info.width == 0 || info.height == 0)
+    // The rows follow the colour table, which is also where the block's
+    // length puts them; the offset in the file header is not trusted.
+    const qint64 rowsAt = kBmpHeadersSize + info.colourTableEntries() * 4;
+    if (rowsAt > block.size() || rowsAt > std::numeric_limits<quint32>::max())
         return {};
-
-    const qint64 height = info.absoluteHeight();
-    const qint64 tableBytes = info.colourTableEntries() * 4;
-    const qint64 available = block.size() - kBmpHeadersSize;
-    if (tableBytes > available)
-        return {};
-    const qint64 rowSize = info.rowSize();
-    if (saturatingMultiply(rowSize, height) > available - tableBytes)
-        return {};
-    if (saturatingMultiply(saturatingMultiply(info.width, height), 3) > kMaxDecodedBytes)
-        return {};
-
-    // Indices past the stored colour table draw black.
-    uchar palette[256][3] = {};
-    if (info.bitsPerPixel <= 8) {
-        const qint64 entries = std::min<qint64>(info.colourTableEntries(), qint64(1) << info.bitsPerPixel);
-        const uchar *table = reinterpret_cast<const uchar *>(block.data()) + kBmpHeadersSize;
-        for (qint64 i = 0; i < entries; ++i) {
-            palette[i][0] = table[4 * i + 2];
-            palette[i][1] = table[4 * i + 1];
-            palette[i][2] = table[4 * i];
-        }
-    }
-
-    QImage image(int(info.width), int(height), QImage::Format_RGB888);
-    if (image.isNull())
-        return {};
-    const uchar *pixels = reinterpret_cast<const uchar *>(block.data()) + kBmpHeadersSize + tableBytes;
-    const bool bottomUp = info.height > 0;
-    for (qint64 y = 0; y < height; ++y) {
-        const uchar *row = pixels + (bottomUp ? height - 1 - y : y) * rowSize;
-        uchar *out = image.scanLine(int(y));
-        if (info.bitsPerPixel == 24) {
-            for (qint64 x = 0; x < info.width; ++x)
-                fetch24(row, x, palette, out + 3 * x);
-        } else {
-            for (qint64 x = 0; x < info.width; ++x)
-                fetch(row, x, palette, out + 3 * x);
-        }
-    }
-    return image;
+    QByteArray bitmap = block.toByteArray();
+    store<quint32>(bitmap.data() + 10, quint32(rowsAt));
+    return decodeWindowsBitmap(bitmap).convertToFormat(QImage::Format_RGB888);
 }

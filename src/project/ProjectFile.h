@@ -119,7 +119,9 @@ QByteArray encodeBmp(const QImage &picture);
 qint64 bmpBlockLength(QByteArrayView headers);
 
 // Decodes an uncompressed BMP with 1, 4, 8, 16, 24 or 32 bits per pixel into a
-// 24-bit RGB image.  Returns a null image when the block is not a valid
-// bitmap: no "BM", an unknown header or depth, compression, zero or negative
-// width, zero height, or fewer bytes than its rows need.
+// 24-bit RGB image, its rows taken right behind the colour table.  Returns a
+// null image when the block is not a valid bitmap: no "BM", another header
+// than the 40-byte one, compression, an unknown depth, zero width or height,
+// a size beyond what decodeWindowsBitmap accepts, or fewer bytes than the
+// colour table and the rows need.
 QImage decodeBmp(QByteArrayView block);

@@ -65,13 +65,15 @@ struct BmpSpec
     quint32 compression = 0;
     quint32 fileSizeField = 0;
     quint32 infoHeaderSize = 40;
+    qint64 pixelOffsetChange = 0; // makes the file header's pixel offset lie
     QByteArray colourTable = {};
     QByteArray pixels = {};
 };
 
 QByteArray bmp(const BmpSpec &s)
 {
-    QByteArray b = "BM" + le<quint32>(s.fileSizeField) + le<quint32>(0) + le<quint32>(54 + s.colourTable.size())
+    QByteArray b = "BM" + le<quint32>(s.fileSizeField) + le<quint32>(0)
+                   + le<quint32>(quint32(54 + s.colourTable.size() + s.pixelOffsetChange))
                    + le<quint32>(s.infoHeaderSize) + le<qint32>(s.width) + le<qint32>(s.height)
                    + le<quint16>(1) + le<quint16>(s.bitsPerPixel) + le<quint32>(s.compression)
                    + le<quint32>(s.pixels.size()) + le<qint32>(2835) + le<qint32>(2835)
@@ -332,7 +334,9 @@ TEST(ProjectFile, BlockLengthFollowsTheInformationHeader)
     EXPECT_EQ(bmpBlockLength(bmp({}).left(53)), -1);
 }
 
-TEST(ProjectFile, DecodesEveryUncompressedDepth)
+// Rows are read right behind the colour table, where the block's length
+// puts them, whatever the file header's pixel offset says.
+TEST(ProjectFile, DecodesEveryUncompressedDepthFromBehindTheColourTable)
 {
     const QRgb red = 0xff0000, green = 0x00ff00, blue = 0x0000ff, white = 0xffffff, black = 0;
     struct Case
@@ -362,6 +366,13 @@ TEST(ProjectFile, DecodesEveryUncompressedDepth)
         {"24 bits, top-down",
          {.width = 1, .height = -2, .pixels = QByteArray("\xff\0\0\0\0\0\xff\0", 8)},
          {{blue}, {red}}, true},
+        {"pixel offset beyond the rows",
+         {.width = 1, .height = 1, .pixelOffsetChange = 4000, .pixels = QByteArray("\0\xff\0\0", 4)},
+         {{green}}, false},
+        {"pixel offset zero, 8 bits",
+         {.width = 1, .height = 1, .bitsPerPixel = 8, .coloursUsed = 2, .pixelOffsetChange = -62,
+          .colourTable = palette({red, blue}), .pixels = QByteArray("\x01\0\0\0", 4)},
+         {{blue}}, false},
         {"32 bits, fourth byte ignored",
          {.width = 2, .height = 1, .bitsPerPixel = 32, .pixels = QByteArray("\0\xff\0\x55\xff\xff\xff\xaa", 8)},
          {{green, white}}, true},
@@ -396,7 +407,7 @@ TEST(ProjectFile, RefusesBlocksThatAreNoValidBitmap)
         {"no BM", notBm},
         {"zero width", bmp({.width = 0, .height = 2})},
         {"zero height", bmp({.width = 2, .height = 0})},
-        {"rows missing", bmp({.width = 2, .height = 2, .pixels = QByteArray(15, '\0')})},
+        {"rows missing", bmp({.width = 2, .height = 2, .pixels = QByteArray(13, '\0')})},
         {"enormous dimensions", bmp({.width = 100000, .height = 100000, .pixels = QByteArray(64, '\0')})},
         {"too large to hold though present", // 90 million pixels from 11 MB of one-bit rows
          bmp({.width = 10000, .height = 9000, .bitsPerPixel = 1, .colourTable = palette({0, 0xffffff}),
@@ -460,8 +471,10 @@ TEST(ProjectFile, ReadingStopsAtTheFirstFault)
         {"block without BM", valid.left(blockA) + "XM" + valid.mid(blockA + 2), false, Series::FromFile,
          ProjectRecord::kSize, 0},
         {"headers of a block cut short", valid.left(blockA + 30), false, Series::FromFile, ProjectRecord::kSize, 0},
-        {"second block's rows cut short", valid.left(valid.size() - 1), false, Series::FromFile,
+        {"second block's rows cut short", valid.left(valid.size() - 3), false, Series::FromFile,
          ProjectRecord::kSize, 1},
+        {"only the padding of the last row missing", valid.left(valid.size() - 2), true, Series::FromFile,
+         ProjectRecord::kSize, 4},
         {"header lies about the height", withBlock(bmp({.width = 2, .height = 3, .pixels = QByteArray(16, '\0')})),
          false, Series::FromFile, ProjectRecord::kSize, 0},
         {"zero dimensions", withBlock(bmp({.width = 0, .height = 0})), false, Series::FromFile,
