@@ -62,15 +62,15 @@ struct StatsCase
 
 const StatsCase kCases[] = {
     {"import rules, decimal point", "12.5\nabc\n\n13,1\n2E2\r\n 7 \n12 ms\n-1\n", {}, kPointLocale, 4,
-     (12.5 + 200.0 + 7.0 - 1.0) / 4, "max", "vlc", std::nullopt},
-    {"import rules, decimal comma", "12.5\nabc\n\n13,1\n2E2\r\n", {}, kCommaLocale, 2, (13.1 + 200.0) / 2, "max",
+     (12.5 + 200.0 + 7.0 - 1.0) / 4, "mean+3sigma", "vlc", std::nullopt},
+    {"import rules, decimal comma", "12.5\nabc\n\n13,1\n2E2\r\n", {}, kCommaLocale, 2, (13.1 + 200.0) / 2, "mean+3sigma",
      "vlc", std::nullopt},
-    {"last line without line feed", "100\n200", {}, kPointLocale, 2, 150.0, "max", "vlc", std::nullopt},
+    {"last line without line feed", "100\n200", {}, kPointLocale, 2, 150.0, "mean+3sigma", "vlc", std::nullopt},
     {"empty file", "", {}, kPointLocale, 0, std::nullopt, nullptr, "vlc", std::nullopt},
     {"no line is a number", "a\nb\n", {"--kind", "estop"}, kPointLocale, 0, std::nullopt, nullptr, "estop",
      std::nullopt},
     {"nine values: no distance yet", "100\n100\n100\n100\n100\n100\n100\n100\n200\n", {}, kPointLocale, 9,
-     900.0 / 9, "mean+3sigma", "vlc", std::nullopt},
+     1000.0 / 9, "mean+3sigma", "vlc", std::nullopt},
     // All equal: sigma 0, mean + 3 sigma equals the maximum, which governs.
     {"all equal", "250\n250\n250\n250\n250\n250\n250\n250\n250\n250\n", {}, kPointLocale, 10, 250.0, "max",
      "vlc", 500.0},

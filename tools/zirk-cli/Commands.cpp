@@ -11,12 +11,6 @@
 #include <cmath>
 #include <cstdio>
 
-namespace {
-
-// The window keeps project texts in the Western European Windows code page.
-constexpr char kProjectCodePage[] = "WINDOWS-1252";
-
-} // namespace
 
 const std::vector<Command> &commands()
 {
@@ -161,12 +155,13 @@ OpenedProject openProject(const QString &fileName)
 
 QString projectText(const ProjectRecord &record, ProjectRecord::Text field)
 {
-    return decodeSingleByte(record.text(field), kProjectCodePage);
+    // The same code page as File > Open and Save as.
+    return fromWindows1252(record.text(field));
 }
 
 void setProjectText(ProjectRecord &record, ProjectRecord::Text field, const QString &text)
 {
-    record.setText(field, encodeSingleByte(text, kProjectCodePage));
+    record.setText(field, toWindows1252(text));
 }
 
 std::optional<double> storedLength(double mm)
