@@ -219,12 +219,7 @@ TEST_F(ReportTest, RowsStandAtTheirPlacesRightAligned)
     const Row rows[] = {{1, 1, 133}, {2, 1, 128}, {23, 1, 23}, {24, 2, 277}, {75, 2, 22}, {76, 3, 277}, {80, 3, 257}};
     for (const Row &r : rows) {
         SCOPED_TRACE(r.number);
-        const double baseline = w.pageHeight - std::nearbyint(r.y * 72 / 25.4);
-        std::vector<PdfWord> line;
-        for (const PdfWord &word : w.words) {
-            if (word.page == r.page && word.yMin <= baseline && baseline <= word.yMax)
-                line.push_back(word);
-        }
+        const std::vector<PdfWord> line = w.line(r.page, r.y);
         ASSERT_EQ(line.size(), 2u);
         EXPECT_EQ(line[0].text, QString::number(r.number));
         EXPECT_NEAR(line[0].xMax, kNumberEnd, 0.6);
