@@ -107,9 +107,17 @@ namespace zpdf {
 
 qint64 mmToPoints(qint64 mm)
 {
-    // The product is exact; 25.4 has no exact binary form, so the division is
-    // done in extended precision before rounding (halves to even).
-    return qint64(std::nearbyint(static_cast<long double>(mm * 72) / 25.4L));
+    // c * 72 / 25.4 is exactly c * 360 / 127.  Its fraction is a multiple of
+    // 1/127 and so never a half, which makes rounding the exact quotient in
+    // integers give what rounding the quotient in extended precision gives.
+    const qint64 numerator = mm * 360;
+    const qint64 quotient = numerator / 127;
+    const qint64 remainder = numerator % 127; // same sign as numerator
+    if (2 * remainder > 127)
+        return quotient + 1;
+    if (2 * remainder < -127)
+        return quotient - 1;
+    return quotient;
 }
 
 QByteArray formatReal(long double value)
@@ -160,8 +168,10 @@ TzPdf::TzPdf(const Clock *clock) : m_clock(clock)
 void TzPdf::StartCreating()
 {
     PDF = QByteArray();
-    PagesStream = QByteArray();
+    PagesStream.clear();
+    m_pagesSize = 0;
     PageStream_Stream = QByteArray();
+    m_contentStart = 0;
     XRef.assign(kFirstPageObject, 0);
     PagesCount = 0;
     StartXRef = 0;
@@ -173,43 +183,57 @@ void TzPdf::AddPage(double SizeX, double SizeY)
 {
     const QByteArray width = zpdf::formatReal(static_cast<long double>(SizeX) * 72.0L / 25.4L);
     const QByteArray height = zpdf::formatReal(static_cast<long double>(SizeY) * 72.0L / 25.4L);
-    if (PagesCount > 0)
+    qsizetype expectedSize = 0;
+    if (PagesCount > 0) {
         ClosePage();
+        expectedSize = PagesStream.back().size();
+    }
 
     const qint64 page = kFirstPageObject + 3 * PagesCount;
     XRef.resize(XRef.size() + 3, 0);
 
-    XRef[size_t(page)] = PagesStream.size();
-    appendInt(PagesStream, page);
-    PagesStream.append(" 0 obj\r\n<< /Type /Page /Parent 20 0 R\r\n/MediaBox [0 0 ");
-    PagesStream.append(width).append(' ').append(height).append("]\r\n/Contents ");
-    appendInt(PagesStream, page + 1);
-    PagesStream.append(" 0 R\r\n/Resources 18 0 R\r\n>>\r\nendobj\r\n");
+    // Output before the first page is dropped here.  Pages of one document
+    // tend to be alike, so the last one tells how much room to take.
+    QByteArray &out = PageStream_Stream;
+    out = QByteArray();
+    out.reserve(expectedSize + 64);
+    XRef[size_t(page)] = m_pagesSize;
+    appendInt(out, page);
+    out.append(" 0 obj\r\n<< /Type /Page /Parent 20 0 R\r\n/MediaBox [0 0 ");
+    out.append(width).append(' ').append(height).append("]\r\n/Contents ");
+    appendInt(out, page + 1);
+    out.append(" 0 R\r\n/Resources 18 0 R\r\n>>\r\nendobj\r\n");
 
     // The content is still open, so its length is the next object.
-    XRef[size_t(page + 1)] = PagesStream.size();
-    appendInt(PagesStream, page + 1);
-    PagesStream.append(" 0 obj\r\n<< /Length ");
-    appendInt(PagesStream, page + 2);
-    PagesStream.append(" 0 R >>\r\nstream\r\n");
+    XRef[size_t(page + 1)] = m_pagesSize + out.size();
+    appendInt(out, page + 1);
+    out.append(" 0 obj\r\n<< /Length ");
+    appendInt(out, page + 2);
+    out.append(" 0 R >>\r\nstream\r\n");
 
-    PageStream_Stream = QByteArray();
+    m_contentStart = out.size();
     ++PagesCount;
 }
 
 void TzPdf::ClosePage()
 {
+    QByteArray &out = PageStream_Stream;
     const qint64 lengthObject = kFixedObjects + 3 * qint64(PagesCount);
-    const qint64 length = PageStream_Stream.size();
-    PagesStream.append(PageStream_Stream);
-    PageStream_Stream = QByteArray();
-    PagesStream.append("endstream\r\nendobj\r\n");
+    const qint64 length = out.size() - m_contentStart;
+    out.append("endstream\r\nendobj\r\n");
 
-    XRef[size_t(lengthObject)] = PagesStream.size();
-    appendInt(PagesStream, lengthObject);
-    PagesStream.append(" 0 obj\r\n");
-    appendInt(PagesStream, length);
-    PagesStream.append("\r\nendobj\r\n");
+    XRef[size_t(lengthObject)] = m_pagesSize + out.size();
+    appendInt(out, lengthObject);
+    out.append(" 0 obj\r\n");
+    appendInt(out, length);
+    out.append("\r\nendobj\r\n");
+
+    if (out.capacity() - out.size() > out.size() / 8)
+        out.squeeze();
+    m_pagesSize += out.size();
+    PagesStream.push_back(std::move(out));
+    out = QByteArray();
+    m_contentStart = 0;
 }
 
 void TzPdf::KontrolujText(QByteArray &text)
@@ -219,9 +243,12 @@ void TzPdf::KontrolujText(QByteArray &text)
 
 void TzPdf::TextXY(int X, int Y, int FontName, int FontSize, QByteArray Text)
 {
-    KontrolujText(Text);
-    // A machine ID such as "C:\" must not escape the closing parenthesis.
-    Text.replace('\\', "\\\\");
+    const auto special = [](char c) { return c == '(' || c == ')' || c == '\\'; };
+    if (std::any_of(Text.cbegin(), Text.cend(), special)) {
+        KontrolujText(Text);
+        // A machine ID such as "C:\" must not escape the closing parenthesis.
+        Text.replace('\\', "\\\\");
+    }
     FontName = std::clamp(FontName, 1, 14);
 
     QByteArray &out = PageStream_Stream;
@@ -455,10 +482,13 @@ void TzPdf::FinishCreating()
     for (size_t object = kFirstPageObject; object < XRef.size(); ++object)
         XRef[object] += pagesStart;
     const qsizetype objects = qsizetype(XRef.size());
-    PDF.reserve(PDF.size() + PagesStream.size() + 20 * objects + 160);
-    PDF.append(PagesStream);
-    PagesStream = QByteArray();
-    PageStream_Stream = QByteArray();
+    PDF.reserve(PDF.size() + m_pagesSize + 20 * objects + 160);
+    for (QByteArray &page : PagesStream) {
+        PDF.append(page);
+        page = QByteArray();
+    }
+    PagesStream.clear();
+    m_pagesSize = 0;
 
     StartXRef = PDF.size();
     PDF.append("xref\r\n0 ");

@@ -103,8 +103,16 @@ private:
 
     QByteArray PDF;
     std::vector<qint64> XRef; // byte offsets; index = object number
-    QByteArray PagesStream;
+    // The three objects of every closed page, one buffer a page, so that a
+    // long document never needs one buffer of its whole size beside the
+    // finished file.  Their offsets count from the first page until the
+    // fixed objects in front of them are known.
+    std::vector<QByteArray> PagesStream;
+    qint64 m_pagesSize = 0;
+    // The current page: its page object and stream head, then its content
+    // (the drawing operators) from m_contentStart on.
     QByteArray PageStream_Stream;
+    qsizetype m_contentStart = 0;
     int PagesCount = 0;
     qint64 StartXRef = 0;
     bool m_finished = false;

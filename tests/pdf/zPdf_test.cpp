@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -102,6 +103,12 @@ TEST(PdfNumbers, MillimetresBecomeTheNearestWholePoint)
     };
     for (const Case &c : cases)
         EXPECT_EQ(zpdf::mmToPoints(c.mm), c.points) << c.mm << " mm";
+    // The same as dividing by 25.4 in extended precision and rounding, over
+    // every size a page can take and far beyond.
+    for (qint64 mm = -200000; mm <= 200000; ++mm) {
+        const qint64 extended = qint64(std::nearbyint(static_cast<long double>(mm * 72) / 25.4L));
+        ASSERT_EQ(zpdf::mmToPoints(mm), extended) << mm << " mm";
+    }
 }
 
 TEST(PdfNumbers, RealsHaveThreeDecimalsAfterSixSignificantDigits)
