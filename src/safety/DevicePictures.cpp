@@ -1,5 +1,8 @@
 #include "safety/DevicePictures.h"
 
+#include "app/Forms.h"
+#include "app/MainForm.h"
+
 #include <QPainter>
 
 QPixmap devicePicture(int kind, int size)
@@ -20,4 +23,11 @@ QPixmap devicePicture(int kind, int size)
         p.drawText(QRectF(0, 0, size, size), Qt::AlignCenter, QString::fromLatin1(abbreviations[kind]));
     }
     return pm;
+}
+
+QPixmap deviceIcon32(const Forms &forms, int kind)
+{
+    if (forms.MainForm && kind >= 0 && kind < forms.MainForm->il_devices_32.size())
+        return forms.MainForm->il_devices_32[kind];
+    return devicePicture(kind, 32);
 }

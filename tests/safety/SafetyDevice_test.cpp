@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -81,4 +82,19 @@ TEST(SafetyDeviceRecord, DefaultsToVerticalCurtainWithD14)
     EXPECT_EQ(d.ID, KindVerticalLightCurtain);
     EXPECT_EQ(d.d, 14.0);
     EXPECT_EQ(d.Height, -1.0);
+}
+
+TEST(SafetyDistanceOfKind, MatchesTheFormulaOfEachKind)
+{
+    const double T = 0.1;
+    EXPECT_EQ(safetyDistance(KindVerticalLightCurtain, T, 14.0), 200.0);
+    EXPECT_EQ(safetyDistance(KindVerticalLightCurtain, T, 14.0, true), 275.0);
+    EXPECT_EQ(safetyDistance(KindHorizontalLightCurtain, T, 1000.0), 960.0);
+    EXPECT_EQ(safetyDistance(KindSafetyScanner, T, 1000.0), 1110.0);
+    EXPECT_EQ(safetyDistance(KindTwoHandControl, T, 999.0), 410.0);
+    EXPECT_EQ(safetyDistance(KindEmergencyStop, T, 999.0), 160.0);
+    EXPECT_EQ(safetyDistance(KindDoor, T, 0.0), 160.0);
+    EXPECT_EQ(safetyDistance(KindPressureSensitiveMat, T, 0.0), 1360.0);
+    EXPECT_TRUE(std::isnan(safetyDistance(7, T, 0.0)));
+    EXPECT_TRUE(std::isnan(safetyDistance(-1, T, 0.0)));
 }
