@@ -118,6 +118,16 @@ TEST_F(ReportTest, HeaderLinesStandAtTheirPlaces)
         SCOPED_TRACE(l.text.toStdString());
         EXPECT_EQ(w.textAt(1, l.x, l.y, l.text), l.text);
     }
+    // No header line runs past the right end of the rule (195 mm), the
+    // Device ID line with our name and address included.
+    const std::vector<PdfWord> rule = w.line(1, 139);
+    ASSERT_EQ(rule.size(), 1u);
+    for (const PdfWord &word : w.words) {
+        if (word.page == 1 && word.yMax < rule[0].yMin) {
+            EXPECT_LE(word.xMax, rule[0].xMax + 0.5) << word.text.toStdString();
+        }
+    }
+
     // The column heading: "#" in column 19, "Result" from column 41.
     const PdfWord *hash = w.find(QStringLiteral("#"));
     ASSERT_TRUE(hash);
