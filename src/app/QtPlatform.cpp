@@ -1,6 +1,7 @@
 #include "app/QtPlatform.h"
 
 #include "device/DeviceBackends.h"
+#include "report/OpenPictureDialog.h"
 
 #include <QDesktopServices>
 #include <QDialog>
@@ -95,7 +96,10 @@ QString QtDialogs::saveFile(QWidget *owner, const FileDialogRequest &request)
 
 QString QtDialogs::openPicture(QWidget *owner, const FileDialogRequest &request)
 {
-    return runFileDialog(owner, request, QFileDialog::AcceptOpen);
+    OpenPictureDialog dialog(owner, request);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 int QtDialogs::showModal(QDialog *dialog)
