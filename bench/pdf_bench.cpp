@@ -9,7 +9,10 @@
 #include "app/Seams.h"
 #include "pdf/zPdf.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 
 #include <benchmark/benchmark.h>
@@ -117,10 +120,11 @@ public:
 };
 
 // Measures one document per iteration and reports its size and the heap it
-// took.
+// took; with save, the file is written too (to the temporary folder).
 template <typename Compose>
-void runDocument(benchmark::State &state, Compose compose)
+void runDocument(benchmark::State &state, bool save, Compose compose)
 {
+    const QString path = QDir::temp().filePath(QStringLiteral("zirk-bench-%1.pdf").arg(QCoreApplication::applicationPid()));
     const FixedClock clock;
     qint64 fileBytes = 0;
     std::int64_t peakBytes = 0;
@@ -135,12 +139,15 @@ void runDocument(benchmark::State &state, Compose compose)
             compose(pdf);
             pdf.FinishCreating();
             fileBytes = pdf.data().size();
+            if (save)
+                pdf.SaveToFile(path);
             benchmark::DoNotOptimize(pdf.data().constData());
         }
 #ifdef ZIRK_COUNT_HEAP
         peakBytes = std::max(peakBytes, heapPeak.load() - before);
 #endif
     }
+    QFile::remove(path);
     state.counters["file_bytes"] = double(fileBytes);
     state.counters["peak_heap_bytes"] = double(peakBytes);
     state.counters["heap_per_file"] = fileBytes ? double(peakBytes) / double(fileBytes) : 0.0;
@@ -156,7 +163,7 @@ void TextDocument(benchmark::State &state)
         rows.push_back(QByteArray(11, ' ') + QByteArray::number(i + 1).rightJustified(10, ' ')
                        + QByteArray(15, ' ') + QByteArray("123.4").rightJustified(15, ' '));
     }
-    runDocument(state, [&](TzPdf &pdf) {
+    runDocument(state, state.range(1) != 0, [&](TzPdf &pdf) {
         int row = 0;
         for (int page = 0; page < pages; ++page) {
             pdf.AddPage(210, 297);
@@ -165,7 +172,7 @@ void TextDocument(benchmark::State &state)
         }
     });
 }
-BENCHMARK(TextDocument)->Arg(2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(TextDocument)->ArgNames({"pages", "save"})->Args({2000, 0})->Args({2000, 1})->Unit(benchmark::kMillisecond);
 
 // The two picture pages of the report with all four slots filled.
 void PictureDocument(benchmark::State &state)
@@ -178,7 +185,7 @@ void PictureDocument(benchmark::State &state)
                 picture.setPixel(x, y, qRgb((x + n * 40) & 0xFF, y & 0xFF, (x ^ y) & 0xFF));
         pictures.push_back(picture);
     }
-    runDocument(state, [&](TzPdf &pdf) {
+    runDocument(state, state.range(0) != 0, [&](TzPdf &pdf) {
         for (int page = 0; page < 2; ++page) {
             pdf.AddPage(210, 297);
             pdf.Image(pictures[size_t(2 * page)], 35, 180, 140, 105);
@@ -188,6 +195,6 @@ void PictureDocument(benchmark::State &state)
         }
     });
 }
-BENCHMARK(PictureDocument)->Unit(benchmark::kMillisecond);
+BENCHMARK(PictureDocument)->ArgName("save")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace

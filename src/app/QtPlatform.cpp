@@ -1,5 +1,7 @@
 #include "app/QtPlatform.h"
 
+#include "device/DeviceBackends.h"
+
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
@@ -108,6 +110,9 @@ QtPlatform::QtPlatform()
     m_platform.sound = &m_sound;
     m_platform.shell = &m_shell;
     m_platform.dialogs = &m_dialogs;
+    // --- device link ---
+    m_device = makeDeviceBackend(qEnvironmentVariable("ZIRK_DEVICE"));
+    m_platform.device = m_device.get();
 }
 
 QtPlatform::~QtPlatform() = default;
