@@ -21,13 +21,12 @@ struct ProgramState
     MessageTexts messageTexts;
     double SafetyDistanceMM = 0.0;
     double SafetyDistanceInch = 0.0;
-
-    // --- project files ---
-    // The record of the last opened or saved project file, all zero at start.
-    ProjectRecord projectRecord;
-
     // --- device link ---
     // The device lines of the about box (Memo2): empty until an instrument
     // has been identified, then those of the last identification.
     QStringList AboutDeviceLines;
+
+    // --- project files ---
+    // The record of the last opened or saved project file, all zero at start.
+    ProjectRecord projectRecord;
 };

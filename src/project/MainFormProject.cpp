@@ -67,11 +67,6 @@ private:
     bool m_wasOn;
 };
 
-QString cannotOpen(const QFileDevice &file)
-{
-    return QStringLiteral("Cannot open file \"%1\". %2").arg(file.fileName(), file.errorString());
-}
-
 } // namespace
 
 void TMainForm::submenu_NewClick()
@@ -210,7 +205,7 @@ void TMainForm::ImportValues()
     const SoundSuspension silence(m_state.appSettings.SoundEnable);
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw ZirkError(cannotOpen(file));
+        throw ZirkError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
     const SeriesRefreshDeferral deferral(*this);
     if (!readImportValues(file, asciiDecimalSeparator(), [this](double v) { ZpracujHodnotu_ms(v); }))
         throw ZirkError(QStringLiteral("Cannot read file \"%1\". %2").arg(fileName, file.errorString()));

@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include <functional>
+
 class ImagesFormTest : public ProgramFixture
 {
 protected:
@@ -70,12 +72,12 @@ TEST_F(ImagesFormTest, ClickLoadsThePictureIntoItsSlotAndTicksTheFlag)
     start();
     Timagesform &f = images();
     const QString file = savePicture("wide.png", 1000, 500, Qt::red);
-    void (Timagesform::*const clicks[])() = {&Timagesform::Image1Click, &Timagesform::Image2Click,
-                                             &Timagesform::Image3Click, &Timagesform::Image4Click};
+    const std::function<void()> clicks[] = {[&] { f.Image1Click(); }, [&] { f.Image2Click(); },
+                                            [&] { f.Image3Click(); }, [&] { f.Image4Click(); }};
     for (int slot = 1; slot <= 4; ++slot) {
         SCOPED_TRACE(slot);
         fake.dialogs.fileAnswers.push_back(file);
-        (f.*clicks[slot - 1])();
+        clicks[slot - 1]();
         const QImage p = f.picture(slot);
         ASSERT_EQ(p.size(), QSize(640, 480));
         EXPECT_EQ(p.pixelColor(0, 319), QColor(Qt::red));

@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 struct PdfWord
@@ -25,6 +27,20 @@ struct PdfWords
     double pageHeight = 0;
     std::vector<PdfWord> words;
 
+    // The words whose baseline stands y mm above the bottom of page, left
+    // to right.
+    std::vector<PdfWord> line(int page, int yMm) const
+    {
+        const double baseline = pageHeight - std::nearbyint(yMm * 72 / 25.4);
+        std::vector<PdfWord> out;
+        for (const PdfWord &w : words) {
+            if (w.page == page && w.yMin <= baseline && baseline <= w.yMax)
+                out.push_back(w);
+        }
+        std::sort(out.begin(), out.end(), [](const PdfWord &a, const PdfWord &b) { return a.xMin < b.xMin; });
+        return out;
+    }
+
     // The words of the line whose baseline stands y mm above the bottom of
     // page, starting with the word that begins x mm from the left edge,
     // joined by single blanks; as many words as expected holds.  Empty when
@@ -32,19 +48,14 @@ struct PdfWords
     QString textAt(int page, int xMm, int yMm, const QString &expected) const
     {
         const double x = std::nearbyint(xMm * 72 / 25.4);
-        const double baseline = pageHeight - std::nearbyint(yMm * 72 / 25.4);
-        std::vector<const PdfWord *> line;
-        for (const PdfWord &w : words) {
-            if (w.page == page && w.yMin <= baseline && baseline <= w.yMax && w.xMin > x - 0.6)
-                line.push_back(&w);
-        }
-        std::sort(line.begin(), line.end(), [](auto *a, auto *b) { return a->xMin < b->xMin; });
-        if (line.empty() || std::abs(line.front()->xMin - x) > 0.6)
+        const std::vector<PdfWord> all = line(page, yMm);
+        auto first = std::find_if(all.begin(), all.end(), [x](const PdfWord &w) { return w.xMin > x - 0.6; });
+        if (first == all.end() || std::abs(first->xMin - x) > 0.6)
             return {};
         const qsizetype n = expected.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts).size();
         QStringList out;
-        for (qsizetype i = 0; i < n && i < qsizetype(line.size()); ++i)
-            out << line[size_t(i)]->text;
+        for (auto it = first; it != all.end() && out.size() < n; ++it)
+            out << it->text;
         return out.join(QLatin1Char(' '));
     }
 

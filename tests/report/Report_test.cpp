@@ -118,6 +118,16 @@ TEST_F(ReportTest, HeaderLinesStandAtTheirPlaces)
         SCOPED_TRACE(l.text.toStdString());
         EXPECT_EQ(w.textAt(1, l.x, l.y, l.text), l.text);
     }
+    // No header line runs past the right end of the rule (195 mm), the
+    // Device ID line with our name and address included.
+    const std::vector<PdfWord> rule = w.line(1, 139);
+    ASSERT_EQ(rule.size(), 1u);
+    for (const PdfWord &word : w.words) {
+        if (word.page == 1 && word.yMax < rule[0].yMin) {
+            EXPECT_LE(word.xMax, rule[0].xMax + 0.5) << word.text.toStdString();
+        }
+    }
+
     // The column heading: "#" in column 19, "Result" from column 41.
     const PdfWord *hash = w.find(QStringLiteral("#"));
     ASSERT_TRUE(hash);
@@ -219,12 +229,7 @@ TEST_F(ReportTest, RowsStandAtTheirPlacesRightAligned)
     const Row rows[] = {{1, 1, 133}, {2, 1, 128}, {23, 1, 23}, {24, 2, 277}, {75, 2, 22}, {76, 3, 277}, {80, 3, 257}};
     for (const Row &r : rows) {
         SCOPED_TRACE(r.number);
-        const double baseline = w.pageHeight - std::nearbyint(r.y * 72 / 25.4);
-        std::vector<PdfWord> line;
-        for (const PdfWord &word : w.words) {
-            if (word.page == r.page && word.yMin <= baseline && baseline <= word.yMax)
-                line.push_back(word);
-        }
+        const std::vector<PdfWord> line = w.line(r.page, r.y);
         ASSERT_EQ(line.size(), 2u);
         EXPECT_EQ(line[0].text, QString::number(r.number));
         EXPECT_NEAR(line[0].xMax, kNumberEnd, 0.6);
