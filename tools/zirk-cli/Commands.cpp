@@ -4,6 +4,7 @@
 
 #include "app/CodePage.h"
 #include "app/NumberFormat.h"
+#include "project/ValueImport.h"
 #include "safety/SafetyDevice.h"
 
 #include <QFile>
@@ -153,6 +154,15 @@ OpenedProject openProject(const QString &fileName)
     return project;
 }
 
+void importValues(const QString &fileName, std::vector<double> &values)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw badInput(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+    if (!readImportValues(file, asciiDecimalSeparator(), [&values](double v) { values.push_back(v); }))
+        throw badInput(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+}
+
 QString projectText(const ProjectRecord &record, ProjectRecord::Text field)
 {
     // The same code page as File > Open and Save as.
@@ -206,4 +216,19 @@ void writeJson(const JsonWriter &json)
 {
     const std::string text = json.text();
     std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+void writeFileResult(const Arguments &arguments, const QString &fileName, const char *countKey,
+                     long long count, const QString &text)
+{
+    if (!arguments.json()) {
+        writeText(text);
+        return;
+    }
+    JsonWriter json;
+    json.beginObject();
+    json.member("file", fileName);
+    json.member(countKey, count);
+    json.endObject();
+    writeJson(json);
 }

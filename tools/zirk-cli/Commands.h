@@ -87,6 +87,9 @@ struct OpenedProject
 // a script must not.
 OpenedProject openProject(const QString &fileName);
 
+// Appends the stop times of a text file as File > Import Values reads them.
+void importValues(const QString &fileName, std::vector<double> &values);
+
 QString projectText(const ProjectRecord &record, ProjectRecord::Text field);
 void setProjectText(ProjectRecord &record, ProjectRecord::Text field, const QString &text);
 
@@ -105,4 +108,8 @@ DeviceChoice projectDevice(const ProjectRecord &record);
 QString settingsText(const char *key);
 
 void writeText(const QString &text);
+// What a command that writes a file reports: {"file", countKey} with --json,
+// else the text.
+void writeFileResult(const Arguments &arguments, const QString &fileName, const char *countKey,
+                     long long count, const QString &text);
 void writeJson(const JsonWriter &json);

@@ -56,16 +56,8 @@ void runTable(const Arguments &arguments)
     } catch (const ZirkError &e) {
         throw badInput(QStringLiteral("%1: %2").arg(fileName, e.message()));
     }
-    if (arguments.json()) {
-        JsonWriter json;
-        json.beginObject();
-        json.member("file", fileName);
-        json.member("rows", static_cast<long long>(kVlcTableRowCount));
-        json.endObject();
-        writeJson(json);
-        return;
-    }
-    writeText(QStringLiteral("%1 rows written to %2\n").arg(kVlcTableRowCount).arg(fileName));
+    writeFileResult(arguments, fileName, "rows", kVlcTableRowCount,
+                    QStringLiteral("%1 rows written to %2\n").arg(kVlcTableRowCount).arg(fileName));
 }
 
 const OptionSpec kKindOption = {"--kind", "KIND", "vlc, hlc, scanner, twohand, estop, door or mat"};

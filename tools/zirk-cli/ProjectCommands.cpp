@@ -11,6 +11,7 @@
 #include "series/Statistics.h"
 
 #include <QDateTime>
+#include <QSaveFile>
 
 namespace {
 
@@ -105,6 +106,49 @@ void runProjectInfo(const Arguments &arguments)
     writeText(text);
 }
 
+void runNewProject(const Arguments &arguments)
+{
+    requireOptions(arguments, {"-o"});
+    const QString fileName = *arguments.value("-o");
+    DeviceChoice defaults;
+    defaults.kind = kindById(KindVerticalLightCurtain);
+    defaults.parameter = 14.0;
+    const DeviceChoice device = deviceFromOptions(arguments, defaults);
+    std::vector<double> values;
+    for (const QString &importFile : arguments.values("--import"))
+        importValues(importFile, values);
+
+    // The window right after start, File > New, the device chosen and the
+    // values imported: no instrument data, no pictures, no picture notes.
+    SafetyDevice safety;
+    safety.ID = device.kind->kind;
+    safety.d = -1.0;
+    safety.Height = -1.0;
+    if (safety.ID == KindVerticalLightCurtain)
+        safety.d = *device.parameter;
+    else if (safety.ID == KindHorizontalLightCurtain || safety.ID == KindSafetyScanner)
+        safety.Height = *device.parameter;
+    ProjectRecord record;
+    setProjectText(record, Text::SafetyDeviceName, QString() /*pending*/);
+    setProjectText(record, Text::SafetyDeviceParams, deviceParamsText(safety));
+    record.setSafetyDeviceId(safety.ID);
+    record.setResolution(safety.d);
+    record.setHeight(safety.Height);
+    setProjectText(record, Text::MachineID, arguments.value("--machine-id").value_or(QString()));
+    setProjectText(record, Text::Note, arguments.value("--note").value_or(QString()));
+
+    // Written beside the target and renamed over it when complete, as the
+    // window saves, so a failure never leaves half a project behind.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw badInput(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+    if (!writeProjectFile(file, values, record, ProjectPictures()) || !file.commit())
+        throw badInput(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+
+    writeFileResult(arguments, fileName, "count", static_cast<long long>(values.size()),
+                    QStringLiteral("%1 stop times written to %2\n").arg(values.size()).arg(fileName));
+}
+
 void runReport(const Arguments &arguments)
 {
     requireOptions(arguments, {"-o"});
@@ -156,16 +200,8 @@ void runReport(const Arguments &arguments)
         throw badInput(e.message());
     }
 
-    if (arguments.json()) {
-        JsonWriter json;
-        json.beginObject();
-        json.member("file", fileName);
-        json.member("pages", static_cast<long long>(pdf.pageCount()));
-        json.endObject();
-        writeJson(json);
-        return;
-    }
-    writeText(QStringLiteral("%1 pages written to %2\n").arg(pdf.pageCount()).arg(fileName));
+    writeFileResult(arguments, fileName, "pages", pdf.pageCount(),
+                    QStringLiteral("%1 pages written to %2\n").arg(pdf.pageCount()).arg(fileName));
 }
 
 } // namespace
@@ -182,6 +218,26 @@ std::vector<Command> projectCommands()
           "\"device_caption\", \"params_caption\", \"machine_id\", \"note\",\n"
           "\"pictures\": [four of {\"note\", \"include\", \"width\", \"height\"} in slot order]}\n"},
          runProjectInfo},
+        {{"new-project",
+          "new-project -o OUT.zPRJ [--import FILE]... [--kind KIND] [--d MM] [--height MM] [--machine-id TEXT] "
+          "[--note TEXT]",
+          "write a project file of imported stop times",
+          {{"-o", "OUT.zPRJ", "the project file to create or replace"},
+           {"--import", "FILE", "a text file of stop times, read as File > Import Values reads it; repeatable", true},
+           {"--kind", "KIND", "vlc (default), hlc, scanner, twohand, estop, door or mat"},
+           {"--d", "MM", "resolution d of a vertical light curtain (default 14 without --kind)"},
+           {"--height", "MM", "height H above the ground (hlc, scanner)"},
+           {"--machine-id", "TEXT", "machine ID"},
+           {"--note", "TEXT", "note of the measurement"}},
+          nullptr, 0, 0,
+          "The file is the one the window saves after File > New, choosing the device\n"
+          "and importing the files in the order given: the stop times, the device\n"
+          "kind with d or H and the captions the window shows for it, machine ID and\n"
+          "note, no instrument data and no pictures.  Texts are stored in the\n"
+          "Windows-1252 code page and cut to 100 bytes; characters it lacks become \"?\".\n"
+          "A door's C and a mat's h are not part of project files.\n\n"
+          "JSON: {\"file\", \"count\"}\n"},
+         runNewProject},
         {{"report", "report PROJECT.zPRJ -o OUT.pdf [--company TEXT] [--user TEXT]",
           "write the measurement protocol of a project file as PDF",
           {{"-o", "OUT.pdf", "the PDF file to create or replace"},

@@ -3,11 +3,8 @@
 #include "JsonWriter.h"
 
 #include "app/NumberFormat.h"
-#include "project/ValueImport.h"
 #include "safety/SafetyDevice.h"
 #include "series/Statistics.h"
-
-#include <QFile>
 
 namespace {
 
@@ -22,7 +19,6 @@ struct Series
 Series readSeries(const QStringList &fileNames)
 {
     Series series;
-    const char separator = asciiDecimalSeparator();
     for (const QString &fileName : fileNames) {
         if (isProjectFile(fileName)) {
             const OpenedProject project = openProject(fileName);
@@ -31,11 +27,7 @@ Series readSeries(const QStringList &fileNames)
                 series.storedDevice = projectDevice(project.record);
             continue;
         }
-        QFile file(fileName);
-        if (!file.open(QIODevice::ReadOnly))
-            throw badInput(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
-        if (!readImportValues(file, separator, [&series](double v) { series.values.push_back(v); }))
-            throw badInput(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+        importValues(fileName, series.values);
     }
     return series;
 }
