@@ -5,6 +5,8 @@
 #include <QJsonArray>
 #include <QTemporaryDir>
 
+#include <unistd.h>
+
 namespace {
 
 using Text = ProjectRecord::Text;
@@ -161,6 +163,126 @@ TEST_F(ZirkCliProject, WrongUsage)
     };
     for (const auto &c : cases)
         expectFailure(runCli(c.arguments), 2, c.named, callText(c.arguments));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ZirkCliProject, NewProjectOfImportedValues)
+{
+    writeBytes(path("a.txt"), "100\n112,5\nabc\n");
+    writeBytes(path("b.txt"), "98\r\n\r\n104\r\n");
+    const QString out = path("new.zPRJ");
+    const CliRun run = runCli({"new-project", "-o", out, "--import", path("a.txt"), "--import", path("b.txt"),
+                               "--kind", "scanner", "--height", "350,5", "--machine-id", "Press 4", "--note",
+                               QString::fromUtf8("Süd – 東"), "--json"},
+                              kCommaLocale);
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out, QByteArray(R"({"file":")") + out.toUtf8() + R"(","count":4})" "\n");
+
+    TestProject read;
+    QFile file(out);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(readProjectFile(file, read.values, read.record, read.pictures).complete);
+    EXPECT_EQ(read.values, (std::vector<double>{100.0, 112.5, 98.0, 104.0}));
+    EXPECT_EQ(read.record.safetyDeviceId(), 2);
+    EXPECT_EQ(read.record.resolution(), -1.0);
+    EXPECT_EQ(read.record.height(), 350.5);
+    // Parameter text in the user's locale, as the window shows it.
+    EXPECT_EQ(read.record.text(Text::SafetyDeviceParams), "H=350,5 mm");
+    EXPECT_EQ(read.record.text(Text::MachineID), "Press 4");
+    // Windows-1252 holds the umlaut and the dash, not the ideograph.
+    EXPECT_EQ(read.record.text(Text::Note), "S\xFC" "d \x96 ?");
+    // No instrument, no pictures, no notes, no flags.
+    EXPECT_EQ(read.record.standstillSpeed(), 0);
+    EXPECT_EQ(read.record.text(Text::SerialNumber), "");
+    EXPECT_FALSE(read.record.calibrated());
+    for (int slot = 1; slot <= 4; ++slot) {
+        EXPECT_TRUE(read.pictures[std::size_t(slot - 1)].isNull()) << slot;
+        EXPECT_FALSE(read.record.includePicture(slot)) << slot;
+        EXPECT_EQ(read.record.text(ProjectRecord::pictureNote(slot)), "") << slot;
+    }
+    EXPECT_EQ(file.size(), 4 + 4 * 8 + ProjectRecord::kSize);
+}
+
+TEST_F(ZirkCliProject, NewProjectDefaultsToALightCurtainOf14mm)
+{
+    const struct
+    {
+        QStringList options;
+        qint32 kind;
+        double d;
+        double height;
+        const char *params;
+    } cases[] = {
+        {{}, 0, 14.0, -1.0, "d=14 mm"},
+        {{"--d", "30"}, 0, 30.0, -1.0, "d=30 mm"},
+        {{"--kind", "vlc", "--d", "14.5"}, 0, 14.5, -1.0, "d=14.5 mm"},
+        {{"--kind", "hlc", "--height", "0"}, 1, -1.0, 0.0, "H=0 mm"},
+        {{"--kind", "twohand"}, 3, -1.0, -1.0, "---"},
+        {{"--kind", "estop"}, 4, -1.0, -1.0, "---"},
+        {{"--kind", "door"}, 5, -1.0, -1.0, "---"},
+        {{"--kind", "mat"}, 6, -1.0, -1.0, "---"},
+    };
+    for (const auto &c : cases) {
+        const QString out = path("kind.zPRJ");
+        const CliRun run = runCli(QStringList{"new-project", "-o", out} + c.options);
+        ASSERT_EQ(run.exitCode, 0) << callText(c.options) << run.err.constData();
+        EXPECT_EQ(run.out, "0 stop times written to " + out.toUtf8() + "\n");
+        TestProject read;
+        QFile file(out);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        ASSERT_TRUE(readProjectFile(file, read.values, read.record, read.pictures).complete);
+        EXPECT_EQ(file.size(), 4 + ProjectRecord::kSize) << callText(c.options);
+        EXPECT_EQ(read.record.safetyDeviceId(), c.kind) << callText(c.options);
+        EXPECT_EQ(read.record.resolution(), c.d) << callText(c.options);
+        EXPECT_EQ(read.record.height(), c.height) << callText(c.options);
+        EXPECT_EQ(read.record.text(Text::SafetyDeviceParams), c.params) << callText(c.options);
+
+        // What project-info and stats read back is what was written.
+        const QJsonObject info = runCli({"project-info", out, "--json"}).json();
+        EXPECT_EQ(info.value("params_caption").toString(), QLatin1String(c.params));
+        EXPECT_EQ(info.value("values_ms").toArray().size(), 0);
+    }
+}
+
+TEST_F(ZirkCliProject, NewProjectRefusesWhatItCannotStore)
+{
+    writeBytes(path("values.txt"), "100\n");
+    const QString out = path("refused.zPRJ");
+    const struct
+    {
+        QStringList arguments;
+        int status;
+        QString named;
+    } cases[] = {
+        {{"new-project", "-o", out, "--kind", "hlc"}, 1, "--height"},
+        {{"new-project", "-o", out, "--kind", "vlc"}, 1, "--d"},
+        {{"new-project", "-o", out, "--kind", "beam"}, 1, "beam"},
+        {{"new-project", "-o", out, "--kind", "estop", "--d", "14"}, 1, "--d"},
+        {{"new-project", "-o", out, "--import", path("missing.txt")}, 1, path("missing.txt")},
+        {{"new-project", "-o", path("no-folder/p.zPRJ"), "--import", path("values.txt")}, 1, path("no-folder/p.zPRJ")},
+        {{"new-project", "-o", dir.path(), "--import", path("values.txt")}, 1, dir.path()},
+        {{"new-project", "--import", path("values.txt")}, 2, "-o"},
+        {{"new-project", "-o", out, "--kind", "door", "--c", "100"}, 2, "--c"},
+        {{"new-project", "-o", out, "--non-industrial"}, 2, "--non-industrial"},
+        {{"new-project", "-o", out, path("values.txt")}, 2, path("values.txt")},
+    };
+    for (const auto &c : cases) {
+        expectFailure(runCli(c.arguments), c.status, c.named.toUtf8().constData(), callText(c.arguments));
+        EXPECT_FALSE(QFile::exists(out)) << callText(c.arguments);
+    }
+
+    // A failed write leaves the old file as it was.
+    writeBytes(out, "old");
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    const CliRun run = runCli({"new-project", "-o", out, "--import", path("values.txt")});
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (::geteuid() != 0) {
+        expectFailure(run, 1, out.toUtf8().constData(), "new-project into a read-only folder");
+        EXPECT_EQ(readBytes(out), "old");
+    }
 }
 
 } // namespace

@@ -64,7 +64,7 @@ QString kindList()
     return names.join(QStringLiteral(", "));
 }
 
-DeviceChoice deviceFromOptions(const Arguments &arguments, const DeviceChoice &defaults)
+DeviceChoice deviceFromOptions(const Arguments &arguments, const DeviceChoice &defaults, DeviceUse use)
 {
     DeviceChoice device = defaults;
     if (const std::optional<QString> name = arguments.value("--kind")) {
@@ -73,7 +73,11 @@ DeviceChoice deviceFromOptions(const Arguments &arguments, const DeviceChoice &d
             throw badInput(QStringLiteral("--kind: unknown kind '%1' (one of %2)").arg(*name, kindList()));
         device.parameter.reset();
         device.nonIndustrial = false;
-        if (device.kind->parameterOption && !arguments.has(device.kind->parameterOption))
+        // Project files keep d and H, not a door's C or a mat's h.
+        const bool stored = device.kind->kind == KindVerticalLightCurtain
+            || device.kind->kind == KindHorizontalLightCurtain || device.kind->kind == KindSafetyScanner;
+        const bool needed = use == DeviceUse::Distance || stored;
+        if (needed && device.kind->parameterOption && !arguments.has(device.kind->parameterOption))
             throw badInput(QStringLiteral("kind %1 needs %2 MM")
                                .arg(QLatin1String(device.kind->name), QLatin1String(device.kind->parameterOption)));
     }

@@ -55,9 +55,12 @@ struct DeviceChoice
 };
 
 // --kind and the parameter options over a default device.  An explicit
-// --kind needs its parameter; a parameter option the kind does not use, or
+// --kind needs its parameter (for a distance; for a project file only the
+// stored d and H); a parameter option the kind does not use, or
 // --non-industrial for anything but a vertical light curtain, is bad input.
-DeviceChoice deviceFromOptions(const Arguments &arguments, const DeviceChoice &defaults);
+enum class DeviceUse { Distance, ProjectFile };
+DeviceChoice deviceFromOptions(const Arguments &arguments, const DeviceChoice &defaults,
+                               DeviceUse use = DeviceUse::Distance);
 
 // The safety distance in mm for a stop time in ms, or nothing when the
 // device has no kind or its formula no input.

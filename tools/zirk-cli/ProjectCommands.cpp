@@ -113,7 +113,7 @@ void runNewProject(const Arguments &arguments)
     DeviceChoice defaults;
     defaults.kind = kindById(KindVerticalLightCurtain);
     defaults.parameter = 14.0;
-    const DeviceChoice device = deviceFromOptions(arguments, defaults);
+    const DeviceChoice device = deviceFromOptions(arguments, defaults, DeviceUse::ProjectFile);
     std::vector<double> values;
     for (const QString &importFile : arguments.values("--import"))
         importValues(importFile, values);
