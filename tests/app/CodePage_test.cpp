@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "QtPrinters.h"
+
 TEST(CodePage, MapsTheWindowsCodePages)
 {
     struct Case { const char *codePage; QByteArray bytes; QString text; };

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "QtPrinters.h"
+
 namespace {
 
 QProcessEnvironment environment(std::initializer_list<std::pair<const char *, const char *>> values)

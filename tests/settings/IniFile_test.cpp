@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "QtPrinters.h"
+
 namespace {
 
 QByteArray utf16le(const QString &text, bool bom)

@@ -17,6 +17,8 @@
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
+#include "QtPrinters.h"
+
 namespace {
 
 QString shipped(const char *language)
