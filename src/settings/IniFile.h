@@ -27,7 +27,7 @@ public:
     static constexpr qsizetype kMaxValueLength = 2047;
     // A settings or language file is a few kilobytes; anything beyond this
     // is not one and reads as empty.
-    static constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+    static constexpr qint64 kMaxFileSize = 1024 * 1024;
 
     // An empty file, written as UTF-8 when saved.
     explicit IniFile(const char *singleByteCodePage = "windows-1252");

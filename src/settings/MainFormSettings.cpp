@@ -17,6 +17,8 @@
 #include "settings/SettingsForm.h"
 
 #include <QCheckBox>
+
+#include <array>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -61,6 +63,13 @@ constexpr WindowKeys kWindowKeys[] = {
 // screen would push the other off the list: either means the file is damaged.
 constexpr int kMaxColumnWidth = 4000;
 
+// The windows whose positions the settings file keeps, in the order of kWindowKeys.
+std::array<QWidget *, std::size(kWindowKeys)> positionedWindows(TMainForm *main, const Forms &forms)
+{
+    return {main, forms.CalcForm, forms.devselectform, forms.SettingsForm, forms.imagesform,
+            forms.SafetyAdvisorForm};
+}
+
 int readColumnWidth(const IniFile &ini, const char *key, int defaultWidth)
 {
     const int width = ini.readInteger(kListView, QLatin1String(key), defaultWidth);
@@ -73,8 +82,7 @@ void TMainForm::NactiIni()
 {
     const IniFile ini = IniFile::load(settingsFilePath(), kSystemCodePage);
 
-    QWidget *const windows[] = {this, m_forms.CalcForm, m_forms.devselectform, m_forms.SettingsForm,
-                                m_forms.imagesform, m_forms.SafetyAdvisorForm};
+    const auto windows = positionedWindows(this, m_forms);
     for (std::size_t i = 0; i < std::size(kWindowKeys); ++i) {
         const WindowKeys &k = kWindowKeys[i];
         const int left = ini.readInteger(kPositions, QLatin1String(k.left), k.defaultLeft);
@@ -115,8 +123,7 @@ void TMainForm::ZapisIni()
     // Unknown keys and sections, comments and other lines stay as they are.
     IniFile ini = IniFile::load(fileName, kSystemCodePage);
 
-    const QWidget *const windows[] = {this, m_forms.CalcForm, m_forms.devselectform, m_forms.SettingsForm,
-                                      m_forms.imagesform, m_forms.SafetyAdvisorForm};
+    const auto windows = positionedWindows(this, m_forms);
     for (std::size_t i = 0; i < std::size(kWindowKeys); ++i) {
         const WindowKeys &k = kWindowKeys[i];
         const QPoint at = windows[i] ? windows[i]->pos() : QPoint(k.defaultLeft, k.defaultTop);

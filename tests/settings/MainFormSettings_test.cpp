@@ -70,7 +70,16 @@ QStringList keysOnly(const QStringList &lines)
 
 } // namespace
 
-class MainFormSettings : public SettingsProgram {};
+class MainFormSettings : public SettingsProgram
+{
+protected:
+    // The six windows whose positions the settings file keeps, in its order.
+    std::array<QWidget *, 6> positionedWindows()
+    {
+        return {program->mainForm(), forms().CalcForm, forms().devselectform, forms().SettingsForm,
+                forms().imagesform, forms().SafetyAdvisorForm};
+    }
+};
 
 TEST_F(MainFormSettings, WithoutASettingsFileEveryKeyHasItsDefaultAndClosingWritesThemAll)
 {
@@ -108,8 +117,7 @@ TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
 {
     {
         TMainForm &main = start();
-        QWidget *const windows[] = {&main, forms().CalcForm, forms().devselectform, forms().SettingsForm,
-                                    forms().imagesform, forms().SafetyAdvisorForm};
+        const auto windows = positionedWindows();
         for (int i = 0; i < 6; ++i)
             windows[i]->move(11 + i, 21 + i);
         AppSettings &s = state().appSettings;
@@ -139,8 +147,7 @@ TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
     EXPECT_TRUE(lines.contains(QStringLiteral("Settings/PlaySound=1")));
 
     TMainForm &main = start();
-    QWidget *const windows[] = {&main, forms().CalcForm, forms().devselectform, forms().SettingsForm,
-                                forms().imagesform, forms().SafetyAdvisorForm};
+    const auto windows = positionedWindows();
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(windows[i]->pos(), QPoint(11 + i, 21 + i)) << i;
     const AppSettings &s = state().appSettings;
