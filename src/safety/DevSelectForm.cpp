@@ -78,6 +78,8 @@ void Tdevselectform::buildUi()
     PageControl1 = new QTabWidget;
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setIconSize(QSize(32, 32));
+    // All seven kinds in view at once, as a row of buttons.
+    PageControl1->setUsesScrollButtons(false);
     outer->addWidget(PageControl1);
 
     auto newPage = [](const char *name) {
