@@ -23,7 +23,9 @@ int main(int argc, char **argv)
     if (!shot.isEmpty()) {
         QTimer::singleShot(2500, program.mainForm(), [&] {
             program.mainForm()->grab().save(shot);
-            app.quit();
+            // An orderly close writes the settings file like a user's close.
+            if (!program.mainForm()->close())
+                app.quit();
         });
     }
     return app.exec();

@@ -1,116 +1,135 @@
 #include "app/CodePage.h"
 
-#include <QHash>
+#include <iconv.h>
 
-#include <cstring>
+#include <array>
+#include <cerrno>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <unordered_map>
 
 namespace {
 
-// Upper halves (0x80..0xFF) of the two code pages.
-constexpr char16_t kWindows1250[128] = {
-    0x20AC, 0x0081, 0x201A, 0x0083, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x0088, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x0098, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A,
-    0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6, 0x00A7,
-    0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B,
-    0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7,
-    0x00B8, 0x0105, 0x015F, 0x00BB, 0x013D, 0x02DD, 0x013E, 0x017C,
-    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7,
-    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E,
-    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7,
-    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF,
-    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7,
-    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F,
-    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,
-    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
-};
-
-constexpr char16_t kWindows1252[128] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-    0x00A0, 0x00A1, 0x00A2, 0x00A3, 0x00A4, 0x00A5, 0x00A6, 0x00A7,
-    0x00A8, 0x00A9, 0x00AA, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x00AF,
-    0x00B0, 0x00B1, 0x00B2, 0x00B3, 0x00B4, 0x00B5, 0x00B6, 0x00B7,
-    0x00B8, 0x00B9, 0x00BA, 0x00BB, 0x00BC, 0x00BD, 0x00BE, 0x00BF,
-    0x00C0, 0x00C1, 0x00C2, 0x00C3, 0x00C4, 0x00C5, 0x00C6, 0x00C7,
-    0x00C8, 0x00C9, 0x00CA, 0x00CB, 0x00CC, 0x00CD, 0x00CE, 0x00CF,
-    0x00D0, 0x00D1, 0x00D2, 0x00D3, 0x00D4, 0x00D5, 0x00D6, 0x00D7,
-    0x00D8, 0x00D9, 0x00DA, 0x00DB, 0x00DC, 0x00DD, 0x00DE, 0x00DF,
-    0x00E0, 0x00E1, 0x00E2, 0x00E3, 0x00E4, 0x00E5, 0x00E6, 0x00E7,
-    0x00E8, 0x00E9, 0x00EA, 0x00EB, 0x00EC, 0x00ED, 0x00EE, 0x00EF,
-    0x00F0, 0x00F1, 0x00F2, 0x00F3, 0x00F4, 0x00F5, 0x00F6, 0x00F7,
-    0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x00FD, 0x00FE, 0x00FF,
-};
-
-constexpr char16_t kLatin1[128] = {
-    0x80, 0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88, 0x89, 0x8A, 0x8B, 0x8C, 0x8D, 0x8E, 0x8F,
-    0x90, 0x91, 0x92, 0x93, 0x94, 0x95, 0x96, 0x97, 0x98, 0x99, 0x9A, 0x9B, 0x9C, 0x9D, 0x9E, 0x9F,
-    0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7, 0xA8, 0xA9, 0xAA, 0xAB, 0xAC, 0xAD, 0xAE, 0xAF,
-    0xB0, 0xB1, 0xB2, 0xB3, 0xB4, 0xB5, 0xB6, 0xB7, 0xB8, 0xB9, 0xBA, 0xBB, 0xBC, 0xBD, 0xBE, 0xBF,
-    0xC0, 0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8, 0xC9, 0xCA, 0xCB, 0xCC, 0xCD, 0xCE, 0xCF,
-    0xD0, 0xD1, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6, 0xD7, 0xD8, 0xD9, 0xDA, 0xDB, 0xDC, 0xDD, 0xDE, 0xDF,
-    0xE0, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xE6, 0xE7, 0xE8, 0xE9, 0xEA, 0xEB, 0xEC, 0xED, 0xEE, 0xEF,
-    0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF7, 0xF8, 0xF9, 0xFA, 0xFB, 0xFC, 0xFD, 0xFE, 0xFF,
-};
-
-const char16_t *upperHalf(const char *codePage)
+// Both directions of one code page.  iconv is asked once per byte value, so
+// converting text is a table look-up and never depends on iconv's handling
+// of errors in the middle of a string.
+struct CodePageTables
 {
-    if (codePage) {
-        if (qstricmp(codePage, "windows-1250") == 0 || qstricmp(codePage, "cp1250") == 0)
-            return kWindows1250;
-        if (qstricmp(codePage, "windows-1252") == 0 || qstricmp(codePage, "cp1252") == 0)
-            return kWindows1252;
+    std::array<char32_t, 256> toUnicode {};
+    std::unordered_map<char32_t, char> fromUnicode;
+};
+
+CodePageTables buildTables(const char *codePage)
+{
+    iconv_t cd = iconv_open("UTF-32LE", codePage);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        throw std::invalid_argument(std::string("Unknown code page: ") + codePage);
+
+    CodePageTables tables;
+    for (int byte = 0; byte < 256; ++byte) {
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        char in = char(byte);
+        unsigned char out[16] = {};
+        char *inPtr = &in;
+        char *outPtr = reinterpret_cast<char *>(out);
+        size_t inLeft = 1;
+        size_t outLeft = sizeof out;
+        const size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        const size_t produced = sizeof out - outLeft;
+        char32_t unicode = char32_t(byte);
+        if (rc != size_t(-1) && inLeft == 0 && produced == 4) {
+            unicode = char32_t(out[0]) | char32_t(out[1]) << 8 | char32_t(out[2]) << 16
+                      | char32_t(out[3]) << 24;
+        } else if ((rc != size_t(-1) && inLeft == 0) || (rc == size_t(-1) && errno == EINVAL)) {
+            // A byte that stands for more than one character, a shift state
+            // or the start of a multi-byte sequence: not a single-byte code
+            // page.
+            iconv_close(cd);
+            throw std::invalid_argument(std::string("Not a single-byte code page: ") + codePage);
+        }
+        tables.toUnicode[byte] = unicode;
     }
-    return kLatin1;
+    iconv_close(cd);
+
+    // Where two bytes read as the same character, the lower byte wins.
+    for (int byte = 255; byte >= 0; --byte)
+        tables.fromUnicode[tables.toUnicode[byte]] = char(byte);
+    return tables;
 }
 
-// Reverse table of one upper half, built once per code page.
-const QHash<char16_t, char> &reverseTable(const char16_t *table)
+const CodePageTables &tablesFor(const char *codePage)
 {
-    static QHash<const char16_t *, QHash<char16_t, char>> tables;
-    auto it = tables.find(table);
-    if (it == tables.end()) {
-        QHash<char16_t, char> reverse;
-        for (int i = 0; i < 128; ++i)
-            reverse.insert(table[i], char(0x80 + i));
-        it = tables.insert(table, reverse);
-    }
-    return *it;
+    static std::mutex mutex;
+    static std::map<std::string, std::unique_ptr<CodePageTables>> cache;
+    const std::lock_guard lock(mutex);
+    auto &slot = cache[codePage];
+    if (!slot)
+        slot = std::make_unique<CodePageTables>(buildTables(codePage));
+    return *slot;
 }
 
 } // namespace
 
 QByteArray encodeSingleByte(const QString &text, const char *codePage)
 {
-    const QHash<char16_t, char> &reverse = reverseTable(upperHalf(codePage));
-    QByteArray out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.at(i).unicode();
-        if (c < 0x80) {
-            out.append(char(c));
+    const CodePageTables &tables = tablesFor(codePage);
+    QByteArray result;
+    result.reserve(text.size());
+    const QChar *p = text.constData();
+    const QChar *end = p + text.size();
+    while (p < end) {
+        char32_t c = p->unicode();
+        if (p->isHighSurrogate() && p + 1 < end && p[1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(p[0], p[1]);
+            ++p;
+        }
+        ++p;
+        if (c < 0x80 && tables.toUnicode[c] == c) {
+            result.append(char(c));
             continue;
         }
-        const auto it = reverse.constFind(c);
-        out.append(it != reverse.constEnd() ? *it : '?');
-        // A character beyond the basic plane is one '?', not two.
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            ++i;
+        const auto found = tables.fromUnicode.find(c);
+        result.append(found != tables.fromUnicode.end() ? found->second : '?');
     }
-    return out;
+    return result;
 }
 
 QString decodeSingleByte(const QByteArray &bytes, const char *codePage)
 {
-    const char16_t *table = upperHalf(codePage);
-    QString out(bytes.size(), Qt::Uninitialized);
-    QChar *dst = out.data();
-    for (const char b : bytes) {
-        const auto u = static_cast<unsigned char>(b);
-        *dst++ = QChar(u < 0x80 ? char16_t(u) : table[u - 0x80]);
+    const CodePageTables &tables = tablesFor(codePage);
+    QString result;
+    result.reserve(bytes.size());
+    for (const char byte : bytes) {
+        const char32_t c = tables.toUnicode[static_cast<unsigned char>(byte)];
+        if (QChar::requiresSurrogates(c)) {
+            result.append(QChar(QChar::highSurrogate(c)));
+            result.append(QChar(QChar::lowSurrogate(c)));
+        } else {
+            result.append(QChar(char16_t(c)));
+        }
     }
-    return out;
+    return result;
+}
+
+QByteArray toWindows1250(const QString &text)
+{
+    return encodeSingleByte(text, "WINDOWS-1250");
+}
+
+QString fromWindows1250(const QByteArray &bytes)
+{
+    return decodeSingleByte(bytes, "WINDOWS-1250");
+}
+
+QByteArray toWindows1252(const QString &text)
+{
+    return encodeSingleByte(text, "WINDOWS-1252");
+}
+
+QString fromWindows1252(const QByteArray &bytes)
+{
+    return decodeSingleByte(bytes, "WINDOWS-1252");
 }

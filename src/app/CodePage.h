@@ -3,13 +3,25 @@
 #include <QByteArray>
 #include <QString>
 
-// Single-byte code pages of the Windows family, as the instrument's older
-// files and the PDF report's text encoding use them.  Known names:
-// "windows-1250" (Central European) and "windows-1252" (Western); any other
-// name is read as ISO 8859-1.  The bytes the Windows tables leave undefined
-// map to the control character of the same value, so decoding and encoding
-// again gives back every byte.
+// Conversion between the program's Unicode text and the single-byte code
+// pages of its files: the PDF report declares the Windows-1250 layout, and
+// project and settings files written on Western European Windows systems
+// hold Windows-1252 text.
+//
+// codePage is an iconv name ("WINDOWS-1250", "CP1252", "ISO-8859-2", ...)
+// of a code page with one byte per character; anything else throws
+// std::invalid_argument.  The tables are built once per code page.
 
-// Characters the code page cannot hold become '?'.
+// A character the code page cannot hold becomes "?", one per character
+// (a surrogate pair counts as one character), as Windows does by default.
 QByteArray encodeSingleByte(const QString &text, const char *codePage);
+
+// A byte the code page leaves undefined (0x81 in Windows-1252, ...) becomes
+// the character of the same number, U+0081, as Windows reads it, so every
+// byte survives a round trip.
 QString decodeSingleByte(const QByteArray &bytes, const char *codePage);
+
+QByteArray toWindows1250(const QString &text);
+QString fromWindows1250(const QByteArray &bytes);
+QByteArray toWindows1252(const QString &text);
+QString fromWindows1252(const QByteArray &bytes);

@@ -4,6 +4,7 @@
 #include "app/NumberFormat.h"
 #include "app/Pictures.h"
 #include "app/ProgramState.h"
+#include "app/WidgetParts.h"
 #include "app/WindowPlacement.h"
 #include "safety/CalcForm.h"
 #include "safety/DevSelectForm.h"
@@ -40,16 +41,6 @@
 
 namespace {
 
-QFont fixedFont(int pixelSize, bool bold)
-{
-    QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    f.setStyleHint(QFont::Monospace);
-    if (pixelSize > 0)
-        f.setPixelSize(pixelSize);
-    f.setBold(bold);
-    return f;
-}
-
 QToolButton *makeToolButton(QWidget *parent, const QString &name, const QIcon &icon, int iconSize)
 {
     auto *b = new QToolButton(parent);
@@ -58,13 +49,6 @@ QToolButton *makeToolButton(QWidget *parent, const QString &name, const QIcon &i
     b->setIcon(icon);
     b->setIconSize(QSize(iconSize, iconSize));
     return b;
-}
-
-QLabel *makeLabel(const QString &name, const QString &text, QWidget *parent = nullptr)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(name);
-    return l;
 }
 
 } // namespace

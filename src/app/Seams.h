@@ -28,9 +28,8 @@ public:
     virtual void play(const QString &waveFile) = 0;
 };
 
-// Opens a document with the desktop's viewer, a web address ("https://...")
-// in the browser, or starts a program (a shell script too) in its own
-// folder without waiting for it.  Returns false when the desktop refused.
+// Opens a document with the desktop's viewer, or starts a program.  Returns
+// false when the desktop refused.
 class ShellOpener
 {
 public:
@@ -49,8 +48,8 @@ struct FileDialogRequest
     QString filter;         // "Zirk project (*.zPRJ)|All files (*.*)" style, ;; separated
     QString defaultSuffix;  // added when the user types none
     bool confirmOverwrite = false;
-    // --- settings: the filter shown first (one of `filter`'s entries) ---
-    QString selectedFilter;
+    // --- safety distance ---
+    QString selectedFilter; // the filter entry chosen when the dialog opens; empty: the first
 };
 
 class Dialogs

@@ -235,16 +235,11 @@ void Tdevselectform::buildUi()
     }
 
     // Tab n shows icon n of the main window's device icons.
-    QVector<QPixmap> icons;
-    if (m_forms.MainForm)
-        icons = m_forms.MainForm->il_devices_32;
-    if (icons.size() < SafetyDeviceKindCount)
-        icons = devicePictures(32);
     const QPair<QWidget *, const char *> pages[] = {
         {TabSheet1, "VLC"}, {TabSheet2, "HLC"}, {TabSheet3, "Scanner"}, {TabSheet4, "Two Hand"},
         {TabSheet5, "E-stop"}, {TabSheet6, "Door"}, {TabSheet7, "Mat"}};
     for (int i = 0; i < SafetyDeviceKindCount; ++i)
-        PageControl1->addTab(pages[i].first, QIcon(icons[i]), QLatin1String(pages[i].second));
+        PageControl1->addTab(pages[i].first, QIcon(deviceIcon32(m_forms, i)), QLatin1String(pages[i].second));
 
     // Machine area
     auto *machine = new QGridLayout;

@@ -1,5 +1,7 @@
 #include "safety/DevicePictures.h"
 
+#include "app/Forms.h"
+#include "app/MainForm.h"
 #include "safety/SafetyDevice.h"
 
 #include <QLinearGradient>
@@ -348,4 +350,11 @@ QPixmap curtainArrangementPicture(int kind)
                kind == KindHorizontalLightCurtain ? QStringLiteral("\u03b1 \u2264 30\u00b0")
                                                   : QStringLiteral("\u03b1 > 30\u00b0"));
     return pm;
+}
+
+QPixmap deviceIcon32(const Forms &forms, int kind)
+{
+    if (forms.MainForm && kind >= 0 && kind < forms.MainForm->il_devices_32.size())
+        return forms.MainForm->il_devices_32[kind];
+    return devicePicture(kind, 32);
 }

@@ -15,3 +15,10 @@ QVector<QPixmap> devicePictures(int size);
 // dialog: kind 0 (vertical, more than 30 degrees) or 1 (horizontal, 30
 // degrees or less).
 QPixmap curtainArrangementPicture(int kind);
+
+struct Forms;
+
+// The 32 x 32 icon of a kind as the tabs of the selection dialog and the
+// calculator show it: the main window's il_devices_32 once it is filled,
+// the drawn picture before that (or without a main window).
+QPixmap deviceIcon32(const Forms &forms, int kind);

@@ -2,14 +2,17 @@
 // in the main window.
 #include "app/MainForm.h"
 
+#include "app/ErrorHandling.h"
 #include "app/NumberFormat.h"
 #include "app/ProgramState.h"
 #include "safety/CalcForm.h"
 #include "safety/DevicePictures.h"
 #include "safety/DevSelectForm.h"
 #include "safety/SafetyAdvisorForm.h"
+#include "safety/VlcTable.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -103,4 +106,25 @@ void TMainForm::SafetyAdvisor1Click()
 
 void TMainForm::GenerateVLCtable1Click()
 {
+    FileDialogRequest request;
+    request.directory = m_state.appSettings.LastDirectory;
+    request.defaultSuffix = QStringLiteral("csv");
+    request.filter = QStringLiteral("All files (*.*);;CSV files (*.csv)");
+    request.selectedFilter = QStringLiteral("CSV files (*.csv)");
+    request.confirmOverwrite = true;
+    // The table does not move the last-used folder.
+    const QString fileName = m_platform.dialogs->saveFile(this, request);
+    if (fileName.isEmpty())
+        return;
+
+    // Unbuffered, so that a full disk shows at the line that did not fit
+    // rather than somewhere in a buffer flush.
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        throw ZirkError(file.errorString());
+    if (!writeVlcTable(file))
+        throw ZirkError(file.errorString());
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        throw ZirkError(file.errorString());
 }

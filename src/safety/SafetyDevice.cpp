@@ -1,6 +1,7 @@
 #include "safety/SafetyDevice.h"
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -105,4 +106,32 @@ double vypocet_Door(double T, double C)
 double vypocet_Mat(double T, double h)
 {
     return kSlowApproach * T + (1200.0 - 0.4 * h);
+}
+
+double safetyDistance(int kind, double T, double parameter, bool nonIndustrial)
+{
+    switch (kind) {
+    case KindVerticalLightCurtain:
+        return nonIndustrial ? Vypocet_VLC_Non_Industrial(T, parameter) : Vypocet_VLC(T, parameter);
+    case KindHorizontalLightCurtain:
+        return Vypocet_HLC(T, parameter);
+    case KindSafetyScanner:
+        return Vypocet_Scanner(T, parameter);
+    case KindTwoHandControl:
+        return vypocet_TwoHand(T);
+    case KindEmergencyStop:
+        return vypocet_EStop(T);
+    case KindDoor:
+        return vypocet_Door(T, parameter);
+    case KindPressureSensitiveMat:
+        return vypocet_Mat(T, parameter);
+    default:
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+}
+
+bool kindHasParameter(int kind)
+{
+    return kind >= 0 && kind < SafetyDeviceKindCount && kind != KindTwoHandControl
+        && kind != KindEmergencyStop;
 }

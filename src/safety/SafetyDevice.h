@@ -37,3 +37,14 @@ double vypocet_TwoHand(double T);
 double vypocet_EStop(double T);
 double vypocet_Door(double T, double C);
 double vypocet_Mat(double T, double h);
+
+// The distance of one kind for stop time T (seconds).  parameter is what the
+// kind's formula needs besides T: d (vertical light curtain), H (horizontal
+// light curtain, scanner), C (door), h (mat); two-hand control and emergency
+// stop ignore it.  nonIndustrial picks the non-industrial light-curtain
+// formula; the caller decides whether the choice applies.  A kind outside
+// 0..6 has no formula: NaN.
+double safetyDistance(int kind, double T, double parameter, bool nonIndustrial = false);
+
+// True for the kinds whose formula takes a parameter besides T.
+bool kindHasParameter(int kind);

@@ -105,40 +105,25 @@ void TMainForm::Aktualizuj_Ukazatele()
     m_state.SafetyDistanceMM = -1.0;
     const SafetyDevice &device = m_state.safetyDevice;
     const Tdevselectform *sel = m_forms.devselectform;
-    auto field = [](const QLineEdit *edit) { return parseDecimal(edit->text()); };
 
-    std::optional<double> result;
+    // d comes from the record; H, C, h and the non-industrial choice from
+    // the selection dialog's fields as they stand now.
+    std::optional<double> parameter;
     switch (device.ID) {
-    case KindVerticalLightCurtain:
-        if (sel->CheckBox_VLC_nonindustrial->isChecked() && sel->CheckBox_VLC_nonindustrial->isEnabled())
-            result = Vypocet_VLC_Non_Industrial(T, device.d);
-        else
-            result = Vypocet_VLC(T, device.d);
-        break;
-    case KindHorizontalLightCurtain:
-        if (auto H = field(sel->Edit_HLC_H))
-            result = Vypocet_HLC(T, *H);
-        break;
-    case KindSafetyScanner:
-        if (auto H = field(sel->Edit_ScannerHeight))
-            result = Vypocet_Scanner(T, *H);
-        break;
+    case KindVerticalLightCurtain: parameter = device.d; break;
+    case KindHorizontalLightCurtain: parameter = parseDecimal(sel->Edit_HLC_H->text()); break;
+    case KindSafetyScanner: parameter = parseDecimal(sel->Edit_ScannerHeight->text()); break;
+    case KindDoor: parameter = parseDecimal(sel->Edit_Door_C->text()); break;
+    case KindPressureSensitiveMat: parameter = parseDecimal(sel->Edit_StepHeight->text()); break;
     case KindTwoHandControl:
-        result = vypocet_TwoHand(T);
-        break;
-    case KindEmergencyStop:
-        result = vypocet_EStop(T);
-        break;
-    case KindDoor:
-        if (auto C = field(sel->Edit_Door_C))
-            result = vypocet_Door(T, *C);
-        break;
-    case KindPressureSensitiveMat:
-        if (auto h = field(sel->Edit_StepHeight))
-            result = vypocet_Mat(T, *h);
-        break;
-    default:
-        break;
+    case KindEmergencyStop: parameter = 0.0; break;
+    default: break; // no formula for an unknown kind
+    }
+    std::optional<double> result;
+    if (parameter) {
+        const bool nonIndustrial = sel->CheckBox_VLC_nonindustrial->isChecked()
+            && sel->CheckBox_VLC_nonindustrial->isEnabled();
+        result = safetyDistance(device.ID, T, *parameter, nonIndustrial);
     }
     if (result) {
         m_state.SafetyDistanceMM = *result;

@@ -1,0 +1,118 @@
+// Safety distances from typed text: the calculator's tabs and the advisor's
+// rows, in a point and a comma locale.
+#include "safety/Calculator.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QLocale kPoint(QLocale::English, QLocale::UnitedStates);
+const QLocale kComma(QLocale::German, QLocale::Germany);
+
+TEST(CalculatorTab, ComputesEveryKindFromItsOwnFields)
+{
+    struct Case
+    {
+        const char *what;
+        const QLocale &locale;
+        int kind;
+        const char *parameter;
+        const char *emitterReceiver;
+        const char *stopTime;
+        bool nonIndustrial;
+        const char *safety;
+        const char *reflecting;
+    };
+    const Case cases[] = {
+        {"light curtain", kPoint, KindVerticalLightCurtain, "14", "600", "100", false, "200.0 mm", "130.0 mm"},
+        {"non-industrial", kPoint, KindVerticalLightCurtain, "14", "600", "100", true, "275.0 mm", "130.0 mm"},
+        {"tick ignored above 40 mm", kPoint, KindVerticalLightCurtain, "41", "600", "100", true, "1,010.0 mm", "130.0 mm"},
+        {"tick honoured at 40 mm", kPoint, KindVerticalLightCurtain, "40", "3001", "100", true, "483.0 mm", "175.0 mm"},
+        {"comma locale", kComma, KindVerticalLightCurtain, "41", "15000,5", "100", false, "1.010,0 mm", "655,0 mm"},
+        {"empty D", kPoint, KindVerticalLightCurtain, "14", "", "100", false, "-- --- mm", "-- --- mm"},
+        {"point in a comma locale", kComma, KindVerticalLightCurtain, "14.5", "600", "100", false, "-- --- mm", "-- --- mm"},
+        {"empty stop time", kPoint, KindVerticalLightCurtain, "14", "600", "", false, "-- --- mm", "-- --- mm"},
+        {"horizontal curtain", kPoint, KindHorizontalLightCurtain, "100", "", "100", false, "1,320.0 mm", "-- --- mm"},
+        {"scanner", kPoint, KindSafetyScanner, "300", "", "100", false, "1,340.0 mm", "-- --- mm"},
+        {"scanner without H", kPoint, KindSafetyScanner, " ", "", "100", false, "-- --- mm", "-- --- mm"},
+        {"two-hand, parameter ignored", kPoint, KindTwoHandControl, "abc", "", "100", false, "410.0 mm", "-- --- mm"},
+        {"emergency stop", kComma, KindEmergencyStop, "", "", "12,5", false, " 20,0 mm", "-- --- mm"},
+        {"door", kPoint, KindDoor, "250", "", "100", false, "410.0 mm", "-- --- mm"},
+        {"door, C not a number", kPoint, KindDoor, "abc", "", "100", false, "-- --- mm", "-- --- mm"},
+        {"mat with step", kPoint, KindPressureSensitiveMat, "100", "", "100", false, "1,320.0 mm", "-- --- mm"},
+        {"negative stop time computed as typed", kPoint, KindEmergencyStop, "", "", "-100", false, "-160.0 mm", "-- --- mm"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        CalculatorInput input;
+        input.kind = c.kind;
+        input.parameter = QString::fromLatin1(c.parameter);
+        input.emitterReceiver = QString::fromLatin1(c.emitterReceiver);
+        input.stopTime = QString::fromLatin1(c.stopTime);
+        input.nonIndustrial = c.nonIndustrial;
+        const CalculatorOutcome out = calculateTab(input, c.locale);
+        EXPECT_EQ(calculatorResultText(out.safetyDistance, c.locale), QString::fromUtf8(c.safety));
+        EXPECT_EQ(calculatorResultText(out.reflectingDistance, c.locale), QString::fromUtf8(c.reflecting));
+    }
+}
+
+TEST(CalculatorTab, OffersTheNonIndustrialChoiceOnlyUpTo40mm)
+{
+    struct Case { const char *d; bool allowed; };
+    const Case cases[] = {{"14", true}, {"40", true}, {"40.5", false}, {"41", false}, {"-3", true}, {"", false}, {"abc", false}};
+    for (const Case &c : cases) {
+        CalculatorInput input;
+        input.parameter = QString::fromLatin1(c.d);
+        EXPECT_EQ(calculateTab(input, kPoint).nonIndustrialAllowed, c.allowed) << c.d;
+    }
+}
+
+TEST(CalculatorTab, ReportsWhichFieldsAreNumbers)
+{
+    CalculatorInput input;
+    input.kind = KindDoor;
+    input.parameter = QStringLiteral("abc");
+    input.stopTime = QStringLiteral("100");
+    const CalculatorOutcome out = calculateTab(input, kPoint);
+    EXPECT_FALSE(out.parameter.has_value());
+    EXPECT_EQ(out.stopTime, 100.0);
+    EXPECT_FALSE(out.emitterReceiver.has_value()); // the door has no D
+}
+
+TEST(Advisor, ComparesAllKindsForOneStopTime)
+{
+    struct Case
+    {
+        const char *what;
+        const QLocale &locale;
+        AdvisorInput input;
+        const char *rows[SafetyDeviceKindCount];
+    };
+    const Case cases[] = {
+        {"defaults", kPoint, {"100", "14", "100", "300", "0"},
+         {"200.0 mm", "1,320.0 mm", "1,340.0 mm", "410.0 mm", "160.0 mm", "160.0 mm", "1,360.0 mm"}},
+        {"defaults, comma locale", kComma, {"100", "14", "100", "300", "0"},
+         {"200,0 mm", "1.320,0 mm", "1.340,0 mm", "410,0 mm", "160,0 mm", "160,0 mm", "1.360,0 mm"}},
+        {"no C", kPoint, {"100", "14", "100", "300", ""},
+         {"200.0 mm", "1,320.0 mm", "1,340.0 mm", "410.0 mm", "160.0 mm", "- - -", "1,360.0 mm"}},
+        {"no parameters", kPoint, {"100", "x", "", "-", "abc"},
+         {"- - -", "- - -", "- - -", "410.0 mm", "160.0 mm", "- - -", "1,360.0 mm"}},
+        {"light curtain always industrial", kPoint, {"300", "14", "100", "300", "0"},
+         {"500.0 mm", "1,640.0 mm", "1,660.0 mm", "730.0 mm", "480.0 mm", "480.0 mm", "1,680.0 mm"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::optional<AdvisorDistances> d = adviseDistances(c.input, c.locale);
+        ASSERT_TRUE(d.has_value());
+        for (int kind = 0; kind < SafetyDeviceKindCount; ++kind)
+            EXPECT_EQ(advisorResultText((*d)[kind], c.locale), QString::fromUtf8(c.rows[kind])) << kind;
+    }
+}
+
+TEST(Advisor, GivesNothingWithoutAStopTime)
+{
+    for (const char *t : {"", "abc", "1,5"})
+        EXPECT_FALSE(adviseDistances({QString::fromLatin1(t), "14", "100", "300", "0"}, kPoint).has_value()) << t;
+}
+
+} // namespace
