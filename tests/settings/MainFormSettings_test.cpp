@@ -345,6 +345,13 @@ TEST_F(MainFormSettings, SwitchingBackToEnglishRestoresEveryTextAlsoInClosedWind
         {"settings label", [&] { return settings->Label_NameCaption->text(); }, "Name:", "Use Name:"},
         {"settings hint", [&] { return settings->Button2->toolTip(); }, "Ton testen", "Sound Test"},
         {"about title", [&] { return forms().AboutForm->windowTitle(); }, "Über...", "About..."},
+        {"calculator title", [&] { return forms().CalcForm->windowTitle(); }, "Sicherheitsabstandsrechner",
+         "Calculator"},
+        {"calculator tab", [&] { return forms().CalcForm->PageControl1->tabText(4); }, "Not-Halt", "E-stop"},
+        {"calculator label", [&] { return forms().CalcForm->Label26->text(); }, "Nachlaufzeit t:", "Stop Time t:"},
+        {"calculator button", [&] { return forms().CalcForm->Button1->text(); }, "Schließen", "Close"},
+        {"images check box", [&] { return forms().imagesform->CheckBox1->text(); }, "In den PDF-Bericht aufnehmen",
+         "Include in pdf Report"},
         {"device caption", [&] { return main.Label_SafetyDevice->text(); }, "Vertikaler Lichtvorhang",
          "Vertical Light Curtain"},
     };
