@@ -238,7 +238,7 @@ TEST_F(MainFormSettings, BadSettingsFilesGiveDefaults)
     const Case cases[] = {
         {"empty", QByteArray()},
         {"garbage", garbage},
-        {"UTF-16 without BOM", QByteArray("[\0S\0e\0t\0t\0i\0n\0g\0s\0]\0\n\0", 24)},
+        {"UTF-16 without BOM", QByteArray("[\0S\0e\0t\0t\0i\0n\0g\0s\0]\0\n\0", 22)},
         {"absurd values", "[Windows Positions]\nMainWindowLeft=1e9\n[ListView]\nNumberColumnWidth=-5\n"
                           "TimeColumnWidth=2147483647\n[Settings]\nPlaySound=yes\nSSSpeed=fast\n"},
     };
