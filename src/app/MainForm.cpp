@@ -6,6 +6,7 @@
 #include "app/ProgramState.h"
 #include "app/WidgetParts.h"
 #include "app/WindowPlacement.h"
+#include "device/D2XXUnit.h"
 #include "safety/CalcForm.h"
 #include "safety/DevSelectForm.h"
 #include "safety/DevicePictures.h"
@@ -70,6 +71,8 @@ TMainForm::TMainForm(ProgramState &state, Platform &platform, Forms &forms,
     // Device pictures, drawn once; the dialogs take their tab icons from here.
     il_devices_32 = devicePictures(32);
     IL_devices_150 = devicePictures(150);
+    // --- device link ---
+    m_usb = std::make_unique<D2XXUnit>(m_platform.device, m_platform.dialogs, this);
 
     buildUi();
     buildMenus();
