@@ -9,6 +9,7 @@
 #include "device/D2XXUnit.h"
 #include "safety/CalcForm.h"
 #include "safety/DevSelectForm.h"
+#include "safety/DevicePictures.h"
 #include "safety/SafetyAdvisorForm.h"
 #include "series/StopTimesModel.h"
 #include "settings/SettingsForm.h"
@@ -67,6 +68,9 @@ TMainForm::TMainForm(ProgramState &state, Platform &platform, Forms &forms,
 
     for (int i = 0; i < 4; ++i)
         IL_semafor.push_back(beaconPicture(i));
+    // Device pictures, drawn once; the dialogs take their tab icons from here.
+    il_devices_32 = devicePictures(32);
+    IL_devices_150 = devicePictures(150);
     // --- device link ---
     m_usb = std::make_unique<D2XXUnit>(m_platform.device, m_platform.dialogs, this);
 
