@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 inline const QString kPointLocale = QStringLiteral("C.UTF-8");
@@ -28,14 +29,16 @@ struct CliRun
     }
 };
 
+// configDir holds the program's settings file; by default an empty folder,
+// so that no settings file of a user or of an earlier run plays a part.
 inline CliRun runCli(const QStringList &arguments, const QString &locale = kPointLocale,
                      const QString &configDir = QString())
 {
+    static const QTemporaryDir noSettings;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LC_ALL"), locale);
     env.remove(QStringLiteral("LC_NUMERIC"));
-    if (!configDir.isEmpty())
-        env.insert(QStringLiteral("ZIRK_CONFIG_DIR"), configDir);
+    env.insert(QStringLiteral("ZIRK_CONFIG_DIR"), configDir.isEmpty() ? noSettings.path() : configDir);
     QProcess process;
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(ZIRK_BINARY_DIR "/zirk-cli"), arguments);

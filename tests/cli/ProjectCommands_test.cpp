@@ -2,6 +2,9 @@
 #include "CliRunner.h"
 #include "ProjectFiles.h"
 
+#include "app/NumberFormat.h"
+
+#include <QDir>
 #include <QJsonArray>
 #include <QTemporaryDir>
 
@@ -283,6 +286,136 @@ TEST_F(ZirkCliProject, NewProjectRefusesWhatItCannotStore)
         expectFailure(run, 1, out.toUtf8().constData(), "new-project into a read-only folder");
         EXPECT_EQ(readBytes(out), "old");
     }
+}
+
+} // namespace
+
+namespace {
+
+// The PDF's text as a reader extracts it.
+QByteArray pdfText(const QString &fileName)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), fileName, QStringLiteral("-")});
+    EXPECT_TRUE(p.waitForFinished(30000));
+    return p.readAllStandardOutput();
+}
+
+int pdfPages(const QString &fileName)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {fileName});
+    EXPECT_TRUE(p.waitForFinished(30000));
+    for (const QByteArray &line : p.readAllStandardOutput().split('\n')) {
+        if (line.startsWith("Pages:"))
+            return line.mid(6).trimmed().toInt();
+    }
+    return -1;
+}
+
+bool qpdfAccepts(const QString &fileName)
+{
+    QProcess p;
+    p.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), fileName});
+    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+class ZirkCliSettings : public ZirkCliProject
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QDir().mkpath(path("config")));
+        writeBytes(path("config/zirk.ini"), "[Settings]\nLanguage=German\nUserName=J. Nov\xC3\xA1k\n"
+                                            "CompanyName=ACME s.r.o.\n");
+    }
+    QString config() const { return path("config"); }
+};
+
+TEST_F(ZirkCliSettings, NewProjectNamesTheDeviceInTheLanguageOfTheSettings)
+{
+    const QString out = path("p.zPRJ");
+    for (const auto &[configDir, caption] : {std::pair{config(), "Sicherheits-Laserscanner"},
+                                            std::pair{QString(), "Safety Scanner"}}) {
+        const CliRun run = runCli({"new-project", "-o", out, "--kind", "scanner", "--height", "300"}, kPointLocale,
+                                  configDir);
+        ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+        const QJsonObject info = runCli({"project-info", out, "--json"}).json();
+        EXPECT_EQ(info.value("device_caption").toString(), QLatin1String(caption));
+        EXPECT_EQ(info.value("params_caption").toString(), "H=300 mm");
+    }
+}
+
+TEST_F(ZirkCliSettings, ReportTakesCompanyAndUserFromOptionsOrSettings)
+{
+    const QString project = this->project("press.zPRJ", pressProject());
+    const QString out = path("report.pdf");
+
+    CliRun run = runCli({"report", project, "-o", out}, kPointLocale, config());
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    QByteArray text = pdfText(out);
+    EXPECT_TRUE(text.contains("Company:            ACME s.r.o.")) << text.constData();
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Measured by:        J. Novák").toUtf8())) << text.constData();
+
+    run = runCli({"report", project, "-o", out, "--company", "Zirk Service", "--user", "P. Dvo\xC5\x99\xC3\xA1k"},
+                 kPointLocale, config());
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    text = pdfText(out);
+    EXPECT_TRUE(text.contains("Company:            Zirk Service")) << text.constData();
+    // Windows-1250, which the protocol declares, holds the r with caron.
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Measured by:        P. Dvořák").toUtf8())) << text.constData();
+}
+
+TEST_F(ZirkCliProject, ReportOfAProject)
+{
+    TestProject ten = pressProject();
+    const QString tenFile = project("press.zPRJ", ten);
+    TestProject few = lightCurtainProject({100, 120, 110});
+    const QString fewFile = project("few.zPRJ", few);
+    TestProject many = lightCurtainProject(std::vector<double>(60, 250.0));
+    const QString manyFile = project("many.zPRJ", many);
+
+    const struct
+    {
+        QString project;
+        int pages;
+        const char *distance; // the protocol's line
+    } cases[] = {
+        // Values, summary and text on page 1 and 2, then one page for
+        // pictures 1 and 2 and one for 3 and 4 (picture 3 is flagged but
+        // empty: a page without a picture, as the window writes it).
+        {tenFile, 4, nullptr},
+        // Under ten values there is no distance, which the protocol says
+        // with the program's "no result", -1 mm.
+        {fewFile, 1, "Safety Distance:    -1 mm / 0.00 Inch"},
+        // 23 rows on the first page, 37 on the second; 250 ms, d = 14:
+        // 2000 mm/s gives 500 mm exactly, which stays.
+        {manyFile, 3, "Safety Distance:   500 mm / 19.69 Inch"},
+    };
+    for (const auto &c : cases) {
+        const QString out = path("report.pdf");
+        const CliRun run = runCli({"report", c.project, "-o", out, "--json"});
+        ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+        EXPECT_EQ(run.out, QByteArray(R"({"file":")") + out.toUtf8() + R"(","pages":)"
+                               + QByteArray::number(c.pages) + "}\n");
+        EXPECT_EQ(pdfPages(out), c.pages) << c.project.toStdString();
+        EXPECT_TRUE(qpdfAccepts(out)) << c.project.toStdString();
+        const QByteArray text = pdfText(out);
+        EXPECT_TRUE(text.contains("Stop time measurement protocol")) << c.project.toStdString();
+        if (c.distance) {
+            EXPECT_TRUE(text.contains(c.distance)) << c.project.toStdString() << text.constData();
+        }
+    }
+
+    // The distance of the protocol is the one stats computes.
+    const double mm = runCli({"stats", tenFile, "--json"}).json().value("distance_mm").toDouble();
+    const QByteArray line = "Safety Distance: " + formatDistanceMm(mm, QLocale::c()).toUtf8() + " / "
+                            + formatNumber(mm / 25.4, 2, 5, QLocale::c()).toUtf8() + " Inch";
+    runCli({"report", tenFile, "-o", path("ten.pdf")});
+    EXPECT_TRUE(pdfText(path("ten.pdf")).contains(line)) << line.constData();
+
+    expectFailure(runCli({"report", tenFile, "-o", path("no-folder/r.pdf")}), 1, "no-folder/r.pdf",
+                  "report into a missing folder");
 }
 
 } // namespace

@@ -6,8 +6,15 @@
 #include "app/NumberFormat.h"
 #include "project/ValueImport.h"
 #include "safety/SafetyDevice.h"
+#include "settings/AppSettings.h"
+#include "settings/FileLocations.h"
+#include "settings/IniFile.h"
+#include "settings/LanguageTexts.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cmath>
 #include <cstdio>
@@ -27,13 +34,13 @@ const std::vector<Command> &commands()
 const std::vector<KindName> &kindNames()
 {
     static const std::vector<KindName> names = {
-        {"vlc", KindVerticalLightCurtain, "--d", "d"},
-        {"hlc", KindHorizontalLightCurtain, "--height", "H"},
-        {"scanner", KindSafetyScanner, "--height", "H"},
-        {"twohand", KindTwoHandControl, nullptr, nullptr},
-        {"estop", KindEmergencyStop, nullptr, nullptr},
-        {"door", KindDoor, "--c", "C"},
-        {"mat", KindPressureSensitiveMat, "--step", "h"},
+        {"vlc", KindVerticalLightCurtain, "--d", "d", "VLCText"},
+        {"hlc", KindHorizontalLightCurtain, "--height", "H", "HLCText"},
+        {"scanner", KindSafetyScanner, "--height", "H", "ScannerText"},
+        {"twohand", KindTwoHandControl, nullptr, nullptr, "TwoHandText"},
+        {"estop", KindEmergencyStop, nullptr, nullptr, "EStopText"},
+        {"door", KindDoor, "--c", "C", "DoorText"},
+        {"mat", KindPressureSensitiveMat, "--step", "h", "MatText"},
     };
     return names;
 }
@@ -205,8 +212,46 @@ DeviceChoice projectDevice(const ProjectRecord &record)
     return device;
 }
 
-QString settingsText(const char *)
+namespace {
+
+const IniFile &programSettings()
 {
+    static const IniFile ini = [] {
+        const QString folder = QCoreApplication::applicationDirPath();
+        const QString program = QDir(folder).filePath(QStringLiteral("zirk"));
+        return IniFile::load(settingsFilePathFor(program, QProcessEnvironment::systemEnvironment(),
+                                                 QFileInfo(folder).isWritable()),
+                             kSystemCodePage);
+    }();
+    return ini;
+}
+
+const QString kSettingsSection = QStringLiteral("Settings");
+
+} // namespace
+
+QString settingsText(const char *key)
+{
+    // Single-byte text, as the window reads it.
+    return toSingleByteText(programSettings().readString(kSettingsSection, QLatin1String(key), QString()));
+}
+
+QString kindDisplayName(int kind)
+{
+    static const IniFile texts = [] {
+        const QString language =
+            programSettings().readString(kSettingsSection, QStringLiteral("Language"), QStringLiteral("English"));
+        const QString fileName = languageFilePath(language);
+        return fileName.isEmpty() ? IniFile(kSystemCodePage) : IniFile::load(fileName, kSystemCodePage);
+    }();
+    const KindName *name = kindById(kind);
+    if (!name)
+        return QString();
+    const char *const section = "DevicesWindow";
+    for (const LanguageKey &k : languageKeys()) {
+        if (qstrcmp(k.section, section) == 0 && qstrcmp(k.key, name->nameKey) == 0)
+            return texts.readString(QLatin1String(section), QLatin1String(k.key), QString::fromUtf8(k.defaultText));
+    }
     return QString();
 }
 

@@ -40,6 +40,7 @@ struct KindName
     int kind;                     // SafetyDeviceKind
     const char *parameterOption;  // "--d"; nullptr when the formula needs none
     const char *parameterSymbol;  // "d", "H", "C", "h"
+    const char *nameKey;          // its display name in the language files
 };
 const std::vector<KindName> &kindNames();
 const KindName *kindByName(const QString &name);
@@ -106,9 +107,14 @@ DeviceChoice projectDevice(const ProjectRecord &record);
 
 // --- settings ---
 
-// A text of the "Settings" section of the program's settings file (the
-// window's, not one of the command line's own), empty when missing.
+// The user's name ("UserName") or company ("CompanyName") from the program's
+// settings file, the window's, which zirk-cli beside it shares; empty when
+// missing.
 QString settingsText(const char *key);
+
+// A kind's display name in the language of the settings, as the device
+// selection dialog and the main window show it.
+QString kindDisplayName(int kind);
 
 void writeText(const QString &text);
 // What a command that writes a file reports: {"file", countKey} with --json,

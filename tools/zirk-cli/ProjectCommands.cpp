@@ -129,7 +129,7 @@ void runNewProject(const Arguments &arguments)
     else if (safety.ID == KindHorizontalLightCurtain || safety.ID == KindSafetyScanner)
         safety.Height = *device.parameter;
     ProjectRecord record;
-    setProjectText(record, Text::SafetyDeviceName, QString() /*pending*/);
+    setProjectText(record, Text::SafetyDeviceName, kindDisplayName(safety.ID));
     setProjectText(record, Text::SafetyDeviceParams, deviceParamsText(safety));
     record.setSafetyDeviceId(safety.ID);
     record.setResolution(safety.d);
