@@ -197,14 +197,15 @@ TEST_F(ZirkCliProject, NewProjectOfImportedValues)
     EXPECT_EQ(read.record.text(Text::MachineID), "Press 4");
     // Windows-1252 holds the umlaut and the dash, not the ideograph.
     EXPECT_EQ(read.record.text(Text::Note), "S\xFC" "d \x96 ?");
-    // No instrument, no pictures, no notes, no flags.
+    // No instrument, no pictures, no flags; the notes the images dialog
+    // starts with.
     EXPECT_EQ(read.record.standstillSpeed(), 0);
     EXPECT_EQ(read.record.text(Text::SerialNumber), "");
     EXPECT_FALSE(read.record.calibrated());
     for (int slot = 1; slot <= 4; ++slot) {
         EXPECT_TRUE(read.pictures[std::size_t(slot - 1)].isNull()) << slot;
         EXPECT_FALSE(read.record.includePicture(slot)) << slot;
-        EXPECT_EQ(read.record.text(ProjectRecord::pictureNote(slot)), "") << slot;
+        EXPECT_EQ(read.record.text(ProjectRecord::pictureNote(slot)), "Image " + QByteArray::number(slot)) << slot;
     }
     EXPECT_EQ(file.size(), 4 + 4 * 8 + ProjectRecord::kSize);
 }

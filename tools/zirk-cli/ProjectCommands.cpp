@@ -7,6 +7,7 @@
 #include "app/NumberFormat.h"
 #include "pdf/zPdf.h"
 #include "report/Report.h"
+#include "report/ReportPictures.h"
 #include "safety/SafetyDevice.h"
 #include "series/Statistics.h"
 
@@ -119,7 +120,8 @@ void runNewProject(const Arguments &arguments)
         importValues(importFile, values);
 
     // The window right after start, File > New, the device chosen and the
-    // values imported: no instrument data, no pictures, no picture notes.
+    // values imported: no instrument data, no pictures, the picture notes
+    // as the images dialog starts with them.
     SafetyDevice safety;
     safety.ID = device.kind->kind;
     safety.d = -1.0;
@@ -129,6 +131,8 @@ void runNewProject(const Arguments &arguments)
     else if (safety.ID == KindHorizontalLightCurtain || safety.ID == KindSafetyScanner)
         safety.Height = *device.parameter;
     ProjectRecord record;
+    for (int slot = 1; slot <= 4; ++slot)
+        setProjectText(record, ProjectRecord::pictureNote(slot), slotInitialNote(slot));
     setProjectText(record, Text::SafetyDeviceName, kindDisplayName(safety.ID));
     setProjectText(record, Text::SafetyDeviceParams, deviceParamsText(safety));
     record.setSafetyDeviceId(safety.ID);
