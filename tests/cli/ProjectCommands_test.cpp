@@ -39,7 +39,8 @@ protected:
         // Windows-1252: "Süd" with 0xFC, the en dash 0x96.
         p.record.setText(Text::Note, QByteArray("S\xFC" "d \x96 after repair"));
         setAscii(p.record, Text::PictureNote1, "Front view");
-        setAscii(p.record, Text::PictureNote3, "Guard \"B\"");
+        setAscii(p.record, Text::PictureNote2, "tab\there\x01");
+        setAscii(p.record, Text::PictureNote3, "Guard \"B\" \\ C:\\");
         p.record.setIncludePicture(1, true);
         p.record.setIncludePicture(3, true);
         p.pictures[0] = testPicture(64, 48);
@@ -77,8 +78,8 @@ TEST_F(ZirkCliProject, InfoShowsEverythingTheFileHolds)
         int height;
     } expected[] = {
         {"Front view", true, 64, 48},
-        {"", false, 32, 24},
-        {"Guard \"B\"", true, 0, 0},
+        {"tab\there\x01", false, 32, 24},
+        {"Guard \"B\" \\ C:\\", true, 0, 0},
         {"", false, 0, 0},
     };
     for (int i = 0; i < 4; ++i) {

@@ -19,7 +19,6 @@
 #include <cmath>
 #include <cstdio>
 
-
 const std::vector<Command> &commands()
 {
     static const std::vector<Command> all = [] {

@@ -25,30 +25,17 @@ void JsonWriter::separate()
     }
 }
 
-void JsonWriter::beginObject()
+void JsonWriter::open(char bracket)
 {
     separate();
-    m_text += '{';
+    m_text += bracket;
     m_first.push_back(true);
 }
 
-void JsonWriter::endObject()
+void JsonWriter::close(char bracket)
 {
     m_first.pop_back();
-    m_text += '}';
-}
-
-void JsonWriter::beginArray()
-{
-    separate();
-    m_text += '[';
-    m_first.push_back(true);
-}
-
-void JsonWriter::endArray()
-{
-    m_first.pop_back();
-    m_text += ']';
+    m_text += bracket;
 }
 
 void JsonWriter::key(std::string_view name)

@@ -8,16 +8,16 @@
 #include <vector>
 
 // Writes one JSON document as it is built.  Numbers are the shortest text
-// that reads back to the same double, always with a decimal point, so that a
-// script reads exactly the value the program computed whatever the user's
-// locale; a non-finite number or an empty optional is null.
+// that reads back to the same double, with "." for a decimal point whatever
+// the user's locale, so that a script reads exactly the value the program
+// computed; a non-finite number or an empty optional is null.
 class JsonWriter
 {
 public:
-    void beginObject();
-    void endObject();
-    void beginArray();
-    void endArray();
+    void beginObject() { open('{'); }
+    void endObject() { close('}'); }
+    void beginArray() { open('['); }
+    void endArray() { close(']'); }
     void key(std::string_view name);
 
     void value(double number);
@@ -40,6 +40,8 @@ public:
     std::string text() const { return m_text + '\n'; }
 
 private:
+    void open(char bracket);
+    void close(char bracket);
     void separate();
     void appendString(std::string_view utf8);
 
