@@ -11,9 +11,12 @@ struct Forms;
 struct Platform;
 struct ProgramState;
 
+#include "report/ReportIdentity.h"
+
 // The maker's addresses shown in the about box.
-inline const QString kMakerWebAddress = QStringLiteral("https://www.vadro.cz");
-inline const QString kMakerEmail = QStringLiteral("info@vadro.cz");
+inline const QString kMakerWebAddress =
+    QStringLiteral("https://") + QLatin1String(ReportIdentity::kManufacturerWeb);
+inline const QString kMakerEmail = QLatin1String(ReportIdentity::kManufacturerEmail);
 
 // The about box: program version, the maker's addresses and the data lines
 // of the last instrument that was identified (ProgramState.AboutDeviceLines,

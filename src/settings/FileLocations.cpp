@@ -41,8 +41,14 @@ QString settingsFilePathFor(const QString &programFile, const QProcessEnvironmen
 QString settingsFilePath()
 {
     const QString program = programFile();
+    // The program's folder is its own when the data folders sit beside it
+    // (a build folder, a copy unpacked somewhere).  An installed program
+    // shares bin/ with others, and even where that is writable (root) the
+    // settings belong in the user's config folder.
+    const QDir folder = QFileInfo(program).absoluteDir();
+    const bool ownFolder = folder.exists(QStringLiteral("Languages"));
     return settingsFilePathFor(program, QProcessEnvironment::systemEnvironment(),
-                               QFileInfo(QFileInfo(program).absolutePath()).isWritable());
+                               ownFolder && QFileInfo(folder.absolutePath()).isWritable());
 }
 
 QStringList dataFolderCandidatesFor(const QString &programFile, const QProcessEnvironment &environment,

@@ -8,7 +8,8 @@
 // (Languages, Sounds, Docs, Drivers/Install).
 //
 // Settings: the program's file name with ".ini", in the program's folder when
-// that folder is writable (a copy unpacked into a folder of its own), else in
+// that folder is its own (the data folders sit beside the program) and
+// writable, else in
 // $XDG_CONFIG_HOME/zirk/ (~/.config/zirk/ by default) for an installed
 // program.  ZIRK_CONFIG_DIR, when set, names the folder instead of both.
 //
