@@ -40,7 +40,12 @@ QString settingsFilePathFor(const QString &programFile, const QProcessEnvironmen
 
 QString settingsFilePath()
 {
-    const QString program = programFile();
+    return settingsFilePathOf(QFileInfo(programFile()).completeBaseName());
+}
+
+QString settingsFilePathOf(const QString &programName)
+{
+    const QString program = QFileInfo(programFile()).absoluteDir().filePath(programName);
     // The program's folder is its own when the data folders sit beside it
     // (a build folder, a copy unpacked somewhere).  An installed program
     // shares bin/ with others, and even where that is writable (root) the

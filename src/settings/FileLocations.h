@@ -21,6 +21,9 @@ QString settingsFilePathFor(const QString &programFile, const QProcessEnvironmen
                             bool programFolderWritable);
 // The settings file of this program.
 QString settingsFilePath();
+// The settings file of the program of that name beside this one, as that
+// program finds it (zirk-cli reads the settings of zirk).
+QString settingsFilePathOf(const QString &programName);
 
 // Candidate folders of one data folder name, in the order they are searched.
 QStringList dataFolderCandidatesFor(const QString &programFile, const QProcessEnvironment &environment,

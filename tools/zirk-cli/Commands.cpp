@@ -11,10 +11,7 @@
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <cmath>
 #include <cstdio>
@@ -215,13 +212,7 @@ namespace {
 
 const IniFile &programSettings()
 {
-    static const IniFile ini = [] {
-        const QString folder = QCoreApplication::applicationDirPath();
-        const QString program = QDir(folder).filePath(QStringLiteral("zirk"));
-        return IniFile::load(settingsFilePathFor(program, QProcessEnvironment::systemEnvironment(),
-                                                 QFileInfo(folder).isWritable()),
-                             kSystemCodePage);
-    }();
+    static const IniFile ini = IniFile::load(settingsFilePathOf(QStringLiteral("zirk")), kSystemCodePage);
     return ini;
 }
 
