@@ -80,16 +80,18 @@ void runStats(const Arguments &arguments)
         return;
     }
 
-    auto ms = [&stats](double value) { return stats ? formatStatisticMs(value) : kNoValueMs; };
+    auto ms = [&stats](double SeriesStatistics::*field) {
+        return stats ? formatStatisticMs((*stats).*field) : kNoValueMs;
+    };
     QString text;
     text += QStringLiteral("Count:               %1\n").arg(formatCount(qint64(series.values.size())));
-    text += QStringLiteral("Mean:                %1\n").arg(ms(stats ? stats->mean : 0));
-    text += QStringLiteral("Standard deviation:  %1\n").arg(ms(stats ? stats->sigma : 0));
-    text += QStringLiteral("Mean + 3 sigma:      %1\n").arg(ms(stats ? stats->meanPlus3Sigma : 0));
-    text += QStringLiteral("Maximum:             %1\n").arg(ms(stats ? stats->maximum : 0));
+    text += QStringLiteral("Mean:                %1\n").arg(ms(&SeriesStatistics::mean));
+    text += QStringLiteral("Standard deviation:  %1\n").arg(ms(&SeriesStatistics::sigma));
+    text += QStringLiteral("Mean + 3 sigma:      %1\n").arg(ms(&SeriesStatistics::meanPlus3Sigma));
+    text += QStringLiteral("Maximum:             %1\n").arg(ms(&SeriesStatistics::maximum));
     if (stats) {
         text += QStringLiteral("Governing:           %1 (%2)\n")
-                    .arg(ms(stats->governing()),
+                    .arg(formatStatisticMs(stats->governing()),
                          stats->meanPlus3SigmaGoverns() ? QStringLiteral("mean + 3 sigma")
                                                         : QStringLiteral("maximum"));
     }
