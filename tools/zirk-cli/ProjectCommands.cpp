@@ -249,11 +249,12 @@ std::vector<Command> projectCommands()
            {"--user", "TEXT", "who measured (default: from the settings)"}},
           "PROJECT.zPRJ", 1, 1,
           "The protocol is the one the window writes after opening the project: the\n"
-          "stored captions, instrument data and stop times, the statistics and, from\n"
-          "ten values on, the safety distance of the stored kind, d and H (a door or a\n"
-          "mat, whose C and h are not stored, shows -1 mm), then a page for each pair\n"
-          "of pictures whose flag is set.  Company and user come from the options or\n"
-          "else from the program's settings file.  No viewer is opened.\n\n"
+          "stored captions, instrument data and stop times, the statistics and the\n"
+          "safety distance of the stored kind, d and H, then a page for each pair of\n"
+          "pictures whose flag is set.  Where there is no distance (under ten values,\n"
+          "or a door or a mat, whose C and h are not stored) it reads -1 mm.  Company\n"
+          "and user come from the options or else from the program's settings file.\n"
+          "No viewer is opened.\n\n"
           "JSON: {\"file\", \"pages\"}\n"},
          runReport},
     };
