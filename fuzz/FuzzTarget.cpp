@@ -1,0 +1,33 @@
+#include "FuzzTarget.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+
+namespace fuzz {
+
+std::vector<Target> &targets()
+{
+    static std::vector<Target> all;
+    return all;
+}
+
+bool registerTarget(const char *name, Function run)
+{
+    targets().push_back({name, run});
+    return true;
+}
+
+void fail(const char *file, int line, const char *what)
+{
+    const std::string message = std::string(file) + ":" + std::to_string(line) + ": property broken: " + what;
+#ifdef ZIRK_FUZZ_ENGINE
+    std::fprintf(stderr, "%s\n", message.c_str());
+    std::abort();
+#else
+    throw std::logic_error(message);
+#endif
+}
+
+} // namespace fuzz
