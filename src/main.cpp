@@ -21,7 +21,7 @@ int main(int argc, char **argv)
     // and close again (used to check a build on a machine without display).
     const QString shot = qEnvironmentVariable("ZIRK_SCREENSHOT");
     if (!shot.isEmpty()) {
-        QTimer::singleShot(2500, program.mainForm(), [&] {
+        QTimer::singleShot(3500, program.mainForm(), [&] {
             program.mainForm()->grab().save(shot);
             // An orderly close writes the settings file like a user's close.
             if (!program.mainForm()->close())

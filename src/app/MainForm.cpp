@@ -6,6 +6,7 @@
 #include "app/ProgramState.h"
 #include "app/WidgetParts.h"
 #include "app/WindowPlacement.h"
+#include "device/D2XXUnit.h"
 #include "safety/CalcForm.h"
 #include "safety/DevSelectForm.h"
 #include "safety/SafetyAdvisorForm.h"
@@ -66,6 +67,8 @@ TMainForm::TMainForm(ProgramState &state, Platform &platform, Forms &forms,
 
     for (int i = 0; i < 4; ++i)
         IL_semafor.push_back(beaconPicture(i));
+    // --- device link ---
+    m_usb = std::make_unique<D2XXUnit>(m_platform.device, m_platform.dialogs, this);
 
     buildUi();
     buildMenus();

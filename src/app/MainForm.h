@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QByteArray>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QStringList>
 #include <QVector>
 
+#include <array>
 #include <functional>
+#include <memory>
 
 #include "app/Forms.h"
 #include "app/Seams.h"
@@ -24,6 +27,7 @@ class QToolButton;
 class QFrame;
 class StopTimesModel;
 struct ProgramState;
+class D2XXUnit;
 
 // The main window.  Handlers keep the names the rest of the program knows
 // them by; each reads its controls, calls a unit and writes its controls.
@@ -60,6 +64,16 @@ public:
     void MajakBarva(quint8 obrazek);
     void Timer1Timer();
     void SB_StartClick();
+    bool SendCommand(quint8 Command, quint8 Byte1, quint8 Byte2);
+    bool KontrolaPrijatychDat();
+    bool inicializace_zarizeni();
+    void kontrola_vyprseni_kalibrace(quint16 kalibrok, quint16 kalibmesic, quint16 kalibden,
+                                     quint8 MainVer, quint8 SubVer);
+    D2XXUnit &usb() { return *m_usb; }
+    // The data bytes of the last valid reply, and the received bytes not yet
+    // made into measurement frames.
+    std::array<quint8, 4> ReplyData{};
+    QByteArray RxAccumulator;
 
     // --- safety distance ---
     void submenu_DeviceSelectClick();
@@ -190,4 +204,7 @@ private:
     QStringList m_arguments;
     StopTimesModel *m_model = nullptr;
     bool m_shown = false;
+    // --- device link ---
+    bool readRegister(quint8 address, quint8 &value);
+    std::unique_ptr<D2XXUnit> m_usb;
 };

@@ -5,6 +5,8 @@
 #include "settings/AppSettings.h"
 #include "settings/MessageTexts.h"
 
+#include <QStringList>
+
 #include <vector>
 
 // The program-wide records.  One instance lives from start to exit; every
@@ -18,4 +20,8 @@ struct ProgramState
     MessageTexts messageTexts;
     double SafetyDistanceMM = 0.0;
     double SafetyDistanceInch = 0.0;
+    // --- device link ---
+    // The device lines of the about box (Memo2): empty until an instrument
+    // has been identified, then those of the last identification.
+    QStringList AboutDeviceLines;
 };

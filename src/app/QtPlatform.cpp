@@ -1,5 +1,8 @@
 #include "app/QtPlatform.h"
 
+#include "device/DeviceBackends.h"
+#include "report/OpenPictureDialog.h"
+
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
@@ -93,7 +96,10 @@ QString QtDialogs::saveFile(QWidget *owner, const FileDialogRequest &request)
 
 QString QtDialogs::openPicture(QWidget *owner, const FileDialogRequest &request)
 {
-    return runFileDialog(owner, request, QFileDialog::AcceptOpen);
+    OpenPictureDialog dialog(owner, request);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 int QtDialogs::showModal(QDialog *dialog)
@@ -107,6 +113,9 @@ QtPlatform::QtPlatform()
     m_platform.sound = &m_sound;
     m_platform.shell = &m_shell;
     m_platform.dialogs = &m_dialogs;
+    // --- device link ---
+    m_device = makeDeviceBackend(qEnvironmentVariable("ZIRK_DEVICE"));
+    m_platform.device = m_device.get();
 }
 
 QtPlatform::~QtPlatform() = default;

@@ -57,5 +57,7 @@ private:
     QtSoundPlayer m_sound;
     DesktopShellOpener m_shell;
     QtDialogs m_dialogs;
+    // --- device link ---
+    std::unique_ptr<DeviceBackend> m_device;
     Platform m_platform;
 };

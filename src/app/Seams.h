@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+class DeviceBackend;
 class QDialog;
 class QWidget;
 
@@ -77,4 +78,8 @@ struct Platform
     SoundPlayer *sound = nullptr;
     ShellOpener *shell = nullptr;
     Dialogs *dialogs = nullptr;
+    // --- device link ---
+    // The instrument's transport (device/DeviceBackend.h); none: no
+    // instrument is ever found.
+    DeviceBackend *device = nullptr;
 };

@@ -32,6 +32,10 @@ enum BeaconState : quint8 {
 // One count of the instrument's timer is 0.8 us.
 constexpr double kMsPerCount = 8.0 / 10000.0;
 
+// dividend / divisor rounded to the nearest whole number, ties to the even
+// one.  divisor must not be 0.
+quint64 roundedQuotient(quint64 dividend, quint64 divisor);
+
 // Applies the instrument's calibration factors to a raw count: the product
 // is exact in 64 bits and the quotient rounds half to even.  With either
 // factor zero the count passes unchanged.  A result beyond 32 bits saturates.

@@ -1,12 +1,24 @@
 // The device link in the main window: count conversion, arrival of a
-// measurement, beacon, the once-a-second tick and the start of a run.
+// measurement, beacon, the command transaction, the receive parser, the
+// once-a-second tick with identification and calibration check, and the
+// start of a run.
 #include "app/MainForm.h"
 
 #include "app/ProgramState.h"
+#include "device/D2XXUnit.h"
+#include "device/DeviceLink.h"
+#include "device/Protocol.h"
 
+#include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QRandomGenerator>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
 
 void TMainForm::zpracujhodnotu_PrichoziCislo(quint32 cislovysledek)
 {
@@ -29,10 +41,213 @@ void TMainForm::MajakBarva(quint8 obrazek)
         Image_Semafor->setPixmap(IL_semafor[obrazek]);
 }
 
+bool TMainForm::SendCommand(quint8 Command, quint8 Byte1, quint8 Byte2)
+{
+    D2XXUnit &usb = *m_usb;
+    usb.ErrorReportEnabled = false;
+    if (usb.GetQueueStatus() != FT_OK)
+        return false;
+    // The purge below makes room for a clean reply.  A measurement frame
+    // that arrived since the last tick is among the bytes it would throw
+    // away: hand them to the receive parser first.
+    if (usb.QueueBytes > 0) {
+        const quint32 kept = usb.ReadBuffer(usb.QueueBytes);
+        RxAccumulator.append(reinterpret_cast<const char *>(usb.InBuffer.data()), qsizetype(kept));
+    }
+    usb.PurgeTx();
+    usb.PurgeRx();
+    const CommandFrame frame = buildCommandFrame(Command, Byte1, Byte2);
+    std::copy(frame.begin(), frame.end(), usb.OutBuffer.begin());
+    if (usb.WriteBuffer(kCommandFrameSize) != kCommandFrameSize)
+        return false;
+    if (usb.ReadBuffer(kReplyFrameSize) < kReplyFrameSize)
+        return false;
+    if (!checksumValid(usb.InBuffer.data(), kReplyFrameSize))
+        return false;
+    std::copy_n(usb.InBuffer.begin() + 1, ReplyData.size(), ReplyData.begin());
+    return true;
+}
+
+bool TMainForm::KontrolaPrijatychDat()
+{
+    D2XXUnit &usb = *m_usb;
+    usb.ErrorReportEnabled = false;
+    usb.GetQueueStatus();
+    bool received = false;
+    if (usb.QueueBytes > 0) {
+        const quint32 n = usb.ReadBuffer(std::min(usb.QueueBytes, D2XXUnit::kBufferSize));
+        RxAccumulator.append(reinterpret_cast<const char *>(usb.InBuffer.data()), qsizetype(n));
+        received = n > 0;
+    }
+    // Also bytes kept back by a command transaction are looked at here.
+    for (const quint32 count : takeMeasurementFrames(RxAccumulator))
+        handleArrivedCount(count);
+    return received;
+}
+
+bool TMainForm::readRegister(quint8 address, quint8 &value)
+{
+    if (!SendCommand(CmdReadRegister, address, 0))
+        return false;
+    value = ReplyData[2];
+    return true;
+}
+
+bool TMainForm::inicializace_zarizeni()
+{
+    DeviceInfo &info = m_state.deviceInfo;
+
+    QRandomGenerator *random = QRandomGenerator::global();
+    if (!SendCommand(CmdConnectionCheck, quint8(random->bounded(255)), quint8(random->bounded(255))))
+        return false;
+
+    // The output test clicks every relay six times; all of it runs even when
+    // a command fails, so the instrument always ends with its outputs off.
+    int answered = 0;
+    for (int pass = 0; pass < 3; ++pass) {
+        for (const quint8 output : kOutputBits) {
+            for (int twice = 0; twice < 2; ++twice) {
+                answered += SendCommand(CmdSwitchOutput, output, 1) ? 1 : 0;
+                answered += SendCommand(CmdSwitchOutput, output, 0) ? 1 : 0;
+            }
+        }
+    }
+    if (answered != 36)
+        return false;
+
+    quint8 high = 0;
+    quint8 low = 0;
+    if (!readRegister(RegStandstillPeriodHigh, high) || !readRegister(RegStandstillPeriodLow, low))
+        return false;
+    info.SS_Speed = standstillSpeed(quint16((high << 8) | low));
+
+    info.SN.clear();
+    for (int i = 0; i < kSerialNumberBytes; ++i) {
+        quint8 byte = 0;
+        if (!readRegister(quint8(RegSerialNumber + i), byte))
+            return false;
+        info.SN += hexByte(byte);
+    }
+
+    if (!readRegister(RegFirmwareMain, info.Firmware_MainVersion)
+        || !readRegister(RegFirmwareSub, info.Firmware_SubVersion))
+        return false;
+
+    if (!readRegister(RegCalibrationDay, info.LastCalib_day)
+        || !readRegister(RegCalibrationMonth, info.LastCalib_Month))
+        return false;
+    if (!readRegister(RegCalibrationYearHigh, high) || !readRegister(RegCalibrationYearLow, low))
+        return false;
+    info.LastCalib_Year = quint16((high << 8) | low);
+
+    const auto read24 = [this](quint8 address, quint32 &value) {
+        quint8 b[3];
+        for (int i = 0; i < 3; ++i) {
+            if (!readRegister(quint8(address + i), b[i]))
+                return false;
+        }
+        value = count24(b[0], b[1], b[2]);
+        return true;
+    };
+    if (!read24(RegStartCounter, info.Pocet_Spusteni) || !read24(RegCalibMultiplier, info.Calib_Nasobitel)
+        || !read24(RegCalibDivisor, info.Calib_Delitel))
+        return false;
+
+    if (!SendCommand(CmdSwitchOutput, kOutputBits[0], 1))
+        return false;
+
+    MajakBarva(BeaconReady);
+    Panel2->setEnabled(true);
+    GroupBox1->setEnabled(true);
+    return true;
+}
+
+void TMainForm::kontrola_vyprseni_kalibrace(quint16 kalibrok, quint16 kalibmesic, quint16 kalibden,
+                                            quint8 MainVer, quint8 SubVer)
+{
+    Q_UNUSED(SubVer); // a sub-version does not change the calibration period
+    DeviceInfo &info = m_state.deviceInfo;
+    info.Calibrated = calibrationValid(MainVer, calibrationAgeDays(kalibrok, kalibmesic, kalibden,
+                                                                   m_platform.clock->now()));
+    // A notice, not a lock: the instrument stays usable.
+    if (!info.Calibrated)
+        MujMessageDlg(m_state.messageTexts.DeviceShouldBeCalibrated);
+}
+
 void TMainForm::Timer1Timer()
 {
+    // Never re-entered, also not while the calibration notice is open; and
+    // always ticking again afterwards, whatever happened inside.
+    Timer1->stop();
+    struct RestartTimer
+    {
+        QTimer *timer;
+        ~RestartTimer() { timer->start(); }
+    } restart{Timer1};
+
+    D2XXUnit &usb = *m_usb;
+    usb.ErrorReportEnabled = false;
+    DeviceInfo &info = m_state.deviceInfo;
+    const MessageTexts &texts = m_state.messageTexts;
+
+    if (usb.GetQueueStatus() != FT_OK) {
+        if (usb.OpenByDescription(kZirkUsbDescription) != FT_OK) {
+            SB_Start->setEnabled(false);
+            MajakBarva(BeaconOff);
+            setStatusText(texts.NoDeviceFound);
+            info.Pripojeno = false;
+        } else {
+            usb.SetTimeouts(300, 300);
+            usb.BaudRate = 57600;
+            usb.SetBaudRate();
+            usb.WordLength = FT_BITS_8;
+            usb.StopBits = FT_STOP_BITS_1;
+            usb.Parity = FT_PARITY_NONE;
+            usb.SetDataCharacteristics();
+            usb.FlowControl = FT_FLOW_NONE;
+            usb.SetFlowControl();
+            setStatusText(texts.DeviceConnected);
+        }
+    } else if (info.Pripojeno) {
+        KontrolaPrijatychDat();
+        setStatusText(readyStatusText(texts.DeviceReady, info));
+        SB_Start->setEnabled(true);
+    } else if (inicializace_zarizeni()) {
+        info.Pripojeno = true;
+        m_state.AboutDeviceLines = aboutDeviceLines(info);
+        kontrola_vyprseni_kalibrace(info.LastCalib_Year, info.LastCalib_Month, info.LastCalib_day,
+                                    info.Firmware_MainVersion, info.Firmware_SubVersion);
+    }
 }
 
 void TMainForm::SB_StartClick()
 {
+    bool whole = false;
+    int distance = Edit_Distance->text().trimmed().toInt(&whole, 10);
+    if (whole) {
+        distance = std::clamp(distance, 0, 8000);
+    } else {
+        CheckBox_Distance->setChecked(false);
+        distance = 0; // not used by the instrument while release by distance is off
+    }
+    const DistanceBytes bytes = releaseDistanceBytes(distance);
+    if (!SendCommand(CmdSetReleaseDistance, bytes.high, bytes.low))
+        return;
+
+    quint8 flags = 0;
+    if (CheckBox_Distance->isChecked())
+        flags |= ReleaseByDistance;
+    if (CheckBox_Speed->isChecked())
+        flags |= ReleaseBySpeed;
+    if (m_state.appSettings.DirectionChangeDetection)
+        flags |= ReleaseDirectionChange;
+
+    MajakBarva(BeaconRunning);
+    Panel2->setEnabled(false);
+    GroupBox1->setEnabled(false);
+
+    // A quick machine may have stopped already: then the reply carries the
+    // result, else it comes later as a measurement frame through the tick.
+    if (SendCommand(CmdStartMeasurement, flags, 0) && ReplyData[0] == kMeasurementMarker)
+        handleArrivedCount(count24(ReplyData[1], ReplyData[2], ReplyData[3]));
 }

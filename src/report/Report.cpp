@@ -1,0 +1,270 @@
+#include "report/Report.h"
+
+#include "app/CodePage.h"
+#include "app/NumberFormat.h"
+#include "app/Seams.h"
+#include "pdf/zPdf.h"
+#include "report/ReportIdentity.h"
+#include "series/Statistics.h"
+
+namespace {
+
+constexpr double kA4Width = 210.0;
+constexpr double kA4Height = 297.0;
+
+// Font numbers of the writer.
+constexpr int kHelveticaBold = 2;
+constexpr int kCourier = 5;
+constexpr int kCourierBold = 6;
+
+// The values table fills a page from y = 133 (first page) or 277 down to
+// above the bottom margin, one row each 5 mm.
+constexpr int kTableTop = 133;
+constexpr int kPageTop = 277;
+constexpr int kRowStep = 5;
+constexpr int kTableBottom = 20;
+constexpr int kSummaryHeight = 50;
+constexpr int kExplanationHeight = 70;
+
+QString twoDigits(int value)
+{
+    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+}
+
+QByteArray rule()
+{
+    return QByteArray(85, '-');
+}
+
+class ReportWriter
+{
+public:
+    ReportWriter(TzPdf &pdf, const ReportContent &content, const ReportProgress &progress)
+        : m_pdf(pdf), m_content(content), m_progress(progress)
+    {
+    }
+
+    void write()
+    {
+        m_pdf.StartCreating();
+        m_pdf.setAuthor(ReportIdentity::kAuthor);
+        m_pdf.setProducer("Orvel Pdf export library (zPdf)");
+        m_pdf.setCreator("Demo program");
+        m_pdf.setTitle("Title");
+        m_pdf.setSubject("Subject...");
+        m_pdf.setKeywords("keyword1, keyword2, keyword 3...");
+
+        addPage();
+        header();
+        int y = valuesTable();
+        y = summary(y);
+        explanation(y);
+        pictures();
+        m_pdf.FinishCreating();
+    }
+
+private:
+    void addPage() { m_pdf.AddPage(kA4Width, kA4Height); }
+
+    void text(int x, int y, int font, int size, const QString &s)
+    {
+        m_pdf.TextXY(x, y, font, size, toWindows1250(s));
+    }
+
+    void header()
+    {
+        const ReportContent &c = m_content;
+        const QDate date = c.when.date();
+        const QTime time = c.when.time();
+        struct Field
+        {
+            int y;
+            const char *label;
+            QString value;
+        };
+        const Field fields[] = {
+            {255, "Date:", twoDigits(date.day()) + '.' + twoDigits(date.month()) + '.' + twoDigits(date.year())},
+            {249, "Time:", twoDigits(time.hour()) + ':' + twoDigits(time.minute())},
+            {243, "Company:", c.companyName},
+            {237, "Measured by:", c.userName},
+            {227, "Machine ID:", c.machineId},
+            {221, "Note:", c.note},
+            {215, "Safety Device:", c.safetyDevice},
+            {209, "Device params:", c.deviceParams},
+            {199, "Standstill Speed:", QString::number(c.standstillSpeed) + QStringLiteral(" mm/s")},
+            {193, "Device ID:",
+             QStringLiteral("Zirk device, Manufacturer: %1, %2")
+                 .arg(QLatin1String(ReportIdentity::kManufacturerName),
+                      QLatin1String(ReportIdentity::kManufacturerWeb))},
+            {187, "Device SN:", c.serialNumber},
+            {181, "Last Calibration:",
+             QStringLiteral("%1/%2/%3").arg(c.calibrationDay).arg(c.calibrationMonth).arg(c.calibrationYear)},
+        };
+
+        text(50, 270, kHelveticaBold, 18, QStringLiteral("Stop time measurement protocol"));
+        for (const Field &f : fields) {
+            text(15, f.y, kHelveticaBold, 10, QLatin1String(f.label));
+            text(50, f.y, kCourier, 10, f.value);
+        }
+        if (!c.calibrated)
+            text(50, 175, kCourierBold, 12, QStringLiteral("Device should be Calibrated!"));
+        text(70, 160, kCourierBold, 18, QStringLiteral("Measured Values"));
+        text(15, 145, kCourier, 10,
+             QString(19, QLatin1Char(' ')) + '#' + QString(21, QLatin1Char(' ')) + QStringLiteral("Result [ms]"));
+        m_pdf.TextXY(15, 139, kCourier, 10, rule());
+    }
+
+    // Returns the y below the last row.
+    int valuesTable()
+    {
+        static const QByteArray lead(11, ' ');
+        static const QByteArray gap(15, ' ');
+        int y = kTableTop;
+        QByteArray row;
+        for (qsizetype i = 0; i < m_content.values.size(); ++i) {
+            row.clear();
+            row.append(lead);
+            row.append(rightAligned(QByteArray::number(i + 1), 10));
+            row.append(gap);
+            row.append(rightAligned(toWindows1250(m_content.values[i]), 15));
+            m_pdf.TextXY(15, y, kCourier, 10, row);
+            y -= kRowStep;
+            if (y <= kTableBottom) {
+                addPage();
+                y = kPageTop;
+            }
+        }
+        return y;
+    }
+
+    int summary(int y)
+    {
+        const ReportContent &c = m_content;
+        if (y <= kSummaryHeight) {
+            addPage();
+            y = kPageTop;
+        }
+        m_pdf.TextXY(15, y, kCourier, 10, rule());
+        text(15, y - 10, kCourierBold, 10, QStringLiteral("Mean time:             ") + c.mean);
+        text(15, y - 15, kCourierBold, 10, QStringLiteral("Maximum time:          ") + c.maximum);
+        text(15, y - 20, kCourierBold, 10, QStringLiteral("+3 standard deviation: ") + c.meanPlus3Sigma);
+        text(15, y - 30, kCourierBold, 14,
+             QStringLiteral("Safety Distance: ") + formatDistanceMm(c.safetyDistanceMM, c.locale)
+                 + QStringLiteral(" / ") + formatNumber(c.safetyDistanceInch, 2, 5, c.locale)
+                 + QStringLiteral(" Inch"));
+        text(15, y - 35, kCourierBold, 14, QStringLiteral("Check for minimum safety Distance!"));
+        return y - 35;
+    }
+
+    void explanation(int y)
+    {
+        if (y <= kExplanationHeight) {
+            addPage();
+            y = kPageTop;
+        }
+        struct Line
+        {
+            int below;
+            int font;
+            const char *text;
+        };
+        static const Line lines[] = {
+            {15, kCourierBold, "ISO 13855:2010"},
+            {20, kCourierBold, "How to calculate the overall system stopping performance"},
+            {25, kCourier, "One measurement is not sufficient for calculating the minimum distance. At least 10 measurements are"},
+            {30, kCourier, "required."},
+            {35, kCourier, "A statistical way of covering 99,7% of all individuals in a normally distrbuted population is to calculate the"},
+            {40, kCourier, "mean value +-3 standard deviations."},
+            {45, kCourier, "The highest measured value or the mean plus three standard deviations, whichever is the greater, should be"},
+            {50, kCourier, "used in the calculation if the minimum distance."},
+        };
+        for (const Line &l : lines)
+            m_pdf.TextXY(15, y - l.below, l.font, 8, QByteArray(l.text));
+    }
+
+    void picture(int slot, int pictureY, int captionY)
+    {
+        const ReportPicture &p = m_content.pictures[size_t(slot - 1)];
+        if (!p.include)
+            return;
+        if (m_progress)
+            m_progress(QStringLiteral("Generating images %1/6...").arg(slot));
+        m_pdf.Image(p.bitmap, 35, pictureY, 140, 105);
+        const QByteArray caption = toWindows1250(p.caption);
+        m_pdf.TextXY(reportCaptionX(caption.size()), captionY, kCourier, 14, caption);
+    }
+
+    void pictures()
+    {
+        const auto &slotList = m_content.pictures;
+        for (int first : {1, 3}) {
+            if (!slotList[size_t(first - 1)].include && !slotList[size_t(first)].include)
+                continue;
+            addPage();
+            picture(first, 180, 159);
+            picture(first + 1, 30, 20);
+        }
+    }
+
+    TzPdf &m_pdf;
+    const ReportContent &m_content;
+    const ReportProgress &m_progress;
+};
+
+} // namespace
+
+void setReportSeries(ReportContent &content, const std::vector<double> &stopTimes, const QLocale &locale)
+{
+    content.values.clear();
+    content.values.reserve(qsizetype(stopTimes.size()));
+    for (const double v : stopTimes)
+        content.values.append(formatListValue(v, locale));
+    const std::optional<SeriesStatistics> stats = computeStatistics(stopTimes);
+    content.mean = stats ? formatStatisticMs(stats->mean, locale) : kNoValueMs;
+    content.maximum = stats ? formatStatisticMs(stats->maximum, locale) : kNoValueMs;
+    content.meanPlus3Sigma = stats ? formatStatisticMs(stats->meanPlus3Sigma, locale) : kNoValueMs;
+}
+
+QString reportFileProposal(const QDateTime &when)
+{
+    const QDate d = when.date();
+    const QTime t = when.time();
+    return QStringLiteral("Report_") + twoDigits(d.year()) + twoDigits(d.month()) + twoDigits(d.day())
+        + '_' + twoDigits(t.hour()) + twoDigits(t.minute()) + '_';
+}
+
+int reportCaptionX(qsizetype characters)
+{
+    // (210 - n * 127/48) / 2 = (10080 - 127 n) / 96, rounded in integers.
+    const qint64 numerator = 10080 - 127 * qint64(characters);
+    const qint64 denominator = 96;
+    qint64 quotient = numerator / denominator;
+    qint64 remainder = numerator % denominator;
+    if (remainder < 0) { // floor division
+        --quotient;
+        remainder += denominator;
+    }
+    if (2 * remainder > denominator || (2 * remainder == denominator && quotient % 2 != 0))
+        ++quotient;
+    return int(quotient);
+}
+
+QByteArray rightAligned(const QByteArray &text, qsizetype width)
+{
+    if (text.size() >= width)
+        return text.left(width);
+    return QByteArray(width - text.size(), ' ') + text;
+}
+
+void composeReport(TzPdf &pdf, const ReportContent &content, const ReportProgress &progress)
+{
+    ReportWriter(pdf, content, progress).write();
+}
+
+void writeReport(const ReportContent &content, const QString &fileName, const Clock *clock,
+                 const ReportProgress &progress)
+{
+    TzPdf pdf(clock);
+    composeReport(pdf, content, progress);
+    pdf.SaveToFile(fileName);
+}

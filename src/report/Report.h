@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QDateTime>
+#include <QImage>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+class Clock;
+class TzPdf;
+
+// The stop-time measurement protocol: what the main window shows of one
+// series, laid out on A4 pages by the PDF writer.  No widgets here, so the
+// window and the command-line tool write the same document from the same
+// content.
+
+// One report picture slot: slots 1 and 2 share the first picture page, 3 and
+// 4 the second.  A null bitmap places nothing.
+struct ReportPicture
+{
+    bool include = false;
+    QString caption;
+    QImage bitmap;
+};
+
+struct ReportContent
+{
+    QDateTime when; // local date and time of the protocol, read once
+
+    QString companyName;
+    QString userName;
+    // Captions as the main window shows them.
+    QString machineId;
+    QString note;
+    QString safetyDevice;
+    QString deviceParams;
+
+    // The measuring instrument.
+    quint16 standstillSpeed = 0; // mm/s
+    QString serialNumber;
+    int calibrationDay = 0;
+    int calibrationMonth = 0;
+    int calibrationYear = 0;
+    bool calibrated = false;
+
+    // The stop times as the list shows them, in list order, and the
+    // indicators' texts.
+    QStringList values;
+    QString mean;
+    QString maximum;
+    QString meanPlus3Sigma;
+
+    // ISO 13855 minimum distance as last computed (-1 mm: no result).
+    double safetyDistanceMM = 0.0;
+    double safetyDistanceInch = 0.0;
+
+    QLocale locale; // separators of the safety distance line
+
+    std::array<ReportPicture, 4> pictures;
+};
+
+// Fills values, mean, maximum and meanPlus3Sigma from a series the way the
+// list and the indicators format it, for callers without a window.
+void setReportSeries(ReportContent &content, const std::vector<double> &stopTimes,
+                     const QLocale &locale = QLocale());
+
+// "Report_YYYYMMDD_HHMM_", the name the save dialog proposes.
+QString reportFileProposal(const QDateTime &when);
+
+// x in millimetres of a caption of n characters centred under a picture:
+// (210 - n * 127/48) / 2, rounded to the nearest, halves to even: each
+// character counted as 7.5 points (127/48 mm) wide.
+int reportCaptionX(qsizetype characters);
+
+// Right-aligns text in width characters; a longer text is cut to its first
+// width characters (the table's columns never widen).
+QByteArray rightAligned(const QByteArray &text, qsizetype width);
+
+// Called with "Generating images n/6..." before each picture is placed.
+using ReportProgress = std::function<void(const QString &)>;
+
+// Starts a document in pdf, writes every page of the protocol and finishes
+// it.  Text reaches the writer in Windows-1250, "?" for what it cannot hold.
+void composeReport(TzPdf &pdf, const ReportContent &content, const ReportProgress &progress = {});
+
+// Composes the protocol with a writer of its own and saves it to fileName.
+// The writer goes on every path; a file that cannot be written throws
+// ZirkError "Cannot create file ...".  clock dates the document.
+void writeReport(const ReportContent &content, const QString &fileName, const Clock *clock,
+                 const ReportProgress &progress = {});

@@ -1,0 +1,14 @@
+#pragma once
+
+// Who the measurement protocol names as maker of the instrument and author
+// of the document.  Kept here alone so that a rebranding touches one file.
+namespace ReportIdentity {
+
+// The Device ID line reads "Zirk device, Manufacturer: <name>, <web>" from
+// 50 mm in 10-point Courier; name and web address together must stay within
+// 39 characters so that the line ends before the table's rule does (195 mm).
+inline constexpr char kManufacturerName[] = "Zirk Instruments";
+inline constexpr char kManufacturerWeb[] = "www.zirk.example";
+inline constexpr char kAuthor[] = "Zirk";
+
+} // namespace ReportIdentity

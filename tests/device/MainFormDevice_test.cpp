@@ -1,0 +1,443 @@
+// The device link of the main window against the instrument model: the
+// tick's states, identification, calibration notice and measurement runs.
+#include "ProgramFixture.h"
+
+#include "app/ProgramState.h"
+#include "device/SimulatorBackend.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+using Received = InstrumentModel::ReceivedCommand;
+
+class MainFormDevice : public ProgramFixture
+{
+protected:
+    void SetUp() override
+    {
+        ProgramFixture::SetUp();
+        // Calibrated half a year before the fake clock's today (2026-12-09).
+        model.setCalibrationDate(9, 6, 2026);
+        fake.platform.device = &backend;
+    }
+
+    TMainForm &form() { return *program->mainForm(); }
+    DeviceInfo &info() { return state().deviceInfo; }
+
+    // Three ticks: found, identified, ready.
+    void connect()
+    {
+        start();
+        tick(3);
+        ASSERT_TRUE(info().Pripojeno);
+        ASSERT_TRUE(form().SB_Start->isEnabled());
+    }
+
+    void tick(int times = 1)
+    {
+        for (int i = 0; i < times; ++i) {
+            form().Timer1Timer();
+            ASSERT_TRUE(form().Timer1->isActive()) << "the tick must come back";
+        }
+    }
+
+    int beacon()
+    {
+        const QImage shown = form().Image_Semafor->pixmap().toImage();
+        for (int i = 0; i < form().IL_semafor.size(); ++i) {
+            if (form().IL_semafor[i].toImage() == shown)
+                return i;
+        }
+        return -1;
+    }
+
+    bool runOpen() { return !form().Panel2->isEnabled() && !form().GroupBox1->isEnabled(); }
+
+    InstrumentModel model;
+    SimulatorBackend backend{model};
+};
+
+TEST_F(MainFormDevice, TickStatesFromNoDeviceToReadyAndBack)
+{
+    model.unplug();
+    TMainForm &main = start();
+
+    tick();
+    EXPECT_EQ(main.statusText(), QStringLiteral("No Zirk device found!"));
+    EXPECT_EQ(beacon(), BeaconOff);
+    EXPECT_FALSE(main.SB_Start->isEnabled());
+    EXPECT_FALSE(info().Pripojeno);
+
+    model.plug();
+    tick();
+    EXPECT_EQ(main.statusText(), QStringLiteral("Zirk Device found..."));
+    EXPECT_FALSE(info().Pripojeno);
+    EXPECT_EQ(backend.readTimeout, 300u);
+    EXPECT_EQ(backend.writeTimeout, 300u);
+    EXPECT_EQ(backend.baudRate, 57600u);
+    EXPECT_EQ(backend.wordLength, FT_BITS_8);
+    EXPECT_EQ(backend.stopBits, FT_STOP_BITS_1);
+    EXPECT_EQ(backend.parity, FT_PARITY_NONE);
+    EXPECT_EQ(backend.flowControl, FT_FLOW_NONE);
+
+    tick(); // identification
+    EXPECT_TRUE(info().Pripojeno);
+    EXPECT_EQ(beacon(), BeaconReady);
+    EXPECT_TRUE(main.Panel2->isEnabled());
+    EXPECT_EQ(model.outputs, 0x80);
+    EXPECT_FALSE(main.SB_Start->isEnabled()); // until the next tick says ready
+
+    tick();
+    EXPECT_EQ(main.statusText(), QStringLiteral("Zirk Device ready. / SN: 5A102300014B7C / Last Calibration: 9/6/2026"));
+    EXPECT_TRUE(main.SB_Start->isEnabled());
+
+    model.unplug();
+    tick();
+    EXPECT_EQ(main.statusText(), QStringLiteral("No Zirk device found!"));
+    EXPECT_EQ(beacon(), BeaconOff);
+    EXPECT_FALSE(main.SB_Start->isEnabled());
+    EXPECT_FALSE(info().Pripojeno);
+    EXPECT_EQ(info().SN, QStringLiteral("5A102300014B7C")); // kept after removal
+
+    model.plug();
+    tick(3);
+    EXPECT_TRUE(info().Pripojeno);
+    EXPECT_EQ(main.statusText(), QStringLiteral("Zirk Device ready. / SN: 5A102300014B7C / Last Calibration: 9/6/2026"));
+    EXPECT_TRUE(main.SB_Start->isEnabled());
+    EXPECT_EQ(backend.opens, 2);
+    EXPECT_TRUE(fake.dialogs.errors.empty()); // transport failures never show a box
+    EXPECT_TRUE(fake.dialogs.questions.empty());
+}
+
+TEST_F(MainFormDevice, WithoutAnyTransportNoDeviceIsFound)
+{
+    fake.platform.device = nullptr;
+    start();
+    tick();
+    EXPECT_EQ(form().statusText(), QStringLiteral("No Zirk device found!"));
+    EXPECT_TRUE(fake.dialogs.errors.empty());
+}
+
+TEST_F(MainFormDevice, ReplugWithinOneTickKeepsTheIdentification)
+{
+    connect();
+    const std::size_t commands = model.received.size();
+    model.unplug();
+    model.plug();
+    tick();
+    EXPECT_EQ(form().statusText(), QStringLiteral("Zirk Device found..."));
+    EXPECT_TRUE(info().Pripojeno);
+    tick();
+    EXPECT_EQ(model.received.size(), commands); // no new identification
+    EXPECT_TRUE(form().SB_Start->isEnabled());
+}
+
+TEST_F(MainFormDevice, IdentificationReadsTheRegisterMap)
+{
+    model.setSerialNumber({0x01, 0x02, 0x03, 0x0A, 0x0B, 0x0C, 0xFF});
+    model.setStandstillPeriod(0x0C35);
+    model.setFirmware(5, 7);
+    model.setCalibrationDate(5, 7, 2025);
+    model.setCalibrationFactors(0x0F4256, 0x0F4240);
+    model.setStartCounter(0x00ABCD);
+    connect();
+
+    EXPECT_EQ(info().SN, QStringLiteral("0102030A0B0CFF"));
+    EXPECT_EQ(info().SS_Speed, 50);
+    EXPECT_EQ(info().Firmware_MainVersion, 5);
+    EXPECT_EQ(info().Firmware_SubVersion, 7);
+    EXPECT_EQ(info().LastCalib_day, 5);
+    EXPECT_EQ(info().LastCalib_Month, 7);
+    EXPECT_EQ(info().LastCalib_Year, 2025);
+    EXPECT_EQ(info().Calib_Nasobitel, 0x0F4256u);
+    EXPECT_EQ(info().Calib_Delitel, 0x0F4240u);
+    EXPECT_EQ(info().Pocet_Spusteni, 0x00ABCDu);
+    EXPECT_TRUE(info().Calibrated);
+    EXPECT_EQ(form().statusText(), QStringLiteral("Zirk Device ready. / SN: 0102030A0B0CFF / Last Calibration: 5/7/2025"));
+    EXPECT_EQ(state().AboutDeviceLines,
+              (QStringList{QStringLiteral("SS Speed: 50 mm/s"), QStringLiteral("SN: 0102030A0B0CFF"),
+                           QStringLiteral("Last Calibration (D/M/Y): 5/7/2025"),
+                           QStringLiteral("Firmware version: 5.7"),
+                           QStringLiteral("Debug Data: 0F42560F424000ABCD")}));
+
+    // The command sequence: connection check, 36 output switches, the
+    // registers in order, output 0x80 on.
+    std::vector<Received> expected;
+    ASSERT_FALSE(model.received.empty());
+    EXPECT_EQ(model.received[0].command, CmdConnectionCheck);
+    EXPECT_LT(model.received[0].byte1, 255);
+    EXPECT_LT(model.received[0].byte2, 255);
+    expected.push_back(model.received[0]);
+    for (int pass = 0; pass < 3; ++pass)
+        for (quint8 output : {0x80, 0x40, 0x20})
+            for (int twice = 0; twice < 2; ++twice) {
+                expected.push_back({CmdSwitchOutput, output, 1});
+                expected.push_back({CmdSwitchOutput, output, 0});
+            }
+    for (quint8 reg : {0, 1, 11, 12, 13, 14, 15, 16, 17, 20, 21, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36})
+        expected.push_back({CmdReadRegister, reg, 0});
+    expected.push_back({CmdSwitchOutput, 0x80, 1});
+    EXPECT_EQ(model.received, expected);
+}
+
+TEST_F(MainFormDevice, OneFailedOutputTestCommandStillSendsAllAndRetriesNextTick)
+{
+    start();
+    tick();
+    model.injectReplyFault(CmdSwitchOutput, InstrumentModel::ReplyFault::NoReply);
+    tick();
+    EXPECT_FALSE(info().Pripojeno);
+    EXPECT_EQ(model.received.size(), 1u + 36u);
+    EXPECT_EQ(beacon(), BeaconOff);
+    tick();
+    EXPECT_TRUE(info().Pripojeno);
+    EXPECT_EQ(beacon(), BeaconReady);
+}
+
+TEST_F(MainFormDevice, BrokenRepliesFailTheIdentificationQuietly)
+{
+    struct Case { quint8 command; InstrumentModel::ReplyFault fault; };
+    const Case cases[] = {
+        {CmdConnectionCheck, InstrumentModel::ReplyFault::NoReply},
+        {CmdReadRegister, InstrumentModel::ReplyFault::Short},
+        {CmdReadRegister, InstrumentModel::ReplyFault::BadChecksum},
+    };
+    start();
+    tick();
+    for (const Case &c : cases) {
+        model.injectReplyFault(c.command, c.fault);
+        tick();
+        EXPECT_FALSE(info().Pripojeno) << int(c.command);
+        EXPECT_EQ(form().statusText(), QStringLiteral("Zirk Device found..."));
+    }
+    tick();
+    EXPECT_TRUE(info().Pripojeno);
+    EXPECT_TRUE(fake.dialogs.errors.empty());
+}
+
+TEST_F(MainFormDevice, UnpluggedDuringIdentification)
+{
+    start();
+    tick();
+    model.unplugAtCommand = 20; // in the middle of the output test
+    tick();
+    EXPECT_FALSE(info().Pripojeno);
+    EXPECT_EQ(model.received.size(), 20u); // the rest failed without reaching it
+    tick();
+    EXPECT_EQ(form().statusText(), QStringLiteral("No Zirk device found!"));
+    model.plug();
+    tick(3);
+    EXPECT_TRUE(info().Pripojeno);
+}
+
+TEST_F(MainFormDevice, StandstillPeriodZeroStoresZeroAndGoesOn)
+{
+    model.setStandstillPeriod(0);
+    connect();
+    EXPECT_EQ(info().SS_Speed, 0);
+    EXPECT_EQ(state().AboutDeviceLines.value(0), QStringLiteral("SS Speed: 0 mm/s"));
+}
+
+TEST_F(MainFormDevice, CalibrationRegistersWithoutADateCountAsNotCalibrated)
+{
+    model.setCalibrationDate(0, 6, 2026);
+    fake.dialogs.confirmAnswers = {mrOk};
+    connect();
+    EXPECT_FALSE(info().Calibrated);
+    EXPECT_EQ(fake.dialogs.questions, std::vector<QString>{QStringLiteral("Device should be calibrated!")});
+}
+
+TEST_F(MainFormDevice, ExpiredCalibrationIsNoticedOncePerIdentification)
+{
+    model.setCalibrationDate(9, 12, 2024); // 730 days before the fake today
+    connect();
+    tick(3);
+    EXPECT_FALSE(info().Calibrated);
+    EXPECT_EQ(fake.dialogs.questions.size(), 1u);
+    EXPECT_TRUE(form().SB_Start->isEnabled()); // a notice, not a lock
+
+    model.unplug();
+    tick();
+    model.plug();
+    tick(3);
+    EXPECT_EQ(fake.dialogs.questions.size(), 2u);
+}
+
+TEST_F(MainFormDevice, CalibrationLimitsToTheDay)
+{
+    struct Case { quint8 firmware; QDate calibrated; QDateTime now; bool valid; };
+    const QTime morning(10, 30);
+    const Case cases[] = {
+        {5, QDate(2019, 3, 10), QDateTime(QDate(2021, 3, 9), morning), false}, // 730 days
+        {5, QDate(2019, 3, 10), QDateTime(QDate(2021, 3, 8), morning), true},  // 729 days
+        {4, QDate(2025, 12, 10), QDateTime(QDate(2026, 12, 9), morning), true}, // 364 days
+        {4, QDate(2025, 12, 9), QDateTime(QDate(2026, 12, 9), morning), false}, // 365 days
+        {6, QDate(2026, 12, 9), QDateTime(QDate(2026, 12, 9), morning), false},
+    };
+    start();
+    for (const Case &c : cases) {
+        fake.dialogs.questions.clear();
+        fake.clock.current = c.now;
+        form().kontrola_vyprseni_kalibrace(quint16(c.calibrated.year()), quint16(c.calibrated.month()),
+                                           quint16(c.calibrated.day()), c.firmware, 0);
+        EXPECT_EQ(info().Calibrated, c.valid) << c.calibrated.toString().toStdString();
+        EXPECT_EQ(fake.dialogs.questions.size(), c.valid ? 0u : 1u);
+    }
+}
+
+TEST_F(MainFormDevice, FullRunWithAMeasurementFrame)
+{
+    model.setStopTimeMs(187.3);
+    connect();
+    TMainForm &main = form();
+    main.Edit_Distance->setText(QStringLiteral("300"));
+    main.CheckBox_Distance->setChecked(true);
+    main.CheckBox_Speed->setChecked(true);
+    const std::size_t before = model.received.size();
+    main.SB_Start->click();
+
+    ASSERT_EQ(model.received.size(), before + 2);
+    EXPECT_EQ(model.received[before], (Received{CmdSetReleaseDistance, 0x09, 0x60}));
+    EXPECT_EQ(model.received[before + 1], (Received{CmdStartMeasurement, 0xC0, 0}));
+    EXPECT_EQ(beacon(), BeaconRunning);
+    EXPECT_TRUE(runOpen());
+
+    tick();
+    EXPECT_TRUE(state().StopTimes.empty());
+    EXPECT_TRUE(runOpen());
+
+    model.elapse(200);
+    tick();
+    ASSERT_EQ(state().StopTimes.size(), 1u);
+    EXPECT_NEAR(state().StopTimes[0], 187.3, 0.001);
+    EXPECT_EQ(beacon(), BeaconReady);
+    EXPECT_FALSE(runOpen());
+    EXPECT_TRUE(main.SB_Start->isEnabled());
+}
+
+TEST_F(MainFormDevice, StartAnsweredWithTheResultAtOnce)
+{
+    model.setCalibrationFactors(1, 1);
+    model.setStopTimeMs(8.0);
+    model.answerStartAtOnce = true;
+    connect();
+    form().SB_StartClick();
+    ASSERT_EQ(state().StopTimes.size(), 1u);
+    EXPECT_DOUBLE_EQ(state().StopTimes[0], 8.0);
+    EXPECT_EQ(beacon(), BeaconReady);
+    EXPECT_FALSE(runOpen());
+}
+
+TEST_F(MainFormDevice, StartSendsTheReleaseSettings)
+{
+    struct Case
+    {
+        const char *distance;
+        bool byDistance, bySpeed, directionChange;
+        quint8 high, low, flags;
+        bool distanceStaysChecked;
+    };
+    const Case cases[] = {
+        {"300", true, true, false, 0x09, 0x60, 0xC0, true},
+        {"-5", true, false, false, 0x00, 0x00, 0x80, true},
+        {"9000", true, false, false, 0xFA, 0x00, 0x80, true},
+        {" 8000 ", false, false, true, 0xFA, 0x00, 0x20, false},
+        {"", true, true, false, 0x00, 0x00, 0x40, false},
+        {"12.5", true, false, true, 0x00, 0x00, 0x20, false},
+        {"abc", true, false, false, 0x00, 0x00, 0x00, false},
+    };
+    connect();
+    TMainForm &main = form();
+    for (const Case &c : cases) {
+        main.Edit_Distance->setText(QString::fromLatin1(c.distance));
+        main.CheckBox_Distance->setChecked(c.byDistance);
+        main.CheckBox_Speed->setChecked(c.bySpeed);
+        state().appSettings.DirectionChangeDetection = c.directionChange;
+        const std::size_t before = model.received.size();
+        main.SB_StartClick();
+        ASSERT_EQ(model.received.size(), before + 2) << c.distance;
+        EXPECT_EQ(model.received[before], (Received{CmdSetReleaseDistance, c.high, c.low})) << c.distance;
+        EXPECT_EQ(model.received[before + 1], (Received{CmdStartMeasurement, c.flags, 0})) << c.distance;
+        EXPECT_EQ(main.CheckBox_Distance->isChecked(), c.distanceStaysChecked) << c.distance;
+        model.finishMeasurement(100);
+        tick();
+        EXPECT_FALSE(runOpen());
+    }
+}
+
+TEST_F(MainFormDevice, FailedDistanceCommandStartsNoRun)
+{
+    connect();
+    const std::size_t before = model.received.size();
+    model.injectReplyFault(CmdSetReleaseDistance, InstrumentModel::ReplyFault::BadChecksum);
+    form().SB_StartClick();
+    EXPECT_EQ(model.received.size(), before + 1); // no start command
+    EXPECT_EQ(beacon(), BeaconReady);
+    EXPECT_FALSE(runOpen());
+}
+
+TEST_F(MainFormDevice, FailedStartCommandWaitsForTheFrame)
+{
+    model.setStopTimeMs(50);
+    connect();
+    model.injectReplyFault(CmdStartMeasurement, InstrumentModel::ReplyFault::Short);
+    form().SB_StartClick();
+    EXPECT_EQ(beacon(), BeaconRunning);
+    EXPECT_TRUE(runOpen());
+    model.elapse(60);
+    tick();
+    EXPECT_EQ(state().StopTimes.size(), 1u);
+    EXPECT_FALSE(runOpen());
+}
+
+TEST_F(MainFormDevice, UnpluggedDuringARun)
+{
+    connect();
+    form().SB_StartClick();
+    model.unplug();
+    tick();
+    EXPECT_EQ(beacon(), BeaconOff);
+    EXPECT_TRUE(runOpen()); // until the instrument is identified again
+    model.plug();
+    tick(2);
+    EXPECT_FALSE(runOpen());
+    EXPECT_TRUE(state().StopTimes.empty());
+}
+
+TEST_F(MainFormDevice, MeasurementsArriveWithoutARunThroughNoiseAndSplitFrames)
+{
+    model.setCalibrationFactors(1, 1);
+    connect();
+    model.sendRaw(QByteArray("\x13\x37\x00", 3));
+    model.finishMeasurement(8.0, 3);
+    model.finishMeasurement(12.0);
+    tick(); // junk and the first half
+    EXPECT_TRUE(state().StopTimes.empty());
+    tick(); // the rest, and the second frame behind it
+    EXPECT_EQ(state().StopTimes, (std::vector<double>{8.0, 12.0}));
+    tick(2);
+    EXPECT_EQ(state().StopTimes.size(), 2u);
+}
+
+TEST_F(MainFormDevice, FrameWaitingWhenStartIsPressedIsNotPurged)
+{
+    model.setCalibrationFactors(1, 1);
+    model.setStopTimeMs(20.0);
+    connect();
+    model.finishMeasurement(8.0); // the machine was tripped by hand a moment ago
+    form().SB_StartClick();
+    tick();
+    EXPECT_EQ(state().StopTimes, (std::vector<double>{8.0}));
+    model.elapse(20);
+    tick();
+    EXPECT_EQ(state().StopTimes, (std::vector<double>{8.0, 20.0}));
+}
+
+} // namespace
