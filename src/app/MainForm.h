@@ -58,6 +58,23 @@ public:
     void Aktualizuj_Ukazatele();
     static QColor LW_dataCustomDrawItem(int row);
 
+    // Holds back the list and indicator refreshes while a batch of values is
+    // appended one by one (an import); they run once when the outermost
+    // deferral ends.  Both depend only on the series as it then stands, so
+    // the end state is that of refreshing after every value, without work
+    // that grows with the square of the count.
+    class SeriesRefreshDeferral
+    {
+    public:
+        explicit SeriesRefreshDeferral(TMainForm &form);
+        ~SeriesRefreshDeferral();
+        SeriesRefreshDeferral(const SeriesRefreshDeferral &) = delete;
+        SeriesRefreshDeferral &operator=(const SeriesRefreshDeferral &) = delete;
+
+    private:
+        TMainForm &m_form;
+    };
+
     // --- device link ---
     void zpracujhodnotu_PrichoziCislo(quint32 cislovysledek);
     void handleArrivedCount(quint32 count);
@@ -207,4 +224,9 @@ private:
     // --- device link ---
     bool readRegister(quint8 address, quint8 &value);
     std::unique_ptr<D2XXUnit> m_usb;
+
+    // --- measurement series: deferred refreshes ---
+    int m_refreshDeferrals = 0;
+    bool m_listViewPending = false;
+    bool m_indicatorsPending = false;
 };

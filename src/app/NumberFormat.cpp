@@ -98,7 +98,7 @@ std::optional<double> parseDecimal(const char *p, const char *end, char decimalS
         buf.push_back(*p++);
         ++digits;
     }
-    if (p < end && *p == decimalSeparator) {
+    if (p < end && decimalSeparator != '\0' && *p == decimalSeparator) {
         buf.push_back('.');
         ++p;
         while (p < end && *p >= '0' && *p <= '9') {
@@ -131,13 +131,18 @@ std::optional<double> parseDecimal(const char *p, const char *end, char decimalS
     return value;
 }
 
-std::optional<double> parseDecimal(QStringView text, const QLocale &locale)
+char asciiDecimalSeparator(const QLocale &locale)
 {
     const QString dec = locale.decimalPoint();
-    if (dec.size() != 1 || dec.at(0).unicode() > 0x7f)
-        return std::nullopt;
+    if (dec.size() != 1 || dec.at(0).unicode() == 0 || dec.at(0).unicode() > 0x7f)
+        return '\0';
+    return static_cast<char>(dec.at(0).unicode());
+}
+
+std::optional<double> parseDecimal(QStringView text, const QLocale &locale)
+{
     const QByteArray latin = text.toLatin1();
     // toLatin1 maps what it cannot hold to '?', which the parser rejects.
     return parseDecimal(latin.constData(), latin.constData() + latin.size(),
-                        static_cast<char>(dec.at(0).unicode()));
+                        asciiDecimalSeparator(locale));
 }

@@ -36,4 +36,8 @@ inline const QString kNoValueMm = QStringLiteral("-- --- mm");
 // optional sign, digits with at most one decimal separator of the locale, an
 // optional exponent.  No thousands separators.  Anything else is not a number.
 std::optional<double> parseDecimal(QStringView text, const QLocale &locale = QLocale());
+// The same over single-byte text (an import file line).  decimalSeparator is
+// the locale's separator as one ASCII character, or '\0' where the locale has
+// none: then only numbers without a fraction read.
 std::optional<double> parseDecimal(const char *begin, const char *end, char decimalSeparator);
+char asciiDecimalSeparator(const QLocale &locale = QLocale());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/DeviceInfo.h"
+#include "project/ProjectFile.h"
 #include "safety/SafetyDevice.h"
 #include "settings/AppSettings.h"
 #include "settings/MessageTexts.h"
@@ -24,4 +25,8 @@ struct ProgramState
     // The device lines of the about box (Memo2): empty until an instrument
     // has been identified, then those of the last identification.
     QStringList AboutDeviceLines;
+
+    // --- project files ---
+    // The record of the last opened or saved project file, all zero at start.
+    ProjectRecord projectRecord;
 };

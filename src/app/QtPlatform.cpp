@@ -67,8 +67,9 @@ QString runFileDialog(QWidget *owner, const FileDialogRequest &request, QFileDia
 {
     QFileDialog dialog(owner, request.title, request.directory, request.filter);
     dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
-                                                       : QFileDialog::ExistingFile);
+    dialog.setFileMode(mode == QFileDialog::AcceptSave || !request.fileMustExist
+                           ? QFileDialog::AnyFile
+                           : QFileDialog::ExistingFile);
     if (!request.defaultSuffix.isEmpty())
         dialog.setDefaultSuffix(request.defaultSuffix);
     if (!request.confirmOverwrite)

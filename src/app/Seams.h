@@ -51,6 +51,8 @@ struct FileDialogRequest
     bool confirmOverwrite = false;
     // --- safety distance ---
     QString selectedFilter; // the filter entry chosen when the dialog opens; empty: the first
+    // --- project files ---
+    bool fileMustExist = true; // open dialogs: false lets a typed name of a missing file through
 };
 
 class Dialogs

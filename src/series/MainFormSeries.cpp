@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QTableView>
 
+#include <utility>
+
 void TMainForm::ZpracujHodnotu_ms(double stoptime)
 {
     m_state.StopTimes.push_back(stoptime);
@@ -49,8 +51,28 @@ void TMainForm::DeleteAll1Click()
     Aktualizuj_Ukazatele();
 }
 
+TMainForm::SeriesRefreshDeferral::SeriesRefreshDeferral(TMainForm &form)
+    : m_form(form)
+{
+    ++m_form.m_refreshDeferrals;
+}
+
+TMainForm::SeriesRefreshDeferral::~SeriesRefreshDeferral()
+{
+    if (--m_form.m_refreshDeferrals > 0)
+        return;
+    if (std::exchange(m_form.m_listViewPending, false))
+        m_form.Aktualizuj_ListView();
+    if (std::exchange(m_form.m_indicatorsPending, false))
+        m_form.Aktualizuj_Ukazatele();
+}
+
 void TMainForm::Aktualizuj_ListView()
 {
+    if (m_refreshDeferrals > 0) {
+        m_listViewPending = true;
+        return;
+    }
     m_model->refresh();
     LW_data->scrollToBottom();
 }
@@ -74,6 +96,10 @@ void setGoverning(QLabel *label, bool governs)
 
 void TMainForm::Aktualizuj_Ukazatele()
 {
+    if (m_refreshDeferrals > 0) {
+        m_indicatorsPending = true;
+        return;
+    }
     const std::optional<SeriesStatistics> stats = computeStatistics(m_state.StopTimes);
     if (!stats) {
         Label_Count->setText(QStringLiteral("0"));

@@ -85,3 +85,17 @@ TEST(NumberFormat, ParseDecimalFollowsTheLocale)
         EXPECT_EQ(parseDecimal(QString::fromUtf8(c.text), german), c.de);
     }
 }
+
+TEST(NumberFormat, LocaleWithoutAnAsciiSeparatorStillReadsWholeNumbers)
+{
+    const QLocale arabic(QLocale::Arabic, QLocale::Egypt);
+    ASSERT_NE(arabic.decimalPoint(), QStringLiteral("."));
+    EXPECT_EQ(asciiDecimalSeparator(arabic), '\0');
+    EXPECT_EQ(asciiDecimalSeparator(english), '.');
+    EXPECT_EQ(asciiDecimalSeparator(german), ',');
+    EXPECT_EQ(parseDecimal(u" 12 ", arabic), 12.0);
+    EXPECT_EQ(parseDecimal(u"2E2", arabic), 200.0);
+    EXPECT_EQ(parseDecimal(u"12.5", arabic), std::nullopt);
+    const char withNul[] = {'1', '\0', '5'};
+    EXPECT_EQ(parseDecimal(withNul, withNul + 3, '\0'), std::nullopt);
+}

@@ -1,0 +1,355 @@
+#include "project/ProjectFile.h"
+
+#include "app/WindowsBitmap.h"
+
+#include <QIODevice>
+#include <QtEndian>
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+struct TextField
+{
+    int offset;
+    int capacity;
+};
+
+// Offsets of the texts within the record, in the order of ProjectRecord::Text.
+constexpr TextField kTextFields[] = {
+    {2, 50},    // serial number of the device
+    {59, 100},  // picture notes 1 to 4
+    {160, 100},
+    {261, 100},
+    {362, 100},
+    {467, 100}, // safety device name as displayed
+    {568, 100}, // safety device parameters as displayed
+    {720, 100}, // machine ID
+    {821, 100}, // note of the measurement
+};
+
+constexpr int kStandstillSpeedOffset = 0;
+constexpr int kCalibrationYearOffset = 54;
+constexpr int kCalibrationMonthOffset = 56;
+constexpr int kCalibrationDayOffset = 57;
+constexpr int kCalibratedOffset = 58;
+constexpr int kIncludePictureOffset = 463; // four flags, slots 1 to 4
+constexpr int kSafetyDeviceIdOffset = 672;
+constexpr int kResolutionOffset = 680;
+constexpr int kHeightOffset = 688;
+
+constexpr bool kLittleEndianHost = std::endian::native == std::endian::little;
+
+template <typename T>
+T load(const char *p)
+{
+    return qFromLittleEndian<T>(p);
+}
+
+template <typename T>
+void store(char *p, T value)
+{
+    qToLittleEndian<T>(value, p);
+}
+
+double loadDouble(const char *p)
+{
+    return std::bit_cast<double>(load<quint64>(p));
+}
+
+void storeDouble(char *p, double value)
+{
+    store<quint64>(p, std::bit_cast<quint64>(value));
+}
+
+bool writeAll(QIODevice &file, const char *data, qint64 size)
+{
+    return file.write(data, size) == size;
+}
+
+// Reads up to `size` bytes into `dest`; what arrived stays there even when
+// the device ends early.
+bool readExactly(QIODevice &file, char *dest, qint64 size)
+{
+    while (size > 0) {
+        const qint64 got = file.read(dest, size);
+        if (got <= 0)
+            return false;
+        dest += got;
+        size -= got;
+    }
+    return true;
+}
+
+qint64 bytesLeft(const QIODevice &file)
+{
+    return file.isSequential() ? file.bytesAvailable() : std::max<qint64>(0, file.size() - file.pos());
+}
+
+// Reads the next picture block, never more than the file still holds.
+// Returns an empty array when not even the headers are there or they do not
+// describe a bitmap.
+QByteArray readBmpBlock(QIODevice &file)
+{
+    QByteArray headers(kBmpHeadersSize, Qt::Uninitialized);
+    if (!readExactly(file, headers.data(), kBmpHeadersSize))
+        return {};
+    const qint64 length = bmpBlockLength(headers);
+    if (length < 0)
+        return {};
+    const qint64 rest = std::min(length - kBmpHeadersSize, bytesLeft(file));
+    QByteArray block = headers;
+    block.resize(kBmpHeadersSize + rest);
+    if (!readExactly(file, block.data() + kBmpHeadersSize, rest))
+        return {};
+    return block;
+}
+
+// --- BMP ---
+
+constexpr qint64 kSaturated = std::numeric_limits<qint64>::max();
+
+struct BmpInfo
+{
+    qint64 width = 0;
+    qint64 height = 0; // negative: rows stored top-down
+    quint16 bitsPerPixel = 0;
+    quint32 compression = 0;
+    quint32 coloursUsed = 0;
+
+    qint64 rowSize() const { return ((width * bitsPerPixel + 31) / 32) * 4; }
+    qint64 absoluteHeight() const { return height < 0 ? -height : height; }
+    qint64 colourTableEntries() const
+    {
+        if (coloursUsed != 0)
+            return coloursUsed;
+        return bitsPerPixel <= 8 ? (qint64(1) << bitsPerPixel) : 0;
+    }
+};
+
+// Parses the two headers; false unless "BM" and a 40-byte information header.
+bool parseBmpHeaders(QByteArrayView headers, BmpInfo &info)
+{
+    if (headers.size() < kBmpHeadersSize || headers[0] != 'B' || headers[1] != 'M')
+        return false;
+    const char *h = headers.data() + 14;
+    if (load<quint32>(h) != 40)
+        return false;
+    info.width = load<qint32>(h + 4);
+    info.height = load<qint32>(h + 8);
+    info.bitsPerPixel = load<quint16>(h + 14);
+    info.compression = load<quint32>(h + 16);
+    info.coloursUsed = load<quint32>(h + 32);
+    return info.width >= 0;
+}
+
+qint64 saturatingMultiply(qint64 a, qint64 b)
+{
+    if (a != 0 && b > kSaturated / a)
+        return kSaturated;
+    return a * b;
+}
+
+qint64 saturatingAdd(qint64 a, qint64 b)
+{
+    return (b > kSaturated - a) ? kSaturated : a + b;
+}
+
+} // namespace
+
+// --- ProjectRecord ---
+
+ProjectRecord::Text ProjectRecord::pictureNote(int slot)
+{
+    return Text(int(Text::PictureNote1) + std::clamp(slot, 1, 4) - 1);
+}
+
+int ProjectRecord::capacity(Text field)
+{
+    return kTextFields[int(field)].capacity;
+}
+
+QByteArray ProjectRecord::text(Text field) const
+{
+    const TextField &f = kTextFields[int(field)];
+    const int length = std::min<int>(quint8(m_bytes[f.offset]), f.capacity);
+    return QByteArray(m_bytes.data() + f.offset + 1, length);
+}
+
+void ProjectRecord::setText(Text field, QByteArrayView text)
+{
+    const TextField &f = kTextFields[int(field)];
+    const int length = int(std::min<qsizetype>(text.size(), f.capacity));
+    m_bytes[f.offset] = char(length);
+    std::memcpy(m_bytes.data() + f.offset + 1, text.data(), size_t(length));
+}
+
+quint16 ProjectRecord::standstillSpeed() const { return load<quint16>(m_bytes.data() + kStandstillSpeedOffset); }
+void ProjectRecord::setStandstillSpeed(quint16 speed) { store(m_bytes.data() + kStandstillSpeedOffset, speed); }
+quint16 ProjectRecord::calibrationYear() const { return load<quint16>(m_bytes.data() + kCalibrationYearOffset); }
+void ProjectRecord::setCalibrationYear(quint16 year) { store(m_bytes.data() + kCalibrationYearOffset, year); }
+quint8 ProjectRecord::calibrationMonth() const { return quint8(m_bytes[kCalibrationMonthOffset]); }
+void ProjectRecord::setCalibrationMonth(quint8 month) { m_bytes[kCalibrationMonthOffset] = char(month); }
+quint8 ProjectRecord::calibrationDay() const { return quint8(m_bytes[kCalibrationDayOffset]); }
+void ProjectRecord::setCalibrationDay(quint8 day) { m_bytes[kCalibrationDayOffset] = char(day); }
+bool ProjectRecord::calibrated() const { return m_bytes[kCalibratedOffset] != 0; }
+void ProjectRecord::setCalibrated(bool calibrated) { m_bytes[kCalibratedOffset] = calibrated ? 1 : 0; }
+
+bool ProjectRecord::includePicture(int slot) const
+{
+    return slot >= 1 && slot <= 4 && m_bytes[kIncludePictureOffset + slot - 1] != 0;
+}
+
+void ProjectRecord::setIncludePicture(int slot, bool include)
+{
+    if (slot >= 1 && slot <= 4)
+        m_bytes[kIncludePictureOffset + slot - 1] = include ? 1 : 0;
+}
+
+qint32 ProjectRecord::safetyDeviceId() const { return load<qint32>(m_bytes.data() + kSafetyDeviceIdOffset); }
+void ProjectRecord::setSafetyDeviceId(qint32 id) { store(m_bytes.data() + kSafetyDeviceIdOffset, id); }
+double ProjectRecord::resolution() const { return loadDouble(m_bytes.data() + kResolutionOffset); }
+void ProjectRecord::setResolution(double d) { storeDouble(m_bytes.data() + kResolutionOffset, d); }
+double ProjectRecord::height() const { return loadDouble(m_bytes.data() + kHeightOffset); }
+void ProjectRecord::setHeight(double height) { storeDouble(m_bytes.data() + kHeightOffset, height); }
+
+// --- the file ---
+
+bool writeProjectFile(QIODevice &file, const std::vector<double> &stopTimes,
+                      const ProjectRecord &record, const ProjectPictures &pictures)
+{
+    if (stopTimes.size() > size_t(std::numeric_limits<qint32>::max()))
+        return false;
+    char count[4];
+    store<qint32>(count, qint32(stopTimes.size()));
+    if (!writeAll(file, count, sizeof count))
+        return false;
+
+    if constexpr (kLittleEndianHost) {
+        if (!writeAll(file, reinterpret_cast<const char *>(stopTimes.data()),
+                      qint64(stopTimes.size()) * 8))
+            return false;
+    } else {
+        QByteArray values(qsizetype(stopTimes.size()) * 8, Qt::Uninitialized);
+        for (size_t i = 0; i < stopTimes.size(); ++i)
+            storeDouble(values.data() + 8 * i, stopTimes[i]);
+        if (!writeAll(file, values.constData(), values.size()))
+            return false;
+    }
+
+    if (!writeAll(file, record.bytes().data(), ProjectRecord::kSize))
+        return false;
+    for (const QImage &picture : pictures) {
+        if (picture.isNull())
+            continue;
+        const QByteArray block = encodeBmp(picture);
+        if (!writeAll(file, block.constData(), block.size()))
+            return false;
+    }
+    return true;
+}
+
+ProjectFileRead readProjectFile(QIODevice &file, std::vector<double> &stopTimes,
+                                ProjectRecord &record, ProjectPictures &pictures)
+{
+    ProjectFileRead result;
+
+    char count[4];
+    if (!readExactly(file, count, sizeof count))
+        return result;
+    const qint32 n = load<qint32>(count);
+    stopTimes.clear();
+    if (n < 0 || qint64(n) * 8 > bytesLeft(file))
+        return result;
+    stopTimes.resize(size_t(n));
+    if (!readExactly(file, reinterpret_cast<char *>(stopTimes.data()), qint64(n) * 8))
+        return result;
+    if constexpr (!kLittleEndianHost) {
+        for (double &v : stopTimes)
+            v = loadDouble(reinterpret_cast<const char *>(&v));
+    }
+
+    if (!readExactly(file, record.bytes().data(), ProjectRecord::kSize))
+        return result;
+
+    for (int slot = 0; slot < int(pictures.size()); ++slot) {
+        if (bytesLeft(file) == 0) {
+            pictures[size_t(slot)] = QImage();
+        } else {
+            const QImage picture = decodeBmp(readBmpBlock(file));
+            if (picture.isNull())
+                return result;
+            pictures[size_t(slot)] = picture;
+        }
+        result.picturesRead = slot + 1;
+    }
+    result.complete = true;
+    return result;
+}
+
+// --- BMP ---
+
+QByteArray encodeBmp(const QImage &picture)
+{
+    if (picture.isNull())
+        return {};
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+    const qint64 width = rgb.width();
+    const qint64 height = rgb.height();
+    const qint64 rowSize = (width * 3 + 3) & ~qint64(3);
+    const qint64 pixelBytes = rowSize * height;
+    const qint64 total = kBmpHeadersSize + pixelBytes;
+
+    QByteArray block(total, '\0');
+    char *h = block.data();
+    h[0] = 'B';
+    h[1] = 'M';
+    store<quint32>(h + 2, quint32(std::min<qint64>(total, std::numeric_limits<quint32>::max())));
+    store<quint32>(h + 10, kBmpHeadersSize); // pixel data right behind the headers
+    store<quint32>(h + 14, 40);
+    store<qint32>(h + 18, qint32(width));
+    store<qint32>(h + 22, qint32(height)); // positive: rows bottom-up
+    store<quint16>(h + 26, 1);
+    store<quint16>(h + 28, 24);
+    store<quint32>(h + 34, quint32(std::min<qint64>(pixelBytes, std::numeric_limits<quint32>::max())));
+
+    uchar *rows = reinterpret_cast<uchar *>(block.data()) + kBmpHeadersSize;
+    for (qint64 y = 0; y < height; ++y) {
+        const uchar *src = rgb.constScanLine(int(height - 1 - y));
+        uchar *dst = rows + y * rowSize;
+        for (qint64 x = 0; x < width; ++x) {
+            dst[3 * x] = src[3 * x + 2];
+            dst[3 * x + 1] = src[3 * x + 1];
+            dst[3 * x + 2] = src[3 * x];
+        }
+    }
+    return block;
+}
+
+qint64 bmpBlockLength(QByteArrayView headers)
+{
+    BmpInfo info;
+    if (!parseBmpHeaders(headers, info))
+        return -1;
+    const qint64 table = saturatingMultiply(info.colourTableEntries(), 4);
+    const qint64 pixels = saturatingMultiply(info.rowSize(), info.absoluteHeight());
+    return saturatingAdd(saturatingAdd(kBmpHeadersSize, table), pixels);
+}
+
+QImage decodeBmp(QByteArrayView block)
+{
+    BmpInfo info;
+    if (!parseBmpHeaders(block, info) || info.compression != 0)
+        return {};
+    // The rows follow the colour table, which is also where the block's
+    // length puts them; the offset in the file header is not trusted.
+    const qint64 rowsAt = kBmpHeadersSize + info.colourTableEntries() * 4;
+    if (rowsAt > block.size() || rowsAt > std::numeric_limits<quint32>::max())
+        return {};
+    QByteArray bitmap = block.toByteArray();
+    store<quint32>(bitmap.data() + 10, quint32(rowsAt));
+    return decodeWindowsBitmap(bitmap).convertToFormat(QImage::Format_RGB888);
+}

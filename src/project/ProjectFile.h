@@ -1,0 +1,127 @@
+#pragma once
+// Zirk project files (.zPRJ): the stop times, the record of device, safety
+// device and captions, and up to four report pictures as BMP blocks.
+//
+//   offset 0            N, signed 32-bit
+//   offset 4            N stop times, IEEE 754 doubles, milliseconds
+//   offset 4 + 8 N      the 1128-byte project record
+//   offset 1132 + 8 N   picture blocks of slots 1 to 4; an empty slot adds nothing
+//
+// Everything is little-endian.  There is no signature and no version: a file
+// of the right length is accepted whatever it holds.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QImage>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class QIODevice;
+
+// The project record, kept as the bytes of the file.  Only the named fields
+// are ever written; unused and reserved bytes and the bytes behind each text
+// keep whatever the last opened file held there (zero before any Open).
+class ProjectRecord
+{
+public:
+    static constexpr int kSize = 1128;
+
+    // Texts are stored as a length byte followed by `capacity` bytes in a
+    // single-byte code page.
+    enum class Text {
+        SerialNumber,
+        PictureNote1,
+        PictureNote2,
+        PictureNote3,
+        PictureNote4,
+        SafetyDeviceName,
+        SafetyDeviceParams,
+        MachineID,
+        Note,
+    };
+    static Text pictureNote(int slot); // slot 1 to 4
+    static int capacity(Text field);
+
+    // The stored single-byte text.  A length byte beyond the capacity (a
+    // damaged file) reads as the full capacity, never past the field.
+    QByteArray text(Text field) const;
+    // Cuts the text to the capacity; bytes behind it keep their content.
+    void setText(Text field, QByteArrayView text);
+
+    quint16 standstillSpeed() const;
+    void setStandstillSpeed(quint16 speed);
+    quint16 calibrationYear() const;
+    void setCalibrationYear(quint16 year);
+    quint8 calibrationMonth() const;
+    void setCalibrationMonth(quint8 month);
+    quint8 calibrationDay() const;
+    void setCalibrationDay(quint8 day);
+    // Booleans are written as 0 or 1; any non-zero byte reads as true.
+    bool calibrated() const;
+    void setCalibrated(bool calibrated);
+    bool includePicture(int slot) const; // slot 1 to 4
+    void setIncludePicture(int slot, bool include);
+    qint32 safetyDeviceId() const;
+    void setSafetyDeviceId(qint32 id);
+    double resolution() const; // d in mm
+    void setResolution(double d);
+    double height() const; // H in mm
+    void setHeight(double height);
+
+    const std::array<char, kSize> &bytes() const { return m_bytes; }
+    std::array<char, kSize> &bytes() { return m_bytes; }
+
+    friend bool operator==(const ProjectRecord &, const ProjectRecord &) = default;
+
+private:
+    std::array<char, kSize> m_bytes{};
+};
+
+// The report pictures of the four slots; a null image is an empty slot.
+using ProjectPictures = std::array<QImage, 4>;
+
+// Writes a whole project file.  Returns false when the device refused bytes.
+bool writeProjectFile(QIODevice &file, const std::vector<double> &stopTimes,
+                      const ProjectRecord &record, const ProjectPictures &pictures);
+
+// How far reading a project file got.
+struct ProjectFileRead
+{
+    bool complete = false;
+    // Slots 1 to picturesRead have been given their content from the file
+    // (a null image once the file has ended); later slots were not touched.
+    int picturesRead = 0;
+};
+
+// Reads a project file into the targets in file order and stops at the first
+// fault (short file, impossible count, invalid picture block).  What was read
+// before the fault stays: the series is emptied as soon as the count has been
+// read, the record may be partly overwritten, earlier slots hold their
+// pictures.  A count that the rest of the file cannot hold is a fault at
+// once, so nothing is allocated for it.
+ProjectFileRead readProjectFile(QIODevice &file, std::vector<double> &stopTimes,
+                                ProjectRecord &record, ProjectPictures &pictures);
+
+// --- BMP picture blocks --------------------------------------------------
+
+inline constexpr int kBmpHeadersSize = 54; // file header 14 + information header 40
+
+// An uncompressed, bottom-up, 24-bit BMP file of the picture; alpha is dropped.
+QByteArray encodeBmp(const QImage &picture);
+
+// The length of the block whose 54 header bytes are given, as its information
+// header defines it: headers, colour table, padded rows times the absolute
+// height.  The size field of the file header plays no part.  Returns -1 when
+// the headers do not describe an uncompressed BMP with the 40-byte
+// information header.
+qint64 bmpBlockLength(QByteArrayView headers);
+
+// Decodes an uncompressed BMP with 1, 4, 8, 16, 24 or 32 bits per pixel into a
+// 24-bit RGB image, its rows taken right behind the colour table.  Returns a
+// null image when the block is not a valid bitmap: no "BM", another header
+// than the 40-byte one, compression, an unknown depth, zero width or height,
+// a size beyond what decodeWindowsBitmap accepts, or fewer bytes than the
+// colour table and the rows need.
+QImage decodeBmp(QByteArrayView block);

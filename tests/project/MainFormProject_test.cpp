@@ -1,0 +1,653 @@
+#include "ProgramFixture.h"
+
+#include "app/NumberFormat.h"
+#include "app/ProgramState.h"
+#include "project/ProjectFile.h"
+#include "report/ImagesForm.h"
+#include "safety/DevSelectForm.h"
+#include "series/StopTimesModel.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <bit>
+#include <csignal>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <optional>
+#include <string>
+#include <sys/resource.h>
+
+namespace {
+
+QImage testPicture(int width, int height, int seed)
+{
+    QImage image(width, height, QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixelColor(x, y, QColor((x + seed) & 255, (y * 3 + seed) & 255, (x ^ y) & 255));
+    return image;
+}
+
+QByteArray readAll(const QString &fileName)
+{
+    QFile f(fileName);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << fileName.toStdString();
+    return f.readAll();
+}
+
+void writeFile(const QString &fileName, const QByteArray &bytes)
+{
+    QFile f(fileName);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+} // namespace
+
+class ProjectFilesTest : public ProgramFixture
+{
+protected:
+    QString path(const QString &name) const { return tempDir.filePath(name); }
+    Timagesform &images() { return *forms().imagesform; }
+
+    void run(QAction *action, const QString &answer)
+    {
+        fake.dialogs.fileAnswers.push_back(answer);
+        action->trigger();
+    }
+    void save(const QString &file) { run(program->mainForm()->submenu_SaveAs, file); }
+    void open(const QString &file) { run(program->mainForm()->submenu_Open, file); }
+    void import(const QString &file) { run(program->mainForm()->Import1, file); }
+
+    // The images dialog starts every slot with its 270 x 210 placeholder.
+    void ensurePlaceholders()
+    {
+        for (int slot = 1; slot <= 4; ++slot) {
+            if (images().picture(slot).isNull())
+                images().setPicture(slot, testPicture(270, 210, 0));
+            ASSERT_EQ(images().picture(slot).size(), QSize(270, 210));
+        }
+    }
+
+    void addValues(std::initializer_list<double> values)
+    {
+        for (double v : values)
+            program->mainForm()->ZpracujHodnotu_ms(v);
+    }
+};
+
+TEST_F(ProjectFilesTest, SaveRightAfterStartWritesTheFourPlaceholders)
+{
+    TMainForm &w = start();
+    ensurePlaceholders();
+    save(path("start.zPRJ"));
+
+    const QByteArray file = readAll(path("start.zPRJ"));
+    ASSERT_EQ(file.size(), 1132 + 4 * 170574);
+    for (int slot = 0; slot < 4; ++slot) {
+        const QByteArray block = file.mid(1132 + slot * 170574, 170574);
+        EXPECT_EQ(block.left(2), "BM");
+        EXPECT_EQ(decodeBmp(block), images().picture(slot + 1));
+    }
+    ProjectRecord record;
+    std::memcpy(record.bytes().data(), file.constData() + 4, ProjectRecord::kSize);
+    EXPECT_EQ(record, state().projectRecord);
+    EXPECT_EQ(record.text(ProjectRecord::Text::SafetyDeviceName), w.Label_SafetyDevice->text().toLatin1());
+    EXPECT_EQ(record.text(ProjectRecord::Text::SafetyDeviceParams), "d=14 mm");
+    EXPECT_EQ(record.text(ProjectRecord::pictureNote(3)), images().edit(3)->text().toLatin1());
+    EXPECT_EQ(record.safetyDeviceId(), 0);
+    EXPECT_EQ(record.resolution(), 14.0);
+    EXPECT_EQ(record.height(), -1.0);
+    EXPECT_TRUE(fake.dialogs.errors.empty());
+}
+
+TEST_F(ProjectFilesTest, FileDialogsStartInTheLastFolderAndRememberTheChoice)
+{
+    struct Case
+    {
+        const char *name;
+        std::function<QAction *(TMainForm &)> action;
+        QString selectedFilter;
+        QString suffix;
+        QString proposal;
+        bool confirmOverwrite;
+        bool fileMustExist;
+    };
+    const Case cases[] = {
+        {"save as", [](TMainForm &w) { return w.submenu_SaveAs; }, "Zirk Project Files (*.zPRJ)", "zPRJ",
+         "Project_20261209_1030_", true, true},
+        {"open", [](TMainForm &w) { return w.submenu_Open; }, "Zirk Project Files (*.zPRJ)", "zPRJ", "", false,
+         false},
+        {"import", [](TMainForm &w) { return w.Import1; }, "Text Files (*.txt)", "txt", "", false, false},
+    };
+    TMainForm &w = start();
+    const QString sub = path("sub");
+    QDir().mkpath(sub);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        state().appSettings.LastDirectory = QStringLiteral("/somewhere/");
+        fake.dialogs.fileRequests.clear();
+
+        // Cancelled: nothing happens, the folder stays.
+        c.action(w)->trigger();
+        ASSERT_EQ(fake.dialogs.fileRequests.size(), 1u);
+        const FileDialogRequest &r = fake.dialogs.fileRequests[0];
+        EXPECT_EQ(r.directory, "/somewhere/");
+        EXPECT_EQ(r.filter, "All files (*.*);;" + c.selectedFilter);
+        EXPECT_EQ(r.selectedFilter, c.selectedFilter);
+        EXPECT_EQ(r.defaultSuffix, c.suffix);
+        EXPECT_EQ(r.fileName, c.proposal);
+        EXPECT_EQ(r.confirmOverwrite, c.confirmOverwrite);
+        EXPECT_EQ(r.fileMustExist, c.fileMustExist);
+        EXPECT_EQ(state().appSettings.LastDirectory, "/somewhere/");
+        EXPECT_TRUE(fake.dialogs.questions.empty());
+
+        run(c.action(w), sub + "/x.zPRJ");
+        EXPECT_EQ(state().appSettings.LastDirectory, sub + "/");
+        fake.dialogs.questions.clear();
+        fake.dialogs.errors.clear();
+    }
+}
+
+TEST_F(ProjectFilesTest, NewAsksEvenForAnEmptySeriesAndCancelKeepsEverything)
+{
+    TMainForm &w = start();
+    ensurePlaceholders();
+    w.submenu_New->trigger();
+    ASSERT_EQ(fake.dialogs.questions.size(), 1u);
+    EXPECT_EQ(fake.dialogs.questions[0], state().messageTexts.NewMeasurement);
+
+    addValues({10, 20});
+    images().checkBox(2)->setChecked(true);
+    w.submenu_New->trigger(); // answered Cancel
+    EXPECT_EQ(state().StopTimes.size(), 2u);
+    EXPECT_FALSE(images().picture(1).isNull());
+    EXPECT_TRUE(images().checkBox(2)->isChecked());
+    EXPECT_TRUE(fake.dialogs.modalShown.empty());
+}
+
+TEST_F(ProjectFilesTest, NewEmptiesSeriesAndPicturesButKeepsNotesDeviceAndCaptions)
+{
+    TMainForm &w = start();
+    ensurePlaceholders();
+    addValues({10, 20, 30});
+    images().edit(1)->setText("Guard door");
+    images().checkBox(1)->setChecked(true);
+    state().deviceInfo.SN = "Z-0042";
+    w.Label_MachineID->setText("Press 4");
+    state().projectRecord.bytes()[1000] = 'r';
+
+    fake.dialogs.confirmAnswers.push_back(mrOk);
+    w.submenu_New->trigger();
+
+    EXPECT_TRUE(state().StopTimes.empty());
+    EXPECT_EQ(w.stopTimesModel()->rowCount(), 0);
+    EXPECT_EQ(w.Label_Count->text(), "0");
+    for (int slot = 1; slot <= 4; ++slot) {
+        EXPECT_TRUE(images().picture(slot).isNull());
+        EXPECT_FALSE(images().checkBox(slot)->isChecked());
+    }
+    EXPECT_EQ(images().edit(1)->text(), "Guard door");
+    EXPECT_EQ(state().deviceInfo.SN, "Z-0042");
+    EXPECT_EQ(w.Label_MachineID->text(), "Press 4");
+    EXPECT_EQ(state().projectRecord.bytes()[1000], 'r');
+    ASSERT_EQ(fake.dialogs.modalShown.size(), 1u);
+    EXPECT_EQ(fake.dialogs.modalShown[0], forms().devselectform);
+
+    // After New no picture goes into the file.
+    save(path("new.zPRJ"));
+    EXPECT_EQ(readAll(path("new.zPRJ")).size(), 1132);
+}
+
+TEST_F(ProjectFilesTest, EmptyProjectEmptiesSeriesAndAllSlots)
+{
+    TMainForm &w = start();
+    ensurePlaceholders();
+    addValues({5, 6});
+    ProjectRecord record;
+    record.setText(ProjectRecord::Text::MachineID, "Line 7");
+    record.setSafetyDeviceId(3);
+    writeFile(path("empty.zPRJ"), QByteArray(4, '\0') + QByteArray(record.bytes().data(), ProjectRecord::kSize));
+
+    open(path("empty.zPRJ"));
+    EXPECT_TRUE(fake.dialogs.questions.empty());
+    EXPECT_TRUE(state().StopTimes.empty());
+    EXPECT_EQ(w.stopTimesModel()->rowCount(), 0);
+    EXPECT_EQ(w.Label_Mean->text(), kNoValueMs);
+    for (int slot = 1; slot <= 4; ++slot)
+        EXPECT_TRUE(images().picture(slot).isNull());
+    EXPECT_EQ(w.Label_MachineID->text(), "Line 7");
+    EXPECT_EQ(state().safetyDevice.ID, 3);
+}
+
+TEST_F(ProjectFilesTest, PicturesFillSlotsInFileOrderWhileNotesAndFlagsStay)
+{
+    start();
+    const QImage picture = testPicture(640, 480, 5);
+    images().setPicture(1, QImage());
+    images().setPicture(2, picture);
+    images().setPicture(3, QImage());
+    images().setPicture(4, QImage());
+    for (int slot = 1; slot <= 4; ++slot) {
+        images().edit(slot)->setText(QStringLiteral("note %1").arg(slot));
+        images().checkBox(slot)->setChecked(slot == 1);
+    }
+    save(path("gap.zPRJ"));
+    EXPECT_EQ(readAll(path("gap.zPRJ")).size(), 1132 + 921654);
+
+    program.reset();
+    start();
+    open(path("gap.zPRJ"));
+    EXPECT_EQ(images().picture(1), picture);
+    for (int slot = 2; slot <= 4; ++slot)
+        EXPECT_TRUE(images().picture(slot).isNull());
+    for (int slot = 1; slot <= 4; ++slot) {
+        EXPECT_EQ(images().edit(slot)->text(), QStringLiteral("note %1").arg(slot));
+        EXPECT_EQ(images().checkBox(slot)->isChecked(), slot == 1);
+    }
+}
+
+TEST_F(ProjectFilesTest, TextsComeBackCutAndInTheWindowsCodePage)
+{
+    struct Case
+    {
+        const char *name;
+        QString written;
+        QString readCutAt50;
+        QString readCutAt100;
+    };
+    const QString long120 = QString(60, 'a') + QString(60, 'b');
+    const QString western = QStringLiteral("Z\u00e4hler \u00b5s \u20ac");
+    const Case cases[] = {
+        {"longer than the fields", long120, long120.left(50), long120.left(100)},
+        {"Western European letters", western, western, western},
+        {"beyond the code page", QStringLiteral("\u03a9 \u0141\u00f3d\u017a"), QStringLiteral("? ?\u00f3d?"),
+         QStringLiteral("? ?\u00f3d?")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TMainForm &w = start();
+        state().deviceInfo.SN = c.written;
+        w.Label_SafetyDevice->setText(c.written);
+        w.Label_DeviceParams->setText(c.written);
+        w.Label_MachineID->setText(c.written);
+        w.Label_Note->setText(c.written);
+        images().edit(4)->setText(c.written);
+        save(path("texts.zPRJ"));
+        program.reset();
+
+        TMainForm &w2 = start();
+        open(path("texts.zPRJ"));
+        EXPECT_EQ(state().deviceInfo.SN, c.readCutAt50);
+        EXPECT_EQ(w2.Label_SafetyDevice->text(), c.readCutAt100);
+        EXPECT_EQ(w2.Label_DeviceParams->text(), c.readCutAt100);
+        EXPECT_EQ(w2.Label_MachineID->text(), c.readCutAt100);
+        EXPECT_EQ(w2.Label_Note->text(), c.readCutAt100);
+        EXPECT_EQ(images().edit(4)->text(), c.readCutAt100);
+        program.reset();
+    }
+}
+
+TEST_F(ProjectFilesTest, SaveOpenSaveReproducesTheProjectBitForBit)
+{
+    TMainForm &w = start();
+    const std::vector<double> values = {7.26, 0.1, -0.0, 4.9e-324, 12345.67, 1e300, 99.9, 100, 101, 102, 250.125};
+    for (double v : values)
+        w.ZpracujHodnotu_ms(v);
+    DeviceInfo &d = state().deviceInfo;
+    d.SS_Speed = 0xbeef;
+    d.SN = "ZK-2291";
+    d.LastCalib_Year = 2025;
+    d.LastCalib_Month = 11;
+    d.LastCalib_day = 30;
+    d.Calibrated = true;
+    state().safetyDevice = {5, "Door", 30.5, 700.25};
+    w.Label_SafetyDevice->setText("Door");
+    w.Label_DeviceParams->setText("C=850 mm");
+    w.Label_MachineID->setText("Press 4");
+    w.Label_Note->setText("after repair");
+    for (int slot = 1; slot <= 4; ++slot) {
+        images().setPicture(slot, testPicture(slot * 10 + 1, 7, slot));
+        images().edit(slot)->setText(QStringLiteral("view %1").arg(slot));
+        images().checkBox(slot)->setChecked(slot % 2 == 0);
+    }
+    save(path("a.zPRJ"));
+    program.reset();
+
+    TMainForm &w2 = start();
+    open(path("a.zPRJ"));
+    EXPECT_TRUE(fake.dialogs.questions.empty());
+    ASSERT_EQ(state().StopTimes.size(), values.size());
+    EXPECT_EQ(std::memcmp(state().StopTimes.data(), values.data(), values.size() * 8), 0);
+    const DeviceInfo &r = state().deviceInfo;
+    EXPECT_EQ(r.SS_Speed, 0xbeef);
+    EXPECT_EQ(r.SN, "ZK-2291");
+    EXPECT_EQ(r.LastCalib_Year, 2025);
+    EXPECT_EQ(r.LastCalib_Month, 11);
+    EXPECT_EQ(r.LastCalib_day, 30);
+    EXPECT_TRUE(r.Calibrated);
+    EXPECT_EQ(state().safetyDevice.ID, 5);
+    EXPECT_EQ(state().safetyDevice.d, 30.5);
+    EXPECT_EQ(state().safetyDevice.Height, 700.25);
+    EXPECT_EQ(w2.Label_SafetyDevice->text(), "Door");
+    EXPECT_EQ(w2.Label_DeviceParams->text(), "C=850 mm");
+    EXPECT_EQ(w2.Label_MachineID->text(), "Press 4");
+    EXPECT_EQ(w2.Label_Note->text(), "after repair");
+    for (int slot = 1; slot <= 4; ++slot) {
+        EXPECT_EQ(images().picture(slot), testPicture(slot * 10 + 1, 7, slot));
+        EXPECT_EQ(images().edit(slot)->text(), QStringLiteral("view %1").arg(slot));
+        EXPECT_EQ(images().checkBox(slot)->isChecked(), slot % 2 == 0);
+    }
+    EXPECT_EQ(w2.stopTimesModel()->rowCount(), int(values.size()));
+    EXPECT_EQ(w2.Label_Count->text(), "   11");
+
+    save(path("b.zPRJ"));
+    EXPECT_EQ(readAll(path("b.zPRJ")), readAll(path("a.zPRJ")));
+}
+
+TEST_F(ProjectFilesTest, BytesThisProgramDoesNotUseSurviveOpenAndSave)
+{
+    start();
+    ProjectRecord record;
+    for (int i = 0; i < ProjectRecord::kSize; ++i)
+        record.bytes()[size_t(i)] = char(i % 251 + 1);
+    // Valid texts and flags; the bytes behind each text stay as they are.
+    for (int field = 0; field <= int(ProjectRecord::Text::Note); ++field)
+        record.setText(ProjectRecord::Text(field), QByteArray("text \x81\xfe ") + char('A' + field));
+    record.setCalibrated(true);
+    for (int slot = 1; slot <= 4; ++slot)
+        record.setIncludePicture(slot, slot % 2 == 1);
+    const QByteArray file = QByteArray(4, '\0') + QByteArray(record.bytes().data(), ProjectRecord::kSize);
+    writeFile(path("foreign.zPRJ"), file);
+
+    open(path("foreign.zPRJ"));
+    save(path("again.zPRJ"));
+    EXPECT_EQ(readAll(path("again.zPRJ")).left(1132), file);
+}
+
+// A damaged file: what was read stays, the message is shown, and the window
+// takes device, safety device, captions, notes and flags from the record as
+// it then stands.
+TEST_F(ProjectFilesTest, DamagedFilesShowTheMessageAndApplyTheRecordAsItStands)
+{
+    start();
+    const QImage oldPicture = testPicture(9, 9, 1);
+    const QImage first = testPicture(20, 10, 2);
+    const QImage second = testPicture(10, 20, 3);
+    ProjectRecord fileRecord;
+    fileRecord.setText(ProjectRecord::Text::SerialNumber, "FROM-FILE");
+    fileRecord.setText(ProjectRecord::Text::MachineID, "Press 9");
+    fileRecord.setSafetyDeviceId(2);
+    fileRecord.setIncludePicture(3, true);
+    QByteArray valid;
+    {
+        QFile f(path("valid.zPRJ"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(writeProjectFile(f, {11, 12, 13}, fileRecord, {first, second, QImage(), QImage()}));
+    }
+    valid = readAll(path("valid.zPRJ"));
+    const qsizetype blockA = 4 + 24 + ProjectRecord::kSize;
+
+    enum class Series { Unchanged, Empty, FromFile };
+    struct Case
+    {
+        const char *name;
+        std::optional<QByteArray> file; // none: the file does not exist
+        Series series;
+        bool recordFromFile;
+        int picturesRead;
+    };
+    const Case cases[] = {
+        {"missing file", std::nullopt, Series::Unchanged, false, 0},
+        {"empty file", QByteArray(), Series::Unchanged, false, 0},
+        {"text file", QByteArray("Stop times\r\n12.5\r\n"), Series::Empty, false, 0},
+        {"negative count", QByteArray("\xff\xff\xff\xff", 4) + valid.mid(4), Series::Empty, false, 0},
+        {"values cut short", valid.left(20), Series::Empty, false, 0},
+        {"record cut short after the serial number", valid.left(4 + 24 + 60), Series::FromFile, false, 0},
+        {"first block not a bitmap", valid.left(blockA) + "GIF89a" + QByteArray(100, 'x'), Series::FromFile,
+         true, 0},
+        {"second block cut short", valid.left(valid.size() - 10), Series::FromFile, true, 1},
+        {"random bytes", QByteArray("\x02\0\0\0\x13\x37\xc0\xde\xba\xad\xf0\x0d\x55", 13), Series::Empty, false, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TMainForm &w = *program->mainForm();
+        fake.dialogs.questions.clear();
+        state().projectRecord = ProjectRecord();
+        state().StopTimes = {1.0, 2.0};
+        state().safetyDevice.ID = 0;
+        w.Label_MachineID->setText("before");
+        for (int slot = 1; slot <= 4; ++slot)
+            images().setPicture(slot, oldPicture);
+        const QString name = path(QStringLiteral("case.zPRJ"));
+        QFile::remove(name);
+        if (c.file)
+            writeFile(name, *c.file);
+
+        open(name);
+        ASSERT_EQ(fake.dialogs.questions.size(), 1u);
+        EXPECT_EQ(fake.dialogs.questions[0], "Invalid/Corrupted file!");
+        switch (c.series) {
+        case Series::Unchanged: EXPECT_EQ(state().StopTimes, (std::vector<double>{1.0, 2.0})); break;
+        case Series::Empty: EXPECT_TRUE(state().StopTimes.empty()); break;
+        case Series::FromFile: EXPECT_EQ(state().StopTimes, (std::vector<double>{11, 12, 13})); break;
+        }
+        EXPECT_EQ(w.stopTimesModel()->rowCount(), int(state().StopTimes.size()));
+        EXPECT_EQ(w.Label_Count->text().trimmed(), QString::number(state().StopTimes.size()));
+
+        // The serial number lies within the first 60 bytes of the record.
+        const bool serialRead = c.recordFromFile || std::string(c.name).starts_with("record cut");
+        EXPECT_EQ(state().deviceInfo.SN, serialRead ? "FROM-FILE" : "");
+        EXPECT_EQ(w.Label_MachineID->text(), c.recordFromFile ? "Press 9" : "");
+        EXPECT_EQ(state().safetyDevice.ID, c.recordFromFile ? 2 : 0);
+        EXPECT_EQ(images().checkBox(3)->isChecked(), c.recordFromFile);
+        for (int slot = 1; slot <= 4; ++slot)
+            EXPECT_EQ(images().picture(slot), slot <= c.picturesRead ? first : oldPicture) << "slot " << slot;
+    }
+}
+
+TEST_F(ProjectFilesTest, FailedSaveKeepsTheExistingProject)
+{
+    TMainForm &w = start();
+    ensurePlaceholders();
+    addValues({1, 2, 3});
+    const QString target = path("kept.zPRJ");
+    const QByteArray old = "an earlier project";
+    writeFile(target, old);
+
+    // The disk is "full" after 64 KiB: the four placeholders do not fit.
+    rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 64 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    save(target);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    ASSERT_EQ(fake.dialogs.errors.size(), 1u);
+    EXPECT_TRUE(fake.dialogs.errors[0].startsWith("Cannot write file \"" + target + "\"."))
+        << fake.dialogs.errors[0].toStdString();
+    EXPECT_EQ(readAll(target), old);
+    EXPECT_EQ(QDir(tempDir.path()).entryList(QDir::Files), QStringList{"kept.zPRJ"});
+    // The folder and the record were updated before the file was touched.
+    EXPECT_EQ(state().appSettings.LastDirectory, tempDir.path() + "/");
+    EXPECT_EQ(state().projectRecord.text(ProjectRecord::Text::SafetyDeviceName), w.Label_SafetyDevice->text().toLatin1());
+
+    save(path("no/such/folder/x.zPRJ"));
+    ASSERT_EQ(fake.dialogs.errors.size(), 2u);
+    EXPECT_TRUE(fake.dialogs.errors[1].startsWith("Cannot create file")) << fake.dialogs.errors[1].toStdString();
+
+    save(target);
+    EXPECT_EQ(fake.dialogs.errors.size(), 2u);
+    EXPECT_EQ(readAll(target).size(), 1132 + 24 + 4 * 170574);
+}
+
+// --- import ---
+
+TEST_F(ProjectFilesTest, ImportReadsWholeLinesInTheUsersNumberFormat)
+{
+    struct Case
+    {
+        const char *name;
+        QLocale locale;
+        QByteArray content;
+        std::vector<double> appended;
+    };
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const QByteArray mixed = "12.5\nabc\n\n13,1\n2E2\n";
+    const Case cases[] = {
+        {"decimal point", english, mixed, {12.5, 200}},
+        {"decimal comma", german, mixed, {13.1, 200}},
+        {"CR LF", english, "12.5\r\nabc\r\n\r\n13,1\r\n2E2\r\n", {12.5, 200}},
+        {"CR LF, decimal comma", german, "12.5\r\nabc\r\n\r\n13,1\r\n2E2\r\n", {13.1, 200}},
+        {"blanks around", english, "  14  \n 7.5\n8 \n", {14, 7.5, 8}},
+        {"units, tabs, separators", english, "12 ms\n\t5\n5\t\n1,000\n1 000\n15 \n", {15}},
+        {"signs and exponents", english, "-3\n+4\n-2.5e1\n1e-1\n1e\n--1\n", {-3, 4, -25, 0.1}},
+        {"last line without line feed", english, "1\n2", {1, 2}},
+        {"other bytes of the code page", english, "\xb5s\n3\xa0\n9\n", {9}},
+        {"empty file", english, "", {}},
+    };
+    TMainForm &w = start();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QLocale::setDefault(c.locale);
+        state().StopTimes = {42.0};
+        writeFile(path("values.txt"), c.content);
+        import(path("values.txt"));
+        std::vector<double> expected = {42.0};
+        expected.insert(expected.end(), c.appended.begin(), c.appended.end());
+        EXPECT_EQ(state().StopTimes, expected);
+        EXPECT_EQ(w.stopTimesModel()->rowCount(), int(expected.size()));
+        EXPECT_TRUE(fake.dialogs.errors.empty());
+        EXPECT_TRUE(fake.dialogs.questions.empty());
+    }
+}
+
+TEST_F(ProjectFilesTest, ImportSilencesTheSoundAndSwitchesItOnAgainOnEveryPath)
+{
+    struct Case
+    {
+        const char *name;
+        bool soundOn;
+        bool fileExists;
+    };
+    const Case cases[] = {
+        {"sound on, file read", true, true},
+        {"sound on, file missing", true, false},
+        {"sound off stays off", false, true},
+    };
+    start();
+    writeFile(path("three.txt"), "1\n2\n3\n");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        state().appSettings.SoundEnable = c.soundOn;
+        state().appSettings.SoundFile = "beep.wav";
+        fake.sound.played.clear();
+        import(path(c.fileExists ? "three.txt" : "missing.txt"));
+        EXPECT_TRUE(fake.sound.played.empty());
+        EXPECT_EQ(state().appSettings.SoundEnable, c.soundOn);
+    }
+}
+
+TEST_F(ProjectFilesTest, ImportOfAMissingFileIsAnErrorAndKeepsTheSeries)
+{
+    TMainForm &w = start();
+    addValues({4, 5});
+    import(path("missing.txt"));
+    ASSERT_EQ(fake.dialogs.errors.size(), 1u);
+    EXPECT_TRUE(fake.dialogs.errors[0].startsWith("Cannot open file \"" + path("missing.txt") + "\"."))
+        << fake.dialogs.errors[0].toStdString();
+    EXPECT_EQ(state().StopTimes, (std::vector<double>{4, 5}));
+    EXPECT_EQ(w.stopTimesModel()->rowCount(), 2);
+    EXPECT_EQ(state().appSettings.LastDirectory, tempDir.path() + "/");
+}
+
+// Import refreshes list and indicators once at the end; the window must end
+// exactly as if every value had been appended and shown on its own.
+TEST_F(ProjectFilesTest, ImportEndsAsAppendingTheValuesOneByOne)
+{
+    struct Case
+    {
+        const char *name;
+        std::vector<double> before;
+        std::vector<double> imported;
+        int deviceKind;
+        QString height; // Edit_HLC_H
+    };
+    std::vector<double> many;
+    for (int i = 0; i < 25; ++i)
+        many.push_back(100 + (i * 37) % 23);
+    const Case cases[] = {
+        {"fewer than ten in the end", {10, 20}, {30, 40, 50}, 0, "0"},
+        {"crossing ten values", {10, 20, 30, 40, 50, 60, 70}, {80, 90, 100, 110, 500}, 0, "0"},
+        {"many values", {}, many, 0, "0"},
+        {"horizontal curtain without a height", {}, many, 1, ""},
+        {"horizontal curtain", {200}, many, 1, "300"},
+    };
+    struct EndState
+    {
+        QStringList labels;
+        bool sigmaUnderlined, maximumUnderlined;
+        double mm, inch;
+        int rows;
+        QString lastRow;
+    };
+    auto run = [&](const Case &c, bool viaImport) {
+        TMainForm &w = start();
+        state().safetyDevice.ID = c.deviceKind;
+        forms().devselectform->Edit_HLC_H->setText(c.height);
+        state().SafetyDistanceMM = 123.0;
+        state().SafetyDistanceInch = 4.5;
+        for (double v : c.before)
+            w.ZpracujHodnotu_ms(v);
+        if (viaImport) {
+            QByteArray text;
+            for (double v : c.imported)
+                text += QByteArray::number(v, 'g', 17) + "\n";
+            writeFile(path("batch.txt"), text);
+            import(path("batch.txt"));
+            import(path("missing.txt")); // an error that changes nothing
+        } else {
+            for (double v : c.imported)
+                w.ZpracujHodnotu_ms(v);
+        }
+        EndState s{{w.Label_Count->text(), w.Label_Mean->text(), w.Label_Sigma->text(), w.Label_3Sigma->text(),
+                    w.Label_Maximum->text(), w.Label_SafetyDistanceValue->text(),
+                    w.Label_SafetyDistanceValue->toolTip()},
+                   w.Label_3Sigma->font().underline(), w.Label_Maximum->font().underline(),
+                   state().SafetyDistanceMM, state().SafetyDistanceInch, w.stopTimesModel()->rowCount(),
+                   w.stopTimesModel()->index(w.stopTimesModel()->rowCount() - 1, 1).data().toString()};
+        program.reset();
+        return s;
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const EndState one = run(c, false);
+        const EndState batch = run(c, true);
+        EXPECT_EQ(batch.labels, one.labels);
+        EXPECT_EQ(batch.sigmaUnderlined, one.sigmaUnderlined);
+        EXPECT_EQ(batch.maximumUnderlined, one.maximumUnderlined);
+        EXPECT_EQ(std::bit_cast<quint64>(batch.mm), std::bit_cast<quint64>(one.mm));
+        EXPECT_EQ(std::bit_cast<quint64>(batch.inch), std::bit_cast<quint64>(one.inch));
+        EXPECT_EQ(batch.rows, one.rows);
+        EXPECT_EQ(batch.lastRow, one.lastRow);
+    }
+}
+
+TEST_F(ProjectFilesTest, ImportingTwiceAppendsTwice)
+{
+    start();
+    writeFile(path("two.txt"), "1.5\n2.5\n");
+    import(path("two.txt"));
+    import(path("two.txt"));
+    EXPECT_EQ(state().StopTimes, (std::vector<double>{1.5, 2.5, 1.5, 2.5}));
+}
