@@ -9,6 +9,7 @@
 #include "device/D2XXUnit.h"
 #include "safety/CalcForm.h"
 #include "safety/DevSelectForm.h"
+#include "safety/DevicePictures.h"
 #include "safety/SafetyAdvisorForm.h"
 #include "series/StopTimesModel.h"
 #include "settings/SettingsForm.h"
@@ -69,6 +70,9 @@ TMainForm::TMainForm(ProgramState &state, Platform &platform, Forms &forms,
         IL_semafor.push_back(beaconPicture(i));
     // --- device link ---
     m_usb = std::make_unique<D2XXUnit>(m_platform.device, m_platform.dialogs, this);
+    // Device pictures, drawn once; the dialogs take their tab icons from here.
+    il_devices_32 = devicePictures(32);
+    IL_devices_150 = devicePictures(150);
 
     buildUi();
     buildMenus();

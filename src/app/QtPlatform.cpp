@@ -35,7 +35,14 @@ void QtSoundPlayer::play(const QString &waveFile)
 
 bool DesktopShellOpener::open(const QString &fileOrProgram, const QStringList &arguments)
 {
+    if (fileOrProgram.contains(QLatin1String("://")))
+        return QDesktopServices::openUrl(QUrl(fileOrProgram));
     const QFileInfo info(fileOrProgram);
+    // A script that lost its execute bit on the way (an unpacked archive)
+    // still runs through the shell.
+    if (info.isFile() && !info.isExecutable() && info.suffix() == QLatin1String("sh"))
+        return QProcess::startDetached(QStringLiteral("/bin/sh"), QStringList{info.absoluteFilePath()} + arguments,
+                                       info.absolutePath());
     if (!arguments.isEmpty() || (info.isFile() && info.isExecutable()))
         return QProcess::startDetached(info.absoluteFilePath(), arguments, info.absolutePath());
     return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));

@@ -3,6 +3,7 @@
 #include "app/MainForm.h"
 
 #include "app/ErrorHandling.h"
+#include "app/NumberFormat.h"
 #include "app/ProgramState.h"
 #include "safety/CalcForm.h"
 #include "safety/DevicePictures.h"
@@ -10,13 +11,62 @@
 #include "safety/SafetyAdvisorForm.h"
 #include "safety/VlcTable.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
 #include <QToolButton>
 
 void TMainForm::submenu_DeviceSelectClick()
 {
-    m_platform.dialogs->showModal(m_forms.devselectform);
+    Tdevselectform *sel = m_forms.devselectform;
+    // Cancel changes nothing outside the dialog; its fields keep their edits.
+    if (m_platform.dialogs->showModal(sel) != QDialog::Accepted)
+        return;
+
+    SafetyDevice &device = m_state.safetyDevice;
+    device.ID = sel->PageControl1->currentIndex();
+    Nastav_obrazky_dle_DeviceID(quint32(device.ID));
+    Label_MachineID->setText(sel->Edit_MachineID->text());
+    Label_Note->setText(sel->Edit_Note->text());
+
+    // Only the chosen kind's parameter is filled; a text that is no number
+    // leaves it at -1 (not applicable).
+    device.d = -1.0;
+    device.Height = -1.0;
+    QString params = QStringLiteral("---");
+    switch (device.ID) {
+    case KindVerticalLightCurtain:
+        device.d = parseDecimal(sel->Edit_VLC_d->text()).value_or(-1.0);
+        params = QStringLiteral("d=") + formatGeneral(device.d) + QStringLiteral(" mm");
+        break;
+    case KindHorizontalLightCurtain:
+        device.Height = parseDecimal(sel->Edit_HLC_H->text()).value_or(-1.0);
+        params = QStringLiteral("H=") + formatGeneral(device.Height) + QStringLiteral(" mm");
+        break;
+    case KindSafetyScanner:
+        device.Height = parseDecimal(sel->Edit_ScannerHeight->text()).value_or(-1.0);
+        params = QStringLiteral("H=") + formatGeneral(device.Height) + QStringLiteral(" mm");
+        break;
+    default:
+        break;
+    }
+    Label_DeviceParams->setText(params);
+    if (QLabel *name = sel->headingLabel(device.ID)) {
+        Label_SafetyDevice->setText(name->text());
+        device.Name = name->text();
+    }
+
+    // The instrument releases its actuator by distance or speed only for
+    // light curtains and scanners.
+    const bool releaseAvailable = device.ID >= KindVerticalLightCurtain && device.ID <= KindSafetyScanner;
+    for (QCheckBox *box : {CheckBox_Distance, CheckBox_Speed}) {
+        box->setChecked(false);
+        box->setEnabled(releaseAvailable);
+    }
+
+    Aktualizuj_Ukazatele();
 }
 
 void TMainForm::SB_DeviceSelectClick()
@@ -26,13 +76,12 @@ void TMainForm::SB_DeviceSelectClick()
 
 void TMainForm::Nastav_obrazky_dle_DeviceID(quint32 ID)
 {
-    if (il_devices_32.isEmpty()) {
-        for (int kind = 0; kind < SafetyDeviceKindCount; ++kind) {
-            il_devices_32.push_back(devicePicture(kind, 32));
-            IL_devices_150.push_back(devicePicture(kind, 150));
-        }
+    if (IL_devices_150.isEmpty()) {
+        il_devices_32 = devicePictures(32);
+        IL_devices_150 = devicePictures(150);
     }
-    QPixmap picture(IL_devices_150.value(0).size());
+    // Outside 0..6 the picture stays empty and the button has no icon.
+    QPixmap picture(IL_devices_150.constFirst().size());
     picture.fill(Qt::transparent);
     if (ID < quint32(IL_devices_150.size()))
         picture = IL_devices_150[int(ID)];

@@ -1,16 +1,48 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
 struct Forms;
 struct Platform;
 struct ProgramState;
 
+// The maker's addresses shown in the about box.
+inline const QString kMakerWebAddress = QStringLiteral("https://www.vadro.cz");
+inline const QString kMakerEmail = QStringLiteral("info@vadro.cz");
+
+// The about box: program version, the maker's addresses and the data lines
+// of the last instrument that was identified.  It keeps those lines until the
+// next instrument is identified.
 class TAboutForm : public QDialog
 {
     Q_OBJECT
 public:
     TAboutForm(ProgramState &state, Platform &platform, Forms &forms, QWidget *parent = nullptr);
+
+    // The web link of Label1.
+    void Label1MouseEnter();
+    void Label1MouseLeave();
+    void Label1Click();
+
+    // Replaces the instrument's data lines in Memo2.
+    void showDeviceLines(const QStringList &lines);
+
+    QFrame *Panel3 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label1 = nullptr;
+    QFrame *Panel1 = nullptr;
+    QPlainTextEdit *Memo1 = nullptr;
+    QPlainTextEdit *Memo2 = nullptr;
+    QFrame *Panel2 = nullptr;
+    QPushButton *Button1 = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     ProgramState &m_state;

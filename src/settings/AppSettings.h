@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/CodePage.h"
+
 #include <QString>
 
 // User and program settings between the settings file and the dialogs.
@@ -17,3 +19,14 @@ struct AppSettings
     bool SoundEnable = false;
     QString SoundFile;
 };
+
+// --- settings: single-byte text ---
+// The code page of single-byte settings and language files and of the user
+// name and company, which the report prints.
+inline constexpr const char *kSystemCodePage = "windows-1252";
+
+// Text as it survives the single-byte code page: other characters become '?'.
+inline QString toSingleByteText(const QString &text)
+{
+    return decodeSingleByte(encodeSingleByte(text, kSystemCodePage), kSystemCodePage);
+}

@@ -1,0 +1,101 @@
+#include "settings/FileLocations.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+QString programFile()
+{
+    return QCoreApplication::applicationFilePath();
+}
+
+QStringList languageFolders()
+{
+    return dataFolderCandidatesFor(programFile(), QProcessEnvironment::systemEnvironment(),
+                                   QStringLiteral("Languages"));
+}
+
+} // namespace
+
+QString settingsFilePathFor(const QString &programFile, const QProcessEnvironment &environment,
+                            bool programFolderWritable)
+{
+    const QFileInfo program(programFile);
+    const QString fileName = program.completeBaseName() + QStringLiteral(".ini");
+
+    const QString override = environment.value(QStringLiteral("ZIRK_CONFIG_DIR"));
+    if (!override.isEmpty())
+        return QDir(override).filePath(fileName);
+    if (programFolderWritable)
+        return program.dir().filePath(fileName);
+
+    QString config = environment.value(QStringLiteral("XDG_CONFIG_HOME"));
+    // Relative values are invalid and to be ignored (XDG base directory spec).
+    if (config.isEmpty() || QDir::isRelativePath(config))
+        config = QDir(environment.value(QStringLiteral("HOME"), QDir::homePath())).filePath(QStringLiteral(".config"));
+    return QDir(QDir(config).filePath(QStringLiteral("zirk"))).filePath(fileName);
+}
+
+QString settingsFilePath()
+{
+    const QString program = programFile();
+    return settingsFilePathFor(program, QProcessEnvironment::systemEnvironment(),
+                               QFileInfo(QFileInfo(program).absolutePath()).isWritable());
+}
+
+QStringList dataFolderCandidatesFor(const QString &programFile, const QProcessEnvironment &environment,
+                                    const QString &name)
+{
+    QStringList folders;
+    const QString override = environment.value(QStringLiteral("ZIRK_DATA_DIR"));
+    if (!override.isEmpty())
+        folders << QDir(override).filePath(name);
+    const QDir programDir = QFileInfo(programFile).absoluteDir();
+    folders << programDir.filePath(name);
+    folders << QDir::cleanPath(programDir.filePath(QStringLiteral("../share/zirk/") + name));
+    return folders;
+}
+
+QString dataFolder(const QString &name)
+{
+    const QStringList candidates =
+        dataFolderCandidatesFor(programFile(), QProcessEnvironment::systemEnvironment(), name);
+    for (const QString &folder : candidates) {
+        if (QFileInfo(folder).isDir())
+            return folder;
+    }
+    return QDir(QFileInfo(programFile()).absolutePath()).filePath(name);
+}
+
+QString languageFilePath(const QString &language)
+{
+    if (language.isEmpty() || language.contains(u'/') || language.contains(u'\\'))
+        return {};
+    const QString fileName = language + QStringLiteral(".ini");
+    for (const QString &folder : languageFolders()) {
+        const QDir dir(folder);
+        if (QFileInfo(dir.filePath(fileName)).isFile())
+            return dir.filePath(fileName);
+        const QStringList all = dir.entryList({QStringLiteral("*.ini")}, QDir::Files, QDir::Name);
+        for (const QString &candidate : all) {
+            if (candidate.compare(fileName, Qt::CaseInsensitive) == 0)
+                return dir.filePath(candidate);
+        }
+    }
+    return {};
+}
+
+QStringList availableLanguages()
+{
+    QStringList names;
+    for (const QString &folder : languageFolders()) {
+        const QFileInfoList files = QDir(folder).entryInfoList({QStringLiteral("*.ini")}, QDir::Files, QDir::Name);
+        for (const QFileInfo &file : files) {
+            if (!names.contains(file.completeBaseName()))
+                names << file.completeBaseName();
+        }
+    }
+    return names;
+}

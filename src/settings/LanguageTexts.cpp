@@ -1,0 +1,311 @@
+#include "settings/LanguageTexts.h"
+
+#include "series/StopTimesModel.h"
+#include "settings/AppSettings.h"
+#include "settings/IniFile.h"
+#include "settings/MessageTexts.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QStackedWidget>
+#include <QTabWidget>
+
+namespace {
+
+using W = TextWindow;
+
+LanguageKey caption(const char *section, const char *key, const char *text, W window, const char *control)
+{
+    return {section, key, text, TextTarget::Caption, window, control};
+}
+
+LanguageKey title(const char *section, const char *key, const char *text, W window)
+{
+    return {section, key, text, TextTarget::Caption, window, nullptr};
+}
+
+LanguageKey hint(const char *section, const char *key, const char *text, W window, const char *control)
+{
+    return {section, key, text, TextTarget::Hint, window, control};
+}
+
+LanguageKey column(const char *key, const char *text, int number)
+{
+    return {"MainWindow", key, text, TextTarget::ListColumn, W::Main, nullptr, nullptr, number};
+}
+
+LanguageKey message(const char *key, const char *text, QString MessageTexts::*field)
+{
+    return {"HMI", key, text, TextTarget::Message, W::Main, nullptr, field};
+}
+
+std::vector<LanguageKey> buildKeys()
+{
+    const char *const menu = "MainMenu";
+    const char *const main = "MainWindow";
+    const char *const buttons = "Buttons";
+    const char *const devices = "DevicesWindow";
+    const char *const calc = "CalculatorWindow";
+    const char *const images = "ImagesWindow";
+    const char *const settings = "SettingsWindow";
+
+    std::vector<LanguageKey> k = {
+        caption(menu, "File", "File", W::Main, "menu_file"),
+        caption(menu, "New", "New", W::Main, "submenu_New"),
+        caption(menu, "Open", "Open", W::Main, "submenu_Open"),
+        caption(menu, "Import", "Import Values...", W::Main, "Import1"),
+        caption(menu, "SaveAs", "Save as...", W::Main, "submenu_SaveAs"),
+        caption(menu, "GeneratePDFReport", "Generate pdf Report", W::Main, "submenu_Report"),
+        caption(menu, "Exit", "Exit", W::Main, "submenu_Exit"),
+        caption(menu, "Tools", "Tools", W::Main, "menu_tools"),
+        caption(menu, "DeviceSelect", "Device Select", W::Main, "submenu_DeviceSelect"),
+        caption(menu, "Images", "Images", W::Main, "submenu_Images"),
+        caption(menu, "Calculator", "Calculator", W::Main, "submenu_Calculator"),
+        caption(menu, "Settings", "Settings", W::Main, "submenu_Settings"),
+        caption(menu, "DriversInstallation", "Drivers Installation", W::Main, "submenu_Driversinstall"),
+        caption(menu, "Help", "Help", W::Main, "menu_help"),
+        caption(menu, "HelpSubmenu", "Help", W::Main, "submenu_help"),
+        caption(menu, "About", "About...", W::Main, "submenu_about"),
+
+        hint(main, "StartButtonHint", "Start Measurement", W::Main, "SB_Start"),
+        hint(main, "DeviceStateHint", "Device State", W::Main, "Image_Semafor"),
+        caption(main, "SafetyDistanceLabel", "Safety Distance", W::Main, "Label14"),
+        hint(main, "SafetyDistanceValueHint", "Calculated Safety Distance", W::Main, "Panel1"),
+        caption(main, "AutomaticReleaseCaption", "Automatic Actuator Release", W::Main, "GroupBox1"),
+        caption(main, "DistanceCaption", "Distance", W::Main, "CheckBox_Distance"),
+        hint(main, "DistanceHint", "Automatic Actuator Release based on Distance", W::Main, "CheckBox_Distance"),
+        hint(main, "DistanceEditHint", "Automatic Actuator Release Distance", W::Main, "Edit_Distance"),
+        caption(main, "SpeedCaption", "Speed", W::Main, "CheckBox_Speed"),
+        hint(main, "SpeedHint", "Automatic Actuator Release based on Speed", W::Main, "CheckBox_Speed"),
+        caption(main, "ToolsCaption", "Tools", W::Main, "GroupBox5"),
+        hint(main, "DeviceSelectButtonHint", "Select Safety Device", W::Main, "SB_DeviceSelect"),
+        hint(main, "SettingsButtonHint", "Settings", W::Main, "SB_Settings"),
+        hint(main, "ImagesButtonHint", "Select Images for pdf Report", W::Main, "SB_Images"),
+        hint(main, "CalculatorButtonHint", "Safety Distance Calculator", W::Main, "SB_Calculator"),
+        hint(main, "DeviceImageHint", "Currently selected Safety device", W::Main, "Image_Device"),
+        caption(main, "DeviceLabel", "Safety Device", W::Main, "Label_SafetyDeviceCaption"),
+        caption(main, "ParametersLabel", "Device paramaters", W::Main, "Label_DeviceParamsCaption"),
+        caption(main, "MachineIDLabel", "Machine ID", W::Main, "Label_MachineIDCaption"),
+        caption(main, "NoteLabel", "Note", W::Main, "Label_NoteCaption"),
+        caption(main, "StatisticsCaption", "Statistics", W::Main, "GroupBox2"),
+        caption(main, "CountLabel", "Count:", W::Main, "Label_CountCaption"),
+        caption(main, "AverageTimeLabel", "Mean:", W::Main, "Label_MeanCaption"),
+        caption(main, "StandardDeviationLabel", "Standard Deviation:", W::Main, "Label_SigmaCaption"),
+        caption(main, "3StandardDeviationLabel", "+3 Standard Deviation:", W::Main, "Label_3SigmaCaption"),
+        caption(main, "MaximumTimeLabel", "Maximum:", W::Main, "Label_MaximumCaption"),
+        column("CountColumnCaption", "#", 0),
+        column("StopTimeColumnCaption", "Stop Time [ms]", 1),
+
+        message("NoDeviceFoundText", "No Zirk device found!", &MessageTexts::NoDeviceFound),
+        message("NewMeasurementText", "Are you sure you want to start a new measurement? All data will be lost!",
+                &MessageTexts::NewMeasurement),
+        message("CloseQueryText", "Are you sure you want to quit? All data will be lost!", &MessageTexts::CloseQuery),
+        message("DeleteAllValuesQuery", "Are you sure you want to delete all values?",
+                &MessageTexts::DeleteAllValuesQuery),
+        message("DeviceReadyText", "Zirk Device ready.", &MessageTexts::DeviceReady),
+        message("DeviceConnectedText", "Zirk Device found...", &MessageTexts::DeviceConnected),
+        message("DriversInstallText",
+                "Please make sure the Zirk device is connected. After installation unplug and plug the Zirk device again.",
+                &MessageTexts::DriversInstall),
+        message("DeviceShouldBeCalibratedText", "Device should be calibrated!", &MessageTexts::DeviceShouldBeCalibrated),
+        message("InvalidFileText", "Invalid/Corrupted file!", &MessageTexts::InvalidFile),
+        {"HMI", "HelpFileName", "user_manual_en.pdf", TextTarget::HelpFileName},
+
+        caption(buttons, "OKButtonCaption", "OK", W::DeviceSelect, "Button_OK"),
+        caption(buttons, "CancelButtonCaption", "Cancel", W::DeviceSelect, "Button_Cancel"),
+        caption(buttons, "CloseButtonCaption", "Close", W::Calculator, "Button1"),
+        caption(buttons, "OKButtonCaption", "OK", W::Images, "Button1"),
+        caption(buttons, "OKButtonCaption", "OK", W::Settings, "Button3"),
+        caption(buttons, "CancelButtonCaption", "Cancel", W::Settings, "Button4"),
+
+        title(devices, "WindowCaption", "Device Select", W::DeviceSelect),
+    };
+    for (const char *box : {"GroupBox1", "GroupBox2", "GroupBox3", "GroupBox4", "GroupBox5", "GroupBox6"})
+        k.push_back(caption(devices, "ParametersCaption", "Parameters", W::DeviceSelect, box));
+    k.insert(k.end(), {
+        caption(devices, "ResolutionLabel", "Resolution d:", W::DeviceSelect, "Label8"),
+        caption(devices, "HeightLabel", "Height H:", W::DeviceSelect, "Label10"),
+        caption(devices, "HeightLabel", "Height H:", W::DeviceSelect, "Label17"),
+        caption(devices, "MachineIDCaption", "Machine ID:", W::DeviceSelect, "Label19"),
+        caption(devices, "NoteCaption", "Note:", W::DeviceSelect, "Label20"),
+        caption(devices, "VLCAbbreviation", "VLC", W::DeviceSelect, "TabSheet1"),
+        caption(devices, "HLCAbbreviation", "HLC", W::DeviceSelect, "TabSheet2"),
+        caption(devices, "ScannerAbbreviation", "Scanner", W::DeviceSelect, "TabSheet3"),
+        caption(devices, "TwoHandAbbreviation", "Two Hand", W::DeviceSelect, "TabSheet4"),
+        caption(devices, "EStopAbbreviation", "E-stop", W::DeviceSelect, "TabSheet5"),
+        caption(devices, "DoorAbbreviation", "Door", W::DeviceSelect, "TabSheet6"),
+        caption(devices, "MatAbbreviation", "Mat", W::DeviceSelect, "TabSheet7"),
+        caption(devices, "VLCText", "Vertical Light Curtain", W::DeviceSelect, "Label1"),
+        caption(devices, "HLCText", "Horizontal Light Curtain", W::DeviceSelect, "Label2"),
+        caption(devices, "ScannerText", "Safety Scanner", W::DeviceSelect, "Label3"),
+        caption(devices, "TwoHandText", "Two Hand Control", W::DeviceSelect, "Label4"),
+        caption(devices, "EStopText", "Emergency stop", W::DeviceSelect, "Label5"),
+        caption(devices, "DoorText", "Door", W::DeviceSelect, "Label21"),
+        caption(devices, "MatText", "Preassure Sensitive Mat", W::DeviceSelect, "Label25"),
+        caption(devices, "VLCAngleText",
+                "If the Angle between safety curtain and groun is more than 30 degrees, vertical safety curtain should be used!",
+                W::DeviceSelect, "Label9"),
+        caption(devices, "HLCAngleText",
+                "If the Angle between safety curtain and groun is less than 30 degrees, horizontal safety curtain should be used!",
+                W::DeviceSelect, "Label13"),
+        caption(devices, "ScannerCrawlingText",
+                "Prevent the possibility of crawling beneath the protective device if you mount the scanner higher than 300mm!",
+                W::DeviceSelect, "Label15"),
+
+        title(calc, "WindowCaption", "Calculator", W::Calculator),
+        caption(calc, "ResolutionLabel", "Resolution d:", W::Calculator, "Label11"),
+    });
+    for (const char *label : {"Label12", "Label25", "Label18", "Label26", "Label48", "Label50"})
+        k.push_back(caption(calc, "StopTimeLabel", "Stop Time t:", W::Calculator, label));
+    for (const char *label : {"Label15", "Label27", "Label19", "Label1", "Label52", "Label55"})
+        k.push_back(caption(calc, "SafetyDistanceLabel", "Safety Distance:", W::Calculator, label));
+    k.insert(k.end(), {
+        caption(calc, "HeightLabel", "Height H:", W::Calculator, "Label17"),
+        caption(calc, "HeightLabel", "Height H:", W::Calculator, "Label46"),
+        caption(calc, "VLCAbbreviation", "VLC", W::Calculator, "TabSheet1"),
+        caption(calc, "VLCText", "Vertical Light Curtain", W::Calculator, "Label3"),
+        caption(calc, "HLCAbbreviation", "HLC", W::Calculator, "TabSheet2"),
+        caption(calc, "HLCText", "Horizontal Light Curtain", W::Calculator, "Label4"),
+        caption(calc, "ScannerAbbreviation", "Scanner", W::Calculator, "TabSheet3"),
+        caption(calc, "ScannerText", "Safety Scanner", W::Calculator, "Label5"),
+        caption(calc, "TwoHandAbbreviation", "Two Hand", W::Calculator, "TabSheet4"),
+        caption(calc, "TwoHandText", "Two Hand Control", W::Calculator, "Label6"),
+        caption(calc, "EStopAbbreviation", "E-stop", W::Calculator, "TabSheet5"),
+        caption(calc, "EStopText", "Emergency stop", W::Calculator, "Label7"),
+        caption(calc, "DoorAbbreviation", "Door", W::Calculator, "TabSheet6"),
+        caption(calc, "DoorText", "Door", W::Calculator, "Label45"),
+        caption(calc, "MatAbbreviation", "Mat", W::Calculator, "TabSheet7"),
+        caption(calc, "MatText", "Preassure Sensitive Mat", W::Calculator, "Label44"),
+        caption(calc, "DistEmitterReceiverLabel", "Distance Emitter-Receiver D:", W::Calculator, "Label16"),
+        caption(calc, "SDtoReflectingLabel", "to reflecting surface:", W::Calculator, "Label10"),
+
+        title(images, "WindowCaption", "Images", W::Images),
+        caption(images, "Page1Caption", "Page 1", W::Images, "Label7"),
+        caption(images, "Page2Caption", "Page 2", W::Images, "Label8"),
+    });
+    for (const char *label : {"Label1", "Label2", "Label3", "Label4"})
+        k.push_back(caption(images, "NoteCaption", "Note:", W::Images, label));
+    for (const char *box : {"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4"})
+        k.push_back(caption(images, "IncludeInReportCaption", "Include in pdf Report", W::Images, box));
+    for (const char *image : {"Image1", "Image2", "Image3", "Image4"})
+        k.push_back(hint(images, "ImagesClickToLoadHint", "Click to Load a Picture", W::Images, image));
+    k.insert(k.end(), {
+        title(settings, "WindowCaption", "Settings", W::Settings),
+        caption(settings, "UserBoxLabel", "User", W::Settings, "GroupBox1"),
+        caption(settings, "UserNameLabel", "Use Name:", W::Settings, "Label_NameCaption"),
+        caption(settings, "CompanyLabel", "Company:", W::Settings, "Label_CompanyCaption"),
+        caption(settings, "LanguageBoxLabel", "Language", W::Settings, "GroupBox6"),
+        caption(settings, "SSSpeedBoxLabel", "Standstill Speed", W::Settings, "GroupBox2"),
+        caption(settings, "DirChangeDetectLabel", "Detect Direction Change", W::Settings, "CHB_DirectionChangeDetection"),
+        caption(settings, "SSSpeedLabel", "SS Speed [mm/s]", W::Settings, "Label_SSSpeedCaption"),
+        caption(settings, "SoundBoxLabel", "Sound", W::Settings, "GroupBox5"),
+        caption(settings, "SoundEnableLabel", "Sound Enable", W::Settings, "CHB_SoundEnable"),
+        hint(settings, "TestButtonHint", "Sound Test", W::Settings, "Button2"),
+
+        title("AboutWindow", "WindowCaption", "About...", W::About),
+    });
+    return k;
+}
+
+void setHint(QObject *control, const QString &text)
+{
+    if (auto *action = qobject_cast<QAction *>(control))
+        action->setToolTip(text);
+    else if (auto *widget = qobject_cast<QWidget *>(control))
+        widget->setToolTip(text);
+}
+
+} // namespace
+
+std::span<const LanguageKey> languageKeys()
+{
+    static const std::vector<LanguageKey> keys = buildKeys();
+    return keys;
+}
+
+QObject *findControl(QWidget *window, const QString &name)
+{
+    if (!window)
+        return nullptr;
+    QObjectList queue = window->children();
+    for (qsizetype i = 0; i < queue.size(); ++i) {
+        QObject *object = queue.at(i);
+        if (object->objectName() == name)
+            return object;
+        // The secondary windows are children of the main window; their
+        // controls reuse names the main window has (Label10, Panel1, ...).
+        if (!qobject_cast<QDialog *>(object))
+            queue += object->children();
+    }
+    return nullptr;
+}
+
+void setCaption(QObject *control, const QString &text)
+{
+    if (auto *action = qobject_cast<QAction *>(control)) {
+        action->setText(text);
+    } else if (auto *menu = qobject_cast<QMenu *>(control)) {
+        menu->setTitle(text);
+    } else if (auto *box = qobject_cast<QGroupBox *>(control)) {
+        box->setTitle(text);
+    } else if (auto *label = qobject_cast<QLabel *>(control)) {
+        label->setText(text);
+    } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
+        button->setText(text);
+    } else if (auto *widget = qobject_cast<QWidget *>(control)) {
+        if (widget->isWindow()) {
+            widget->setWindowTitle(text);
+            return;
+        }
+        // A tab page: its caption is the tab's text.
+        QWidget *stack = widget->parentWidget();
+        auto *tabs = stack && qobject_cast<QStackedWidget *>(stack)
+                         ? qobject_cast<QTabWidget *>(stack->parentWidget())
+                         : nullptr;
+        if (tabs && tabs->indexOf(widget) >= 0)
+            tabs->setTabText(tabs->indexOf(widget), text);
+    }
+}
+
+void applyLanguageTexts(const IniFile &file, const LanguageTargets &targets)
+{
+    for (const LanguageKey &k : languageKeys()) {
+        const QString text = file.readString(QLatin1String(k.section), QLatin1String(k.key),
+                                             QString::fromUtf8(k.defaultText));
+        switch (k.target) {
+        case TextTarget::Caption:
+        case TextTarget::Hint: {
+            QWidget *window = targets.windows[std::size_t(k.window)];
+            QObject *control = k.control ? findControl(window, QLatin1String(k.control)) : window;
+            if (!control)
+                break;
+            if (k.target == TextTarget::Caption)
+                setCaption(control, text);
+            else
+                setHint(control, text);
+            break;
+        }
+        case TextTarget::ListColumn:
+            if (targets.stopTimes) {
+                const int other = 1 - k.column;
+                QString captions[2];
+                captions[k.column] = text;
+                captions[other] = targets.stopTimes->headerData(other, Qt::Horizontal, Qt::DisplayRole).toString();
+                targets.stopTimes->setColumnCaptions(captions[0], captions[1]);
+            }
+            break;
+        case TextTarget::Message:
+            if (targets.messages)
+                targets.messages->*k.message = text;
+            break;
+        case TextTarget::HelpFileName:
+            if (targets.settings)
+                targets.settings->HelpFileName = text;
+            break;
+        }
+    }
+}

@@ -1,0 +1,204 @@
+#include "ProgramFixture.h"
+#include "QtPrinters.h"
+
+#include "app/ProgramState.h"
+#include "safety/DevicePictures.h"
+#include "safety/DevSelectForm.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QToolButton>
+
+class DeviceSelection : public ProgramFixture
+{
+protected:
+    void SetUp() override
+    {
+        ProgramFixture::SetUp();
+        start();
+        sel = forms().devselectform;
+    }
+    TMainForm &main() { return *program->mainForm(); }
+
+    // Opens the dialog through the menu, edits it as the user would and
+    // closes it with `result`.
+    void choose(int result, const std::function<void()> &edit)
+    {
+        fake.dialogs.onModal = [&, result](QDialog *d) {
+            d->show();
+            edit();
+            d->hide();
+            return result;
+        };
+        main().submenu_DeviceSelect->trigger();
+    }
+    bool red(QLineEdit *e) const { return e->palette().color(QPalette::Base) == QColor(Qt::red); }
+
+    Tdevselectform *sel = nullptr;
+};
+
+TEST_F(DeviceSelection, ResolutionCheckControlsTheNonIndustrialBox)
+{
+    sel->PageControl1->setCurrentIndex(0);
+    struct Case { const char *d; bool red; bool enabled; bool checkedAfter; };
+    // Each case starts with the box checked (where it can be).
+    const Case cases[] = {
+        {"14", false, true, true},   {"40", false, true, true},     {"40.5", false, false, false},
+        {"abc", true, false, false}, {"", true, false, false},      {"-3", false, true, true},
+        {"1e1", false, true, true},  {"14,5", true, false, false},  {"200", false, false, false},
+    };
+    for (const Case &c : cases) {
+        sel->Edit_VLC_d->setText(QStringLiteral("20"));
+        sel->CheckBox_VLC_nonindustrial->setChecked(true);
+        sel->Edit_VLC_d->setText(QLatin1String(c.d));
+        EXPECT_EQ(red(sel->Edit_VLC_d), c.red) << c.d;
+        EXPECT_EQ(sel->CheckBox_VLC_nonindustrial->isEnabled(), c.enabled) << c.d;
+        EXPECT_EQ(sel->CheckBox_VLC_nonindustrial->isChecked(), c.checkedAfter) << c.d;
+    }
+    // The check state survives a change between numbers up to 40.
+    sel->Edit_VLC_d->setText(QStringLiteral("20"));
+    sel->CheckBox_VLC_nonindustrial->setChecked(true);
+    sel->Edit_VLC_d->setText(QStringLiteral("30"));
+    EXPECT_TRUE(sel->CheckBox_VLC_nonindustrial->isChecked());
+
+    for (QLineEdit *edit : {sel->Edit_HLC_H, sel->Edit_ScannerHeight}) {
+        edit->setText(QStringLiteral("x1"));
+        EXPECT_TRUE(red(edit));
+        edit->setText(QStringLiteral("-100"));
+        EXPECT_FALSE(red(edit));
+    }
+}
+
+TEST_F(DeviceSelection, OkAppliesTheKindItsParameterAndTheReleaseOptions)
+{
+    struct Case {
+        int tab;
+        const char *params;
+        const char *name;
+        double d;
+        double height;
+        bool releaseEnabled;
+    };
+    const Case cases[] = {
+        {3, "---", "Two Hand Control", -1, -1, false},
+        {1, "H=250 mm", "Horizontal Light Curtain", -1, 250, true},
+        {0, "d=14.5 mm", "Vertical Light Curtain", 14.5, -1, true},
+        {2, "H=-1 mm", "Safety Scanner", -1, -1, true},  // "abc" is no number
+        {4, "---", "Emergency stop", -1, -1, false},
+        {5, "---", "Door", -1, -1, false},
+        {6, "---", "Preassure Sensitive Mat", -1, -1, false},
+    };
+    sel->Edit_HLC_H->setText(QStringLiteral("250"));
+    sel->Edit_VLC_d->setText(QStringLiteral("14.5"));
+    sel->Edit_ScannerHeight->setText(QStringLiteral("abc"));
+    for (const Case &c : cases) {
+        main().CheckBox_Distance->setChecked(true);
+        main().CheckBox_Speed->setChecked(true);
+        choose(QDialog::Accepted, [&] {
+            sel->PageControl1->setCurrentIndex(c.tab);
+            sel->Edit_MachineID->setText(QStringLiteral("Press %1").arg(c.tab));
+        });
+        const SafetyDevice &device = state().safetyDevice;
+        EXPECT_EQ(device.ID, c.tab);
+        EXPECT_EQ(device.d, c.d) << c.tab;
+        EXPECT_EQ(device.Height, c.height) << c.tab;
+        EXPECT_EQ(device.Name, QLatin1String(c.name)) << c.tab;
+        EXPECT_EQ(main().Label_SafetyDevice->text(), QLatin1String(c.name)) << c.tab;
+        EXPECT_EQ(main().Label_DeviceParams->text(), QLatin1String(c.params)) << c.tab;
+        EXPECT_EQ(main().Label_MachineID->text(), QStringLiteral("Press %1").arg(c.tab));
+        for (QCheckBox *box : {main().CheckBox_Distance, main().CheckBox_Speed}) {
+            EXPECT_FALSE(box->isChecked()) << c.tab;
+            EXPECT_EQ(box->isEnabled(), c.releaseEnabled) << c.tab;
+        }
+        EXPECT_EQ(main().Image_Device->pixmap().toImage(), main().IL_devices_150[c.tab].toImage()) << c.tab;
+        EXPECT_EQ(main().SB_DeviceSelect->icon().pixmap(32).toImage(), main().il_devices_32[c.tab].toImage());
+    }
+}
+
+TEST_F(DeviceSelection, TheParameterTextUsesTheLocalesSeparator)
+{
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    choose(QDialog::Accepted, [&] {
+        sel->PageControl1->setCurrentIndex(0);
+        sel->Edit_VLC_d->setText(QStringLiteral("14,5"));
+    });
+    EXPECT_EQ(state().safetyDevice.d, 14.5);
+    EXPECT_EQ(main().Label_DeviceParams->text(), QStringLiteral("d=14,5 mm"));
+}
+
+TEST_F(DeviceSelection, CancelKeepsTheSelectionButTheDialogKeepsItsEdits)
+{
+    main().Label_MachineID->setText(QStringLiteral("Press 1"));
+    main().Label_Note->setText(QStringLiteral("old note"));
+    choose(QDialog::Rejected, [&] {
+        // Opening shows the current kind and the main window's machine data.
+        EXPECT_EQ(sel->PageControl1->currentIndex(), 0);
+        EXPECT_EQ(sel->Edit_MachineID->text(), QStringLiteral("Press 1"));
+        EXPECT_EQ(sel->Edit_Note->text(), QStringLiteral("old note"));
+        sel->PageControl1->setCurrentIndex(5);
+        sel->Edit_Door_C->setText(QStringLiteral("250"));
+        sel->Edit_MachineID->setText(QStringLiteral("Press 2"));
+        sel->Edit_VLC_d->setText(QStringLiteral("30"));
+    });
+    const SafetyDevice &device = state().safetyDevice;
+    EXPECT_EQ(device.ID, 0);
+    EXPECT_EQ(device.d, 14.0);
+    EXPECT_EQ(main().Label_DeviceParams->text(), QStringLiteral("d=14 mm"));
+    EXPECT_EQ(main().Label_MachineID->text(), QStringLiteral("Press 1"));
+    EXPECT_EQ(sel->Edit_Door_C->text(), QStringLiteral("250"));
+    EXPECT_EQ(sel->Edit_VLC_d->text(), QStringLiteral("30"));
+
+    // The next opening shows the current kind's tab again and the machine
+    // ID of the main window, with the edited parameters.
+    choose(QDialog::Rejected, [&] {
+        EXPECT_EQ(sel->PageControl1->currentIndex(), 0);
+        EXPECT_EQ(sel->Edit_MachineID->text(), QStringLiteral("Press 1"));
+        EXPECT_EQ(sel->Edit_VLC_d->text(), QStringLiteral("30"));
+    });
+}
+
+TEST_F(DeviceSelection, TheDistanceFollowsTheAcceptedDoor)
+{
+    for (int i = 0; i < 10; ++i)
+        main().ZpracujHodnotu_ms(100.0);
+    choose(QDialog::Accepted, [&] {
+        sel->PageControl1->setCurrentIndex(5);
+        sel->Edit_Door_C->setText(QStringLiteral("250"));
+    });
+    EXPECT_DOUBLE_EQ(state().SafetyDistanceMM, 1600 * 0.1 + 250);
+    EXPECT_EQ(state().safetyDevice.d, -1.0);
+    EXPECT_EQ(state().safetyDevice.Height, -1.0);
+}
+
+TEST_F(DeviceSelection, AKindOutsideTheSevenShowsNoPicture)
+{
+    main().Nastav_obrazky_dle_DeviceID(7);
+    const QImage shown = main().Image_Device->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(shown.isNull());
+    for (int y = 0; y < shown.height(); y += 7)
+        for (int x = 0; x < shown.width(); x += 7)
+            ASSERT_EQ(qAlpha(shown.pixel(x, y)), 0);
+    EXPECT_TRUE(main().SB_DeviceSelect->icon().isNull());
+}
+
+TEST_F(DeviceSelection, EveryKindHasItsOwnPictureAndTabIcon)
+{
+    const QVector<QPixmap> big = devicePictures(150);
+    for (int kind = 0; kind < 7; ++kind) {
+        const QImage image = big[kind].toImage();
+        EXPECT_EQ(image.size(), QSize(150, 150));
+        int painted = 0;
+        for (int y = 0; y < 150; y += 3)
+            for (int x = 0; x < 150; x += 3)
+                painted += qAlpha(image.pixel(x, y)) > 0;
+        EXPECT_GT(painted, 150) << kind;               // more than a few strokes
+        for (int other = 0; other < kind; ++other)
+            EXPECT_NE(image, big[other].toImage()) << kind << " " << other;
+        EXPECT_FALSE(sel->PageControl1->tabIcon(kind).isNull());
+    }
+}

@@ -1,0 +1,426 @@
+#include "SettingsProgram.h"
+
+#include "app/ProgramState.h"
+#include "report/ImagesForm.h"
+#include "safety/CalcForm.h"
+#include "safety/DevSelectForm.h"
+#include "safety/SafetyAdvisorForm.h"
+#include "series/StopTimesModel.h"
+#include "settings/AboutForm.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsForm.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStringEncoder>
+#include <QTableView>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace {
+
+// Every key of the settings file as a new file holds them: written in the
+// order window positions, first "Settings" block, "ListView", second
+// "Settings" block, so the second block joins its section.
+const QStringList kAllKeys = {
+    "Windows Positions/MainWindowLeft", "Windows Positions/MainWindowTop",
+    "Windows Positions/CalculatorWindowLeft", "Windows Positions/CalculatorWindowTop",
+    "Windows Positions/DeviceSelectWindowLeft", "Windows Positions/DeviceSelectWindowTop",
+    "Windows Positions/SettingsWindowLeft", "Windows Positions/SettingsWindowTop",
+    "Windows Positions/ImagesWindowLeft", "Windows Positions/ImagesWindowTop",
+    "Windows Positions/SafetyAdvisorLeft", "Windows Positions/SafetyAdvisorTop",
+    "Settings/Language", "Settings/SoundFile", "Settings/PlaySound", "Settings/UserName",
+    "Settings/CompanyName", "Settings/DirectionChangeDetection", "Settings/SSSpeed", "Settings/LastDir",
+    "Settings/LastPicturesDir", "Settings/AutoReleaseDistance", "Settings/AutoReleaseByDistance",
+    "Settings/AutoReleaseBySpeed", "Settings/DriversFileName", "Settings/LastMachineID", "Settings/LastNote",
+    "ListView/NumberColumnWidth", "ListView/TimeColumnWidth",
+};
+
+// "Section/Key=value" for every key line, in file order.
+QStringList keyLines(const QByteArray &bytes)
+{
+    QStringList out;
+    QString section;
+    for (QString line : QString::fromUtf8(bytes).split(u'\n')) {
+        line = line.trimmed();
+        if (line.startsWith(u'['))
+            section = line.mid(1, line.size() - 2);
+        else if (line.contains(u'=') && !line.startsWith(u';'))
+            out << section + u'/' + line;
+    }
+    return out;
+}
+
+QStringList keysOnly(const QStringList &lines)
+{
+    QStringList out;
+    for (const QString &l : lines)
+        out << l.left(l.indexOf(u'='));
+    return out;
+}
+
+} // namespace
+
+class MainFormSettings : public SettingsProgram
+{
+protected:
+    // The six windows whose positions the settings file keeps, in its order.
+    std::array<QWidget *, 6> positionedWindows()
+    {
+        return {program->mainForm(), forms().CalcForm, forms().devselectform, forms().SettingsForm,
+                forms().imagesform, forms().SafetyAdvisorForm};
+    }
+};
+
+TEST_F(MainFormSettings, WithoutASettingsFileEveryKeyHasItsDefaultAndClosingWritesThemAll)
+{
+    TMainForm &main = start();
+    const AppSettings &s = state().appSettings;
+    EXPECT_EQ(main.pos(), QPoint(100, 100));
+    EXPECT_EQ(forms().CalcForm->pos(), QPoint(200, 100));
+    EXPECT_EQ(forms().SafetyAdvisorForm->pos(), QPoint(200, 200));
+    EXPECT_EQ(s.Language, QStringLiteral("English"));
+    EXPECT_FALSE(s.SoundEnable);
+    EXPECT_TRUE(s.SoundFile.isEmpty());
+    EXPECT_EQ(s.LastDirectory, QStringLiteral("C:\\"));
+    EXPECT_EQ(s.LastPictureDirectory, QStringLiteral("C:\\"));
+    EXPECT_EQ(s.DriversFilename, QStringLiteral("install-udev-rule.sh"));
+    EXPECT_EQ(main.Edit_Distance->text(), QStringLiteral("100"));
+    EXPECT_FALSE(main.CheckBox_Distance->isChecked());
+    EXPECT_FALSE(main.CheckBox_Speed->isChecked());
+    EXPECT_EQ(main.LW_data->columnWidth(0), 50);
+    EXPECT_EQ(main.LW_data->columnWidth(1), 140);
+    EXPECT_TRUE(main.Label_MachineID->text().isEmpty());
+    EXPECT_TRUE(main.Label_Note->text().isEmpty());
+    EXPECT_EQ(state().messageTexts.NoDeviceFound, QStringLiteral("No Zirk device found!"));
+    EXPECT_EQ(s.HelpFileName, QStringLiteral("user_manual_en.pdf"));
+
+    EXPECT_TRUE(main.close());
+    const QStringList lines = keyLines(settingsBytes());
+    EXPECT_EQ(keysOnly(lines), kAllKeys);
+    EXPECT_TRUE(lines.contains(QStringLiteral("Settings/SSSpeed=10")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Settings/PlaySound=0")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Settings/LastDir=C:\\")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Settings/LastMachineID=")));
+}
+
+TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
+{
+    {
+        TMainForm &main = start();
+        const auto windows = positionedWindows();
+        for (int i = 0; i < 6; ++i)
+            windows[i]->move(11 + i, 21 + i);
+        AppSettings &s = state().appSettings;
+        s.Language = QStringLiteral("Deutsch");
+        s.SoundFile = QStringLiteral("/home/anna/Sounds/gong.wav");
+        s.SoundEnable = true;
+        s.UserName = QStringLiteral("Jürgen Müller");
+        s.CompanyName = QStringLiteral("Sicherheit & Prüfung GmbH");
+        s.DirectionChangeDetection = true;
+        s.SSSpeed = 12.5;
+        s.LastDirectory = QStringLiteral("/home/anna/Messungen");
+        s.LastPictureDirectory = QStringLiteral("/home/anna/Bilder");
+        s.DriversFilename = QStringLiteral("other-installer.sh");
+        main.Edit_Distance->setText(QStringLiteral("250"));
+        main.CheckBox_Distance->setChecked(true);
+        main.CheckBox_Speed->setChecked(true);
+        main.LW_data->setColumnWidth(0, 61);
+        main.LW_data->setColumnWidth(1, 171);
+        main.Label_MachineID->setText(QStringLiteral("Press 7 = hall B"));
+        main.Label_Note->setText(QStringLiteral("  after repair; brake 2  "));
+        EXPECT_TRUE(main.close());
+    }
+    const QStringList lines = keyLines(settingsBytes());
+    EXPECT_EQ(keysOnly(lines), kAllKeys);
+    EXPECT_TRUE(lines.contains(QStringLiteral("Settings/SSSpeed=12.5")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Settings/DirectionChangeDetection=1")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Settings/PlaySound=1")));
+
+    TMainForm &main = start();
+    const auto windows = positionedWindows();
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(windows[i]->pos(), QPoint(11 + i, 21 + i)) << i;
+    const AppSettings &s = state().appSettings;
+    EXPECT_EQ(s.Language, QStringLiteral("Deutsch"));
+    EXPECT_EQ(s.SoundFile, QStringLiteral("/home/anna/Sounds/gong.wav"));
+    EXPECT_TRUE(s.SoundEnable);
+    EXPECT_EQ(s.UserName, QStringLiteral("Jürgen Müller"));
+    EXPECT_EQ(s.CompanyName, QStringLiteral("Sicherheit & Prüfung GmbH"));
+    EXPECT_EQ(s.LastDirectory, QStringLiteral("/home/anna/Messungen"));
+    EXPECT_EQ(s.LastPictureDirectory, QStringLiteral("/home/anna/Bilder"));
+    EXPECT_EQ(s.DriversFilename, QStringLiteral("other-installer.sh"));
+    EXPECT_EQ(main.Edit_Distance->text(), QStringLiteral("250"));
+    EXPECT_TRUE(main.CheckBox_Distance->isChecked());
+    EXPECT_TRUE(main.CheckBox_Speed->isChecked());
+    EXPECT_EQ(main.LW_data->columnWidth(0), 61);
+    EXPECT_EQ(main.LW_data->columnWidth(1), 171);
+    // Blanks around a value do not survive an INI file.
+    EXPECT_EQ(main.Label_MachineID->text(), QStringLiteral("Press 7 = hall B"));
+    EXPECT_EQ(main.Label_Note->text(), QStringLiteral("after repair; brake 2"));
+    EXPECT_EQ(forms().devselectform->Edit_MachineID->text(), QStringLiteral("Press 7 = hall B"));
+    EXPECT_EQ(forms().devselectform->Edit_Note->text(), QStringLiteral("after repair; brake 2"));
+}
+
+TEST_F(MainFormSettings, StartUpResetsDirectionChangeDetectionAndStandstillSpeed)
+{
+    writeSettings("[Settings]\nDirectionChangeDetection=1\nSSSpeed=25\n");
+    TMainForm &main = start();
+    EXPECT_FALSE(state().appSettings.DirectionChangeDetection);
+    EXPECT_EQ(state().appSettings.SSSpeed, 10.0);
+
+    // Switched on in the settings dialog, the option reaches the file.
+    fake.dialogs.onModal = [](QDialog *d) {
+        d->show();
+        static_cast<TSettingsForm *>(d)->CHB_DirectionChangeDetection->setChecked(true);
+        return int(QDialog::Accepted);
+    };
+    main.submenu_SettingsClick();
+    EXPECT_TRUE(main.close());
+    EXPECT_TRUE(keyLines(settingsBytes()).contains(QStringLiteral("Settings/DirectionChangeDetection=1")));
+}
+
+TEST_F(MainFormSettings, StandstillSpeedIsWrittenWithTheLocalesSeparator)
+{
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    writeSettings("[Settings]\nSSSpeed=12,5\n");
+    TMainForm &main = start();
+    state().appSettings.SSSpeed = 12.5;
+    EXPECT_TRUE(main.close());
+    EXPECT_TRUE(keyLines(settingsBytes()).contains(QStringLiteral("Settings/SSSpeed=12,5")));
+}
+
+TEST_F(MainFormSettings, UnknownKeysAndSectionsStayWhereTheyWere)
+{
+    const QByteArray before = "; written by hand\r\n"
+                              "[Settings]\r\n"
+                              "Colour=blue\r\n"
+                              "language=German\r\n"
+                              "; keep me\r\n"
+                              "\r\n"
+                              "[Calibration lab]\r\n"
+                              "Phone=+49 30 1234\r\n"
+                              "[ListView]\r\n"
+                              "NumberColumnWidth=abc\r\n";
+    writeSettings(before);
+    TMainForm &main = start();
+    EXPECT_EQ(main.LW_data->columnWidth(0), 50); // not a number: default
+    EXPECT_TRUE(main.close());
+
+    const QString after = QString::fromUtf8(settingsBytes());
+    EXPECT_TRUE(after.startsWith(QStringLiteral("; written by hand\r\n[Settings]\r\nColour=blue\r\nlanguage=German\r\n")))
+        << after.toStdString();
+    // New keys join the end of their section, before the blank line that
+    // parts it from the next; new sections go to the end of the file.
+    EXPECT_TRUE(after.contains(QStringLiteral("; keep me\r\nSoundFile=\r\n"))) << after.toStdString();
+    EXPECT_TRUE(after.contains(QStringLiteral("LastNote=\r\n\r\n[Calibration lab]\r\nPhone=+49 30 1234\r\n"
+                                              "[ListView]\r\nNumberColumnWidth=50\r\nTimeColumnWidth=140\r\n"
+                                              "[Windows Positions]\r\nMainWindowLeft=100\r\n")))
+        << after.toStdString();
+    EXPECT_EQ(after.count(QStringLiteral("[Settings]")), 1);
+}
+
+TEST_F(MainFormSettings, BadSettingsFilesGiveDefaults)
+{
+    QByteArray garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage.append(char((i * 131) ^ (i >> 3)));
+    struct Case { const char *name; QByteArray bytes; };
+    const Case cases[] = {
+        {"empty", QByteArray()},
+        {"garbage", garbage},
+        {"UTF-16 without BOM", QByteArray("[\0S\0e\0t\0t\0i\0n\0g\0s\0]\0\n\0", 22)},
+        {"absurd values", "[Windows Positions]\nMainWindowLeft=1e9\n[ListView]\nNumberColumnWidth=-5\n"
+                          "TimeColumnWidth=2147483647\n[Settings]\nPlaySound=yes\nSSSpeed=fast\n"},
+    };
+    for (const Case &c : cases) {
+        writeSettings(c.bytes);
+        TMainForm &main = start();
+        EXPECT_EQ(main.pos(), QPoint(100, 100)) << c.name;
+        EXPECT_EQ(main.LW_data->columnWidth(0), 50) << c.name;
+        EXPECT_EQ(main.LW_data->columnWidth(1), 140) << c.name;
+        EXPECT_FALSE(state().appSettings.SoundEnable) << c.name;
+        EXPECT_EQ(state().appSettings.Language, QStringLiteral("English")) << c.name;
+        EXPECT_TRUE(main.close()) << c.name;
+        EXPECT_EQ(keysOnly(keyLines(settingsBytes())).size() >= kAllKeys.size(), true) << c.name;
+        program.reset();
+    }
+}
+
+TEST_F(MainFormSettings, WindowsBeyondTheRightOrBottomEdgeComeBackOnScreen)
+{
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    const int w = screen.width();
+    const int h = screen.height();
+    writeSettings(QStringLiteral("[Windows Positions]\n"
+                                 "MainWindowLeft=%1\nMainWindowTop=%2\n"
+                                 "CalculatorWindowLeft=%3\nCalculatorWindowTop=%4\n"
+                                 "DeviceSelectWindowLeft=-500\nDeviceSelectWindowTop=-300\n"
+                                 "SettingsWindowLeft=%5\nSettingsWindowTop=%6\n")
+                      .arg(w - 50).arg(h - 50).arg(w - 49).arg(h - 49).arg(w * 3).arg(h * 3)
+                      .toLatin1());
+    TMainForm &main = start();
+    EXPECT_EQ(main.pos(), QPoint(w - 50, h - 50));
+    EXPECT_EQ(forms().CalcForm->pos(), QPoint(w / 2, h / 2));
+    EXPECT_EQ(forms().devselectform->pos(), QPoint(-500, -300));
+    EXPECT_EQ(forms().SettingsForm->pos(), QPoint(w / 2, h / 2));
+}
+
+TEST_F(MainFormSettings, AFailedWriteIsReportedAndKeepsTheProgramOpen)
+{
+    // The settings folder would have to be made inside a file.
+    const QString blocker = tempDir.filePath(QStringLiteral("blocker"));
+    writeFile(blocker, "x");
+    qputenv("ZIRK_CONFIG_DIR", QDir(blocker).filePath(QStringLiteral("zirk")).toLocal8Bit());
+    TMainForm &main = start();
+    EXPECT_FALSE(main.close());
+    ASSERT_EQ(fake.dialogs.errors.size(), 1u);
+    EXPECT_EQ(fake.dialogs.errors[0], QStringLiteral("Unable to write to ") + settingsFilePath());
+}
+
+TEST_F(MainFormSettings, ALanguageFileWithOneKeyChangesOnlyThatText)
+{
+    writeLanguage(QStringLiteral("Custom"), "[HMI]\r\nInvalidFileText=Datei kaputt\r\n");
+    writeSettings("[Settings]\nLanguage=Custom\n");
+    TMainForm &main = start();
+    EXPECT_EQ(state().messageTexts.InvalidFile, QStringLiteral("Datei kaputt"));
+    EXPECT_EQ(state().messageTexts.NoDeviceFound, QStringLiteral("No Zirk device found!"));
+    EXPECT_EQ(main.submenu_Exit->text(), QStringLiteral("Exit"));
+    EXPECT_EQ(main.Label_SafetyDevice->text(), QStringLiteral("Vertical Light Curtain"));
+    EXPECT_EQ(state().appSettings.HelpFileName, QStringLiteral("user_manual_en.pdf"));
+}
+
+TEST_F(MainFormSettings, AnEmptyValueIsAnEmptyCaption)
+{
+    writeLanguage(QStringLiteral("Custom"), "[MainMenu]\nExit=\n");
+    writeSettings("[Settings]\nLanguage=Custom\n");
+    TMainForm &main = start();
+    EXPECT_EQ(main.submenu_Exit->text(), QString());
+    EXPECT_EQ(main.submenu_Open->text(), QStringLiteral("Open"));
+}
+
+TEST_F(MainFormSettings, ALanguageFileInUtf16WithBomIsRead)
+{
+    writeLanguage(QStringLiteral("Polski"),
+                  QByteArray("\xFF\xFE", 2)
+                      + QStringEncoder(QStringConverter::Utf16LE)
+                            .encode(QStringLiteral("[DevicesWindow]\r\nVLCText=Kurtyna \u015bwietlna pionowa\r\n")));
+    writeSettings("[Settings]\nLanguage=Polski\n");
+    TMainForm &main = start();
+    EXPECT_EQ(main.Label_SafetyDevice->text(), QStringLiteral("Kurtyna \u015bwietlna pionowa"));
+    EXPECT_EQ(state().safetyDevice.Name, QStringLiteral("Kurtyna \u015bwietlna pionowa"));
+}
+
+TEST_F(MainFormSettings, SwitchingBackToEnglishRestoresEveryTextAlsoInClosedWindows)
+{
+    installShippedLanguage("German");
+    writeSettings("[Settings]\nLanguage=German\n");
+    TMainForm &main = start();
+    Tdevselectform *sel = forms().devselectform;
+    TSettingsForm *settings = forms().SettingsForm;
+    struct Caption { const char *name; std::function<QString()> text; const char *german; const char *english; };
+    const Caption captions[] = {
+        {"menu", [&] { return main.menu_file->title(); }, "Datei", "File"},
+        {"about item", [&] { return main.submenu_about->text(); }, "Über...", "About..."},
+        {"group box", [&] { return main.GroupBox2->title(); }, "Statistik", "Statistics"},
+        {"hint", [&] { return main.SB_Start->toolTip(); }, "Messung starten", "Start Measurement"},
+        {"column", [&] { return main.stopTimesModel()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(); },
+         "Nachlaufzeit [ms]", "Stop Time [ms]"},
+        {"message", [&] { return state().messageTexts.CloseQuery; },
+         "Möchten Sie das Programm wirklich beenden? Alle Daten gehen verloren!",
+         "Are you sure you want to quit? All data will be lost!"},
+        {"device select title", [&] { return sel->windowTitle(); }, "Schutzeinrichtung wählen", "Device Select"},
+        {"device select tab", [&] { return sel->PageControl1->tabText(4); }, "Not-Halt", "E-stop"},
+        {"device select heading", [&] { return sel->Label25->text(); }, "Schaltmatte", "Preassure Sensitive Mat"},
+        {"device select cancel", [&] { return sel->Button_Cancel->text(); }, "Abbrechen", "Cancel"},
+        {"settings label", [&] { return settings->Label_NameCaption->text(); }, "Name:", "Use Name:"},
+        {"settings hint", [&] { return settings->Button2->toolTip(); }, "Ton testen", "Sound Test"},
+        {"about title", [&] { return forms().AboutForm->windowTitle(); }, "Über...", "About..."},
+        {"calculator title", [&] { return forms().CalcForm->windowTitle(); }, "Sicherheitsabstandsrechner",
+         "Calculator"},
+        {"calculator tab", [&] { return forms().CalcForm->PageControl1->tabText(4); }, "Not-Halt", "E-stop"},
+        {"calculator label", [&] { return forms().CalcForm->Label26->text(); }, "Nachlaufzeit t:", "Stop Time t:"},
+        {"calculator button", [&] { return forms().CalcForm->Button1->text(); }, "Schließen", "Close"},
+        {"images check box", [&] { return forms().imagesform->CheckBox1->text(); }, "In den PDF-Bericht aufnehmen",
+         "Include in pdf Report"},
+        {"device caption", [&] { return main.Label_SafetyDevice->text(); }, "Vertikaler Lichtvorhang",
+         "Vertical Light Curtain"},
+    };
+    for (const Caption &c : captions)
+        EXPECT_EQ(c.text(), QString::fromUtf8(c.german)) << c.name;
+
+    // No English.ini in the Languages folder: the built-in texts apply.
+    fake.dialogs.onModal = [](QDialog *d) {
+        d->show();
+        static_cast<TSettingsForm *>(d)->ComboBox_Language->setEditText(QStringLiteral("English"));
+        return int(QDialog::Accepted);
+    };
+    main.submenu_SettingsClick();
+    EXPECT_EQ(state().appSettings.Language, QStringLiteral("English"));
+    for (const Caption &c : captions)
+        EXPECT_EQ(c.text(), QString::fromUtf8(c.english)) << c.name;
+    // The record keeps the name the device was selected under.
+    EXPECT_EQ(state().safetyDevice.Name, QStringLiteral("Vertikaler Lichtvorhang"));
+}
+
+TEST_F(MainFormSettings, HelpOpensTheManualOfTheLanguage)
+{
+    QDir(dataDir.path()).mkdir(QStringLiteral("Docs"));
+    TMainForm &main = start();
+    main.submenu_help->trigger();
+    ASSERT_EQ(fake.shell.calls.size(), 1u);
+    EXPECT_EQ(fake.shell.calls[0].target, dataDir.filePath(QStringLiteral("Docs/user_manual_en.pdf")));
+
+    writeLanguage(QStringLiteral("Custom"), "[HMI]\nHelpFileName=handbuch.pdf\n");
+    state().appSettings.Language = QStringLiteral("Custom");
+    main.NactiTexty();
+    main.submenu_help->trigger();
+    ASSERT_EQ(fake.shell.calls.size(), 2u);
+    EXPECT_TRUE(fake.shell.calls[1].target.endsWith(QStringLiteral("/Docs/handbuch.pdf")));
+}
+
+TEST_F(MainFormSettings, DriversInstallationAsksFirstAndStartsTheInstaller)
+{
+    writeSettings("[Settings]\nDriversFileName=setup-zirk.sh\n");
+    TMainForm &main = start();
+    fake.dialogs.confirmAnswers = {mrCancel};
+    main.submenu_Driversinstall->trigger();
+    ASSERT_EQ(fake.dialogs.questions.size(), 1u);
+    EXPECT_EQ(fake.dialogs.questions[0], state().messageTexts.DriversInstall);
+    EXPECT_TRUE(fake.shell.calls.empty());
+
+    fake.dialogs.confirmAnswers = {mrOk};
+    main.submenu_Driversinstall->trigger();
+    ASSERT_EQ(fake.shell.calls.size(), 1u);
+    EXPECT_TRUE(fake.shell.calls[0].target.endsWith(QStringLiteral("/Drivers/Install/setup-zirk.sh")));
+}
+
+TEST_F(MainFormSettings, AboutBoxIsCentredOverTheMainWindowAndOpensTheWebAddress)
+{
+    TMainForm &main = start();
+    TAboutForm *about = forms().AboutForm;
+    main.submenu_about->trigger();
+    ASSERT_EQ(fake.dialogs.modalShown.size(), 1u);
+    EXPECT_EQ(fake.dialogs.modalShown[0], about);
+    EXPECT_EQ(about->x(), main.x() + (main.width() - about->width()) / 2);
+    EXPECT_EQ(about->y(), main.y() + (main.height() - about->height()) / 2);
+    EXPECT_TRUE(about->Memo2->toPlainText().isEmpty());
+    EXPECT_TRUE(about->Memo1->toPlainText().contains(QStringLiteral("Ver 5.01 Build 190710")));
+
+    about->Label1MouseEnter();
+    EXPECT_EQ(about->Label1->palette().color(QPalette::WindowText), QColor(Qt::blue));
+    about->Label1MouseLeave();
+    EXPECT_EQ(about->Label1->palette().color(QPalette::WindowText), QColor(Qt::black));
+    about->Label1Click();
+    ASSERT_EQ(fake.shell.calls.size(), 1u);
+    EXPECT_EQ(fake.shell.calls[0].target, kMakerWebAddress);
+}

@@ -1,0 +1,171 @@
+#include "SettingsProgram.h"
+
+#include "app/ProgramState.h"
+#include "device/DeviceInfo.h"
+#include "settings/AboutForm.h"
+#include "settings/DeviceLines.h"
+#include "settings/SettingsForm.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+class SettingsDialog : public SettingsProgram
+{
+protected:
+    // Shows the dialog as the real modal loop would, lets the test edit it
+    // and closes it with `result`.
+    void answer(int result, std::function<void(TSettingsForm &)> edit = {})
+    {
+        fake.dialogs.onModal = [result, edit](QDialog *d) {
+            d->show();
+            if (edit)
+                edit(*static_cast<TSettingsForm *>(d));
+            d->hide();
+            return result;
+        };
+    }
+};
+
+TEST_F(SettingsDialog, ShowsTheSettingsAndTheLanguagesThereAre)
+{
+    writeLanguage(QStringLiteral("German"), "[MainMenu]\n");
+    writeLanguage(QStringLiteral("Czech"), "[MainMenu]\n");
+    TMainForm &main = start();
+    AppSettings &s = state().appSettings;
+    s.UserName = QStringLiteral("Anna");
+    s.CompanyName = QStringLiteral("ACME");
+    s.DirectionChangeDetection = true;
+    s.SSSpeed = 12.5;
+    s.SoundFile = QStringLiteral("/x/beep.wav");
+    s.SoundEnable = true;
+    s.Language = QStringLiteral("Klingon");
+
+    TSettingsForm *form = forms().SettingsForm;
+    answer(QDialog::Rejected, [](TSettingsForm &f) {
+        EXPECT_EQ(f.Edit_Name->text(), QStringLiteral("Anna"));
+        EXPECT_EQ(f.Edit_Company->text(), QStringLiteral("ACME"));
+        EXPECT_TRUE(f.CHB_DirectionChangeDetection->isChecked());
+        EXPECT_EQ(f.Edit_SSSpeed->text(), QStringLiteral("12.5"));
+        EXPECT_FALSE(f.Edit_SSSpeed->isEnabled());
+        EXPECT_EQ(f.Edit_SoundFile->text(), QStringLiteral("/x/beep.wav"));
+        EXPECT_TRUE(f.CHB_SoundEnable->isChecked());
+        EXPECT_EQ(f.ComboBox_Language->currentText(), QStringLiteral("Klingon"));
+        QStringList items;
+        for (int i = 0; i < f.ComboBox_Language->count(); ++i)
+            items << f.ComboBox_Language->itemText(i);
+        EXPECT_EQ(items, (QStringList{QStringLiteral("Czech"), QStringLiteral("German")}));
+    });
+    main.SB_Settings->click();
+    EXPECT_EQ(fake.dialogs.modalShown.back(), form);
+}
+
+TEST_F(SettingsDialog, CancelChangesNothingAndOkTakesEveryField)
+{
+    TMainForm &main = start();
+    const AppSettings before = state().appSettings;
+    auto edit = [](TSettingsForm &f) {
+        f.Edit_Name->setText(QStringLiteral("Dvořák"));
+        f.Edit_Company->setText(QStringLiteral("Prüf-Service"));
+        f.CHB_DirectionChangeDetection->setChecked(true);
+        f.Edit_SoundFile->setText(QStringLiteral("/sounds/gong.wav"));
+        f.CHB_SoundEnable->setChecked(true);
+    };
+    answer(QDialog::Rejected, edit);
+    main.submenu_Settings->trigger();
+    EXPECT_EQ(state().appSettings.UserName, before.UserName);
+    EXPECT_EQ(state().appSettings.SoundFile, before.SoundFile);
+    EXPECT_EQ(state().appSettings.DirectionChangeDetection, before.DirectionChangeDetection);
+
+    answer(QDialog::Accepted, edit);
+    main.submenu_Settings->trigger();
+    const AppSettings &s = state().appSettings;
+    // Name and company live in the single-byte code page of the report.
+    EXPECT_EQ(s.UserName, QStringLiteral("Dvo?ák"));
+    EXPECT_EQ(s.CompanyName, QStringLiteral("Prüf-Service"));
+    EXPECT_TRUE(s.DirectionChangeDetection);
+    EXPECT_EQ(s.SSSpeed, 10.0);
+    EXPECT_EQ(s.SoundFile, QStringLiteral("/sounds/gong.wav"));
+    EXPECT_TRUE(s.SoundEnable);
+}
+
+TEST_F(SettingsDialog, TextsAreReloadedOnlyWhenTheLanguageChanges)
+{
+    writeLanguage(QStringLiteral("German"), "[MainMenu]\nExit=Beenden\n");
+    TMainForm &main = start();
+    main.submenu_Exit->setText(QStringLiteral("marker"));
+
+    answer(QDialog::Accepted); // language text left as it is
+    main.submenu_Settings->trigger();
+    EXPECT_EQ(main.submenu_Exit->text(), QStringLiteral("marker"));
+
+    // The comparison is exact: another letter case is another language.
+    answer(QDialog::Accepted, [](TSettingsForm &f) { f.ComboBox_Language->setEditText(QStringLiteral("german")); });
+    main.submenu_Settings->trigger();
+    EXPECT_EQ(state().appSettings.Language, QStringLiteral("german"));
+    EXPECT_EQ(main.submenu_Exit->text(), QStringLiteral("Beenden"));
+}
+
+TEST_F(SettingsDialog, TheSafetyDeviceCaptionFollowsTheLanguage)
+{
+    writeLanguage(QStringLiteral("German"), "[DevicesWindow]\nTwoHandText=Zweihandschaltung\n");
+    TMainForm &main = start();
+    state().safetyDevice.ID = 3;
+    state().safetyDevice.Name = QStringLiteral("Two Hand Control");
+    answer(QDialog::Accepted, [](TSettingsForm &f) { f.ComboBox_Language->setEditText(QStringLiteral("German")); });
+    main.submenu_Settings->trigger();
+    EXPECT_EQ(main.Label_SafetyDevice->text(), QStringLiteral("Zweihandschaltung"));
+    EXPECT_EQ(state().safetyDevice.Name, QStringLiteral("Two Hand Control"));
+}
+
+TEST_F(SettingsDialog, SoundTestPlaysTheTypedFileAndBrowseProposesTheSoundsFolder)
+{
+    QDir(dataDir.path()).mkdir(QStringLiteral("Sounds"));
+    TMainForm &main = start();
+    state().appSettings.LastDirectory = QStringLiteral("/projects");
+    TSettingsForm *form = forms().SettingsForm;
+    form->FormShow();
+    form->CHB_SoundEnable->setChecked(false);
+    form->Edit_SoundFile->setText(QStringLiteral("/typed/ding.wav"));
+    form->Button2->click();
+    ASSERT_EQ(fake.sound.played.size(), 1u);
+    EXPECT_EQ(fake.sound.played[0], QStringLiteral("/typed/ding.wav"));
+
+    fake.dialogs.fileAnswers = {QStringLiteral("/chosen/gong.wav")};
+    form->Button1->click();
+    ASSERT_EQ(fake.dialogs.fileRequests.size(), 1u);
+    const FileDialogRequest &r = fake.dialogs.fileRequests[0];
+    EXPECT_EQ(r.directory, dataDir.filePath(QStringLiteral("Sounds")));
+    EXPECT_EQ(r.filter, QStringLiteral("All files (*.*);;Wav files (*.wav)"));
+    EXPECT_EQ(r.selectedFilter, QStringLiteral("Wav files (*.wav)"));
+    EXPECT_EQ(form->Edit_SoundFile->text(), QStringLiteral("/chosen/gong.wav"));
+    // Cancelling the file dialog keeps the field.
+    form->Button1->click();
+    EXPECT_EQ(form->Edit_SoundFile->text(), QStringLiteral("/chosen/gong.wav"));
+    EXPECT_EQ(state().appSettings.LastDirectory, QStringLiteral("/projects"));
+    Q_UNUSED(main);
+}
+
+TEST(DeviceLines, FiveLinesOfTheIdentifiedInstrument)
+{
+    DeviceInfo info;
+    info.SS_Speed = 10;
+    info.SN = QStringLiteral("00A1B2C3D4E5F6");
+    info.LastCalib_day = 9;
+    info.LastCalib_Month = 3;
+    info.LastCalib_Year = 2025;
+    info.Firmware_MainVersion = 2;
+    info.Firmware_SubVersion = 7;
+    info.Calib_Nasobitel = 0xABCDE;
+    info.Calib_Delitel = 0x1000000 - 1;
+    info.Pocet_Spusteni = 0x1234567;
+    EXPECT_EQ(aboutDeviceLines(info),
+              (QStringList{QStringLiteral("SS Speed: 10 mm/s"), QStringLiteral("SN: 00A1B2C3D4E5F6"),
+                           QStringLiteral("Last Calibration (D/M/Y): 9/3/2025"),
+                           QStringLiteral("Firmware version: 2.7"),
+                           QStringLiteral("Debug Data: 0ABCDEFFFFFF1234567")}));
+}
