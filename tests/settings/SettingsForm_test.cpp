@@ -3,7 +3,7 @@
 #include "app/ProgramState.h"
 #include "device/DeviceInfo.h"
 #include "settings/AboutForm.h"
-#include "settings/DeviceLines.h"
+#include "device/DeviceLink.h"
 #include "settings/SettingsForm.h"
 
 #include <QAction>
