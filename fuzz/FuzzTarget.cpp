@@ -1,5 +1,7 @@
 #include "FuzzTarget.h"
 
+#include <QApplication>
+
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -17,6 +19,17 @@ bool registerTarget(const char *name, Function run)
 {
     targets().push_back({name, run});
     return true;
+}
+
+void ensureApplication()
+{
+    if (QCoreApplication::instance())
+        return;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "zirk-fuzz";
+    static char *argv[] = {name, nullptr};
+    static QApplication application(argc, argv);
 }
 
 void fail(const char *file, int line, const char *what)

@@ -26,6 +26,10 @@ struct Target
 std::vector<Target> &targets();
 bool registerTarget(const char *name, Function run);
 
+// Targets that need the windows or pictures call this first: it makes a
+// QApplication on the offscreen platform when none is running yet.
+void ensureApplication();
+
 // A broken property: the fuzzer stops with a crash report, a test fails.
 [[noreturn]] void fail(const char *file, int line, const char *what);
 

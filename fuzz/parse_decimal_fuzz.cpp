@@ -1,5 +1,6 @@
 // parseDecimal, the reading of every number a user types, on any text and
-// in locales with a point, a comma and a non-ASCII decimal separator.  What
+// in locales with a point, a comma, a non-ASCII decimal separator, native
+// digits and a minus sign of their own.  What
 // it accepts is finite, is what the C library reads from the same digits,
 // and reads back the same from the program's own general format.
 #include "FuzzTarget.h"
@@ -35,9 +36,12 @@ bool sameValue(double a, double b)
 
 ZIRK_FUZZ_TARGET(parse_decimal)
 {
-    static const QLocale locales[] = {QLocale::c(), QLocale(QLocale::German, QLocale::Germany),
+    static const QLocale locales[] = {QLocale::c(),
+                                      QLocale(QLocale::German, QLocale::Germany),
                                       QLocale(QLocale::Czech, QLocale::CzechRepublic),
-                                      QLocale(QLocale::Arabic, QLocale::Egypt)};
+                                      QLocale(QLocale::Arabic, QLocale::Egypt),
+                                      QLocale(QLocale::Swedish, QLocale::Sweden),
+                                      QLocale(QLocale::Persian, QLocale::Iran)};
     fuzz::Input in(data, size);
     const QLocale &locale = locales[in.byte() % std::size(locales)];
     const QByteArray bytes(reinterpret_cast<const char *>(in.rest()), qsizetype(in.restSize()));

@@ -121,6 +121,8 @@ void InstrumentModel::handleCommand(const quint8 *frame)
         unplug();
         return;
     }
+    if (measureAtCommand > 0 && --measureAtCommand == 0)
+        finishMeasurement(measureAtCommandMs);
     switch (command) {
     case CmdConnectionCheck:
         reply(command, buildReplyFrame(command, b1, b2, 0));

@@ -88,6 +88,10 @@ public:
     // The cable comes out as the Nth command from now arrives, before it is
     // answered (0: never).
     int unplugAtCommand = 0;
+    // The machine stops as the Nth command from now arrives (0: never): the
+    // measurement of `measureAtCommandMs` goes out just before the reply.
+    int measureAtCommand = 0;
+    double measureAtCommandMs = 0.0;
     // Bytes that arrive as they are (line noise, a half frame).
     void sendRaw(const QByteArray &bytes, int splitAfter = 0);
 

@@ -41,6 +41,14 @@ void TMainForm::MajakBarva(quint8 obrazek)
         Image_Semafor->setPixmap(IL_semafor[obrazek]);
 }
 
+namespace {
+
+// Measurements end a few milliseconds apart at the very least; more than a
+// couple of them ahead of one reply means the instrument is not answering.
+constexpr int kFramesAheadOfAReply = 3;
+
+} // namespace
+
 bool TMainForm::SendCommand(quint8 Command, quint8 Byte1, quint8 Byte2)
 {
     D2XXUnit &usb = *m_usb;
@@ -60,12 +68,25 @@ bool TMainForm::SendCommand(quint8 Command, quint8 Byte1, quint8 Byte2)
     std::copy(frame.begin(), frame.end(), usb.OutBuffer.begin());
     if (usb.WriteBuffer(kCommandFrameSize) != kCommandFrameSize)
         return false;
-    if (usb.ReadBuffer(kReplyFrameSize) < kReplyFrameSize)
-        return false;
-    if (!checksumValid(usb.InBuffer.data(), kReplyFrameSize))
-        return false;
-    std::copy_n(usb.InBuffer.begin() + 1, ReplyData.size(), ReplyData.begin());
-    return true;
+    // A measurement that ended while the command was on its way arrives
+    // ahead of the reply.  It is no reply (except to the start command, whose
+    // reply may carry a result in just that form): it goes to the receive
+    // parser, and the reply is the next frame.
+    for (int frame = 0; frame < kFramesAheadOfAReply; ++frame) {
+        if (usb.ReadBuffer(kReplyFrameSize) < kReplyFrameSize)
+            return false;
+        const quint8 *reply = usb.InBuffer.data();
+        if (!checksumValid(reply, kReplyFrameSize))
+            return false;
+        const bool measurement = reply[0] == kFrameStart && reply[1] == kMeasurementMarker;
+        if (measurement && Command != CmdStartMeasurement) {
+            RxAccumulator.append(reinterpret_cast<const char *>(reply), kReplyFrameSize);
+            continue;
+        }
+        std::copy_n(reply + 1, ReplyData.size(), ReplyData.begin());
+        return true;
+    }
+    return false;
 }
 
 bool TMainForm::KontrolaPrijatychDat()
@@ -191,6 +212,13 @@ void TMainForm::Timer1Timer()
     const MessageTexts &texts = m_state.messageTexts;
 
     if (usb.GetQueueStatus() != FT_OK) {
+        // The connection is gone.  Whole frames it delivered still count;
+        // the start of one never ends on the next connection, and left in
+        // place it would take that connection's first frame into a false
+        // stop time.
+        for (const quint32 count : takeMeasurementFrames(RxAccumulator))
+            handleArrivedCount(count);
+        RxAccumulator.clear();
         if (usb.OpenByDescription(kZirkUsbDescription) != FT_OK) {
             SB_Start->setEnabled(false);
             MajakBarva(BeaconOff);

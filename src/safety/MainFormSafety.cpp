@@ -5,6 +5,7 @@
 #include "app/ErrorHandling.h"
 #include "app/NumberFormat.h"
 #include "app/ProgramState.h"
+#include "app/SaveFile.h"
 #include "safety/CalcForm.h"
 #include "safety/DevicePictures.h"
 #include "safety/DevSelectForm.h"
@@ -12,7 +13,6 @@
 #include "safety/VlcTable.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -117,14 +117,8 @@ void TMainForm::GenerateVLCtable1Click()
     if (fileName.isEmpty())
         return;
 
-    // Unbuffered, so that a full disk shows at the line that did not fit
-    // rather than somewhere in a buffer flush.
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        throw ZirkError(file.errorString());
-    if (!writeVlcTable(file))
-        throw ZirkError(file.errorString());
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        throw ZirkError(file.errorString());
+    // The table replaces an earlier one only once it is complete.
+    const SaveResult saved = saveWholeFile(fileName, [](QIODevice &file) { return writeVlcTable(file); });
+    if (!saved)
+        throw ZirkError(saved.error);
 }

@@ -1,9 +1,9 @@
 #include "settings/IniFile.h"
 
 #include "app/CodePage.h"
+#include "app/SaveFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -291,12 +291,6 @@ QByteArray IniFile::toBytes() const
 
 bool IniFile::save(const QString &fileName) const
 {
-    QSaveFile file(fileName);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
     const QByteArray bytes = toBytes();
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
+    return bool(saveWholeFile(fileName, [&bytes](QIODevice &file) { return file.write(bytes) == bytes.size(); }));
 }
