@@ -255,6 +255,10 @@ void InstrumentModel::finishMeasurement(double ms, int splitAfter)
     m_running = false;
     const ReplyFrame frame = buildMeasurementFrame(rawCountFor(ms));
     send(frame.data(), qsizetype(frame.size()), splitAfter);
+    if (m_plugged) {
+        ++measurementsSent;
+        lastMeasurementMs = ms;
+    }
 }
 
 void InstrumentModel::injectReplyFault(quint8 command, ReplyFault fault, int times)

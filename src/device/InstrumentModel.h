@@ -104,6 +104,10 @@ public:
         bool operator==(const ReceivedCommand &) const = default;
     };
     std::vector<ReceivedCommand> received;
+    // Measurement frames that went out (while plugged), and the last one's
+    // stop time.
+    quint64 measurementsSent = 0;
+    double lastMeasurementMs = 0.0;
     quint8 outputs = 0;
     quint16 releaseDistance = 0; // in 1/8 mm
     quint8 releaseFlags = 0;

@@ -72,15 +72,25 @@ bool TMainForm::SendCommand(quint8 Command, quint8 Byte1, quint8 Byte2)
     // ahead of the reply.  It is no reply (except to the start command, whose
     // reply may carry a result in just that form): it goes to the receive
     // parser, and the reply is the next frame.
+    // Bytes that make no reply may still be the start of a measurement
+    // frame whose rest is on its way: they go to the receive parser too.
+    const auto handOn = [this, &usb](quint32 count) {
+        RxAccumulator.append(reinterpret_cast<const char *>(usb.InBuffer.data()), qsizetype(count));
+    };
     for (int frame = 0; frame < kFramesAheadOfAReply; ++frame) {
-        if (usb.ReadBuffer(kReplyFrameSize) < kReplyFrameSize)
+        const quint32 got = usb.ReadBuffer(kReplyFrameSize);
+        if (got < kReplyFrameSize) {
+            handOn(got);
             return false;
+        }
         const quint8 *reply = usb.InBuffer.data();
-        if (!checksumValid(reply, kReplyFrameSize))
+        if (!checksumValid(reply, kReplyFrameSize)) {
+            handOn(got);
             return false;
+        }
         const bool measurement = reply[0] == kFrameStart && reply[1] == kMeasurementMarker;
         if (measurement && Command != CmdStartMeasurement) {
-            RxAccumulator.append(reinterpret_cast<const char *>(reply), kReplyFrameSize);
+            handOn(got);
             continue;
         }
         std::copy_n(reply + 1, ReplyData.size(), ReplyData.begin());
@@ -276,6 +286,11 @@ void TMainForm::SB_StartClick()
 
     // A quick machine may have stopped already: then the reply carries the
     // result, else it comes later as a measurement frame through the tick.
-    if (SendCommand(CmdStartMeasurement, flags, 0) && ReplyData[0] == kMeasurementMarker)
+    if (SendCommand(CmdStartMeasurement, flags, 0) && ReplyData[0] == kMeasurementMarker) {
+        // Frames that came in ahead of this result and wait for the tick
+        // are older: they enter the series first.
+        for (const quint32 count : takeMeasurementFrames(RxAccumulator))
+            handleArrivedCount(count);
         handleArrivedCount(count24(ReplyData[1], ReplyData[2], ReplyData[3]));
+    }
 }

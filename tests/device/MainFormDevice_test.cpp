@@ -699,4 +699,19 @@ TEST_F(MainFormDevice, MeasurementBetweenTheDistanceCommandAndItsReply)
     EXPECT_FALSE(runOpen());
 }
 
+// A result in the reply to the start command is the newest measurement:
+// frames that arrived before it and still wait for the tick come first.
+TEST_F(MainFormDevice, ResultInTheStartReplyKeepsTheOrderOfArrival)
+{
+    model.setCalibrationFactors(1, 1);
+    connect();
+    model.finishMeasurement(8.0); // the machine was tripped by hand just before Start
+    model.measureAtCommand = 2;   // and stops again as the start command arrives
+    model.measureAtCommandMs = 12.0;
+    form().SB_StartClick();
+    EXPECT_EQ(state().StopTimes, (std::vector<double>{8.0, 12.0}));
+    tick();
+    EXPECT_EQ(state().StopTimes, (std::vector<double>{8.0, 12.0}));
+}
+
 } // namespace
