@@ -121,8 +121,16 @@ void InstrumentModel::handleCommand(const quint8 *frame)
         unplug();
         return;
     }
-    if (measureAtCommand > 0 && --measureAtCommand == 0)
+    const bool measureNow = measureAtCommand > 0 && --measureAtCommand == 0;
+    if (measureNow && !measureAfterTheReply)
         finishMeasurement(measureAtCommandMs);
+    answer(command, b1, b2);
+    if (measureNow && measureAfterTheReply)
+        finishMeasurement(measureAtCommandMs);
+}
+
+void InstrumentModel::answer(quint8 command, quint8 b1, quint8 b2)
+{
     switch (command) {
     case CmdConnectionCheck:
         reply(command, buildReplyFrame(command, b1, b2, 0));

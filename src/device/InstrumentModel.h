@@ -89,9 +89,11 @@ public:
     // answered (0: never).
     int unplugAtCommand = 0;
     // The machine stops as the Nth command from now arrives (0: never): the
-    // measurement of `measureAtCommandMs` goes out just before the reply.
+    // measurement of `measureAtCommandMs` goes out just before the reply...
     int measureAtCommand = 0;
     double measureAtCommandMs = 0.0;
+    // ... or just after the reply.
+    bool measureAfterTheReply = false;
     // Bytes that arrive as they are (line noise, a half frame).
     void sendRaw(const QByteArray &bytes, int splitAfter = 0);
 
@@ -114,6 +116,7 @@ public:
 
 private:
     void handleCommand(const quint8 *frame);
+    void answer(quint8 command, quint8 b1, quint8 b2);
     void reply(quint8 command, const ReplyFrame &frame);
     void send(const quint8 *bytes, qsizetype count, int splitAfter);
     double nextStopTime();

@@ -714,4 +714,42 @@ TEST_F(MainFormDevice, ResultInTheStartReplyKeepsTheOrderOfArrival)
     EXPECT_EQ(state().StopTimes, (std::vector<double>{8.0, 12.0}));
 }
 
+// A short reply and a measurement right behind it: the read of the reply
+// takes the frame's first bytes.  They are not lost with the reply.
+TEST_F(MainFormDevice, FrameBehindAShortReplyIsNotLost)
+{
+    struct Case { const char *what; quint8 command; int at; };
+    const Case cases[] = {
+        {"identification, register read", CmdReadRegister, 38}, // the first one
+        {"identification, output switch", CmdSwitchOutput, 2},
+        {"start, distance", CmdSetReleaseDistance, 1},
+    };
+    model.setCalibrationFactors(1, 1);
+    model.setStopTimeMs(20.0);
+    start();
+    std::vector<double> expected;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const bool identification = c.command != CmdSetReleaseDistance;
+        if (identification) {
+            model.unplug();
+            tick();
+            model.plug();
+        } else {
+            tick(4);
+            ASSERT_TRUE(info().Pripojeno);
+        }
+        model.injectReplyFault(c.command, InstrumentModel::ReplyFault::Short);
+        model.measureAtCommand = c.at;
+        model.measureAtCommandMs = 8.0;
+        model.measureAfterTheReply = true;
+        if (!identification)
+            form().SB_StartClick(); // fails on the short reply: no run
+        tick(5);
+        expected.push_back(8.0);
+        EXPECT_TRUE(info().Pripojeno);
+        EXPECT_EQ(state().StopTimes, expected);
+    }
+}
+
 } // namespace
