@@ -32,6 +32,7 @@ ninja -C "$build" "${targets[@]/#/fuzz_}"
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=abort_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp"
 failed=()
 for target in "${targets[@]}"; do
   work="$build/corpus/$target"

@@ -79,7 +79,7 @@ public:
 // pseudo-terminal drops what was written to it before the program opened
 // it, which a real instrument's USB chip would keep, so the soak measures
 // only while the program has the port open.
-class CountingBackend : public DeviceBackend
+class CountingBackend : public ForwardingBackend
 {
 public:
     explicit CountingBackend(std::unique_ptr<DeviceBackend> inner) : m_inner(std::move(inner)) {}
@@ -91,26 +91,9 @@ public:
         opens += status == FT_OK ? 1 : 0;
         return status;
     }
-    FT_STATUS purge(quint32 mask) override { return m_inner->purge(mask); }
-    FT_STATUS setBaudRate(quint32 rate) override { return m_inner->setBaudRate(rate); }
-    FT_STATUS setDataCharacteristics(quint8 bits, quint8 stop, quint8 parity) override
-    {
-        return m_inner->setDataCharacteristics(bits, stop, parity);
-    }
-    FT_STATUS setFlowControl(quint16 flow, quint8 xon, quint8 xoff) override
-    {
-        return m_inner->setFlowControl(flow, xon, xoff);
-    }
-    FT_STATUS setTimeouts(quint32 readMs, quint32 writeMs) override { return m_inner->setTimeouts(readMs, writeMs); }
-    FT_STATUS queueStatus(quint32 &bytes) override { return m_inner->queueStatus(bytes); }
-    FT_STATUS write(const quint8 *data, quint32 count, quint32 &written) override
-    {
-        return m_inner->write(data, count, written);
-    }
-    FT_STATUS read(quint8 *data, quint32 count, quint32 &received) override
-    {
-        return m_inner->read(data, count, received);
-    }
+
+protected:
+    DeviceBackend &target() override { return *m_inner; }
 
 private:
     std::unique_ptr<DeviceBackend> m_inner;
