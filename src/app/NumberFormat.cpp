@@ -141,8 +141,33 @@ char asciiDecimalSeparator(const QLocale &locale)
 
 std::optional<double> parseDecimal(QStringView text, const QLocale &locale)
 {
-    const QByteArray latin = text.toLatin1();
+    // The locale's own digits, signs, separator and exponent mark read as
+    // their ASCII forms, so that every number the program shows in that
+    // locale (formatGeneral, formatNumber) also reads back.
+    QString ascii = text.toString();
+    const auto replaceMark = [&ascii](const QString &mark, QLatin1Char plain) {
+        if (!mark.isEmpty() && mark != QString(plain))
+            ascii.replace(mark, QString(plain));
+    };
+    replaceMark(locale.negativeSign(), QLatin1Char('-'));
+    replaceMark(locale.positiveSign(), QLatin1Char('+'));
+    replaceMark(locale.exponential(), QLatin1Char('e'));
+    char separator = asciiDecimalSeparator(locale);
+    if (separator == '\0' && !locale.decimalPoint().isEmpty()) {
+        // A separator outside ASCII (the Arabic one) stands in as a control
+        // character that nobody types.
+        ascii.replace(locale.decimalPoint(), QString(QLatin1Char('\x01')));
+        separator = '\x01';
+    }
+    // Digits last: the marks above may hold some (the Persian exponent mark).
+    const QList<uint> zero = locale.zeroDigit().toUcs4();
+    if (zero.size() == 1 && zero[0] != '0') {
+        for (char32_t digit = 0; digit < 10; ++digit) {
+            const char32_t native = char32_t(zero[0]) + digit;
+            ascii.replace(QString::fromUcs4(&native, 1), QString(QLatin1Char(char('0' + digit))));
+        }
+    }
+    const QByteArray latin = ascii.toLatin1();
     // toLatin1 maps what it cannot hold to '?', which the parser rejects.
-    return parseDecimal(latin.constData(), latin.constData() + latin.size(),
-                        asciiDecimalSeparator(locale));
+    return parseDecimal(latin.constData(), latin.constData() + latin.size(), separator);
 }

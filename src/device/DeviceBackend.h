@@ -62,3 +62,37 @@ public:
     // Returns when `count` bytes have arrived or the read time-out ran out.
     virtual FT_STATUS read(quint8 *data, quint32 count, quint32 &received) = 0;
 };
+
+// A backend that hands every call on to another one; a subclass adds what
+// it needs around the calls it overrides.
+class ForwardingBackend : public DeviceBackend
+{
+public:
+    FT_STATUS openByDescription(const char *description, quint32 &handle) override
+    {
+        return target().openByDescription(description, handle);
+    }
+    FT_STATUS purge(quint32 mask) override { return target().purge(mask); }
+    FT_STATUS setBaudRate(quint32 rate) override { return target().setBaudRate(rate); }
+    FT_STATUS setDataCharacteristics(quint8 bits, quint8 stop, quint8 parity) override
+    {
+        return target().setDataCharacteristics(bits, stop, parity);
+    }
+    FT_STATUS setFlowControl(quint16 flow, quint8 xon, quint8 xoff) override
+    {
+        return target().setFlowControl(flow, xon, xoff);
+    }
+    FT_STATUS setTimeouts(quint32 readMs, quint32 writeMs) override { return target().setTimeouts(readMs, writeMs); }
+    FT_STATUS queueStatus(quint32 &bytes) override { return target().queueStatus(bytes); }
+    FT_STATUS write(const quint8 *data, quint32 count, quint32 &written) override
+    {
+        return target().write(data, count, written);
+    }
+    FT_STATUS read(quint8 *data, quint32 count, quint32 &received) override
+    {
+        return target().read(data, count, received);
+    }
+
+protected:
+    virtual DeviceBackend &target() = 0;
+};

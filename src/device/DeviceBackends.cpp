@@ -9,7 +9,7 @@ namespace {
 // The real instrument on Linux: while the kernel's FTDI driver holds it,
 // its tty is the gentle way in; where that driver is missing or the tty
 // cannot be opened, libftdi claims the chip itself.
-class UsbBackend : public DeviceBackend
+class UsbBackend : public ForwardingBackend
 {
 public:
     FT_STATUS openByDescription(const char *description, quint32 &handle) override
@@ -26,29 +26,9 @@ public:
         // A port that exists but would not open says more than "not found".
         return ftdiStatus == FT_DEVICE_NOT_FOUND ? ttyStatus : ftdiStatus;
     }
-    FT_STATUS purge(quint32 mask) override { return m_active->purge(mask); }
-    FT_STATUS setBaudRate(quint32 rate) override { return m_active->setBaudRate(rate); }
-    FT_STATUS setDataCharacteristics(quint8 bits, quint8 stop, quint8 parity) override
-    {
-        return m_active->setDataCharacteristics(bits, stop, parity);
-    }
-    FT_STATUS setFlowControl(quint16 flow, quint8 xon, quint8 xoff) override
-    {
-        return m_active->setFlowControl(flow, xon, xoff);
-    }
-    FT_STATUS setTimeouts(quint32 readMs, quint32 writeMs) override
-    {
-        return m_active->setTimeouts(readMs, writeMs);
-    }
-    FT_STATUS queueStatus(quint32 &bytes) override { return m_active->queueStatus(bytes); }
-    FT_STATUS write(const quint8 *data, quint32 count, quint32 &written) override
-    {
-        return m_active->write(data, count, written);
-    }
-    FT_STATUS read(quint8 *data, quint32 count, quint32 &received) override
-    {
-        return m_active->read(data, count, received);
-    }
+
+protected:
+    DeviceBackend &target() override { return *m_active; }
 
 private:
     std::unique_ptr<SerialBackend> m_tty = SerialBackend::byUsbProduct();

@@ -121,6 +121,16 @@ void InstrumentModel::handleCommand(const quint8 *frame)
         unplug();
         return;
     }
+    const bool measureNow = measureAtCommand > 0 && --measureAtCommand == 0;
+    if (measureNow && !measureAfterTheReply)
+        finishMeasurement(measureAtCommandMs);
+    answer(command, b1, b2);
+    if (measureNow && measureAfterTheReply)
+        finishMeasurement(measureAtCommandMs);
+}
+
+void InstrumentModel::answer(quint8 command, quint8 b1, quint8 b2)
+{
     switch (command) {
     case CmdConnectionCheck:
         reply(command, buildReplyFrame(command, b1, b2, 0));
@@ -253,6 +263,10 @@ void InstrumentModel::finishMeasurement(double ms, int splitAfter)
     m_running = false;
     const ReplyFrame frame = buildMeasurementFrame(rawCountFor(ms));
     send(frame.data(), qsizetype(frame.size()), splitAfter);
+    if (m_plugged) {
+        ++measurementsSent;
+        lastMeasurementMs = ms;
+    }
 }
 
 void InstrumentModel::injectReplyFault(quint8 command, ReplyFault fault, int times)

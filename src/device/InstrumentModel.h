@@ -88,6 +88,12 @@ public:
     // The cable comes out as the Nth command from now arrives, before it is
     // answered (0: never).
     int unplugAtCommand = 0;
+    // The machine stops as the Nth command from now arrives (0: never): the
+    // measurement of `measureAtCommandMs` goes out just before the reply...
+    int measureAtCommand = 0;
+    double measureAtCommandMs = 0.0;
+    // ... or just after the reply.
+    bool measureAfterTheReply = false;
     // Bytes that arrive as they are (line noise, a half frame).
     void sendRaw(const QByteArray &bytes, int splitAfter = 0);
 
@@ -100,12 +106,17 @@ public:
         bool operator==(const ReceivedCommand &) const = default;
     };
     std::vector<ReceivedCommand> received;
+    // Measurement frames that went out (while plugged), and the last one's
+    // stop time.
+    quint64 measurementsSent = 0;
+    double lastMeasurementMs = 0.0;
     quint8 outputs = 0;
     quint16 releaseDistance = 0; // in 1/8 mm
     quint8 releaseFlags = 0;
 
 private:
     void handleCommand(const quint8 *frame);
+    void answer(quint8 command, quint8 b1, quint8 b2);
     void reply(quint8 command, const ReplyFrame &frame);
     void send(const quint8 *bytes, qsizetype count, int splitAfter);
     double nextStopTime();

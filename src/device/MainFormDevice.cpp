@@ -41,6 +41,14 @@ void TMainForm::MajakBarva(quint8 obrazek)
         Image_Semafor->setPixmap(IL_semafor[obrazek]);
 }
 
+namespace {
+
+// Measurements end a few milliseconds apart at the very least; more than a
+// couple of them ahead of one reply means the instrument is not answering.
+constexpr int kFramesAheadOfAReply = 3;
+
+} // namespace
+
 bool TMainForm::SendCommand(quint8 Command, quint8 Byte1, quint8 Byte2)
 {
     D2XXUnit &usb = *m_usb;
@@ -60,12 +68,35 @@ bool TMainForm::SendCommand(quint8 Command, quint8 Byte1, quint8 Byte2)
     std::copy(frame.begin(), frame.end(), usb.OutBuffer.begin());
     if (usb.WriteBuffer(kCommandFrameSize) != kCommandFrameSize)
         return false;
-    if (usb.ReadBuffer(kReplyFrameSize) < kReplyFrameSize)
-        return false;
-    if (!checksumValid(usb.InBuffer.data(), kReplyFrameSize))
-        return false;
-    std::copy_n(usb.InBuffer.begin() + 1, ReplyData.size(), ReplyData.begin());
-    return true;
+    // A measurement that ended while the command was on its way arrives
+    // ahead of the reply.  It is no reply (except to the start command, whose
+    // reply may carry a result in just that form): it goes to the receive
+    // parser, and the reply is the next frame.
+    // Bytes that make no reply may still be the start of a measurement
+    // frame whose rest is on its way: they go to the receive parser too.
+    const auto handOn = [this, &usb](quint32 count) {
+        RxAccumulator.append(reinterpret_cast<const char *>(usb.InBuffer.data()), qsizetype(count));
+    };
+    for (int frame = 0; frame < kFramesAheadOfAReply; ++frame) {
+        const quint32 got = usb.ReadBuffer(kReplyFrameSize);
+        if (got < kReplyFrameSize) {
+            handOn(got);
+            return false;
+        }
+        const quint8 *reply = usb.InBuffer.data();
+        if (!checksumValid(reply, kReplyFrameSize)) {
+            handOn(got);
+            return false;
+        }
+        const bool measurement = reply[0] == kFrameStart && reply[1] == kMeasurementMarker;
+        if (measurement && Command != CmdStartMeasurement) {
+            handOn(got);
+            continue;
+        }
+        std::copy_n(reply + 1, ReplyData.size(), ReplyData.begin());
+        return true;
+    }
+    return false;
 }
 
 bool TMainForm::KontrolaPrijatychDat()
@@ -191,6 +222,13 @@ void TMainForm::Timer1Timer()
     const MessageTexts &texts = m_state.messageTexts;
 
     if (usb.GetQueueStatus() != FT_OK) {
+        // The connection is gone.  Whole frames it delivered still count;
+        // the start of one never ends on the next connection, and left in
+        // place it would take that connection's first frame into a false
+        // stop time.
+        for (const quint32 count : takeMeasurementFrames(RxAccumulator))
+            handleArrivedCount(count);
+        RxAccumulator.clear();
         if (usb.OpenByDescription(kZirkUsbDescription) != FT_OK) {
             SB_Start->setEnabled(false);
             MajakBarva(BeaconOff);
@@ -248,6 +286,11 @@ void TMainForm::SB_StartClick()
 
     // A quick machine may have stopped already: then the reply carries the
     // result, else it comes later as a measurement frame through the tick.
-    if (SendCommand(CmdStartMeasurement, flags, 0) && ReplyData[0] == kMeasurementMarker)
+    if (SendCommand(CmdStartMeasurement, flags, 0) && ReplyData[0] == kMeasurementMarker) {
+        // Frames that came in ahead of this result and wait for the tick
+        // are older: they enter the series first.
+        for (const quint32 count : takeMeasurementFrames(RxAccumulator))
+            handleArrivedCount(count);
         handleArrivedCount(count24(ReplyData[1], ReplyData[2], ReplyData[3]));
+    }
 }

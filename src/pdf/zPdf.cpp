@@ -1,6 +1,7 @@
 #include "pdf/zPdf.h"
 
 #include "app/ErrorHandling.h"
+#include "app/SaveFile.h"
 #include "app/Seams.h"
 #include "app/WindowsBitmap.h"
 
@@ -506,10 +507,11 @@ void TzPdf::FinishCreating()
 
 void TzPdf::SaveToFile(const QString &FileName) const
 {
-    QFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw ZirkError(QStringLiteral("Cannot create file \"%1\". %2").arg(FileName, file.errorString()));
-    // A full disk must not pass for a saved report.
-    if (file.write(PDF) != PDF.size() || !file.flush())
-        throw ZirkError(QStringLiteral("Cannot create file \"%1\". %2").arg(FileName, file.errorString()));
+    // A full disk must not pass for a saved report, nor cost the protocol
+    // saved under that name before.
+    const SaveResult saved = saveWholeFile(FileName, [this](QIODevice &file) {
+        return file.write(PDF) == PDF.size();
+    });
+    if (!saved)
+        throw ZirkError(QStringLiteral("Cannot create file \"%1\". %2").arg(FileName, saved.error));
 }

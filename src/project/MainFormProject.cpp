@@ -4,6 +4,7 @@
 #include "app/CodePage.h"
 #include "app/ErrorHandling.h"
 #include "app/NumberFormat.h"
+#include "app/SaveFile.h"
 #include "app/ProgramState.h"
 #include "project/ProjectFile.h"
 #include "project/ValueImport.h"
@@ -14,7 +15,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSaveFile>
 
 namespace {
 
@@ -182,11 +182,13 @@ void TMainForm::submenu_SaveAsClick()
 
     // The project is written beside the target and takes its place only when
     // complete, so a full disk or a pulled stick never costs the old file.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw ZirkError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
-    if (!writeProjectFile(file, m_state.StopTimes, record, pictures) || !file.commit())
-        throw ZirkError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, file.errorString()));
+    const SaveResult saved = saveWholeFile(fileName, [&](QIODevice &file) {
+        return writeProjectFile(file, m_state.StopTimes, record, pictures);
+    });
+    if (saved.stage == SaveResult::NotCreated)
+        throw ZirkError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, saved.error));
+    if (saved.stage == SaveResult::NotWritten)
+        throw ZirkError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, saved.error));
 }
 
 void TMainForm::Import1Click()

@@ -1,5 +1,7 @@
 #include "safety/VlcTable.h"
 
+#include "app/SaveFile.h"
+
 #include "app/ErrorHandling.h"
 #include "safety/SafetyDevice.h"
 
@@ -46,14 +48,10 @@ bool writeVlcTable(QIODevice &out, const QLocale &locale)
 
 void saveVlcTable(const QString &fileName, const QLocale &locale)
 {
-    // Unbuffered, so that a full disk shows at the line that did not fit
-    // rather than somewhere in a buffer flush.
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        throw ZirkError(file.errorString());
-    if (!writeVlcTable(file, locale))
-        throw ZirkError(file.errorString());
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        throw ZirkError(file.errorString());
+    // The table replaces an earlier one only once it is complete.
+    const SaveResult saved = saveWholeFile(fileName, [&locale](QIODevice &file) {
+        return writeVlcTable(file, locale);
+    });
+    if (!saved)
+        throw ZirkError(saved.error);
 }

@@ -1,9 +1,9 @@
 #include "settings/IniFile.h"
 
 #include "app/CodePage.h"
+#include "app/SaveFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -54,6 +54,19 @@ bool hasHighByte(const QByteArray &bytes)
     return false;
 }
 
+// Text in the code page hardly ever forms valid UTF-8 sequences, so bytes
+// above ASCII that do are a UTF-8 file written on this system.
+std::optional<QString> asUtf8File(const QByteArray &bytes)
+{
+    if (!hasHighByte(bytes))
+        return std::nullopt;
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString decoded = utf8.decode(bytes);
+    if (utf8.hasError())
+        return std::nullopt;
+    return decoded;
+}
+
 } // namespace
 
 IniFile::IniFile(const char *singleByteCodePage)
@@ -88,19 +101,13 @@ IniFile IniFile::fromBytes(const QByteArray &bytes, const char *singleByteCodePa
         ini.m_encoding = Encoding::Utf8Bom;
         text = QStringDecoder(QStringConverter::Utf8).decode(bytes.mid(3));
     } else if (!bytes.isEmpty()) {
-        ini.m_encoding = Encoding::SingleByte;
-        if (hasHighByte(bytes)) {
-            // Text in the code page hardly ever forms valid UTF-8 sequences,
-            // so a file that does is a UTF-8 file written on this system.
-            QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-            QString decoded = utf8.decode(bytes);
-            if (!utf8.hasError()) {
-                ini.m_encoding = Encoding::Utf8;
-                text = std::move(decoded);
-            }
-        }
-        if (ini.m_encoding == Encoding::SingleByte)
+        if (std::optional<QString> decoded = asUtf8File(bytes)) {
+            ini.m_encoding = Encoding::Utf8;
+            text = std::move(*decoded);
+        } else {
+            ini.m_encoding = Encoding::SingleByte;
             text = decodeSingleByte(bytes, singleByteCodePage);
+        }
     }
     ini.parse(text);
     return ini;
@@ -278,8 +285,12 @@ QByteArray IniFile::toBytes() const
     case Encoding::Utf8Bom:
         return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
     case Encoding::SingleByte: {
+        // Written back, the file must read as it does now: neither without
+        // characters the code page lacks nor as bytes that happen to form
+        // UTF-8 (a new value "Ã©" in Windows-1252 is the UTF-8 of "é"), which
+        // reading would take for a UTF-8 file.
         const QByteArray bytes = encodeSingleByte(text, m_codePage);
-        if (decodeSingleByte(bytes, m_codePage) == text)
+        if (decodeSingleByte(bytes, m_codePage) == text && !asUtf8File(bytes))
             return bytes;
         return text.toUtf8();
     }
@@ -291,12 +302,6 @@ QByteArray IniFile::toBytes() const
 
 bool IniFile::save(const QString &fileName) const
 {
-    QSaveFile file(fileName);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
     const QByteArray bytes = toBytes();
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
+    return bool(saveWholeFile(fileName, [&bytes](QIODevice &file) { return file.write(bytes) == bytes.size(); }));
 }

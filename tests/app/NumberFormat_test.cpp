@@ -99,3 +99,23 @@ TEST(NumberFormat, LocaleWithoutAnAsciiSeparatorStillReadsWholeNumbers)
     const char withNul[] = {'1', '\0', '5'};
     EXPECT_EQ(parseDecimal(withNul, withNul + 3, '\0'), std::nullopt);
 }
+
+// What the program shows in a locale reads back in it: native digits,
+// the Arabic decimal separator, the minus sign of U+2212, the exponent.
+TEST(NumberFormat, NumbersShownInAnyLocaleReadBack)
+{
+    const QLocale locales[] = {
+        QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::German, QLocale::Germany),
+        QLocale(QLocale::Arabic, QLocale::Egypt),         QLocale(QLocale::Persian, QLocale::Iran),
+        QLocale(QLocale::Swedish, QLocale::Sweden),       QLocale(QLocale::Bengali, QLocale::Bangladesh),
+    };
+    for (const QLocale &locale : locales) {
+        for (const double value : {12.5, -3.25, 187.3, 0.001, 8000.0, -1e20}) {
+            const QString shown = formatGeneral(value, locale);
+            EXPECT_EQ(parseDecimal(shown, locale), value)
+                << locale.name().toStdString() << " " << shown.toStdString();
+        }
+        EXPECT_EQ(parseDecimal(formatListValue(187.3, locale), locale), 187.3) << locale.name().toStdString();
+        EXPECT_EQ(parseDecimal(u"-5", locale), -5.0) << locale.name().toStdString(); // typed on any keyboard
+    }
+}

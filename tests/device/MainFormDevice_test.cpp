@@ -440,4 +440,316 @@ TEST_F(MainFormDevice, FrameWaitingWhenStartIsPressedIsNotPurged)
     EXPECT_EQ(state().StopTimes, (std::vector<double>{8.0, 20.0}));
 }
 
+// --- faults of the link, each against the states of the link ---
+
+TEST_F(MainFormDevice, UnpluggedBetweenTheStartCommandAndItsReply)
+{
+    model.setStopTimeMs(50);
+    connect();
+    model.unplugAtCommand = 2; // command 5 is answered, command 4 arrives and the cable goes
+    form().SB_StartClick();
+    EXPECT_EQ(model.received.back().command, CmdStartMeasurement);
+    EXPECT_EQ(beacon(), BeaconRunning);
+    EXPECT_TRUE(runOpen());
+
+    model.elapse(100); // the instrument is off: no frame is ever sent
+    tick();
+    EXPECT_EQ(form().statusText(), QStringLiteral("No Zirk device found!"));
+    EXPECT_EQ(beacon(), BeaconOff);
+    EXPECT_FALSE(form().SB_Start->isEnabled());
+    EXPECT_FALSE(info().Pripojeno);
+    EXPECT_TRUE(runOpen());
+
+    model.plug();
+    tick(3);
+    EXPECT_TRUE(info().Pripojeno);
+    EXPECT_EQ(beacon(), BeaconReady);
+    EXPECT_FALSE(runOpen());
+    EXPECT_TRUE(form().SB_Start->isEnabled());
+    EXPECT_TRUE(state().StopTimes.empty());
+    EXPECT_TRUE(fake.dialogs.errors.empty());
+
+    // The next run works as if nothing had happened.
+    form().SB_StartClick();
+    model.elapse(100);
+    tick();
+    EXPECT_EQ(state().StopTimes.size(), 1u);
+}
+
+TEST_F(MainFormDevice, UnpluggedBetweenTheDistanceCommandAndItsReplyStartsNoRun)
+{
+    connect();
+    model.unplugAtCommand = 1;
+    form().SB_StartClick();
+    EXPECT_EQ(model.received.back().command, CmdSetReleaseDistance);
+    EXPECT_EQ(beacon(), BeaconReady);
+    EXPECT_FALSE(runOpen());
+    tick();
+    EXPECT_EQ(beacon(), BeaconOff);
+    EXPECT_FALSE(runOpen());
+}
+
+TEST_F(MainFormDevice, ReplugWithAnotherInstrumentIdentifiesIt)
+{
+    model.setCalibrationFactors(1, 1);
+    connect();
+    model.finishMeasurement(8.0);
+    tick();
+    ASSERT_EQ(state().StopTimes, (std::vector<double>{8.0}));
+
+    model.unplug();
+    tick();
+    ASSERT_FALSE(info().Pripojeno);
+    // Another instrument: other serial number, firmware, calibration and factors.
+    model.setSerialNumber({0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77});
+    model.setFirmware(4, 1);
+    model.setCalibrationDate(1, 3, 2025); // older than a year for firmware 4
+    model.setCalibrationFactors(1001, 1000);
+    fake.dialogs.confirmAnswers = {mrOk};
+    model.plug();
+    tick(3);
+
+    EXPECT_TRUE(info().Pripojeno);
+    EXPECT_EQ(info().SN, QStringLiteral("11223344556677"));
+    EXPECT_EQ(info().Firmware_MainVersion, 4);
+    EXPECT_EQ(info().Calib_Nasobitel, 1001u);
+    EXPECT_FALSE(info().Calibrated);
+    EXPECT_EQ(fake.dialogs.questions, std::vector<QString>{QStringLiteral("Device should be calibrated!")});
+    EXPECT_EQ(form().statusText(),
+              QStringLiteral("Zirk Device ready. / SN: 11223344556677 / Last Calibration: 1/3/2025"));
+    EXPECT_EQ(state().AboutDeviceLines.value(1), QStringLiteral("SN: 11223344556677"));
+
+    // Its counts go through its own factors; the earlier value stays.
+    model.finishMeasurement(10.0);
+    tick();
+    ASSERT_EQ(state().StopTimes.size(), 2u);
+    EXPECT_DOUBLE_EQ(state().StopTimes[0], 8.0);
+    EXPECT_NEAR(state().StopTimes[1], 10.0, 0.001);
+}
+
+// Every command of the link with each way its reply can go wrong.
+TEST_F(MainFormDevice, EveryCommandWithAMissingShortOrBrokenReply)
+{
+    using Fault = InstrumentModel::ReplyFault;
+    struct Case { quint8 command; Fault fault; };
+    std::vector<Case> cases;
+    for (const quint8 command : {CmdConnectionCheck, CmdSwitchOutput, CmdReadRegister, CmdSetReleaseDistance,
+                                 CmdStartMeasurement})
+        for (const Fault fault : {Fault::NoReply, Fault::Short, Fault::BadChecksum})
+            cases.push_back({command, fault});
+
+    model.setCalibrationFactors(1, 1);
+    model.setStopTimeMs(40.0);
+    start();
+    tick();
+    std::size_t values = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "command " << int(c.command) << ", fault " << int(c.fault));
+        const bool identification = c.command <= CmdReadRegister;
+        if (identification) {
+            // A failed identification is silent and made again on the next tick.
+            model.unplug();
+            tick();
+            model.plug();
+            tick();
+            model.injectReplyFault(c.command, c.fault);
+            tick();
+            EXPECT_FALSE(info().Pripojeno);
+            EXPECT_EQ(form().statusText(), QStringLiteral("Zirk Device found..."));
+            EXPECT_EQ(beacon(), BeaconOff);
+            EXPECT_FALSE(form().SB_Start->isEnabled());
+            tick(2);
+            EXPECT_TRUE(info().Pripojeno);
+            EXPECT_TRUE(form().SB_Start->isEnabled());
+        } else {
+            tick();
+            ASSERT_TRUE(info().Pripojeno);
+            model.injectReplyFault(c.command, c.fault);
+            const std::size_t sent = model.received.size();
+            form().SB_StartClick();
+            if (c.command == CmdSetReleaseDistance) {
+                // No run without the distance: nothing changed, Start again.
+                EXPECT_EQ(model.received.size(), sent + 1);
+                EXPECT_EQ(beacon(), BeaconReady);
+                EXPECT_FALSE(runOpen());
+            } else {
+                // The run is open; its frame ends it.
+                EXPECT_EQ(beacon(), BeaconRunning);
+                EXPECT_TRUE(runOpen());
+                model.elapse(50);
+                tick();
+                ++values;
+                EXPECT_EQ(beacon(), BeaconReady);
+                EXPECT_FALSE(runOpen());
+            }
+        }
+        EXPECT_EQ(state().StopTimes.size(), values);
+    }
+    EXPECT_EQ(state().StopTimes, std::vector<double>(values, 40.0));
+    EXPECT_TRUE(fake.dialogs.errors.empty());
+}
+
+// The quick machine's result travels only in the reply to the start
+// command: when that reply is spoilt the value is gone with it, and the
+// run stays open until the instrument is identified anew.
+TEST_F(MainFormDevice, SpoiltReplyCarryingTheResultLeavesTheRunOpenUntilReplug)
+{
+    model.answerStartAtOnce = true;
+    connect();
+    model.injectReplyFault(CmdStartMeasurement, InstrumentModel::ReplyFault::BadChecksum);
+    form().SB_StartClick();
+    EXPECT_TRUE(runOpen());
+    tick(3);
+    EXPECT_TRUE(runOpen());
+    EXPECT_TRUE(state().StopTimes.empty());
+    model.unplug();
+    tick();
+    model.plug();
+    tick(3);
+    EXPECT_FALSE(runOpen());
+    EXPECT_TRUE(state().StopTimes.empty());
+}
+
+// Junk, stray replies and frames cut anywhere: every whole frame arrives
+// once, in order.
+TEST_F(MainFormDevice, EveryWholeFrameArrivesOnceThroughJunkAndSplits)
+{
+    model.setCalibrationFactors(1, 1);
+    connect();
+    const ReplyFrame late = buildReplyFrame(CmdReadRegister, RegFirmwareMain, 5, 0);
+    const QByteArray lateReply(reinterpret_cast<const char *>(late.data()), qsizetype(late.size()));
+    model.sendRaw(QByteArray("\xAA\x00", 2)); // a start byte that opens no frame
+    model.finishMeasurement(8.0, 1);
+    model.sendRaw(lateReply, 4);
+    model.finishMeasurement(12.0, 5);
+    model.sendRaw(QByteArray("\xAA\xFF\x01", 3)); // half a frame
+    model.finishMeasurement(16.0, 2);
+    model.finishMeasurement(20.0);
+    for (int i = 0; i < 8; ++i)
+        tick();
+    EXPECT_EQ(state().StopTimes, (std::vector<double>{8.0, 12.0, 16.0, 20.0}));
+    EXPECT_EQ(beacon(), BeaconReady);
+}
+
+// The start of a frame read before the cable came out stays in the receive
+// buffer; it must not take the first frame of the instrument plugged next.
+TEST_F(MainFormDevice, HalfFrameFromBeforeAnUnplugLosesNothingAfterIt)
+{
+    model.setCalibrationFactors(1, 1);
+    connect();
+    model.finishMeasurement(8.0, 3);
+    tick(); // the first three bytes are read, the rest is on its way
+    model.unplug();
+    tick();
+    model.plug();
+    tick(3);
+    model.finishMeasurement(12.0);
+    model.finishMeasurement(16.0);
+    tick();
+    EXPECT_EQ(state().StopTimes, (std::vector<double>{12.0, 16.0}));
+}
+
+// The machine stops while the program is talking to the instrument: the
+// measurement frame comes between a command and its reply.  It is neither
+// taken for the reply nor lost.
+TEST_F(MainFormDevice, MeasurementBetweenACommandAndItsReply)
+{
+    struct Case { const char *when; int command; };
+    const Case cases[] = {
+        {"connection check", 1},
+        {"output test", 12},
+        {"serial number register", 40},
+        {"calibration multiplier register", 56},
+        {"last output switch", 62},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.when);
+        model.setCalibrationFactors(1001, 1000);
+        model.setSerialNumber({0x01, 0x02, 0x03, 0x0A, 0x0B, 0x0C, 0xFF});
+        if (!program)
+            start();
+        model.unplug();
+        tick();
+        model.plug();
+        model.measureAtCommand = c.command;
+        model.measureAtCommandMs = 8.0;
+        state().StopTimes.clear();
+        tick(4); // found, identified, ready, the frame
+        EXPECT_TRUE(info().Pripojeno);
+        EXPECT_EQ(info().SN, QStringLiteral("0102030A0B0CFF"));
+        EXPECT_EQ(info().Calib_Nasobitel, 1001u);
+        EXPECT_EQ(info().Calib_Delitel, 1000u);
+        ASSERT_EQ(state().StopTimes.size(), 1u);
+        EXPECT_NEAR(state().StopTimes[0], 8.0, 0.001);
+    }
+}
+
+TEST_F(MainFormDevice, MeasurementBetweenTheDistanceCommandAndItsReply)
+{
+    model.setCalibrationFactors(1, 1);
+    model.setStopTimeMs(20.0);
+    connect();
+    model.measureAtCommand = 1;
+    model.measureAtCommandMs = 8.0;
+    form().SB_StartClick();
+    EXPECT_EQ(model.received.back().command, CmdStartMeasurement);
+    model.elapse(20);
+    tick();
+    EXPECT_EQ(state().StopTimes, (std::vector<double>{8.0, 20.0}));
+    EXPECT_FALSE(runOpen());
+}
+
+// A result in the reply to the start command is the newest measurement:
+// frames that arrived before it and still wait for the tick come first.
+TEST_F(MainFormDevice, ResultInTheStartReplyKeepsTheOrderOfArrival)
+{
+    model.setCalibrationFactors(1, 1);
+    connect();
+    model.finishMeasurement(8.0); // the machine was tripped by hand just before Start
+    model.measureAtCommand = 2;   // and stops again as the start command arrives
+    model.measureAtCommandMs = 12.0;
+    form().SB_StartClick();
+    EXPECT_EQ(state().StopTimes, (std::vector<double>{8.0, 12.0}));
+    tick();
+    EXPECT_EQ(state().StopTimes, (std::vector<double>{8.0, 12.0}));
+}
+
+// A short reply and a measurement right behind it: the read of the reply
+// takes the frame's first bytes.  They are not lost with the reply.
+TEST_F(MainFormDevice, FrameBehindAShortReplyIsNotLost)
+{
+    struct Case { const char *what; quint8 command; int at; };
+    const Case cases[] = {
+        {"identification, register read", CmdReadRegister, 38}, // the first one
+        {"identification, output switch", CmdSwitchOutput, 2},
+        {"start, distance", CmdSetReleaseDistance, 1},
+    };
+    model.setCalibrationFactors(1, 1);
+    model.setStopTimeMs(20.0);
+    start();
+    std::vector<double> expected;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const bool identification = c.command != CmdSetReleaseDistance;
+        if (identification) {
+            model.unplug();
+            tick();
+            model.plug();
+        } else {
+            tick(4);
+            ASSERT_TRUE(info().Pripojeno);
+        }
+        model.injectReplyFault(c.command, InstrumentModel::ReplyFault::Short);
+        model.measureAtCommand = c.at;
+        model.measureAtCommandMs = 8.0;
+        model.measureAfterTheReply = true;
+        if (!identification)
+            form().SB_StartClick(); // fails on the short reply: no run
+        tick(5);
+        expected.push_back(8.0);
+        EXPECT_TRUE(info().Pripojeno);
+        EXPECT_EQ(state().StopTimes, expected);
+    }
+}
+
 } // namespace

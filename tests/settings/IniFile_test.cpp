@@ -145,6 +145,25 @@ TEST(IniFile, ASingleByteFileTurnsUtf8WhenAValueNeedsIt)
               QStringLiteral("Müller"));
 }
 
+// Windows-1252 bytes that happen to form UTF-8 ("\xC3\xA9" is "Ã©" there and
+// "é" in UTF-8) would read back as another text: such a file is written as
+// UTF-8, and every value reads back as it was.
+TEST(IniFile, ASingleByteFileStaysReadableWhenItsBytesWouldLookLikeUtf8)
+{
+    // The \xAF of the old user name alone keeps the file from being UTF-8.
+    IniFile ini = IniFile::fromBytes("[Set\xC3\xA9ngs]\nKey=kept\n[Settings]\nUserName=old \xAF\n");
+    ASSERT_EQ(ini.encoding(), IniFile::Encoding::SingleByte);
+    ini.writeString(QStringLiteral("Settings"), QStringLiteral("UserName"), QStringLiteral("new"));
+    const IniFile again = IniFile::fromBytes(ini.toBytes());
+    EXPECT_EQ(again.readString(QStringLiteral("Set\u00c3\u00a9ngs"), QStringLiteral("Key"), {}), QStringLiteral("kept"));
+    EXPECT_EQ(again.readString(QStringLiteral("Settings"), QStringLiteral("UserName"), {}), QStringLiteral("new"));
+
+    IniFile ascii = IniFile::fromBytes("[Settings]\nUserName=old\n");
+    ascii.writeString(QStringLiteral("Settings"), QStringLiteral("UserName"), QStringLiteral("\u00c3\u00a9mile"));
+    EXPECT_EQ(IniFile::fromBytes(ascii.toBytes()).readString(QStringLiteral("Settings"), QStringLiteral("UserName"), {}),
+              QStringLiteral("\u00c3\u00a9mile"));
+}
+
 TEST(IniFile, BadFilesGiveDefaultsAndNeverCrash)
 {
     QByteArray garbage;

@@ -1,11 +1,13 @@
 // zirk-devsim: the Zirk instrument model on a pseudo-terminal, so that the
 // program (ZIRK_DEVICE=<path>) talks to it through the real serial code.
 //
-//   zirk-devsim [--link PATH] [--stoptime MS] [--calib D M Y]
+//   zirk-devsim [--link PATH] [--stoptime MS] [--calib D M Y] [--runs]
 //
 // Prints "ZIRK_DEVICE=PATH" once the port is ready; PATH is a symbolic link
 // that follows the pseudo-terminal across unplug and plug.  Then reads
-// commands, one a line, on standard input (type "help").
+// commands, one a line, on standard input (type "help").  --runs also
+// reports each measurement of a run the program started ("run ended: ..."),
+// so that a log of the output counts every measurement sent.
 
 #include "device/InstrumentModel.h"
 
@@ -13,6 +15,8 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+
+#include <deque>
 
 #include <cerrno>
 #include <chrono>
@@ -22,6 +26,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -50,9 +55,11 @@ const char kHelp[] =
     "  atonce on|off        answer the start command with the result at once\n"
     "  calib D M Y          set the calibration date registers\n"
     "  firmware MAIN SUB    set the firmware version registers\n"
+    "  serial HEX x7        set the serial number registers (another instrument)\n"
     "  fail CMD noreply|short|checksum [N]   spoil the next N replies to command CMD\n"
     "  junk HEX...          send raw bytes, e.g. junk 00 AA 13\n"
-    "  unplug | plug        pull the USB cable / put it back\n"
+    "  unplug | plug        pull the USB cable / put it back; unplug names the\n"
+    "                       measurements the program had not read yet\n"
     "  status               show outputs, release settings and start counter\n"
     "  quit";
 
@@ -99,6 +106,12 @@ public:
     }
 
     int master() const { return m_master; }
+    // Bytes written to the port that the program has not read yet.
+    int unread() const
+    {
+        int n = 0;
+        return m_slave >= 0 && ::ioctl(m_slave, FIONREAD, &n) == 0 ? n : 0;
+    }
     const QByteArray &link() const { return m_link; }
 
 private:
@@ -133,9 +146,12 @@ public:
             say(QString::fromLatin1(kHelp));
         } else if (verb == QLatin1String("measure") && w.size() >= 2) {
             const double ms = w[1].toDouble(&ok);
-            if (ok) {
+            if (ok && !m_model.isPlugged()) {
+                say(QStringLiteral("not sent (unplugged): measurement %1 ms").arg(ms));
+            } else if (ok) {
                 m_model.finishMeasurement(ms, w.size() > 2 && w[2] == QLatin1String("split") ? 3 : 0);
-                say(QStringLiteral("sent measurement %1 ms (count %2)").arg(ms).arg(m_model.rawCountFor(ms)));
+                say(QStringLiteral("sent measurement %1 ms (count %2) #%3")
+                        .arg(ms).arg(m_model.rawCountFor(ms)).arg(noteSent()));
             }
         } else if (verb == QLatin1String("stoptime") && w.size() >= 2) {
             m_model.setStopTimeMs(w[1].toDouble(&ok));
@@ -143,6 +159,12 @@ public:
             m_model.answerStartAtOnce = w[1] == QLatin1String("on");
         } else if (verb == QLatin1String("calib") && w.size() >= 4) {
             m_model.setCalibrationDate(quint8(w[1].toUInt()), quint8(w[2].toUInt()), quint16(w[3].toUInt()));
+        } else if (verb == QLatin1String("serial") && w.size() >= 1 + kSerialNumberBytes) {
+            std::array<quint8, kSerialNumberBytes> sn{};
+            for (int i = 0; i < kSerialNumberBytes && ok; ++i)
+                sn[std::size_t(i)] = quint8(w[i + 1].toUInt(&ok, 16));
+            if (ok)
+                m_model.setSerialNumber(sn);
         } else if (verb == QLatin1String("firmware") && w.size() >= 3) {
             m_model.setFirmware(quint8(w[1].toUInt()), quint8(w[2].toUInt()));
         } else if (verb == QLatin1String("fail") && w.size() >= 3) {
@@ -163,9 +185,20 @@ public:
             if (ok)
                 m_model.sendRaw(bytes);
         } else if (verb == QLatin1String("unplug")) {
+            // What the program has not read yet goes with the cable.  The
+            // terminal shows bytes as unread a moment after they were written.
+            ::usleep(20000);
+            const qint64 delivered = m_written - m_port.unread();
+            QString lost;
+            for (const SentFrame &f : m_sent) {
+                if (f.end > delivered)
+                    lost += QStringLiteral(" #%1").arg(f.id);
+            }
             m_model.unplug();
             m_port.close();
-            say(QStringLiteral("unplugged"));
+            m_sent.clear();
+            m_written = 0;
+            say(lost.isEmpty() ? QStringLiteral("unplugged") : QStringLiteral("unplugged; lost in flight:") + lost);
         } else if (verb == QLatin1String("plug")) {
             if (m_port.master() < 0 && !m_port.open())
                 return false;
@@ -200,17 +233,61 @@ public:
     {
         if (m_port.master() < 0 || nowMs < m_holdUntil)
             return;
+        // Frames the program has read are its business now.  (Bytes just
+        // written may take a moment to show as unread on the terminal.)
+        const qint64 delivered = m_written - m_port.unread();
+        while (!m_sent.empty() && m_sent.front().end <= delivered)
+            m_sent.pop_front();
         const QByteArray bytes = m_model.takeOutput(m_model.available());
-        if (!bytes.isEmpty() && ::write(m_port.master(), bytes.constData(), std::size_t(bytes.size())) < 0)
+        if (bytes.isEmpty())
+            return;
+        const ssize_t n = ::write(m_port.master(), bytes.constData(), std::size_t(bytes.size()));
+        if (n < 0)
             say(QStringLiteral("write to the port failed: ") + QString::fromLocal8Bit(std::strerror(errno)));
+        else if (n < bytes.size())
+            say(QStringLiteral("port full: %1 bytes dropped").arg(bytes.size() - n));
+        m_written += bytes.size();
         if (m_model.pending() > 0)
             m_holdUntil = nowMs + 100;
     }
 
+    // A run started by the program has ended in the instrument.
+    void reportRunsEnded(bool announce)
+    {
+        while (m_reported < m_model.measurementsSent) {
+            if (!announce) {
+                m_reported = m_model.measurementsSent;
+                return;
+            }
+            const double ms = m_model.lastMeasurementMs;
+            say(QStringLiteral("run ended: sent measurement %1 ms (count %2) #%3")
+                    .arg(ms).arg(m_model.rawCountFor(ms)).arg(noteSent()));
+        }
+    }
+
 private:
+    // Numbers a measurement that has just gone into the model's output and
+    // remembers where in the byte stream its frame ends.
+    quint64 noteSent()
+    {
+        m_reported = m_model.measurementsSent;
+        m_sent.push_back({++m_lastId, m_written + m_model.pending()});
+        return m_lastId;
+    }
+
+    struct SentFrame
+    {
+        quint64 id;
+        qint64 end; // offset in the bytes sent since the last plug
+    };
+
     InstrumentModel &m_model;
     PtyPort &m_port;
     qint64 m_holdUntil = 0;
+    qint64 m_written = 0;
+    quint64 m_reported = 0;
+    quint64 m_lastId = 0;
+    std::deque<SentFrame> m_sent;
 };
 
 bool inputIsInteractive()
@@ -231,10 +308,13 @@ int main(int argc, char **argv)
 {
     QByteArray link = "/tmp/zirk-devsim-" + QByteArray::number(::getpid());
     InstrumentModel model;
+    bool reportRuns = false;
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg = argv[i];
         if (arg == "--link" && i + 1 < argc) {
             link = argv[++i];
+        } else if (arg == "--runs") {
+            reportRuns = true;
         } else if (arg == "--stoptime" && i + 1 < argc) {
             model.setStopTimeMs(std::atof(argv[++i]));
         } else if (arg == "--calib" && i + 3 < argc) {
@@ -242,7 +322,7 @@ int main(int argc, char **argv)
             model.setCalibrationDate(quint8(d), quint8(m), quint16(y));
             i += 3;
         } else {
-            std::fprintf(stderr, "usage: zirk-devsim [--link PATH] [--stoptime MS] [--calib D M Y]\n");
+            std::fprintf(stderr, "usage: zirk-devsim [--link PATH] [--stoptime MS] [--calib D M Y] [--runs]\n");
             return 2;
         }
     }
@@ -273,6 +353,7 @@ int main(int argc, char **argv)
         const qint64 now = monotonicMs();
         model.elapse(now - last);
         last = now;
+        sim.reportRunsEnded(reportRuns);
         if (r > 0 && (fds[0].revents & (POLLIN | POLLHUP))) {
             char buffer[256];
             const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
