@@ -20,6 +20,10 @@ trap '"${sudo[@]}" apt-get remove -y -qq zirk >/dev/null || true' EXIT
 test -x /usr/bin/zirk
 test -f /usr/share/applications/zirk.desktop
 test -f /usr/share/icons/hicolor/48x48/apps/zirk.png
+for f in Languages/English.ini Languages/German.ini Sounds/beep.wav Docs/user_manual_en.pdf \
+         Drivers/Install/install-udev-rule.sh; do
+  test -f "/usr/share/zirk/$f" || { echo "missing /usr/share/zirk/$f"; exit 1; }
+done
 ls /usr/lib/udev/rules.d/*zirk* /lib/udev/rules.d/*zirk* 2>/dev/null | head -1 | grep -q . \
   || { echo "udev rule not installed"; exit 1; }
 

@@ -68,11 +68,11 @@ TMainForm::TMainForm(ProgramState &state, Platform &platform, Forms &forms,
 
     for (int i = 0; i < 4; ++i)
         IL_semafor.push_back(beaconPicture(i));
-    // --- device link ---
-    m_usb = std::make_unique<D2XXUnit>(m_platform.device, m_platform.dialogs, this);
     // Device pictures, drawn once; the dialogs take their tab icons from here.
     il_devices_32 = devicePictures(32);
     IL_devices_150 = devicePictures(150);
+    // --- device link ---
+    m_usb = std::make_unique<D2XXUnit>(m_platform.device, m_platform.dialogs, this);
 
     buildUi();
     buildMenus();

@@ -83,7 +83,7 @@ Timagesform::Timagesform(ProgramState &state, Platform &platform, Forms &forms, 
         *notes[i] = new QLabel(QStringLiteral("Note:"), panel);
         (*notes[i])->setObjectName(QStringLiteral("Label") + n);
         box->addWidget(*notes[i]);
-        *edits[i] = new QLineEdit(QStringLiteral("Image ") + n, panel);
+        *edits[i] = new QLineEdit(slotInitialNote(i + 1), panel);
         (*edits[i])->setObjectName(QStringLiteral("Edit") + n);
         box->addWidget(*edits[i]);
         *checks[i] = new QCheckBox(QStringLiteral("Include in pdf Report"), panel);

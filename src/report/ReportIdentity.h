@@ -1,7 +1,8 @@
 #pragma once
 
-// Who the measurement protocol names as maker of the instrument and author
-// of the document.  Kept here alone so that a rebranding touches one file.
+// Who the measurement protocol and the about box name as maker of the
+// instrument and author of the document.  Kept here alone so that a
+// rebranding touches one file.
 namespace ReportIdentity {
 
 // The Device ID line reads "Zirk device, Manufacturer: <name>, <web>" from
@@ -10,5 +11,6 @@ namespace ReportIdentity {
 inline constexpr char kManufacturerName[] = "Zirk Instruments";
 inline constexpr char kManufacturerWeb[] = "www.zirk.example";
 inline constexpr char kAuthor[] = "Zirk";
+inline constexpr char kManufacturerEmail[] = "info@zirk.example";
 
 } // namespace ReportIdentity

@@ -171,3 +171,8 @@ QString pictureFileFilter()
     entries << QStringLiteral("All files (*)");
     return entries.join(QStringLiteral(";;"));
 }
+
+QString slotInitialNote(int slot)
+{
+    return QStringLiteral("Image %1").arg(slot);
+}

@@ -14,6 +14,10 @@ inline constexpr int kSlotPictureHeight = 480;
 // clicking mouse pointer, 270 x 210 pixels, 24-bit.  Drawn once.
 QImage slotPlaceholderPicture();
 
+// The note of a slot (1 to 4) until the user writes one: "Image 1" ... ;
+// a project saved without touching the notes keeps these.
+QString slotInitialNote(int slot);
+
 // Where a picture of gw x gh pixels lands in the slot bitmap: against the top
 // and left edges, the full width for a landscape picture, the full height
 // otherwise, proportions kept with the divisions truncated.

@@ -5,7 +5,6 @@
 #include "app/ErrorHandling.h"
 #include "app/NumberFormat.h"
 #include "app/ProgramState.h"
-#include "app/SaveFile.h"
 #include "safety/CalcForm.h"
 #include "safety/DevicePictures.h"
 #include "safety/DevSelectForm.h"
@@ -35,24 +34,20 @@ void TMainForm::submenu_DeviceSelectClick()
     // leaves it at -1 (not applicable).
     device.d = -1.0;
     device.Height = -1.0;
-    QString params = QStringLiteral("---");
     switch (device.ID) {
     case KindVerticalLightCurtain:
         device.d = parseDecimal(sel->Edit_VLC_d->text()).value_or(-1.0);
-        params = QStringLiteral("d=") + formatGeneral(device.d) + QStringLiteral(" mm");
         break;
     case KindHorizontalLightCurtain:
         device.Height = parseDecimal(sel->Edit_HLC_H->text()).value_or(-1.0);
-        params = QStringLiteral("H=") + formatGeneral(device.Height) + QStringLiteral(" mm");
         break;
     case KindSafetyScanner:
         device.Height = parseDecimal(sel->Edit_ScannerHeight->text()).value_or(-1.0);
-        params = QStringLiteral("H=") + formatGeneral(device.Height) + QStringLiteral(" mm");
         break;
     default:
         break;
     }
-    Label_DeviceParams->setText(params);
+    Label_DeviceParams->setText(deviceParamsText(device));
     if (QLabel *name = sel->headingLabel(device.ID)) {
         Label_SafetyDevice->setText(name->text());
         device.Name = name->text();
@@ -117,8 +112,5 @@ void TMainForm::GenerateVLCtable1Click()
     if (fileName.isEmpty())
         return;
 
-    // The table replaces an earlier one only once it is complete.
-    const SaveResult saved = saveWholeFile(fileName, [](QIODevice &file) { return writeVlcTable(file); });
-    if (!saved)
-        throw ZirkError(saved.error);
+    saveVlcTable(fileName);
 }

@@ -1,5 +1,7 @@
 #include "safety/SafetyDevice.h"
 
+#include "app/NumberFormat.h"
+
 #include <cmath>
 #include <limits>
 
@@ -134,4 +136,17 @@ bool kindHasParameter(int kind)
 {
     return kind >= 0 && kind < SafetyDeviceKindCount && kind != KindTwoHandControl
         && kind != KindEmergencyStop;
+}
+
+QString deviceParamsText(const SafetyDevice &device, const QLocale &locale)
+{
+    switch (device.ID) {
+    case KindVerticalLightCurtain:
+        return QStringLiteral("d=") + formatGeneral(device.d, locale) + QStringLiteral(" mm");
+    case KindHorizontalLightCurtain:
+    case KindSafetyScanner:
+        return QStringLiteral("H=") + formatGeneral(device.Height, locale) + QStringLiteral(" mm");
+    default:
+        return QStringLiteral("---");
+    }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 
 // The safety device guarding the machine, as selected for the current
@@ -48,3 +49,9 @@ double safetyDistance(int kind, double T, double parameter, bool nonIndustrial =
 
 // True for the kinds whose formula takes a parameter besides T.
 bool kindHasParameter(int kind);
+
+// The parameter text the main window shows beside the device caption and
+// project files keep: "d=14 mm" for a vertical light curtain, "H=300 mm"
+// for a horizontal light curtain or a scanner (the shortest form of the
+// number in the locale), "---" for the other kinds.
+QString deviceParamsText(const SafetyDevice &device, const QLocale &locale = QLocale());

@@ -1,5 +1,7 @@
 #include "safety/VlcTable.h"
 
+#include "app/ErrorHandling.h"
+#include "app/SaveFile.h"
 #include "safety/SafetyDevice.h"
 
 #include <QIODevice>
@@ -40,4 +42,14 @@ bool writeVlcTable(QIODevice &out, const QLocale &locale)
             return false;
     }
     return true;
+}
+
+void saveVlcTable(const QString &fileName, const QLocale &locale)
+{
+    // The table replaces an earlier one only once it is complete.
+    const SaveResult saved = saveWholeFile(fileName, [&locale](QIODevice &file) {
+        return writeVlcTable(file, locale);
+    });
+    if (!saved)
+        throw ZirkError(saved.error);
 }

@@ -24,3 +24,8 @@ QByteArray buildVlcTable(const QLocale &locale = QLocale());
 // not take whole; the lines before it stay written.  Returns false on that
 // failure (the device's errorString() tells why).
 bool writeVlcTable(QIODevice &out, const QLocale &locale = QLocale());
+
+// Creates or replaces the file and writes the table into it.  Throws
+// ZirkError with the system's reason when the file cannot be created or
+// written; a file of that name from before is then left as it was.
+void saveVlcTable(const QString &fileName, const QLocale &locale = QLocale());

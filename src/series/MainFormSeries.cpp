@@ -119,7 +119,7 @@ void TMainForm::Aktualizuj_Ukazatele()
     setGoverning(Label_3Sigma, false);
     setGoverning(Label_Maximum, false);
 
-    if (m_model->rowCount() < 10) {
+    if (m_model->rowCount() < int(kMinimumValuesForDistance)) {
         Label_SafetyDistanceValue->setText(kNoValueMm);
         return;
     }

@@ -28,3 +28,7 @@ inline std::optional<SeriesStatistics> computeStatistics(const std::vector<doubl
 {
     return computeStatistics(values.data(), values.size());
 }
+
+// ISO 13855 asks for at least ten measurements before a stop time is used
+// for a safety distance.
+inline constexpr std::size_t kMinimumValuesForDistance = 10;

@@ -1,6 +1,7 @@
 #include "settings/AboutForm.h"
 
 #include "app/ErrorHandling.h"
+#include "app/ProgramState.h"
 #include "app/Seams.h"
 
 #include <QEvent>
@@ -142,7 +143,13 @@ void TAboutForm::Label1Click()
     m_platform.shell->open(kMakerWebAddress);
 }
 
-void TAboutForm::showDeviceLines(const QStringList &lines)
+void TAboutForm::showEvent(QShowEvent *event)
 {
-    Memo2->setPlainText(lines.join(u'\n'));
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TAboutForm::FormShow()
+{
+    Memo2->setPlainText(m_state.AboutDeviceLines.join(u'\n'));
 }

@@ -11,13 +11,16 @@ struct Forms;
 struct Platform;
 struct ProgramState;
 
+#include "report/ReportIdentity.h"
+
 // The maker's addresses shown in the about box.
-inline const QString kMakerWebAddress = QStringLiteral("https://www.vadro.cz");
-inline const QString kMakerEmail = QStringLiteral("info@vadro.cz");
+inline const QString kMakerWebAddress =
+    QStringLiteral("https://") + QLatin1String(ReportIdentity::kManufacturerWeb);
+inline const QString kMakerEmail = QLatin1String(ReportIdentity::kManufacturerEmail);
 
 // The about box: program version, the maker's addresses and the data lines
-// of the last instrument that was identified.  It keeps those lines until the
-// next instrument is identified.
+// of the last instrument that was identified (ProgramState.AboutDeviceLines,
+// kept until the next instrument is identified).
 class TAboutForm : public QDialog
 {
     Q_OBJECT
@@ -29,8 +32,8 @@ public:
     void Label1MouseLeave();
     void Label1Click();
 
-    // Replaces the instrument's data lines in Memo2.
-    void showDeviceLines(const QStringList &lines);
+    // Shows the data lines of the last identified instrument in Memo2.
+    void FormShow();
 
     QFrame *Panel3 = nullptr;
     QLabel *Label2 = nullptr;
@@ -42,6 +45,7 @@ public:
     QPushButton *Button1 = nullptr;
 
 protected:
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -40,9 +40,20 @@ QString settingsFilePathFor(const QString &programFile, const QProcessEnvironmen
 
 QString settingsFilePath()
 {
-    const QString program = programFile();
+    return settingsFilePathOf(QFileInfo(programFile()).completeBaseName());
+}
+
+QString settingsFilePathOf(const QString &programName)
+{
+    const QString program = QFileInfo(programFile()).absoluteDir().filePath(programName);
+    // The program's folder is its own when the data folders sit beside it
+    // (a build folder, a copy unpacked somewhere).  An installed program
+    // shares bin/ with others, and even where that is writable (root) the
+    // settings belong in the user's config folder.
+    const QDir folder = QFileInfo(program).absoluteDir();
+    const bool ownFolder = folder.exists(QStringLiteral("Languages"));
     return settingsFilePathFor(program, QProcessEnvironment::systemEnvironment(),
-                               QFileInfo(QFileInfo(program).absolutePath()).isWritable());
+                               ownFolder && QFileInfo(folder.absolutePath()).isWritable());
 }
 
 QStringList dataFolderCandidatesFor(const QString &programFile, const QProcessEnvironment &environment,

@@ -8,7 +8,8 @@
 // (Languages, Sounds, Docs, Drivers/Install).
 //
 // Settings: the program's file name with ".ini", in the program's folder when
-// that folder is writable (a copy unpacked into a folder of its own), else in
+// that folder is its own (the data folders sit beside the program) and
+// writable, else in
 // $XDG_CONFIG_HOME/zirk/ (~/.config/zirk/ by default) for an installed
 // program.  ZIRK_CONFIG_DIR, when set, names the folder instead of both.
 //
@@ -20,6 +21,9 @@ QString settingsFilePathFor(const QString &programFile, const QProcessEnvironmen
                             bool programFolderWritable);
 // The settings file of this program.
 QString settingsFilePath();
+// The settings file of the program of that name beside this one, as that
+// program finds it (zirk-cli reads the settings of zirk).
+QString settingsFilePathOf(const QString &programName);
 
 // Candidate folders of one data folder name, in the order they are searched.
 QStringList dataFolderCandidatesFor(const QString &programFile, const QProcessEnvironment &environment,

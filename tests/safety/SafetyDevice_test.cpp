@@ -98,3 +98,36 @@ TEST(SafetyDistanceOfKind, MatchesTheFormulaOfEachKind)
     EXPECT_TRUE(std::isnan(safetyDistance(7, T, 0.0)));
     EXPECT_TRUE(std::isnan(safetyDistance(-1, T, 0.0)));
 }
+
+TEST(SafetyDeviceParams, TextOfTheMainWindowAndProjectFiles)
+{
+    const QLocale point = QLocale::c();
+    const QLocale comma(QLocale::German, QLocale::Germany);
+    const struct
+    {
+        qint32 kind;
+        double d;
+        double height;
+        const QLocale &locale;
+        const char *text;
+    } cases[] = {
+        {KindVerticalLightCurtain, 14.0, -1.0, point, "d=14 mm"},
+        {KindVerticalLightCurtain, 14.5, -1.0, comma, "d=14,5 mm"},
+        // A field that was not a number is kept as -1 and shown so.
+        {KindVerticalLightCurtain, -1.0, -1.0, point, "d=-1 mm"},
+        {KindHorizontalLightCurtain, -1.0, 100.0, point, "H=100 mm"},
+        {KindSafetyScanner, -1.0, 1234.5, comma, "H=1234,5 mm"},
+        {KindTwoHandControl, 14.0, 100.0, point, "---"},
+        {KindEmergencyStop, -1.0, -1.0, point, "---"},
+        {KindDoor, -1.0, -1.0, point, "---"},
+        {KindPressureSensitiveMat, -1.0, -1.0, point, "---"},
+        {99, 14.0, -1.0, point, "---"},
+    };
+    for (const auto &c : cases) {
+        SafetyDevice device;
+        device.ID = c.kind;
+        device.d = c.d;
+        device.Height = c.height;
+        EXPECT_EQ(deviceParamsText(device, c.locale), QLatin1String(c.text)) << c.kind << " " << c.text;
+    }
+}

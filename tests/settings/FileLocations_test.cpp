@@ -52,6 +52,15 @@ TEST(FileLocations, SettingsFileBesideTheProgramOrInTheUsersConfigFolder)
     EXPECT_EQ(settingsFilePathFor(QStringLiteral("C:/Zirk/Zirk.exe"), {}, true), QStringLiteral("C:/Zirk/Zirk.ini"));
 }
 
+TEST(FileLocations, SettingsOfAnotherProgramBesideThisOne)
+{
+    // zirk-cli reads the settings file zirk writes, named after zirk.
+    QTemporaryDir config;
+    qputenv("ZIRK_CONFIG_DIR", config.path().toLocal8Bit());
+    EXPECT_EQ(settingsFilePathOf(QStringLiteral("zirk")), QDir(config.path()).filePath(QStringLiteral("zirk.ini")));
+    qunsetenv("ZIRK_CONFIG_DIR");
+}
+
 TEST(FileLocations, DataFoldersBesideTheProgramThenTheInstalledShare)
 {
     EXPECT_EQ(dataFolderCandidatesFor(QStringLiteral("/usr/bin/zirk"), {}, QStringLiteral("Languages")),

@@ -414,6 +414,16 @@ TEST_F(MainFormSettings, AboutBoxIsCentredOverTheMainWindowAndOpensTheWebAddress
     EXPECT_EQ(about->x(), main.x() + (main.width() - about->width()) / 2);
     EXPECT_EQ(about->y(), main.y() + (main.height() - about->height()) / 2);
     EXPECT_TRUE(about->Memo2->toPlainText().isEmpty());
+
+    // Once an instrument has been identified, the box shows its lines.
+    state().AboutDeviceLines = {QStringLiteral("SS Speed: 10 mm/s"), QStringLiteral("SN: 00A1B2C3D4E5F6")};
+    fake.dialogs.onModal = [](QDialog *d) {
+        d->show();
+        d->hide();
+        return int(QDialog::Accepted);
+    };
+    main.submenu_about->trigger();
+    EXPECT_EQ(about->Memo2->toPlainText(), QStringLiteral("SS Speed: 10 mm/s\nSN: 00A1B2C3D4E5F6"));
     EXPECT_TRUE(about->Memo1->toPlainText().contains(QStringLiteral("Ver 5.01 Build 190710")));
 
     about->Label1MouseEnter();

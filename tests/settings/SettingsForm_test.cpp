@@ -1,9 +1,6 @@
 #include "SettingsProgram.h"
 
 #include "app/ProgramState.h"
-#include "device/DeviceInfo.h"
-#include "settings/AboutForm.h"
-#include "device/DeviceLink.h"
 #include "settings/SettingsForm.h"
 
 #include <QAction>
@@ -148,24 +145,4 @@ TEST_F(SettingsDialog, SoundTestPlaysTheTypedFileAndBrowseProposesTheSoundsFolde
     EXPECT_EQ(form->Edit_SoundFile->text(), QStringLiteral("/chosen/gong.wav"));
     EXPECT_EQ(state().appSettings.LastDirectory, QStringLiteral("/projects"));
     Q_UNUSED(main);
-}
-
-TEST(DeviceLines, FiveLinesOfTheIdentifiedInstrument)
-{
-    DeviceInfo info;
-    info.SS_Speed = 10;
-    info.SN = QStringLiteral("00A1B2C3D4E5F6");
-    info.LastCalib_day = 9;
-    info.LastCalib_Month = 3;
-    info.LastCalib_Year = 2025;
-    info.Firmware_MainVersion = 2;
-    info.Firmware_SubVersion = 7;
-    info.Calib_Nasobitel = 0xABCDE;
-    info.Calib_Delitel = 0x1000000 - 1;
-    info.Pocet_Spusteni = 0x1234567;
-    EXPECT_EQ(aboutDeviceLines(info),
-              (QStringList{QStringLiteral("SS Speed: 10 mm/s"), QStringLiteral("SN: 00A1B2C3D4E5F6"),
-                           QStringLiteral("Last Calibration (D/M/Y): 9/3/2025"),
-                           QStringLiteral("Firmware version: 2.7"),
-                           QStringLiteral("Debug Data: 0ABCDEFFFFFF1234567")}));
 }

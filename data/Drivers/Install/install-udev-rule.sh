@@ -6,8 +6,8 @@
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
-rule="$here/99-zirk.rules"
-target=/etc/udev/rules.d/99-zirk.rules
+rule="$here/70-zirk.rules"
+target=/etc/udev/rules.d/70-zirk.rules
 
 if [ ! -f "$rule" ]; then
   echo "The rule file $rule is missing." >&2

@@ -1,0 +1,182 @@
+// zirk-cli distance, reflective and table, run as a script runs them.
+#include "CliRunner.h"
+
+#include "safety/VlcTable.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+struct JsonCase
+{
+    QStringList arguments;
+    QString locale;
+    const char *json; // the whole of standard output
+};
+
+// Expected distances from the ISO 13855 formulas worked by hand.  The JSON
+// text is compared whole: keys, their order and the number forms are what
+// scripts parse.
+const JsonCase kJsonCases[] = {
+    {{"distance", "--kind", "vlc", "--time", "100", "--d", "14"}, kPointLocale,
+     R"({"kind":"vlc","time_ms":100,"distance_mm":200})"},
+    // 2000 mm/s gives 600 mm, above 500: 1600 mm/s gives 480, raised to 500.
+    {{"distance", "--kind", "vlc", "--time", "300", "--d", "14"}, kPointLocale,
+     R"({"kind":"vlc","time_ms":300,"distance_mm":500})"},
+    {{"distance", "--kind", "vlc", "--time", "300", "--d", "14", "--non-industrial"}, kPointLocale,
+     R"({"kind":"vlc","time_ms":300,"distance_mm":675})"},
+    {{"distance", "--kind", "vlc", "--time", "100", "--d", "41"}, kPointLocale,
+     R"({"kind":"vlc","time_ms":100,"distance_mm":1010})"},
+    {{"distance", "--kind", "vlc", "--time", "100", "--d", "41", "--non-industrial"}, kPointLocale,
+     R"({"kind":"vlc","time_ms":100,"distance_mm":1010})"},
+    {{"distance", "--kind", "hlc", "--time", "100", "--height", "1000"}, kPointLocale,
+     R"({"kind":"hlc","time_ms":100,"distance_mm":960})"},
+    {{"distance", "--kind", "scanner", "--time", "100", "--height", "1000"}, kPointLocale,
+     R"({"kind":"scanner","time_ms":100,"distance_mm":1110})"},
+    {{"distance", "--kind", "twohand", "--time", "100"}, kPointLocale,
+     R"({"kind":"twohand","time_ms":100,"distance_mm":410})"},
+    {{"distance", "--kind", "estop", "--time", "-5"}, kPointLocale,
+     R"({"kind":"estop","time_ms":-5,"distance_mm":-8})"},
+    {{"distance", "--kind", "door", "--time", "100", "--c", "250"}, kPointLocale,
+     R"({"kind":"door","time_ms":100,"distance_mm":410})"},
+    {{"distance", "--kind", "mat", "--time", "100", "--step", "0"}, kPointLocale,
+     R"({"kind":"mat","time_ms":100,"distance_mm":1360})"},
+    // Input in the user's locale, JSON always with a decimal point.
+    {{"distance", "--kind", "vlc", "--time", "120,5", "--d", "14"}, kCommaLocale,
+     R"({"kind":"vlc","time_ms":120.5,"distance_mm":241})"},
+    {{"distance", "--kind=hlc", "--time=0.1", "--height=0"}, kPointLocale,
+     R"({"kind":"hlc","time_ms":0.1,"distance_mm":1200.16})"},
+    {{"reflective", "--distance", "600"}, kPointLocale, R"({"distance_mm":130})"},
+    {{"reflective", "--distance", "3001"}, kPointLocale, R"({"distance_mm":175})"},
+    {{"reflective", "--distance", "15001"}, kPointLocale, R"({"distance_mm":655})"},
+    {{"reflective", "--distance", "20000"}, kCommaLocale, R"({"distance_mm":873})"},
+};
+
+TEST(ZirkCliDistance, JsonResultsOfTheFormulas)
+{
+    for (const JsonCase &c : kJsonCases) {
+        const CliRun run = runCli(c.arguments + QStringList{"--json"}, c.locale);
+        EXPECT_EQ(run.exitCode, 0) << callText(c.arguments) << run.err.constData();
+        EXPECT_EQ(run.out, QByteArray(c.json) + '\n') << callText(c.arguments);
+        EXPECT_TRUE(run.err.isEmpty()) << callText(c.arguments);
+    }
+}
+
+struct TextCase
+{
+    QStringList arguments;
+    QString locale;
+    const char *line; // one line of the output
+};
+
+// Without --json the numbers are in the user's locale with the calculator's
+// "%5.1n mm" format.
+const TextCase kTextCases[] = {
+    {{"distance", "--kind", "hlc", "--time", "100,5", "--height", "1000"}, kCommaLocale,
+     "Safety distance: 960,8 mm"},
+    {{"distance", "--kind", "estop", "--time", "1000"}, kCommaLocale, "Safety distance: 1.600,0 mm"},
+    {{"distance", "--kind", "vlc", "--time", "300", "--d", "14", "--non-industrial"}, kPointLocale,
+     "Safety distance: 675.0 mm"},
+    {{"reflective", "--distance", "3000,5"}, kCommaLocale,
+     "Minimum distance to a reflecting surface: 175,0 mm"},
+};
+
+TEST(ZirkCliDistance, TextForPeopleInTheUsersLocale)
+{
+    for (const TextCase &c : kTextCases) {
+        const CliRun run = runCli(c.arguments, c.locale);
+        EXPECT_EQ(run.exitCode, 0) << callText(c.arguments) << run.err.constData();
+        EXPECT_TRUE(run.out.contains(QByteArray(c.line) + '\n')) << callText(c.arguments) << "\n"
+                                                                 << run.out.constData();
+    }
+}
+
+struct FailureCase
+{
+    QStringList arguments;
+    int status;
+    const char *named; // what the message must name
+    QString locale = kPointLocale;
+};
+
+const FailureCase kFailures[] = {
+    {{"distance", "--kind", "vlc", "--time", "100"}, 1, "--d"},
+    {{"distance", "--kind", "door", "--time", "100"}, 1, "--c"},
+    {{"distance", "--kind", "laser", "--time", "100"}, 1, "laser"},
+    {{"distance", "--kind", "vlc", "--time", "abc", "--d", "14"}, 1, "--time"},
+    {{"distance", "--kind", "vlc", "--time", "", "--d", "14"}, 1, "--time"},
+    {{"distance", "--kind", "vlc", "--time", "100", "--d", "1,4"}, 1, "--d"},
+    // A decimal point is not a number where the locale has a comma.
+    {{"distance", "--kind", "vlc", "--time", "12.5", "--d", "14"}, 1, "--time", kCommaLocale},
+    {{"distance", "--kind", "vlc", "--time", "1e999", "--d", "14"}, 1, "--time"},
+    {{"distance", "--kind", "hlc", "--time", "100", "--height", "100", "--d", "14"}, 1, "--d"},
+    {{"distance", "--kind", "door", "--time", "100", "--c", "0", "--non-industrial"}, 1, "--non-industrial"},
+    {{"distance", "--time", "100"}, 2, "--kind"},
+    {{"distance", "--kind", "vlc", "--d", "14"}, 2, "--time"},
+    {{"distance", "--kind"}, 2, "--kind"},
+    {{"distance", "--kind", "vlc", "--kind", "hlc", "--time", "1"}, 2, "--kind"},
+    {{"distance", "--kind", "vlc", "--time", "1", "--d", "14", "--speed", "3"}, 2, "--speed"},
+    {{"distance", "--kind", "estop", "--time", "1", "extra"}, 2, "extra"},
+    {{"distance", "--json=yes", "--kind", "estop", "--time", "1"}, 2, "--json"},
+    {{"reflective"}, 2, "--distance"},
+    {{"reflective", "--distance", "far"}, 1, "--distance"},
+    {{"table"}, 2, "-o"},
+    {{"table", "-o", "/nonexistent-folder/table.csv"}, 1, "/nonexistent-folder/table.csv"},
+};
+
+TEST(ZirkCliDistance, BadInputAndWrongUsage)
+{
+    for (const FailureCase &c : kFailures) {
+        for (const bool json : {false, true}) {
+            const QStringList arguments = json ? c.arguments + QStringList{"--json"} : c.arguments;
+            expectFailure(runCli(arguments, c.locale), c.status, c.named, callText(arguments));
+        }
+    }
+}
+
+TEST(ZirkCliTable, SameBytesAsTheWindowsExport)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const struct
+    {
+        QString name;
+        QLocale locale;
+    } locales[] = {
+        {kPointLocale, QLocale::c()},
+        {kCommaLocale, QLocale(QLocale::German, QLocale::Germany)},
+    };
+    for (const auto &l : locales) {
+        const QString fileName = dir.filePath(QStringLiteral("table-%1.csv").arg(l.name));
+        const CliRun run = runCli({"table", "-o", fileName, "--json"}, l.name);
+        ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+        const QJsonObject json = run.json();
+        EXPECT_EQ(json.value("file").toString(), fileName);
+        EXPECT_EQ(json.value("rows").toInteger(), 500);
+        EXPECT_EQ(json.size(), 2);
+
+        QFile file(fileName);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), buildVlcTable(l.locale)) << l.name.toStdString();
+    }
+}
+
+TEST(ZirkCliTable, ReplacesAnExistingFile)
+{
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath(QStringLiteral("table.csv"));
+    QFile old(fileName);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(100000, 'x'));
+    old.close();
+
+    const CliRun run = runCli({"table", "-o", fileName});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out, "500 rows written to " + fileName.toUtf8() + "\n");
+    QFile file(fileName);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), buildVlcTable(QLocale::c()));
+}
+
+} // namespace

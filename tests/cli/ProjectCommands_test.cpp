@@ -1,0 +1,423 @@
+// zirk-cli project-info, new-project and report, run as a script runs them.
+#include "CliRunner.h"
+#include "ProjectFiles.h"
+
+#include "app/NumberFormat.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QTemporaryDir>
+
+#include <unistd.h>
+
+namespace {
+
+using Text = ProjectRecord::Text;
+
+class ZirkCliProject : public ::testing::Test
+{
+protected:
+    QString path(const char *name) const { return dir.filePath(QLatin1String(name)); }
+    QString project(const char *name, const TestProject &p)
+    {
+        writeProject(path(name), p);
+        return path(name);
+    }
+
+    // A measurement as the window saves it after a day at a press.
+    TestProject pressProject()
+    {
+        TestProject p = lightCurtainProject(tenValues());
+        p.values.push_back(150.25);
+        p.record.setStandstillSpeed(12);
+        setAscii(p.record, Text::SerialNumber, "ZK-00042");
+        p.record.setCalibrationYear(2019);
+        p.record.setCalibrationMonth(3);
+        p.record.setCalibrationDay(5);
+        p.record.setCalibrated(true);
+        setAscii(p.record, Text::MachineID, "Press 4");
+        // Windows-1252: "Süd" with 0xFC, the en dash 0x96.
+        p.record.setText(Text::Note, QByteArray("S\xFC" "d \x96 after repair"));
+        setAscii(p.record, Text::PictureNote1, "Front view");
+        setAscii(p.record, Text::PictureNote2, "tab\there\x01");
+        setAscii(p.record, Text::PictureNote3, "Guard \"B\" \\ C:\\");
+        p.record.setIncludePicture(1, true);
+        p.record.setIncludePicture(3, true);
+        p.pictures[0] = testPicture(64, 48);
+        p.pictures[1] = testPicture(32, 24);
+        return p;
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(ZirkCliProject, InfoShowsEverythingTheFileHolds)
+{
+    const QString fileName = project("press.zPRJ", pressProject());
+    const CliRun run = runCli({"project-info", fileName, "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out.left(run.out.indexOf(R"(,"device_caption")")),
+              QByteArray(R"({"values_ms":[100,100,100,100,100,100,100,100,100,200,150.25],"ss_speed":12,)"
+                         R"("serial_number":"ZK-00042","calibration":{"day":5,"month":3,"year":2019},)"
+                         R"("calibrated":true,"kind":"vlc","d":14,"height":null)"));
+
+    const QJsonObject json = run.json();
+    EXPECT_EQ(json.size(), 13);
+    EXPECT_EQ(json.value("device_caption").toString(), "Vertical Light Curtain");
+    EXPECT_EQ(json.value("params_caption").toString(), "d=14 mm");
+    EXPECT_EQ(json.value("machine_id").toString(), "Press 4");
+    EXPECT_EQ(json.value("note").toString(), QString::fromUtf8("Süd – after repair"));
+
+    const QJsonArray pictures = json.value("pictures").toArray();
+    ASSERT_EQ(pictures.size(), 4);
+    const struct
+    {
+        const char *note;
+        bool include;
+        int width; // 0: null
+        int height;
+    } expected[] = {
+        {"Front view", true, 64, 48},
+        {"tab\there\x01", false, 32, 24},
+        {"Guard \"B\" \\ C:\\", true, 0, 0},
+        {"", false, 0, 0},
+    };
+    for (int i = 0; i < 4; ++i) {
+        const QJsonObject p = pictures.at(i).toObject();
+        EXPECT_EQ(p.size(), 4) << i;
+        EXPECT_EQ(p.value("note").toString(), QLatin1String(expected[i].note)) << i;
+        EXPECT_EQ(p.value("include").toBool(!expected[i].include), expected[i].include) << i;
+        if (expected[i].width) {
+            EXPECT_EQ(p.value("width").toInt(), expected[i].width) << i;
+            EXPECT_EQ(p.value("height").toInt(), expected[i].height) << i;
+        } else {
+            EXPECT_TRUE(p.value("width").isNull()) << i;
+            EXPECT_TRUE(p.value("height").isNull()) << i;
+        }
+    }
+
+    const CliRun text = runCli({"project-info", fileName}, kCommaLocale);
+    ASSERT_EQ(text.exitCode, 0);
+    for (const char *line : {"       11  150,3\n", "Last calibration:   5/3/2019\n", "Machine ID:         Press 4\n",
+                             "Picture 1:          64 x 48, in the report, note \"Front view\"\n",
+                             "Picture 4:          empty, not in the report, note \"\"\n"})
+        EXPECT_TRUE(text.out.contains(line)) << line << text.out.constData();
+}
+
+// The same rules as File > Open: whatever it reports as invalid or
+// corrupted is bad input for every command that reads projects.
+TEST_F(ZirkCliProject, CorruptAndUnreadableFilesAreBadInput)
+{
+    const QByteArray whole = [&] {
+        writeProject(path("whole.zPRJ"), pressProject());
+        return readBytes(path("whole.zPRJ"));
+    }();
+    const qsizetype recordEnd = 4 + 8 * 11 + ProjectRecord::kSize;
+    QByteArray negativeCount = whole;
+    negativeCount[3] = char(0x80);
+    QByteArray hugeCount = whole;
+    hugeCount[3] = char(0x7f);
+    QByteArray notABitmap = whole;
+    notABitmap[recordEnd] = 'X';
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+    } files[] = {
+        {"empty.zPRJ", QByteArray()},
+        {"short-count.zPRJ", whole.left(3)},
+        {"short-values.zPRJ", whole.left(4 + 8 * 5)},
+        {"short-record.zPRJ", whole.left(recordEnd - 1)},
+        {"short-picture.zPRJ", whole.left(recordEnd + 100)},
+        {"negative-count.zPRJ", negativeCount},
+        {"huge-count.zPRJ", hugeCount},
+        {"not-a-bitmap.zPRJ", notABitmap},
+        {"text.zprj", "100\n200\n"},
+    };
+    for (const auto &f : files) {
+        const QString fileName = path(f.name);
+        writeBytes(fileName, f.bytes);
+        for (const QStringList &call : {QStringList{"project-info", fileName},
+                                        QStringList{"stats", fileName},
+                                        QStringList{"report", fileName, "-o", path("out.pdf")}}) {
+            expectFailure(runCli(call + QStringList{"--json"}), 1, fileName.toUtf8().constData(), callText(call));
+        }
+        EXPECT_FALSE(QFile::exists(path("out.pdf"))) << f.name;
+    }
+    const QString missing = path("missing.zPRJ");
+    expectFailure(runCli({"project-info", missing}), 1, missing.toUtf8().constData(), "project-info missing");
+    // A whole file is read, its pictures too.
+    EXPECT_EQ(runCli({"project-info", path("whole.zPRJ")}).exitCode, 0);
+}
+
+TEST_F(ZirkCliProject, WrongUsage)
+{
+    const QString fileName = project("p.zPRJ", pressProject());
+    const struct
+    {
+        QStringList arguments;
+        const char *named;
+    } cases[] = {
+        {{"project-info"}, "FILE.zPRJ"},
+        {{"project-info", fileName, fileName}, "p.zPRJ"},
+        {{"report", fileName}, "-o"},
+        {{"report", "-o", "x.pdf"}, "PROJECT.zPRJ"},
+        {{"report", fileName, "-o"}, "-o"},
+        {{"report", fileName, "-o", "x.pdf", "--kind", "vlc"}, "--kind"},
+    };
+    for (const auto &c : cases)
+        expectFailure(runCli(c.arguments), 2, c.named, callText(c.arguments));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ZirkCliProject, NewProjectOfImportedValues)
+{
+    writeBytes(path("a.txt"), "100\n112,5\nabc\n");
+    writeBytes(path("b.txt"), "98\r\n\r\n104\r\n");
+    const QString out = path("new.zPRJ");
+    const CliRun run = runCli({"new-project", "-o", out, "--import", path("a.txt"), "--import", path("b.txt"),
+                               "--kind", "scanner", "--height", "350,5", "--machine-id", "Press 4", "--note",
+                               QString::fromUtf8("Süd – 東"), "--json"},
+                              kCommaLocale);
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out, QByteArray(R"({"file":")") + out.toUtf8() + R"(","count":4})" "\n");
+
+    TestProject read;
+    QFile file(out);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(readProjectFile(file, read.values, read.record, read.pictures).complete);
+    EXPECT_EQ(read.values, (std::vector<double>{100.0, 112.5, 98.0, 104.0}));
+    EXPECT_EQ(read.record.safetyDeviceId(), 2);
+    EXPECT_EQ(read.record.resolution(), -1.0);
+    EXPECT_EQ(read.record.height(), 350.5);
+    // Parameter text in the user's locale, as the window shows it.
+    EXPECT_EQ(read.record.text(Text::SafetyDeviceParams), "H=350,5 mm");
+    EXPECT_EQ(read.record.text(Text::MachineID), "Press 4");
+    // Windows-1252 holds the umlaut and the dash, not the ideograph.
+    EXPECT_EQ(read.record.text(Text::Note), "S\xFC" "d \x96 ?");
+    // No instrument, no pictures, no flags; the notes the images dialog
+    // starts with.
+    EXPECT_EQ(read.record.standstillSpeed(), 0);
+    EXPECT_EQ(read.record.text(Text::SerialNumber), "");
+    EXPECT_FALSE(read.record.calibrated());
+    for (int slot = 1; slot <= 4; ++slot) {
+        EXPECT_TRUE(read.pictures[std::size_t(slot - 1)].isNull()) << slot;
+        EXPECT_FALSE(read.record.includePicture(slot)) << slot;
+        EXPECT_EQ(read.record.text(ProjectRecord::pictureNote(slot)), "Image " + QByteArray::number(slot)) << slot;
+    }
+    EXPECT_EQ(file.size(), 4 + 4 * 8 + ProjectRecord::kSize);
+}
+
+TEST_F(ZirkCliProject, NewProjectDefaultsToALightCurtainOf14mm)
+{
+    const struct
+    {
+        QStringList options;
+        qint32 kind;
+        double d;
+        double height;
+        const char *params;
+    } cases[] = {
+        {{}, 0, 14.0, -1.0, "d=14 mm"},
+        {{"--d", "30"}, 0, 30.0, -1.0, "d=30 mm"},
+        {{"--kind", "vlc", "--d", "14.5"}, 0, 14.5, -1.0, "d=14.5 mm"},
+        {{"--kind", "hlc", "--height", "0"}, 1, -1.0, 0.0, "H=0 mm"},
+        {{"--kind", "twohand"}, 3, -1.0, -1.0, "---"},
+        {{"--kind", "estop"}, 4, -1.0, -1.0, "---"},
+        {{"--kind", "door"}, 5, -1.0, -1.0, "---"},
+        {{"--kind", "mat"}, 6, -1.0, -1.0, "---"},
+    };
+    for (const auto &c : cases) {
+        const QString out = path("kind.zPRJ");
+        const CliRun run = runCli(QStringList{"new-project", "-o", out} + c.options);
+        ASSERT_EQ(run.exitCode, 0) << callText(c.options) << run.err.constData();
+        EXPECT_EQ(run.out, "0 stop times written to " + out.toUtf8() + "\n");
+        TestProject read;
+        QFile file(out);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        ASSERT_TRUE(readProjectFile(file, read.values, read.record, read.pictures).complete);
+        EXPECT_EQ(file.size(), 4 + ProjectRecord::kSize) << callText(c.options);
+        EXPECT_EQ(read.record.safetyDeviceId(), c.kind) << callText(c.options);
+        EXPECT_EQ(read.record.resolution(), c.d) << callText(c.options);
+        EXPECT_EQ(read.record.height(), c.height) << callText(c.options);
+        EXPECT_EQ(read.record.text(Text::SafetyDeviceParams), c.params) << callText(c.options);
+
+        // What project-info and stats read back is what was written.
+        const QJsonObject info = runCli({"project-info", out, "--json"}).json();
+        EXPECT_EQ(info.value("params_caption").toString(), QLatin1String(c.params));
+        EXPECT_EQ(info.value("values_ms").toArray().size(), 0);
+    }
+}
+
+TEST_F(ZirkCliProject, NewProjectRefusesWhatItCannotStore)
+{
+    writeBytes(path("values.txt"), "100\n");
+    const QString out = path("refused.zPRJ");
+    const struct
+    {
+        QStringList arguments;
+        int status;
+        QString named;
+    } cases[] = {
+        {{"new-project", "-o", out, "--kind", "hlc"}, 1, "--height"},
+        {{"new-project", "-o", out, "--kind", "vlc"}, 1, "--d"},
+        {{"new-project", "-o", out, "--kind", "beam"}, 1, "beam"},
+        {{"new-project", "-o", out, "--kind", "estop", "--d", "14"}, 1, "--d"},
+        {{"new-project", "-o", out, "--import", path("missing.txt")}, 1, path("missing.txt")},
+        {{"new-project", "-o", path("no-folder/p.zPRJ"), "--import", path("values.txt")}, 1, path("no-folder/p.zPRJ")},
+        {{"new-project", "-o", dir.path(), "--import", path("values.txt")}, 1, dir.path()},
+        {{"new-project", "--import", path("values.txt")}, 2, "-o"},
+        {{"new-project", "-o", out, "--kind", "door", "--c", "100"}, 2, "--c"},
+        {{"new-project", "-o", out, "--non-industrial"}, 2, "--non-industrial"},
+        {{"new-project", "-o", out, path("values.txt")}, 2, path("values.txt")},
+    };
+    for (const auto &c : cases) {
+        expectFailure(runCli(c.arguments), c.status, c.named.toUtf8().constData(), callText(c.arguments));
+        EXPECT_FALSE(QFile::exists(out)) << callText(c.arguments);
+    }
+
+    // A failed write leaves the old file as it was.
+    writeBytes(out, "old");
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    const CliRun run = runCli({"new-project", "-o", out, "--import", path("values.txt")});
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (::geteuid() != 0) {
+        expectFailure(run, 1, out.toUtf8().constData(), "new-project into a read-only folder");
+        EXPECT_EQ(readBytes(out), "old");
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The PDF's text as a reader extracts it.
+QByteArray pdfText(const QString &fileName)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), fileName, QStringLiteral("-")});
+    EXPECT_TRUE(p.waitForFinished(30000));
+    return p.readAllStandardOutput();
+}
+
+int pdfPages(const QString &fileName)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {fileName});
+    EXPECT_TRUE(p.waitForFinished(30000));
+    for (const QByteArray &line : p.readAllStandardOutput().split('\n')) {
+        if (line.startsWith("Pages:"))
+            return line.mid(6).trimmed().toInt();
+    }
+    return -1;
+}
+
+bool qpdfAccepts(const QString &fileName)
+{
+    QProcess p;
+    p.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), fileName});
+    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+class ZirkCliSettings : public ZirkCliProject
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QDir().mkpath(path("config")));
+        writeBytes(path("config/zirk.ini"), "[Settings]\nLanguage=German\nUserName=J. Nov\xC3\xA1k\n"
+                                            "CompanyName=ACME s.r.o.\n");
+    }
+    QString config() const { return path("config"); }
+};
+
+TEST_F(ZirkCliSettings, NewProjectNamesTheDeviceInTheLanguageOfTheSettings)
+{
+    const QString out = path("p.zPRJ");
+    for (const auto &[configDir, caption] : {std::pair{config(), "Sicherheits-Laserscanner"},
+                                            std::pair{QString(), "Safety Scanner"}}) {
+        const CliRun run = runCli({"new-project", "-o", out, "--kind", "scanner", "--height", "300"}, kPointLocale,
+                                  configDir);
+        ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+        const QJsonObject info = runCli({"project-info", out, "--json"}).json();
+        EXPECT_EQ(info.value("device_caption").toString(), QLatin1String(caption));
+        EXPECT_EQ(info.value("params_caption").toString(), "H=300 mm");
+    }
+}
+
+TEST_F(ZirkCliSettings, ReportTakesCompanyAndUserFromOptionsOrSettings)
+{
+    const QString project = this->project("press.zPRJ", pressProject());
+    const QString out = path("report.pdf");
+
+    CliRun run = runCli({"report", project, "-o", out}, kPointLocale, config());
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    QByteArray text = pdfText(out);
+    EXPECT_TRUE(text.contains("Company:            ACME s.r.o.")) << text.constData();
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Measured by:        J. Novák").toUtf8())) << text.constData();
+
+    run = runCli({"report", project, "-o", out, "--company", "Zirk Service", "--user", "P. Dvo\xC5\x99\xC3\xA1k"},
+                 kPointLocale, config());
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    text = pdfText(out);
+    EXPECT_TRUE(text.contains("Company:            Zirk Service")) << text.constData();
+    // Windows-1250, which the protocol declares, holds the r with caron.
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Measured by:        P. Dvořák").toUtf8())) << text.constData();
+}
+
+TEST_F(ZirkCliProject, ReportOfAProject)
+{
+    TestProject ten = pressProject();
+    const QString tenFile = project("press.zPRJ", ten);
+    TestProject few = lightCurtainProject({100, 120, 110});
+    const QString fewFile = project("few.zPRJ", few);
+    TestProject many = lightCurtainProject(std::vector<double>(60, 250.0));
+    const QString manyFile = project("many.zPRJ", many);
+
+    const struct
+    {
+        QString project;
+        int pages;
+        const char *distance; // the protocol's line
+    } cases[] = {
+        // Values, summary and text on page 1 and 2, then one page for
+        // pictures 1 and 2 and one for 3 and 4 (picture 3 is flagged but
+        // empty: a page without a picture, as the window writes it).
+        {tenFile, 4, nullptr},
+        // Under ten values there is no distance, which the protocol says
+        // with the program's "no result", -1 mm.
+        {fewFile, 1, "Safety Distance:    -1 mm / 0.00 Inch"},
+        // 23 rows on the first page, 37 on the second; 250 ms, d = 14:
+        // 2000 mm/s gives 500 mm exactly, which stays.
+        {manyFile, 3, "Safety Distance:   500 mm / 19.69 Inch"},
+    };
+    for (const auto &c : cases) {
+        const QString out = path("report.pdf");
+        const CliRun run = runCli({"report", c.project, "-o", out, "--json"});
+        ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+        EXPECT_EQ(run.out, QByteArray(R"({"file":")") + out.toUtf8() + R"(","pages":)"
+                               + QByteArray::number(c.pages) + "}\n");
+        EXPECT_EQ(pdfPages(out), c.pages) << c.project.toStdString();
+        EXPECT_TRUE(qpdfAccepts(out)) << c.project.toStdString();
+        const QByteArray text = pdfText(out);
+        EXPECT_TRUE(text.contains("Stop time measurement protocol")) << c.project.toStdString();
+        if (c.distance) {
+            EXPECT_TRUE(text.contains(c.distance)) << c.project.toStdString() << text.constData();
+        }
+    }
+
+    // The distance of the protocol is the one stats computes.
+    const double mm = runCli({"stats", tenFile, "--json"}).json().value("distance_mm").toDouble();
+    const QByteArray line = "Safety Distance: " + formatDistanceMm(mm, QLocale::c()).toUtf8() + " / "
+                            + formatNumber(mm / 25.4, 2, 5, QLocale::c()).toUtf8() + " Inch";
+    runCli({"report", tenFile, "-o", path("ten.pdf")});
+    EXPECT_TRUE(pdfText(path("ten.pdf")).contains(line)) << line.constData();
+
+    expectFailure(runCli({"report", tenFile, "-o", path("no-folder/r.pdf")}), 1, "no-folder/r.pdf",
+                  "report into a missing folder");
+}
+
+} // namespace

@@ -1,0 +1,273 @@
+#include "Commands.h"
+
+#include "JsonWriter.h"
+
+#include "app/CodePage.h"
+#include "app/NumberFormat.h"
+#include "project/ValueImport.h"
+#include "safety/SafetyDevice.h"
+#include "settings/AppSettings.h"
+#include "settings/FileLocations.h"
+#include "settings/IniFile.h"
+#include "settings/LanguageTexts.h"
+
+#include <QFile>
+
+#include <cmath>
+#include <cstdio>
+
+const std::vector<Command> &commands()
+{
+    static const std::vector<Command> all = [] {
+        std::vector<Command> list = distanceCommands();
+        for (auto group : {seriesCommands(), projectCommands()})
+            list.insert(list.end(), group.begin(), group.end());
+        return list;
+    }();
+    return all;
+}
+
+const std::vector<KindName> &kindNames()
+{
+    static const std::vector<KindName> names = {
+        {"vlc", KindVerticalLightCurtain, "--d", "d", "VLCText"},
+        {"hlc", KindHorizontalLightCurtain, "--height", "H", "HLCText"},
+        {"scanner", KindSafetyScanner, "--height", "H", "ScannerText"},
+        {"twohand", KindTwoHandControl, nullptr, nullptr, "TwoHandText"},
+        {"estop", KindEmergencyStop, nullptr, nullptr, "EStopText"},
+        {"door", KindDoor, "--c", "C", "DoorText"},
+        {"mat", KindPressureSensitiveMat, "--step", "h", "MatText"},
+    };
+    return names;
+}
+
+const KindName *kindByName(const QString &name)
+{
+    for (const KindName &k : kindNames()) {
+        if (name == QLatin1String(k.name))
+            return &k;
+    }
+    return nullptr;
+}
+
+const KindName *kindById(int kind)
+{
+    for (const KindName &k : kindNames()) {
+        if (k.kind == kind)
+            return &k;
+    }
+    return nullptr;
+}
+
+QString kindList()
+{
+    QStringList names;
+    for (const KindName &k : kindNames())
+        names.append(QLatin1String(k.name));
+    return names.join(QStringLiteral(", "));
+}
+
+DeviceChoice deviceFromOptions(const Arguments &arguments, const DeviceChoice &defaults, DeviceUse use)
+{
+    DeviceChoice device = defaults;
+    if (const std::optional<QString> name = arguments.value("--kind")) {
+        device.kind = kindByName(*name);
+        if (!device.kind)
+            throw badInput(QStringLiteral("--kind: unknown kind '%1' (one of %2)").arg(*name, kindList()));
+        device.parameter.reset();
+        device.nonIndustrial = false;
+        // Project files keep d and H, not a door's C or a mat's h.
+        const bool stored = device.kind->kind == KindVerticalLightCurtain
+            || device.kind->kind == KindHorizontalLightCurtain || device.kind->kind == KindSafetyScanner;
+        const bool needed = use == DeviceUse::Distance || stored;
+        if (needed && device.kind->parameterOption && !arguments.has(device.kind->parameterOption))
+            throw badInput(QStringLiteral("kind %1 needs %2 MM")
+                               .arg(QLatin1String(device.kind->name), QLatin1String(device.kind->parameterOption)));
+    }
+
+    for (const char *option : {"--d", "--height", "--c", "--step"}) {
+        if (!arguments.has(option))
+            continue;
+        if (!device.kind || !device.kind->parameterOption || qstrcmp(device.kind->parameterOption, option) != 0)
+            throw badInput(QStringLiteral("%1 does not apply to kind %2")
+                               .arg(QLatin1String(option),
+                                    device.kind ? QLatin1String(device.kind->name) : QStringLiteral("unknown")));
+        device.parameter = numberOption(arguments, option);
+    }
+    if (arguments.has("--non-industrial")) {
+        if (!device.kind || device.kind->kind != KindVerticalLightCurtain)
+            throw badInput(QStringLiteral("--non-industrial applies to kind vlc only"));
+        device.nonIndustrial = true;
+    }
+    return device;
+}
+
+std::optional<double> deviceDistance(const DeviceChoice &device, double stopTimeMs)
+{
+    if (!device.kind || (kindHasParameter(device.kind->kind) && !device.parameter))
+        return std::nullopt;
+    // Above 40 mm the non-industrial formula is the industrial one, which is
+    // why the window only offers the choice up to 40 mm.
+    return safetyDistance(device.kind->kind, stopTimeMs / 1000.0, device.parameter.value_or(0.0),
+                          device.nonIndustrial);
+}
+
+QString deviceText(const DeviceChoice &device)
+{
+    if (!device.kind)
+        return QStringLiteral("unknown kind");
+    QString text = QLatin1String(device.kind->name);
+    if (device.kind->parameterSymbol) {
+        text += QStringLiteral(", %1 = ").arg(QLatin1String(device.kind->parameterSymbol));
+        text += device.parameter ? formatGeneral(*device.parameter) + QStringLiteral(" mm") : QStringLiteral("?");
+    }
+    if (device.nonIndustrial)
+        text += QStringLiteral(", non-industrial");
+    return text;
+}
+
+std::optional<double> optionalNumber(const Arguments &arguments, const char *option)
+{
+    const std::optional<QString> text = arguments.value(option);
+    if (!text)
+        return std::nullopt;
+    const std::optional<double> number = parseDecimal(*text);
+    if (!number)
+        throw badInput(QStringLiteral("%1: '%2' is not a number").arg(QLatin1String(option), *text));
+    return number;
+}
+
+double numberOption(const Arguments &arguments, const char *option)
+{
+    const std::optional<double> number = optionalNumber(arguments, option);
+    if (!number)
+        throw usageError(QStringLiteral("%1 missing").arg(QLatin1String(option)));
+    return *number;
+}
+
+bool isProjectFile(const QString &fileName)
+{
+    return fileName.endsWith(QLatin1String(".zPRJ"), Qt::CaseInsensitive);
+}
+
+OpenedProject openProject(const QString &fileName)
+{
+    OpenedProject project;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw badInput(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+    if (!readProjectFile(file, project.stopTimes, project.record, project.pictures).complete)
+        throw badInput(QStringLiteral("%1: invalid or corrupted project file").arg(fileName));
+    return project;
+}
+
+void importValues(const QString &fileName, std::vector<double> &values)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw badInput(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+    if (!readImportValues(file, asciiDecimalSeparator(), [&values](double v) { values.push_back(v); }))
+        throw badInput(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+}
+
+QString projectText(const ProjectRecord &record, ProjectRecord::Text field)
+{
+    // The same code page as File > Open and Save as.
+    return fromWindows1252(record.text(field));
+}
+
+void setProjectText(ProjectRecord &record, ProjectRecord::Text field, const QString &text)
+{
+    record.setText(field, toWindows1252(text));
+}
+
+std::optional<double> storedLength(double mm)
+{
+    if (mm == -1.0 || !std::isfinite(mm))
+        return std::nullopt;
+    return mm;
+}
+
+DeviceChoice projectDevice(const ProjectRecord &record)
+{
+    DeviceChoice device;
+    device.kind = kindById(record.safetyDeviceId());
+    if (!device.kind)
+        return device;
+    switch (device.kind->kind) {
+    case KindVerticalLightCurtain:
+        device.parameter = storedLength(record.resolution());
+        break;
+    case KindHorizontalLightCurtain:
+    case KindSafetyScanner:
+        device.parameter = storedLength(record.height());
+        break;
+    default:
+        break;
+    }
+    return device;
+}
+
+namespace {
+
+const IniFile &programSettings()
+{
+    static const IniFile ini = IniFile::load(settingsFilePathOf(QStringLiteral("zirk")), kSystemCodePage);
+    return ini;
+}
+
+const QString kSettingsSection = QStringLiteral("Settings");
+
+} // namespace
+
+QString settingsText(const char *key)
+{
+    // Single-byte text, as the window reads it.
+    return toSingleByteText(programSettings().readString(kSettingsSection, QLatin1String(key), QString()));
+}
+
+QString kindDisplayName(int kind)
+{
+    static const IniFile texts = [] {
+        const QString language =
+            programSettings().readString(kSettingsSection, QStringLiteral("Language"), QStringLiteral("English"));
+        const QString fileName = languageFilePath(language);
+        return fileName.isEmpty() ? IniFile(kSystemCodePage) : IniFile::load(fileName, kSystemCodePage);
+    }();
+    const KindName *name = kindById(kind);
+    if (!name)
+        return QString();
+    const char *const section = "DevicesWindow";
+    for (const LanguageKey &k : languageKeys()) {
+        if (qstrcmp(k.section, section) == 0 && qstrcmp(k.key, name->nameKey) == 0)
+            return texts.readString(QLatin1String(section), QLatin1String(k.key), QString::fromUtf8(k.defaultText));
+    }
+    return QString();
+}
+
+void writeText(const QString &text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+}
+
+void writeJson(const JsonWriter &json)
+{
+    const std::string text = json.text();
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+void writeFileResult(const Arguments &arguments, const QString &fileName, const char *countKey,
+                     long long count, const QString &text)
+{
+    if (!arguments.json()) {
+        writeText(text);
+        return;
+    }
+    JsonWriter json;
+    json.beginObject();
+    json.member("file", fileName);
+    json.member(countKey, count);
+    json.endObject();
+    writeJson(json);
+}

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "CommandLine.h"
+
+#include "project/ProjectFile.h"
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+class JsonWriter;
+
+// One zirk-cli command: its interface and what runs it.  A command writes
+// its result to standard output and throws CliError for anything it cannot
+// do; it has no logic of its own beyond reading its arguments and writing
+// its output, so that every number is the one the windows show.
+struct Command
+{
+    CommandSpec spec;
+    void (*run)(const Arguments &arguments);
+};
+
+const std::vector<Command> &commands();
+
+// The commands of each group, in the order --help lists them.
+std::vector<Command> distanceCommands(); // distance, reflective, table
+std::vector<Command> seriesCommands();   // stats
+std::vector<Command> projectCommands();  // project-info, new-project, report
+
+// --- shared by the commands --------------------------------------------------
+
+// --kind, --d, --height, --c, --step and --non-industrial.
+std::vector<OptionSpec> deviceOptions();
+
+// The kinds of safety device by the names the command line uses.
+struct KindName
+{
+    const char *name;             // "vlc"
+    int kind;                     // SafetyDeviceKind
+    const char *parameterOption;  // "--d"; nullptr when the formula needs none
+    const char *parameterSymbol;  // "d", "H", "C", "h"
+    const char *nameKey;          // its display name in the language files
+};
+const std::vector<KindName> &kindNames();
+const KindName *kindByName(const QString &name);
+const KindName *kindById(int kind); // nullptr outside 0..6
+QString kindList();                 // "vlc, hlc, ..."
+
+// A safety device as a distance command needs it.
+struct DeviceChoice
+{
+    const KindName *kind = nullptr;  // nullptr: no kind with a formula
+    std::optional<double> parameter; // empty: the formula has no input
+    bool nonIndustrial = false;
+};
+
+// --kind and the parameter options over a default device.  An explicit
+// --kind needs its parameter (for a distance; for a project file only the
+// stored d and H); a parameter option the kind does not use, or
+// --non-industrial for anything but a vertical light curtain, is bad input.
+enum class DeviceUse { Distance, ProjectFile };
+DeviceChoice deviceFromOptions(const Arguments &arguments, const DeviceChoice &defaults,
+                               DeviceUse use = DeviceUse::Distance);
+
+// The safety distance in mm for a stop time in ms, or nothing when the
+// device has no kind or its formula no input.
+std::optional<double> deviceDistance(const DeviceChoice &device, double stopTimeMs);
+
+// The device as people read it: "vlc, d = 14 mm, non-industrial".
+QString deviceText(const DeviceChoice &device);
+
+// A number in the user's locale, read as the windows read typed numbers.
+double numberOption(const Arguments &arguments, const char *option);
+std::optional<double> optionalNumber(const Arguments &arguments, const char *option);
+
+// --- project files ---
+
+// A file name ending in ".zPRJ", in any letter case.
+bool isProjectFile(const QString &fileName);
+
+struct OpenedProject
+{
+    std::vector<double> stopTimes;
+    ProjectRecord record;
+    ProjectPictures pictures;
+};
+
+// Reads a whole project file.  Bad input where the window's Open reports
+// an invalid or corrupted file; the window then goes on with what it read,
+// a script must not.
+OpenedProject openProject(const QString &fileName);
+
+// Appends the stop times of a text file as File > Import Values reads them.
+void importValues(const QString &fileName, std::vector<double> &values);
+
+QString projectText(const ProjectRecord &record, ProjectRecord::Text field);
+void setProjectText(ProjectRecord &record, ProjectRecord::Text field, const QString &text);
+
+// d or H as stored; -1 marks "not applicable" (or a field that was not a
+// number when the device was chosen).
+std::optional<double> storedLength(double mm);
+
+// The kind, d and H stored in a project; a door's C, a mat's h and the
+// non-industrial choice are not stored.
+DeviceChoice projectDevice(const ProjectRecord &record);
+
+// --- settings ---
+
+// The user's name ("UserName") or company ("CompanyName") from the program's
+// settings file, the window's, which zirk-cli beside it shares; empty when
+// missing.
+QString settingsText(const char *key);
+
+// A kind's display name in the language of the settings, as the device
+// selection dialog and the main window show it.
+QString kindDisplayName(int kind);
+
+void writeText(const QString &text);
+// What a command that writes a file reports: {"file", countKey} with --json,
+// else the text.
+void writeFileResult(const Arguments &arguments, const QString &fileName, const char *countKey,
+                     long long count, const QString &text);
+void writeJson(const JsonWriter &json);

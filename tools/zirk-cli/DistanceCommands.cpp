@@ -1,0 +1,109 @@
+// distance, reflective and table: the calculator and the light-curtain table
+// without the window.
+#include "Commands.h"
+#include "JsonWriter.h"
+
+#include "app/ErrorHandling.h"
+#include "app/NumberFormat.h"
+#include "safety/SafetyDevice.h"
+#include "safety/VlcTable.h"
+
+namespace {
+
+void runDistance(const Arguments &arguments)
+{
+    requireOptions(arguments, {"--kind", "--time"});
+    const DeviceChoice device = deviceFromOptions(arguments, DeviceChoice());
+    const double time = numberOption(arguments, "--time");
+    const std::optional<double> distance = deviceDistance(device, time);
+
+    if (arguments.json()) {
+        JsonWriter json;
+        json.beginObject();
+        json.member("kind", QString::fromLatin1(device.kind->name));
+        json.member("time_ms", time);
+        json.member("distance_mm", distance);
+        json.endObject();
+        writeJson(json);
+        return;
+    }
+    writeText(QStringLiteral("Safety device:   %1\nStop time:       %2 ms\nSafety distance: %3\n")
+                  .arg(deviceText(device), formatGeneral(time),
+                       distance ? formatCalculatorMm(*distance) : kNoValueMm));
+}
+
+void runReflective(const Arguments &arguments)
+{
+    requireOptions(arguments, {"--distance"});
+    const double mm = Vypocet_VLC_reflective(numberOption(arguments, "--distance"));
+    if (arguments.json()) {
+        JsonWriter json;
+        json.beginObject();
+        json.member("distance_mm", mm);
+        json.endObject();
+        writeJson(json);
+        return;
+    }
+    writeText(QStringLiteral("Minimum distance to a reflecting surface: %1\n").arg(formatCalculatorMm(mm)));
+}
+
+void runTable(const Arguments &arguments)
+{
+    requireOptions(arguments, {"-o"});
+    const QString fileName = *arguments.value("-o");
+    try {
+        saveVlcTable(fileName);
+    } catch (const ZirkError &e) {
+        throw badInput(QStringLiteral("%1: %2").arg(fileName, e.message()));
+    }
+    writeFileResult(arguments, fileName, "rows", kVlcTableRowCount,
+                    QStringLiteral("%1 rows written to %2\n").arg(kVlcTableRowCount).arg(fileName));
+}
+
+const OptionSpec kKindOption = {"--kind", "KIND", "vlc, hlc, scanner, twohand, estop, door or mat"};
+
+} // namespace
+
+// The options that choose a safety device, shared with stats.
+std::vector<OptionSpec> deviceOptions()
+{
+    return {
+        kKindOption,
+        {"--d", "MM", "resolution d of a vertical light curtain (vlc)"},
+        {"--height", "MM", "height H of the detection zone above the ground (hlc, scanner)"},
+        {"--c", "MM", "additional distance C of ISO 13857 (door)"},
+        {"--step", "MM", "step height h (mat)"},
+        {"--non-industrial", nullptr, "non-industrial use, for example with children about (vlc)"},
+    };
+}
+
+std::vector<Command> distanceCommands()
+{
+    std::vector<OptionSpec> distanceOptions = deviceOptions();
+    distanceOptions.insert(distanceOptions.begin() + 1, {"--time", "MS", "stop time in milliseconds"});
+    return {
+        {{"distance",
+          "distance --kind KIND --time MS [--d MM] [--height MM] [--c MM] [--step MM] [--non-industrial]",
+          "the ISO 13855 safety distance of one kind of safety device for one stop time",
+          distanceOptions, nullptr, 0, 0,
+          "A kind's parameter is required where its formula needs it: --d for vlc,\n"
+          "--height for hlc and scanner, --c for door, --step for mat; twohand and\n"
+          "estop need none.  The result is in millimetres, shown as the calculator\n"
+          "window shows it.\n\n"
+          "JSON: {\"kind\", \"time_ms\", \"distance_mm\"}\n"},
+         runDistance},
+        {{"reflective", "reflective --distance MM",
+          "the minimum distance of a light curtain to a reflecting surface",
+          {{"--distance", "MM", "distance D between emitter and receiver in millimetres"}}, nullptr, 0, 0,
+          "JSON: {\"distance_mm\"}\n"},
+         runReflective},
+        {{"table", "table -o FILE",
+          "write the light-curtain table (1 to 500 ms, d = 14, 30, 40, 41 mm) as CSV",
+          {{"-o", "FILE", "the file to create or replace"}}, nullptr, 0, 0,
+          "The file holds the same bytes as the window's Tools > Generate VLC table in\n"
+          "the same locale: semicolon-separated, the locale's decimal separator,\n"
+          "CR LF line ends.\n\n"
+          "JSON: {\"file\", \"rows\"}\n"},
+         runTable},
+    };
+}

@@ -1,0 +1,261 @@
+// project-info, new-project and report: the project files of File > Open and
+// Save as, and the protocol of File > Generate Report, without the window.
+#include "Commands.h"
+#include "JsonWriter.h"
+
+#include "app/ErrorHandling.h"
+#include "app/SaveFile.h"
+#include "app/NumberFormat.h"
+#include "pdf/zPdf.h"
+#include "report/Report.h"
+#include "report/ReportPictures.h"
+#include "safety/SafetyDevice.h"
+#include "series/Statistics.h"
+
+#include <QDateTime>
+
+namespace {
+
+using Text = ProjectRecord::Text;
+
+void runProjectInfo(const Arguments &arguments)
+{
+    const QString fileName = arguments.files().constFirst();
+    const OpenedProject project = openProject(fileName);
+    const ProjectRecord &r = project.record;
+    const DeviceChoice device = projectDevice(r);
+
+    if (arguments.json()) {
+        JsonWriter json;
+        json.beginObject();
+        json.key("values_ms");
+        json.beginArray();
+        for (const double v : project.stopTimes)
+            json.value(v);
+        json.endArray();
+        json.member("ss_speed", static_cast<long long>(r.standstillSpeed()));
+        json.member("serial_number", projectText(r, Text::SerialNumber));
+        json.key("calibration");
+        json.beginObject();
+        json.member("day", static_cast<long long>(r.calibrationDay()));
+        json.member("month", static_cast<long long>(r.calibrationMonth()));
+        json.member("year", static_cast<long long>(r.calibrationYear()));
+        json.endObject();
+        json.member("calibrated", r.calibrated());
+        json.key("kind");
+        if (device.kind)
+            json.value(QString::fromLatin1(device.kind->name));
+        else
+            json.null();
+        json.member("d", storedLength(r.resolution()));
+        json.member("height", storedLength(r.height()));
+        json.member("device_caption", projectText(r, Text::SafetyDeviceName));
+        json.member("params_caption", projectText(r, Text::SafetyDeviceParams));
+        json.member("machine_id", projectText(r, Text::MachineID));
+        json.member("note", projectText(r, Text::Note));
+        json.key("pictures");
+        json.beginArray();
+        for (int slot = 1; slot <= 4; ++slot) {
+            const QImage &picture = project.pictures[std::size_t(slot - 1)];
+            json.beginObject();
+            json.member("note", projectText(r, ProjectRecord::pictureNote(slot)));
+            json.member("include", r.includePicture(slot));
+            json.member("width", picture.isNull() ? std::nullopt : std::optional<double>(picture.width()));
+            json.member("height", picture.isNull() ? std::nullopt : std::optional<double>(picture.height()));
+            json.endObject();
+        }
+        json.endArray();
+        json.endObject();
+        writeJson(json);
+        return;
+    }
+
+    auto length = [](double mm) {
+        const std::optional<double> v = storedLength(mm);
+        return v ? formatGeneral(*v) + QStringLiteral(" mm") : QStringLiteral("-");
+    };
+    QString text;
+    text += QStringLiteral("Stop times:         %1\n").arg(project.stopTimes.size());
+    for (std::size_t i = 0; i < project.stopTimes.size(); ++i)
+        text += QStringLiteral("  %1  %2\n").arg(formatInteger(qint64(i + 1), 7), formatListValue(project.stopTimes[i]));
+    text += QStringLiteral("Standstill speed:   %1 mm/s\n").arg(r.standstillSpeed());
+    text += QStringLiteral("Serial number:      %1\n").arg(projectText(r, Text::SerialNumber));
+    text += QStringLiteral("Last calibration:   %1/%2/%3\n")
+                .arg(r.calibrationDay())
+                .arg(r.calibrationMonth())
+                .arg(r.calibrationYear());
+    text += QStringLiteral("Calibrated:         %1\n").arg(r.calibrated() ? "yes" : "no");
+    text += QStringLiteral("Kind:               %1\n")
+                .arg(device.kind ? QString::fromLatin1(device.kind->name)
+                                 : QStringLiteral("unknown (%1)").arg(r.safetyDeviceId()));
+    text += QStringLiteral("d:                  %1\n").arg(length(r.resolution()));
+    text += QStringLiteral("Height:             %1\n").arg(length(r.height()));
+    text += QStringLiteral("Device caption:     %1\n").arg(projectText(r, Text::SafetyDeviceName));
+    text += QStringLiteral("Parameter caption:  %1\n").arg(projectText(r, Text::SafetyDeviceParams));
+    text += QStringLiteral("Machine ID:         %1\n").arg(projectText(r, Text::MachineID));
+    text += QStringLiteral("Note:               %1\n").arg(projectText(r, Text::Note));
+    for (int slot = 1; slot <= 4; ++slot) {
+        const QImage &picture = project.pictures[std::size_t(slot - 1)];
+        text += QStringLiteral("Picture %1:          %2, %3, note \"%4\"\n")
+                    .arg(slot)
+                    .arg(picture.isNull() ? QStringLiteral("empty")
+                                          : QStringLiteral("%1 x %2").arg(picture.width()).arg(picture.height()),
+                         r.includePicture(slot) ? QStringLiteral("in the report")
+                                                : QStringLiteral("not in the report"),
+                         projectText(r, ProjectRecord::pictureNote(slot)));
+    }
+    writeText(text);
+}
+
+void runNewProject(const Arguments &arguments)
+{
+    requireOptions(arguments, {"-o"});
+    const QString fileName = *arguments.value("-o");
+    DeviceChoice defaults;
+    defaults.kind = kindById(KindVerticalLightCurtain);
+    defaults.parameter = 14.0;
+    const DeviceChoice device = deviceFromOptions(arguments, defaults, DeviceUse::ProjectFile);
+    std::vector<double> values;
+    for (const QString &importFile : arguments.values("--import"))
+        importValues(importFile, values);
+
+    // The window right after start, File > New, the device chosen and the
+    // values imported: no instrument data, no pictures, the picture notes
+    // as the images dialog starts with them.
+    SafetyDevice safety;
+    safety.ID = device.kind->kind;
+    safety.d = -1.0;
+    safety.Height = -1.0;
+    if (safety.ID == KindVerticalLightCurtain)
+        safety.d = *device.parameter;
+    else if (safety.ID == KindHorizontalLightCurtain || safety.ID == KindSafetyScanner)
+        safety.Height = *device.parameter;
+    ProjectRecord record;
+    for (int slot = 1; slot <= 4; ++slot)
+        setProjectText(record, ProjectRecord::pictureNote(slot), slotInitialNote(slot));
+    setProjectText(record, Text::SafetyDeviceName, kindDisplayName(safety.ID));
+    setProjectText(record, Text::SafetyDeviceParams, deviceParamsText(safety));
+    record.setSafetyDeviceId(safety.ID);
+    record.setResolution(safety.d);
+    record.setHeight(safety.Height);
+    setProjectText(record, Text::MachineID, arguments.value("--machine-id").value_or(QString()));
+    setProjectText(record, Text::Note, arguments.value("--note").value_or(QString()));
+
+    // Written beside the target and renamed over it when complete, as the
+    // window saves, so a failure never leaves half a project behind.
+    const SaveResult saved = saveWholeFile(fileName, [&](QIODevice &file) {
+        return writeProjectFile(file, values, record, ProjectPictures());
+    });
+    if (!saved)
+        throw badInput(QStringLiteral("%1: %2").arg(fileName, saved.error));
+
+    writeFileResult(arguments, fileName, "count", static_cast<long long>(values.size()),
+                    QStringLiteral("%1 stop times written to %2\n").arg(values.size()).arg(fileName));
+}
+
+void runReport(const Arguments &arguments)
+{
+    requireOptions(arguments, {"-o"});
+    const OpenedProject project = openProject(arguments.files().constFirst());
+    const QString fileName = *arguments.value("-o");
+    const ProjectRecord &r = project.record;
+
+    ReportContent content;
+    content.when = QDateTime::currentDateTime();
+    content.companyName = arguments.value("--company").value_or(settingsText("CompanyName"));
+    content.userName = arguments.value("--user").value_or(settingsText("UserName"));
+    content.machineId = projectText(r, Text::MachineID);
+    content.note = projectText(r, Text::Note);
+    content.safetyDevice = projectText(r, Text::SafetyDeviceName);
+    content.deviceParams = projectText(r, Text::SafetyDeviceParams);
+    content.standstillSpeed = r.standstillSpeed();
+    content.serialNumber = projectText(r, Text::SerialNumber);
+    content.calibrationDay = r.calibrationDay();
+    content.calibrationMonth = r.calibrationMonth();
+    content.calibrationYear = r.calibrationYear();
+    content.calibrated = r.calibrated();
+    setReportSeries(content, project.stopTimes);
+
+    // The distance the main window shows after opening the project: from
+    // ten values on, with the stored kind, d and H.  Where it has none the
+    // protocol says -1 mm, the window's "no result", never a distance that
+    // was not computed for this series.
+    content.safetyDistanceMM = -1.0;
+    content.safetyDistanceInch = 0.0;
+    const std::optional<SeriesStatistics> stats = computeStatistics(project.stopTimes);
+    if (stats && stats->count >= kMinimumValuesForDistance) {
+        if (const std::optional<double> mm = deviceDistance(projectDevice(r), stats->governing())) {
+            content.safetyDistanceMM = *mm;
+            content.safetyDistanceInch = *mm / 25.4;
+        }
+    }
+    for (int slot = 1; slot <= 4; ++slot) {
+        ReportPicture &picture = content.pictures[std::size_t(slot - 1)];
+        picture.include = r.includePicture(slot);
+        picture.caption = projectText(r, ProjectRecord::pictureNote(slot));
+        picture.bitmap = project.pictures[std::size_t(slot - 1)];
+    }
+
+    TzPdf pdf;
+    composeReport(pdf, content);
+    try {
+        pdf.SaveToFile(fileName);
+    } catch (const ZirkError &e) {
+        throw badInput(e.message());
+    }
+
+    writeFileResult(arguments, fileName, "pages", pdf.pageCount(),
+                    QStringLiteral("%1 pages written to %2\n").arg(pdf.pageCount()).arg(fileName));
+}
+
+} // namespace
+
+std::vector<Command> projectCommands()
+{
+    return {
+        {{"project-info", "project-info FILE.zPRJ", "everything a project file holds", {}, "FILE.zPRJ", 1, 1,
+          "The file is read as File > Open reads it; a file that Open reports as\n"
+          "invalid or corrupted is bad input.  d and H of -1 (not applicable) and the\n"
+          "size of an empty picture slot are null.\n\n"
+          "JSON: {\"values_ms\": [...], \"ss_speed\", \"serial_number\",\n"
+          "\"calibration\": {\"day\", \"month\", \"year\"}, \"calibrated\", \"kind\", \"d\", \"height\",\n"
+          "\"device_caption\", \"params_caption\", \"machine_id\", \"note\",\n"
+          "\"pictures\": [four of {\"note\", \"include\", \"width\", \"height\"} in slot order]}\n"},
+         runProjectInfo},
+        {{"new-project",
+          "new-project -o OUT.zPRJ [--import FILE]... [--kind KIND] [--d MM] [--height MM] [--machine-id TEXT] "
+          "[--note TEXT]",
+          "write a project file of imported stop times",
+          {{"-o", "OUT.zPRJ", "the project file to create or replace"},
+           {"--import", "FILE", "a text file of stop times, read as File > Import Values reads it; repeatable", true},
+           {"--kind", "KIND", "vlc (default), hlc, scanner, twohand, estop, door or mat"},
+           {"--d", "MM", "resolution d of a vertical light curtain (default 14 without --kind)"},
+           {"--height", "MM", "height H above the ground (hlc, scanner)"},
+           {"--machine-id", "TEXT", "machine ID"},
+           {"--note", "TEXT", "note of the measurement"}},
+          nullptr, 0, 0,
+          "The file is the one the window saves after File > New, choosing the device\n"
+          "and importing the files in the order given: the stop times, the device\n"
+          "kind with d or H and the captions the window shows for it, machine ID and\n"
+          "note, no instrument data and no pictures.  Texts are stored in the\n"
+          "Windows-1252 code page and cut to 100 bytes; characters it lacks become \"?\".\n"
+          "A door's C and a mat's h are not part of project files.\n\n"
+          "JSON: {\"file\", \"count\"}\n"},
+         runNewProject},
+        {{"report", "report PROJECT.zPRJ -o OUT.pdf [--company TEXT] [--user TEXT]",
+          "write the measurement protocol of a project file as PDF",
+          {{"-o", "OUT.pdf", "the PDF file to create or replace"},
+           {"--company", "TEXT", "the company named in the protocol (default: from the settings)"},
+           {"--user", "TEXT", "who measured (default: from the settings)"}},
+          "PROJECT.zPRJ", 1, 1,
+          "The protocol is the one the window writes after opening the project: the\n"
+          "stored captions, instrument data and stop times, the statistics and the\n"
+          "safety distance of the stored kind, d and H, then a page for each pair of\n"
+          "pictures whose flag is set.  Where there is no distance (under ten values,\n"
+          "or a door or a mat, whose C and h are not stored) it reads -1 mm.  Company\n"
+          "and user come from the options or else from the program's settings file.\n"
+          "No viewer is opened.\n\n"
+          "JSON: {\"file\", \"pages\"}\n"},
+         runReport},
+    };
+}

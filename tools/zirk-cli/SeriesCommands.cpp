@@ -1,0 +1,135 @@
+// stats: the result indicators of the main window over files.
+#include "Commands.h"
+#include "JsonWriter.h"
+
+#include "app/NumberFormat.h"
+#include "safety/SafetyDevice.h"
+#include "series/Statistics.h"
+
+namespace {
+
+// The values of all files in order, and the safety device of the first
+// project file among them.
+struct Series
+{
+    std::vector<double> values;
+    std::optional<DeviceChoice> storedDevice;
+};
+
+Series readSeries(const QStringList &fileNames)
+{
+    Series series;
+    for (const QString &fileName : fileNames) {
+        if (isProjectFile(fileName)) {
+            const OpenedProject project = openProject(fileName);
+            series.values.insert(series.values.end(), project.stopTimes.begin(), project.stopTimes.end());
+            if (!series.storedDevice)
+                series.storedDevice = projectDevice(project.record);
+            continue;
+        }
+        importValues(fileName, series.values);
+    }
+    return series;
+}
+
+QString missingInput(const DeviceChoice &device)
+{
+    if (!device.kind)
+        return QStringLiteral("the safety device kind is unknown; give --kind");
+    return QStringLiteral("give %1 MM").arg(QLatin1String(device.kind->parameterOption));
+}
+
+void runStats(const Arguments &arguments)
+{
+    const Series series = readSeries(arguments.files());
+    DeviceChoice defaults;
+    defaults.kind = kindById(KindVerticalLightCurtain);
+    defaults.parameter = 14.0;
+    const DeviceChoice device = deviceFromOptions(arguments, series.storedDevice.value_or(defaults));
+
+    const std::optional<SeriesStatistics> stats = computeStatistics(series.values);
+    const bool enoughValues = stats && stats->count >= kMinimumValuesForDistance;
+    const std::optional<double> distance = enoughValues ? deviceDistance(device, stats->governing())
+                                                        : std::nullopt;
+
+    if (arguments.json()) {
+        auto statistic = [&stats](double SeriesStatistics::*field) {
+            return stats ? std::optional<double>((*stats).*field) : std::nullopt;
+        };
+        JsonWriter json;
+        json.beginObject();
+        json.member("count", static_cast<long long>(series.values.size()));
+        json.member("mean_ms", statistic(&SeriesStatistics::mean));
+        json.member("sigma_ms", statistic(&SeriesStatistics::sigma));
+        json.member("mean_plus_3sigma_ms", statistic(&SeriesStatistics::meanPlus3Sigma));
+        json.member("max_ms", statistic(&SeriesStatistics::maximum));
+        json.member("governing_ms", stats ? std::optional<double>(stats->governing()) : std::nullopt);
+        json.key("governing");
+        if (stats)
+            json.value(QString::fromLatin1(stats->meanPlus3SigmaGoverns() ? "mean+3sigma" : "max"));
+        else
+            json.null();
+        json.key("kind");
+        if (device.kind)
+            json.value(QString::fromLatin1(device.kind->name));
+        else
+            json.null();
+        json.member("distance_mm", distance);
+        json.endObject();
+        writeJson(json);
+        return;
+    }
+
+    auto ms = [&stats](double SeriesStatistics::*field) {
+        return stats ? formatStatisticMs((*stats).*field) : kNoValueMs;
+    };
+    QString text;
+    text += QStringLiteral("Count:               %1\n").arg(formatCount(qint64(series.values.size())));
+    text += QStringLiteral("Mean:                %1\n").arg(ms(&SeriesStatistics::mean));
+    text += QStringLiteral("Standard deviation:  %1\n").arg(ms(&SeriesStatistics::sigma));
+    text += QStringLiteral("Mean + 3 sigma:      %1\n").arg(ms(&SeriesStatistics::meanPlus3Sigma));
+    text += QStringLiteral("Maximum:             %1\n").arg(ms(&SeriesStatistics::maximum));
+    if (stats) {
+        text += QStringLiteral("Governing:           %1 (%2)\n")
+                    .arg(formatStatisticMs(stats->governing()),
+                         stats->meanPlus3SigmaGoverns() ? QStringLiteral("mean + 3 sigma")
+                                                        : QStringLiteral("maximum"));
+    }
+    text += QStringLiteral("Safety device:       %1\n").arg(deviceText(device));
+    QString result;
+    if (distance)
+        result = formatDistanceMm(*distance) + QStringLiteral("  (") + formatDistanceInch(*distance / 25.4).trimmed()
+            + QLatin1Char(')');
+    else if (!enoughValues)
+        result = kNoValueMm + QStringLiteral("  (from %1 values on)").arg(kMinimumValuesForDistance);
+    else
+        result = kNoValueMm + QStringLiteral("  (") + missingInput(device) + QLatin1Char(')');
+    text += QStringLiteral("Safety distance:     %1\n").arg(result);
+    writeText(text);
+}
+
+} // namespace
+
+std::vector<Command> seriesCommands()
+{
+    return {
+        {{"stats", "stats [--kind KIND] [--d MM] [--height MM] [--c MM] [--step MM] [--non-industrial] FILE...",
+          "statistics and safety distance of the stop times in project and text files",
+          deviceOptions(), "FILE", 1, -1,
+          "The series is made of the values of all FILEs in order.  A FILE ending in\n"
+          ".zPRJ (any letter case) is a project file; any other is a text file with one\n"
+          "stop time in ms per line, read as File > Import Values reads it: a line that\n"
+          "is not a number as a whole (in your locale) is skipped.\n\n"
+          "From ten values on, the safety distance is computed from the governing stop\n"
+          "time (the maximum, or mean + 3 sigma where that is greater) for the kind\n"
+          "given.  Without --kind the kind, d and H stored in the first project file\n"
+          "count, else a vertical light curtain with d = 14 mm; the parameter options\n"
+          "replace the stored value.  A door's C and a mat's h are not stored in\n"
+          "project files: give --c or --step, or the distance stays empty.\n\n"
+          "JSON: {\"count\", \"mean_ms\", \"sigma_ms\", \"mean_plus_3sigma_ms\", \"max_ms\",\n"
+          "\"governing_ms\", \"governing\" (\"max\" or \"mean+3sigma\"), \"kind\", \"distance_mm\"};\n"
+          "the statistics are null for an empty series, distance_mm under ten values or\n"
+          "when the formula has no input.\n"},
+         runStats},
+    };
+}
