@@ -5,7 +5,6 @@
 #include "app/ErrorHandling.h"
 #include "app/NumberFormat.h"
 #include "app/ProgramState.h"
-#include "app/SaveFile.h"
 #include "safety/CalcForm.h"
 #include "safety/DevicePictures.h"
 #include "safety/DevSelectForm.h"

@@ -3,9 +3,9 @@
 #include "app/SaveFile.h"
 
 #include "app/ErrorHandling.h"
+#include "app/SaveFile.h"
 #include "safety/SafetyDevice.h"
 
-#include <QFile>
 #include <QIODevice>
 #include <QString>
 

@@ -27,5 +27,5 @@ bool writeVlcTable(QIODevice &out, const QLocale &locale = QLocale());
 
 // Creates or replaces the file and writes the table into it.  Throws
 // ZirkError with the system's reason when the file cannot be created or
-// written; an earlier file of that name then stays as it was.
+// written; a file of that name from before is then left as it was.
 void saveVlcTable(const QString &fileName, const QLocale &locale = QLocale());

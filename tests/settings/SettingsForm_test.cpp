@@ -1,9 +1,6 @@
 #include "SettingsProgram.h"
 
 #include "app/ProgramState.h"
-#include "device/DeviceInfo.h"
-#include "settings/AboutForm.h"
-#include "device/DeviceLink.h"
 #include "settings/SettingsForm.h"
 
 #include <QAction>

@@ -4,6 +4,7 @@
 #include "JsonWriter.h"
 
 #include "app/ErrorHandling.h"
+#include "app/SaveFile.h"
 #include "app/NumberFormat.h"
 #include "pdf/zPdf.h"
 #include "report/Report.h"
@@ -12,7 +13,6 @@
 #include "series/Statistics.h"
 
 #include <QDateTime>
-#include <QSaveFile>
 
 namespace {
 
@@ -143,11 +143,11 @@ void runNewProject(const Arguments &arguments)
 
     // Written beside the target and renamed over it when complete, as the
     // window saves, so a failure never leaves half a project behind.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw badInput(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
-    if (!writeProjectFile(file, values, record, ProjectPictures()) || !file.commit())
-        throw badInput(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+    const SaveResult saved = saveWholeFile(fileName, [&](QIODevice &file) {
+        return writeProjectFile(file, values, record, ProjectPictures());
+    });
+    if (!saved)
+        throw badInput(QStringLiteral("%1: %2").arg(fileName, saved.error));
 
     writeFileResult(arguments, fileName, "count", static_cast<long long>(values.size()),
                     QStringLiteral("%1 stop times written to %2\n").arg(values.size()).arg(fileName));
