@@ -1,7 +1,5 @@
 #include "safety/VlcTable.h"
 
-#include "app/SaveFile.h"
-
 #include "app/ErrorHandling.h"
 #include "app/SaveFile.h"
 #include "safety/SafetyDevice.h"
