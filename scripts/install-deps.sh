@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build pkg-config g++
   qt6-base-dev qt6-multimedia-dev libqt6svg6
+  libqt6sql6-sqlite libqt6sql6-psql postgresql
   libftdi1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qpdf poppler-utils mupdf-tools

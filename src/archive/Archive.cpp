@@ -1,0 +1,633 @@
+#include "Archive.h"
+
+#include "ArchiveError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Marks a database as ours: the table holds format = kFormat and the schema
+// version.  A database with tables but without it belongs to someone else.
+const QString kFormat = QStringLiteral("zirk-archive");
+
+// Key of the PostgreSQL advisory lock under which the schema is created or
+// upgraded, so that two programs opening a new archive at once do not both
+// create it.  Any fixed number works; this one spells "zirk".
+constexpr qint64 kSchemaLockKey = 0x7a69726b;
+
+// Both engines read these types alike: TEXT, INTEGER, BIGINT and DOUBLE
+// PRECISION (an IEEE double in both, so a stop time comes back bit for bit).
+// Only the generated key is spelled differently.
+struct SchemaStep
+{
+    int version;
+    std::vector<const char *> statements; // %KEY% is the engine's generated key
+};
+
+const std::vector<SchemaStep> &schemaSteps()
+{
+    static const std::vector<SchemaStep> steps = {
+        {1,
+         {
+             "CREATE TABLE zirk_archive (name TEXT PRIMARY KEY, value TEXT NOT NULL)",
+             "CREATE TABLE machines ("
+             " id %KEY%,"
+             " machine_id TEXT NOT NULL UNIQUE)",
+             "CREATE TABLE measurements ("
+             " id %KEY%,"
+             " machine BIGINT NOT NULL REFERENCES machines (id),"
+             " note TEXT NOT NULL,"
+             " measured_at TEXT NOT NULL,"          // UTC, YYYY-MM-DDTHH:MM:SSZ
+             " recorded_at TEXT NOT NULL,"          // UTC, when it entered the archive
+             " device_kind INTEGER NOT NULL,"       // 0..6
+             " device_parameter DOUBLE PRECISION,"  // d, H, C or h in mm; 0 for kinds without one
+             " non_industrial INTEGER NOT NULL,"
+             " stop_count INTEGER NOT NULL,"
+             " maximum_ms DOUBLE PRECISION,"
+             " mean_ms DOUBLE PRECISION,"
+             " sigma_ms DOUBLE PRECISION,"
+             " mean_plus_3sigma_ms DOUBLE PRECISION,"
+             " governing TEXT,"                     // 'max', 'mean+3sigma'; NULL under ten values
+             " governing_ms DOUBLE PRECISION,"
+             " distance_mm DOUBLE PRECISION,"
+             " serial_number TEXT NOT NULL,"
+             " standstill_speed INTEGER NOT NULL,"  // mm/s
+             " calibration_year INTEGER NOT NULL,"
+             " calibration_month INTEGER NOT NULL,"
+             " calibration_day INTEGER NOT NULL,"
+             " calibrated INTEGER NOT NULL,"
+             " user_name TEXT NOT NULL,"
+             " company_name TEXT NOT NULL,"
+             " file_path TEXT,"
+             " file_sha256 TEXT UNIQUE)",
+             "CREATE INDEX measurements_by_machine ON measurements (machine, measured_at, id)",
+             "CREATE TABLE stop_times ("
+             " measurement BIGINT NOT NULL REFERENCES measurements (id),"
+             " position INTEGER NOT NULL,"          // 1 for the first value of the series
+             " stop_ms DOUBLE PRECISION NOT NULL,"
+             " PRIMARY KEY (measurement, position))",
+         }},
+    };
+    return steps;
+}
+
+// The engine's error as one line: libpq's messages run over several.
+QString oneLine(const QSqlError &error)
+{
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        text = error.driverText().trimmed();
+    return text.simplified();
+}
+
+QString timeText(const QDateTime &when)
+{
+    return when.toUTC().toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'"));
+}
+
+QDateTime timeFromText(const QString &text)
+{
+    return QDateTime::fromString(text, Qt::ISODate);
+}
+
+QVariant optionalValue(const std::optional<double> &v)
+{
+    return v ? QVariant(*v) : QVariant();
+}
+
+std::optional<double> optionalDouble(const QSqlQuery &q, int column)
+{
+    if (q.isNull(column))
+        return std::nullopt;
+    return q.value(column).toDouble();
+}
+
+const char *governingText(GoverningStatistic g)
+{
+    switch (g) {
+    case GoverningStatistic::Maximum:
+        return "max";
+    case GoverningStatistic::MeanPlus3Sigma:
+        return "mean+3sigma";
+    case GoverningStatistic::None:
+        break;
+    }
+    return nullptr;
+}
+
+GoverningStatistic governingFromText(const QString &text)
+{
+    if (text == QLatin1String("max"))
+        return GoverningStatistic::Maximum;
+    if (text == QLatin1String("mean+3sigma"))
+        return GoverningStatistic::MeanPlus3Sigma;
+    return GoverningStatistic::None;
+}
+
+// "Press 9" before "Press 10" and "press 11": runs of digits compare by
+// their value, other characters without regard to letter case.
+int compareMachineIds(const QString &a, const QString &b)
+{
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            qsizetype endA = i;
+            qsizetype endB = j;
+            while (endA < a.size() && a[endA].isDigit())
+                ++endA;
+            while (endB < b.size() && b[endB].isDigit())
+                ++endB;
+            // Leading zeros do not make a number greater.
+            qsizetype startA = i;
+            qsizetype startB = j;
+            while (startA + 1 < endA && a[startA] == QLatin1Char('0'))
+                ++startA;
+            while (startB + 1 < endB && b[startB] == QLatin1Char('0'))
+                ++startB;
+            if (endA - startA != endB - startB)
+                return endA - startA < endB - startB ? -1 : 1;
+            const int order = QStringView(a).sliced(startA, endA - startA).compare(QStringView(b).sliced(startB, endB - startB));
+            if (order != 0)
+                return order;
+            i = endA;
+            j = endB;
+            continue;
+        }
+        const char32_t ca = a[i].toCaseFolded().unicode();
+        const char32_t cb = b[j].toCaseFolded().unicode();
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    if (i < a.size())
+        return 1;
+    if (j < b.size())
+        return -1;
+    return 0;
+}
+
+// Stop times go in with one statement per this many rows: few round trips
+// to a server, and well below SQLite's limit of bound values.
+constexpr std::size_t kStopTimesPerStatement = 200;
+
+} // namespace
+
+// BEGIN ... COMMIT, rolled back when left without commit().  SQLite takes
+// its write lock at BEGIN IMMEDIATE, so a check and the write after it see
+// the same archive; PostgreSQL locks the rows it reads FOR UPDATE.
+class Archive::Transaction
+{
+public:
+    explicit Transaction(Archive &archive, const QString &what)
+        : m_archive(archive), m_what(what)
+    {
+        exec(archive.isPostgreSQL() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
+    }
+    ~Transaction()
+    {
+        if (!m_done)
+            QSqlQuery(m_archive.m_db).exec(QStringLiteral("ROLLBACK"));
+    }
+    void commit()
+    {
+        exec(QStringLiteral("COMMIT"));
+        m_done = true;
+    }
+
+private:
+    void exec(const QString &sql)
+    {
+        QSqlQuery q(m_archive.m_db);
+        if (!q.exec(sql))
+            m_archive.fail(m_what, oneLine(q.lastError()));
+    }
+    Archive &m_archive;
+    QString m_what;
+    bool m_done = false;
+};
+
+namespace {
+
+// A statement with its values in place of the ?s, in order; a failure
+// throws.  SQLite binds them.  For PostgreSQL the driver writes each value as
+// a literal (strings escaped by libpq), which is what Qt's prepared
+// statements send anyway, in one round trip instead of three, and without
+// statements to free in a transaction that has failed.
+QSqlQuery run(Archive &archive, QSqlDatabase &db, const QString &sql, const QVariantList &values,
+              const QString &what)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (db.driverName() == QLatin1String("QPSQL")) {
+        QString text;
+        text.reserve(sql.size() + 16 * values.size());
+        qsizetype next = 0;
+        for (const QChar c : sql) {
+            if (c != QLatin1Char('?')) {
+                text += c;
+                continue;
+            }
+            Q_ASSERT(next < values.size());
+            const QVariant &v = values[next++];
+            QSqlField field(QString(), v.metaType());
+            field.setValue(v);
+            text += db.driver()->formatValue(field);
+        }
+        Q_ASSERT(next == values.size());
+        if (!q.exec(text))
+            archive.fail(what, oneLine(q.lastError()));
+        return q;
+    }
+    if (!q.prepare(sql))
+        archive.fail(what, oneLine(q.lastError()));
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        archive.fail(what, oneLine(q.lastError()));
+    return q;
+}
+
+// A text column: Qt binds a null QString as NULL, and an empty note is not
+// an unknown one.
+QVariant text(const QString &s)
+{
+    return s.isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(s);
+}
+
+} // namespace
+
+Archive::Archive(const ArchiveLocation &location)
+    : m_location(location),
+      m_connectionName(QStringLiteral("zirk-archive-%1").arg(quintptr(this), 0, 16))
+{
+    try {
+        openConnection();
+        prepareSchema();
+    } catch (...) {
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+        throw;
+    }
+}
+
+Archive::~Archive()
+{
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+void Archive::fail(const QString &what, const QString &driverText) const
+{
+    QString text = QStringLiteral("archive %1: %2").arg(m_location.url(), what);
+    if (!driverText.isEmpty())
+        text += QStringLiteral(": ") + driverText;
+    throw ArchiveError(text);
+}
+
+void Archive::openConnection()
+{
+    const QString driver = isPostgreSQL() ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE");
+    if (!QSqlDatabase::isDriverAvailable(driver))
+        fail(QStringLiteral("cannot be opened"),
+             QStringLiteral("the Qt SQL driver %1 is not installed").arg(driver));
+    m_db = QSqlDatabase::addDatabase(driver, m_connectionName);
+
+    if (isPostgreSQL()) {
+        m_db.setHostName(m_location.hostName);
+        m_db.setPort(m_location.port);
+        m_db.setUserName(m_location.userName);
+        m_db.setDatabaseName(m_location.databaseName);
+        // No password here: libpq reads ~/.pgpass and PGPASSWORD itself.  A
+        // server that does not answer must not hang the program.
+        m_db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=zirk"));
+        if (!m_db.open())
+            fail(QStringLiteral("cannot be opened"), oneLine(m_db.lastError()));
+        // Notices of CREATE and the like are nobody's business.
+        QSqlQuery(m_db).exec(QStringLiteral("SET client_min_messages TO WARNING"));
+        return;
+    }
+
+    const QFileInfo file(m_location.filePath);
+    if (file.isDir())
+        fail(QStringLiteral("cannot be opened"), QStringLiteral("this is a folder, not a file"));
+    // The archive is created on first use, folder and all.
+    if (!QDir().mkpath(file.absolutePath()))
+        fail(QStringLiteral("cannot be created"), QStringLiteral("no folder %1").arg(file.absolutePath()));
+    m_db.setDatabaseName(m_location.filePath);
+    // The window and zirk-cli may write at the same moment: wait for the
+    // other's transaction instead of failing.
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    if (!m_db.open())
+        fail(QStringLiteral("cannot be opened"), oneLine(m_db.lastError()));
+    // Write-ahead logging lets the history window read while another program
+    // adds; foreign keys are off in SQLite unless asked for.
+    for (const char *pragma : {"PRAGMA foreign_keys = ON", "PRAGMA journal_mode = WAL", "PRAGMA synchronous = NORMAL"}) {
+        QSqlQuery q(m_db);
+        if (!q.exec(QLatin1String(pragma)))
+            fail(QStringLiteral("cannot be opened"), oneLine(q.lastError()));
+    }
+}
+
+int Archive::storedSchemaVersion(bool &foreign)
+{
+    foreign = false;
+    const QString tablesSql = isPostgreSQL()
+        ? QStringLiteral("SELECT table_name FROM information_schema.tables WHERE table_schema = current_schema()")
+        : QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%'");
+    QSqlQuery tables = run(*this, m_db, tablesSql, {}, QStringLiteral("cannot be opened"));
+    QStringList names;
+    while (tables.next())
+        names.append(tables.value(0).toString());
+    tables.finish();
+    if (names.isEmpty())
+        return 0;
+    if (!names.contains(QLatin1String("zirk_archive"))) {
+        foreign = true;
+        return 0;
+    }
+
+    QSqlQuery q = run(*this, m_db, QStringLiteral("SELECT name, value FROM zirk_archive"), {},
+                      QStringLiteral("cannot be opened"));
+    QString format;
+    int version = -1;
+    while (q.next()) {
+        const QString name = q.value(0).toString();
+        if (name == QLatin1String("format"))
+            format = q.value(1).toString();
+        else if (name == QLatin1String("schema_version")) {
+            bool ok = false;
+            version = q.value(1).toString().toInt(&ok);
+            if (!ok)
+                version = -1;
+        }
+    }
+    if (format != kFormat || version < 1)
+        foreign = true;
+    return version;
+}
+
+void Archive::prepareSchema()
+{
+    Transaction transaction(*this, QStringLiteral("cannot be opened"));
+    if (isPostgreSQL())
+        run(*this, m_db, QStringLiteral("SELECT pg_advisory_xact_lock(?)"), {kSchemaLockKey},
+            QStringLiteral("cannot be opened"));
+    bool foreign = false;
+    const int version = storedSchemaVersion(foreign);
+    if (foreign)
+        fail(QStringLiteral("not a Zirk archive"), QStringLiteral("the database holds other tables; name an empty database or a new file"));
+    if (version > kSchemaVersion)
+        fail(QStringLiteral("written by a newer Zirk"),
+             QStringLiteral("schema version %1, this program knows up to %2").arg(version).arg(kSchemaVersion));
+    if (version == kSchemaVersion)
+        return; // rolled back: nothing was written
+    upgradeFrom(version);
+    transaction.commit();
+}
+
+void Archive::upgradeFrom(int version)
+{
+    const QString what = version == 0 ? QStringLiteral("cannot be created") : QStringLiteral("cannot be upgraded");
+    const QString key = isPostgreSQL() ? QStringLiteral("BIGINT GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY")
+                                       : QStringLiteral("INTEGER PRIMARY KEY");
+    for (const SchemaStep &step : schemaSteps()) {
+        if (step.version <= version)
+            continue;
+        for (const char *statement : step.statements) {
+            QSqlQuery q(m_db);
+            if (!q.exec(QString::fromLatin1(statement).replace(QLatin1String("%KEY%"), key)))
+                fail(what, oneLine(q.lastError()));
+        }
+    }
+    if (version == 0)
+        run(*this, m_db, QStringLiteral("INSERT INTO zirk_archive (name, value) VALUES ('format', ?)"), {kFormat}, what);
+    const QString versionSql = version == 0
+        ? QStringLiteral("INSERT INTO zirk_archive (name, value) VALUES ('schema_version', ?)")
+        : QStringLiteral("UPDATE zirk_archive SET value = ? WHERE name = 'schema_version'");
+    run(*this, m_db, versionSql, {QString::number(kSchemaVersion)}, what);
+}
+
+Archive::AddResult Archive::add(const ArchiveMeasurement &m)
+{
+    const QString what = QStringLiteral("cannot be written");
+    for (const double v : m.stopTimes) {
+        if (!std::isfinite(v))
+            fail(what, QStringLiteral("a stop time is not a number"));
+    }
+    const QString machineId = m.machineId.trimmed();
+
+    Transaction transaction(*this, what);
+    run(*this, m_db, QStringLiteral("INSERT INTO machines (machine_id) VALUES (?) ON CONFLICT (machine_id) DO NOTHING"),
+        {text(machineId)}, what);
+    // Locking the machine's row makes the checks below and the insert one
+    // step for every program that adds to the same machine.
+    QSqlQuery machineQuery = run(*this, m_db,
+                                 isPostgreSQL() ? QStringLiteral("SELECT id FROM machines WHERE machine_id = ? FOR UPDATE")
+                                                : QStringLiteral("SELECT id FROM machines WHERE machine_id = ?"),
+                                 {text(machineId)}, what);
+    if (!machineQuery.next())
+        fail(what, QStringLiteral("the machine was not kept"));
+    const qint64 machine = machineQuery.value(0).toLongLong();
+    machineQuery.finish();
+
+    if (!m.fileSha256.isEmpty()) {
+        QSqlQuery same = run(*this, m_db, QStringLiteral("SELECT id FROM measurements WHERE file_sha256 = ?"),
+                             {m.fileSha256}, what);
+        if (same.next())
+            return {AddOutcome::SameFile, same.value(0).toLongLong()};
+    }
+
+    // The same measurement saved and then reported, or saved twice, is one
+    // point of the machine's history, not two.
+    QSqlQuery latest = run(*this, m_db,
+                           QStringLiteral("SELECT id, device_kind, device_parameter, non_industrial, stop_count"
+                                          " FROM measurements WHERE machine = ? ORDER BY id DESC LIMIT 1"),
+                           {machine}, what);
+    if (latest.next()) {
+        const qint64 latestId = latest.value(0).toLongLong();
+        const bool sameDevice = latest.value(1).toInt() == m.deviceKind
+            && optionalDouble(latest, 2) == m.deviceParameter && (latest.value(3).toInt() != 0) == m.nonIndustrial
+            && latest.value(4).toLongLong() == qint64(m.stopTimes.size());
+        latest.finish();
+        if (sameDevice) {
+            QSqlQuery values = run(*this, m_db,
+                                   QStringLiteral("SELECT stop_ms FROM stop_times WHERE measurement = ? ORDER BY position"),
+                                   {latestId}, what);
+            std::vector<double> stored;
+            while (values.next())
+                stored.push_back(values.value(0).toDouble());
+            if (stored == m.stopTimes)
+                return {AddOutcome::SameAsLatest, latestId};
+        }
+    }
+
+    const std::optional<SeriesStatistics> &stats = m.result.statistics;
+    auto statistic = [&stats](double SeriesStatistics::*field) {
+        return stats ? optionalValue((*stats).*field) : QVariant();
+    };
+    const char *governing = governingText(m.result.governing);
+    QSqlQuery inserted = run(
+        *this, m_db,
+        QStringLiteral("INSERT INTO measurements (machine, note, measured_at, recorded_at, device_kind,"
+                       " device_parameter, non_industrial, stop_count, maximum_ms, mean_ms, sigma_ms,"
+                       " mean_plus_3sigma_ms, governing, governing_ms, distance_mm, serial_number,"
+                       " standstill_speed, calibration_year, calibration_month, calibration_day, calibrated,"
+                       " user_name, company_name, file_path, file_sha256)"
+                       " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
+                       " RETURNING id"),
+        {machine, text(m.note), timeText(m.measuredAt), timeText(QDateTime::currentDateTimeUtc()), m.deviceKind,
+         optionalValue(m.deviceParameter), int(m.nonIndustrial), qint64(m.stopTimes.size()),
+         statistic(&SeriesStatistics::maximum), statistic(&SeriesStatistics::mean),
+         statistic(&SeriesStatistics::sigma), statistic(&SeriesStatistics::meanPlus3Sigma),
+         governing ? QVariant(QString::fromLatin1(governing)) : QVariant(), optionalValue(m.result.governingMs),
+         optionalValue(m.result.distanceMm), text(m.serialNumber), m.standstillSpeed, m.calibrationYear,
+         m.calibrationMonth, m.calibrationDay, int(m.calibrated), text(m.userName), text(m.companyName),
+         m.filePath.isEmpty() ? QVariant() : QVariant(m.filePath),
+         m.fileSha256.isEmpty() ? QVariant() : QVariant(m.fileSha256)},
+        what);
+    if (!inserted.next())
+        fail(what, QStringLiteral("the measurement was not kept"));
+    const qint64 id = inserted.value(0).toLongLong();
+    inserted.finish();
+
+    for (std::size_t first = 0; first < m.stopTimes.size(); first += kStopTimesPerStatement) {
+        const std::size_t n = std::min(kStopTimesPerStatement, m.stopTimes.size() - first);
+        QString sql = QStringLiteral("INSERT INTO stop_times (measurement, position, stop_ms) VALUES ");
+        QVariantList values;
+        values.reserve(qsizetype(3 * n));
+        for (std::size_t i = 0; i < n; ++i) {
+            sql += i == 0 ? QStringLiteral("(?, ?, ?)") : QStringLiteral(", (?, ?, ?)");
+            values << id << qint64(first + i + 1) << m.stopTimes[first + i];
+        }
+        run(*this, m_db, sql, values, what);
+    }
+    transaction.commit();
+    return {AddOutcome::Added, id};
+}
+
+std::vector<ArchiveMachine> Archive::machines(const QString &search)
+{
+    QSqlQuery q = run(*this, m_db,
+                      QStringLiteral("SELECT m.machine_id, count(x.id), max(x.measured_at) FROM machines m"
+                                     " JOIN measurements x ON x.machine = m.id GROUP BY m.id, m.machine_id"),
+                      {}, QStringLiteral("cannot be read"));
+    std::vector<ArchiveMachine> list;
+    const QString needle = search.trimmed();
+    while (q.next()) {
+        ArchiveMachine machine;
+        machine.machineId = q.value(0).toString();
+        if (!needle.isEmpty() && !machine.machineId.contains(needle, Qt::CaseInsensitive))
+            continue;
+        machine.measurementCount = q.value(1).toInt();
+        machine.lastMeasuredAt = timeFromText(q.value(2).toString());
+        list.push_back(std::move(machine));
+    }
+    // The same order on every engine, whatever a server's collation.
+    std::sort(list.begin(), list.end(), [](const ArchiveMachine &a, const ArchiveMachine &b) {
+        const int order = compareMachineIds(a.machineId, b.machineId);
+        return order != 0 ? order < 0 : a.machineId < b.machineId;
+    });
+    return list;
+}
+
+std::vector<ArchiveEntry> Archive::entries(const std::optional<QString> &machineId)
+{
+    QString sql = QStringLiteral("SELECT x.id, m.machine_id, x.measured_at, x.stop_count, x.governing_ms,"
+                                 " x.distance_mm, x.device_kind, x.serial_number, x.file_path, x.file_sha256"
+                                 " FROM measurements x JOIN machines m ON m.id = x.machine");
+    QVariantList values;
+    if (machineId) {
+        sql += QStringLiteral(" WHERE m.machine_id = ?");
+        values << machineId->trimmed();
+    }
+    sql += QStringLiteral(" ORDER BY x.measured_at, x.id");
+    QSqlQuery q = run(*this, m_db, sql, values, QStringLiteral("cannot be read"));
+    std::vector<ArchiveEntry> list;
+    while (q.next()) {
+        ArchiveEntry e;
+        e.id = q.value(0).toLongLong();
+        e.machineId = q.value(1).toString();
+        e.measuredAt = timeFromText(q.value(2).toString());
+        e.count = q.value(3).toInt();
+        e.governingMs = optionalDouble(q, 4);
+        e.distanceMm = optionalDouble(q, 5);
+        e.deviceKind = q.value(6).toInt();
+        e.serialNumber = q.value(7).toString();
+        e.filePath = q.value(8).toString();
+        e.fileSha256 = q.value(9).toString();
+        list.push_back(std::move(e));
+    }
+    return list;
+}
+
+std::optional<ArchiveMeasurement> Archive::measurement(qint64 id)
+{
+    const QString what = QStringLiteral("cannot be read");
+    QSqlQuery q = run(*this, m_db,
+                      QStringLiteral("SELECT m.machine_id, x.note, x.measured_at, x.device_kind, x.device_parameter,"
+                                     " x.non_industrial, x.stop_count, x.maximum_ms, x.mean_ms, x.sigma_ms,"
+                                     " x.mean_plus_3sigma_ms, x.governing, x.governing_ms, x.distance_mm,"
+                                     " x.serial_number, x.standstill_speed, x.calibration_year,"
+                                     " x.calibration_month, x.calibration_day, x.calibrated, x.user_name,"
+                                     " x.company_name, x.file_path, x.file_sha256"
+                                     " FROM measurements x JOIN machines m ON m.id = x.machine WHERE x.id = ?"),
+                      {id}, what);
+    if (!q.next())
+        return std::nullopt;
+    ArchiveMeasurement m;
+    m.id = id;
+    m.machineId = q.value(0).toString();
+    m.note = q.value(1).toString();
+    m.measuredAt = timeFromText(q.value(2).toString());
+    m.deviceKind = q.value(3).toInt();
+    m.deviceParameter = optionalDouble(q, 4);
+    m.nonIndustrial = q.value(5).toInt() != 0;
+    const qint64 count = q.value(6).toLongLong();
+    if (!q.isNull(7)) {
+        SeriesStatistics stats;
+        stats.count = std::size_t(count);
+        stats.maximum = q.value(7).toDouble();
+        stats.mean = q.value(8).toDouble();
+        stats.sigma = q.value(9).toDouble();
+        stats.meanPlus3Sigma = q.value(10).toDouble();
+        m.result.statistics = stats;
+    }
+    m.result.governing = governingFromText(q.value(11).toString());
+    m.result.governingMs = optionalDouble(q, 12);
+    m.result.distanceMm = optionalDouble(q, 13);
+    if (m.result.distanceMm)
+        m.result.distanceInch = *m.result.distanceMm / 25.4;
+    m.serialNumber = q.value(14).toString();
+    m.standstillSpeed = q.value(15).toInt();
+    m.calibrationYear = q.value(16).toInt();
+    m.calibrationMonth = q.value(17).toInt();
+    m.calibrationDay = q.value(18).toInt();
+    m.calibrated = q.value(19).toInt() != 0;
+    m.userName = q.value(20).toString();
+    m.companyName = q.value(21).toString();
+    m.filePath = q.value(22).toString();
+    m.fileSha256 = q.value(23).toString();
+    q.finish();
+
+    QSqlQuery values = run(*this, m_db,
+                           QStringLiteral("SELECT stop_ms FROM stop_times WHERE measurement = ? ORDER BY position"),
+                           {id}, what);
+    while (values.next())
+        m.stopTimes.push_back(values.value(0).toDouble());
+    if (qint64(m.stopTimes.size()) != count)
+        fail(what, QStringLiteral("measurement %1 lacks stop times").arg(id));
+    return m;
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "ArchiveLocation.h"
+#include "ArchiveMeasurement.h"
+
+#include <QSqlDatabase>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+// The measurement archive on an SQLite file or a PostgreSQL database, through
+// Qt SQL.  Opening it creates the tables in an empty database and brings an
+// older one up to date; a database that holds other tables, a file that is
+// no database, or an archive of a newer program is refused with an
+// ArchiveError.  Every write is one transaction, so a measurement is kept
+// whole or not at all; on PostgreSQL two programs may add at once.
+//
+// One object is one connection, used from the thread that opened it.
+class Archive
+{
+public:
+    // The schema this program writes and understands.
+    static constexpr int kSchemaVersion = 1;
+
+    // Throws ArchiveError when the archive cannot be opened or is not ours.
+    explicit Archive(const ArchiveLocation &location);
+    ~Archive();
+    Archive(const Archive &) = delete;
+    Archive &operator=(const Archive &) = delete;
+
+    const ArchiveLocation &location() const { return m_location; }
+
+    enum class AddOutcome {
+        Added,
+        SameFile,     // a file of the same bytes is kept already
+        SameAsLatest, // the machine's latest measurement has the same series and safety device
+    };
+    struct AddResult
+    {
+        AddOutcome outcome = AddOutcome::Added;
+        qint64 id = 0; // the new measurement's, or the one that made it redundant
+    };
+    // Keeps a measurement unless it is already kept (see AddOutcome).  The
+    // machine ID is kept without blanks around it.  Throws ArchiveError when
+    // the write fails; then nothing of it is kept.  Stop times must be finite.
+    AddResult add(const ArchiveMeasurement &measurement);
+
+    // The machines whose ID contains search (any letter case), by ID.
+    std::vector<ArchiveMachine> machines(const QString &search = QString());
+    // A machine's measurements, or all with an empty optional, oldest first.
+    std::vector<ArchiveEntry> entries(const std::optional<QString> &machineId = std::nullopt);
+    // One measurement whole, with its stop times; none for an unknown id.
+    std::optional<ArchiveMeasurement> measurement(qint64 id);
+
+    // Throws ArchiveError with the archive's name and the driver's text.
+    [[noreturn]] void fail(const QString &what, const QString &driverText) const;
+
+private:
+    class Transaction;
+    void openConnection();
+    void prepareSchema();
+    int storedSchemaVersion(bool &foreign);
+    void upgradeFrom(int version);
+    bool isPostgreSQL() const { return m_location.engine == ArchiveLocation::Engine::PostgreSQL; }
+
+    ArchiveLocation m_location;
+    QString m_connectionName;
+    QSqlDatabase m_db;
+};

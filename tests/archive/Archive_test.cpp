@@ -1,0 +1,467 @@
+// The archive on SQLite and on PostgreSQL: what is kept comes back whole,
+// nothing is kept twice, a failed write keeps nothing, and a database that
+// is not ours is refused.
+#include "ArchiveEngines.h"
+
+#include "archive/ArchiveError.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+using Outcome = Archive::AddOutcome;
+
+QDateTime at(const char *iso)
+{
+    return QDateTime::fromString(QString::fromLatin1(iso), Qt::ISODate);
+}
+
+ArchiveMeasurement measurement(const QString &machine, std::vector<double> values, const char *when)
+{
+    ArchiveMeasurement m;
+    m.machineId = machine;
+    m.measuredAt = at(when);
+    m.deviceKind = 0;
+    m.deviceParameter = 14.0;
+    m.stopTimes = std::move(values);
+    SeriesStatistics stats;
+    stats.count = m.stopTimes.size();
+    stats.maximum = 120.0;
+    stats.mean = 110.0;
+    stats.sigma = 2.0;
+    stats.meanPlus3Sigma = 116.0;
+    m.result.statistics = stats;
+    if (m.stopTimes.size() >= 10) {
+        m.result.governing = GoverningStatistic::Maximum;
+        m.result.governingMs = 120.0;
+        m.result.distanceMm = 428.0;
+        m.result.distanceInch = 428.0 / 25.4;
+    }
+    m.serialNumber = QStringLiteral("0123456789ABCD");
+    return m;
+}
+
+std::vector<double> tenValues(double first = 100.0)
+{
+    std::vector<double> v;
+    for (int i = 0; i < 10; ++i)
+        v.push_back(first + i);
+    return v;
+}
+
+class ArchiveStore : public OnBothEngines
+{
+};
+
+TEST_P(ArchiveStore, KeepsEveryFieldAndEveryStopTimeBitForBit)
+{
+    ArchiveMeasurement m = measurement(QStringLiteral("Presse Süd – 3 \"B\""), {}, "2025-11-03T14:32:00+01:00");
+    // Values whose shortest decimal form is long, tiny or not exact.
+    m.stopTimes = {0.1 + 0.2, 1.0 / 3.0, 123456.78901234567, 1e-300, std::numeric_limits<double>::denorm_min(),
+                   0.0, 15000.0, 2.5e8, 99.9, 100.00000000000001, 7.0, 8.0};
+    m.note = QStringLiteral("after brake repair;\nline two, 'quoted' \\ back");
+    m.deviceKind = 5;
+    m.deviceParameter = 1200.0 / 7.0;
+    m.nonIndustrial = false;
+    m.result.statistics->maximum = 1.0 / 7.0;
+    m.result.statistics->mean = 2.0 / 7.0;
+    m.result.statistics->sigma = 3.0 / 7.0;
+    m.result.statistics->meanPlus3Sigma = 4.0 / 7.0;
+    m.result.governing = GoverningStatistic::MeanPlus3Sigma;
+    m.result.governingMs = 4.0 / 7.0;
+    m.result.distanceMm = 1234.5678901234567;
+    m.result.distanceInch = *m.result.distanceMm / 25.4;
+    m.standstillSpeed = 12;
+    m.calibrationYear = 2024;
+    m.calibrationMonth = 2;
+    m.calibrationDay = 29;
+    m.calibrated = true;
+    m.userName = QStringLiteral("Anna Müller");
+    m.companyName = QStringLiteral("Prüf & Co. KG");
+    m.filePath = QStringLiteral("/home/anna/Projekte/Project_20251103_1432_.zPRJ");
+    m.fileSha256 = QString(64, QLatin1Char('a'));
+
+    qint64 id = 0;
+    {
+        const auto archive = open();
+        const Archive::AddResult added = archive->add(m);
+        ASSERT_EQ(added.outcome, Outcome::Added);
+        id = added.id;
+    }
+    // A new connection, so nothing comes from a cache.
+    const auto archive = open();
+    const std::optional<ArchiveMeasurement> back = archive->measurement(id);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->id, id);
+    EXPECT_EQ(back->machineId, m.machineId);
+    EXPECT_EQ(back->note, m.note);
+    EXPECT_EQ(back->measuredAt, m.measuredAt);
+    EXPECT_EQ(back->deviceKind, 5);
+    EXPECT_EQ(back->deviceParameter, m.deviceParameter);
+    EXPECT_FALSE(back->nonIndustrial);
+    ASSERT_EQ(back->stopTimes.size(), m.stopTimes.size());
+    for (std::size_t i = 0; i < m.stopTimes.size(); ++i)
+        EXPECT_EQ(std::bit_cast<quint64>(back->stopTimes[i]), std::bit_cast<quint64>(m.stopTimes[i])) << i;
+    ASSERT_TRUE(back->result.statistics);
+    EXPECT_EQ(back->result.statistics->count, m.stopTimes.size());
+    EXPECT_EQ(back->result.statistics->maximum, 1.0 / 7.0);
+    EXPECT_EQ(back->result.statistics->mean, 2.0 / 7.0);
+    EXPECT_EQ(back->result.statistics->sigma, 3.0 / 7.0);
+    EXPECT_EQ(back->result.statistics->meanPlus3Sigma, 4.0 / 7.0);
+    EXPECT_EQ(back->result.governing, GoverningStatistic::MeanPlus3Sigma);
+    EXPECT_EQ(back->result.governingMs, 4.0 / 7.0);
+    EXPECT_EQ(back->result.distanceMm, 1234.5678901234567);
+    EXPECT_EQ(back->serialNumber, m.serialNumber);
+    EXPECT_EQ(back->standstillSpeed, 12);
+    EXPECT_EQ(back->calibrationYear, 2024);
+    EXPECT_EQ(back->calibrationMonth, 2);
+    EXPECT_EQ(back->calibrationDay, 29);
+    EXPECT_TRUE(back->calibrated);
+    EXPECT_EQ(back->userName, m.userName);
+    EXPECT_EQ(back->companyName, m.companyName);
+    EXPECT_EQ(back->filePath, m.filePath);
+    EXPECT_EQ(back->fileSha256, m.fileSha256);
+
+    const std::vector<ArchiveEntry> entries = archive->entries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].machineId, m.machineId);
+    EXPECT_EQ(entries[0].count, 12);
+    EXPECT_EQ(entries[0].governingMs, 4.0 / 7.0);
+    EXPECT_EQ(entries[0].distanceMm, 1234.5678901234567);
+    EXPECT_EQ(entries[0].measuredAt, m.measuredAt);
+    EXPECT_FALSE(archive->measurement(id + 1000));
+}
+
+TEST_P(ArchiveStore, ASeriesUnderTenValuesKeepsNoGoverningTimeAndNoDistance)
+{
+    const auto archive = open();
+    ArchiveMeasurement few = measurement(QStringLiteral("M"), {100.0, 101.0}, "2025-01-01T08:00:00Z");
+    ArchiveMeasurement none = measurement(QStringLiteral("M"), {}, "2025-01-02T08:00:00Z");
+    none.result = SeriesResult();
+    none.deviceParameter.reset();
+    const qint64 fewId = archive->add(few).id;
+    const qint64 noneId = archive->add(none).id;
+    const std::optional<ArchiveMeasurement> a = archive->measurement(fewId);
+    const std::optional<ArchiveMeasurement> b = archive->measurement(noneId);
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(a->result.governing, GoverningStatistic::None);
+    EXPECT_FALSE(a->result.governingMs);
+    EXPECT_FALSE(a->result.distanceMm);
+    ASSERT_TRUE(a->result.statistics);
+    EXPECT_FALSE(b->result.statistics);
+    EXPECT_FALSE(b->deviceParameter);
+    EXPECT_TRUE(b->stopTimes.empty());
+}
+
+TEST_P(ArchiveStore, KeepsOneFileOnceWhateverItsName)
+{
+    const auto archive = open();
+    ArchiveMeasurement m = measurement(QStringLiteral("Press 4"), tenValues(), "2025-03-01T10:00:00Z");
+    m.filePath = QStringLiteral("/a/Project_20250301_1000_.zPRJ");
+    m.fileSha256 = QString(64, QLatin1Char('1'));
+    const Archive::AddResult first = archive->add(m);
+    ASSERT_EQ(first.outcome, Outcome::Added);
+    // A copy elsewhere, and a different series under a reused hash would be
+    // a different file: only the bytes decide.
+    m.filePath = QStringLiteral("/b/copy.zPRJ");
+    m.stopTimes = tenValues(300.0);
+    const Archive::AddResult second = archive->add(m);
+    EXPECT_EQ(second.outcome, Outcome::SameFile);
+    EXPECT_EQ(second.id, first.id);
+    EXPECT_EQ(archive->entries().size(), 1u);
+}
+
+TEST_P(ArchiveStore, TheSameMeasurementIsNotRecordedTwiceInARow)
+{
+    struct Case
+    {
+        const char *name;
+        void (*change)(ArchiveMeasurement &);
+        Outcome outcome;
+    };
+    const Case cases[] = {
+        {"saved, then reported", [](ArchiveMeasurement &) {}, Outcome::SameAsLatest},
+        {"another note and time", [](ArchiveMeasurement &m) {
+             m.note = QStringLiteral("report");
+             m.measuredAt = m.measuredAt.addSecs(600);
+         }, Outcome::SameAsLatest},
+        {"blanks around the machine ID", [](ArchiveMeasurement &m) { m.machineId = QStringLiteral(" Press 4 "); },
+         Outcome::SameAsLatest},
+        {"one more value", [](ArchiveMeasurement &m) { m.stopTimes.push_back(150.0); }, Outcome::Added},
+        {"one value less", [](ArchiveMeasurement &m) { m.stopTimes.pop_back(); }, Outcome::Added},
+        {"a value changed in its last bit",
+         [](ArchiveMeasurement &m) { m.stopTimes[3] = std::nextafter(m.stopTimes[3], 1e9); }, Outcome::Added},
+        {"two values swapped", [](ArchiveMeasurement &m) { std::swap(m.stopTimes[0], m.stopTimes[1]); },
+         Outcome::Added},
+        {"another kind", [](ArchiveMeasurement &m) { m.deviceKind = 1; }, Outcome::Added},
+        {"another d", [](ArchiveMeasurement &m) { m.deviceParameter = 30.0; }, Outcome::Added},
+        {"no parameter", [](ArchiveMeasurement &m) { m.deviceParameter.reset(); }, Outcome::Added},
+        {"non-industrial", [](ArchiveMeasurement &m) { m.nonIndustrial = true; }, Outcome::Added},
+        {"another machine", [](ArchiveMeasurement &m) { m.machineId = QStringLiteral("Press 5"); }, Outcome::Added},
+        {"machine ID in other letter case", [](ArchiveMeasurement &m) { m.machineId = QStringLiteral("press 4"); },
+         Outcome::Added},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto archive = open();
+        const ArchiveMeasurement first = measurement(QStringLiteral("Press 4"), tenValues(), "2025-03-01T10:00:00Z");
+        const qint64 firstId = archive->add(first).id;
+        ArchiveMeasurement again = first;
+        c.change(again);
+        const Archive::AddResult result = archive->add(again);
+        EXPECT_EQ(result.outcome, c.outcome);
+        if (c.outcome == Outcome::SameAsLatest) {
+            EXPECT_EQ(result.id, firstId);
+        }
+        // Each case starts from its own archive.
+        dir.remove();
+        SetUp();
+    }
+}
+
+TEST_P(ArchiveStore, TheSameMeasurementAfterAnotherOneIsKeptAgain)
+{
+    // "In a row" is the machine's latest: A, B, A is three points.
+    const auto archive = open();
+    const ArchiveMeasurement a = measurement(QStringLiteral("Press 4"), tenValues(), "2025-03-01T10:00:00Z");
+    const ArchiveMeasurement b = measurement(QStringLiteral("Press 4"), tenValues(200.0), "2025-04-01T10:00:00Z");
+    EXPECT_EQ(archive->add(a).outcome, Outcome::Added);
+    EXPECT_EQ(archive->add(b).outcome, Outcome::Added);
+    EXPECT_EQ(archive->add(a).outcome, Outcome::Added);
+    // Another machine in between does not break the row of Press 4.
+    EXPECT_EQ(archive->add(measurement(QStringLiteral("Press 5"), tenValues(), "2025-05-01T10:00:00Z")).outcome,
+              Outcome::Added);
+    EXPECT_EQ(archive->add(a).outcome, Outcome::SameAsLatest);
+    EXPECT_EQ(archive->entries(QStringLiteral("Press 4")).size(), 3u);
+}
+
+TEST_P(ArchiveStore, ListsOldestFirstAndFindsMachinesInAnyLetterCase)
+{
+    const auto archive = open();
+    // Added out of order: the list follows the time of measuring.
+    archive->add(measurement(QStringLiteral("Press 10"), tenValues(300.0), "2025-06-01T09:00:00Z"));
+    archive->add(measurement(QStringLiteral("Press 9"), tenValues(100.0), "2024-06-01T09:00:00Z"));
+    archive->add(measurement(QStringLiteral("Press 10"), tenValues(100.0), "2023-06-01T09:00:00+02:00"));
+    archive->add(measurement(QStringLiteral("  Press 10"), tenValues(200.0), "2024-06-01T09:00:00Z"));
+    archive->add(measurement(QStringLiteral("Laser cutter"), tenValues(100.0), "2025-01-01T09:00:00Z"));
+
+    const std::vector<ArchiveEntry> press10 = archive->entries(QStringLiteral("Press 10"));
+    ASSERT_EQ(press10.size(), 3u);
+    EXPECT_EQ(press10[0].measuredAt, at("2023-06-01T07:00:00Z"));
+    EXPECT_EQ(press10[1].measuredAt, at("2024-06-01T09:00:00Z"));
+    EXPECT_EQ(press10[2].measuredAt, at("2025-06-01T09:00:00Z"));
+    EXPECT_TRUE(archive->entries(QStringLiteral("Press 11")).empty());
+    EXPECT_EQ(archive->entries().size(), 5u);
+
+    struct Case
+    {
+        const char *search;
+        std::vector<const char *> machines;
+    };
+    const Case cases[] = {
+        {"", {"Laser cutter", "Press 9", "Press 10"}},
+        {"press", {"Press 9", "Press 10"}},
+        {"ESS 1", {"Press 10"}},
+        {"  cutter ", {"Laser cutter"}},
+        {"%", {}},
+        {"_", {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.search);
+        const std::vector<ArchiveMachine> found = archive->machines(QString::fromUtf8(c.search));
+        ASSERT_EQ(found.size(), c.machines.size());
+        for (std::size_t i = 0; i < found.size(); ++i)
+            EXPECT_EQ(found[i].machineId, QString::fromUtf8(c.machines[i]));
+    }
+    const std::vector<ArchiveMachine> all = archive->machines();
+    EXPECT_EQ(all[2].measurementCount, 3);
+    EXPECT_EQ(all[2].lastMeasuredAt, at("2025-06-01T09:00:00Z"));
+}
+
+TEST_P(ArchiveStore, AFailedWriteKeepsNothingOfTheMeasurement)
+{
+    const auto archive = open();
+    archive->add(measurement(QStringLiteral("Press 4"), tenValues(), "2025-03-01T10:00:00Z"));
+    {
+        // Another program takes the stop-time table away under our feet, so
+        // the write fails after the measurement's row went in.
+        QSqlDatabase db = QSqlDatabase::addDatabase(
+            GetParam() == Engine::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), QStringLiteral("other"));
+        const ArchiveLocation l = parseArchiveUrl(url);
+        db.setDatabaseName(GetParam() == Engine::SQLite ? l.filePath : l.databaseName);
+        db.setHostName(l.hostName);
+        db.setUserName(l.userName);
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("ALTER TABLE stop_times RENAME TO kept_elsewhere")));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    try {
+        archive->add(measurement(QStringLiteral("Press 5"), tenValues(200.0), "2025-04-01T10:00:00Z"));
+        ADD_FAILURE() << "the write did not fail";
+    } catch (const ArchiveError &e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("archive ") + parseArchiveUrl(url).url()))
+            << e.message().toStdString();
+        EXPECT_FALSE(e.message().contains(QLatin1Char('\n')));
+    }
+    // Neither the measurement nor its new machine stayed.
+    EXPECT_EQ(archive->entries().size(), 1u);
+    EXPECT_EQ(archive->machines().size(), 1u);
+}
+
+TEST_P(ArchiveStore, RefusesStopTimesThatAreNotNumbers)
+{
+    const auto archive = open();
+    for (const double bad : {std::nan(""), std::numeric_limits<double>::infinity()}) {
+        ArchiveMeasurement m = measurement(QStringLiteral("Press 4"), tenValues(), "2025-03-01T10:00:00Z");
+        m.stopTimes[4] = bad;
+        EXPECT_THROW(archive->add(m), ArchiveError);
+    }
+    EXPECT_TRUE(archive->entries().empty());
+}
+
+TEST_P(ArchiveStore, OpensItsOwnArchiveAgainAndRefusesAForeignOne)
+{
+    open()->add(measurement(QStringLiteral("Press 4"), tenValues(), "2025-03-01T10:00:00Z"));
+    EXPECT_EQ(open()->entries().size(), 1u);
+
+    struct Case
+    {
+        const char *name;
+        const char *sql; // run on our archive before opening it again
+        const char *named;
+    };
+    const Case cases[] = {
+        {"newer schema", "UPDATE zirk_archive SET value = '2' WHERE name = 'schema_version'",
+         "written by a newer Zirk: schema version 2"},
+        {"another program's marker", "UPDATE zirk_archive SET value = 'other' WHERE name = 'format'",
+         "not a Zirk archive"},
+        {"version not a number", "UPDATE zirk_archive SET value = 'x' WHERE name = 'schema_version'",
+         "not a Zirk archive"},
+        {"marker gone", "DROP TABLE zirk_archive", "not a Zirk archive"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        {
+            const ArchiveLocation l = parseArchiveUrl(url);
+            QSqlDatabase db = QSqlDatabase::addDatabase(
+                GetParam() == Engine::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), QStringLiteral("o"));
+            db.setDatabaseName(GetParam() == Engine::SQLite ? l.filePath : l.databaseName);
+            db.setHostName(l.hostName);
+            db.setUserName(l.userName);
+            ASSERT_TRUE(db.open());
+            QSqlQuery q(db);
+            ASSERT_TRUE(q.exec(QString::fromLatin1(c.sql)));
+            q.finish();
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("o"));
+        try {
+            open();
+            ADD_FAILURE() << "opened";
+        } catch (const ArchiveError &e) {
+            EXPECT_TRUE(e.message().contains(QString::fromUtf8(c.named))) << e.message().toStdString();
+            EXPECT_FALSE(e.message().contains(QLatin1Char('\n')));
+        }
+        // Start again from a good archive for the next case.
+        dir.remove();
+        SetUp();
+        open()->add(measurement(QStringLiteral("Press 4"), tenValues(), "2025-03-01T10:00:00Z"));
+    }
+}
+
+ON_BOTH_ENGINES(ArchiveStore);
+
+TEST(SQLiteArchive, RefusesAFileThatIsNoDatabaseInOneLine)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("notes.txt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("These are the notes of the last inspection, not a database.\n").repeated(200));
+    file.close();
+    const qint64 size = QFileInfo(path).size();
+    try {
+        Archive archive(parseArchiveUrl(QStringLiteral("sqlite://") + path));
+        ADD_FAILURE() << "opened";
+    } catch (const ArchiveError &e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("archive sqlite://") + path)) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(QLatin1String("not a database"))) << e.message().toStdString();
+        EXPECT_FALSE(e.message().contains(QLatin1Char('\n')));
+    }
+    // The file is left as it was.
+    EXPECT_EQ(QFileInfo(path).size(), size);
+}
+
+TEST(SQLiteArchive, RefusesAnotherProgramsDatabase)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("other.sqlite"));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        db.setDatabaseName(path);
+        ASSERT_TRUE(db.open());
+        QSqlQuery(db).exec(QStringLiteral("CREATE TABLE invoices (id INTEGER PRIMARY KEY, total REAL)"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    EXPECT_THROW(Archive(parseArchiveUrl(QStringLiteral("sqlite://") + path)), ArchiveError);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+    db.setDatabaseName(path);
+    ASSERT_TRUE(db.open());
+    QSqlQuery q(db);
+    // Nothing of ours was created in it.
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table'")));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toInt(), 1);
+    q.finish();
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("check"));
+}
+
+TEST(SQLiteArchive, IsCreatedWithItsFolderOnFirstUse)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("data/zirk/archive.sqlite"));
+    Archive archive(parseArchiveUrl(QStringLiteral("sqlite://") + path));
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_TRUE(archive.machines().empty());
+}
+
+TEST(PostgreSQLArchive, AServerThatRefusesIsOneLineNamingTheArchive)
+{
+    if (PostgresServer::disabled())
+        GTEST_SKIP() << "ZIRK_NO_POSTGRES=1";
+    PostgresServer *server = PostgresServer::get();
+    ASSERT_TRUE(server);
+    struct Case
+    {
+        QString url;
+        const char *why;
+    };
+    const Case cases[] = {
+        {QStringLiteral("postgresql://zirk@:5432/no_such_db?host=") + server->socketFolder(), "does not exist"},
+        {QStringLiteral("postgresql://nobody@:5432/postgres?host=") + server->socketFolder(), "nobody"},
+        {QStringLiteral("postgresql://zirk@:5999/postgres?host=") + server->socketFolder(), ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.url.toStdString());
+        try {
+            Archive archive(parseArchiveUrl(c.url));
+            ADD_FAILURE() << "opened";
+        } catch (const ArchiveError &e) {
+            EXPECT_TRUE(e.message().startsWith(QStringLiteral("archive ") + c.url)) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QLatin1String(c.why))) << e.message().toStdString();
+            EXPECT_FALSE(e.message().contains(QLatin1Char('\n')));
+        }
+    }
+}
+
+} // namespace
