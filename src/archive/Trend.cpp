@@ -1,5 +1,8 @@
 #include "Trend.h"
 
+#include "ArchiveLocation.h"
+#include "app/NumberFormat.h"
+
 #include <cmath>
 
 MachineTrend machineTrend(const std::vector<ArchiveEntry> &entries, double thresholdPercent)
@@ -15,11 +18,22 @@ MachineTrend machineTrend(const std::vector<ArchiveEntry> &entries, double thres
     const double previous = trend.points[trend.points.size() - 2].governingMs;
     if (previous > 0.0) {
         trend.changePercent = (latest - previous) / previous * 100.0;
-        trend.warning = *trend.changePercent > thresholdPercent;
+        // 100 -> 114 ms computes as 14.000000000000002 %: a growth that
+        // equals the threshold to within rounding is not above it.  A
+        // billionth of a percent lies far below what the instrument resolves.
+        trend.warning = *trend.changePercent > thresholdPercent + 1e-9;
     } else {
         // A machine that stood still at once and now needs time to stop has
         // grown beyond any percentage.
         trend.warning = latest > previous;
     }
     return trend;
+}
+
+double trendThresholdFromSetting(const QString &text)
+{
+    const std::optional<double> percent = parseDecimal(text.trimmed());
+    if (!percent || !std::isfinite(*percent) || *percent < 0.0)
+        return kDefaultTrendThresholdPercent;
+    return *percent;
 }

@@ -20,7 +20,7 @@ const std::vector<Command> &commands()
 {
     static const std::vector<Command> all = [] {
         std::vector<Command> list = distanceCommands();
-        for (auto group : {seriesCommands(), projectCommands()})
+        for (auto group : {seriesCommands(), projectCommands(), archiveCommands()})
             list.insert(list.end(), group.begin(), group.end());
         return list;
     }();
@@ -224,6 +224,11 @@ QString settingsText(const char *key)
 {
     // Single-byte text, as the window reads it.
     return toSingleByteText(programSettings().readString(kSettingsSection, QLatin1String(key), QString()));
+}
+
+QString settingsValue(const char *key)
+{
+    return programSettings().readString(kSettingsSection, QLatin1String(key), QString());
 }
 
 QString kindDisplayName(int kind)

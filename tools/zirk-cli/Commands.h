@@ -27,6 +27,7 @@ const std::vector<Command> &commands();
 std::vector<Command> distanceCommands(); // distance, reflective, table
 std::vector<Command> seriesCommands();   // stats
 std::vector<Command> projectCommands();  // project-info, new-project, report
+std::vector<Command> archiveCommands();  // archive add, list, trend
 
 // --- shared by the commands --------------------------------------------------
 
@@ -111,6 +112,10 @@ DeviceChoice projectDevice(const ProjectRecord &record);
 // settings file, the window's, which zirk-cli beside it shares; empty when
 // missing.
 QString settingsText(const char *key);
+
+// A value of section "Settings" of the program's settings file as it stands;
+// empty when missing.
+QString settingsValue(const char *key);
 
 // A kind's display name in the language of the settings, as the device
 // selection dialog and the main window show it.

@@ -1,0 +1,89 @@
+#include "ArchiveInput.h"
+
+#include "app/CodePage.h"
+#include "app/ErrorHandling.h"
+#include "project/ProjectFile.h"
+#include "series/SeriesResult.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+void setSeries(ArchiveMeasurement &m, const std::vector<double> &stopTimes, const SafetyDevice &device)
+{
+    m.stopTimes = stopTimes;
+    m.deviceKind = device.ID;
+    m.deviceParameter = device.parameter();
+    // Only a vertical light curtain has a non-industrial formula.
+    m.nonIndustrial = device.ID == KindVerticalLightCurtain && device.NonIndustrial;
+    m.result = computeSeriesResult(stopTimes, device);
+}
+
+std::optional<QDateTime> timeInProjectFileName(const QString &fileName)
+{
+    static const QRegularExpression pattern(QStringLiteral("^Project_(\\d{4})(\\d{2})(\\d{2})_(\\d{2})(\\d{2})_"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = pattern.match(QFileInfo(fileName).fileName());
+    if (!match.hasMatch())
+        return std::nullopt;
+    auto number = [&match](int group) { return match.captured(group).toInt(); };
+    const QDate date(number(1), number(2), number(3));
+    const QTime time(number(4), number(5));
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    const QDateTime when(date, time);
+    if (!when.isValid())
+        return std::nullopt;
+    return when;
+}
+
+ArchiveMeasurement measurementFromProjectFile(const QString &fileName, const QString &userName,
+                                              const QString &companyName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw ZirkError(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+    // Read once: the hash and the parser see the same bytes.
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw ZirkError(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+    const QDateTime modified = QFileInfo(file).lastModified();
+    file.close();
+
+    std::vector<double> stopTimes;
+    ProjectRecord record;
+    ProjectPictures pictures;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    if (!readProjectFile(buffer, stopTimes, record, pictures).complete)
+        throw ZirkError(QStringLiteral("%1: invalid or corrupted project file").arg(fileName));
+
+    using Text = ProjectRecord::Text;
+    ArchiveMeasurement m;
+    SafetyDevice device;
+    device.ID = record.safetyDeviceId();
+    device.d = record.resolution();
+    device.Height = record.height();
+    device.C = -1.0;
+    device.StepHeight = -1.0;
+    device.NonIndustrial = false;
+    setSeries(m, stopTimes, device);
+
+    // The texts are in the code page File > Open reads them in.
+    m.machineId = fromWindows1252(record.text(Text::MachineID)).trimmed();
+    m.note = fromWindows1252(record.text(Text::Note));
+    m.serialNumber = fromWindows1252(record.text(Text::SerialNumber));
+    m.standstillSpeed = record.standstillSpeed();
+    m.calibrationYear = record.calibrationYear();
+    m.calibrationMonth = record.calibrationMonth();
+    m.calibrationDay = record.calibrationDay();
+    m.calibrated = record.calibrated();
+    m.userName = userName;
+    m.companyName = companyName;
+    m.measuredAt = timeInProjectFileName(fileName).value_or(modified);
+    m.filePath = QFileInfo(fileName).absoluteFilePath();
+    m.fileSha256 = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    return m;
+}

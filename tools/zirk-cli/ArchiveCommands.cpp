@@ -1,0 +1,250 @@
+// archive add, list and trend: the machine archive of the history window,
+// without the window.
+#include "Commands.h"
+#include "JsonWriter.h"
+
+#include "app/ErrorHandling.h"
+#include "app/NumberFormat.h"
+#include "archive/Archive.h"
+#include "archive/ArchiveError.h"
+#include "archive/ArchiveInput.h"
+#include "archive/ArchiveLocation.h"
+#include "archive/Trend.h"
+
+#include <QProcessEnvironment>
+
+#include <memory>
+
+namespace {
+
+// ZIRK_ARCHIVE, else the window's setting, else the default file.
+std::unique_ptr<Archive> openArchive()
+{
+    const QString url = chooseArchiveUrl(QProcessEnvironment::systemEnvironment(),
+                                         settingsValue(kArchiveSettingsKey), defaultArchivePath());
+    try {
+        return std::make_unique<Archive>(parseArchiveUrl(url));
+    } catch (const ArchiveError &e) {
+        throw badInput(e.message());
+    }
+}
+
+// Times as ISO 8601 in the local time zone, with its offset, so that a
+// script can compare them across time zones.
+QString isoTime(const QDateTime &when)
+{
+    const QDateTime local = when.toLocalTime();
+    return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODate);
+}
+
+QString kindText(int kind)
+{
+    const KindName *name = kindById(kind);
+    return name ? QString::fromLatin1(name->name) : QString();
+}
+
+void optionalText(JsonWriter &json, const char *key, const QString &text)
+{
+    json.key(key);
+    if (text.isEmpty())
+        json.null();
+    else
+        json.value(text);
+}
+
+void runAdd(const Arguments &arguments)
+{
+    const QStringList files = arguments.files().mid(1);
+    if (files.isEmpty())
+        throw usageError(QStringLiteral("archive add needs project files"));
+    const std::unique_ptr<Archive> archive = openArchive();
+    const QString user = settingsText("UserName");
+    const QString company = settingsText("CompanyName");
+    long long added = 0;
+    long long skipped = 0;
+    QString text;
+    for (const QString &fileName : files) {
+        // Each file is its own transaction: what was added before a bad file
+        // stays, and adding the same files again skips it.
+        try {
+            const Archive::AddResult result = archive->add(measurementFromProjectFile(fileName, user, company));
+            if (result.outcome == Archive::AddOutcome::Added) {
+                ++added;
+                text += QStringLiteral("%1: added as measurement %2\n").arg(fileName).arg(result.id);
+            } else {
+                ++skipped;
+                text += QStringLiteral("%1: already kept as measurement %2\n").arg(fileName).arg(result.id);
+            }
+        } catch (const ZirkError &e) {
+            throw badInput(added > 0 ? QStringLiteral("%1 (%2 added before it)").arg(e.message()).arg(added)
+                                     : e.message());
+        }
+    }
+    if (arguments.json()) {
+        JsonWriter json;
+        json.beginObject();
+        json.member("added", added);
+        json.member("skipped", skipped);
+        json.endObject();
+        writeJson(json);
+        return;
+    }
+    writeText(text + QStringLiteral("%1 added, %2 already kept in %3\n").arg(added).arg(skipped).arg(archive->location().url()));
+}
+
+void runList(const Arguments &arguments)
+{
+    if (arguments.files().size() > 1)
+        throw usageError(QStringLiteral("archive list takes no files"));
+    const std::unique_ptr<Archive> archive = openArchive();
+    const std::vector<ArchiveEntry> entries = archive->entries(arguments.value("--machine"));
+    if (arguments.json()) {
+        JsonWriter json;
+        json.beginObject();
+        json.key("measurements");
+        json.beginArray();
+        for (const ArchiveEntry &e : entries) {
+            json.beginObject();
+            json.member("id", static_cast<long long>(e.id));
+            json.member("machine_id", e.machineId);
+            json.member("measured_at", isoTime(e.measuredAt));
+            json.member("count", static_cast<long long>(e.count));
+            json.member("governing_ms", e.governingMs);
+            json.member("distance_mm", e.distanceMm);
+            optionalText(json, "kind", kindText(e.deviceKind));
+            json.member("serial_number", e.serialNumber);
+            optionalText(json, "file", e.filePath);
+            optionalText(json, "sha256", e.fileSha256);
+            json.endObject();
+        }
+        json.endArray();
+        json.endObject();
+        writeJson(json);
+        return;
+    }
+    QString text;
+    for (const ArchiveEntry &e : entries) {
+        text += QStringLiteral("%1  %2  %3  %4 values  %5  %6  %7  SN %8  %9\n")
+                    .arg(formatInteger(e.id, 6), e.measuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                         e.machineId, formatCount(e.count),
+                         e.governingMs ? formatStatisticMs(*e.governingMs) : kNoValueMs,
+                         e.distanceMm ? formatDistanceMm(*e.distanceMm) : kNoValueMm,
+                         kindText(e.deviceKind).isEmpty() ? QStringLiteral("?") : kindText(e.deviceKind),
+                         e.serialNumber, e.filePath);
+    }
+    writeText(text);
+}
+
+void runTrend(const Arguments &arguments)
+{
+    if (arguments.files().size() != 2)
+        throw usageError(QStringLiteral("archive trend needs one MACHINE_ID"));
+    const QString machineId = arguments.files().at(1).trimmed();
+    const double threshold = arguments.has("--threshold")
+        ? numberOption(arguments, "--threshold")
+        : trendThresholdFromSetting(settingsValue(kTrendThresholdSettingsKey));
+    if (!(threshold >= 0.0))
+        throw badInput(QStringLiteral("--threshold: a percentage of 0 or more"));
+    const std::unique_ptr<Archive> archive = openArchive();
+    const std::vector<ArchiveEntry> entries = archive->entries(machineId);
+    // A misspelt machine must not read as "no warning".
+    if (entries.empty())
+        throw badInput(QStringLiteral("no machine \"%1\" in archive %2").arg(machineId, archive->location().url()));
+    const MachineTrend trend = machineTrend(entries, threshold);
+
+    if (arguments.json()) {
+        JsonWriter json;
+        json.beginObject();
+        json.member("machine_id", machineId);
+        json.key("points");
+        json.beginArray();
+        for (const TrendPoint &p : trend.points) {
+            json.beginObject();
+            json.member("measured_at", isoTime(p.measuredAt));
+            json.member("governing_ms", p.governingMs);
+            json.member("distance_mm", p.distanceMm);
+            json.endObject();
+        }
+        json.endArray();
+        json.member("change_percent", trend.changePercent);
+        json.member("warning", trend.warning);
+        json.endObject();
+        writeJson(json);
+        return;
+    }
+    QString text = QStringLiteral("Machine: %1\n").arg(machineId);
+    for (const TrendPoint &p : trend.points)
+        text += QStringLiteral("  %1  %2  %3\n")
+                    .arg(p.measuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                         formatStatisticMs(p.governingMs), p.distanceMm ? formatDistanceMm(*p.distanceMm) : kNoValueMm);
+    if (trend.changePercent)
+        text += QStringLiteral("Change: %1 % against the measurement before\n").arg(formatNumber(*trend.changePercent, 1, 0));
+    else
+        text += QStringLiteral("Change: none (fewer than two measurements with ten values or more)\n");
+    if (trend.warning) {
+        const TrendPoint &before = trend.points[trend.points.size() - 2];
+        text += trend.changePercent
+            ? QStringLiteral("Stop time grew by %1 % since %2: check the brake.\n")
+                  .arg(qRound(*trend.changePercent))
+                  .arg(before.measuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")))
+            : QStringLiteral("Stop time grew since %1: check the brake.\n")
+                  .arg(before.measuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")));
+    }
+    writeText(text);
+}
+
+void runArchive(const Arguments &arguments)
+{
+    const QString action = arguments.files().value(0);
+    if (action == QLatin1String("add"))
+        return runAdd(arguments);
+    if (arguments.has("--machine") && action != QLatin1String("list"))
+        throw usageError(QStringLiteral("--machine belongs to archive list"));
+    if (arguments.has("--threshold") && action != QLatin1String("trend"))
+        throw usageError(QStringLiteral("--threshold belongs to archive trend"));
+    if (action == QLatin1String("list"))
+        return runList(arguments);
+    if (action == QLatin1String("trend"))
+        return runTrend(arguments);
+    throw usageError(QStringLiteral("unknown archive command '%1' (add, list or trend)").arg(action));
+}
+
+} // namespace
+
+std::vector<Command> archiveCommands()
+{
+    return {
+        {{"archive", "archive add FILE.zPRJ... | archive list [--machine ID] | archive trend MACHINE_ID",
+          "keep measurements in the machine archive, list them, and show a machine's trend",
+          {{"--machine", "ID", "archive list: only the measurements of this machine"},
+           {"--threshold", "PERCENT", "archive trend: warn above this growth (default: the setting, else 10)"}},
+          "add|list|trend", 1, -1,
+          "The archive is ZIRK_ARCHIVE when set, else the archive chosen in the\n"
+          "settings of zirk, else ~/.local/share/zirk/archive.sqlite ($XDG_DATA_HOME),\n"
+          "created on first use.  It is named by a URL: sqlite:///path/to/file.sqlite\n"
+          "or postgresql://user@host:port/dbname; the password comes from ~/.pgpass or\n"
+          "PGPASSWORD.  An archive that cannot be opened or is not a Zirk archive is\n"
+          "bad input.\n\n"
+          "archive add FILE.zPRJ...: keeps each project file as one measurement,\n"
+          "measured at the time in its name (Project_YYYYMMDD_HHMM_) or else when the\n"
+          "file was last changed.  A file whose bytes are kept already, or the same\n"
+          "series, safety device and machine ID as the machine's latest measurement,\n"
+          "is skipped.  Files are added one by one: a bad file stops the command, and\n"
+          "those added before it stay.\n"
+          "JSON: {\"added\", \"skipped\"}\n\n"
+          "archive list [--machine ID]: the measurements, oldest first.\n"
+          "JSON: {\"measurements\": [{\"id\", \"machine_id\", \"measured_at\" (ISO 8601), \"count\",\n"
+          "\"governing_ms\", \"distance_mm\", \"kind\", \"serial_number\", \"file\", \"sha256\"}]};\n"
+          "governing_ms and distance_mm are null under ten values, distance_mm also\n"
+          "when the formula had no input; file and sha256 are null for a measurement\n"
+          "recorded by the window without a project file.\n\n"
+          "archive trend MACHINE_ID: the governing stop times and distances of the\n"
+          "machine's measurements of ten values or more, and how much the latest\n"
+          "governing time grew against the one before.  A machine without\n"
+          "measurements in the archive is bad input.\n"
+          "JSON: {\"machine_id\", \"points\": [{\"measured_at\", \"governing_ms\", \"distance_mm\"}],\n"
+          "\"change_percent\" (null with fewer than two points), \"warning\" (true when\n"
+          "change_percent is above the threshold)}\n"},
+         runArchive},
+    };
+}
