@@ -11,6 +11,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <cmath>
+#include <limits>
+
 void setSeries(ArchiveMeasurement &m, const std::vector<double> &stopTimes, const SafetyDevice &device)
 {
     m.stopTimes = stopTimes;
@@ -62,13 +65,13 @@ ArchiveMeasurement measurementFromProjectFile(const QString &fileName, const QSt
 
     using Text = ProjectRecord::Text;
     ArchiveMeasurement m;
-    SafetyDevice device;
-    device.ID = record.safetyDeviceId();
+    // d and H as stored; -1 there is "not applicable", which has no
+    // distance, as zirk-cli's report reads it.
+    SafetyDevice device = SafetyDevice::ofKind(record.safetyDeviceId(), std::nullopt);
     device.d = record.resolution();
     device.Height = record.height();
-    device.C = -1.0;
-    device.StepHeight = -1.0;
-    device.NonIndustrial = false;
+    if (const std::optional<double> p = device.parameter(); p && kindHasParameter(device.ID) && (*p == -1.0 || !std::isfinite(*p)))
+        device.setParameter(std::numeric_limits<double>::quiet_NaN());
     setSeries(m, stopTimes, device);
 
     // The texts are in the code page File > Open reads them in.

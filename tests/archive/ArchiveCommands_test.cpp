@@ -48,10 +48,7 @@ std::vector<double> series(double first, int n)
 
 double governing(const std::vector<double> &values)
 {
-    SafetyDevice device;
-    device.ID = 0;
-    device.d = 14.0;
-    return *computeSeriesResult(values, device).governingMs;
+    return *computeSeriesResult(values, SafetyDevice::ofKind(0, 14.0)).governingMs;
 }
 
 class ArchiveCommands : public OnBothEngines
@@ -119,7 +116,8 @@ TEST_P(ArchiveCommands, AddsListsAndShowsTheTrendAsAScriptReadsThem)
     EXPECT_EQ(m.value(QLatin1String("machine_id")).toString(), QStringLiteral("Press 4"));
     EXPECT_EQ(m.value(QLatin1String("count")).toInt(), 12);
     EXPECT_EQ(m.value(QLatin1String("governing_ms")).toDouble(), governing(first));
-    EXPECT_EQ(m.value(QLatin1String("distance_mm")).toDouble(), 2000.0 * governing(first) / 1000.0 + 8.0 * (14.0 - 14.0));
+    EXPECT_EQ(m.value(QLatin1String("distance_mm")).toDouble(),
+              *computeSeriesResult(first, SafetyDevice::ofKind(0, 14.0)).distanceMm);
     EXPECT_EQ(m.value(QLatin1String("kind")).toString(), QStringLiteral("vlc"));
     EXPECT_EQ(m.value(QLatin1String("serial_number")).toString(), QStringLiteral("0123456789ABCD"));
     EXPECT_EQ(m.value(QLatin1String("file")).toString(), a);

@@ -65,10 +65,7 @@ TEST(ProjectFileMeasurement, CarriesTheSeriesDeviceInstrumentAndTheFilesHash)
     EXPECT_EQ(m.deviceKind, 1);
     EXPECT_EQ(m.deviceParameter, 300.0);
     EXPECT_FALSE(m.nonIndustrial);
-    SafetyDevice device;
-    device.ID = 1;
-    device.d = -1.0;
-    device.Height = 300.0;
+    const SafetyDevice device = SafetyDevice::ofKind(1, 300.0);
     const SeriesResult expected = computeSeriesResult(tenValues(), device);
     EXPECT_EQ(m.result.governingMs, expected.governingMs);
     EXPECT_EQ(m.result.distanceMm, expected.distanceMm);
@@ -100,13 +97,13 @@ TEST(ProjectFileMeasurement, KindsWhoseParameterProjectFilesDoNotKeepHaveNoDista
     };
     // A door's C and a mat's h are not stored; two-hand control and
     // emergency stop need none.
-    const Case cases[] = {{0, true}, {3, true}, {4, true}, {5, false}, {6, false}, {9, false}};
+    const Case cases[] = {{0, true}, {3, true}, {4, true}, {5, false}, {6, false}, {9, false}, {-1, false}};
     QTemporaryDir dir;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.kind);
         TestProject p = lightCurtainProject(tenValues());
         p.record.setSafetyDeviceId(c.kind);
-        const QString path = dir.filePath(QStringLiteral("p%1.zPRJ").arg(c.kind));
+        const QString path = dir.filePath(QStringLiteral("p%1.zPRJ").arg(c.kind + 1));
         writeProject(path, p);
         const ArchiveMeasurement m = measurementFromProjectFile(path, QString(), QString());
         EXPECT_EQ(m.deviceKind, c.kind);
@@ -114,6 +111,18 @@ TEST(ProjectFileMeasurement, KindsWhoseParameterProjectFilesDoNotKeepHaveNoDista
         EXPECT_EQ(m.result.distanceMm.has_value(), c.parameter);
         EXPECT_TRUE(m.result.governingMs);
     }
+}
+
+TEST(ProjectFileMeasurement, AStoredLengthOfMinusOneIsNoParameter)
+{
+    QTemporaryDir dir;
+    TestProject p = lightCurtainProject(tenValues());
+    p.record.setResolution(-1.0);
+    const QString path = dir.filePath(QStringLiteral("p.zPRJ"));
+    writeProject(path, p);
+    const ArchiveMeasurement m = measurementFromProjectFile(path, QString(), QString());
+    EXPECT_FALSE(m.deviceParameter);
+    EXPECT_FALSE(m.result.distanceMm);
 }
 
 TEST(ProjectFileMeasurement, ANameWithoutTimeTakesTheFilesModificationTime)
