@@ -312,7 +312,9 @@ TEST_P(ArchiveStore, AFailedWriteKeepsNothingOfTheMeasurement)
     }
     // Neither the measurement nor its new machine stayed.
     EXPECT_EQ(archive->entries().size(), 1u);
-    EXPECT_EQ(archive->machines().size(), 1u);
+    const std::vector<ArchiveMachine> machines = archive->machines();
+    ASSERT_EQ(machines.size(), 1u);
+    EXPECT_EQ(machines[0].measurementCount, 1);
 }
 
 TEST_P(ArchiveStore, RefusesStopTimesThatAreNotNumbers)
