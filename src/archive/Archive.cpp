@@ -202,11 +202,14 @@ public:
     }
     ~Transaction()
     {
-        if (!m_done)
+        if (!m_done) {
+            m_archive.finishStatements();
             QSqlQuery(m_archive.m_db).exec(QStringLiteral("ROLLBACK"));
+        }
     }
     void commit()
     {
+        m_archive.finishStatements();
         exec(QStringLiteral("COMMIT"));
         m_done = true;
     }
@@ -225,17 +228,34 @@ private:
 
 namespace {
 
-// A statement with its values in place of the ?s, in order; a failure
-// throws.  SQLite binds them.  For PostgreSQL the driver writes each value as
-// a literal (strings escaped by libpq), which is what Qt's prepared
-// statements send anyway, in one round trip instead of three, and without
-// statements to free in a transaction that has failed.
-QSqlQuery run(Archive &archive, QSqlDatabase &db, const QString &sql, const QVariantList &values,
-              const QString &what)
+// A text column: Qt binds a null QString as NULL, and an empty note is not
+// an unknown one.
+QVariant text(const QString &s)
 {
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (db.driverName() == QLatin1String("QPSQL")) {
+    return s.isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(s);
+}
+
+} // namespace
+
+// A statement with its values in place of the ?s, in order; a failure
+// throws.  SQLite binds them to a statement compiled once per connection.
+// For PostgreSQL the driver writes each value as a literal (strings escaped
+// by libpq), which is what Qt's prepared statements send anyway, in one round
+// trip instead of three, and without statements to free in a transaction
+// that has failed.  The caller finishes what it reads.
+QSqlQuery &Archive::run(const QString &sql, const QVariantList &values, const QString &what)
+{
+    auto cached = m_statements.find(sql);
+    if (cached == m_statements.end()) {
+        QSqlQuery q(m_db);
+        q.setForwardOnly(true);
+        if (!isPostgreSQL() && !q.prepare(sql))
+            fail(what, oneLine(q.lastError()));
+        cached = m_statements.emplace(sql, std::move(q)).first;
+    }
+    QSqlQuery &q = cached->second;
+    q.finish();
+    if (isPostgreSQL()) {
         QString text;
         text.reserve(sql.size() + 16 * values.size());
         qsizetype next = 0;
@@ -248,30 +268,34 @@ QSqlQuery run(Archive &archive, QSqlDatabase &db, const QString &sql, const QVar
             const QVariant &v = values[next++];
             QSqlField field(QString(), v.metaType());
             field.setValue(v);
-            text += db.driver()->formatValue(field);
+            text += m_db.driver()->formatValue(field);
         }
         Q_ASSERT(next == values.size());
         if (!q.exec(text))
-            archive.fail(what, oneLine(q.lastError()));
+            fail(what, oneLine(q.lastError()));
         return q;
     }
-    if (!q.prepare(sql))
-        archive.fail(what, oneLine(q.lastError()));
-    for (const QVariant &v : values)
-        q.addBindValue(v);
+    for (qsizetype i = 0; i < values.size(); ++i)
+        q.bindValue(int(i), values[i]);
     if (!q.exec())
-        archive.fail(what, oneLine(q.lastError()));
+        fail(what, oneLine(q.lastError()));
     return q;
 }
 
-// A text column: Qt binds a null QString as NULL, and an empty note is not
-// an unknown one.
-QVariant text(const QString &s)
+// A statement of SQLite that was not read to its end holds the snapshot it
+// began with: the window would not see what zirk-cli added since.
+struct Archive::FinishStatements
 {
-    return s.isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(s);
-}
+    explicit FinishStatements(Archive &a) : archive(a) {}
+    ~FinishStatements() { archive.finishStatements(); }
+    Archive &archive;
+};
 
-} // namespace
+void Archive::finishStatements()
+{
+    for (auto &[sql, q] : m_statements)
+        q.finish();
+}
 
 Archive::Archive(const ArchiveLocation &location)
     : m_location(location),
@@ -281,6 +305,7 @@ Archive::Archive(const ArchiveLocation &location)
         openConnection();
         prepareSchema();
     } catch (...) {
+        m_statements.clear();
         m_db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_connectionName);
         throw;
@@ -289,6 +314,7 @@ Archive::Archive(const ArchiveLocation &location)
 
 Archive::~Archive()
 {
+    m_statements.clear();
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connectionName);
@@ -352,7 +378,7 @@ int Archive::storedSchemaVersion(bool &foreign)
     const QString tablesSql = isPostgreSQL()
         ? QStringLiteral("SELECT table_name FROM information_schema.tables WHERE table_schema = current_schema()")
         : QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%'");
-    QSqlQuery tables = run(*this, m_db, tablesSql, {}, QStringLiteral("cannot be opened"));
+    QSqlQuery &tables = run(tablesSql, {}, QStringLiteral("cannot be opened"));
     QStringList names;
     while (tables.next())
         names.append(tables.value(0).toString());
@@ -364,7 +390,7 @@ int Archive::storedSchemaVersion(bool &foreign)
         return 0;
     }
 
-    QSqlQuery q = run(*this, m_db, QStringLiteral("SELECT name, value FROM zirk_archive"), {},
+    QSqlQuery &q = run(QStringLiteral("SELECT name, value FROM zirk_archive"), {},
                       QStringLiteral("cannot be opened"));
     QString format;
     int version = -1;
@@ -388,7 +414,7 @@ void Archive::prepareSchema()
 {
     Transaction transaction(*this, QStringLiteral("cannot be opened"));
     if (isPostgreSQL())
-        run(*this, m_db, QStringLiteral("SELECT pg_advisory_xact_lock(?)"), {kSchemaLockKey},
+        run(QStringLiteral("SELECT pg_advisory_xact_lock(?)"), {kSchemaLockKey},
             QStringLiteral("cannot be opened"));
     bool foreign = false;
     const int version = storedSchemaVersion(foreign);
@@ -418,11 +444,11 @@ void Archive::upgradeFrom(int version)
         }
     }
     if (version == 0)
-        run(*this, m_db, QStringLiteral("INSERT INTO zirk_archive (name, value) VALUES ('format', ?)"), {kFormat}, what);
+        run(QStringLiteral("INSERT INTO zirk_archive (name, value) VALUES ('format', ?)"), {kFormat}, what);
     const QString versionSql = version == 0
         ? QStringLiteral("INSERT INTO zirk_archive (name, value) VALUES ('schema_version', ?)")
         : QStringLiteral("UPDATE zirk_archive SET value = ? WHERE name = 'schema_version'");
-    run(*this, m_db, versionSql, {QString::number(kSchemaVersion)}, what);
+    run(versionSql, {QString::number(kSchemaVersion)}, what);
 }
 
 Archive::AddResult Archive::add(const ArchiveMeasurement &m)
@@ -435,12 +461,11 @@ Archive::AddResult Archive::add(const ArchiveMeasurement &m)
     const QString machineId = m.machineId.trimmed();
 
     Transaction transaction(*this, what);
-    run(*this, m_db, QStringLiteral("INSERT INTO machines (machine_id) VALUES (?) ON CONFLICT (machine_id) DO NOTHING"),
+    run(QStringLiteral("INSERT INTO machines (machine_id) VALUES (?) ON CONFLICT (machine_id) DO NOTHING"),
         {text(machineId)}, what);
     // Locking the machine's row makes the checks below and the insert one
     // step for every program that adds to the same machine.
-    QSqlQuery machineQuery = run(*this, m_db,
-                                 isPostgreSQL() ? QStringLiteral("SELECT id FROM machines WHERE machine_id = ? FOR UPDATE")
+    QSqlQuery &machineQuery = run(isPostgreSQL() ? QStringLiteral("SELECT id FROM machines WHERE machine_id = ? FOR UPDATE")
                                                 : QStringLiteral("SELECT id FROM machines WHERE machine_id = ?"),
                                  {text(machineId)}, what);
     if (!machineQuery.next())
@@ -449,7 +474,7 @@ Archive::AddResult Archive::add(const ArchiveMeasurement &m)
     machineQuery.finish();
 
     if (!m.fileSha256.isEmpty()) {
-        QSqlQuery same = run(*this, m_db, QStringLiteral("SELECT id FROM measurements WHERE file_sha256 = ?"),
+        QSqlQuery &same = run(QStringLiteral("SELECT id FROM measurements WHERE file_sha256 = ?"),
                              {m.fileSha256}, what);
         if (same.next())
             return {AddOutcome::SameFile, same.value(0).toLongLong()};
@@ -457,8 +482,7 @@ Archive::AddResult Archive::add(const ArchiveMeasurement &m)
 
     // The same measurement saved and then reported, or saved twice, is one
     // point of the machine's history, not two.
-    QSqlQuery latest = run(*this, m_db,
-                           QStringLiteral("SELECT id, device_kind, device_parameter, non_industrial, stop_count"
+    QSqlQuery &latest = run(QStringLiteral("SELECT id, device_kind, device_parameter, non_industrial, stop_count"
                                           " FROM measurements WHERE machine = ? ORDER BY id DESC LIMIT 1"),
                            {machine}, what);
     if (latest.next()) {
@@ -468,8 +492,7 @@ Archive::AddResult Archive::add(const ArchiveMeasurement &m)
             && latest.value(4).toLongLong() == qint64(m.stopTimes.size());
         latest.finish();
         if (sameDevice) {
-            QSqlQuery values = run(*this, m_db,
-                                   QStringLiteral("SELECT stop_ms FROM stop_times WHERE measurement = ? ORDER BY position"),
+            QSqlQuery &values = run(QStringLiteral("SELECT stop_ms FROM stop_times WHERE measurement = ? ORDER BY position"),
                                    {latestId}, what);
             std::vector<double> stored;
             while (values.next())
@@ -484,8 +507,7 @@ Archive::AddResult Archive::add(const ArchiveMeasurement &m)
         return stats ? optionalValue((*stats).*field) : QVariant();
     };
     const char *governing = governingText(m.result.governing);
-    QSqlQuery inserted = run(
-        *this, m_db,
+    QSqlQuery &inserted = run(
         QStringLiteral("INSERT INTO measurements (machine, note, measured_at, recorded_at, device_kind,"
                        " device_parameter, non_industrial, stop_count, maximum_ms, mean_ms, sigma_ms,"
                        " mean_plus_3sigma_ms, governing, governing_ms, distance_mm, serial_number,"
@@ -517,11 +539,10 @@ Archive::AddResult Archive::add(const ArchiveMeasurement &m)
             sql += i == 0 ? QStringLiteral("(?, ?, ?)") : QStringLiteral(", (?, ?, ?)");
             values << id << qint64(first + i + 1) << m.stopTimes[first + i];
         }
-        run(*this, m_db, sql, values, what);
+        run(sql, values, what);
     }
     const QString measuredAt = timeText(m.measuredAt);
-    run(*this, m_db,
-        QStringLiteral("UPDATE machines SET measurement_count = measurement_count + 1,"
+    run(QStringLiteral("UPDATE machines SET measurement_count = measurement_count + 1,"
                        " last_measured_at = CASE WHEN last_measured_at IS NULL OR last_measured_at < ? THEN ?"
                        " ELSE last_measured_at END WHERE id = ?"),
         {measuredAt, measuredAt, machine}, what);
@@ -531,8 +552,8 @@ Archive::AddResult Archive::add(const ArchiveMeasurement &m)
 
 std::vector<ArchiveMachine> Archive::machines(const QString &search)
 {
-    QSqlQuery q = run(*this, m_db,
-                      QStringLiteral("SELECT machine_id, measurement_count, last_measured_at FROM machines"
+    const FinishStatements finish(*this);
+    QSqlQuery &q = run(QStringLiteral("SELECT machine_id, measurement_count, last_measured_at FROM machines"
                                      " WHERE measurement_count > 0"),
                       {}, QStringLiteral("cannot be read"));
     std::vector<ArchiveMachine> list;
@@ -556,6 +577,7 @@ std::vector<ArchiveMachine> Archive::machines(const QString &search)
 
 std::vector<ArchiveEntry> Archive::entries(const std::optional<QString> &machineId)
 {
+    const FinishStatements finish(*this);
     QString sql = QStringLiteral("SELECT x.id, m.machine_id, x.measured_at, x.stop_count, x.governing_ms,"
                                  " x.distance_mm, x.device_kind, x.serial_number, x.file_path, x.file_sha256"
                                  " FROM measurements x JOIN machines m ON m.id = x.machine");
@@ -565,7 +587,7 @@ std::vector<ArchiveEntry> Archive::entries(const std::optional<QString> &machine
         values << machineId->trimmed();
     }
     sql += QStringLiteral(" ORDER BY x.measured_at, x.id");
-    QSqlQuery q = run(*this, m_db, sql, values, QStringLiteral("cannot be read"));
+    QSqlQuery &q = run(sql, values, QStringLiteral("cannot be read"));
     std::vector<ArchiveEntry> list;
     while (q.next()) {
         ArchiveEntry e;
@@ -586,9 +608,9 @@ std::vector<ArchiveEntry> Archive::entries(const std::optional<QString> &machine
 
 std::optional<ArchiveMeasurement> Archive::measurement(qint64 id)
 {
+    const FinishStatements finish(*this);
     const QString what = QStringLiteral("cannot be read");
-    QSqlQuery q = run(*this, m_db,
-                      QStringLiteral("SELECT m.machine_id, x.note, x.measured_at, x.device_kind, x.device_parameter,"
+    QSqlQuery &q = run(QStringLiteral("SELECT m.machine_id, x.note, x.measured_at, x.device_kind, x.device_parameter,"
                                      " x.non_industrial, x.stop_count, x.maximum_ms, x.mean_ms, x.sigma_ms,"
                                      " x.mean_plus_3sigma_ms, x.governing, x.governing_ms, x.distance_mm,"
                                      " x.serial_number, x.standstill_speed, x.calibration_year,"
@@ -633,8 +655,7 @@ std::optional<ArchiveMeasurement> Archive::measurement(qint64 id)
     m.fileSha256 = q.value(23).toString();
     q.finish();
 
-    QSqlQuery values = run(*this, m_db,
-                           QStringLiteral("SELECT stop_ms FROM stop_times WHERE measurement = ? ORDER BY position"),
+    QSqlQuery &values = run(QStringLiteral("SELECT stop_ms FROM stop_times WHERE measurement = ? ORDER BY position"),
                            {id}, what);
     while (values.next())
         m.stopTimes.push_back(values.value(0).toDouble());

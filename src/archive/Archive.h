@@ -4,8 +4,10 @@
 #include "ArchiveMeasurement.h"
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -59,6 +61,9 @@ public:
 
 private:
     class Transaction;
+    struct FinishStatements;
+    QSqlQuery &run(const QString &sql, const QVariantList &values, const QString &what);
+    void finishStatements();
     void openConnection();
     void prepareSchema();
     int storedSchemaVersion(bool &foreign);
@@ -68,4 +73,7 @@ private:
     ArchiveLocation m_location;
     QString m_connectionName;
     QSqlDatabase m_db;
+    // One query object per statement, used again: SQLite compiles it once.
+    // A map, so that references to them stay valid.
+    std::map<QString, QSqlQuery> m_statements;
 };
