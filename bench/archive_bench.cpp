@@ -11,7 +11,7 @@
 #include "archive/Trend.h"
 #include "project/ProjectFile.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -31,13 +31,18 @@ constexpr int kStopTimes = 20;
 constexpr int kProjectFiles = 10000;
 const char *const kScript = ZIRK_SOURCE_DIR "/tests/archive/postgres-server.sh";
 
+// The SQL drivers are plugins; the application object is the one the
+// window benchmarks in this program share.
 void needApplication()
 {
     static int argc = 1;
     static char name[] = "zirk_bench";
     static char *argv[] = {name, nullptr};
-    static QCoreApplication *app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
-    (void)app;
+    if (!QApplication::instance()) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        new QApplication(argc, argv);
+    }
 }
 
 struct PostgresServer
