@@ -229,10 +229,13 @@ private:
 namespace {
 
 // A text column: Qt binds a null QString as NULL, and an empty note is not
-// an unknown one.
+// an unknown one.  PostgreSQL refuses the character 0, which a damaged
+// project file can carry in its texts; it means nothing on either engine.
 QVariant text(const QString &s)
 {
-    return s.isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(s);
+    QString t = s.isNull() ? QString(QLatin1String("")) : s;
+    t.remove(QChar(0));
+    return t;
 }
 
 } // namespace
