@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ErrorHandling.h"
+#include "base/ErrorHandling.h"
 
 // An archive that cannot be reached, is not ours, or refused a write.  The
 // message is one line that names the archive.

@@ -1,7 +1,7 @@
 #include "ArchiveInput.h"
 
-#include "app/CodePage.h"
-#include "app/ErrorHandling.h"
+#include "base/CodePage.h"
+#include "base/ErrorHandling.h"
 #include "project/ProjectFile.h"
 #include "series/SeriesResult.h"
 

@@ -1,7 +1,7 @@
 #include "Trend.h"
 
 #include "ArchiveLocation.h"
-#include "app/NumberFormat.h"
+#include "base/NumberFormat.h"
 
 #include <cmath>
 

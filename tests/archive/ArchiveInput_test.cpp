@@ -2,7 +2,7 @@
 #include "QtPrinters.h"
 #include "cli/ProjectFiles.h"
 
-#include "app/ErrorHandling.h"
+#include "base/ErrorHandling.h"
 #include "archive/ArchiveInput.h"
 
 #include <QCryptographicHash>

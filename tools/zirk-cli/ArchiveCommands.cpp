@@ -3,8 +3,8 @@
 #include "Commands.h"
 #include "JsonWriter.h"
 
-#include "app/ErrorHandling.h"
-#include "app/NumberFormat.h"
+#include "base/ErrorHandling.h"
+#include "base/NumberFormat.h"
 #include "archive/Archive.h"
 #include "archive/ArchiveError.h"
 #include "archive/ArchiveInput.h"
