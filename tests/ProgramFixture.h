@@ -20,12 +20,15 @@ protected:
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         qputenv("ZIRK_CONFIG_DIR", tempDir.path().toLocal8Bit());
+        // Save as and the report keep measurements: never in the user's archive.
+        qputenv("ZIRK_ARCHIVE", ("sqlite://" + tempDir.filePath(QStringLiteral("archive.sqlite"))).toLocal8Bit());
     }
     void TearDown() override
     {
         program.reset();
         QLocale::setDefault(QLocale::c());
         qunsetenv("ZIRK_CONFIG_DIR");
+        qunsetenv("ZIRK_ARCHIVE");
     }
 
     // Creates the program and shows its main window (runs the start-up).

@@ -18,6 +18,10 @@ struct AppSettings
     double SSSpeed = 10.0;
     bool SoundEnable = false;
     QString SoundFile;
+    // The machine archive: its URL (empty: the default file) and the growth
+    // of the governing stop time, in percent, above which its trend warns.
+    QString ArchiveUrl;
+    double ArchiveTrendPercent = 10.0;
 };
 
 // --- settings: single-byte text ---

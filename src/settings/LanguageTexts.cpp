@@ -18,6 +18,11 @@ LanguageKey title(const char *section, const char *key, const char *text, W wind
     return {section, key, text, TextTarget::Caption, window, nullptr};
 }
 
+LanguageKey plainText(const char *section, const char *key, const char *text, W window)
+{
+    return {section, key, text, TextTarget::Text, window, nullptr};
+}
+
 LanguageKey hint(const char *section, const char *key, const char *text, W window, const char *control)
 {
     return {section, key, text, TextTarget::Hint, window, control};
@@ -42,6 +47,7 @@ std::vector<LanguageKey> buildKeys()
     const char *const calc = "CalculatorWindow";
     const char *const images = "ImagesWindow";
     const char *const settings = "SettingsWindow";
+    const char *const history = "HistoryWindow";
 
     std::vector<LanguageKey> k = {
         caption(menu, "File", "File", W::Main, "menu_file"),
@@ -60,6 +66,7 @@ std::vector<LanguageKey> buildKeys()
         caption(menu, "Help", "Help", W::Main, "menu_help"),
         caption(menu, "HelpSubmenu", "Help", W::Main, "submenu_help"),
         caption(menu, "About", "About...", W::Main, "submenu_about"),
+        caption(menu, "MachineHistory", "Machine History", W::Main, "submenu_MachineHistory"),
 
         hint(main, "StartButtonHint", "Start Measurement", W::Main, "SB_Start"),
         hint(main, "DeviceStateHint", "Device State", W::Main, "Image_Semafor"),
@@ -195,8 +202,32 @@ std::vector<LanguageKey> buildKeys()
         caption(settings, "SoundBoxLabel", "Sound", W::Settings, "GroupBox5"),
         caption(settings, "SoundEnableLabel", "Sound Enable", W::Settings, "CHB_SoundEnable"),
         hint(settings, "TestButtonHint", "Sound Test", W::Settings, "Button2"),
+        caption(settings, "ArchiveBoxLabel", "Machine Archive", W::Settings, "GroupBox7"),
+        caption(settings, "ArchiveUrlLabel", "Archive (empty: this computer):", W::Settings, "Label_ArchiveUrlCaption"),
+        hint(settings, "ArchiveUrlHint", "sqlite:///path/to/archive.sqlite or postgresql://user@host:port/dbname",
+             W::Settings, "Edit_ArchiveUrl"),
+        caption(settings, "TrendPercentLabel", "Warn when the stop time grew by more than [%]:", W::Settings,
+                "Label_TrendPercentCaption"),
 
         title("AboutWindow", "WindowCaption", "About...", W::About),
+
+        title(history, "WindowCaption", "Machine History", W::History),
+        caption(history, "SearchLabel", "Search:", W::History, "Label_SearchCaption"),
+        caption(history, "MachinesLabel", "Machines", W::History, "Label_MachinesCaption"),
+        caption(history, "MeasurementsLabel", "Measurements", W::History, "Label_MeasurementsCaption"),
+        caption(history, "OpenButton", "Open", W::History, "Btn_Open"),
+        caption(history, "CloseButton", "Close", W::History, "Btn_Close"),
+        plainText(history, "DateColumn", "Date", W::History),
+        plainText(history, "CountColumn", "Count", W::History),
+        plainText(history, "GoverningColumn", "Governing Time", W::History),
+        plainText(history, "DistanceColumn", "Safety Distance", W::History),
+        plainText(history, "SerialNumberColumn", "Instrument SN", W::History),
+        plainText(history, "MachineCountColumn", "Measurements", W::History),
+        plainText(history, "TrendWarning", "Stop time grew by %1 % since %2: check the brake.", W::History),
+        plainText(history, "TrendGoverning", "Governing time [ms]", W::History),
+        plainText(history, "TrendDistance", "Safety distance [mm]", W::History),
+        plainText(history, "NoMachineID", "(no machine ID)", W::History),
+        plainText(history, "ArchiveNotWritten", "The archive could not be written: %1", W::History),
     });
     return k;
 }

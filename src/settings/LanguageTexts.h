@@ -17,7 +17,7 @@ struct MessageTexts;
 // per target.
 
 // The windows whose controls the language file names.
-enum class TextWindow { Main, DeviceSelect, Calculator, Images, Settings, About, Count };
+enum class TextWindow { Main, DeviceSelect, Calculator, Images, Settings, About, History, Count };
 
 enum class TextTarget {
     Caption,       // text of a label, button, check box, menu item, group box or tab; title of a window
@@ -25,6 +25,7 @@ enum class TextTarget {
     ListColumn,    // caption of column `column` of the main window's stop-time list
     Message,       // a field of MessageTexts
     HelpFileName,  // AppSettings.HelpFileName
+    Text,          // a text the window puts together itself; read with LanguageTexts::text
 };
 
 struct LanguageKey

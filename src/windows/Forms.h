@@ -7,6 +7,7 @@ class TAboutForm;
 class Tdevselectform;
 class Timagesform;
 class TSafetyAdvisorForm;
+class TMachineHistoryForm;
 
 // The seven windows of the program.  Each is created once at start, in this
 // order, and lives until the program ends.
@@ -19,4 +20,5 @@ struct Forms
     Tdevselectform *devselectform = nullptr;
     Timagesform *imagesform = nullptr;
     TSafetyAdvisorForm *SafetyAdvisorForm = nullptr;
+    TMachineHistoryForm *MachineHistoryForm = nullptr; // Tools > Machine History
 };

@@ -310,6 +310,9 @@ void TMainForm::buildMenus()
     menu_tools->addSeparator();
     item(menu_tools, SafetyAdvisor1, "SafetyAdvisor1", "Safety Advisor", &TMainForm::SafetyAdvisor1Click);
     item(menu_tools, GenerateVLCtable1, "GenerateVLCtable1", "Generate VLC table", &TMainForm::GenerateVLCtable1Click);
+    menu_tools->addSeparator();
+    item(menu_tools, submenu_MachineHistory, "submenu_MachineHistory", "Machine History",
+         &TMainForm::submenu_MachineHistoryClick);
 
     menu_help = menuBar()->addMenu(QStringLiteral("Help"));
     menu_help->setObjectName(QStringLiteral("menu_help"));

@@ -28,6 +28,7 @@ class QFrame;
 class StopTimesModel;
 class ProgramState;
 class DeviceSession;
+struct ArchiveMeasurement;
 
 // The main window.  Handlers keep the names the rest of the program knows
 // them by; each reads its controls, calls a unit and writes its controls.
@@ -113,6 +114,14 @@ public:
     void submenu_ImagesClick();
     void SB_ImagesClick();
 
+    // --- machine archive ---
+    // Keeps the series as saved to projectFile (empty: as reported); a
+    // failure is told in the status bar and stops nothing.
+    void recordInArchive(const QString &projectFile);
+    void submenu_MachineHistoryClick();
+    // Brings a kept measurement into the window as opening its project would.
+    void openArchivedMeasurement(const ArchiveMeasurement &measurement);
+
     // Status bar text (one simple panel).
     void setStatusText(const QString &text);
     QString statusText() const;
@@ -183,6 +192,7 @@ public:
     QAction *submenu_Driversinstall = nullptr;
     QAction *SafetyAdvisor1 = nullptr;
     QAction *GenerateVLCtable1 = nullptr;
+    QAction *submenu_MachineHistory = nullptr;
     QAction *submenu_help = nullptr;
     QAction *submenu_about = nullptr;
     QAction *PopupDeleteRows = nullptr;

@@ -186,6 +186,7 @@ void TMainForm::submenu_SaveAsClick()
         throw ZirkError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, saved.error));
     if (saved.stage == SaveResult::NotWritten)
         throw ZirkError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, saved.error));
+    recordInArchive(fileName);
 }
 
 void TMainForm::Import1Click()

@@ -71,6 +71,7 @@ void TMainForm::Generuj_Report()
     // An error while writing reaches the general handling and the viewer is
     // not started on a file that is not there.
     writeReport(content, fileName, m_platform.clock, [this](const QString &status) { setStatusText(status); });
+    recordInArchive(QString());
     m_platform.shell->open(fileName);
 }
 

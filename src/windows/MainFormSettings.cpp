@@ -2,6 +2,8 @@
 // driver installation in the main window.
 #include "windows/MainForm.h"
 
+#include "archive/ArchiveLocation.h"
+#include "archive/Trend.h"
 #include "base/ErrorHandling.h"
 #include "base/NumberFormat.h"
 #include "state/ProgramState.h"
@@ -110,6 +112,10 @@ void TMainForm::NactiIni()
 
     m_state.setMachine(ini.readString(kSettings, QStringLiteral("LastMachineID"), QString()),
                        ini.readString(kSettings, QStringLiteral("LastNote"), QString()));
+
+    s.ArchiveUrl = ini.readString(kSettings, QLatin1String(kArchiveSettingsKey), QString()).trimmed();
+    s.ArchiveTrendPercent =
+        trendThresholdFromSetting(ini.readString(kSettings, QLatin1String(kTrendThresholdSettingsKey), QString()));
 }
 
 void TMainForm::ZapisIni()
@@ -146,6 +152,16 @@ void TMainForm::ZapisIni()
 
     ini.writeString(kSettings, QStringLiteral("LastMachineID"), m_state.machineId());
     ini.writeString(kSettings, QStringLiteral("LastNote"), m_state.note());
+
+    // The archive's keys join the file once they are set, so that a file of
+    // a program that never used the archive stays as it was.
+    auto present = [&ini](const char *key) {
+        return ini.readString(kSettings, QLatin1String(key), QStringLiteral("\x01")) != QStringLiteral("\x01");
+    };
+    if (!s.ArchiveUrl.isEmpty() || present(kArchiveSettingsKey))
+        ini.writeString(kSettings, QLatin1String(kArchiveSettingsKey), s.ArchiveUrl);
+    if (s.ArchiveTrendPercent != kDefaultTrendThresholdPercent || present(kTrendThresholdSettingsKey))
+        ini.writeString(kSettings, QLatin1String(kTrendThresholdSettingsKey), formatGeneral(s.ArchiveTrendPercent));
 
     // Written beside the old file and renamed over it: a full disk or a
     // read-only folder leaves the old settings whole.

@@ -7,6 +7,7 @@
 #include "windows/SafetyAdvisorForm.h"
 #include "windows/AboutForm.h"
 #include "windows/SettingsForm.h"
+#include "windows/MachineHistoryForm.h"
 
 ZirkProgram::ZirkProgram(Platform &platform, const QStringList &arguments)
 {
@@ -20,6 +21,7 @@ ZirkProgram::ZirkProgram(Platform &platform, const QStringList &arguments)
     m_forms.devselectform = new Tdevselectform(m_state, platform, m_forms, owner);
     m_forms.imagesform = new Timagesform(m_state, platform, m_forms, owner);
     m_forms.SafetyAdvisorForm = new TSafetyAdvisorForm(m_state, platform, m_forms, owner);
+    m_forms.MachineHistoryForm = new TMachineHistoryForm(m_state, platform, m_forms, owner);
 }
 
 ZirkProgram::~ZirkProgram()

@@ -10,6 +10,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+
+#include "archive/ArchiveLocation.h"
+
+#include <cmath>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -89,6 +93,20 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     sound->addWidget(Button1, 1, 1);
     sound->addWidget(Button2, 1, 2);
 
+    // Where measurements are kept, and when their trend warns.
+    GroupBox7 = groupBox("GroupBox7", "Machine Archive");
+    Label_ArchiveUrlCaption = named(new QLabel(QStringLiteral("Archive (empty: this computer):")), "Label_ArchiveUrlCaption");
+    Edit_ArchiveUrl = named(new QLineEdit, "Edit_ArchiveUrl");
+    Edit_ArchiveUrl->setPlaceholderText(defaultArchivePath());
+    Label_TrendPercentCaption =
+        named(new QLabel(QStringLiteral("Warn when the stop time grew by more than [%]:")), "Label_TrendPercentCaption");
+    Edit_TrendPercent = named(new QLineEdit, "Edit_TrendPercent");
+    auto *archive = new QGridLayout(GroupBox7);
+    archive->addWidget(Label_ArchiveUrlCaption, 0, 0);
+    archive->addWidget(Edit_ArchiveUrl, 0, 1);
+    archive->addWidget(Label_TrendPercentCaption, 1, 0);
+    archive->addWidget(Edit_TrendPercent, 1, 1);
+
     Button3 = named(new QPushButton(QStringLiteral("OK")), "Button3");
     Button3->setDefault(true);
     Button4 = named(new QPushButton(QStringLiteral("Cancel")), "Button4");
@@ -98,6 +116,7 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     grid->addWidget(GroupBox2, 0, 1);
     grid->addWidget(GroupBox6, 1, 0);
     grid->addWidget(GroupBox5, 1, 1);
+    grid->addWidget(GroupBox7, 2, 0, 1, 2);
     grid->setColumnMinimumWidth(0, 240);
     grid->setColumnMinimumWidth(1, 240);
     auto *buttons = new QHBoxLayout;
@@ -116,7 +135,9 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     setTabOrder(CHB_SoundEnable, Edit_SoundFile);
     setTabOrder(Edit_SoundFile, Button1);
     setTabOrder(Button1, Button2);
-    setTabOrder(Button2, Button3);
+    setTabOrder(Button2, Edit_ArchiveUrl);
+    setTabOrder(Edit_ArchiveUrl, Edit_TrendPercent);
+    setTabOrder(Edit_TrendPercent, Button3);
     setTabOrder(Button3, Button4);
 
     connect(Button3, &QPushButton::clicked, this, &QDialog::accept);
@@ -145,6 +166,8 @@ void TSettingsForm::FormShow()
     Edit_SSSpeed->setText(formatGeneral(s.SSSpeed));
     Edit_SoundFile->setText(s.SoundFile);
     CHB_SoundEnable->setChecked(s.SoundEnable);
+    Edit_ArchiveUrl->setText(s.ArchiveUrl);
+    Edit_TrendPercent->setText(formatGeneral(s.ArchiveTrendPercent));
     ComboBox_Language->clear();
     ComboBox_Language->setEditText(s.Language);
     ComboBox_Language->addItems(availableLanguages());
@@ -161,6 +184,11 @@ bool TSettingsForm::storeSettings()
     s.SSSpeed = parseDecimal(Edit_SSSpeed->text()).value_or(10.0);
     s.SoundFile = Edit_SoundFile->text();
     s.SoundEnable = CHB_SoundEnable->isChecked();
+    s.ArchiveUrl = Edit_ArchiveUrl->text().trimmed();
+    // A percentage that is no number of 0 or more keeps the one before.
+    if (const std::optional<double> percent = parseDecimal(Edit_TrendPercent->text().trimmed());
+        percent && std::isfinite(*percent) && *percent >= 0.0)
+        s.ArchiveTrendPercent = *percent;
 
     const QString language = ComboBox_Language->currentText();
     if (language == s.Language)

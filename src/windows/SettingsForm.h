@@ -45,6 +45,11 @@ public:
     QLineEdit *Edit_SoundFile = nullptr;
     QPushButton *Button1 = nullptr;
     QPushButton *Button2 = nullptr;
+    QGroupBox *GroupBox7 = nullptr; // machine archive
+    QLabel *Label_ArchiveUrlCaption = nullptr;
+    QLineEdit *Edit_ArchiveUrl = nullptr;
+    QLabel *Label_TrendPercentCaption = nullptr;
+    QLineEdit *Edit_TrendPercent = nullptr;
     QPushButton *Button3 = nullptr;
     QPushButton *Button4 = nullptr;
 

@@ -97,6 +97,7 @@ void applyWindowTexts(const LanguageTexts &texts, TextWindow which, QWidget *win
             break;
         case TextTarget::Message:
         case TextTarget::HelpFileName:
+        case TextTarget::Text:
             break;
         }
     }

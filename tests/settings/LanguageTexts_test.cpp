@@ -148,5 +148,5 @@ TEST(LanguageTexts, EveryKeyIsReadInTheOrderOfItsSection)
         }
     }
     EXPECT_EQ(order, (QStringList{"MainMenu", "MainWindow", "HMI", "Buttons", "DevicesWindow", "CalculatorWindow",
-                                  "ImagesWindow", "SettingsWindow", "AboutWindow"}));
+                                  "ImagesWindow", "SettingsWindow", "AboutWindow", "HistoryWindow"}));
 }

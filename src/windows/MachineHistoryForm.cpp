@@ -1,0 +1,320 @@
+#include "windows/MachineHistoryForm.h"
+
+#include "archive/Archive.h"
+#include "archive/ArchiveError.h"
+#include "archive/ArchiveRecording.h"
+#include "base/ErrorHandling.h"
+#include "base/NumberFormat.h"
+#include "base/Seams.h"
+#include "state/ProgramState.h"
+#include "windows/MainForm.h"
+#include "windows/WindowTexts.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename W>
+W *named(W *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QTableWidget *table(const char *name)
+{
+    auto *t = named(new QTableWidget, name);
+    t->setSelectionBehavior(QAbstractItemView::SelectRows);
+    t->setSelectionMode(QAbstractItemView::SingleSelection);
+    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    t->verticalHeader()->hide();
+    t->horizontalHeader()->setStretchLastSection(true);
+    return t;
+}
+
+QTableWidgetItem *cell(const QString &text, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto *item = new QTableWidgetItem(text);
+    item->setTextAlignment(alignment);
+    return item;
+}
+
+const QColor kGoverningColour(30, 90, 200);
+const QColor kDistanceColour(200, 90, 30);
+
+} // namespace
+
+TrendChartView::TrendChartView(QWidget *parent) : QWidget(parent)
+{
+    setMinimumSize(360, 160);
+}
+
+void TrendChartView::setTrend(const std::vector<TrendPoint> &points, const QString &governingCaption,
+                              const QString &distanceCaption)
+{
+    m_points = points;
+    m_governingCaption = governingCaption;
+    m_distanceCaption = distanceCaption;
+    update();
+}
+
+TrendChartLayout TrendChartView::chartLayout() const
+{
+    const QFontMetricsF metrics(font());
+    // Room for the value labels left and right, the dates below and the
+    // axis captions above.
+    const double side = metrics.horizontalAdvance(QStringLiteral("00000")) + 8.0;
+    const QRectF plot = QRectF(rect()).adjusted(side, metrics.height() * 1.5, -side, -(metrics.height() + 8.0));
+    return layoutTrendChart(m_points, plot, metrics.horizontalAdvance(QStringLiteral("0000-00-00")) + 16.0);
+}
+
+void TrendChartView::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.fillRect(rect(), palette().base());
+    if (m_points.empty())
+        return;
+    p.setRenderHint(QPainter::Antialiasing);
+    const TrendChartLayout l = chartLayout();
+    const QFontMetricsF metrics(font());
+
+    p.setPen(QPen(palette().mid().color(), 1.0));
+    p.drawRect(l.plot);
+    for (const TrendTick &t : l.msTicks) {
+        p.setPen(QPen(palette().midlight().color(), 1.0, Qt::DotLine));
+        p.drawLine(QPointF(l.plot.left(), t.position), QPointF(l.plot.right(), t.position));
+        p.setPen(kGoverningColour);
+        p.drawText(QRectF(0, t.position - metrics.height() / 2, l.plot.left() - 4, metrics.height()),
+                   Qt::AlignRight | Qt::AlignVCenter, t.label);
+    }
+    p.setPen(kDistanceColour);
+    for (const TrendTick &t : l.mmTicks)
+        p.drawText(QRectF(l.plot.right() + 4, t.position - metrics.height() / 2, width() - l.plot.right() - 4,
+                          metrics.height()),
+                   Qt::AlignLeft | Qt::AlignVCenter, t.label);
+    p.setPen(palette().text().color());
+    for (const TrendTick &t : l.dateTicks) {
+        const double w = metrics.horizontalAdvance(t.label);
+        const double x = std::clamp(t.position - w / 2, 0.0, width() - w);
+        p.drawText(QPointF(x, l.plot.bottom() + metrics.ascent() + 4), t.label);
+    }
+    p.setPen(kGoverningColour);
+    p.drawText(QPointF(l.plot.left(), metrics.ascent()), m_governingCaption);
+    if (!l.mmTicks.empty()) {
+        p.setPen(kDistanceColour);
+        p.drawText(QPointF(l.plot.right() - metrics.horizontalAdvance(m_distanceCaption), metrics.ascent()),
+                   m_distanceCaption);
+    }
+
+    // The two series: lines between the points, a dot on each.
+    auto series = [&p](const std::vector<QPointF> &points, const QColor &colour) {
+        p.setPen(QPen(colour, 2.0));
+        for (std::size_t i = 1; i < points.size(); ++i)
+            p.drawLine(points[i - 1], points[i]);
+        p.setBrush(colour);
+        for (const QPointF &point : points)
+            p.drawEllipse(point, 3.0, 3.0);
+        p.setBrush(Qt::NoBrush);
+    };
+    std::vector<QPointF> distance;
+    for (const std::optional<QPointF> &d : l.distance) {
+        if (d)
+            distance.push_back(*d);
+    }
+    series(distance, kDistanceColour);
+    series(l.governing, kGoverningColour);
+}
+
+TMachineHistoryForm::TMachineHistoryForm(ProgramState &state, Platform &platform, Forms &forms, QWidget *parent)
+    : QDialog(parent), m_state(state), m_platform(platform), m_forms(forms)
+{
+    setObjectName(QStringLiteral("TMachineHistoryForm"));
+    setWindowTitle(QStringLiteral("Machine History"));
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+
+    Label_SearchCaption = named(new QLabel(QStringLiteral("Search:")), "Label_SearchCaption");
+    Edit_Search = named(new QLineEdit, "Edit_Search");
+    Edit_Search->setClearButtonEnabled(true);
+    Label_MachinesCaption = named(new QLabel(QStringLiteral("Machines")), "Label_MachinesCaption");
+    LW_machines = table("LW_machines");
+    LW_machines->setColumnCount(3);
+    Label_MeasurementsCaption = named(new QLabel(QStringLiteral("Measurements")), "Label_MeasurementsCaption");
+    LW_measurements = table("LW_measurements");
+    LW_measurements->setColumnCount(5);
+    Chart = named(new TrendChartView, "Chart");
+    Label_Warning = named(new QLabel, "Label_Warning");
+    Label_Warning->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+    Label_Warning->setWordWrap(true);
+    Label_Archive = named(new QLabel, "Label_Archive");
+    Label_Archive->setWordWrap(true);
+    Label_Archive->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Btn_Open = named(new QPushButton(QStringLiteral("Open")), "Btn_Open");
+    Btn_Open->setEnabled(false);
+    Btn_Close = named(new QPushButton(QStringLiteral("Close")), "Btn_Close");
+
+    auto *search = new QHBoxLayout;
+    search->addWidget(Label_SearchCaption);
+    search->addWidget(Edit_Search);
+    auto *left = new QVBoxLayout;
+    left->addLayout(search);
+    left->addWidget(Label_MachinesCaption);
+    left->addWidget(LW_machines);
+    auto *right = new QVBoxLayout;
+    right->addWidget(Label_MeasurementsCaption);
+    right->addWidget(LW_measurements, 1);
+    right->addWidget(Chart, 1);
+    right->addWidget(Label_Warning);
+    auto *columns = new QHBoxLayout;
+    columns->addLayout(left, 2);
+    columns->addLayout(right, 3);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(Label_Archive, 1);
+    buttons->addWidget(Btn_Open);
+    buttons->addWidget(Btn_Close);
+    auto *outer = new QVBoxLayout(this);
+    outer->addLayout(columns, 1);
+    outer->addLayout(buttons);
+    resize(900, 560);
+
+    connect(Edit_Search, &QLineEdit::textChanged, this, [this] { showMachines(); });
+    connect(LW_machines, &QTableWidget::currentCellChanged, this, [this](int row) { showMachine(row); });
+    connect(LW_measurements, &QTableWidget::currentCellChanged, this,
+            [this](int row) { Btn_Open->setEnabled(row >= 0 && row < int(m_entries.size())); });
+    connect(LW_measurements, &QTableWidget::cellDoubleClicked, this, [this] {
+        runGuarded(*m_platform.dialogs, this, [this] { Btn_OpenClick(); });
+    });
+    connect(Btn_Open, &QPushButton::clicked, this, [this] {
+        runGuarded(*m_platform.dialogs, this, [this] { Btn_OpenClick(); });
+    });
+    connect(Btn_Close, &QPushButton::clicked, this, &QDialog::reject);
+    followLanguage(m_state, TextWindow::History, this);
+    connect(&m_state, &ProgramState::languageChanged, this, [this] { setHeaders(); });
+    setHeaders();
+}
+
+TMachineHistoryForm::~TMachineHistoryForm() = default;
+
+QString TMachineHistoryForm::text(const char *key) const
+{
+    return m_state.texts().text("HistoryWindow", key);
+}
+
+void TMachineHistoryForm::setHeaders()
+{
+    LW_machines->setHorizontalHeaderLabels({text("MachinesLabel"), text("MachineCountColumn"), text("DateColumn")});
+    LW_measurements->setHorizontalHeaderLabels({text("DateColumn"), text("CountColumn"), text("GoverningColumn"),
+                                                text("DistanceColumn"), text("SerialNumberColumn")});
+}
+
+void TMachineHistoryForm::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TMachineHistoryForm::FormShow()
+{
+    // Opened anew at each showing: the setting or another program may have
+    // changed the archive since.
+    m_archive.reset();
+    const QString url = archiveUrlInForce(m_state.appSettings.ArchiveUrl);
+    try {
+        m_archive = std::make_unique<Archive>(parseArchiveUrl(url));
+        Label_Archive->setText(m_archive->location().url());
+    } catch (const ArchiveError &e) {
+        Label_Archive->setText(e.message());
+    }
+    showMachines();
+}
+
+void TMachineHistoryForm::showMachines()
+{
+    const QString chosen = LW_machines->currentRow() >= 0 && LW_machines->currentRow() < int(m_machines.size())
+        ? m_machines[std::size_t(LW_machines->currentRow())].machineId
+        : QString();
+    m_machines.clear();
+    if (m_archive) {
+        try {
+            m_machines = m_archive->machines(Edit_Search->text());
+        } catch (const ArchiveError &e) {
+            Label_Archive->setText(e.message());
+        }
+    }
+    const QSignalBlocker blocker(LW_machines);
+    LW_machines->setRowCount(int(m_machines.size()));
+    int keep = -1;
+    for (std::size_t i = 0; i < m_machines.size(); ++i) {
+        const ArchiveMachine &m = m_machines[i];
+        const int row = int(i);
+        LW_machines->setItem(row, 0, cell(m.machineId.isEmpty() ? text("NoMachineID") : m.machineId));
+        LW_machines->setItem(row, 1, cell(QString::number(m.measurementCount), Qt::AlignRight | Qt::AlignVCenter));
+        LW_machines->setItem(row, 2, cell(m.lastMeasuredAt.toLocalTime().date().toString(Qt::ISODate)));
+        if (m.machineId == chosen)
+            keep = row;
+    }
+    LW_machines->setCurrentCell(keep, 0);
+    showMachine(keep);
+}
+
+void TMachineHistoryForm::showMachine(int row)
+{
+    m_entries.clear();
+    if (m_archive && row >= 0 && row < int(m_machines.size())) {
+        try {
+            m_entries = m_archive->entries(m_machines[std::size_t(row)].machineId);
+        } catch (const ArchiveError &e) {
+            Label_Archive->setText(e.message());
+        }
+    }
+    const QSignalBlocker blocker(LW_measurements);
+    LW_measurements->setRowCount(int(m_entries.size()));
+    const Qt::Alignment number = Qt::AlignRight | Qt::AlignVCenter;
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        const ArchiveEntry &e = m_entries[i];
+        const int r = int(i);
+        LW_measurements->setItem(r, 0, cell(e.measuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+        LW_measurements->setItem(r, 1, cell(formatCount(e.count).trimmed(), number));
+        LW_measurements->setItem(r, 2, cell((e.governingMs ? formatStatisticMs(*e.governingMs) : kNoValueMs).trimmed(), number));
+        LW_measurements->setItem(r, 3, cell((e.distanceMm ? formatDistanceMm(*e.distanceMm) : kNoValueMm).trimmed(), number));
+        LW_measurements->setItem(r, 4, cell(e.serialNumber));
+    }
+    LW_measurements->setCurrentCell(-1, 0);
+    Btn_Open->setEnabled(false);
+
+    const MachineTrend trend = machineTrend(m_entries, m_state.appSettings.ArchiveTrendPercent);
+    Chart->setTrend(trend.points, text("TrendGoverning"), text("TrendDistance"));
+    QString warning;
+    if (trend.warning) {
+        const TrendPoint &before = trend.points[trend.points.size() - 2];
+        warning = text("TrendWarning")
+                      .arg(trend.changePercent ? QString::number(qRound(*trend.changePercent)) : QStringLiteral("∞"),
+                           before.measuredAt.toLocalTime().date().toString(Qt::ISODate));
+    }
+    Label_Warning->setText(warning);
+}
+
+void TMachineHistoryForm::Btn_OpenClick()
+{
+    const int row = LW_measurements->currentRow();
+    if (!m_archive || row < 0 || row >= int(m_entries.size()))
+        return;
+    std::optional<ArchiveMeasurement> measurement;
+    try {
+        measurement = m_archive->measurement(m_entries[std::size_t(row)].id);
+    } catch (const ArchiveError &e) {
+        Label_Archive->setText(e.message());
+        return;
+    }
+    if (!measurement)
+        return;
+    m_forms.MainForm->openArchivedMeasurement(*measurement);
+    accept();
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "archive/Trend.h"
+#include "archive/TrendLayout.h"
+
+#include <QDialog>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+class Archive;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+struct Forms;
+struct Platform;
+class ProgramState;
+
+// The governing stop time (left axis) and the safety distance (right axis)
+// of one machine over the dates of its measurements.
+class TrendChartView : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TrendChartView(QWidget *parent = nullptr);
+    void setTrend(const std::vector<TrendPoint> &points, const QString &governingCaption,
+                  const QString &distanceCaption);
+    // The geometry of what is drawn now.
+    TrendChartLayout chartLayout() const;
+    QSize sizeHint() const override { return {560, 220}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    std::vector<TrendPoint> m_points;
+    QString m_governingCaption;
+    QString m_distanceCaption;
+};
+
+// Tools > Machine History: the machines of the archive with a search field;
+// for the chosen machine its measurements, the trend chart and the warning
+// when the latest governing stop time grew more than the setting allows
+// against the one before.  Open brings a measurement into the main window.
+class TMachineHistoryForm : public QDialog
+{
+    Q_OBJECT
+public:
+    TMachineHistoryForm(ProgramState &state, Platform &platform, Forms &forms, QWidget *parent = nullptr);
+    ~TMachineHistoryForm() override;
+
+    // Opens the archive in force and lists its machines.
+    void FormShow();
+    // The machines whose ID holds the search text.
+    void showMachines();
+    // The measurements and the trend of the machine in row `row`.
+    void showMachine(int row);
+    // Brings the chosen measurement into the main window and closes.
+    void Btn_OpenClick();
+
+    QLabel *Label_SearchCaption = nullptr;
+    QLineEdit *Edit_Search = nullptr;
+    QLabel *Label_MachinesCaption = nullptr;
+    QTableWidget *LW_machines = nullptr;
+    QLabel *Label_MeasurementsCaption = nullptr;
+    QTableWidget *LW_measurements = nullptr;
+    TrendChartView *Chart = nullptr;
+    QLabel *Label_Warning = nullptr;
+    QLabel *Label_Archive = nullptr; // where the archive is, or why it cannot be read
+    QPushButton *Btn_Open = nullptr;
+    QPushButton *Btn_Close = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    QString text(const char *key) const;
+    void setHeaders();
+
+    ProgramState &m_state;
+    Platform &m_platform;
+    Forms &m_forms;
+    std::unique_ptr<Archive> m_archive;
+    std::vector<ArchiveMachine> m_machines;
+    std::vector<ArchiveEntry> m_entries;
+};

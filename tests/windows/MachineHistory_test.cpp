@@ -1,0 +1,222 @@
+// The machine archive in the windows: Save as and the report keep the
+// measurement, a failed archive stops neither, the history window lists,
+// warns and opens.
+#include "ProgramFixture.h"
+#include "QtPrinters.h"
+
+#include "archive/Archive.h"
+#include "archive/ArchiveInput.h"
+#include "archive/ArchiveRecording.h"
+#include "series/SeriesResult.h"
+#include "settings/FileLocations.h"
+#include "settings/IniFile.h"
+#include "state/ProgramState.h"
+#include "windows/MachineHistoryForm.h"
+#include "windows/SettingsForm.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+namespace {
+
+std::vector<double> series(double first)
+{
+    std::vector<double> v;
+    for (int i = 0; i < 12; ++i)
+        v.push_back(first + 0.5 * i);
+    return v;
+}
+
+class MachineArchiveWindows : public ProgramFixture
+{
+protected:
+    QString archiveUrl() const { return QString::fromLocal8Bit(qgetenv("ZIRK_ARCHIVE")); }
+    std::vector<ArchiveEntry> kept() { return Archive(parseArchiveUrl(archiveUrl())).entries(); }
+
+    // A series measured on Press 4, as if it had come from the instrument.
+    void measure(TMainForm &window, const std::vector<double> &values)
+    {
+        state().setMachine(QStringLiteral("Press 4"), QStringLiteral("after brake repair"));
+        state().deviceInfo.SN = QStringLiteral("0123456789ABCD");
+        state().deviceInfo.SS_Speed = 10;
+        for (const double v : values)
+            window.ZpracujHodnotu_ms(v);
+    }
+};
+
+TEST_F(MachineArchiveWindows, SaveAsAndTheReportKeepTheMeasurementOnce)
+{
+    TMainForm &window = start();
+    measure(window, series(100.0));
+    const QString project = tempDir.filePath(QStringLiteral("Project_20261209_1030_.zPRJ"));
+    fake.dialogs.fileAnswers = {project, tempDir.filePath(QStringLiteral("report.pdf"))};
+    window.submenu_SaveAsClick();
+    window.Generuj_Report();
+    ASSERT_TRUE(fake.dialogs.errors.empty()) << fake.dialogs.errors.front().toStdString();
+
+    // The report of the same series, device and machine is not a second point.
+    const std::vector<ArchiveEntry> entries = kept();
+    ASSERT_EQ(entries.size(), 1u);
+    const ArchiveEntry &e = entries[0];
+    EXPECT_EQ(e.machineId, QStringLiteral("Press 4"));
+    EXPECT_EQ(e.count, 12);
+    EXPECT_EQ(e.measuredAt, fake.clock.current);
+    const SeriesResult result = computeSeriesResult(series(100.0), state().resultDevice());
+    EXPECT_EQ(e.governingMs, result.governingMs);
+    EXPECT_EQ(e.distanceMm, result.distanceMm);
+    EXPECT_EQ(e.distanceMm, state().SafetyDistanceMM); // what the indicators show
+    EXPECT_EQ(e.serialNumber, QStringLiteral("0123456789ABCD"));
+    EXPECT_EQ(e.filePath, project);
+    QFile file(project);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(e.fileSha256, sha256Hex(file.readAll()));
+
+    // Another value: the report keeps the new series, without a file.
+    window.ZpracujHodnotu_ms(130.0);
+    fake.dialogs.fileAnswers = {tempDir.filePath(QStringLiteral("report2.pdf"))};
+    window.Generuj_Report();
+    ASSERT_EQ(kept().size(), 2u);
+    EXPECT_TRUE(kept()[1].filePath.isEmpty());
+}
+
+TEST_F(MachineArchiveWindows, AnArchiveThatCannotBeWrittenStopsNeitherSaveNorReport)
+{
+    const QString notes = tempDir.filePath(QStringLiteral("notes.txt"));
+    QFile file(notes);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("not a database\n").repeated(50));
+    file.close();
+    qputenv("ZIRK_ARCHIVE", ("sqlite://" + notes).toLocal8Bit());
+
+    TMainForm &window = start();
+    measure(window, series(100.0));
+    const QString project = tempDir.filePath(QStringLiteral("p.zPRJ"));
+    const QString report = tempDir.filePath(QStringLiteral("r.pdf"));
+    fake.dialogs.fileAnswers = {project, report};
+    window.submenu_SaveAsClick();
+    EXPECT_TRUE(QFileInfo::exists(project));
+    EXPECT_TRUE(window.statusText().startsWith(QStringLiteral("The archive could not be written: archive sqlite://")
+                                               + notes))
+        << window.statusText().toStdString();
+    EXPECT_TRUE(window.statusText().contains(QLatin1String("not a database"))) << window.statusText().toStdString();
+    window.Generuj_Report();
+    EXPECT_TRUE(QFileInfo::exists(report));
+    EXPECT_TRUE(window.statusText().startsWith(QStringLiteral("The archive could not be written")));
+    EXPECT_TRUE(fake.dialogs.errors.empty());
+    EXPECT_EQ(fake.shell.calls.size(), 1u);
+}
+
+TEST_F(MachineArchiveWindows, HistoryListsSearchesWarnsAndOpensAMeasurement)
+{
+    {
+        Archive archive(parseArchiveUrl(archiveUrl()));
+        auto add = [&archive](const char *machine, const char *when, double first, int kind,
+                              std::optional<double> parameter) {
+            ArchiveMeasurement m;
+            m.machineId = QString::fromLatin1(machine);
+            m.note = QStringLiteral("yearly check");
+            m.measuredAt = QDateTime(QDate::fromString(QString::fromLatin1(when), Qt::ISODate), QTime(9, 30));
+            setSeries(m, std::vector<double>(10, first), SafetyDevice::ofKind(kind, parameter));
+            m.serialNumber = QStringLiteral("0123456789ABCD");
+            m.standstillSpeed = 12;
+            m.calibrationYear = 2025;
+            m.calibrationMonth = 3;
+            m.calibrationDay = 5;
+            m.calibrated = true;
+            archive.add(m);
+        };
+        add("Press 4", "2024-11-03", 90.0, 0, 14.0);
+        add("Press 4", "2025-11-03", 100.0, 0, 14.0);
+        add("Press 4", "2026-11-05", 114.0, 5, 850.0); // a door with C = 850 mm
+        add("Laser cutter", "2026-01-10", 50.0, 3, 0.0);
+    }
+    TMainForm &window = start();
+    TMachineHistoryForm *history = forms().MachineHistoryForm;
+    history->FormShow();
+    ASSERT_EQ(history->LW_machines->rowCount(), 2);
+    EXPECT_EQ(history->LW_machines->item(0, 0)->text(), QStringLiteral("Laser cutter"));
+    EXPECT_EQ(history->LW_machines->item(1, 0)->text(), QStringLiteral("Press 4"));
+    EXPECT_EQ(history->LW_machines->item(1, 1)->text(), QStringLiteral("3"));
+
+    history->Edit_Search->setText(QStringLiteral("PRESS"));
+    ASSERT_EQ(history->LW_machines->rowCount(), 1);
+    history->LW_machines->setCurrentCell(0, 0);
+    ASSERT_EQ(history->LW_measurements->rowCount(), 3);
+    EXPECT_EQ(history->LW_measurements->item(2, 0)->text(), QStringLiteral("2026-11-05 09:30"));
+    EXPECT_EQ(history->LW_measurements->item(2, 1)->text(), QStringLiteral("10"));
+    EXPECT_EQ(history->LW_measurements->item(2, 2)->text(), QStringLiteral("114 ms"));
+    EXPECT_EQ(history->LW_measurements->item(2, 4)->text(), QStringLiteral("0123456789ABCD"));
+    // 100 -> 114 ms: more than the 10 % of the setting.
+    EXPECT_EQ(history->Label_Warning->text(), QStringLiteral("Stop time grew by 14 % since 2025-11-03: check the brake."));
+    EXPECT_EQ(history->Chart->chartLayout().governing.size(), 3u);
+
+    // Open the door measurement: the main window computes the distance the
+    // archive kept.
+    history->LW_measurements->setCurrentCell(2, 0);
+    ASSERT_TRUE(history->Btn_Open->isEnabled());
+    history->Btn_OpenClick();
+    EXPECT_EQ(state().StopTimes, std::vector<double>(10, 114.0));
+    EXPECT_EQ(state().machineId(), QStringLiteral("Press 4"));
+    EXPECT_EQ(state().note(), QStringLiteral("yearly check"));
+    EXPECT_EQ(state().safetyDevice.ID, 5);
+    EXPECT_EQ(state().deviceInfo.SN, QStringLiteral("0123456789ABCD"));
+    EXPECT_EQ(state().deviceInfo.SS_Speed, 12);
+    EXPECT_TRUE(state().deviceInfo.Calibrated);
+    const SeriesResult door = computeSeriesResult(std::vector<double>(10, 114.0), SafetyDevice::ofKind(5, 850.0));
+    EXPECT_EQ(state().SafetyDistanceMM, *door.distanceMm);
+    EXPECT_EQ(window.Label_SafetyDevice->text(), QStringLiteral("Door"));
+
+    // A threshold above the growth: no warning.
+    state().appSettings.ArchiveTrendPercent = 15.0;
+    history->Edit_Search->clear();
+    history->LW_machines->setCurrentCell(1, 0);
+    EXPECT_TRUE(history->Label_Warning->text().isEmpty());
+}
+
+TEST_F(MachineArchiveWindows, AnArchiveThatCannotBeReadIsNamedInTheHistoryWindow)
+{
+    qputenv("ZIRK_ARCHIVE", "postgresql://zirk@127.0.0.1:1/zirk");
+    start();
+    TMachineHistoryForm *history = forms().MachineHistoryForm;
+    history->FormShow();
+    EXPECT_EQ(history->LW_machines->rowCount(), 0);
+    EXPECT_TRUE(history->Label_Archive->text().startsWith(QStringLiteral("archive postgresql://zirk@127.0.0.1:1/zirk")))
+        << history->Label_Archive->text().toStdString();
+}
+
+TEST_F(MachineArchiveWindows, SettingsKeepTheArchiveAndThresholdOnlyOnceSet)
+{
+    TMainForm &window = start();
+    ASSERT_TRUE(window.close());
+    IniFile ini = IniFile::load(settingsFilePath());
+    EXPECT_EQ(ini.readString(QStringLiteral("Settings"), QStringLiteral("ArchiveUrl"), QStringLiteral("-")),
+              QStringLiteral("-"));
+    EXPECT_EQ(ini.readString(QStringLiteral("Settings"), QStringLiteral("ArchiveTrendPercent"), QStringLiteral("-")),
+              QStringLiteral("-"));
+    program.reset();
+
+    TMainForm &again = start();
+    TSettingsForm *settings = forms().SettingsForm;
+    fake.dialogs.onModal = [settings](QDialog *dialog) {
+        if (dialog != settings)
+            return int(QDialog::Rejected);
+        settings->FormShow();
+        settings->Edit_ArchiveUrl->setText(QStringLiteral(" postgresql://qa@db:5432/zirk "));
+        settings->Edit_TrendPercent->setText(QStringLiteral("12.5"));
+        return int(QDialog::Accepted);
+    };
+    again.submenu_SettingsClick();
+    EXPECT_EQ(state().appSettings.ArchiveUrl, QStringLiteral("postgresql://qa@db:5432/zirk"));
+    EXPECT_EQ(state().appSettings.ArchiveTrendPercent, 12.5);
+    ASSERT_TRUE(again.close());
+    program.reset();
+
+    start();
+    EXPECT_EQ(state().appSettings.ArchiveUrl, QStringLiteral("postgresql://qa@db:5432/zirk"));
+    EXPECT_EQ(state().appSettings.ArchiveTrendPercent, 12.5);
+}
+
+} // namespace
