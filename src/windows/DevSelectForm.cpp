@@ -200,7 +200,9 @@ void Tdevselectform::buildUi()
         auto *g = new QGridLayout(GroupBox6);
         Edit_Door_C = namedEdit("Edit_Door_C", QStringLiteral("0"));
         Label16 = namedLabel("Label16", QStringLiteral("Safety distance from Table 4 or Table 5 of ISO 13857:2008"), true);
-        g->addWidget(new QLabel(QStringLiteral("C:")), 0, 0);
+        auto *doorC = new QLabel(QStringLiteral("C:"));
+        doorC->setBuddy(Edit_Door_C);
+        g->addWidget(doorC, 0, 0);
         g->addWidget(Edit_Door_C, 0, 1);
         g->addWidget(new QLabel(QStringLiteral("[mm]")), 0, 2);
         g->addWidget(Label16, 1, 0, 1, 4);
@@ -249,6 +251,12 @@ void Tdevselectform::buildUi()
     Label20 = namedLabel("Label20", QStringLiteral("Note:"));
     Edit_Note = new QLineEdit;
     Edit_Note->setObjectName(QStringLiteral("Edit_Note"));
+    Label19->setBuddy(Edit_MachineID);
+    Label20->setBuddy(Edit_Note);
+    Label8->setBuddy(Edit_VLC_d);
+    Label10->setBuddy(Edit_HLC_H);
+    Label17->setBuddy(Edit_ScannerHeight);
+    Label26->setBuddy(Edit_StepHeight);
     machine->addWidget(Label19, 0, 0);
     machine->addWidget(Edit_MachineID, 0, 1);
     machine->addWidget(Label20, 1, 0);

@@ -86,6 +86,7 @@ Timagesform::Timagesform(ProgramState &state, Platform &platform, Forms &forms, 
         box->addWidget(*notes[i]);
         *edits[i] = new QLineEdit(panel);
         (*edits[i])->setObjectName(QStringLiteral("Edit") + n);
+        (*notes[i])->setBuddy(*edits[i]);
         box->addWidget(*edits[i]);
         *checks[i] = new QCheckBox(QStringLiteral("Include in pdf Report"), panel);
         (*checks[i])->setObjectName(QStringLiteral("CheckBox") + n);

@@ -186,6 +186,7 @@ void TMainForm::buildUi()
         {Label_MachineIDCaption, Label_MachineID},
         {Label_NoteCaption, Label_Note}};
     for (int r = 0; r < rows.size(); ++r) {
+        rows[r].first->setBuddy(rows[r].second);
         deviceText->addWidget(rows[r].first, 2 * r, 0);
         rows[r].second->setFont(boldFont);
         rows[r].second->setWordWrap(true);
@@ -416,6 +417,9 @@ void TMainForm::showMachine()
 {
     Label_MachineID->setText(m_state.machineId());
     Label_Note->setText(m_state.note());
+    // Named by their captions; what they hold is read out after the name.
+    Label_MachineID->setAccessibleDescription(m_state.machineId());
+    Label_Note->setAccessibleDescription(m_state.note());
 }
 
 void TMainForm::clampWindowPositions()

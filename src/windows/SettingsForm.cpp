@@ -49,6 +49,8 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     Edit_Name = named(new QLineEdit, "Edit_Name");
     Label_CompanyCaption = named(new QLabel(QStringLiteral("Company:")), "Label_CompanyCaption");
     Edit_Company = named(new QLineEdit, "Edit_Company");
+    Label_NameCaption->setBuddy(Edit_Name);
+    Label_CompanyCaption->setBuddy(Edit_Company);
     auto *user = new QGridLayout(GroupBox1);
     user->addWidget(Label_NameCaption, 0, 0);
     user->addWidget(Edit_Name, 0, 1);
@@ -72,6 +74,7 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     // The instrument's standstill speed is fixed for now: shown, not editable.
     Edit_SSSpeed->setEnabled(false);
     Edit_SSSpeed->setMaximumWidth(80);
+    Label_SSSpeedCaption->setBuddy(Edit_SSSpeed);
     auto *speed = new QGridLayout(GroupBox2);
     speed->addWidget(CHB_DirectionChangeDetection, 0, 0, 1, 2);
     speed->addWidget(Label_SSSpeedCaption, 1, 0);
