@@ -143,11 +143,14 @@ TMachineHistoryForm::TMachineHistoryForm(ProgramState &state, Platform &platform
     Label_SearchCaption = named(new QLabel(QStringLiteral("Search:")), "Label_SearchCaption");
     Edit_Search = named(new QLineEdit, "Edit_Search");
     Edit_Search->setClearButtonEnabled(true);
+    Label_SearchCaption->setBuddy(Edit_Search);
     Label_MachinesCaption = named(new QLabel(QStringLiteral("Machines")), "Label_MachinesCaption");
     LW_machines = table("LW_machines");
     LW_machines->setColumnCount(3);
     Label_MeasurementsCaption = named(new QLabel(QStringLiteral("Measurements")), "Label_MeasurementsCaption");
     LW_measurements = table("LW_measurements");
+    Label_MachinesCaption->setBuddy(LW_machines);
+    Label_MeasurementsCaption->setBuddy(LW_measurements);
     LW_measurements->setColumnCount(5);
     Chart = named(new TrendChartView, "Chart");
     Label_Warning = named(new QLabel, "Label_Warning");

@@ -104,6 +104,8 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     Label_TrendPercentCaption =
         named(new QLabel(QStringLiteral("Warn when the stop time grew by more than [%]:")), "Label_TrendPercentCaption");
     Edit_TrendPercent = named(new QLineEdit, "Edit_TrendPercent");
+    Label_ArchiveUrlCaption->setBuddy(Edit_ArchiveUrl);
+    Label_TrendPercentCaption->setBuddy(Edit_TrendPercent);
     auto *archive = new QGridLayout(GroupBox7);
     archive->addWidget(Label_ArchiveUrlCaption, 0, 0);
     archive->addWidget(Edit_ArchiveUrl, 0, 1);

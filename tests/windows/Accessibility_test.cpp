@@ -10,6 +10,7 @@
 #include "windows/CalcForm.h"
 #include "windows/DevSelectForm.h"
 #include "windows/ImagesForm.h"
+#include "windows/MachineHistoryForm.h"
 #include "windows/SafetyAdvisorForm.h"
 #include "windows/SettingsForm.h"
 
@@ -81,7 +82,7 @@ TEST_F(Accessibility, EveryControlOfEveryWindowHasAName)
     start();
     const Forms &f = forms();
     QWidget *const windows[] = {f.MainForm, f.CalcForm, f.SettingsForm, f.AboutForm, f.devselectform,
-                                f.imagesform, f.SafetyAdvisorForm};
+                                f.imagesform, f.SafetyAdvisorForm, f.MachineHistoryForm};
     for (QWidget *window : windows) {
         for (QWidget *w : window->findChildren<QWidget *>()) {
             if (w->window() != window)

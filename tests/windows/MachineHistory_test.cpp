@@ -15,6 +15,7 @@
 #include "windows/SettingsForm.h"
 
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -151,7 +152,18 @@ TEST_F(MachineArchiveWindows, HistoryListsSearchesWarnsAndOpensAMeasurement)
     EXPECT_EQ(history->LW_measurements->item(2, 4)->text(), QStringLiteral("0123456789ABCD"));
     // 100 -> 114 ms: more than the 10 % of the setting.
     EXPECT_EQ(history->Label_Warning->text(), QStringLiteral("Stop time grew by 14 % since 2025-11-03: check the brake."));
-    EXPECT_EQ(history->Chart->chartLayout().governing.size(), 3u);
+    const TrendChartLayout chart = history->Chart->chartLayout();
+    ASSERT_EQ(chart.governing.size(), 3u);
+    EXPECT_EQ(chart.dateTicks.back().label, QStringLiteral("2026-11-05"));
+    // The door's distance and the light curtain's share the right axis.
+    EXPECT_TRUE(chart.distance[0] && chart.distance[2]);
+    // Drawn headless: the stop-time line in its colour where the layout
+    // puts the latest point.
+    history->Chart->resize(560, 220);
+    QImage picture(history->Chart->size(), QImage::Format_RGB32);
+    history->Chart->render(&picture);
+    const TrendChartLayout drawn = history->Chart->chartLayout();
+    EXPECT_EQ(picture.pixelColor(drawn.governing.back().toPoint()), QColor(30, 90, 200));
 
     // Open the door measurement: the main window computes the distance the
     // archive kept.
