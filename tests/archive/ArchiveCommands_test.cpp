@@ -310,6 +310,31 @@ TEST(ArchiveCommandsLocation, AnArchiveThatCannotBeOpenedOrIsNotOursIsOneLineNam
     EXPECT_EQ(QFileInfo(text).size(), 2400);
 }
 
+TEST(ArchiveCommandsLocation, CallsTheCommandDoesNotUnderstandAreUsageErrors)
+{
+    QTemporaryDir dir;
+    ScopedEnv archive("ZIRK_ARCHIVE", ("sqlite://" + dir.filePath(QStringLiteral("a.sqlite"))).toUtf8());
+    struct Case
+    {
+        QStringList arguments;
+        const char *named;
+    };
+    const Case cases[] = {
+        {{"archive"}, "add|list|trend missing"},
+        {{"archive", "frob"}, "unknown archive command 'frob'"},
+        {{"archive", "add"}, "needs project files"},
+        {{"archive", "list", "extra"}, "takes no files"},
+        {{"archive", "trend"}, "one MACHINE_ID"},
+        {{"archive", "trend", "A", "B"}, "one MACHINE_ID"},
+        {{"archive", "trend", "A", "--machine", "A"}, "--machine belongs to archive list"},
+        {{"archive", "list", "--threshold", "5"}, "--threshold belongs to archive trend"},
+    };
+    for (const Case &c : cases)
+        expectFailure(runCli(c.arguments), 2, c.named, callText(c.arguments));
+    // Nothing was created for a call that was not understood.
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("a.sqlite"))));
+}
+
 TEST(ArchiveCommandsLocation, AMachineWithoutMeasurementsHasNoTrend)
 {
     QTemporaryDir dir;
