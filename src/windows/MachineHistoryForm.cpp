@@ -137,17 +137,17 @@ TMachineHistoryForm::TMachineHistoryForm(ProgramState &state, Platform &platform
     : QDialog(parent), m_state(state), m_platform(platform), m_forms(forms)
 {
     setObjectName(QStringLiteral("TMachineHistoryForm"));
-    setWindowTitle(QStringLiteral("Machine History"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    // Title, captions and headers come from the language-text table.
 
-    Label_SearchCaption = named(new QLabel(QStringLiteral("Search:")), "Label_SearchCaption");
+    Label_SearchCaption = named(new QLabel, "Label_SearchCaption");
     Edit_Search = named(new QLineEdit, "Edit_Search");
     Edit_Search->setClearButtonEnabled(true);
     Label_SearchCaption->setBuddy(Edit_Search);
-    Label_MachinesCaption = named(new QLabel(QStringLiteral("Machines")), "Label_MachinesCaption");
+    Label_MachinesCaption = named(new QLabel, "Label_MachinesCaption");
     LW_machines = table("LW_machines");
     LW_machines->setColumnCount(3);
-    Label_MeasurementsCaption = named(new QLabel(QStringLiteral("Measurements")), "Label_MeasurementsCaption");
+    Label_MeasurementsCaption = named(new QLabel, "Label_MeasurementsCaption");
     LW_measurements = table("LW_measurements");
     Label_MachinesCaption->setBuddy(LW_machines);
     Label_MeasurementsCaption->setBuddy(LW_measurements);
@@ -159,9 +159,9 @@ TMachineHistoryForm::TMachineHistoryForm(ProgramState &state, Platform &platform
     Label_Archive = named(new QLabel, "Label_Archive");
     Label_Archive->setWordWrap(true);
     Label_Archive->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    Btn_Open = named(new QPushButton(QStringLiteral("Open")), "Btn_Open");
+    Btn_Open = named(new QPushButton, "Btn_Open");
     Btn_Open->setEnabled(false);
-    Btn_Close = named(new QPushButton(QStringLiteral("Close")), "Btn_Close");
+    Btn_Close = named(new QPushButton, "Btn_Close");
 
     auto *search = new QHBoxLayout;
     search->addWidget(Label_SearchCaption);
