@@ -146,6 +146,10 @@ TEST_F(WindowTexts, EveryKeyOfALanguageReachesItsTargetAndNothingElseChanges)
         case TextTarget::HelpFileName:
             EXPECT_EQ(state().appSettings.HelpFileName, marker(k)) << rowName(k);
             break;
+        case TextTarget::Text:
+            // Put together by its window when it is shown.
+            EXPECT_EQ(state().texts().text(k.section, k.key), marker(k)) << rowName(k);
+            break;
         case TextTarget::Caption:
         case TextTarget::Hint:
             break;
