@@ -76,11 +76,21 @@ int readColumnWidth(const IniFile &ini, const char *key, int defaultWidth)
     return width >= 1 && width <= kMaxColumnWidth ? width : defaultWidth;
 }
 
+QString unreadableSettingsText(const QString &fileName, const QString &reason)
+{
+    return QStringLiteral("The settings file %1 cannot be read (%2). Zirk runs on its default settings "
+                          "this time and leaves the file as it is.")
+        .arg(QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath()), reason);
+}
+
 } // namespace
 
 void TMainForm::NactiIni()
 {
-    const IniFile ini = IniFile::load(settingsFilePath(), kSystemCodePage);
+    const QString fileName = settingsFilePath();
+    QString failure;
+    const IniFile ini = IniFile::load(fileName, kSystemCodePage, &failure);
+    m_state.appSettings.settingsFileUnreadable = !failure.isEmpty();
 
     const auto windows = positionedWindows(this, m_forms);
     for (std::size_t i = 0; i < std::size(kWindowKeys); ++i) {
@@ -115,13 +125,24 @@ void TMainForm::NactiIni()
         sel->Edit_MachineID->setText(Label_MachineID->text());
         sel->Edit_Note->setText(Label_Note->text());
     }
+
+    if (!failure.isEmpty())
+        m_platform.dialogs->error(this, kApplicationTitle, unreadableSettingsText(fileName, failure));
 }
 
 void TMainForm::ZapisIni()
 {
+    // The user was told at start that the file could not be read; it stays
+    // as it is.
+    if (m_state.appSettings.settingsFileUnreadable)
+        return;
     const QString fileName = settingsFilePath();
     // Unknown keys and sections, comments and other lines stay as they are.
-    IniFile ini = IniFile::load(fileName, kSystemCodePage);
+    // A file that has turned unreadable since the start is not written over.
+    QString failure;
+    IniFile ini = IniFile::load(fileName, kSystemCodePage, &failure);
+    if (!failure.isEmpty())
+        throw ZirkError(QStringLiteral("Unable to write to %1").arg(QFileInfo(fileName).absoluteFilePath()));
 
     const auto windows = positionedWindows(this, m_forms);
     for (std::size_t i = 0; i < std::size(kWindowKeys); ++i) {

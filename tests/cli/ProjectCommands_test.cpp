@@ -1,6 +1,7 @@
 // zirk-cli project-info, new-project and report, run as a script runs them.
 #include "CliRunner.h"
 #include "ProjectFiles.h"
+#include "UnwrittenFifo.h"
 
 #include "app/NumberFormat.h"
 
@@ -366,6 +367,41 @@ TEST_F(ZirkCliSettings, ReportTakesCompanyAndUserFromOptionsOrSettings)
     EXPECT_TRUE(text.contains("Company:            Zirk Service")) << text.constData();
     // Windows-1250, which the protocol declares, holds the r with caron.
     EXPECT_TRUE(text.contains(QString::fromUtf8("Measured by:        P. Dvořák").toUtf8())) << text.constData();
+}
+
+TEST_F(ZirkCliSettings, ALargeSettingsFileIsReadAndAFifoIsNeverOpened)
+{
+    const QString project = this->project("press.zPRJ", pressProject());
+    const QString out = path("report.pdf");
+
+    // Over a megabyte of comments after the keys.
+    QByteArray big = readBytes(path("config/zirk.ini"));
+    while (big.size() < 1'088'663)
+        big += "; a note the user keeps beside the settings\n";
+    writeBytes(path("config/zirk.ini"), big);
+    CliRun run = runCli({"report", project, "-o", out}, kPointLocale, config());
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.constData();
+    const QByteArray text = pdfText(out);
+    EXPECT_TRUE(text.contains("Company:            ACME s.r.o.")) << text.constData();
+
+    // A FIFO in its place: the defaults, one line that says so, no hang.
+    ASSERT_TRUE(QFile::remove(path("config/zirk.ini")));
+    UnwrittenFifo fifo(path("config/zirk.ini"), std::chrono::seconds(20));
+    ASSERT_TRUE(fifo.made());
+    for (const QStringList &call : {QStringList{"report", project, "-o", out},
+                                    QStringList{"new-project", "-o", path("new.zPRJ"), "--kind", "scanner",
+                                                "--height", "300"}}) {
+        SCOPED_TRACE(callText(call));
+        run = runCli(call, kPointLocale, config());
+        EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+        EXPECT_TRUE(run.err.contains("zirk.ini cannot be read")) << run.err.constData();
+        EXPECT_EQ(run.err.count('\n'), 1) << run.err.constData();
+    }
+    EXPECT_FALSE(fifo.rescued()) << "the FIFO was opened";
+    EXPECT_TRUE(fifo.stillFifo());
+    EXPECT_EQ(runCli({"project-info", path("new.zPRJ"), "--json"}).json().value("device_caption").toString(),
+              QStringLiteral("Safety Scanner"));
 }
 
 TEST_F(ZirkCliProject, ReportOfAProject)

@@ -1,4 +1,5 @@
 #include "SettingsProgram.h"
+#include "UnwrittenFifo.h"
 
 #include "app/ProgramState.h"
 #include "report/ImagesForm.h"
@@ -227,6 +228,69 @@ TEST_F(MainFormSettings, UnknownKeysAndSectionsStayWhereTheyWere)
                                               "[Windows Positions]\r\nMainWindowLeft=100\r\n")))
         << after.toStdString();
     EXPECT_EQ(after.count(QStringLiteral("[Settings]")), 1);
+}
+
+TEST_F(MainFormSettings, ASettingsFileOverAMegabyteIsReadAndKeptWhole)
+{
+    QByteArray before = "[Settings]\r\nUserName=Jana Novak\r\nCompanyName=Acme Presses\r\n"
+                        "LastMachineID=Press 7\r\nColour=blue\r\n";
+    while (before.size() < 1'088'663)
+        before += "; a note the user keeps beside the settings\r\n";
+    writeSettings(before);
+    TMainForm &main = start();
+    EXPECT_EQ(state().appSettings.UserName, QStringLiteral("Jana Novak"));
+    EXPECT_EQ(state().appSettings.CompanyName, QStringLiteral("Acme Presses"));
+    EXPECT_EQ(main.Label_MachineID->text(), QStringLiteral("Press 7"));
+    EXPECT_TRUE(fake.dialogs.errors.empty());
+
+    EXPECT_TRUE(main.close());
+    const QByteArray after = settingsBytes();
+    EXPECT_GT(after.size(), before.size());
+    EXPECT_TRUE(after.contains("Colour=blue\r\n"));
+    EXPECT_EQ(after.count("; a note the user keeps beside the settings\r\n"),
+              before.count("; a note the user keeps beside the settings\r\n"));
+}
+
+TEST_F(MainFormSettings, ASettingsFileThatCannotBeReadIsToldOnceAndNeverWrittenOver)
+{
+    struct Case
+    {
+        const char *name;
+        bool fifo; // else a folder
+    };
+    const Case cases[] = {{"a FIFO nobody writes to", true}, {"a folder", false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString fileName = settingsFilePath();
+        QFile::remove(fileName);
+        QDir(fileName).removeRecursively();
+        std::unique_ptr<UnwrittenFifo> fifo;
+        if (c.fifo) {
+            fifo = std::make_unique<UnwrittenFifo>(fileName);
+            ASSERT_TRUE(fifo->made());
+        } else {
+            ASSERT_TRUE(QDir().mkpath(fileName));
+        }
+        fake.dialogs.errors.clear();
+
+        TMainForm &main = start();
+        EXPECT_EQ(state().appSettings.Language, QStringLiteral("English"));
+        EXPECT_EQ(main.pos(), QPoint(100, 100));
+        ASSERT_EQ(fake.dialogs.errors.size(), 1u);
+        EXPECT_TRUE(fake.dialogs.errors[0].contains(QDir::toNativeSeparators(fileName)))
+            << fake.dialogs.errors[0].toStdString();
+
+        // Closing neither writes nor complains again.
+        EXPECT_TRUE(main.close());
+        EXPECT_EQ(fake.dialogs.errors.size(), 1u);
+        if (c.fifo) {
+            EXPECT_FALSE(fifo->rescued()) << "the FIFO was opened";
+            EXPECT_TRUE(fifo->stillFifo());
+        } else {
+            EXPECT_TRUE(QFileInfo(fileName).isDir());
+        }
+        program.reset();
+    }
 }
 
 TEST_F(MainFormSettings, BadSettingsFilesGiveDefaults)

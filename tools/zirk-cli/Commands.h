@@ -117,6 +117,8 @@ QString settingsText(const char *key);
 QString kindDisplayName(int kind);
 
 void writeText(const QString &text);
+// A line on standard error that does not stop the command.
+void writeWarning(const QString &text);
 // What a command that writes a file reports: {"file", countKey} with --json,
 // else the text.
 void writeFileResult(const Arguments &arguments, const QString &fileName, const char *countKey,
