@@ -209,6 +209,6 @@ void TMainForm::ImportValues()
     if (!file.open(QIODevice::ReadOnly))
         throw ZirkError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
     const SeriesRefreshDeferral deferral(*this);
-    if (!readImportValues(file, asciiDecimalSeparator(), [this](double v) { ZpracujHodnotu_ms(v); }))
+    if (readImportValues(file, asciiDecimalSeparator(), [this](double v) { ZpracujHodnotu_ms(v); }).readFailed)
         throw ZirkError(QStringLiteral("Cannot read file \"%1\". %2").arg(fileName, file.errorString()));
 }

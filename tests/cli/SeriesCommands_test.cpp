@@ -2,6 +2,7 @@
 #include "CliRunner.h"
 #include "ProjectFiles.h"
 
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -118,6 +119,36 @@ TEST_F(ZirkCliStats, StatisticsAndDistanceOfATextFile)
             EXPECT_TRUE(json.value("distance_mm").isNull()) << c.what;
         }
     }
+}
+
+// A UTF-16 file as Notepad saves it, with a maximum in its first line and
+// a line that is not a number: every value counts, and standard error says
+// what the window's status bar says after an import.
+TEST_F(ZirkCliStats, ImportsSayWhatWasAddedAndWhatWasNotANumber)
+{
+    QString lines = QStringLiteral("300\r\n12 \u00b5s\r\n");
+    for (int i = 0; i < 9; ++i)
+        lines += QStringLiteral("100\r\n");
+    QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    const QString notepad = file("notepad.txt", utf16.encode(lines));
+    const QString bom = file("bom.txt", "\xEF\xBB\xBF" "250\n");
+    const QString clean = file("clean.txt", "1\n2\n");
+
+    CliRun run = runCli({"stats", notepad, bom, clean, "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.json().value("count").toInteger(), 13);
+    EXPECT_EQ(run.json().value("max_ms").toDouble(), 300.0);
+    const QList<QByteArray> err = run.err.split('\n');
+    ASSERT_EQ(err.size(), 4) << run.err.constData();
+    EXPECT_EQ(QString::fromUtf8(err[0]), QStringLiteral("zirk-cli: %1: 10 values added; 1 line was not a number: "
+                                                        "line 2 \"12 \u00b5s\"").arg(notepad));
+    EXPECT_EQ(err[1], "zirk-cli: " + bom.toUtf8() + ": 1 value added");
+    EXPECT_EQ(err[2], "zirk-cli: " + clean.toUtf8() + ": 2 values added");
+
+    run = runCli({"new-project", "-o", dir.filePath("p.zPRJ"), "--import", notepad, "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.json().value("count").toInteger(), 10);
+    EXPECT_TRUE(run.err.contains(": 10 values added; 1 line was not a number")) << run.err.constData();
 }
 
 TEST_F(ZirkCliStats, SeriesOfAllFilesInOrderWithTheFirstProjectsDevice)

@@ -161,13 +161,16 @@ OpenedProject openProject(const QString &fileName)
     return project;
 }
 
-void importValues(const QString &fileName, std::vector<double> &values)
+QString importValues(const QString &fileName, std::vector<double> &values)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw badInput(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
-    if (!readImportValues(file, asciiDecimalSeparator(), [&values](double v) { values.push_back(v); }))
+    const ImportSummary summary =
+        readImportValues(file, asciiDecimalSeparator(), [&values](double v) { values.push_back(v); });
+    if (summary.readFailed)
         throw badInput(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+    return QStringLiteral("zirk-cli: %1: %2\n").arg(fileName, importSummaryText(summary));
 }
 
 QString projectText(const ProjectRecord &record, ProjectRecord::Text field)

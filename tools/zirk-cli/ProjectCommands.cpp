@@ -116,8 +116,9 @@ void runNewProject(const Arguments &arguments)
     defaults.parameter = 14.0;
     const DeviceChoice device = deviceFromOptions(arguments, defaults, DeviceUse::ProjectFile);
     std::vector<double> values;
+    QString importNotes;
     for (const QString &importFile : arguments.values("--import"))
-        importValues(importFile, values);
+        importNotes += importValues(importFile, values);
 
     // The window right after start, File > New, the device chosen and the
     // values imported: no instrument data, no pictures, the picture notes
@@ -151,6 +152,7 @@ void runNewProject(const Arguments &arguments)
 
     writeFileResult(arguments, fileName, "count", static_cast<long long>(values.size()),
                     QStringLiteral("%1 stop times written to %2\n").arg(values.size()).arg(fileName));
+    writeWarning(importNotes);
 }
 
 void runReport(const Arguments &arguments)

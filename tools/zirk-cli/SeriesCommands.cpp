@@ -14,6 +14,7 @@ struct Series
 {
     std::vector<double> values;
     std::optional<DeviceChoice> storedDevice;
+    QString importNotes; // for standard error
 };
 
 Series readSeries(const QStringList &fileNames)
@@ -27,7 +28,7 @@ Series readSeries(const QStringList &fileNames)
                 series.storedDevice = projectDevice(project.record);
             continue;
         }
-        importValues(fileName, series.values);
+        series.importNotes += importValues(fileName, series.values);
     }
     return series;
 }
@@ -77,6 +78,7 @@ void runStats(const Arguments &arguments)
         json.member("distance_mm", distance);
         json.endObject();
         writeJson(json);
+        writeWarning(series.importNotes);
         return;
     }
 
@@ -106,6 +108,7 @@ void runStats(const Arguments &arguments)
         result = kNoValueMm + QStringLiteral("  (") + missingInput(device) + QLatin1Char(')');
     text += QStringLiteral("Safety distance:     %1\n").arg(result);
     writeText(text);
+    writeWarning(series.importNotes);
 }
 
 } // namespace
@@ -119,7 +122,10 @@ std::vector<Command> seriesCommands()
           "The series is made of the values of all FILEs in order.  A FILE ending in\n"
           ".zPRJ (any letter case) is a project file; any other is a text file with one\n"
           "stop time in ms per line, read as File > Import Values reads it: a line that\n"
-          "is not a number as a whole (in your locale) is skipped.\n\n"
+          "is not a number as a whole (in your locale) is skipped; a UTF-8 byte-order\n"
+          "mark is skipped and a file with a UTF-16 one is read as UTF-16.  For each\n"
+          "text file one line on standard error says how many values were added and\n"
+          "how many lines were not numbers, with the first of them.\n\n"
           "From ten values on, the safety distance is computed from the governing stop\n"
           "time (the maximum, or mean + 3 sigma where that is greater) for the kind\n"
           "given.  Without --kind the kind, d and H stored in the first project file\n"
