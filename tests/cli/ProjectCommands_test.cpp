@@ -151,6 +151,35 @@ TEST_F(ZirkCliProject, CorruptAndUnreadableFilesAreBadInput)
     EXPECT_EQ(runCli({"project-info", path("whole.zPRJ")}).exitCode, 0);
 }
 
+// cat p.zPRJ | zirk-cli project-info /dev/stdin
+TEST_F(ZirkCliProject, AProjectLargerThanAPipeHoldsIsReadFromIt)
+{
+    TestProject p = pressProject();
+    for (int i = 0; i < 9000; ++i) // 72 kB of stop times, more than a pipe holds at once
+        p.values.push_back(100.0 + i * 0.25);
+    const QString fileName = project("big.zPRJ", p);
+    const QByteArray bytes = readBytes(fileName);
+    ASSERT_GT(bytes.size(), 65536);
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), kPointLocale);
+    env.insert(QStringLiteral("ZIRK_CONFIG_DIR"), dir.path());
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(ZIRK_BINARY_DIR "/zirk-cli"), {"project-info", "/dev/stdin", "--json"});
+    ASSERT_TRUE(process.waitForStarted());
+    process.write(bytes);
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
+    CliRun run;
+    run.out = process.readAllStandardOutput();
+    const QJsonObject json = run.json();
+    EXPECT_EQ(json.value("values_ms").toArray().size(), qsizetype(p.values.size()));
+    EXPECT_EQ(json.value("machine_id").toString(), QStringLiteral("Press 4"));
+    EXPECT_EQ(json.value("pictures").toArray().at(1).toObject().value("width").toInt(), 32);
+}
+
 TEST_F(ZirkCliProject, WrongUsage)
 {
     const QString fileName = project("p.zPRJ", pressProject());
