@@ -109,7 +109,7 @@ private:
         if (!c.calibrated)
             text(50, 175, kCourierBold, 12, QStringLiteral("Device should be Calibrated!"));
         text(70, 160, kCourierBold, 18, QStringLiteral("Measured Values"));
-        text(15, 145, kCourier, 10,
+        text(15, 145, kCourierBold, 10,
              QString(19, QLatin1Char(' ')) + '#' + QString(21, QLatin1Char(' ')) + QStringLiteral("Result [ms]"));
         m_pdf.TextXY(15, 139, kCourier, 10, rule());
     }

@@ -137,6 +137,43 @@ TEST_F(ReportTest, HeaderLinesStandAtTheirPlaces)
     EXPECT_NEAR(result->xMin, 43 + 41 * 6, 0.6);
 }
 
+// The font each fixed line of the first page is set in: 2 Helvetica-Bold,
+// 5 Courier, 6 Courier-Bold.
+TEST_F(ReportTest, FixedLinesAreSetInTheirFonts)
+{
+    ReportContent c = sampleContent();
+    c.calibrated = false;
+    write(c);
+    bool ok = false;
+    const QByteArray page = pageContent(readFile(file), 0, &ok);
+    ASSERT_TRUE(ok);
+    // The font operator of the text object that shows `text`.
+    auto fontOf = [&page](const QByteArray &text) -> QByteArray {
+        const qsizetype at = page.indexOf("(" + text + ") Tj");
+        if (at < 0)
+            return "missing";
+        const qsizetype begin = page.lastIndexOf("BT\r\n", at);
+        const qsizetype end = page.indexOf(" Tf", begin);
+        return page.mid(begin + 4, end - begin - 4);
+    };
+    struct Case
+    {
+        QByteArray text;
+        const char *font;
+    };
+    const Case cases[] = {
+        {"Stop time measurement protocol", "/F2 18"},
+        {"Company:", "/F2 10"},
+        {"Acme Presses Ltd", "/F5 10"},
+        {"Device should be Calibrated!", "/F6 12"},
+        {"Measured Values", "/F6 18"},
+        {QByteArray(19, ' ') + '#' + QByteArray(21, ' ') + "Result [ms]", "/F6 10"},
+        {QByteArray(85, '-'), "/F5 10"},
+    };
+    for (const Case &k : cases)
+        EXPECT_EQ(fontOf(k.text), k.font) << k.text.constData();
+}
+
 TEST_F(ReportTest, CalibratedDeviceHasNoWarningAndNothingElseMoves)
 {
     ReportContent c = sampleContent();
