@@ -109,8 +109,12 @@ void TMainForm::NactiIni()
     s.CompanyName = toSingleByteText(ini.readString(kSettings, QStringLiteral("CompanyName"), QString()));
     s.DirectionChangeDetection = ini.readBool(kSettings, QStringLiteral("DirectionChangeDetection"), false);
     s.SSSpeed = parseDecimal(ini.readString(kSettings, QStringLiteral("SSSpeed"), QString())).value_or(10.0);
-    s.LastDirectory = ini.readString(kSettings, QStringLiteral("LastDir"), QStringLiteral("C:\\"));
-    s.LastPictureDirectory = ini.readString(kSettings, QStringLiteral("LastPicturesDir"), QStringLiteral("C:\\"));
+    // A folder that is gone (or "C:\" from a Windows installation) would
+    // open the file dialogs nowhere.
+    s.LastDirectory = existingFolderOr(ini.readString(kSettings, QStringLiteral("LastDir"), QString()),
+                                       defaultFileFolder());
+    s.LastPictureDirectory = existingFolderOr(ini.readString(kSettings, QStringLiteral("LastPicturesDir"), QString()),
+                                              defaultPictureFolder());
     Edit_Distance->setText(ini.readString(kSettings, QStringLiteral("AutoReleaseDistance"), QStringLiteral("100")));
     CheckBox_Distance->setChecked(ini.readBool(kSettings, QStringLiteral("AutoReleaseByDistance"), false));
     CheckBox_Speed->setChecked(ini.readBool(kSettings, QStringLiteral("AutoReleaseBySpeed"), false));

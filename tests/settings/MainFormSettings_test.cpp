@@ -92,8 +92,8 @@ TEST_F(MainFormSettings, WithoutASettingsFileEveryKeyHasItsDefaultAndClosingWrit
     EXPECT_EQ(s.Language, QStringLiteral("English"));
     EXPECT_FALSE(s.SoundEnable);
     EXPECT_TRUE(s.SoundFile.isEmpty());
-    EXPECT_EQ(s.LastDirectory, QStringLiteral("C:\\"));
-    EXPECT_EQ(s.LastPictureDirectory, QStringLiteral("C:\\"));
+    EXPECT_EQ(s.LastDirectory, defaultFileFolder());
+    EXPECT_EQ(s.LastPictureDirectory, defaultPictureFolder());
     EXPECT_EQ(s.DriversFilename, QStringLiteral("install-udev-rule.sh"));
     EXPECT_EQ(main.Edit_Distance->text(), QStringLiteral("100"));
     EXPECT_FALSE(main.CheckBox_Distance->isChecked());
@@ -110,12 +110,16 @@ TEST_F(MainFormSettings, WithoutASettingsFileEveryKeyHasItsDefaultAndClosingWrit
     EXPECT_EQ(keysOnly(lines), kAllKeys);
     EXPECT_TRUE(lines.contains(QStringLiteral("Settings/SSSpeed=10")));
     EXPECT_TRUE(lines.contains(QStringLiteral("Settings/PlaySound=0")));
-    EXPECT_TRUE(lines.contains(QStringLiteral("Settings/LastDir=C:\\")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Settings/LastDir=") + defaultFileFolder()));
     EXPECT_TRUE(lines.contains(QStringLiteral("Settings/LastMachineID=")));
 }
 
 TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
 {
+    const QString measurements = tempDir.filePath(QStringLiteral("Messungen"));
+    const QString pictures = tempDir.filePath(QStringLiteral("Bilder"));
+    ASSERT_TRUE(QDir().mkpath(measurements));
+    ASSERT_TRUE(QDir().mkpath(pictures));
     {
         TMainForm &main = start();
         const auto windows = positionedWindows();
@@ -129,8 +133,8 @@ TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
         s.CompanyName = QStringLiteral("Sicherheit & Prüfung GmbH");
         s.DirectionChangeDetection = true;
         s.SSSpeed = 12.5;
-        s.LastDirectory = QStringLiteral("/home/anna/Messungen");
-        s.LastPictureDirectory = QStringLiteral("/home/anna/Bilder");
+        s.LastDirectory = measurements;
+        s.LastPictureDirectory = pictures;
         s.DriversFilename = QStringLiteral("other-installer.sh");
         main.Edit_Distance->setText(QStringLiteral("250"));
         main.CheckBox_Distance->setChecked(true);
@@ -157,8 +161,8 @@ TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
     EXPECT_TRUE(s.SoundEnable);
     EXPECT_EQ(s.UserName, QStringLiteral("Jürgen Müller"));
     EXPECT_EQ(s.CompanyName, QStringLiteral("Sicherheit & Prüfung GmbH"));
-    EXPECT_EQ(s.LastDirectory, QStringLiteral("/home/anna/Messungen"));
-    EXPECT_EQ(s.LastPictureDirectory, QStringLiteral("/home/anna/Bilder"));
+    EXPECT_EQ(s.LastDirectory, measurements);
+    EXPECT_EQ(s.LastPictureDirectory, pictures);
     EXPECT_EQ(s.DriversFilename, QStringLiteral("other-installer.sh"));
     EXPECT_EQ(main.Edit_Distance->text(), QStringLiteral("250"));
     EXPECT_TRUE(main.CheckBox_Distance->isChecked());
@@ -170,6 +174,56 @@ TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
     EXPECT_EQ(main.Label_Note->text(), QStringLiteral("after repair; brake 2"));
     EXPECT_EQ(forms().devselectform->Edit_MachineID->text(), QStringLiteral("Press 7 = hall B"));
     EXPECT_EQ(forms().devselectform->Edit_Note->text(), QStringLiteral("after repair; brake 2"));
+}
+
+// On Linux the file dialogs start in the user's folders, not in "C:\", and
+// a folder that is gone since the last run is not where they open.
+TEST_F(MainFormSettings, FoldersDefaultToHomeAndPicturesAndFallBackWhenGone)
+{
+    const QString home = tempDir.filePath(QStringLiteral("home"));
+    const QString kept = tempDir.filePath(QStringLiteral("projects"));
+    ASSERT_TRUE(QDir().mkpath(kept));
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", home.toLocal8Bit());
+    qunsetenv("XDG_CONFIG_HOME");
+
+    struct Case
+    {
+        const char *name;
+        bool picturesFolder; // the home folder has "Pictures"
+        QByteArray settings;
+        QString lastDir;
+        QString lastPicturesDir;
+    };
+    const Case cases[] = {
+        {"no settings", true, QByteArray(), home + u'/', home + QStringLiteral("/Pictures/")},
+        {"no pictures folder", false, QByteArray(), home + u'/', home + u'/'},
+        {"a Windows default", true, "[Settings]\nLastDir=C:\\\nLastPicturesDir=C:\\\n", home + u'/',
+         home + QStringLiteral("/Pictures/")},
+        {"folders that are gone", true,
+         "[Settings]\nLastDir=" + tempDir.filePath(QStringLiteral("gone")).toUtf8() + "\nLastPicturesDir="
+             + tempDir.filePath(QStringLiteral("gone too/")).toUtf8() + "\n",
+         home + u'/', home + QStringLiteral("/Pictures/")},
+        {"folders that are there", false,
+         "[Settings]\nLastDir=" + kept.toUtf8() + "\nLastPicturesDir=" + kept.toUtf8() + "/\n", kept,
+         kept + u'/'},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(home).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(c.picturesFolder ? home + QStringLiteral("/Pictures") : home));
+        writeSettings(c.settings);
+        TMainForm &main = start();
+        EXPECT_EQ(state().appSettings.LastDirectory, c.lastDir);
+        EXPECT_EQ(state().appSettings.LastPictureDirectory, c.lastPicturesDir);
+        EXPECT_TRUE(main.close());
+        EXPECT_TRUE(settingsBytes().contains(("LastDir=" + c.lastDir).toUtf8())) << settingsBytes().constData();
+        program.reset();
+    }
+    qputenv("HOME", oldHome);
+    if (!oldConfig.isNull())
+        qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 TEST_F(MainFormSettings, StartUpResetsDirectionChangeDetectionAndStandstillSpeed)
