@@ -9,6 +9,8 @@
 #include <QJsonArray>
 #include <QTemporaryDir>
 
+#include <limits>
+
 #include <unistd.h>
 
 namespace {
@@ -441,6 +443,12 @@ TEST_F(ZirkCliProject, ReportOfAProject)
     const QString fewFile = project("few.zPRJ", few);
     TestProject many = lightCurtainProject(std::vector<double>(60, 250.0));
     const QString manyFile = project("many.zPRJ", many);
+    std::vector<double> withNaN(10, 100.0);
+    withNaN[3] = std::numeric_limits<double>::quiet_NaN();
+    const QString nanFile = project("nan.zPRJ", lightCurtainProject(withNaN));
+    std::vector<double> overflow(5, 1e308);
+    overflow.insert(overflow.end(), 5, -1e308);
+    const QString overflowFile = project("overflow.zPRJ", lightCurtainProject(overflow));
 
     const struct
     {
@@ -458,6 +466,10 @@ TEST_F(ZirkCliProject, ReportOfAProject)
         // 23 rows on the first page, 37 on the second; 250 ms, d = 14:
         // 2000 mm/s gives 500 mm exactly, which stays.
         {manyFile, 3, "Safety Distance:   500 mm / 19.69 Inch"},
+        // A NaN stored among the values, or sums beyond the range of a
+        // double: no result, never "inf mm" or "nan mm".
+        {nanFile, 2, "Safety Distance:    -1 mm / 0.00 Inch"},
+        {overflowFile, 2, "Safety Distance:    -1 mm / 0.00 Inch"},
     };
     for (const auto &c : cases) {
         const QString out = path("report.pdf");
@@ -472,6 +484,9 @@ TEST_F(ZirkCliProject, ReportOfAProject)
         if (c.distance) {
             EXPECT_TRUE(text.contains(c.distance)) << c.project.toStdString() << text.constData();
         }
+        // The list prints a stored NaN as it is; no statistic or distance is one.
+        for (const char *shown : {"inf ms", "nan ms", "inf mm", "nan mm"})
+            EXPECT_FALSE(text.contains(shown)) << c.project.toStdString() << text.constData();
     }
 
     // The distance of the protocol is the one stats computes.

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -149,6 +150,39 @@ TEST_F(ZirkCliStats, ImportsSayWhatWasAddedAndWhatWasNotANumber)
     ASSERT_EQ(run.exitCode, 0) << run.err.constData();
     EXPECT_EQ(run.json().value("count").toInteger(), 10);
     EXPECT_TRUE(run.err.contains(": 10 values added; 1 line was not a number")) << run.err.constData();
+}
+
+// Sums beyond the range of a double, or a NaN stored in a project file: no
+// governing time and no distance, null in JSON and no number for people.
+TEST_F(ZirkCliStats, NothingThatIsNotFiniteIsAResult)
+{
+    std::vector<double> withNaN(10, 100.0);
+    withNaN[2] = std::numeric_limits<double>::quiet_NaN();
+    const struct
+    {
+        const char *name;
+        QString file;
+    } cases[] = {
+        {"five values 1e308 and five -1e308",
+         file("overflow.txt", "1e308\n1e308\n1e308\n1e308\n1e308\n-1e308\n-1e308\n-1e308\n-1e308\n-1e308\n")},
+        {"a NaN in a project file", project("nan.zPRJ", lightCurtainProject(withNaN))},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        CliRun run = runCli({"stats", c.file, "--json"});
+        ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+        const QJsonObject json = run.json();
+        EXPECT_EQ(json.value("count").toInteger(), 10);
+        for (const char *key : {"mean_plus_3sigma_ms", "governing_ms", "governing", "distance_mm"})
+            EXPECT_TRUE(json.value(key).isNull()) << key;
+
+        run = runCli({"stats", c.file});
+        ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+        EXPECT_TRUE(run.out.contains("Safety distance:     -- --- mm  (the stop times give no finite result)\n"))
+            << run.out.constData();
+        EXPECT_FALSE(run.out.contains("Governing:")) << run.out.constData();
+        EXPECT_FALSE(run.out.contains("inf") || run.out.contains("nan")) << run.out.constData();
+    }
 }
 
 TEST_F(ZirkCliStats, SeriesOfAllFilesInOrderWithTheFirstProjectsDevice)

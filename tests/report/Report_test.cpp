@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
@@ -410,6 +412,9 @@ TEST_F(ReportTest, SafetyDistanceUsesTheLocaleSeparators)
         {QLocale(QLocale::German, QLocale::Germany), 1234.5, "Safety Distance: 1.235 mm / 48,60 Inch"},
         {kEnglish, 0.0, "Safety Distance: 0 mm / 0.00 Inch"},
         {kEnglish, -1.0, "Safety Distance: -1 mm / -0.04 Inch"},
+        // Not finite is no distance, which the protocol prints as -1 mm.
+        {kEnglish, std::numeric_limits<double>::infinity(), "Safety Distance: -1 mm / -0.04 Inch"},
+        {kEnglish, std::numeric_limits<double>::quiet_NaN(), "Safety Distance: -1 mm / -0.04 Inch"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.line.toStdString());
