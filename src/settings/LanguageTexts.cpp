@@ -253,6 +253,9 @@ void setCaption(QObject *control, const QString &text)
     } else if (auto *box = qobject_cast<QGroupBox *>(control)) {
         box->setTitle(text);
     } else if (auto *label = qobject_cast<QLabel *>(control)) {
+        // A caption is text, whatever it looks like: "<b>x</b>" in a
+        // language file shows as typed, not bold.
+        label->setTextFormat(Qt::PlainText);
         label->setText(text);
     } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
         button->setText(text);
