@@ -5,7 +5,7 @@
 // its mark; every other line with text is counted as not a number.
 #include "FuzzTarget.h"
 
-#include "app/NumberFormat.h"
+#include "base/NumberFormat.h"
 #include "project/ValueImport.h"
 
 #include <QIODevice>

@@ -2,7 +2,7 @@
 // Test doubles for the platform seams: answers dialogs from queues, records
 // what the program asked, plays no sound, opens nothing.
 
-#include "app/Seams.h"
+#include "base/Seams.h"
 
 #include <QDialog>
 

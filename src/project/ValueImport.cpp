@@ -1,7 +1,7 @@
 #include "project/ValueImport.h"
 
-#include "app/CodePage.h"
-#include "app/NumberFormat.h"
+#include "base/CodePage.h"
+#include "base/NumberFormat.h"
 
 #include <QByteArray>
 #include <QStringDecoder>

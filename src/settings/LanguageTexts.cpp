@@ -1,18 +1,8 @@
 #include "settings/LanguageTexts.h"
 
-#include "series/StopTimesModel.h"
 #include "settings/AppSettings.h"
 #include "settings/IniFile.h"
 #include "settings/MessageTexts.h"
-
-#include <QAbstractButton>
-#include <QAction>
-#include <QDialog>
-#include <QGroupBox>
-#include <QLabel>
-#include <QMenu>
-#include <QStackedWidget>
-#include <QTabWidget>
 
 namespace {
 
@@ -211,14 +201,6 @@ std::vector<LanguageKey> buildKeys()
     return k;
 }
 
-void setHint(QObject *control, const QString &text)
-{
-    if (auto *action = qobject_cast<QAction *>(control))
-        action->setToolTip(text);
-    else if (auto *widget = qobject_cast<QWidget *>(control))
-        widget->setToolTip(text);
-}
-
 } // namespace
 
 std::span<const LanguageKey> languageKeys()
@@ -227,88 +209,51 @@ std::span<const LanguageKey> languageKeys()
     return keys;
 }
 
-QObject *findControl(QWidget *window, const QString &name)
+LanguageTexts::LanguageTexts()
 {
-    if (!window)
-        return nullptr;
-    QObjectList queue = window->children();
-    for (qsizetype i = 0; i < queue.size(); ++i) {
-        QObject *object = queue.at(i);
-        if (object->objectName() == name)
-            return object;
-        // The secondary windows are children of the main window; their
-        // controls reuse names the main window has (Label10, Panel1, ...).
-        if (!qobject_cast<QDialog *>(object))
-            queue += object->children();
-    }
-    return nullptr;
+    for (const LanguageKey &k : languageKeys())
+        m_texts.push_back(QString::fromUtf8(k.defaultText));
 }
 
-void setCaption(QObject *control, const QString &text)
+LanguageTexts LanguageTexts::read(const IniFile &file)
 {
-    if (auto *action = qobject_cast<QAction *>(control)) {
-        action->setText(text);
-    } else if (auto *menu = qobject_cast<QMenu *>(control)) {
-        menu->setTitle(text);
-    } else if (auto *box = qobject_cast<QGroupBox *>(control)) {
-        box->setTitle(text);
-    } else if (auto *label = qobject_cast<QLabel *>(control)) {
-        // A caption is text, whatever it looks like: "<b>x</b>" in a
-        // language file shows as typed, not bold.
-        label->setTextFormat(Qt::PlainText);
-        label->setText(text);
-    } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
-        button->setText(text);
-    } else if (auto *widget = qobject_cast<QWidget *>(control)) {
-        if (widget->isWindow()) {
-            widget->setWindowTitle(text);
-            return;
-        }
-        // A tab page: its caption is the tab's text.
-        QWidget *stack = widget->parentWidget();
-        auto *tabs = stack && qobject_cast<QStackedWidget *>(stack)
-                         ? qobject_cast<QTabWidget *>(stack->parentWidget())
-                         : nullptr;
-        if (tabs && tabs->indexOf(widget) >= 0)
-            tabs->setTabText(tabs->indexOf(widget), text);
-    }
-}
-
-void applyLanguageTexts(const IniFile &file, const LanguageTargets &targets)
-{
+    LanguageTexts texts;
+    std::size_t row = 0;
     for (const LanguageKey &k : languageKeys()) {
-        const QString text = file.readString(QLatin1String(k.section), QLatin1String(k.key),
-                                             QString::fromUtf8(k.defaultText));
-        switch (k.target) {
-        case TextTarget::Caption:
-        case TextTarget::Hint: {
-            QWidget *window = targets.windows[std::size_t(k.window)];
-            QObject *control = k.control ? findControl(window, QLatin1String(k.control)) : window;
-            if (!control)
-                break;
-            if (k.target == TextTarget::Caption)
-                setCaption(control, text);
-            else
-                setHint(control, text);
-            break;
-        }
-        case TextTarget::ListColumn:
-            if (targets.stopTimes) {
-                const int other = 1 - k.column;
-                QString captions[2];
-                captions[k.column] = text;
-                captions[other] = targets.stopTimes->headerData(other, Qt::Horizontal, Qt::DisplayRole).toString();
-                targets.stopTimes->setColumnCaptions(captions[0], captions[1]);
-            }
-            break;
-        case TextTarget::Message:
-            if (targets.messages)
-                targets.messages->*k.message = text;
-            break;
-        case TextTarget::HelpFileName:
-            if (targets.settings)
-                targets.settings->HelpFileName = text;
-            break;
-        }
+        texts.m_texts[row] = file.readString(QLatin1String(k.section), QLatin1String(k.key), texts.m_texts[row]);
+        ++row;
     }
+    return texts;
+}
+
+QString LanguageTexts::text(const char *section, const char *key) const
+{
+    std::size_t row = 0;
+    for (const LanguageKey &k : languageKeys()) {
+        if (qstrcmp(k.section, section) == 0 && qstrcmp(k.key, key) == 0)
+            return m_texts[row];
+        ++row;
+    }
+    return QString();
+}
+
+void LanguageTexts::applyTo(MessageTexts &messages, AppSettings &settings) const
+{
+    std::size_t row = 0;
+    for (const LanguageKey &k : languageKeys()) {
+        if (k.target == TextTarget::Message)
+            messages.*k.message = m_texts[row];
+        else if (k.target == TextTarget::HelpFileName)
+            settings.HelpFileName = m_texts[row];
+        ++row;
+    }
+}
+
+QString kindDisplayName(const LanguageTexts &texts, int kind)
+{
+    static const char *const keys[] = {"VLCText", "HLCText", "ScannerText", "TwoHandText",
+                                       "EStopText", "DoorText", "MatText"};
+    if (kind < 0 || kind >= int(std::size(keys)))
+        return QString();
+    return texts.text("DevicesWindow", keys[kind]);
 }

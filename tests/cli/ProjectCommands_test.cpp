@@ -3,7 +3,7 @@
 #include "ProjectFiles.h"
 #include "UnwrittenFifo.h"
 
-#include "app/NumberFormat.h"
+#include "base/NumberFormat.h"
 
 #include <QDir>
 #include <QJsonArray>

@@ -1,4 +1,4 @@
-#include "device/DeviceLink.h"
+#include "device/DeviceTexts.h"
 
 #include <gtest/gtest.h>
 

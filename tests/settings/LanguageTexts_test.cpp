@@ -4,6 +4,7 @@
 #include "settings/AppSettings.h"
 #include "settings/IniFile.h"
 #include "settings/MessageTexts.h"
+#include "windows/WindowTexts.h"
 
 #include <QAction>
 #include <QDialog>
@@ -76,7 +77,7 @@ TEST(LanguageTexts, CaptionsReachEveryKindOfControl)
                                              "[DevicesWindow]\nWindowCaption=Auswahl\nEStopAbbreviation=Not-Halt\n"
                                              "EStopText=Not-Halt-Taster\n"
                                              "[HMI]\nInvalidFileText=Kaputt\nHelpFileName=handbuch.pdf\n");
-    applyLanguageTexts(file1, targets);
+    applyLanguageTexts(LanguageTexts::read(file1), targets);
     EXPECT_EQ(file->title(), QStringLiteral("Datei"));
     EXPECT_EQ(exit->text(), QString());                       // an empty value is a caption
     EXPECT_EQ(box->title(), QStringLiteral("Werkzeuge"));
@@ -92,7 +93,7 @@ TEST(LanguageTexts, CaptionsReachEveryKindOfControl)
     EXPECT_EQ(settings.HelpFileName, QStringLiteral("handbuch.pdf"));
 
     // A file without the keys brings every default back.
-    applyLanguageTexts(IniFile(), targets);
+    applyLanguageTexts(LanguageTexts::read(IniFile()), targets);
     EXPECT_EQ(file->title(), QStringLiteral("File"));
     EXPECT_EQ(exit->text(), QStringLiteral("Exit"));
     EXPECT_EQ(tabs->tabText(1), QStringLiteral("E-stop"));
@@ -112,7 +113,8 @@ TEST(LanguageTexts, LabelCaptionsArePlainText)
     LanguageTargets targets;
     targets.windows[std::size_t(TextWindow::Main)] = &main;
 
-    applyLanguageTexts(IniFile::fromBytes("[MainWindow]\nSafetyDistanceLabel=<b>x</b> & <i>y\n"), targets);
+    applyLanguageTexts(LanguageTexts::read(IniFile::fromBytes("[MainWindow]\nSafetyDistanceLabel=<b>x</b> & <i>y\n")),
+                       targets);
     EXPECT_EQ(label->text(), QStringLiteral("<b>x</b> & <i>y"));
     EXPECT_EQ(label->textFormat(), Qt::PlainText);
 }

@@ -1,15 +1,15 @@
 #include "SettingsProgram.h"
 #include "UnwrittenFifo.h"
 
-#include "app/ProgramState.h"
-#include "report/ImagesForm.h"
-#include "safety/CalcForm.h"
-#include "safety/DevSelectForm.h"
-#include "safety/SafetyAdvisorForm.h"
+#include "state/ProgramState.h"
+#include "windows/ImagesForm.h"
+#include "windows/CalcForm.h"
+#include "windows/DevSelectForm.h"
+#include "windows/SafetyAdvisorForm.h"
 #include "series/StopTimesModel.h"
-#include "settings/AboutForm.h"
+#include "windows/AboutForm.h"
 #include "settings/IniFile.h"
-#include "settings/SettingsForm.h"
+#include "windows/SettingsForm.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -141,8 +141,7 @@ TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
         main.CheckBox_Speed->setChecked(true);
         main.LW_data->setColumnWidth(0, 61);
         main.LW_data->setColumnWidth(1, 171);
-        main.Label_MachineID->setText(QStringLiteral("Press 7 = hall B"));
-        main.Label_Note->setText(QStringLiteral("  after repair; brake 2  "));
+        state().setMachine(QStringLiteral("Press 7 = hall B"), QStringLiteral("  after repair; brake 2  "));
         EXPECT_TRUE(main.close());
     }
     const QStringList lines = keyLines(settingsBytes());

@@ -2,7 +2,7 @@
 #include "Commands.h"
 #include "JsonWriter.h"
 
-#include "app/NumberFormat.h"
+#include "base/NumberFormat.h"
 #include "safety/SafetyDevice.h"
 #include "series/SeriesResult.h"
 

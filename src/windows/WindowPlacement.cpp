@@ -1,0 +1,17 @@
+#include "windows/WindowPlacement.h"
+
+#include <QStringList>
+
+QPoint clampWindowPosition(QPoint position, QSize screen)
+{
+    if (position.x() > screen.width() - 50)
+        position.setX(screen.width() / 2);
+    if (position.y() > screen.height() - 50)
+        position.setY(screen.height() / 2);
+    return position;
+}
+
+bool isDemoSwitch(const QStringList &arguments)
+{
+    return arguments.size() == 1 && arguments.constFirst().toLower() == QLatin1String("/demo");
+}
