@@ -448,12 +448,20 @@ void TMainForm::FormClose()
 void TMainForm::closeEvent(QCloseEvent *event)
 {
     // An error while closing (the settings file cannot be written) is shown
-    // and the program stays open.
+    // and the program stays open; a second request closes it without the
+    // settings.
     bool accept = false;
     runGuarded(*m_platform.dialogs, this, [&] {
         if (!FormCloseQuery())
             return;
-        FormClose();
+        if (!m_closeWithoutSettings) {
+            try {
+                FormClose();
+            } catch (...) {
+                m_closeWithoutSettings = true;
+                throw;
+            }
+        }
         accept = true;
     });
     if (accept) {

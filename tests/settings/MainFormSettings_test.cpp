@@ -404,6 +404,30 @@ TEST_F(MainFormSettings, AFailedWriteIsReportedAndKeepsTheProgramOpen)
     EXPECT_EQ(fake.dialogs.errors[0], QStringLiteral("Unable to write to ") + settingsFilePath());
 }
 
+// With a settings folder the user cannot write to, every close used to fail
+// the same way: only killing the program ended it.
+TEST_F(MainFormSettings, AfterAFailedWriteASecondCloseRequestClosesWithoutTheSettings)
+{
+    const QString blocker = tempDir.filePath(QStringLiteral("blocker"));
+    writeFile(blocker, "x");
+    qputenv("ZIRK_CONFIG_DIR", QDir(blocker).filePath(QStringLiteral("zirk")).toLocal8Bit());
+    TMainForm &main = start();
+    main.ZpracujHodnotu_ms(120.0);
+
+    fake.dialogs.confirmAnswers = {mrOk};
+    EXPECT_FALSE(main.close());
+    ASSERT_EQ(fake.dialogs.errors.size(), 1u);
+
+    // The series still asks first; Cancel keeps the program open.
+    fake.dialogs.confirmAnswers = {mrCancel};
+    EXPECT_FALSE(main.close());
+    fake.dialogs.confirmAnswers = {mrOk};
+    EXPECT_TRUE(main.close());
+    EXPECT_EQ(fake.dialogs.errors.size(), 1u);
+    EXPECT_EQ(fake.dialogs.questions.size(), 3u);
+    EXPECT_FALSE(QFileInfo::exists(settingsFilePath()));
+}
+
 TEST_F(MainFormSettings, ALanguageFileWithOneKeyChangesOnlyThatText)
 {
     writeLanguage(QStringLiteral("Custom"), "[HMI]\r\nInvalidFileText=Datei kaputt\r\n");
