@@ -9,6 +9,7 @@
 #include "series/StopTimesModel.h"
 #include "windows/AboutForm.h"
 #include "settings/IniFile.h"
+#include "settings/LanguageTexts.h"
 #include "windows/SettingsForm.h"
 
 #include <QAction>
@@ -24,6 +25,7 @@
 #include <QScreen>
 #include <QStringEncoder>
 #include <QTableView>
+#include <QTextDocument>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -438,6 +440,62 @@ TEST_F(MainFormSettings, ALanguageFileWithOneKeyChangesOnlyThatText)
     EXPECT_EQ(main.submenu_Exit->text(), QStringLiteral("Exit"));
     EXPECT_EQ(main.Label_SafetyDevice->text(), QStringLiteral("Vertical Light Curtain"));
     EXPECT_EQ(state().appSettings.HelpFileName, QStringLiteral("user_manual_en.pdf"));
+}
+
+// A language file is text: a caption, a message or a hint that looks like
+// markup shows as it was typed, in every window, also where the program
+// copies it (the device kind's name on the main window, the status bar).
+TEST_F(MainFormSettings, TextsFromALanguageFileAreNeverMarkup)
+{
+    QByteArray file;
+    QString section;
+    for (const LanguageKey &k : languageKeys()) {
+        if (k.target == TextTarget::HelpFileName)
+            continue;
+        if (section != QLatin1String(k.section)) {
+            section = QLatin1String(k.section);
+            file += "[" + QByteArray(k.section) + "]\n";
+        }
+        file += QByteArray(k.key) + "=<b>x</b>\n";
+    }
+    writeLanguage(QStringLiteral("Markup"), file);
+    writeSettings("[Settings]\nLanguage=Markup\n");
+    TMainForm &main = start();
+    main.setStatusText(state().messageTexts.DeviceReady);
+
+    const QString typed = QStringLiteral("<b>x</b>");
+    // What a tool tip shows of its text.
+    const auto shownTip = [](const QString &tip) {
+        if (!Qt::mightBeRichText(tip))
+            return tip;
+        QTextDocument document;
+        document.setHtml(tip);
+        return document.toPlainText();
+    };
+    QList<QWidget *> windows = {&main};
+    for (QWidget *w : positionedWindows())
+        windows << w;
+    windows << forms().AboutForm;
+    int labels = 0;
+    int tips = 0;
+    for (QWidget *window : windows) {
+        QList<QWidget *> widgets = window->findChildren<QWidget *>();
+        widgets << window;
+        for (QWidget *widget : widgets) {
+            if (auto *label = qobject_cast<QLabel *>(widget); label && label->text() == typed) {
+                ++labels;
+                EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
+            }
+            if (!widget->toolTip().isEmpty() && shownTip(widget->toolTip()).contains(u'x')) {
+                ++tips;
+                EXPECT_EQ(shownTip(widget->toolTip()), typed) << widget->objectName().toStdString();
+            }
+        }
+    }
+    EXPECT_GT(labels, 40);
+    EXPECT_GT(tips, 10);
+    EXPECT_EQ(main.Label_SafetyDevice->text(), typed);
+    EXPECT_EQ(main.StatusBar1->text(), typed);
 }
 
 TEST_F(MainFormSettings, AnEmptyValueIsAnEmptyCaption)
