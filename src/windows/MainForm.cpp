@@ -12,6 +12,7 @@
 #include "windows/CalcForm.h"
 #include "windows/DevSelectForm.h"
 #include "windows/DevicePictures.h"
+#include "windows/ElidedLabel.h"
 #include "windows/SafetyAdvisorForm.h"
 #include "series/StopTimesModel.h"
 #include "windows/SettingsForm.h"
@@ -177,7 +178,9 @@ void TMainForm::buildUi()
     Label_MachineIDCaption = makeLabel(QStringLiteral("Label_MachineIDCaption"), QStringLiteral("Machine ID:"));
     Label_MachineID = makeLabel(QStringLiteral("Label_MachineID"), QString());
     Label_NoteCaption = makeLabel(QStringLiteral("Label_NoteCaption"), QStringLiteral("Note:"));
-    Label_Note = makeLabel(QStringLiteral("Label_Note"), QString());
+    // A note may be as long as the user typed it: cut to the lines there are.
+    Label_Note = new ElidedLabel;
+    Label_Note->setObjectName(QStringLiteral("Label_Note"));
     QFont boldFont = Label_SafetyDevice->font();
     boldFont.setBold(true);
     const QList<QPair<QLabel *, QLabel *>> rows = {
@@ -413,6 +416,7 @@ void TMainForm::showMachine()
 {
     Label_MachineID->setText(m_state.machineId());
     Label_Note->setText(m_state.note());
+    Label_Note->setToolTip(m_state.note());
 }
 
 void TMainForm::clampWindowPositions()
