@@ -452,17 +452,20 @@ void TMainForm::FormClose()
 void TMainForm::closeEvent(QCloseEvent *event)
 {
     // An error while closing (the settings file cannot be written) is shown
-    // and the program stays open; a second request closes it without the
-    // settings.
+    // and the program stays open.  A second request writes the settings if
+    // it now can and closes in any case: the user has been told, and
+    // otherwise only killing the program would end it.
     bool accept = false;
     runGuarded(*m_platform.dialogs, this, [&] {
         if (!FormCloseQuery())
             return;
-        if (!m_closeWithoutSettings) {
-            try {
-                FormClose();
-            } catch (...) {
-                m_closeWithoutSettings = true;
+        try {
+            FormClose();
+        } catch (...) {
+            // The second failure was told at the first request; this one
+            // closes all the same.
+            if (!m_settingsWriteFailed) {
+                m_settingsWriteFailed = true;
                 throw;
             }
         }
