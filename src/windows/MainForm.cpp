@@ -462,8 +462,8 @@ void TMainForm::closeEvent(QCloseEvent *event)
         try {
             FormClose();
         } catch (...) {
-            // The second failure was told at the first request; this one
-            // closes all the same.
+            // Failing again: the user was told at the first request, and
+            // this one closes all the same.
             if (!m_settingsWriteFailed) {
                 m_settingsWriteFailed = true;
                 throw;
