@@ -3,6 +3,7 @@
 #include "windows/WidgetParts.h"
 #include "safety/Calculator.h"
 #include "windows/NumberField.h"
+#include "windows/WindowTexts.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -31,6 +32,7 @@ TSafetyAdvisorForm::TSafetyAdvisorForm(ProgramState &state, Platform &platform, 
     buildUi();
     for (QLineEdit *edit : {Edit1, Edit2, Edit4, Edit5, Edit6})
         connect(edit, &QLineEdit::textChanged, this, &TSafetyAdvisorForm::Aktualizuj_Vypocty);
+    nameForScreenReaders(this);
 }
 
 void TSafetyAdvisorForm::buildUi()
@@ -120,7 +122,7 @@ void TSafetyAdvisorForm::buildUi()
     }
     columns->addWidget(GroupBox5);
 
-    Button1 = addCloseButton(this, outer);
+    Button1 = addCloseButton(this, outer, QStringLiteral("Close"));
 }
 
 void TSafetyAdvisorForm::showEvent(QShowEvent *event)

@@ -26,9 +26,9 @@ T *named(T *widget, const char *name)
     return widget;
 }
 
-QGroupBox *groupBox(const char *name, const char *title)
+QGroupBox *groupBox(const char *name)
 {
-    return named(new QGroupBox(QLatin1String(title)), name);
+    return named(new QGroupBox, name);
 }
 
 } // namespace
@@ -37,21 +37,22 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     : QDialog(parent), m_state(state), m_platform(platform), m_forms(forms)
 {
     setObjectName(QStringLiteral("TSettingsForm"));
-    setWindowTitle(QStringLiteral("Settings"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
-    GroupBox1 = groupBox("GroupBox1", "User");
-    Label_NameCaption = named(new QLabel(QStringLiteral("Name:")), "Label_NameCaption");
+    GroupBox1 = groupBox("GroupBox1");
+    Label_NameCaption = named(new QLabel, "Label_NameCaption");
     Edit_Name = named(new QLineEdit, "Edit_Name");
-    Label_CompanyCaption = named(new QLabel(QStringLiteral("Company:")), "Label_CompanyCaption");
+    Label_CompanyCaption = named(new QLabel, "Label_CompanyCaption");
     Edit_Company = named(new QLineEdit, "Edit_Company");
+    Label_NameCaption->setBuddy(Edit_Name);
+    Label_CompanyCaption->setBuddy(Edit_Company);
     auto *user = new QGridLayout(GroupBox1);
     user->addWidget(Label_NameCaption, 0, 0);
     user->addWidget(Edit_Name, 0, 1);
     user->addWidget(Label_CompanyCaption, 1, 0);
     user->addWidget(Edit_Company, 1, 1);
 
-    GroupBox6 = groupBox("GroupBox6", "Language");
+    GroupBox6 = groupBox("GroupBox6");
     ComboBox_Language = named(new QComboBox, "ComboBox_Language");
     ComboBox_Language->setEditable(true);
     ComboBox_Language->setInsertPolicy(QComboBox::NoInsert);
@@ -60,25 +61,24 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     language->addWidget(ComboBox_Language);
     language->addStretch(1);
 
-    GroupBox2 = groupBox("GroupBox2", "SS speed");
-    CHB_DirectionChangeDetection = named(new QCheckBox(QStringLiteral("Detect Direction Change")),
-                                         "CHB_DirectionChangeDetection");
-    Label_SSSpeedCaption = named(new QLabel(QStringLiteral("SS Speed [mm/s]:")), "Label_SSSpeedCaption");
+    GroupBox2 = groupBox("GroupBox2");
+    CHB_DirectionChangeDetection = named(new QCheckBox, "CHB_DirectionChangeDetection");
+    Label_SSSpeedCaption = named(new QLabel, "Label_SSSpeedCaption");
     Edit_SSSpeed = named(new QLineEdit(QStringLiteral("10")), "Edit_SSSpeed");
     // The instrument's standstill speed is fixed for now: shown, not editable.
     Edit_SSSpeed->setEnabled(false);
     Edit_SSSpeed->setMaximumWidth(80);
+    Label_SSSpeedCaption->setBuddy(Edit_SSSpeed);
     auto *speed = new QGridLayout(GroupBox2);
     speed->addWidget(CHB_DirectionChangeDetection, 0, 0, 1, 2);
     speed->addWidget(Label_SSSpeedCaption, 1, 0);
     speed->addWidget(Edit_SSSpeed, 1, 1);
 
-    GroupBox5 = groupBox("GroupBox5", "Sound");
-    CHB_SoundEnable = named(new QCheckBox(QStringLiteral("Sound Enable")), "CHB_SoundEnable");
+    GroupBox5 = groupBox("GroupBox5");
+    CHB_SoundEnable = named(new QCheckBox, "CHB_SoundEnable");
     Edit_SoundFile = named(new QLineEdit, "Edit_SoundFile");
     Button1 = named(new QPushButton(QStringLiteral("...")), "Button1");
     Button2 = named(new QPushButton(QStringLiteral("T")), "Button2");
-    Button2->setToolTip(QStringLiteral("Test"));
     for (QPushButton *b : {Button1, Button2}) {
         b->setFixedWidth(28);
         b->setAutoDefault(false);
@@ -89,9 +89,9 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     sound->addWidget(Button1, 1, 1);
     sound->addWidget(Button2, 1, 2);
 
-    Button3 = named(new QPushButton(QStringLiteral("OK")), "Button3");
+    Button3 = named(new QPushButton, "Button3");
     Button3->setDefault(true);
-    Button4 = named(new QPushButton(QStringLiteral("Cancel")), "Button4");
+    Button4 = named(new QPushButton, "Button4");
 
     auto *grid = new QGridLayout;
     grid->addWidget(GroupBox1, 0, 0);

@@ -28,11 +28,11 @@ QLabel *makeLabel(const QString &name, const QString &text, QWidget *parent)
     return l;
 }
 
-QPushButton *addCloseButton(QDialog *dialog, QBoxLayout *layout)
+QPushButton *addCloseButton(QDialog *dialog, QBoxLayout *layout, const QString &caption)
 {
     auto *row = new QHBoxLayout;
     row->addStretch(1);
-    auto *button = new QPushButton(QStringLiteral("Close"));
+    auto *button = new QPushButton(caption);
     button->setObjectName(QStringLiteral("Button1"));
     button->setAutoDefault(false);
     QObject::connect(button, &QPushButton::clicked, dialog, &QDialog::close);

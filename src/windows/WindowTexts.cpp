@@ -6,6 +6,8 @@
 #include "state/ProgramState.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QAction>
 #include <QDialog>
 #include <QGroupBox>
@@ -124,9 +126,47 @@ void applyLanguageTexts(const LanguageTexts &texts, const LanguageTargets &targe
         texts.applyTo(*targets.messages, *targets.settings);
 }
 
+namespace {
+
+QString spoken(QString text)
+{
+    text.remove(QLatin1Char('&'));
+    text = text.trimmed();
+    if (text.endsWith(QLatin1Char(':')))
+        text.chop(1);
+    return text.trimmed();
+}
+
+} // namespace
+
+void nameForScreenReaders(QWidget *window)
+{
+    const QList<QWidget *> controls = window->findChildren<QWidget *>();
+    // A control that shows no words of its own is named by its hint...
+    for (QWidget *w : controls) {
+        if (w->window() != window || w->toolTip().isEmpty())
+            continue;
+        const auto *button = qobject_cast<QAbstractButton *>(w);
+        const auto *label = qobject_cast<QLabel *>(w);
+        const bool wordless = (button && spoken(button->text()).isEmpty()) || (label && label->text().isEmpty())
+            || qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w);
+        if (wordless)
+            w->setAccessibleName(spoken(w->toolTip()));
+    }
+    // ...and one that a caption asks for by that caption.
+    for (QWidget *w : controls) {
+        const auto *label = qobject_cast<QLabel *>(w);
+        if (label && label->window() == window && label->buddy())
+            label->buddy()->setAccessibleName(spoken(label->text()));
+    }
+}
+
 void followLanguage(ProgramState &state, TextWindow which, QWidget *window, StopTimesModel *stopTimes)
 {
-    const auto take = [&state, which, window, stopTimes] { applyWindowTexts(state.texts(), which, window, stopTimes); };
+    const auto take = [&state, which, window, stopTimes] {
+        applyWindowTexts(state.texts(), which, window, stopTimes);
+        nameForScreenReaders(window);
+    };
     QObject::connect(&state, &ProgramState::languageChanged, window, take);
     take();
 }

@@ -4,7 +4,7 @@
 
 namespace {
 
-TEST(DeviceLink, StandstillSpeedFromPeriod)
+TEST(DeviceTexts, StandstillSpeedFromPeriod)
 {
     struct Case { quint16 period; quint16 speed; };
     const Case cases[] = {
@@ -21,7 +21,7 @@ TEST(DeviceLink, StandstillSpeedFromPeriod)
         EXPECT_EQ(standstillSpeed(c.period), c.speed) << c.period;
 }
 
-TEST(DeviceLink, HexBytesOfTheSerialNumber)
+TEST(DeviceTexts, HexBytesOfTheSerialNumber)
 {
     QString sn;
     for (quint8 b : {0x01, 0x02, 0x03, 0x0A, 0x0B, 0x0C, 0xFF})
@@ -29,7 +29,7 @@ TEST(DeviceLink, HexBytesOfTheSerialNumber)
     EXPECT_EQ(sn, QStringLiteral("0102030A0B0CFF"));
 }
 
-TEST(DeviceLink, CalibrationAgeAndValidity)
+TEST(DeviceTexts, CalibrationAgeAndValidity)
 {
     struct Case
     {
@@ -64,7 +64,7 @@ TEST(DeviceLink, CalibrationAgeAndValidity)
     }
 }
 
-TEST(DeviceLink, StatusLineAndAboutLines)
+TEST(DeviceTexts, StatusLineAndAboutLines)
 {
     DeviceInfo info;
     info.SN = QStringLiteral("0102030A0B0CFF");
