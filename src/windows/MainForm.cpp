@@ -12,6 +12,7 @@
 #include "windows/CalcForm.h"
 #include "windows/DevSelectForm.h"
 #include "windows/DevicePictures.h"
+#include "windows/ElidedLabel.h"
 #include "windows/SafetyAdvisorForm.h"
 #include "series/StopTimesModel.h"
 #include "windows/SettingsForm.h"
@@ -173,7 +174,9 @@ void TMainForm::buildUi()
     Label_MachineIDCaption = makeLabel(QStringLiteral("Label_MachineIDCaption"), QString());
     Label_MachineID = makeLabel(QStringLiteral("Label_MachineID"), QString());
     Label_NoteCaption = makeLabel(QStringLiteral("Label_NoteCaption"), QString());
-    Label_Note = makeLabel(QStringLiteral("Label_Note"), QString());
+    // A note may be as long as the user typed it: cut to the lines there are.
+    Label_Note = new ElidedLabel;
+    Label_Note->setObjectName(QStringLiteral("Label_Note"));
     QFont boldFont = Label_SafetyDevice->font();
     boldFont.setBold(true);
     const QList<QPair<QLabel *, QLabel *>> rows = {
@@ -413,6 +416,7 @@ void TMainForm::showMachine()
 {
     Label_MachineID->setText(m_state.machineId());
     Label_Note->setText(m_state.note());
+    Label_Note->setToolTip(m_state.note());
     // Named by their captions; what they hold is read out after the name.
     Label_MachineID->setAccessibleDescription(m_state.machineId());
     Label_Note->setAccessibleDescription(m_state.note());
@@ -451,12 +455,23 @@ void TMainForm::FormClose()
 void TMainForm::closeEvent(QCloseEvent *event)
 {
     // An error while closing (the settings file cannot be written) is shown
-    // and the program stays open.
+    // and the program stays open.  A second request writes the settings if
+    // it now can and closes in any case: the user has been told, and
+    // otherwise only killing the program would end it.
     bool accept = false;
     runGuarded(*m_platform.dialogs, this, [&] {
         if (!FormCloseQuery())
             return;
-        FormClose();
+        try {
+            FormClose();
+        } catch (...) {
+            // Failing again: the user was told at the first request, and
+            // this one closes all the same.
+            if (!m_settingsWriteFailed) {
+                m_settingsWriteFailed = true;
+                throw;
+            }
+        }
         accept = true;
     });
     if (accept) {

@@ -18,7 +18,11 @@ QFont fixedFont(int pixelSize, bool bold)
 
 QLabel *makeLabel(const QString &name, const QString &text, QWidget *parent)
 {
-    auto *l = new QLabel(text, parent);
+    auto *l = new QLabel(parent);
+    // Labels show captions, names and messages, several of them from the
+    // language files: text, never markup.
+    l->setTextFormat(Qt::PlainText);
+    l->setText(text);
     if (!name.isEmpty())
         l->setObjectName(name);
     return l;
