@@ -48,11 +48,13 @@ QRectF chartPlotArea(const QRectF &bounds, const QFontMetricsF &metrics, const C
 {
     const double line = metrics.height();
     const double left = metrics.horizontalAdvance(QStringLiteral("00,000.0")) + line / 2;
+    // The governing line's label is bold: room for the widest name in bold.
     double right = 0.0;
     for (const QString &name : {texts.mean, texts.meanPlus3Sigma, texts.maximum})
         right = std::max(right, metrics.horizontalAdvance(name));
-    right = std::max(right, metrics.horizontalAdvance(QStringLiteral("00,000 ms"))) + line / 2;
-    return bounds.adjusted(left, line, -right, -2 * line - line / 2);
+    right = std::max(right, metrics.horizontalAdvance(QStringLiteral("00,000 ms")));
+    right = right * 1.15 + line / 2;
+    return bounds.adjusted(left, 1.5 * line, -right, -2 * line - line / 2);
 }
 
 ChartFrame chartFrame(const QRectF &bounds, const QFontMetricsF &metrics, const ChartTexts &texts)
@@ -95,8 +97,8 @@ void paintChart(QPainter &painter, const ChartLayout &layout, const ChartTexts &
     }
     painter.drawText(QRectF(plot.left(), plot.bottom() + line * 1.25, plot.width(), line),
                      Qt::AlignHCenter | Qt::AlignTop, texts.runAxis);
-    painter.drawText(QRectF(plot.left() - 200 - line / 4, plot.top() - line, 200, line),
-                     Qt::AlignRight | Qt::AlignBottom, texts.timeAxis);
+    painter.drawText(QRectF(plot.left(), plot.top() - 1.5 * line, plot.width(), line),
+                     Qt::AlignLeft | Qt::AlignTop, texts.timeAxis);
 
     // The tenth run: the distance counts from here on.
     if (layout.tenthRunX) {
@@ -105,8 +107,14 @@ void paintChart(QPainter &painter, const ChartLayout &layout, const ChartTexts &
     }
 
     painter.setClipRect(plot.adjusted(-4, -4, 4, 4));
+    // A decimated trace is a column of vertical strokes: a one-pixel
+    // cosmetic pen draws it on the raster's fast line path, where a wider
+    // pen would have the stroker outline a thousand overlapping joins.
     painter.setRenderHint(QPainter::Antialiasing, !layout.decimated);
-    painter.setPen(QPen(kTraceColour, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    if (layout.decimated)
+        painter.setPen(QPen(kTraceColour, 0));
+    else
+        painter.setPen(QPen(kTraceColour, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     if (layout.trace.size() == 1)
         painter.drawPoint(layout.trace.front());
     else if (!layout.trace.empty())
