@@ -25,7 +25,7 @@ const std::vector<Command> &commands();
 
 // The commands of each group, in the order --help lists them.
 std::vector<Command> distanceCommands(); // distance, reflective, table
-std::vector<Command> seriesCommands();   // stats
+std::vector<Command> seriesCommands();   // stats, export
 std::vector<Command> projectCommands();  // project-info, new-project, report
 
 // --- shared by the commands --------------------------------------------------
