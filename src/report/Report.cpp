@@ -5,6 +5,7 @@
 #include "app/Seams.h"
 #include "pdf/zPdf.h"
 #include "report/ReportIdentity.h"
+#include "report/ReportLogo.h"
 #include "series/Statistics.h"
 
 namespace {
@@ -102,6 +103,10 @@ private:
         };
 
         text(50, 270, kHelveticaBold, 18, QStringLiteral("Stop time measurement protocol"));
+        if (!c.logo.isNull()) {
+            const LogoPlacement at = logoPlacement(c.logo.size());
+            m_pdf.Image(logoForReport(c.logo), at.x, at.y, at.width, at.height);
+        }
         for (const Field &f : fields) {
             text(15, f.y, kHelveticaBold, 10, QLatin1String(f.label));
             text(50, f.y, kCourier, 10, f.value);

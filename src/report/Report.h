@@ -61,6 +61,10 @@ struct ReportContent
     QLocale locale; // separators of the safety distance line
 
     std::array<ReportPicture, 4> pictures;
+
+    // The user's company logo, top right of the first page; a null image
+    // leaves the page as it always was.
+    QImage logo;
 };
 
 // Fills values, mean, maximum and meanPlus3Sigma from a series the way the
