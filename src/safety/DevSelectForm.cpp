@@ -336,3 +336,15 @@ QLabel *Tdevselectform::headingLabel(int kind) const
         return nullptr;
     return labels[kind];
 }
+
+QLineEdit *Tdevselectform::parameterEdit(int kind) const
+{
+    switch (kind) {
+    case KindVerticalLightCurtain: return Edit_VLC_d;
+    case KindHorizontalLightCurtain: return Edit_HLC_H;
+    case KindSafetyScanner: return Edit_ScannerHeight;
+    case KindDoor: return Edit_Door_C;
+    case KindPressureSensitiveMat: return Edit_StepHeight;
+    default: return nullptr;
+    }
+}

@@ -46,6 +46,10 @@ public:
     QLabel *Label9 = nullptr;
     QGroupBox *GroupBox1 = nullptr;
     QLabel *Label8 = nullptr;
+    // The edit that holds the input of a kind's formula (d, H, C or h); none
+    // for the kinds whose formula takes only the stop time.
+    QLineEdit *parameterEdit(int kind) const;
+
     QLineEdit *Edit_VLC_d = nullptr;
     QLabel *Label35 = nullptr;
     QCheckBox *CheckBox_VLC_nonindustrial = nullptr;

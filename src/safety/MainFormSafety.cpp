@@ -34,19 +34,8 @@ void TMainForm::submenu_DeviceSelectClick()
     // leaves it at -1 (not applicable).
     device.d = -1.0;
     device.Height = -1.0;
-    switch (device.ID) {
-    case KindVerticalLightCurtain:
-        device.d = parseDecimal(sel->Edit_VLC_d->text()).value_or(-1.0);
-        break;
-    case KindHorizontalLightCurtain:
-        device.Height = parseDecimal(sel->Edit_HLC_H->text()).value_or(-1.0);
-        break;
-    case KindSafetyScanner:
-        device.Height = parseDecimal(sel->Edit_ScannerHeight->text()).value_or(-1.0);
-        break;
-    default:
-        break;
-    }
+    if (const QLineEdit *edit = sel->parameterEdit(device.ID); edit && kindParameterIsStored(device.ID))
+        device.setParameter(parseDecimal(edit->text()).value_or(-1.0));
     Label_DeviceParams->setText(deviceParamsText(device));
     if (QLabel *name = sel->headingLabel(device.ID)) {
         Label_SafetyDevice->setText(name->text());

@@ -132,10 +132,61 @@ double safetyDistance(int kind, double T, double parameter, bool nonIndustrial)
     }
 }
 
+namespace {
+
+// The field of the record that holds the kind's input; none for the kinds
+// whose formula takes only T.
+double SafetyDevice::*parameterField(qint32 kind)
+{
+    switch (kind) {
+    case KindVerticalLightCurtain: return &SafetyDevice::d;
+    case KindHorizontalLightCurtain:
+    case KindSafetyScanner: return &SafetyDevice::Height;
+    case KindDoor: return &SafetyDevice::C;
+    case KindPressureSensitiveMat: return &SafetyDevice::StepHeight;
+    default: return nullptr;
+    }
+}
+
+} // namespace
+
+std::optional<double> SafetyDevice::parameter() const
+{
+    if (ID == KindTwoHandControl || ID == KindEmergencyStop)
+        return 0.0;
+    double SafetyDevice::*field = parameterField(ID);
+    if (!field || std::isnan(this->*field))
+        return std::nullopt;
+    return this->*field;
+}
+
+void SafetyDevice::setParameter(double value)
+{
+    if (double SafetyDevice::*field = parameterField(ID))
+        this->*field = value;
+}
+
+SafetyDevice SafetyDevice::ofKind(qint32 kind, std::optional<double> parameter, bool nonIndustrial)
+{
+    constexpr double none = std::numeric_limits<double>::quiet_NaN();
+    SafetyDevice device;
+    device.ID = kind;
+    device.d = none;
+    device.Height = none;
+    device.setParameter(parameter.value_or(none));
+    device.NonIndustrial = nonIndustrial;
+    return device;
+}
+
 bool kindHasParameter(int kind)
 {
-    return kind >= 0 && kind < SafetyDeviceKindCount && kind != KindTwoHandControl
-        && kind != KindEmergencyStop;
+    return parameterField(kind) != nullptr;
+}
+
+bool kindParameterIsStored(int kind)
+{
+    double SafetyDevice::*field = parameterField(kind);
+    return field == &SafetyDevice::d || field == &SafetyDevice::Height;
 }
 
 QString deviceParamsText(const SafetyDevice &device, const QLocale &locale)

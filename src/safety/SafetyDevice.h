@@ -3,14 +3,38 @@
 #include <QLocale>
 #include <QString>
 
+#include <limits>
+#include <optional>
+
 // The safety device guarding the machine, as selected for the current
-// measurement.  -1.0 in d or Height means "not applicable for this kind".
+// measurement.  -1.0 in d or Height means "not applicable for this kind";
+// project files keep those two.  A door's C and a mat's step height h live
+// only as long as the program runs.  NaN in any of the four: the user's
+// text was no number.
 struct SafetyDevice
 {
     qint32 ID = 0;
     QString Name;
     double d = 14.0;
     double Height = -1.0;
+    double C = std::numeric_limits<double>::quiet_NaN();
+    double StepHeight = std::numeric_limits<double>::quiet_NaN();
+    // The non-industrial light-curtain formula; only a vertical light
+    // curtain reads it.
+    bool NonIndustrial = false;
+
+    // The one input the kind's formula takes besides T: d (vertical light
+    // curtain), H (horizontal light curtain, scanner), C (door), h (mat);
+    // 0 for two-hand control and emergency stop, which take none.  Empty for
+    // a kind without a formula and for a NaN input.
+    std::optional<double> parameter() const;
+    // Writes the field parameter() reads for this kind; nothing for the
+    // kinds without an input.
+    void setParameter(double value);
+
+    // A device of that kind whose inputs are all "no number" but the given
+    // one (NaN when none is given).
+    static SafetyDevice ofKind(qint32 kind, std::optional<double> parameter, bool nonIndustrial = false);
 };
 
 // Kinds of safety device; the value equals the tab index of the selection
@@ -49,6 +73,9 @@ double safetyDistance(int kind, double T, double parameter, bool nonIndustrial =
 
 // True for the kinds whose formula takes a parameter besides T.
 bool kindHasParameter(int kind);
+
+// True for the kinds whose parameter project files keep (d or H).
+bool kindParameterIsStored(int kind);
 
 // The parameter text the main window shows beside the device caption and
 // project files keep: "d=14 mm" for a vertical light curtain, "H=300 mm"

@@ -5,7 +5,7 @@
 #include "app/NumberFormat.h"
 #include "app/ProgramState.h"
 #include "safety/DevSelectForm.h"
-#include "series/Statistics.h"
+#include "series/SeriesResult.h"
 #include "series/StopTimesModel.h"
 
 #include <QCheckBox>
@@ -100,14 +100,26 @@ void TMainForm::Aktualizuj_Ukazatele()
         m_indicatorsPending = true;
         return;
     }
-    const std::optional<SeriesStatistics> stats = computeStatistics(m_state.StopTimes);
+    // d comes from the record; H, C, h and the non-industrial choice from
+    // the selection dialog's fields as they stand now.
+    SafetyDevice device = m_state.safetyDevice;
+    const Tdevselectform *sel = m_forms.devselectform;
+    if (device.ID != KindVerticalLightCurtain) {
+        const QLineEdit *edit = sel->parameterEdit(device.ID);
+        device.setParameter(edit ? parseDecimal(edit->text()).value_or(qQNaN()) : qQNaN());
+    }
+    device.NonIndustrial = sel->CheckBox_VLC_nonindustrial->isChecked()
+        && sel->CheckBox_VLC_nonindustrial->isEnabled();
+    const SeriesResult result = computeSeriesResult(m_state.StopTimes, device);
+
+    const std::optional<SeriesStatistics> &stats = result.statistics;
+    setGoverning(Label_3Sigma, false);
+    setGoverning(Label_Maximum, false);
     if (!stats) {
         Label_Count->setText(QStringLiteral("0"));
         for (QLabel *l : {Label_Mean, Label_Sigma, Label_3Sigma, Label_Maximum})
             l->setText(kNoValueMs);
         Label_SafetyDistanceValue->setText(kNoValueMm);
-        setGoverning(Label_3Sigma, false);
-        setGoverning(Label_Maximum, false);
         return;
     }
 
@@ -116,45 +128,16 @@ void TMainForm::Aktualizuj_Ukazatele()
     Label_Sigma->setText(formatStatisticMs(stats->sigma));
     Label_3Sigma->setText(formatStatisticMs(stats->meanPlus3Sigma));
     Label_Maximum->setText(formatStatisticMs(stats->maximum));
-    setGoverning(Label_3Sigma, false);
-    setGoverning(Label_Maximum, false);
 
-    if (m_model->rowCount() < int(kMinimumValuesForDistance)) {
+    // Under ten values the distance last computed stays in the record.
+    if (!result.enoughValues()) {
         Label_SafetyDistanceValue->setText(kNoValueMm);
         return;
     }
-
-    const bool sigmaGoverns = stats->meanPlus3SigmaGoverns();
-    setGoverning(sigmaGoverns ? Label_3Sigma : Label_Maximum, true);
-    const double T = stats->governing() / 1000.0;
-
-    m_state.SafetyDistanceMM = -1.0;
-    const SafetyDevice &device = m_state.safetyDevice;
-    const Tdevselectform *sel = m_forms.devselectform;
-
-    // d comes from the record; H, C, h and the non-industrial choice from
-    // the selection dialog's fields as they stand now.
-    std::optional<double> parameter;
-    switch (device.ID) {
-    case KindVerticalLightCurtain: parameter = device.d; break;
-    case KindHorizontalLightCurtain: parameter = parseDecimal(sel->Edit_HLC_H->text()); break;
-    case KindSafetyScanner: parameter = parseDecimal(sel->Edit_ScannerHeight->text()); break;
-    case KindDoor: parameter = parseDecimal(sel->Edit_Door_C->text()); break;
-    case KindPressureSensitiveMat: parameter = parseDecimal(sel->Edit_StepHeight->text()); break;
-    case KindTwoHandControl:
-    case KindEmergencyStop: parameter = 0.0; break;
-    default: break; // no formula for an unknown kind
-    }
-    std::optional<double> result;
-    if (parameter) {
-        const bool nonIndustrial = sel->CheckBox_VLC_nonindustrial->isChecked()
-            && sel->CheckBox_VLC_nonindustrial->isEnabled();
-        result = safetyDistance(device.ID, T, *parameter, nonIndustrial);
-    }
-    if (result) {
-        m_state.SafetyDistanceMM = *result;
-        m_state.SafetyDistanceInch = *result / 25.4;
-    }
+    setGoverning(result.governing == GoverningStatistic::MeanPlus3Sigma ? Label_3Sigma : Label_Maximum, true);
+    m_state.SafetyDistanceMM = result.distanceMm.value_or(-1.0);
+    if (result.distanceInch)
+        m_state.SafetyDistanceInch = *result.distanceInch;
     Label_SafetyDistanceValue->setText(formatDistanceMm(m_state.SafetyDistanceMM));
     Label_SafetyDistanceValue->setToolTip(formatDistanceInch(m_state.SafetyDistanceInch));
 }

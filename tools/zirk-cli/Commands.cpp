@@ -77,8 +77,7 @@ DeviceChoice deviceFromOptions(const Arguments &arguments, const DeviceChoice &d
         device.parameter.reset();
         device.nonIndustrial = false;
         // Project files keep d and H, not a door's C or a mat's h.
-        const bool stored = device.kind->kind == KindVerticalLightCurtain
-            || device.kind->kind == KindHorizontalLightCurtain || device.kind->kind == KindSafetyScanner;
+        const bool stored = kindParameterIsStored(device.kind->kind);
         const bool needed = use == DeviceUse::Distance || stored;
         if (needed && device.kind->parameterOption && !arguments.has(device.kind->parameterOption))
             throw badInput(QStringLiteral("kind %1 needs %2 MM")
@@ -102,14 +101,20 @@ DeviceChoice deviceFromOptions(const Arguments &arguments, const DeviceChoice &d
     return device;
 }
 
+SafetyDevice safetyDevice(const DeviceChoice &device)
+{
+    return SafetyDevice::ofKind(device.kind ? device.kind->kind : -1, device.parameter, device.nonIndustrial);
+}
+
 std::optional<double> deviceDistance(const DeviceChoice &device, double stopTimeMs)
 {
-    if (!device.kind || (kindHasParameter(device.kind->kind) && !device.parameter))
+    const SafetyDevice safety = safetyDevice(device);
+    const std::optional<double> parameter = safety.parameter();
+    if (!parameter)
         return std::nullopt;
     // Above 40 mm the non-industrial formula is the industrial one, which is
     // why the window only offers the choice up to 40 mm.
-    return safetyDistance(device.kind->kind, stopTimeMs / 1000.0, device.parameter.value_or(0.0),
-                          device.nonIndustrial);
+    return safetyDistance(safety.ID, stopTimeMs / 1000.0, *parameter, safety.NonIndustrial);
 }
 
 QString deviceText(const DeviceChoice &device)
@@ -194,17 +199,11 @@ DeviceChoice projectDevice(const ProjectRecord &record)
     device.kind = kindById(record.safetyDeviceId());
     if (!device.kind)
         return device;
-    switch (device.kind->kind) {
-    case KindVerticalLightCurtain:
-        device.parameter = storedLength(record.resolution());
-        break;
-    case KindHorizontalLightCurtain:
-    case KindSafetyScanner:
-        device.parameter = storedLength(record.height());
-        break;
-    default:
-        break;
-    }
+    SafetyDevice stored = SafetyDevice::ofKind(device.kind->kind, std::nullopt);
+    stored.d = record.resolution();
+    stored.Height = record.height();
+    if (const std::optional<double> parameter = stored.parameter(); parameter && kindParameterIsStored(stored.ID))
+        device.parameter = storedLength(*parameter);
     return device;
 }
 

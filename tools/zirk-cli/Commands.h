@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 
 #include "project/ProjectFile.h"
+#include "safety/SafetyDevice.h"
 
 #include <QString>
 
@@ -62,6 +63,9 @@ struct DeviceChoice
 enum class DeviceUse { Distance, ProjectFile };
 DeviceChoice deviceFromOptions(const Arguments &arguments, const DeviceChoice &defaults,
                                DeviceUse use = DeviceUse::Distance);
+
+// The choice as the safety-device record the series result reads.
+SafetyDevice safetyDevice(const DeviceChoice &device);
 
 // The safety distance in mm for a stop time in ms, or nothing when the
 // device has no kind or its formula no input.

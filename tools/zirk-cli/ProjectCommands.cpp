@@ -10,7 +10,7 @@
 #include "report/Report.h"
 #include "report/ReportPictures.h"
 #include "safety/SafetyDevice.h"
-#include "series/Statistics.h"
+#include "series/SeriesResult.h"
 
 #include <QDateTime>
 
@@ -126,10 +126,8 @@ void runNewProject(const Arguments &arguments)
     safety.ID = device.kind->kind;
     safety.d = -1.0;
     safety.Height = -1.0;
-    if (safety.ID == KindVerticalLightCurtain)
-        safety.d = *device.parameter;
-    else if (safety.ID == KindHorizontalLightCurtain || safety.ID == KindSafetyScanner)
-        safety.Height = *device.parameter;
+    if (device.parameter)
+        safety.setParameter(*device.parameter);
     ProjectRecord record;
     for (int slot = 1; slot <= 4; ++slot)
         setProjectText(record, ProjectRecord::pictureNote(slot), slotInitialNote(slot));
@@ -180,15 +178,9 @@ void runReport(const Arguments &arguments)
     // ten values on, with the stored kind, d and H.  Where it has none the
     // protocol says -1 mm, the window's "no result", never a distance that
     // was not computed for this series.
-    content.safetyDistanceMM = -1.0;
-    content.safetyDistanceInch = 0.0;
-    const std::optional<SeriesStatistics> stats = computeStatistics(project.stopTimes);
-    if (stats && stats->count >= kMinimumValuesForDistance) {
-        if (const std::optional<double> mm = deviceDistance(projectDevice(r), stats->governing())) {
-            content.safetyDistanceMM = *mm;
-            content.safetyDistanceInch = *mm / 25.4;
-        }
-    }
+    const SeriesResult result = computeSeriesResult(project.stopTimes, safetyDevice(projectDevice(r)));
+    content.safetyDistanceMM = result.distanceMm.value_or(-1.0);
+    content.safetyDistanceInch = result.distanceInch.value_or(0.0);
     for (int slot = 1; slot <= 4; ++slot) {
         ReportPicture &picture = content.pictures[std::size_t(slot - 1)];
         picture.include = r.includePicture(slot);

@@ -7,7 +7,7 @@
 #include "app/NumberFormat.h"
 #include "project/ValueExport.h"
 #include "safety/SafetyDevice.h"
-#include "series/Statistics.h"
+#include "series/SeriesResult.h"
 
 namespace {
 
@@ -50,10 +50,10 @@ void runStats(const Arguments &arguments)
     defaults.parameter = 14.0;
     const DeviceChoice device = deviceFromOptions(arguments, series.storedDevice.value_or(defaults));
 
-    const std::optional<SeriesStatistics> stats = computeStatistics(series.values);
-    const bool enoughValues = stats && stats->count >= kMinimumValuesForDistance;
-    const std::optional<double> distance = enoughValues ? deviceDistance(device, stats->governing())
-                                                        : std::nullopt;
+    const SeriesResult outcome = computeSeriesResult(series.values, safetyDevice(device));
+    const std::optional<SeriesStatistics> &stats = outcome.statistics;
+    const bool enoughValues = outcome.enoughValues();
+    const std::optional<double> &distance = outcome.distanceMm;
 
     if (arguments.json()) {
         auto statistic = [&stats](double SeriesStatistics::*field) {

@@ -1,0 +1,128 @@
+#include "series/SeriesResult.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace {
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+std::vector<double> flat(std::size_t n, double ms)
+{
+    return std::vector<double>(n, ms);
+}
+
+} // namespace
+
+TEST(SeriesResult, DistanceOfEveryKindFromTheGoverningTime)
+{
+    struct Case
+    {
+        const char *name;
+        qint32 kind;
+        double parameter;
+        bool nonIndustrial;
+        double expectedMm; // NaN: no distance
+    };
+    // 100 ms throughout: the maximum governs, T = 0.1 s.
+    const Case cases[] = {
+        {"vlc d=14", KindVerticalLightCurtain, 14, false, Vypocet_VLC(0.1, 14)},
+        {"vlc non-industrial", KindVerticalLightCurtain, 14, true, Vypocet_VLC_Non_Industrial(0.1, 14)},
+        {"hlc H=300", KindHorizontalLightCurtain, 300, false, Vypocet_HLC(0.1, 300)},
+        {"scanner H=300", KindSafetyScanner, 300, false, Vypocet_Scanner(0.1, 300)},
+        {"two-hand takes no input", KindTwoHandControl, kNaN, false, vypocet_TwoHand(0.1)},
+        {"e-stop takes no input", KindEmergencyStop, kNaN, false, vypocet_EStop(0.1)},
+        {"door C=850", KindDoor, 850, false, vypocet_Door(0.1, 850)},
+        {"mat h=0", KindPressureSensitiveMat, 0, false, vypocet_Mat(0.1, 0)},
+        {"non-industrial ignored outside the vlc", KindHorizontalLightCurtain, 300, true, Vypocet_HLC(0.1, 300)},
+        {"input no number", KindDoor, kNaN, false, kNaN},
+        {"vlc input no number", KindVerticalLightCurtain, kNaN, false, kNaN},
+        {"unknown kind", 7, 14, false, kNaN},
+        {"negative kind", -1, 14, false, kNaN},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const SafetyDevice device = SafetyDevice::ofKind(c.kind, c.parameter, c.nonIndustrial);
+        const SeriesResult r = computeSeriesResult(flat(10, 100.0), device);
+        ASSERT_TRUE(r.statistics);
+        EXPECT_EQ(r.governing, GoverningStatistic::Maximum);
+        ASSERT_TRUE(r.governingMs);
+        EXPECT_EQ(*r.governingMs, 100.0);
+        if (std::isnan(c.expectedMm)) {
+            EXPECT_FALSE(r.distanceMm);
+            EXPECT_FALSE(r.distanceInch);
+        } else {
+            ASSERT_TRUE(r.distanceMm);
+            EXPECT_EQ(*r.distanceMm, c.expectedMm);
+            ASSERT_TRUE(r.distanceInch);
+            EXPECT_EQ(*r.distanceInch, c.expectedMm / 25.4);
+        }
+    }
+}
+
+TEST(SeriesResult, NoGoverningTimeOrDistanceUnderTenValues)
+{
+    const SafetyDevice device = SafetyDevice::ofKind(KindEmergencyStop, std::nullopt);
+    for (const std::size_t n : {std::size_t(0), std::size_t(1), std::size_t(9)}) {
+        SCOPED_TRACE(n);
+        const SeriesResult r = computeSeriesResult(flat(n, 100.0), device);
+        EXPECT_EQ(r.statistics.has_value(), n > 0);
+        EXPECT_EQ(r.governing, GoverningStatistic::None);
+        EXPECT_FALSE(r.governingMs);
+        EXPECT_FALSE(r.distanceMm);
+    }
+    EXPECT_TRUE(computeSeriesResult(flat(10, 100.0), device).distanceMm);
+}
+
+TEST(SeriesResult, MeanPlusThreeSigmaGovernsOnlyAboveTheMaximum)
+{
+    // Nine at 100 and one at 200: mean 110, sigma 31.62, mean + 3 sigma
+    // 204.87 lies above the maximum and gives the longer distance.
+    std::vector<double> outlier = flat(9, 100.0);
+    outlier.push_back(200.0);
+    const SafetyDevice device = SafetyDevice::ofKind(KindEmergencyStop, std::nullopt);
+    const SeriesResult r = computeSeriesResult(outlier, device);
+    EXPECT_EQ(r.governing, GoverningStatistic::MeanPlus3Sigma);
+    ASSERT_TRUE(r.governingMs);
+    EXPECT_EQ(*r.governingMs, r.statistics->meanPlus3Sigma);
+    EXPECT_EQ(*r.distanceMm, vypocet_EStop(r.statistics->meanPlus3Sigma / 1000.0));
+
+    // Equal values: sigma 0, the maximum governs.
+    EXPECT_EQ(computeSeriesResult(flat(12, 123.4), device).governing, GoverningStatistic::Maximum);
+}
+
+TEST(SafetyDeviceRecord, ParameterFieldOfEachKind)
+{
+    struct Case
+    {
+        qint32 kind;
+        double SafetyDevice::*field; // nullptr: the kind takes no input
+        bool stored;
+    };
+    const Case cases[] = {
+        {KindVerticalLightCurtain, &SafetyDevice::d, true},
+        {KindHorizontalLightCurtain, &SafetyDevice::Height, true},
+        {KindSafetyScanner, &SafetyDevice::Height, true},
+        {KindTwoHandControl, nullptr, false},
+        {KindEmergencyStop, nullptr, false},
+        {KindDoor, &SafetyDevice::C, false},
+        {KindPressureSensitiveMat, &SafetyDevice::StepHeight, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.kind);
+        SafetyDevice device;
+        device.ID = c.kind;
+        device.setParameter(42.0);
+        if (c.field) {
+            EXPECT_EQ(device.*c.field, 42.0);
+            EXPECT_EQ(device.parameter(), 42.0);
+        } else {
+            EXPECT_EQ(device.parameter(), 0.0);
+        }
+        EXPECT_EQ(kindHasParameter(c.kind), c.field != nullptr);
+        EXPECT_EQ(kindParameterIsStored(c.kind), c.stored);
+    }
+}
