@@ -60,6 +60,9 @@ public:
         int y = valuesTable();
         y = summary(y);
         explanation(y);
+        if (m_content.analysis)
+            writeAnalysisPage(m_pdf, *m_content.analysis, m_content.safetyDevice, m_content.deviceParams,
+                              m_content.locale);
         pictures();
         m_pdf.FinishCreating();
     }
