@@ -27,6 +27,7 @@ class QToolButton;
 class QFrame;
 class StopTimesModel;
 struct ProgramState;
+struct SafetyDevice;
 class D2XXUnit;
 
 // The main window.  Handlers keep the names the rest of the program knows
@@ -56,6 +57,9 @@ public:
     void DeleteAll1Click();
     void Aktualizuj_ListView();
     void Aktualizuj_Ukazatele();
+    // The selected safety device with the inputs the indicators use: H, C,
+    // h and the non-industrial choice from the selection dialog's fields.
+    SafetyDevice indicatorDevice() const;
     static QColor LW_dataCustomDrawItem(int row);
 
     // Holds back the list and indicator refreshes while a batch of values is

@@ -4,7 +4,10 @@
 #include "app/ProgramState.h"
 #include "report/ImagesForm.h"
 #include "report/Report.h"
+#include "report/ReportLogo.h"
 #include "series/StopTimesModel.h"
+#include "settings/FileLocations.h"
+#include "settings/ReportSettings.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -59,6 +62,10 @@ void TMainForm::Generuj_Report()
     content.meanPlus3Sigma = Label_3Sigma->text();
     content.safetyDistanceMM = m_state.SafetyDistanceMM;
     content.safetyDistanceInch = m_state.SafetyDistanceInch;
+
+    if (m_state.appSettings.AddAnalysisPage)
+        content.analysis = ReportAnalysis{m_state.StopTimes, indicatorDevice()};
+    content.logo = loadLogo(settingsFolder(settingsFilePath()), m_state.appSettings.LogoFile);
 
     const Timagesform *images = m_forms.imagesform;
     for (int slot = 1; slot <= Timagesform::kSlotCount; ++slot) {

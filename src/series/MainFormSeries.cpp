@@ -94,12 +94,8 @@ void setGoverning(QLabel *label, bool governs)
 
 } // namespace
 
-void TMainForm::Aktualizuj_Ukazatele()
+SafetyDevice TMainForm::indicatorDevice() const
 {
-    if (m_refreshDeferrals > 0) {
-        m_indicatorsPending = true;
-        return;
-    }
     // d comes from the record; H, C, h and the non-industrial choice from
     // the selection dialog's fields as they stand now.
     SafetyDevice device = m_state.safetyDevice;
@@ -110,7 +106,16 @@ void TMainForm::Aktualizuj_Ukazatele()
     }
     device.NonIndustrial = sel->CheckBox_VLC_nonindustrial->isChecked()
         && sel->CheckBox_VLC_nonindustrial->isEnabled();
-    const SeriesResult result = computeSeriesResult(m_state.StopTimes, device);
+    return device;
+}
+
+void TMainForm::Aktualizuj_Ukazatele()
+{
+    if (m_refreshDeferrals > 0) {
+        m_indicatorsPending = true;
+        return;
+    }
+    const SeriesResult result = computeSeriesResult(m_state.StopTimes, indicatorDevice());
 
     const std::optional<SeriesStatistics> &stats = result.statistics;
     setGoverning(Label_3Sigma, false);

@@ -18,6 +18,10 @@ struct AppSettings
     double SSSpeed = 10.0;
     bool SoundEnable = false;
     QString SoundFile;
+    // The protocol's analysis page and company logo (a file name in the
+    // settings folder, empty for none).
+    bool AddAnalysisPage = true;
+    QString LogoFile;
 };
 
 // --- settings: single-byte text ---

@@ -13,6 +13,7 @@
 #include "settings/AboutForm.h"
 #include "settings/FileLocations.h"
 #include "settings/IniFile.h"
+#include "settings/ReportSettings.h"
 #include "settings/LanguageTexts.h"
 #include "settings/SettingsForm.h"
 
@@ -111,6 +112,7 @@ void TMainForm::NactiIni()
 
     Label_MachineID->setText(ini.readString(kSettings, QStringLiteral("LastMachineID"), QString()));
     Label_Note->setText(ini.readString(kSettings, QStringLiteral("LastNote"), QString()));
+    readReportSettings(ini, s);
     if (Tdevselectform *sel = m_forms.devselectform) {
         sel->Edit_MachineID->setText(Label_MachineID->text());
         sel->Edit_Note->setText(Label_Note->text());
@@ -151,6 +153,7 @@ void TMainForm::ZapisIni()
 
     ini.writeString(kSettings, QStringLiteral("LastMachineID"), Label_MachineID->text());
     ini.writeString(kSettings, QStringLiteral("LastNote"), Label_Note->text());
+    writeReportSettings(ini, s);
 
     // Written beside the old file and renamed over it: a full disk or a
     // read-only folder leaves the old settings whole.

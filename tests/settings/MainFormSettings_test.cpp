@@ -42,7 +42,7 @@ const QStringList kAllKeys = {
     "Settings/CompanyName", "Settings/DirectionChangeDetection", "Settings/SSSpeed", "Settings/LastDir",
     "Settings/LastPicturesDir", "Settings/AutoReleaseDistance", "Settings/AutoReleaseByDistance",
     "Settings/AutoReleaseBySpeed", "Settings/DriversFileName", "Settings/LastMachineID", "Settings/LastNote",
-    "ListView/NumberColumnWidth", "ListView/TimeColumnWidth",
+    "Settings/AddAnalysisPage", "Settings/LogoFile", "ListView/NumberColumnWidth", "ListView/TimeColumnWidth",
 };
 
 // "Section/Key=value" for every key line, in file order.
@@ -111,6 +111,9 @@ TEST_F(MainFormSettings, WithoutASettingsFileEveryKeyHasItsDefaultAndClosingWrit
     EXPECT_TRUE(lines.contains(QStringLiteral("Settings/PlaySound=0")));
     EXPECT_TRUE(lines.contains(QStringLiteral("Settings/LastDir=C:\\")));
     EXPECT_TRUE(lines.contains(QStringLiteral("Settings/LastMachineID=")));
+    EXPECT_TRUE(s.AddAnalysisPage);
+    EXPECT_TRUE(lines.contains(QStringLiteral("Settings/AddAnalysisPage=1")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Settings/LogoFile=")));
 }
 
 TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
@@ -222,7 +225,7 @@ TEST_F(MainFormSettings, UnknownKeysAndSectionsStayWhereTheyWere)
     // New keys join the end of their section, before the blank line that
     // parts it from the next; new sections go to the end of the file.
     EXPECT_TRUE(after.contains(QStringLiteral("; keep me\r\nSoundFile=\r\n"))) << after.toStdString();
-    EXPECT_TRUE(after.contains(QStringLiteral("LastNote=\r\n\r\n[Calibration lab]\r\nPhone=+49 30 1234\r\n"
+    EXPECT_TRUE(after.contains(QStringLiteral("LastNote=\r\nAddAnalysisPage=1\r\nLogoFile=\r\n\r\n[Calibration lab]\r\nPhone=+49 30 1234\r\n"
                                               "[ListView]\r\nNumberColumnWidth=50\r\nTimeColumnWidth=140\r\n"
                                               "[Windows Positions]\r\nMainWindowLeft=100\r\n")))
         << after.toStdString();

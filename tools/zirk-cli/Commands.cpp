@@ -9,6 +9,7 @@
 #include "settings/AppSettings.h"
 #include "settings/FileLocations.h"
 #include "settings/IniFile.h"
+#include "settings/ReportSettings.h"
 #include "settings/LanguageTexts.h"
 
 #include <QFile>
@@ -223,6 +224,13 @@ QString settingsText(const char *key)
 {
     // Single-byte text, as the window reads it.
     return toSingleByteText(programSettings().readString(kSettingsSection, QLatin1String(key), QString()));
+}
+
+AppSettings reportSettings()
+{
+    AppSettings settings;
+    readReportSettings(programSettings(), settings);
+    return settings;
 }
 
 QString kindDisplayName(int kind)

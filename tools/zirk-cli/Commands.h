@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 
 #include "project/ProjectFile.h"
+#include "settings/AppSettings.h"
 #include "safety/SafetyDevice.h"
 
 #include <QString>
@@ -115,6 +116,9 @@ DeviceChoice projectDevice(const ProjectRecord &record);
 // settings file, the window's, which zirk-cli beside it shares; empty when
 // missing.
 QString settingsText(const char *key);
+
+// The analysis page and logo settings of the program's settings file.
+AppSettings reportSettings();
 
 // A kind's display name in the language of the settings, as the device
 // selection dialog and the main window show it.
