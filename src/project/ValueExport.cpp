@@ -56,6 +56,18 @@ QByteArray valuesCsv(std::span<const double> stopTimes, DecimalMark mark)
     return csv;
 }
 
+QString rowsAsTabText(std::span<const double> stopTimes, std::span<const int> rows, const QLocale &locale)
+{
+    QString text;
+    for (const int row : rows) {
+        if (row < 0 || std::size_t(row) >= stopTimes.size())
+            continue;
+        text += QString::number(row + 1) + QLatin1Char('\t')
+            + formatListValue(stopTimes[std::size_t(row)], locale).trimmed() + QLatin1Char('\n');
+    }
+    return text;
+}
+
 void saveValuesCsv(const QString &fileName, std::span<const double> stopTimes, DecimalMark mark)
 {
     const QByteArray csv = valuesCsv(stopTimes, mark);

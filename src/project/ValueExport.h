@@ -35,6 +35,13 @@ QByteArray csvNumber(double value, DecimalMark mark);
 // the separator, a quote or a line break.
 QByteArray csvField(const QByteArray &text, char separator);
 
+// Rows of the stop-time list as the clipboard carries them to a spreadsheet:
+// one line per row (0-based, in the order given), the run number and the
+// stop time as the list shows it, separated by a tab.  Rows outside the
+// series are left out.
+QString rowsAsTabText(std::span<const double> stopTimes, std::span<const int> rows,
+                      const QLocale &locale = QLocale());
+
 // Creates or replaces the file with valuesCsv; an earlier file of that name
 // stays as it was when writing fails.  Throws ZirkError "Cannot create
 // file ..." or "Cannot write file ..." with the system's reason.

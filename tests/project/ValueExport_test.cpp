@@ -195,3 +195,23 @@ TEST(ValueExport, SavesTheFileOrSaysWhyNot)
             << e.message().toStdString();
     }
 }
+
+TEST(ValueExport, RowsForTheClipboardAsTheListShowsThem)
+{
+    const std::vector<double> values = {212.44, 1234.56, 180};
+    struct Case
+    {
+        std::vector<int> rows;
+        QLocale locale;
+        const char *text;
+    };
+    const Case cases[] = {
+        {{0}, QLocale(QLocale::English, QLocale::UnitedStates), "1\t212.4\n"},
+        {{1, 2}, QLocale(QLocale::English, QLocale::UnitedStates), "2\t1,234.6\n3\t180.0\n"},
+        {{1}, QLocale(QLocale::German, QLocale::Germany), "2\t1.234,6\n"},
+        {{3, -1}, QLocale::c(), ""}, // rows that are gone
+        {{}, QLocale::c(), ""},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(rowsAsTabText(values, c.rows, c.locale), QString::fromUtf8(c.text));
+}
