@@ -1,5 +1,6 @@
 #include "settings/LanguageTexts.h"
 
+#include "chart/ChartPainter.h"
 #include "series/StopTimesModel.h"
 #include "settings/AppSettings.h"
 #include "settings/IniFile.h"
@@ -38,6 +39,13 @@ LanguageKey column(const char *key, const char *text, int number)
     return {"MainWindow", key, text, TextTarget::ListColumn, W::Main, nullptr, nullptr, number};
 }
 
+LanguageKey chartText(const char *key, const char *text, QString ChartTexts::*field)
+{
+    LanguageKey k{"MainWindow", key, text, TextTarget::ChartText, W::Main};
+    k.chartText = field;
+    return k;
+}
+
 LanguageKey message(const char *key, const char *text, QString MessageTexts::*field)
 {
     return {"HMI", key, text, TextTarget::Message, W::Main, nullptr, field};
@@ -58,6 +66,7 @@ std::vector<LanguageKey> buildKeys()
         caption(menu, "New", "New", W::Main, "submenu_New"),
         caption(menu, "Open", "Open", W::Main, "submenu_Open"),
         caption(menu, "Import", "Import Values...", W::Main, "Import1"),
+        caption(menu, "ExportValues", "Export values...", W::Main, "ExportValues1"),
         caption(menu, "SaveAs", "Save as...", W::Main, "submenu_SaveAs"),
         caption(menu, "GeneratePDFReport", "Generate pdf Report", W::Main, "submenu_Report"),
         caption(menu, "Exit", "Exit", W::Main, "submenu_Exit"),
@@ -99,6 +108,12 @@ std::vector<LanguageKey> buildKeys()
         caption(main, "MaximumTimeLabel", "Maximum:", W::Main, "Label_MaximumCaption"),
         column("CountColumnCaption", "#", 0),
         column("StopTimeColumnCaption", "Stop Time [ms]", 1),
+        caption(main, "CopyRowsCaption", "Copy", W::Main, "PopupCopyRows"),
+        chartText("ChartMeanCaption", "Mean", &ChartTexts::mean),
+        chartText("ChartMeanPlus3SigmaCaption", "Mean + 3 SD", &ChartTexts::meanPlus3Sigma),
+        chartText("ChartMaximumCaption", "Maximum", &ChartTexts::maximum),
+        chartText("ChartRunAxisCaption", "Run", &ChartTexts::runAxis),
+        chartText("ChartTimeAxisCaption", "ms", &ChartTexts::timeAxis),
 
         message("NoDeviceFoundText", "No Zirk device found!", &MessageTexts::NoDeviceFound),
         message("NewMeasurementText", "Are you sure you want to start a new measurement? All data will be lost!",
@@ -205,6 +220,11 @@ std::vector<LanguageKey> buildKeys()
         caption(settings, "SoundBoxLabel", "Sound", W::Settings, "GroupBox5"),
         caption(settings, "SoundEnableLabel", "Sound Enable", W::Settings, "CHB_SoundEnable"),
         hint(settings, "TestButtonHint", "Sound Test", W::Settings, "Button2"),
+        caption(settings, "ReportBoxLabel", "Report", W::Settings, "GroupBox_Report"),
+        caption(settings, "AnalysisPageLabel", "Add analysis page to the report", W::Settings, "CHB_AnalysisPage"),
+        caption(settings, "LogoLabel", "Company logo:", W::Settings, "Label_LogoCaption"),
+        caption(settings, "LogoChooseButton", "Choose...", W::Settings, "Button_LogoChoose"),
+        caption(settings, "LogoRemoveButton", "Remove", W::Settings, "Button_LogoRemove"),
 
         title("AboutWindow", "WindowCaption", "About...", W::About),
     });
@@ -305,6 +325,10 @@ void applyLanguageTexts(const IniFile &file, const LanguageTargets &targets)
         case TextTarget::HelpFileName:
             if (targets.settings)
                 targets.settings->HelpFileName = text;
+            break;
+        case TextTarget::ChartText:
+            if (targets.chart)
+                targets.chart->*k.chartText = text;
             break;
         }
     }

@@ -10,6 +10,7 @@ class QObject;
 class QWidget;
 class StopTimesModel;
 struct AppSettings;
+struct ChartTexts;
 struct MessageTexts;
 
 // The translatable texts of the program: every key of a language file, its
@@ -26,6 +27,7 @@ enum class TextTarget {
     ListColumn,    // caption of column `column` of the main window's stop-time list
     Message,       // a field of MessageTexts
     HelpFileName,  // AppSettings.HelpFileName
+    ChartText,     // a field of the stop-time chart's ChartTexts
 };
 
 struct LanguageKey
@@ -38,6 +40,7 @@ struct LanguageKey
     const char *control = nullptr; // object name; none for the window's own title
     QString MessageTexts::*message = nullptr;
     int column = 0;
+    QString ChartTexts::*chartText = nullptr;
 };
 
 std::span<const LanguageKey> languageKeys();
@@ -49,6 +52,7 @@ struct LanguageTargets
     MessageTexts *messages = nullptr;
     AppSettings *settings = nullptr;
     StopTimesModel *stopTimes = nullptr;
+    ChartTexts *chart = nullptr;
 };
 
 // Reads every key with its default and applies it at once.

@@ -1,5 +1,6 @@
 #include "settings/LanguageTexts.h"
 
+#include "chart/ChartPainter.h"
 #include "series/StopTimesModel.h"
 #include "settings/AppSettings.h"
 #include "settings/IniFile.h"
@@ -69,10 +70,13 @@ TEST(LanguageTexts, CaptionsReachEveryKindOfControl)
     targets.messages = &messages;
     targets.settings = &settings;
     targets.stopTimes = &list;
+    ChartTexts chart;
+    targets.chart = &chart;
 
     const IniFile file1 = IniFile::fromBytes("[MainMenu]\nFile=Datei\nExit=\n"
                                              "[MainWindow]\nToolsCaption=Werkzeuge\nSafetyDistanceLabel=Abstand\n"
                                              "StopTimeColumnCaption=Nachlaufzeit [ms]\n"
+                                             "ChartMeanCaption=Mittelwert\n"
                                              "[DevicesWindow]\nWindowCaption=Auswahl\nEStopAbbreviation=Not-Halt\n"
                                              "EStopText=Not-Halt-Taster\n"
                                              "[HMI]\nInvalidFileText=Kaputt\nHelpFileName=handbuch.pdf\n");
@@ -90,6 +94,8 @@ TEST(LanguageTexts, CaptionsReachEveryKindOfControl)
     EXPECT_EQ(messages.InvalidFile, QStringLiteral("Kaputt"));
     EXPECT_EQ(messages.NoDeviceFound, QStringLiteral("No Zirk device found!"));
     EXPECT_EQ(settings.HelpFileName, QStringLiteral("handbuch.pdf"));
+    EXPECT_EQ(chart.mean, QStringLiteral("Mittelwert"));
+    EXPECT_EQ(chart.maximum, QStringLiteral("Maximum"));
 
     // A file without the keys brings every default back.
     applyLanguageTexts(IniFile(), targets);
@@ -98,6 +104,7 @@ TEST(LanguageTexts, CaptionsReachEveryKindOfControl)
     EXPECT_EQ(tabs->tabText(1), QStringLiteral("E-stop"));
     EXPECT_EQ(heading->text(), QStringLiteral("Emergency stop"));
     EXPECT_EQ(list.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Stop Time [ms]"));
+    EXPECT_EQ(chart.mean, QStringLiteral("Mean"));
     EXPECT_EQ(messages.InvalidFile, QStringLiteral("Invalid/Corrupted file!"));
     EXPECT_EQ(settings.HelpFileName, QStringLiteral("user_manual_en.pdf"));
 }
@@ -129,6 +136,7 @@ TEST(LanguageTexts, TheShippedGermanFileTranslatesEveryKey)
     // Words German shares with English, and the manual that exists only in English.
     const QSet<QString> expectedSame = {
         QStringLiteral("MainWindow/MaximumTimeLabel"), QStringLiteral("Buttons/OKButtonCaption"),
+        QStringLiteral("MainWindow/ChartMaximumCaption"), QStringLiteral("MainWindow/ChartTimeAxisCaption"),
         QStringLiteral("DevicesWindow/ScannerAbbreviation"), QStringLiteral("CalculatorWindow/ScannerAbbreviation"),
         QStringLiteral("HMI/HelpFileName")};
     EXPECT_EQ(same, expectedSame);
