@@ -7,6 +7,7 @@
 #include "safety/DistanceExplanation.h"
 #include "series/SeriesResult.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -34,16 +35,24 @@ constexpr int kColumns = 94;
 // Runs closer than this get no marker of their own.
 constexpr double kLeastMarkerSpacingMm = 4.0;
 
+// Whole millimetres on the page.  A value a damaged file put beyond any
+// sensible scale lies far off the chart; it is held just off the page
+// rather than handed on as a number no integer holds.
+int pageMm(double mm)
+{
+    return int(std::lround(std::clamp(mm, -kA4Height, 2 * kA4Height)));
+}
+
 int pageX(double x)
 {
-    return int(std::lround(x));
+    return pageMm(x);
 }
 
 // Layout y runs down from the page's top edge, the writer's y up from its
 // bottom edge.
 int pageY(double y)
 {
-    return int(std::lround(kA4Height - y));
+    return pageMm(kA4Height - y);
 }
 
 ChartLineKind lineKind(GoverningStatistic g)
@@ -222,6 +231,13 @@ private:
                     QString(15, QLatin1Char(' ')));
 
         const std::size_t n = analysis.stopTimes.size();
+        if (!result.enoughValues() && n >= kMinimumValuesForDistance) {
+            wrappedLine(kCourierBold,
+                        QStringLiteral("No safety distance: the series holds stop times that are no numbers, so "
+                                       "mean + 3 standard deviations is unknown."),
+                        QStringLiteral("  "));
+            return;
+        }
         if (!result.enoughValues()) {
             wrappedLine(kCourierBold,
                         QStringLiteral("No safety distance: ISO 13855 asks for at least %1 measurements of the stop "

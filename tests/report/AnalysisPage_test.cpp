@@ -159,17 +159,24 @@ TEST_F(AnalysisPageTest, SaysWhyThereIsNoDistance)
         {"nine values", 9, SafetyDevice::ofKind(KindVerticalLightCurtain, 14.0),
          "No safety distance: ISO 13855 asks for at least 10 measurements of the stop time; the series holds 9."},
         {"empty series", 0, SafetyDevice::ofKind(KindVerticalLightCurtain, 14.0), "the series holds 0."},
+        {"a distance beyond any double", -1, SafetyDevice::ofKind(KindDoor, 1e308),
+         "No safety distance: the formula gives no finite value."},
         {"door without C", 12, SafetyDevice::ofKind(KindDoor, std::nullopt),
          "No safety distance: the safety device's input [d, H, C or h] is not a number."},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        const PdfWords words = write(series(c.values), c.device);
+        // -1: twelve values of the largest double
+        const PdfWords words = write(c.values < 0 ? std::vector<double>(12, 1.7e308) : series(c.values), c.device);
         const int page = analysisPage(words);
         ASSERT_GT(page, 0);
-        const QString text = pageText(words, page);
+        // Numbers of that size take lines: the reason may stand on a page of
+        // its own after the chart.
+        QString text;
+        for (int p = page; p <= words.pages; ++p)
+            text += pageText(words, p) + QLatin1Char(' ');
         EXPECT_TRUE(text.contains(QLatin1String(c.reason))) << text.toStdString();
-        EXPECT_FALSE(text.contains(QStringLiteral("Formula:")));
+        EXPECT_FALSE(text.contains(QStringLiteral("Safety distance: "))) << text.toStdString();
     }
 }
 
@@ -216,4 +223,20 @@ TEST_F(AnalysisPageTest, HundredThousandValuesMakeASmallPage)
     ASSERT_EQ(pdf.pageCount(), 2);
     // One column a millimetre: a few hundred strokes, not 100,000.
     EXPECT_LT(pageContent(pdf.data(), 1).size(), 100 * 1024);
+}
+
+TEST_F(AnalysisPageTest, ValuesOfADamagedFileStillMakeAPage)
+{
+    // A project file can carry any double; the page must come out readable
+    // and say there is no distance rather than print one.
+    const double nan = std::nan("");
+    const std::vector<double> values = {100, 1e308, -1e308, nan, 120, 110, 105, 130, 101, 99, 1e300};
+    const PdfWords words = write(values, SafetyDevice::ofKind(KindVerticalLightCurtain, 14.0));
+    const int page = analysisPage(words);
+    ASSERT_GT(page, 0);
+    const QString text = pageText(words, page);
+    EXPECT_TRUE(text.contains(QStringLiteral("Safety distance after ISO 13855:2010")));
+    EXPECT_TRUE(text.contains(QStringLiteral("No safety distance: the series holds stop times that are no numbers")))
+        << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("Safety distance: "))) << text.toStdString();
 }

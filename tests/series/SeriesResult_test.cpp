@@ -126,3 +126,32 @@ TEST(SafetyDeviceRecord, ParameterFieldOfEachKind)
         EXPECT_EQ(kindParameterIsStored(c.kind), c.stored);
     }
 }
+
+TEST(SeriesResult, NoDistanceFromValuesThatAreNoNumbers)
+{
+    // A damaged project file can bring NaN or infinity into the series.
+    // Mean + 3 sigma is then unknown, so the maximum must not govern in its
+    // place, and a distance that overflows is none.
+    const double nan = std::nan("");
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case
+    {
+        const char *what;
+        std::vector<double> values;
+    };
+    const Case cases[] = {
+        {"NaN among ten values", {100, 110, nan, 120, 100, 100, 100, 100, 100, 100}},
+        {"infinity among ten values", {100, 110, inf, 120, 100, 100, 100, 100, 100, 100}},
+        {"minus infinity", {100, 110, -inf, 120, 100, 100, 100, 100, 100, 100}},
+        {"a distance beyond any double", std::vector<double>(10, 1.7e308)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const SeriesResult r = computeSeriesResult(c.values, SafetyDevice::ofKind(KindVerticalLightCurtain, 14.0));
+        EXPECT_FALSE(r.distanceMm.has_value());
+        EXPECT_FALSE(r.distanceInch.has_value());
+        if (r.governingMs) {
+            EXPECT_TRUE(std::isfinite(*r.governingMs));
+        }
+    }
+}
