@@ -3,7 +3,7 @@
 // than 50 ms to the protocol.  Measured as the page alone in a writer and as
 // the difference between the whole protocol with and without it.
 
-#include "app/Seams.h"
+#include "base/Seams.h"
 #include "pdf/zPdf.h"
 #include "report/AnalysisPage.h"
 #include "report/Report.h"

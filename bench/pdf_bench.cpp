@@ -6,7 +6,7 @@
 // heap grew above its level before the document was started; heap_per_file,
 // their ratio.
 
-#include "app/Seams.h"
+#include "base/Seams.h"
 #include "pdf/zPdf.h"
 
 #include <QCoreApplication>

@@ -5,10 +5,10 @@
 
 #include "../tests/FakePlatform.h"
 
-#include "app/MainForm.h"
-#include "app/Program.h"
-#include "app/ProgramState.h"
-#include "report/ImagesForm.h"
+#include "windows/MainForm.h"
+#include "windows/Program.h"
+#include "state/ProgramState.h"
+#include "windows/ImagesForm.h"
 
 #include <QApplication>
 #include <QFile>

@@ -3,7 +3,7 @@
 // one second.  The series texts (what the list shows) are measured apart,
 // as the window and a tool make them before writing.
 
-#include "app/Seams.h"
+#include "base/Seams.h"
 #include "report/Report.h"
 
 #include <QDir>

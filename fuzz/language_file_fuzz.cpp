@@ -6,8 +6,8 @@
 
 #include "FakePlatform.h"
 
-#include "app/MainForm.h"
-#include "app/Program.h"
+#include "windows/MainForm.h"
+#include "windows/Program.h"
 
 #include <QDir>
 #include <QFile>

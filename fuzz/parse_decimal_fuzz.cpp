@@ -5,7 +5,7 @@
 // and reads back the same from the program's own general format.
 #include "FuzzTarget.h"
 
-#include "app/NumberFormat.h"
+#include "base/NumberFormat.h"
 
 #include <QLocale>
 #include <QString>

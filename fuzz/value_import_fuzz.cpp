@@ -3,7 +3,7 @@
 // read as a number on their own, in file order.
 #include "FuzzTarget.h"
 
-#include "app/NumberFormat.h"
+#include "base/NumberFormat.h"
 #include "project/ValueImport.h"
 
 #include <QIODevice>

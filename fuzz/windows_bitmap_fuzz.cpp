@@ -3,7 +3,7 @@
 // accepts goes into a page as the file would.
 #include "FuzzTarget.h"
 
-#include "app/WindowsBitmap.h"
+#include "base/WindowsBitmap.h"
 #include "pdf/zPdf.h"
 
 #include <QByteArrayView>

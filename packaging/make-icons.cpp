@@ -1,5 +1,5 @@
 // Writes the program's icon as PNG files for the desktop's icon theme.
-#include "app/Pictures.h"
+#include "windows/Pictures.h"
 
 #include <QDir>
 #include <QGuiApplication>

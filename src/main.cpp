@@ -1,8 +1,8 @@
 // Zirk: the desktop program of the Zirk stop-time measuring instrument.
-#include "app/MainForm.h"
-#include "app/Program.h"
-#include "app/QtPlatform.h"
-#include "app/ZirkApplication.h"
+#include "windows/MainForm.h"
+#include "windows/Program.h"
+#include "windows/QtPlatform.h"
+#include "windows/ZirkApplication.h"
 
 #include <QTimer>
 

@@ -4,8 +4,8 @@
 
 #include "FakePlatform.h"
 
-#include "app/MainForm.h"
-#include "app/Program.h"
+#include "windows/MainForm.h"
+#include "windows/Program.h"
 
 #include <QLocale>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "chart/ChartLayout.h"
 
-#include "app/NumberFormat.h"
+#include "base/NumberFormat.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "device/D2XXUnit.h"
 
-#include "app/Seams.h"
+#include "base/Seams.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,9 +1,9 @@
 #include "pdf/zPdf.h"
 
-#include "app/ErrorHandling.h"
-#include "app/SaveFile.h"
-#include "app/Seams.h"
-#include "app/WindowsBitmap.h"
+#include "base/ErrorHandling.h"
+#include "base/SaveFile.h"
+#include "base/Seams.h"
+#include "base/WindowsBitmap.h"
 
 #include <QDateTime>
 #include <QFile>

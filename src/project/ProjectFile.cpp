@@ -1,6 +1,6 @@
 #include "project/ProjectFile.h"
 
-#include "app/WindowsBitmap.h"
+#include "base/WindowsBitmap.h"
 
 #include <QIODevice>
 #include <QtEndian>

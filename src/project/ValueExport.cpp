@@ -1,8 +1,8 @@
 #include "project/ValueExport.h"
 
-#include "app/ErrorHandling.h"
-#include "app/NumberFormat.h"
-#include "app/SaveFile.h"
+#include "base/ErrorHandling.h"
+#include "base/NumberFormat.h"
+#include "base/SaveFile.h"
 
 #include <QIODevice>
 

@@ -1,6 +1,6 @@
 #include "project/ValueImport.h"
 
-#include "app/NumberFormat.h"
+#include "base/NumberFormat.h"
 
 #include <QByteArray>
 

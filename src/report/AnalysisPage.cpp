@@ -1,7 +1,7 @@
 #include "report/AnalysisPage.h"
 
-#include "app/CodePage.h"
-#include "app/NumberFormat.h"
+#include "base/CodePage.h"
+#include "base/NumberFormat.h"
 #include "chart/ChartLayout.h"
 #include "pdf/zPdf.h"
 #include "safety/DistanceExplanation.h"

@@ -1,8 +1,8 @@
 #include "report/Report.h"
 
-#include "app/CodePage.h"
-#include "app/NumberFormat.h"
-#include "app/Seams.h"
+#include "base/CodePage.h"
+#include "base/NumberFormat.h"
+#include "base/Seams.h"
 #include "pdf/zPdf.h"
 #include "report/ReportIdentity.h"
 #include "report/ReportLogo.h"

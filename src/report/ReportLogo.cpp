@@ -1,7 +1,7 @@
 #include "report/ReportLogo.h"
 
-#include "app/ErrorHandling.h"
-#include "app/SaveFile.h"
+#include "base/ErrorHandling.h"
+#include "base/SaveFile.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -68,27 +68,50 @@ QImage logoForReport(const QImage &logo)
     return page;
 }
 
-QString installLogo(const QString &sourceFile, const QString &folder)
+namespace {
+
+struct LogoBytes
+{
+    QByteArray bytes;
+    const LogoType *type = nullptr;
+};
+
+LogoBytes readLogoFile(const QString &sourceFile)
 {
     QFile source(sourceFile);
     if (!source.open(QIODevice::ReadOnly))
         throw ZirkError(QStringLiteral("Cannot open file \"%1\". %2").arg(sourceFile, source.errorString()));
     if (source.size() > kMaxLogoFileSize)
         throw ZirkError(QStringLiteral("\"%1\" is too large for a logo.").arg(sourceFile));
-    const QByteArray bytes = source.readAll();
+    LogoBytes logo;
+    logo.bytes = source.readAll();
     source.close();
 
     QBuffer buffer;
-    buffer.setData(bytes);
+    buffer.setData(logo.bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     const QByteArray format = reader.format();
-    const LogoType *type = nullptr;
     for (const LogoType &t : kTypes)
         if (format == t.format)
-            type = &t;
-    if (!type || reader.read().isNull())
+            logo.type = &t;
+    if (!logo.type || reader.read().isNull())
         throw ZirkError(QStringLiteral("\"%1\" is not a PNG, JPEG or BMP picture.").arg(sourceFile));
+    return logo;
+}
+
+} // namespace
+
+void checkLogoFile(const QString &sourceFile)
+{
+    readLogoFile(sourceFile);
+}
+
+QString installLogo(const QString &sourceFile, const QString &folder)
+{
+    const LogoBytes logo = readLogoFile(sourceFile);
+    const QByteArray &bytes = logo.bytes;
+    const LogoType *type = logo.type;
 
     if (!QDir().mkpath(folder))
         throw ZirkError(QStringLiteral("Cannot create folder \"%1\".").arg(folder));

@@ -26,6 +26,10 @@ LogoPlacement logoPlacement(QSize pixels);
 // writer stores every pixel uncompressed.
 QImage logoForReport(const QImage &logo);
 
+// Throws the ZirkError installLogo would for a file that is no PNG, JPEG or
+// BMP picture or cannot be read; copies nothing.
+void checkLogoFile(const QString &sourceFile);
+
 // Copies a PNG, JPEG or BMP picture into folder as "logo.png", "logo.jpg"
 // or "logo.bmp" and returns that file name; an earlier logo of another type
 // is removed.  Throws ZirkError when the file is not such a picture or the

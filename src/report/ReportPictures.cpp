@@ -1,6 +1,6 @@
 #include "report/ReportPictures.h"
 
-#include "app/ErrorHandling.h"
+#include "base/ErrorHandling.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "safety/Calculator.h"
 
-#include "app/NumberFormat.h"
+#include "base/NumberFormat.h"
 
 CalculatorOutcome calculateTab(const CalculatorInput &input, const QLocale &locale)
 {

@@ -1,6 +1,6 @@
 #include "safety/DistanceExplanation.h"
 
-#include "app/NumberFormat.h"
+#include "base/NumberFormat.h"
 #include "safety/SafetyDevice.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "safety/SafetyDevice.h"
 
-#include "app/NumberFormat.h"
+#include "base/NumberFormat.h"
 
 #include <cmath>
 #include <limits>

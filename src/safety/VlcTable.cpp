@@ -1,7 +1,7 @@
 #include "safety/VlcTable.h"
 
-#include "app/ErrorHandling.h"
-#include "app/SaveFile.h"
+#include "base/ErrorHandling.h"
+#include "base/SaveFile.h"
 #include "safety/SafetyDevice.h"
 
 #include <QIODevice>

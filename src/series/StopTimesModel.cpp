@@ -1,6 +1,6 @@
 #include "series/StopTimesModel.h"
 
-#include "app/NumberFormat.h"
+#include "base/NumberFormat.h"
 
 StopTimesModel::StopTimesModel(const std::vector<double> &stopTimes, QObject *parent)
     : QAbstractTableModel(parent), m_stopTimes(stopTimes)

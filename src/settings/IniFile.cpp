@@ -1,7 +1,7 @@
 #include "settings/IniFile.h"
 
-#include "app/CodePage.h"
-#include "app/SaveFile.h"
+#include "base/CodePage.h"
+#include "base/SaveFile.h"
 
 #include <QFile>
 #include <QStringDecoder>

@@ -1,19 +1,8 @@
 #include "settings/LanguageTexts.h"
 
-#include "chart/ChartPainter.h"
-#include "series/StopTimesModel.h"
 #include "settings/AppSettings.h"
 #include "settings/IniFile.h"
 #include "settings/MessageTexts.h"
-
-#include <QAbstractButton>
-#include <QAction>
-#include <QDialog>
-#include <QGroupBox>
-#include <QLabel>
-#include <QMenu>
-#include <QStackedWidget>
-#include <QTabWidget>
 
 namespace {
 
@@ -39,11 +28,9 @@ LanguageKey column(const char *key, const char *text, int number)
     return {"MainWindow", key, text, TextTarget::ListColumn, W::Main, nullptr, nullptr, number};
 }
 
-LanguageKey chartText(const char *key, const char *text, QString ChartTexts::*field)
+LanguageKey text(const char *section, const char *key, const char *text, W window)
 {
-    LanguageKey k{"MainWindow", key, text, TextTarget::ChartText, W::Main};
-    k.chartText = field;
-    return k;
+    return {section, key, text, TextTarget::Text, window};
 }
 
 LanguageKey message(const char *key, const char *text, QString MessageTexts::*field)
@@ -109,11 +96,11 @@ std::vector<LanguageKey> buildKeys()
         column("CountColumnCaption", "#", 0),
         column("StopTimeColumnCaption", "Stop Time [ms]", 1),
         caption(main, "CopyRowsCaption", "Copy", W::Main, "PopupCopyRows"),
-        chartText("ChartMeanCaption", "Mean", &ChartTexts::mean),
-        chartText("ChartMeanPlus3SigmaCaption", "Mean + 3 SD", &ChartTexts::meanPlus3Sigma),
-        chartText("ChartMaximumCaption", "Maximum", &ChartTexts::maximum),
-        chartText("ChartRunAxisCaption", "Run", &ChartTexts::runAxis),
-        chartText("ChartTimeAxisCaption", "ms", &ChartTexts::timeAxis),
+        text(main, "ChartMeanCaption", "Mean", W::Main),
+        text(main, "ChartMeanPlus3SigmaCaption", "Mean + 3 SD", W::Main),
+        text(main, "ChartMaximumCaption", "Maximum", W::Main),
+        text(main, "ChartRunAxisCaption", "Run", W::Main),
+        text(main, "ChartTimeAxisCaption", "ms", W::Main),
 
         message("NoDeviceFoundText", "No Zirk device found!", &MessageTexts::NoDeviceFound),
         message("NewMeasurementText", "Are you sure you want to start a new measurement? All data will be lost!",
@@ -231,14 +218,6 @@ std::vector<LanguageKey> buildKeys()
     return k;
 }
 
-void setHint(QObject *control, const QString &text)
-{
-    if (auto *action = qobject_cast<QAction *>(control))
-        action->setToolTip(text);
-    else if (auto *widget = qobject_cast<QWidget *>(control))
-        widget->setToolTip(text);
-}
-
 } // namespace
 
 std::span<const LanguageKey> languageKeys()
@@ -247,89 +226,51 @@ std::span<const LanguageKey> languageKeys()
     return keys;
 }
 
-QObject *findControl(QWidget *window, const QString &name)
+LanguageTexts::LanguageTexts()
 {
-    if (!window)
-        return nullptr;
-    QObjectList queue = window->children();
-    for (qsizetype i = 0; i < queue.size(); ++i) {
-        QObject *object = queue.at(i);
-        if (object->objectName() == name)
-            return object;
-        // The secondary windows are children of the main window; their
-        // controls reuse names the main window has (Label10, Panel1, ...).
-        if (!qobject_cast<QDialog *>(object))
-            queue += object->children();
-    }
-    return nullptr;
+    for (const LanguageKey &k : languageKeys())
+        m_texts.push_back(QString::fromUtf8(k.defaultText));
 }
 
-void setCaption(QObject *control, const QString &text)
+LanguageTexts LanguageTexts::read(const IniFile &file)
 {
-    if (auto *action = qobject_cast<QAction *>(control)) {
-        action->setText(text);
-    } else if (auto *menu = qobject_cast<QMenu *>(control)) {
-        menu->setTitle(text);
-    } else if (auto *box = qobject_cast<QGroupBox *>(control)) {
-        box->setTitle(text);
-    } else if (auto *label = qobject_cast<QLabel *>(control)) {
-        label->setText(text);
-    } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
-        button->setText(text);
-    } else if (auto *widget = qobject_cast<QWidget *>(control)) {
-        if (widget->isWindow()) {
-            widget->setWindowTitle(text);
-            return;
-        }
-        // A tab page: its caption is the tab's text.
-        QWidget *stack = widget->parentWidget();
-        auto *tabs = stack && qobject_cast<QStackedWidget *>(stack)
-                         ? qobject_cast<QTabWidget *>(stack->parentWidget())
-                         : nullptr;
-        if (tabs && tabs->indexOf(widget) >= 0)
-            tabs->setTabText(tabs->indexOf(widget), text);
-    }
-}
-
-void applyLanguageTexts(const IniFile &file, const LanguageTargets &targets)
-{
+    LanguageTexts texts;
+    std::size_t row = 0;
     for (const LanguageKey &k : languageKeys()) {
-        const QString text = file.readString(QLatin1String(k.section), QLatin1String(k.key),
-                                             QString::fromUtf8(k.defaultText));
-        switch (k.target) {
-        case TextTarget::Caption:
-        case TextTarget::Hint: {
-            QWidget *window = targets.windows[std::size_t(k.window)];
-            QObject *control = k.control ? findControl(window, QLatin1String(k.control)) : window;
-            if (!control)
-                break;
-            if (k.target == TextTarget::Caption)
-                setCaption(control, text);
-            else
-                setHint(control, text);
-            break;
-        }
-        case TextTarget::ListColumn:
-            if (targets.stopTimes) {
-                const int other = 1 - k.column;
-                QString captions[2];
-                captions[k.column] = text;
-                captions[other] = targets.stopTimes->headerData(other, Qt::Horizontal, Qt::DisplayRole).toString();
-                targets.stopTimes->setColumnCaptions(captions[0], captions[1]);
-            }
-            break;
-        case TextTarget::Message:
-            if (targets.messages)
-                targets.messages->*k.message = text;
-            break;
-        case TextTarget::HelpFileName:
-            if (targets.settings)
-                targets.settings->HelpFileName = text;
-            break;
-        case TextTarget::ChartText:
-            if (targets.chart)
-                targets.chart->*k.chartText = text;
-            break;
-        }
+        texts.m_texts[row] = file.readString(QLatin1String(k.section), QLatin1String(k.key), texts.m_texts[row]);
+        ++row;
     }
+    return texts;
+}
+
+QString LanguageTexts::text(const char *section, const char *key) const
+{
+    std::size_t row = 0;
+    for (const LanguageKey &k : languageKeys()) {
+        if (qstrcmp(k.section, section) == 0 && qstrcmp(k.key, key) == 0)
+            return m_texts[row];
+        ++row;
+    }
+    return QString();
+}
+
+void LanguageTexts::applyTo(MessageTexts &messages, AppSettings &settings) const
+{
+    std::size_t row = 0;
+    for (const LanguageKey &k : languageKeys()) {
+        if (k.target == TextTarget::Message)
+            messages.*k.message = m_texts[row];
+        else if (k.target == TextTarget::HelpFileName)
+            settings.HelpFileName = m_texts[row];
+        ++row;
+    }
+}
+
+QString kindDisplayName(const LanguageTexts &texts, int kind)
+{
+    static const char *const keys[] = {"VLCText", "HLCText", "ScannerText", "TwoHandText",
+                                       "EStopText", "DoorText", "MatText"};
+    if (kind < 0 || kind >= int(std::size(keys)))
+        return QString();
+    return texts.text("DevicesWindow", keys[kind]);
 }

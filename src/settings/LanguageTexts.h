@@ -5,12 +5,10 @@
 #include <array>
 #include <span>
 
+#include <vector>
+
 class IniFile;
-class QObject;
-class QWidget;
-class StopTimesModel;
 struct AppSettings;
-struct ChartTexts;
 struct MessageTexts;
 
 // The translatable texts of the program: every key of a language file, its
@@ -27,7 +25,7 @@ enum class TextTarget {
     ListColumn,    // caption of column `column` of the main window's stop-time list
     Message,       // a field of MessageTexts
     HelpFileName,  // AppSettings.HelpFileName
-    ChartText,     // a field of the stop-time chart's ChartTexts
+    Text,          // a text a window reads by its key (LanguageTexts::text)
 };
 
 struct LanguageKey
@@ -40,27 +38,30 @@ struct LanguageKey
     const char *control = nullptr; // object name; none for the window's own title
     QString MessageTexts::*message = nullptr;
     int column = 0;
-    QString ChartTexts::*chartText = nullptr;
 };
 
 std::span<const LanguageKey> languageKeys();
 
-// Where the texts go.  A window or control that does not exist is skipped.
-struct LanguageTargets
+// The texts of one language, one for each row of languageKeys(): what the
+// language file says, else the English default.  The windows take their
+// captions and hints from here, so the defaults are written only once.
+class LanguageTexts
 {
-    std::array<QWidget *, std::size_t(TextWindow::Count)> windows{};
-    MessageTexts *messages = nullptr;
-    AppSettings *settings = nullptr;
-    StopTimesModel *stopTimes = nullptr;
-    ChartTexts *chart = nullptr;
+public:
+    LanguageTexts(); // every English default
+    static LanguageTexts read(const IniFile &file);
+
+    const QString &text(std::size_t row) const { return m_texts[row]; }
+    // The text of a key; empty for a key that does not exist.
+    QString text(const char *section, const char *key) const;
+
+    // The messages and the manual's file name.
+    void applyTo(MessageTexts &messages, AppSettings &settings) const;
+
+private:
+    std::vector<QString> m_texts;
 };
 
-// Reads every key with its default and applies it at once.
-void applyLanguageTexts(const IniFile &file, const LanguageTargets &targets);
-
-// The control of that name in a window, not looking into the other windows
-// the window owns.
-QObject *findControl(QWidget *window, const QString &name);
-
-// Sets a caption the way the control shows one.
-void setCaption(QObject *control, const QString &text);
+// The display name of a safety-device kind (the selection dialog's
+// heading); empty outside 0..6.
+QString kindDisplayName(const LanguageTexts &texts, int kind);

@@ -2,7 +2,7 @@
 #include "CliRunner.h"
 #include "ProjectFiles.h"
 
-#include "app/NumberFormat.h"
+#include "base/NumberFormat.h"
 
 #include <QDir>
 #include <QJsonArray>

@@ -4,8 +4,8 @@
 #include "ProgramFixture.h"
 #include "ProjectFiles.h"
 
-#include "app/ProgramState.h"
-#include "safety/DevSelectForm.h"
+#include "state/ProgramState.h"
+#include "windows/DevSelectForm.h"
 #include "safety/SafetyDevice.h"
 
 #include <QLineEdit>

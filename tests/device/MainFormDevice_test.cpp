@@ -2,7 +2,8 @@
 // tick's states, identification, calibration notice and measurement runs.
 #include "ProgramFixture.h"
 
-#include "app/ProgramState.h"
+#include "state/ProgramState.h"
+#include "device/DeviceSession.h"
 #include "device/SimulatorBackend.h"
 
 #include <QCheckBox>
@@ -285,7 +286,7 @@ TEST_F(MainFormDevice, CalibrationLimitsToTheDay)
     for (const Case &c : cases) {
         fake.dialogs.questions.clear();
         fake.clock.current = c.now;
-        form().kontrola_vyprseni_kalibrace(quint16(c.calibrated.year()), quint16(c.calibrated.month()),
+        form().deviceSession().kontrola_vyprseni_kalibrace(quint16(c.calibrated.year()), quint16(c.calibrated.month()),
                                            quint16(c.calibrated.day()), c.firmware, 0);
         EXPECT_EQ(info().Calibrated, c.valid) << c.calibrated.toString().toStdString();
         EXPECT_EQ(fake.dialogs.questions.size(), c.valid ? 0u : 1u);

@@ -3,7 +3,7 @@
 // pseudo-terminal served by zirk-devsim.
 #include "ProgramFixture.h"
 
-#include "app/ProgramState.h"
+#include "state/ProgramState.h"
 #include "device/SerialBackend.h"
 
 #include <QDir>

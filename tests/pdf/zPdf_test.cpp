@@ -6,8 +6,8 @@
 
 #include "FakePlatform.h"
 #include "PdfTestTools.h"
-#include "app/CodePage.h"
-#include "app/ErrorHandling.h"
+#include "base/CodePage.h"
+#include "base/ErrorHandling.h"
 
 #include <QColor>
 #include <QDir>

@@ -1,10 +1,10 @@
 #include "ProgramFixture.h"
 
-#include "app/NumberFormat.h"
-#include "app/ProgramState.h"
+#include "base/NumberFormat.h"
+#include "state/ProgramState.h"
 #include "project/ProjectFile.h"
-#include "report/ImagesForm.h"
-#include "safety/DevSelectForm.h"
+#include "windows/ImagesForm.h"
+#include "windows/DevSelectForm.h"
 #include "series/StopTimesModel.h"
 
 #include <QAction>
@@ -180,7 +180,7 @@ TEST_F(ProjectFilesTest, NewEmptiesSeriesAndPicturesButKeepsNotesDeviceAndCaptio
     images().edit(1)->setText("Guard door");
     images().checkBox(1)->setChecked(true);
     state().deviceInfo.SN = "Z-0042";
-    w.Label_MachineID->setText("Press 4");
+    state().setMachine("Press 4", state().note());
     state().projectRecord.bytes()[1000] = 'r';
 
     fake.dialogs.confirmAnswers.push_back(mrOk);
@@ -276,8 +276,7 @@ TEST_F(ProjectFilesTest, TextsComeBackCutAndInTheWindowsCodePage)
         state().deviceInfo.SN = c.written;
         w.Label_SafetyDevice->setText(c.written);
         w.Label_DeviceParams->setText(c.written);
-        w.Label_MachineID->setText(c.written);
-        w.Label_Note->setText(c.written);
+        state().setMachine(c.written, c.written);
         images().edit(4)->setText(c.written);
         save(path("texts.zPRJ"));
         program.reset();
@@ -310,8 +309,7 @@ TEST_F(ProjectFilesTest, SaveOpenSaveReproducesTheProjectBitForBit)
     state().safetyDevice = {5, "Door", 30.5, 700.25};
     w.Label_SafetyDevice->setText("Door");
     w.Label_DeviceParams->setText("C=850 mm");
-    w.Label_MachineID->setText("Press 4");
-    w.Label_Note->setText("after repair");
+    state().setMachine("Press 4", "after repair");
     for (int slot = 1; slot <= 4; ++slot) {
         images().setPicture(slot, testPicture(slot * 10 + 1, 7, slot));
         images().edit(slot)->setText(QStringLiteral("view %1").arg(slot));
@@ -422,7 +420,7 @@ TEST_F(ProjectFilesTest, DamagedFilesShowTheMessageAndApplyTheRecordAsItStands)
         state().projectRecord = ProjectRecord();
         state().StopTimes = {1.0, 2.0};
         state().safetyDevice.ID = 0;
-        w.Label_MachineID->setText("before");
+        state().setMachine("before", state().note());
         for (int slot = 1; slot <= 4; ++slot)
             images().setPicture(slot, oldPicture);
         const QString name = path(QStringLiteral("case.zPRJ"));

@@ -1,7 +1,7 @@
 #include "project/ValueExport.h"
 
 #include "QtPrinters.h"
-#include "app/ErrorHandling.h"
+#include "base/ErrorHandling.h"
 
 #include <QFile>
 #include <QTemporaryDir>

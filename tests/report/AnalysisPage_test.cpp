@@ -2,7 +2,7 @@
 
 #include "FakePlatform.h"
 #include "QtPrinters.h"
-#include "app/NumberFormat.h"
+#include "base/NumberFormat.h"
 #include "pdf/zPdf.h"
 #include "report/Report.h"
 #include "series/SeriesResult.h"

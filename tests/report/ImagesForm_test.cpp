@@ -1,8 +1,8 @@
 #include "ProgramFixture.h"
 
-#include "app/ProgramState.h"
-#include "report/ImagesForm.h"
-#include "report/OpenPictureDialog.h"
+#include "state/ProgramState.h"
+#include "windows/ImagesForm.h"
+#include "windows/OpenPictureDialog.h"
 #include "report/ReportPictures.h"
 
 #include <QAction>

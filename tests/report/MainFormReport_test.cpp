@@ -1,9 +1,9 @@
 #include "ProgramFixture.h"
 #include "ReportTestTools.h"
 
-#include "app/NumberFormat.h"
-#include "app/ProgramState.h"
-#include "report/ImagesForm.h"
+#include "base/NumberFormat.h"
+#include "state/ProgramState.h"
+#include "windows/ImagesForm.h"
 #include "report/Report.h"
 #include "report/ReportPictures.h"
 #include "series/StopTimesModel.h"
@@ -24,8 +24,7 @@ protected:
         TMainForm &w = start();
         for (double v : {182.4, 190.1, 185.7, 188.0, 193.6, 179.9, 186.2, 191.3, 184.8, 187.5, 189.9, 183.0})
             w.ZpracujHodnotu_ms(v);
-        w.Label_MachineID->setText(QStringLiteral("Hydraulic press P-07"));
-        w.Label_Note->setText(QStringLiteral("Front guard"));
+        state().setMachine(QStringLiteral("Hydraulic press P-07"), QStringLiteral("Front guard"));
         DeviceInfo &d = state().deviceInfo;
         d.SS_Speed = 12;
         d.SN = QStringLiteral("ZK-00417");

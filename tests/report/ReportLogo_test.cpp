@@ -2,7 +2,7 @@
 
 #include "FakePlatform.h"
 #include "QtPrinters.h"
-#include "app/ErrorHandling.h"
+#include "base/ErrorHandling.h"
 #include "pdf/zPdf.h"
 #include "report/Report.h"
 #include "report/ReportLogo.h"

@@ -1,4 +1,4 @@
-#include "app/ErrorHandling.h"
+#include "base/ErrorHandling.h"
 #include "report/ReportPictures.h"
 
 #include <QFile>

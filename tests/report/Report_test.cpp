@@ -1,7 +1,7 @@
 #include "ReportTestTools.h"
 
 #include "FakePlatform.h"
-#include "app/ErrorHandling.h"
+#include "base/ErrorHandling.h"
 #include "pdf/zPdf.h"
 #include "report/Report.h"
 #include "report/ReportIdentity.h"

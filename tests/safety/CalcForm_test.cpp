@@ -3,8 +3,8 @@
 #include "HeadlessWindow.h"
 #include "ProgramFixture.h"
 
-#include "safety/CalcForm.h"
-#include "safety/NumberField.h"
+#include "windows/CalcForm.h"
+#include "windows/NumberField.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -221,8 +221,9 @@ TEST_F(CalcFormTest, ControlsCarryTheNamesTheLanguageFilesUse)
         EXPECT_NE(form.findChild<QWidget *>(QString::fromLatin1(name)), nullptr) << name;
     EXPECT_EQ(form.Label3->text(), QStringLiteral("Vertical Light Curtain"));
     EXPECT_EQ(form.Label44->text(), QStringLiteral("Preassure Sensitive Mat"));
-    EXPECT_EQ(form.Label16->text(), QStringLiteral("Distance Emitter - Receiver D:"));
-    EXPECT_EQ(form.Label10->text(), QStringLiteral("to reflecting surface (S1):"));
+    // The captions of the language table's English defaults, from the start.
+    EXPECT_EQ(form.Label16->text(), QStringLiteral("Distance Emitter-Receiver D:"));
+    EXPECT_EQ(form.Label10->text(), QStringLiteral("to reflecting surface:"));
 }
 
 TEST_F(CalcFormTest, NoticePanelHoldsItsFourLines)

@@ -1,9 +1,9 @@
 #include "ProgramFixture.h"
 #include "QtPrinters.h"
 
-#include "app/ProgramState.h"
-#include "safety/DevicePictures.h"
-#include "safety/DevSelectForm.h"
+#include "state/ProgramState.h"
+#include "windows/DevicePictures.h"
+#include "windows/DevSelectForm.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -133,8 +133,7 @@ TEST_F(DeviceSelection, TheParameterTextUsesTheLocalesSeparator)
 
 TEST_F(DeviceSelection, CancelKeepsTheSelectionButTheDialogKeepsItsEdits)
 {
-    main().Label_MachineID->setText(QStringLiteral("Press 1"));
-    main().Label_Note->setText(QStringLiteral("old note"));
+    state().setMachine(QStringLiteral("Press 1"), QStringLiteral("old note"));
     choose(QDialog::Rejected, [&] {
         // Opening shows the current kind and the main window's machine data.
         EXPECT_EQ(sel->PageControl1->currentIndex(), 0);

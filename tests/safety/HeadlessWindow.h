@@ -4,8 +4,8 @@
 
 #include "FakePlatform.h"
 
-#include "app/Forms.h"
-#include "app/ProgramState.h"
+#include "windows/Forms.h"
+#include "state/ProgramState.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>

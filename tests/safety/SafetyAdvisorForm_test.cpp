@@ -2,8 +2,8 @@
 #include "HeadlessWindow.h"
 #include "ProgramFixture.h"
 
-#include "safety/NumberField.h"
-#include "safety/SafetyAdvisorForm.h"
+#include "windows/NumberField.h"
+#include "windows/SafetyAdvisorForm.h"
 
 #include <QLabel>
 #include <QLineEdit>

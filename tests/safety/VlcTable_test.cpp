@@ -1,7 +1,7 @@
 // The light-curtain table: its rows, its bytes and the export command.
 #include "ProgramFixture.h"
 
-#include "app/ProgramState.h"
+#include "state/ProgramState.h"
 #include "safety/VlcTable.h"
 
 #include <QFile>

@@ -1,10 +1,10 @@
 #include "settings/LanguageTexts.h"
 
-#include "chart/ChartPainter.h"
 #include "series/StopTimesModel.h"
 #include "settings/AppSettings.h"
 #include "settings/IniFile.h"
 #include "settings/MessageTexts.h"
+#include "windows/WindowTexts.h"
 
 #include <QAction>
 #include <QDialog>
@@ -70,8 +70,6 @@ TEST(LanguageTexts, CaptionsReachEveryKindOfControl)
     targets.messages = &messages;
     targets.settings = &settings;
     targets.stopTimes = &list;
-    ChartTexts chart;
-    targets.chart = &chart;
 
     const IniFile file1 = IniFile::fromBytes("[MainMenu]\nFile=Datei\nExit=\n"
                                              "[MainWindow]\nToolsCaption=Werkzeuge\nSafetyDistanceLabel=Abstand\n"
@@ -80,7 +78,7 @@ TEST(LanguageTexts, CaptionsReachEveryKindOfControl)
                                              "[DevicesWindow]\nWindowCaption=Auswahl\nEStopAbbreviation=Not-Halt\n"
                                              "EStopText=Not-Halt-Taster\n"
                                              "[HMI]\nInvalidFileText=Kaputt\nHelpFileName=handbuch.pdf\n");
-    applyLanguageTexts(file1, targets);
+    applyLanguageTexts(LanguageTexts::read(file1), targets);
     EXPECT_EQ(file->title(), QStringLiteral("Datei"));
     EXPECT_EQ(exit->text(), QString());                       // an empty value is a caption
     EXPECT_EQ(box->title(), QStringLiteral("Werkzeuge"));
@@ -94,17 +92,18 @@ TEST(LanguageTexts, CaptionsReachEveryKindOfControl)
     EXPECT_EQ(messages.InvalidFile, QStringLiteral("Kaputt"));
     EXPECT_EQ(messages.NoDeviceFound, QStringLiteral("No Zirk device found!"));
     EXPECT_EQ(settings.HelpFileName, QStringLiteral("handbuch.pdf"));
-    EXPECT_EQ(chart.mean, QStringLiteral("Mittelwert"));
-    EXPECT_EQ(chart.maximum, QStringLiteral("Maximum"));
+    // Texts a window reads by key, such as the chart's, come from the file
+    // or their default.
+    EXPECT_EQ(LanguageTexts::read(file1).text("MainWindow", "ChartMeanCaption"), QStringLiteral("Mittelwert"));
+    EXPECT_EQ(LanguageTexts::read(file1).text("MainWindow", "ChartMaximumCaption"), QStringLiteral("Maximum"));
 
     // A file without the keys brings every default back.
-    applyLanguageTexts(IniFile(), targets);
+    applyLanguageTexts(LanguageTexts::read(IniFile()), targets);
     EXPECT_EQ(file->title(), QStringLiteral("File"));
     EXPECT_EQ(exit->text(), QStringLiteral("Exit"));
     EXPECT_EQ(tabs->tabText(1), QStringLiteral("E-stop"));
     EXPECT_EQ(heading->text(), QStringLiteral("Emergency stop"));
     EXPECT_EQ(list.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Stop Time [ms]"));
-    EXPECT_EQ(chart.mean, QStringLiteral("Mean"));
     EXPECT_EQ(messages.InvalidFile, QStringLiteral("Invalid/Corrupted file!"));
     EXPECT_EQ(settings.HelpFileName, QStringLiteral("user_manual_en.pdf"));
 }

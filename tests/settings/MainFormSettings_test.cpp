@@ -1,14 +1,14 @@
 #include "SettingsProgram.h"
 
-#include "app/ProgramState.h"
-#include "report/ImagesForm.h"
-#include "safety/CalcForm.h"
-#include "safety/DevSelectForm.h"
-#include "safety/SafetyAdvisorForm.h"
+#include "state/ProgramState.h"
+#include "windows/ImagesForm.h"
+#include "windows/CalcForm.h"
+#include "windows/DevSelectForm.h"
+#include "windows/SafetyAdvisorForm.h"
 #include "series/StopTimesModel.h"
-#include "settings/AboutForm.h"
+#include "windows/AboutForm.h"
 #include "settings/IniFile.h"
-#include "settings/SettingsForm.h"
+#include "windows/SettingsForm.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSplitter>
 #include <QScreen>
 #include <QStringEncoder>
 #include <QTableView>
@@ -43,6 +44,7 @@ const QStringList kAllKeys = {
     "Settings/LastPicturesDir", "Settings/AutoReleaseDistance", "Settings/AutoReleaseByDistance",
     "Settings/AutoReleaseBySpeed", "Settings/DriversFileName", "Settings/LastMachineID", "Settings/LastNote",
     "Settings/AddAnalysisPage", "Settings/LogoFile", "ListView/NumberColumnWidth", "ListView/TimeColumnWidth",
+    "ListView/ChartSplitter",
 };
 
 // "Section/Key=value" for every key line, in file order.
@@ -118,6 +120,7 @@ TEST_F(MainFormSettings, WithoutASettingsFileEveryKeyHasItsDefaultAndClosingWrit
 
 TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
 {
+    QList<int> splitter;
     {
         TMainForm &main = start();
         const auto windows = positionedWindows();
@@ -139,8 +142,13 @@ TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
         main.CheckBox_Speed->setChecked(true);
         main.LW_data->setColumnWidth(0, 61);
         main.LW_data->setColumnWidth(1, 171);
-        main.Label_MachineID->setText(QStringLiteral("Press 7 = hall B"));
-        main.Label_Note->setText(QStringLiteral("  after repair; brake 2  "));
+        state().setMachine(QStringLiteral("Press 7 = hall B"), QStringLiteral("  after repair; brake 2  "));
+        s.AddAnalysisPage = false;
+        s.LogoFile = QStringLiteral("logo.png");
+        // The divider between chart and list moved well up.
+        const QList<int> before = main.Splitter_Chart->sizes();
+        main.Splitter_Chart->setSizes({130, before[0] + before[1] - 130});
+        splitter = main.Splitter_Chart->sizes();
         EXPECT_TRUE(main.close());
     }
     const QStringList lines = keyLines(settingsBytes());
@@ -154,6 +162,10 @@ TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(windows[i]->pos(), QPoint(11 + i, 21 + i)) << i;
     const AppSettings &s = state().appSettings;
+    EXPECT_FALSE(s.AddAnalysisPage);
+    EXPECT_EQ(s.LogoFile, QStringLiteral("logo.png"));
+    EXPECT_EQ(splitter.value(0), 130);
+    EXPECT_EQ(main.Splitter_Chart->sizes(), splitter);
     EXPECT_EQ(s.Language, QStringLiteral("Deutsch"));
     EXPECT_EQ(s.SoundFile, QStringLiteral("/home/anna/Sounds/gong.wav"));
     EXPECT_TRUE(s.SoundEnable);
@@ -227,8 +239,9 @@ TEST_F(MainFormSettings, UnknownKeysAndSectionsStayWhereTheyWere)
     EXPECT_TRUE(after.contains(QStringLiteral("; keep me\r\nSoundFile=\r\n"))) << after.toStdString();
     EXPECT_TRUE(after.contains(QStringLiteral("LastNote=\r\nAddAnalysisPage=1\r\nLogoFile=\r\n\r\n[Calibration lab]\r\nPhone=+49 30 1234\r\n"
                                               "[ListView]\r\nNumberColumnWidth=50\r\nTimeColumnWidth=140\r\n"
-                                              "[Windows Positions]\r\nMainWindowLeft=100\r\n")))
+                                              "ChartSplitter=")))
         << after.toStdString();
+    EXPECT_TRUE(after.contains(QStringLiteral("\r\n[Windows Positions]\r\nMainWindowLeft=100\r\n"))) << after.toStdString();
     EXPECT_EQ(after.count(QStringLiteral("[Settings]")), 1);
 }
 

@@ -1,7 +1,7 @@
 #include "SettingsProgram.h"
 
-#include "app/ProgramState.h"
-#include "settings/SettingsForm.h"
+#include "state/ProgramState.h"
+#include "windows/SettingsForm.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 // Writes the user manual as PDF from its HTML source, with the program's own
 // safety device pictures:  zirk_make_manual <manual.html> <manual.pdf>
-#include "safety/DevicePictures.h"
+#include "windows/DevicePictures.h"
 
 #include <QApplication>
 #include <QFile>

@@ -2,8 +2,8 @@
 
 #include "JsonWriter.h"
 
-#include "app/CodePage.h"
-#include "app/NumberFormat.h"
+#include "base/CodePage.h"
+#include "base/NumberFormat.h"
 #include "project/ValueImport.h"
 #include "safety/SafetyDevice.h"
 #include "settings/AppSettings.h"

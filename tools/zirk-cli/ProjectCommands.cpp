@@ -3,9 +3,9 @@
 #include "Commands.h"
 #include "JsonWriter.h"
 
-#include "app/ErrorHandling.h"
-#include "app/SaveFile.h"
-#include "app/NumberFormat.h"
+#include "base/ErrorHandling.h"
+#include "base/SaveFile.h"
+#include "base/NumberFormat.h"
 #include "pdf/zPdf.h"
 #include "report/Report.h"
 #include "report/ReportLogo.h"

@@ -3,8 +3,8 @@
 #include "Commands.h"
 #include "JsonWriter.h"
 
-#include "app/ErrorHandling.h"
-#include "app/NumberFormat.h"
+#include "base/ErrorHandling.h"
+#include "base/NumberFormat.h"
 #include "project/ValueExport.h"
 #include "safety/SafetyDevice.h"
 #include "series/SeriesResult.h"

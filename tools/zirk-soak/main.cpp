@@ -13,9 +13,9 @@
 // themselves.  While the cable is out no measurement is asked for.  Exit
 // status 0 when everything held.
 
-#include "app/MainForm.h"
-#include "app/Program.h"
-#include "app/QtPlatform.h"
+#include "windows/MainForm.h"
+#include "windows/Program.h"
+#include "windows/QtPlatform.h"
 #include "device/SerialBackend.h"
 
 #include <QApplication>

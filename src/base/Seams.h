@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+class DeviceBackend;
+class QDialog;
+class QWidget;
+
+// Every platform interface the windows use sits behind one of these small
+// classes.  The program passes the real ones (QtPlatform.h); tests pass their
+// own and answer dialogs, hear sounds and read the clock as they please.
+
+class Clock
+{
+public:
+    virtual ~Clock() = default;
+    virtual QDateTime now() const = 0;
+};
+
+// Plays a wave file asynchronously.  A new sound cuts off the one still
+// playing; a missing or unplayable file is silently ignored (no default
+// sound).
+class SoundPlayer
+{
+public:
+    virtual ~SoundPlayer() = default;
+    virtual void play(const QString &waveFile) = 0;
+};
+
+// Opens a document with the desktop's viewer, or starts a program.  Returns
+// false when the desktop refused.
+class ShellOpener
+{
+public:
+    virtual ~ShellOpener() = default;
+    virtual bool open(const QString &fileOrProgram, const QStringList &arguments = {}) = 0;
+};
+
+// Modal results the windows test for.
+enum ModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2 };
+
+struct FileDialogRequest
+{
+    QString title;
+    QString directory;      // initial folder
+    QString fileName;       // proposed file name (save dialogs)
+    QString filter;         // "Zirk project (*.zPRJ)|All files (*.*)" style, ;; separated
+    QString defaultSuffix;  // added when the user types none
+    bool confirmOverwrite = false;
+    // --- safety distance ---
+    QString selectedFilter; // the filter entry chosen when the dialog opens; empty: the first
+    // Save dialogs: receives the filter entry the user left chosen (the
+    // export's decimal mark); none: not asked.
+    QString *chosenFilter = nullptr;
+    // --- project files ---
+    bool fileMustExist = true; // open dialogs: false lets a typed name of a missing file through
+};
+
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+    // Question icon, OK and Cancel, centred over owner; closing counts as Cancel.
+    virtual ModalResult confirm(QWidget *owner, const QString &text) = 0;
+    // Error icon, one OK button.
+    virtual void error(QWidget *owner, const QString &title, const QString &text) = 0;
+    // Information icon, one OK button.
+    virtual void information(QWidget *owner, const QString &title, const QString &text) = 0;
+    // File dialogs: the chosen full path, or an empty string when cancelled.
+    virtual QString openFile(QWidget *owner, const FileDialogRequest &request) = 0;
+    virtual QString saveFile(QWidget *owner, const FileDialogRequest &request) = 0;
+    virtual QString openPicture(QWidget *owner, const FileDialogRequest &request) = 0;
+    // Shows a window modally and returns its result.
+    virtual int showModal(QDialog *dialog) = 0;
+};
+
+// The seams handed to every window at construction.
+struct Platform
+{
+    Clock *clock = nullptr;
+    SoundPlayer *sound = nullptr;
+    ShellOpener *shell = nullptr;
+    Dialogs *dialogs = nullptr;
+    // --- device link ---
+    // The instrument's transport (device/DeviceBackend.h); none: no
+    // instrument is ever found.
+    DeviceBackend *device = nullptr;
+};

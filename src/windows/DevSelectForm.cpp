@@ -1,0 +1,396 @@
+#include "windows/DevSelectForm.h"
+
+#include "windows/WindowTexts.h"
+#include "base/NumberFormat.h"
+#include "state/ProgramState.h"
+#include "windows/DevicePictures.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QLabel *namedLabel(const char *name, const QString &text, bool wrap = false)
+{
+    auto *l = new QLabel(text);
+    l->setObjectName(QLatin1String(name));
+    l->setWordWrap(wrap);
+    return l;
+}
+
+QLineEdit *namedEdit(const char *name, const QString &text)
+{
+    auto *e = new QLineEdit(text);
+    e->setObjectName(QLatin1String(name));
+    e->setMaximumWidth(90);
+    return e;
+}
+
+QGroupBox *parametersBox(const char *name)
+{
+    auto *g = new QGroupBox(QStringLiteral("Parameters"));
+    g->setObjectName(QLatin1String(name));
+    return g;
+}
+
+QLabel *heading(const char *name, const QString &text)
+{
+    QLabel *l = namedLabel(name, text);
+    QFont f = l->font();
+    f.setBold(true);
+    f.setPointSizeF(f.pointSizeF() * 1.4);
+    l->setFont(f);
+    return l;
+}
+
+// Red while the text is not a number; the normal window colour otherwise.
+void markField(QLineEdit *edit, bool isNumber)
+{
+    QPalette p = edit->palette();
+    p.setColor(QPalette::Base, isNumber ? QGuiApplication::palette().color(QPalette::Base) : QColor(Qt::red));
+    edit->setPalette(p);
+}
+
+} // namespace
+
+Tdevselectform::Tdevselectform(ProgramState &state, Platform &platform, Forms &forms, QWidget *parent)
+    : QDialog(parent), m_state(state), m_platform(platform), m_forms(forms)
+{
+    setObjectName(QStringLiteral("Tdevselectform"));
+    setWindowTitle(QStringLiteral("Device selection"));
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    buildUi();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void Tdevselectform::buildUi()
+{
+    auto *outer = new QVBoxLayout(this);
+
+    PageControl1 = new QTabWidget;
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setIconSize(QSize(32, 32));
+    // All seven kinds in view at once, as a row of buttons.
+    PageControl1->setUsesScrollButtons(false);
+    outer->addWidget(PageControl1);
+
+    auto newPage = [](const char *name) {
+        auto *page = new QWidget;
+        page->setObjectName(QLatin1String(name));
+        return page;
+    };
+    auto unit = [](const char *name) { return namedLabel(name, QStringLiteral("[mm]")); };
+
+    // Vertical light curtain
+    TabSheet1 = newPage("TabSheet1");
+    {
+        auto *v = new QVBoxLayout(TabSheet1);
+        Label1 = heading("Label1", QStringLiteral("Vertical Light Curtain"));
+        Image1 = namedLabel("Image1", QString());
+        Image1->setPixmap(curtainArrangementPicture(KindVerticalLightCurtain));
+        Label9 = namedLabel("Label9", QStringLiteral("If the Angle between safety curtain and groun is more than 30 degrees, vertical safety curtain should be used!"), true);
+        auto *row = new QHBoxLayout;
+        row->addWidget(Image1);
+        row->addWidget(Label9, 1);
+        GroupBox1 = parametersBox("GroupBox1");
+        auto *g = new QGridLayout(GroupBox1);
+        Label8 = namedLabel("Label8", QStringLiteral("Resolution d:"));
+        Edit_VLC_d = namedEdit("Edit_VLC_d", QStringLiteral("14"));
+        Label35 = unit("Label35");
+        CheckBox_VLC_nonindustrial = new QCheckBox(QStringLiteral("Non Industrial"));
+        CheckBox_VLC_nonindustrial->setObjectName(QStringLiteral("CheckBox_VLC_nonindustrial"));
+        Label18 = namedLabel("Label18", QStringLiteral("Use for example in the presence of children."));
+        g->addWidget(Label8, 0, 0);
+        g->addWidget(Edit_VLC_d, 0, 1);
+        g->addWidget(Label35, 0, 2);
+        g->addWidget(CheckBox_VLC_nonindustrial, 1, 0, 1, 3);
+        g->addWidget(Label18, 2, 0, 1, 4);
+        g->setColumnStretch(3, 1);
+        v->addWidget(Label1);
+        v->addLayout(row);
+        v->addWidget(GroupBox1);
+        v->addStretch(1);
+    }
+
+    // Horizontal light curtain
+    TabSheet2 = newPage("TabSheet2");
+    {
+        auto *v = new QVBoxLayout(TabSheet2);
+        Label2 = heading("Label2", QStringLiteral("Horizontal Light Curtain"));
+        Image2 = namedLabel("Image2", QString());
+        Image2->setPixmap(curtainArrangementPicture(KindHorizontalLightCurtain));
+        Label13 = namedLabel("Label13", QStringLiteral("If the Angle between safety curtain and groun is less than 30 degrees, horizontal safety curtain should be used!"), true);
+        auto *row = new QHBoxLayout;
+        row->addWidget(Image2);
+        row->addWidget(Label13, 1);
+        GroupBox2 = parametersBox("GroupBox2");
+        auto *g = new QGridLayout(GroupBox2);
+        Label10 = namedLabel("Label10", QStringLiteral("Height above the ground H:"));
+        Edit_HLC_H = namedEdit("Edit_HLC_H", QStringLiteral("100"));
+        Label7 = unit("Label7");
+        g->addWidget(Label10, 0, 0);
+        g->addWidget(Edit_HLC_H, 0, 1);
+        g->addWidget(Label7, 0, 2);
+        g->setColumnStretch(3, 1);
+        v->addWidget(Label2);
+        v->addLayout(row);
+        v->addWidget(GroupBox2);
+        v->addStretch(1);
+    }
+
+    // Safety scanner
+    TabSheet3 = newPage("TabSheet3");
+    {
+        auto *v = new QVBoxLayout(TabSheet3);
+        Label3 = heading("Label3", QStringLiteral("Safety Scanner"));
+        Label15 = namedLabel("Label15", QStringLiteral("Prevent the possibility of crawling beneath the protective device if you mount the scanner higher than 300mm!"), true);
+        GroupBox3 = parametersBox("GroupBox3");
+        auto *g = new QGridLayout(GroupBox3);
+        Label17 = namedLabel("Label17", QStringLiteral("Height above the ground H:"));
+        Edit_ScannerHeight = namedEdit("Edit_ScannerHeight", QStringLiteral("300"));
+        Label14 = unit("Label14");
+        g->addWidget(Label17, 0, 0);
+        g->addWidget(Edit_ScannerHeight, 0, 1);
+        g->addWidget(Label14, 0, 2);
+        g->setColumnStretch(3, 1);
+        v->addWidget(Label3);
+        v->addWidget(Label15);
+        v->addWidget(GroupBox3);
+        v->addStretch(1);
+    }
+
+    // Two-hand control and emergency stop have no parameter.
+    TabSheet4 = newPage("TabSheet4");
+    {
+        auto *v = new QVBoxLayout(TabSheet4);
+        Label4 = heading("Label4", QStringLiteral("Two Hand Control"));
+        GroupBox4 = parametersBox("GroupBox4");
+        GroupBox4->setMinimumHeight(60);
+        v->addWidget(Label4);
+        v->addWidget(GroupBox4);
+        v->addStretch(1);
+    }
+    TabSheet5 = newPage("TabSheet5");
+    {
+        auto *v = new QVBoxLayout(TabSheet5);
+        Label5 = heading("Label5", QStringLiteral("Emergency Stop"));
+        GroupBox5 = parametersBox("GroupBox5");
+        GroupBox5->setMinimumHeight(60);
+        v->addWidget(Label5);
+        v->addWidget(GroupBox5);
+        v->addStretch(1);
+    }
+
+    // Door (interlocking guard)
+    TabSheet6 = newPage("TabSheet6");
+    {
+        auto *v = new QVBoxLayout(TabSheet6);
+        Label21 = heading("Label21", QStringLiteral("Door"));
+        Label6 = namedLabel("Label6", QStringLiteral("S = ( K \u00d7 T ) + C"));
+        Label11 = namedLabel("Label11", QStringLiteral("K = 1 600 mm/s"));
+        GroupBox6 = parametersBox("GroupBox6");
+        auto *g = new QGridLayout(GroupBox6);
+        Edit_Door_C = namedEdit("Edit_Door_C", QStringLiteral("0"));
+        Label16 = namedLabel("Label16", QStringLiteral("Safety distance from Table 4 or Table 5 of ISO 13857:2008"), true);
+        auto *doorC = new QLabel(QStringLiteral("C:"));
+        doorC->setBuddy(Edit_Door_C);
+        g->addWidget(doorC, 0, 0);
+        g->addWidget(Edit_Door_C, 0, 1);
+        g->addWidget(new QLabel(QStringLiteral("[mm]")), 0, 2);
+        g->addWidget(Label16, 1, 0, 1, 4);
+        g->setColumnStretch(3, 1);
+        v->addWidget(Label21);
+        v->addWidget(Label6);
+        v->addWidget(Label11);
+        v->addWidget(GroupBox6);
+        v->addStretch(1);
+    }
+
+    // Pressure-sensitive mat
+    TabSheet7 = newPage("TabSheet7");
+    {
+        auto *v = new QVBoxLayout(TabSheet7);
+        Label25 = heading("Label25", QStringLiteral("Preassure Sensitive Mat"));
+        Label23 = namedLabel("Label23", QStringLiteral("S = ( 1600 \u00d7 T ) + 1200"));
+        Label22 = namedLabel("Label22", QStringLiteral("S = ( 1600 \u00d7 T ) + (1200 - 0,4 x h)"));
+        GroupBox7 = parametersBox("GroupBox7");
+        auto *g = new QGridLayout(GroupBox7);
+        Label26 = namedLabel("Label26", QStringLiteral("Step Height h:"));
+        Edit_StepHeight = namedEdit("Edit_StepHeight", QStringLiteral("0"));
+        g->addWidget(Label26, 0, 0);
+        g->addWidget(Edit_StepHeight, 0, 1);
+        g->addWidget(new QLabel(QStringLiteral("[mm]")), 0, 2);
+        g->setColumnStretch(3, 1);
+        v->addWidget(Label25);
+        v->addWidget(Label23);
+        v->addWidget(Label22);
+        v->addWidget(GroupBox7);
+        v->addStretch(1);
+    }
+
+    // Tab n shows icon n of the main window's device icons.
+    const QPair<QWidget *, const char *> pages[] = {
+        {TabSheet1, "VLC"}, {TabSheet2, "HLC"}, {TabSheet3, "Scanner"}, {TabSheet4, "Two Hand"},
+        {TabSheet5, "E-stop"}, {TabSheet6, "Door"}, {TabSheet7, "Mat"}};
+    for (int i = 0; i < SafetyDeviceKindCount; ++i)
+        PageControl1->addTab(pages[i].first, QIcon(deviceIcon32(i)), QLatin1String(pages[i].second));
+
+    // Machine area
+    auto *machine = new QGridLayout;
+    Label19 = namedLabel("Label19", QStringLiteral("Machine ID:"));
+    Edit_MachineID = new QLineEdit;
+    Edit_MachineID->setObjectName(QStringLiteral("Edit_MachineID"));
+    Label20 = namedLabel("Label20", QStringLiteral("Note:"));
+    Edit_Note = new QLineEdit;
+    Edit_Note->setObjectName(QStringLiteral("Edit_Note"));
+    Label19->setBuddy(Edit_MachineID);
+    Label20->setBuddy(Edit_Note);
+    Label8->setBuddy(Edit_VLC_d);
+    Label10->setBuddy(Edit_HLC_H);
+    Label17->setBuddy(Edit_ScannerHeight);
+    Label26->setBuddy(Edit_StepHeight);
+    machine->addWidget(Label19, 0, 0);
+    machine->addWidget(Edit_MachineID, 0, 1);
+    machine->addWidget(Label20, 1, 0);
+    machine->addWidget(Edit_Note, 1, 1);
+    outer->addLayout(machine);
+    setTabOrder(Edit_MachineID, Edit_Note);
+
+    // Button bar
+    auto *buttons = new QHBoxLayout;
+    Button_OK = new QPushButton(QStringLiteral("OK"));
+    Button_OK->setObjectName(QStringLiteral("Button_OK"));
+    Button_OK->setDefault(true);
+    Button_Cancel = new QPushButton(QStringLiteral("Cancel"));
+    Button_Cancel->setObjectName(QStringLiteral("Button_Cancel"));
+    buttons->addStretch(1);
+    buttons->addWidget(Button_OK);
+    buttons->addWidget(Button_Cancel);
+    outer->addLayout(buttons);
+
+    connect(Button_OK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Button_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Edit_VLC_d, &QLineEdit::textChanged, this, &Tdevselectform::kontrola_zadani_VLC);
+    connect(Edit_HLC_H, &QLineEdit::textChanged, this, &Tdevselectform::kontrola_zadani_HLC);
+    connect(Edit_ScannerHeight, &QLineEdit::textChanged, this, &Tdevselectform::kontrola_zadani_Scanner);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &Tdevselectform::tabShown);
+    for (int kind = 0; kind < SafetyDeviceKindCount; ++kind) {
+        if (QLineEdit *edit = parameterEdit(kind))
+            connect(edit, &QLineEdit::textChanged, this, &Tdevselectform::publishInputs);
+    }
+    connect(CheckBox_VLC_nonindustrial, &QCheckBox::toggled, this, &Tdevselectform::publishInputs);
+    connect(&m_state, &ProgramState::machineChanged, this, &Tdevselectform::showMachine);
+    followLanguage(m_state, TextWindow::DeviceSelect, this);
+    publishInputs();
+}
+
+void Tdevselectform::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void Tdevselectform::FormShow()
+{
+    const int before = PageControl1->currentIndex();
+    PageControl1->setCurrentIndex(m_state.safetyDevice.ID);
+    // A tab that was active already does not announce itself again, but it
+    // becomes visible with the dialog all the same.
+    if (PageControl1->currentIndex() == before)
+        tabShown(before);
+    showMachine();
+}
+
+void Tdevselectform::showMachine()
+{
+    Edit_MachineID->setText(m_state.machineId());
+    Edit_Note->setText(m_state.note());
+}
+
+void Tdevselectform::publishInputs()
+{
+    SelectionInputs inputs;
+    for (int kind = 0; kind < SafetyDeviceKindCount; ++kind) {
+        if (const QLineEdit *edit = parameterEdit(kind))
+            inputs.parameter[std::size_t(kind)] = parseDecimal(edit->text());
+    }
+    inputs.nonIndustrial = CheckBox_VLC_nonindustrial->isChecked() && CheckBox_VLC_nonindustrial->isEnabled();
+    m_state.setSelectionInputs(inputs);
+}
+
+void Tdevselectform::storeSelection()
+{
+    SafetyDevice &device = m_state.safetyDevice;
+    device.ID = PageControl1->currentIndex();
+    // Only the chosen kind's parameter is kept; a text that is no number
+    // leaves it at -1 (not applicable).
+    device.d = -1.0;
+    device.Height = -1.0;
+    if (const QLineEdit *edit = parameterEdit(device.ID); edit && kindParameterIsStored(device.ID))
+        device.setParameter(parseDecimal(edit->text()).value_or(-1.0));
+    if (const QLabel *name = headingLabel(device.ID))
+        device.Name = name->text();
+    m_state.setMachine(Edit_MachineID->text(), Edit_Note->text());
+}
+
+void Tdevselectform::tabShown(int index)
+{
+    switch (index) {
+    case KindVerticalLightCurtain: kontrola_zadani_VLC(); break;
+    case KindHorizontalLightCurtain: kontrola_zadani_HLC(); break;
+    case KindSafetyScanner: kontrola_zadani_Scanner(); break;
+    default: break;
+    }
+}
+
+void Tdevselectform::kontrola_zadani_VLC()
+{
+    const std::optional<double> d = parseDecimal(Edit_VLC_d->text());
+    markField(Edit_VLC_d, d.has_value());
+    // The non-industrial formula exists only for resolutions up to 40 mm.
+    if (!d || *d > 40.0) {
+        CheckBox_VLC_nonindustrial->setChecked(false);
+        CheckBox_VLC_nonindustrial->setEnabled(false);
+    } else {
+        CheckBox_VLC_nonindustrial->setEnabled(true);
+    }
+    publishInputs();
+}
+
+void Tdevselectform::kontrola_zadani_HLC()
+{
+    markField(Edit_HLC_H, parseDecimal(Edit_HLC_H->text()).has_value());
+}
+
+void Tdevselectform::kontrola_zadani_Scanner()
+{
+    markField(Edit_ScannerHeight, parseDecimal(Edit_ScannerHeight->text()).has_value());
+}
+
+QLabel *Tdevselectform::headingLabel(int kind) const
+{
+    QLabel *const labels[] = {Label1, Label2, Label3, Label4, Label5, Label21, Label25};
+    if (kind < 0 || kind >= SafetyDeviceKindCount)
+        return nullptr;
+    return labels[kind];
+}
+
+QLineEdit *Tdevselectform::parameterEdit(int kind) const
+{
+    switch (kind) {
+    case KindVerticalLightCurtain: return Edit_VLC_d;
+    case KindHorizontalLightCurtain: return Edit_HLC_H;
+    case KindSafetyScanner: return Edit_ScannerHeight;
+    case KindDoor: return Edit_Door_C;
+    case KindPressureSensitiveMat: return Edit_StepHeight;
+    default: return nullptr;
+    }
+}

@@ -1,0 +1,127 @@
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QWidget;
+struct Forms;
+struct Platform;
+class ProgramState;
+
+// The safety device selection dialog: one tab per kind of safety device
+// (tab index = SafetyDevice.ID), its parameter, the machine ID and a note.
+// Its fields are never reset: they keep their contents between openings,
+// also after Cancel, and the main window reads H, C, h and the
+// non-industrial choice from them at every recomputation.
+class Tdevselectform : public QDialog
+{
+    Q_OBJECT
+public:
+    Tdevselectform(ProgramState &state, Platform &platform, Forms &forms, QWidget *parent = nullptr);
+
+    // Prepares the dialog on each opening: the tab of the current kind, the
+    // main window's machine ID and note.
+    void FormShow();
+    // Field checks while editing: red when the text is not a number in the
+    // user's locale.  They never block OK.
+    void kontrola_zadani_VLC();
+    void kontrola_zadani_HLC();
+    void kontrola_zadani_Scanner();
+
+    // The heading label of a kind's tab, whose caption is the kind's display
+    // name; null outside 0..6.
+    QLabel *headingLabel(int kind) const;
+    // Takes the chosen kind, its stored parameter, its name and the machine
+    // ID and note into the program state (after OK).
+    void storeSelection();
+
+    QTabWidget *PageControl1 = nullptr;
+
+    // Vertical light curtain
+    QWidget *TabSheet1 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Image1 = nullptr;
+    QLabel *Label9 = nullptr;
+    QGroupBox *GroupBox1 = nullptr;
+    QLabel *Label8 = nullptr;
+    // The edit that holds the input of a kind's formula (d, H, C or h); none
+    // for the kinds whose formula takes only the stop time.
+    QLineEdit *parameterEdit(int kind) const;
+
+    QLineEdit *Edit_VLC_d = nullptr;
+    QLabel *Label35 = nullptr;
+    QCheckBox *CheckBox_VLC_nonindustrial = nullptr;
+    QLabel *Label18 = nullptr;
+
+    // Horizontal light curtain
+    QWidget *TabSheet2 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Image2 = nullptr;
+    QLabel *Label13 = nullptr;
+    QGroupBox *GroupBox2 = nullptr;
+    QLabel *Label10 = nullptr;
+    QLineEdit *Edit_HLC_H = nullptr;
+    QLabel *Label7 = nullptr;
+
+    // Safety scanner
+    QWidget *TabSheet3 = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Label15 = nullptr;
+    QGroupBox *GroupBox3 = nullptr;
+    QLabel *Label17 = nullptr;
+    QLineEdit *Edit_ScannerHeight = nullptr;
+    QLabel *Label14 = nullptr;
+
+    // Two-hand control, emergency stop
+    QWidget *TabSheet4 = nullptr;
+    QLabel *Label4 = nullptr;
+    QGroupBox *GroupBox4 = nullptr;
+    QWidget *TabSheet5 = nullptr;
+    QLabel *Label5 = nullptr;
+    QGroupBox *GroupBox5 = nullptr;
+
+    // Door
+    QWidget *TabSheet6 = nullptr;
+    QLabel *Label21 = nullptr;
+    QLabel *Label6 = nullptr;
+    QLabel *Label11 = nullptr;
+    QGroupBox *GroupBox6 = nullptr;
+    QLineEdit *Edit_Door_C = nullptr;
+    QLabel *Label16 = nullptr;
+
+    // Pressure-sensitive mat
+    QWidget *TabSheet7 = nullptr;
+    QLabel *Label25 = nullptr;
+    QLabel *Label23 = nullptr;
+    QLabel *Label22 = nullptr;
+    QGroupBox *GroupBox7 = nullptr;
+    QLabel *Label26 = nullptr;
+    QLineEdit *Edit_StepHeight = nullptr;
+
+    // Machine area and buttons
+    QLabel *Label19 = nullptr;
+    QLineEdit *Edit_MachineID = nullptr;
+    QLabel *Label20 = nullptr;
+    QLineEdit *Edit_Note = nullptr;
+    QPushButton *Button_OK = nullptr;
+    QPushButton *Button_Cancel = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void buildUi();
+    void tabShown(int index);
+    void showMachine();
+    // The fields as they stand, into the program state.
+    void publishInputs();
+
+    ProgramState &m_state;
+    Platform &m_platform;
+    Forms &m_forms;
+};

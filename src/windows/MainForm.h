@@ -1,0 +1,241 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMainWindow>
+#include <QPixmap>
+#include <QStringList>
+#include <QVector>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "windows/Forms.h"
+#include "base/Seams.h"
+
+class QAbstractButton;
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTableView;
+class QTimer;
+class QToolButton;
+class QFrame;
+class QSplitter;
+class StopTimesChart;
+class StopTimesModel;
+class ProgramState;
+class DeviceSession;
+
+// The main window.  Handlers keep the names the rest of the program knows
+// them by; each reads its controls, calls a unit and writes its controls.
+// The handlers of one subsystem live in that subsystem's folder
+// (MainForm<Subsystem>.cpp).
+class TMainForm : public QMainWindow
+{
+    Q_OBJECT
+public:
+    TMainForm(ProgramState &state, Platform &platform, Forms &forms,
+              const QStringList &arguments, QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    // --- shell ---
+    void FormShow();
+    bool FormCloseQuery();
+    void FormClose();
+    int MujMessageDlg(const QString &text);
+    void Btn_DemoClick();
+    void submenu_ExitClick();
+
+    // --- measurement series ---
+    void ZpracujHodnotu_ms(double stoptime);
+    void Smazprvek(int index);
+    void PopupDeleteRowsClick();
+    void DeleteAll1Click();
+    void Aktualizuj_ListView();
+    void Aktualizuj_Ukazatele();
+    static QColor LW_dataCustomDrawItem(int row);
+
+    // Holds back the list and indicator refreshes while a batch of values is
+    // appended one by one (an import); they run once when the outermost
+    // deferral ends.  Both depend only on the series as it then stands, so
+    // the end state is that of refreshing after every value, without work
+    // that grows with the square of the count.
+    class SeriesRefreshDeferral
+    {
+    public:
+        explicit SeriesRefreshDeferral(TMainForm &form);
+        ~SeriesRefreshDeferral();
+        SeriesRefreshDeferral(const SeriesRefreshDeferral &) = delete;
+        SeriesRefreshDeferral &operator=(const SeriesRefreshDeferral &) = delete;
+
+    private:
+        TMainForm &m_form;
+    };
+
+    // --- device link: the session does the work, the window shows it ---
+    void MajakBarva(quint8 obrazek);
+    void Timer1Timer();
+    void SB_StartClick();
+    DeviceSession &deviceSession() { return *m_device; }
+
+    // --- safety distance ---
+    void submenu_DeviceSelectClick();
+    void SB_DeviceSelectClick();
+    void Nastav_obrazky_dle_DeviceID(quint32 ID);
+    void submenu_CalculatorClick();
+    void SB_CalculatorClick();
+    void SafetyAdvisor1Click();
+    void GenerateVLCtable1Click();
+
+    // --- project files ---
+    void submenu_NewClick();
+    void submenu_OpenClick();
+    void submenu_SaveAsClick();
+    void Import1Click();
+    void ImportValues();
+    // File > Export values...: the series as CSV, the decimal mark chosen
+    // with the save dialog's file type.
+    void ExportValues1Click();
+    // Ctrl+C in the list: the selected rows, tab-separated, to the clipboard.
+    void PopupCopyRowsClick();
+
+    // --- settings and localisation ---
+    void NactiIni();
+    void ZapisIni();
+    void NactiTexty();
+    void submenu_SettingsClick();
+    void SB_SettingsClick();
+    void submenu_helpClick();
+    void submenu_aboutClick();
+    void submenu_DriversinstallClick();
+
+    // --- report ---
+    void submenu_ReportClick();
+    void Generuj_Report();
+    void submenu_ImagesClick();
+    void SB_ImagesClick();
+    // The header picture Image1: the company logo of the settings, else a
+    // logo.jpg in the working folder.
+    void showLogo();
+
+    // Status bar text (one simple panel).
+    void setStatusText(const QString &text);
+    QString statusText() const;
+
+    ProgramState &state() { return m_state; }
+    Platform &platform() { return m_platform; }
+    Forms &forms() { return m_forms; }
+    StopTimesModel *stopTimesModel() const { return m_model; }
+
+    // Controls (names as the rest of the program knows them).
+    QLabel *Image1 = nullptr;
+    QFrame *Panel2 = nullptr;
+    QToolButton *SB_Start = nullptr;
+    QLabel *Image_Semafor = nullptr;
+    QGroupBox *GroupBox1 = nullptr;
+    QCheckBox *CheckBox_Distance = nullptr;
+    QLineEdit *Edit_Distance = nullptr;
+    QLabel *Label10 = nullptr;
+    QCheckBox *CheckBox_Speed = nullptr;
+    QPushButton *Btn_Demo = nullptr;
+    QGroupBox *GroupBox5 = nullptr;
+    QToolButton *SB_DeviceSelect = nullptr;
+    QToolButton *SB_Settings = nullptr;
+    QToolButton *SB_Images = nullptr;
+    QToolButton *SB_Calculator = nullptr;
+    QLabel *Image_Device = nullptr;
+    QLabel *Label_SafetyDeviceCaption = nullptr;
+    QLabel *Label_SafetyDevice = nullptr;
+    QLabel *Label_DeviceParamsCaption = nullptr;
+    QLabel *Label_DeviceParams = nullptr;
+    QLabel *Label_MachineIDCaption = nullptr;
+    QLabel *Label_MachineID = nullptr;
+    QLabel *Label_NoteCaption = nullptr;
+    QLabel *Label_Note = nullptr;
+    QGroupBox *GroupBox2 = nullptr;
+    QLabel *Label_CountCaption = nullptr;
+    QLabel *Label_MeanCaption = nullptr;
+    QLabel *Label_SigmaCaption = nullptr;
+    QLabel *Label_3SigmaCaption = nullptr;
+    QLabel *Label_MaximumCaption = nullptr;
+    QLabel *Label_Count = nullptr;
+    QLabel *Label_Mean = nullptr;
+    QLabel *Label_Sigma = nullptr;
+    QLabel *Label_3Sigma = nullptr;
+    QLabel *Label_Maximum = nullptr;
+    QFrame *Panel1 = nullptr;
+    QLabel *Label14 = nullptr;
+    QLabel *Label_SafetyDistanceValue = nullptr;
+    QTableView *LW_data = nullptr;
+    // The right column below the result: the chart above the list, the
+    // divider's place kept in the settings file.
+    QSplitter *Splitter_Chart = nullptr;
+    StopTimesChart *Chart_StopTimes = nullptr;
+    QLabel *StatusBar1 = nullptr;
+    QTimer *Timer1 = nullptr; // the device session's tick
+    QMenu *PopupMenu1 = nullptr;
+
+    // Menus and their items.
+    QMenu *menu_file = nullptr;
+    QMenu *menu_tools = nullptr;
+    QMenu *menu_help = nullptr;
+    QAction *submenu_New = nullptr;
+    QAction *submenu_Open = nullptr;
+    QAction *Import1 = nullptr;
+    QAction *submenu_SaveAs = nullptr;
+    QAction *submenu_Report = nullptr;
+    QAction *submenu_Exit = nullptr;
+    QAction *submenu_DeviceSelect = nullptr;
+    QAction *submenu_Images = nullptr;
+    QAction *submenu_Calculator = nullptr;
+    QAction *submenu_Settings = nullptr;
+    QAction *submenu_Driversinstall = nullptr;
+    QAction *SafetyAdvisor1 = nullptr;
+    QAction *GenerateVLCtable1 = nullptr;
+    QAction *submenu_help = nullptr;
+    QAction *submenu_about = nullptr;
+    QAction *PopupDeleteRows = nullptr;
+    QAction *DeleteAll1 = nullptr;
+    QAction *ExportValues1 = nullptr;
+    QAction *PopupCopyRows = nullptr;
+
+    // Image lists.
+    QVector<QPixmap> IL_semafor;
+    QVector<QPixmap> il_devices_32;
+    QVector<QPixmap> IL_devices_150;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildUi();
+    void buildMenus();
+    void wire(QAction *action, void (TMainForm::*handler)());
+    void wire(QAbstractButton *button, void (TMainForm::*handler)());
+    void clampWindowPositions();
+
+    ProgramState &m_state;
+    Platform &m_platform;
+    Forms &m_forms;
+    QStringList m_arguments;
+    StopTimesModel *m_model = nullptr;
+    bool m_shown = false;
+    void connectDeviceSession();
+    void connectState();
+    // The machine ID and note of the program state, on their labels.
+    void showMachine();
+    // The chart follows the series, the language and the list's selection.
+    void connectChart();
+    DeviceSession *m_device = nullptr;
+
+    // --- measurement series: deferred refreshes ---
+    int m_refreshDeferrals = 0;
+    bool m_listViewPending = false;
+    bool m_indicatorsPending = false;
+};

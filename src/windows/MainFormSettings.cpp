@@ -1,0 +1,219 @@
+// Settings file, language texts, settings dialog, help, about box and the
+// driver installation in the main window.
+#include "windows/MainForm.h"
+
+#include "base/ErrorHandling.h"
+#include "base/NumberFormat.h"
+#include "state/ProgramState.h"
+#include "windows/AboutForm.h"
+#include "windows/CalcForm.h"
+#include "windows/DevSelectForm.h"
+#include "windows/ImagesForm.h"
+#include "windows/SafetyAdvisorForm.h"
+#include "settings/FileLocations.h"
+#include "settings/IniFile.h"
+#include "settings/ReportSettings.h"
+#include "settings/LanguageTexts.h"
+#include "windows/SettingsForm.h"
+#include "windows/WindowPlacement.h"
+#include <QSplitter>
+
+#include <QCheckBox>
+
+#include <array>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+
+namespace {
+
+const QString kPositions = QStringLiteral("Windows Positions");
+const QString kSettings = QStringLiteral("Settings");
+const QString kListView = QStringLiteral("ListView");
+
+// The file that used to ship with the Windows driver package; on Linux the
+// instrument needs no driver, only access rights, which a udev rule grants.
+#ifdef Q_OS_WIN
+const QString kDefaultDriversFile = QStringLiteral("CDM20814_Setup.exe");
+#else
+const QString kDefaultDriversFile = QStringLiteral("install-udev-rule.sh");
+#endif
+
+struct WindowKeys
+{
+    const char *left;
+    const char *top;
+    int defaultLeft;
+    int defaultTop;
+};
+
+// Order of the settings file: main window, calculator, device selection,
+// settings, images, safety advisor.
+constexpr WindowKeys kWindowKeys[] = {
+    {"MainWindowLeft", "MainWindowTop", 100, 100},
+    {"CalculatorWindowLeft", "CalculatorWindowTop", 200, 100},
+    {"DeviceSelectWindowLeft", "DeviceSelectWindowTop", 200, 200},
+    {"SettingsWindowLeft", "SettingsWindowTop", 200, 200},
+    {"ImagesWindowLeft", "ImagesWindowTop", 200, 200},
+    {"SafetyAdvisorLeft", "SafetyAdvisorTop", 200, 200},
+};
+
+// A column narrower than a pixel is gone for good, and one wider than any
+// screen would push the other off the list: either means the file is damaged.
+constexpr int kMaxColumnWidth = 4000;
+
+// The windows whose positions the settings file keeps, in the order of kWindowKeys.
+std::array<QWidget *, std::size(kWindowKeys)> positionedWindows(TMainForm *main, const Forms &forms)
+{
+    return {main, forms.CalcForm, forms.devselectform, forms.SettingsForm, forms.imagesform,
+            forms.SafetyAdvisorForm};
+}
+
+int readColumnWidth(const IniFile &ini, const char *key, int defaultWidth)
+{
+    const int width = ini.readInteger(kListView, QLatin1String(key), defaultWidth);
+    return width >= 1 && width <= kMaxColumnWidth ? width : defaultWidth;
+}
+
+} // namespace
+
+void TMainForm::NactiIni()
+{
+    const IniFile ini = IniFile::load(settingsFilePath(), kSystemCodePage);
+
+    const auto windows = positionedWindows(this, m_forms);
+    for (std::size_t i = 0; i < std::size(kWindowKeys); ++i) {
+        const WindowKeys &k = kWindowKeys[i];
+        const int left = ini.readInteger(kPositions, QLatin1String(k.left), k.defaultLeft);
+        const int top = ini.readInteger(kPositions, QLatin1String(k.top), k.defaultTop);
+        if (windows[i])
+            windows[i]->move(left, top);
+    }
+
+    AppSettings &s = m_state.appSettings;
+    s.Language = ini.readString(kSettings, QStringLiteral("Language"), QStringLiteral("English"));
+    s.SoundFile = ini.readString(kSettings, QStringLiteral("SoundFile"), QString());
+    s.SoundEnable = ini.readBool(kSettings, QStringLiteral("PlaySound"), false);
+    s.UserName = toSingleByteText(ini.readString(kSettings, QStringLiteral("UserName"), QString()));
+    s.CompanyName = toSingleByteText(ini.readString(kSettings, QStringLiteral("CompanyName"), QString()));
+    s.DirectionChangeDetection = ini.readBool(kSettings, QStringLiteral("DirectionChangeDetection"), false);
+    s.SSSpeed = parseDecimal(ini.readString(kSettings, QStringLiteral("SSSpeed"), QString())).value_or(10.0);
+    s.LastDirectory = ini.readString(kSettings, QStringLiteral("LastDir"), QStringLiteral("C:\\"));
+    s.LastPictureDirectory = ini.readString(kSettings, QStringLiteral("LastPicturesDir"), QStringLiteral("C:\\"));
+    Edit_Distance->setText(ini.readString(kSettings, QStringLiteral("AutoReleaseDistance"), QStringLiteral("100")));
+    CheckBox_Distance->setChecked(ini.readBool(kSettings, QStringLiteral("AutoReleaseByDistance"), false));
+    CheckBox_Speed->setChecked(ini.readBool(kSettings, QStringLiteral("AutoReleaseBySpeed"), false));
+    s.DriversFilename = ini.readString(kSettings, QStringLiteral("DriversFileName"), kDefaultDriversFile);
+
+    LW_data->setColumnWidth(0, readColumnWidth(ini, "NumberColumnWidth", 50));
+    LW_data->setColumnWidth(1, readColumnWidth(ini, "TimeColumnWidth", 140));
+    const QList<int> chartAndList = splitterSizes(ini.readString(kListView, QStringLiteral("ChartSplitter"), QString()));
+    if (!chartAndList.isEmpty())
+        Splitter_Chart->setSizes(chartAndList);
+
+    m_state.setMachine(ini.readString(kSettings, QStringLiteral("LastMachineID"), QString()),
+                       ini.readString(kSettings, QStringLiteral("LastNote"), QString()));
+    readReportSettings(ini, s);
+}
+
+void TMainForm::ZapisIni()
+{
+    const QString fileName = settingsFilePath();
+    // Unknown keys and sections, comments and other lines stay as they are.
+    IniFile ini = IniFile::load(fileName, kSystemCodePage);
+
+    const auto windows = positionedWindows(this, m_forms);
+    for (std::size_t i = 0; i < std::size(kWindowKeys); ++i) {
+        const WindowKeys &k = kWindowKeys[i];
+        const QPoint at = windows[i] ? windows[i]->pos() : QPoint(k.defaultLeft, k.defaultTop);
+        ini.writeInteger(kPositions, QLatin1String(k.left), at.x());
+        ini.writeInteger(kPositions, QLatin1String(k.top), at.y());
+    }
+
+    const AppSettings &s = m_state.appSettings;
+    ini.writeString(kSettings, QStringLiteral("Language"), s.Language);
+    ini.writeString(kSettings, QStringLiteral("SoundFile"), s.SoundFile);
+    ini.writeBool(kSettings, QStringLiteral("PlaySound"), s.SoundEnable);
+    ini.writeString(kSettings, QStringLiteral("UserName"), s.UserName);
+    ini.writeString(kSettings, QStringLiteral("CompanyName"), s.CompanyName);
+    ini.writeBool(kSettings, QStringLiteral("DirectionChangeDetection"), s.DirectionChangeDetection);
+    ini.writeString(kSettings, QStringLiteral("SSSpeed"), formatGeneral(s.SSSpeed));
+    ini.writeString(kSettings, QStringLiteral("LastDir"), s.LastDirectory);
+    ini.writeString(kSettings, QStringLiteral("LastPicturesDir"), s.LastPictureDirectory);
+    ini.writeString(kSettings, QStringLiteral("AutoReleaseDistance"), Edit_Distance->text());
+    ini.writeBool(kSettings, QStringLiteral("AutoReleaseByDistance"), CheckBox_Distance->isChecked());
+    ini.writeBool(kSettings, QStringLiteral("AutoReleaseBySpeed"), CheckBox_Speed->isChecked());
+    ini.writeString(kSettings, QStringLiteral("DriversFileName"), s.DriversFilename);
+
+    ini.writeInteger(kListView, QStringLiteral("NumberColumnWidth"), LW_data->columnWidth(0));
+    ini.writeInteger(kListView, QStringLiteral("TimeColumnWidth"), LW_data->columnWidth(1));
+    ini.writeString(kListView, QStringLiteral("ChartSplitter"), splitterText(Splitter_Chart->sizes()));
+
+    ini.writeString(kSettings, QStringLiteral("LastMachineID"), m_state.machineId());
+    ini.writeString(kSettings, QStringLiteral("LastNote"), m_state.note());
+    writeReportSettings(ini, s);
+
+    // Written beside the old file and renamed over it: a full disk or a
+    // read-only folder leaves the old settings whole.
+    const QString folder = QFileInfo(fileName).absolutePath();
+    if (!QDir().mkpath(folder) || !ini.save(fileName))
+        throw ZirkError(QStringLiteral("Unable to write to %1").arg(QFileInfo(fileName).absoluteFilePath()));
+}
+
+void TMainForm::NactiTexty()
+{
+    const QString fileName = languageFilePath(m_state.appSettings.Language);
+    // No file for the language: every text takes its English default.
+    const IniFile texts = fileName.isEmpty() ? IniFile(kSystemCodePage) : IniFile::load(fileName, kSystemCodePage);
+
+    // Every window takes its captions from the state's texts.
+    m_state.setTexts(LanguageTexts::read(texts));
+}
+
+void TMainForm::submenu_SettingsClick()
+{
+    TSettingsForm *form = m_forms.SettingsForm;
+    if (m_platform.dialogs->showModal(form) != QDialog::Accepted)
+        return;
+
+    const bool languageChanged = form->storeSettings();
+    showLogo();
+    if (!languageChanged)
+        return;
+    NactiTexty();
+    // The device caption follows the new language; SafetyDevice.Name keeps
+    // the name it was selected under.
+    if (const QString name = kindDisplayName(m_state.texts(), m_state.safetyDevice.ID); !name.isEmpty())
+        Label_SafetyDevice->setText(name);
+}
+
+void TMainForm::SB_SettingsClick()
+{
+    submenu_SettingsClick();
+}
+
+void TMainForm::submenu_helpClick()
+{
+    // Whether the manual exists and opens is the desktop's business.
+    m_platform.shell->open(QDir(dataFolder(QStringLiteral("Docs"))).filePath(m_state.appSettings.HelpFileName));
+}
+
+void TMainForm::submenu_aboutClick()
+{
+    TAboutForm *about = m_forms.AboutForm;
+    about->adjustSize();
+    about->move(x() + (width() - about->width()) / 2, y() + (height() - about->height()) / 2);
+    m_platform.dialogs->showModal(about);
+}
+
+void TMainForm::submenu_DriversinstallClick()
+{
+    if (MujMessageDlg(m_state.messageTexts.DriversInstall) != mrOk)
+        return;
+    // The installer runs on its own; the program neither waits nor reports.
+    m_platform.shell->open(
+        QDir(dataFolder(QStringLiteral("Drivers/Install"))).filePath(m_state.appSettings.DriversFilename));
+}

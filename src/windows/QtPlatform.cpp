@@ -1,0 +1,131 @@
+#include "windows/QtPlatform.h"
+
+#include "device/DeviceBackends.h"
+#include "windows/OpenPictureDialog.h"
+
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
+#include <QSoundEffect>
+#include <QUrl>
+
+QDateTime SystemClock::now() const
+{
+    return QDateTime::currentDateTime();
+}
+
+QtSoundPlayer::QtSoundPlayer() = default;
+QtSoundPlayer::~QtSoundPlayer() = default;
+
+void QtSoundPlayer::play(const QString &waveFile)
+{
+    if (waveFile.isEmpty() || !QFileInfo(waveFile).isFile())
+        return;
+    // A fresh effect per sound: stopping the old one cuts it off, and a
+    // file that cannot be decoded just stays silent.
+    if (m_effect)
+        m_effect->stop();
+    m_effect = std::make_unique<QSoundEffect>();
+    m_effect->setSource(QUrl::fromLocalFile(QFileInfo(waveFile).absoluteFilePath()));
+    m_effect->play();
+}
+
+bool DesktopShellOpener::open(const QString &fileOrProgram, const QStringList &arguments)
+{
+    if (fileOrProgram.contains(QLatin1String("://")))
+        return QDesktopServices::openUrl(QUrl(fileOrProgram));
+    const QFileInfo info(fileOrProgram);
+    // A script that lost its execute bit on the way (an unpacked archive)
+    // still runs through the shell.
+    if (info.isFile() && !info.isExecutable() && info.suffix() == QLatin1String("sh"))
+        return QProcess::startDetached(QStringLiteral("/bin/sh"), QStringList{info.absoluteFilePath()} + arguments,
+                                       info.absolutePath());
+    if (!arguments.isEmpty() || (info.isFile() && info.isExecutable()))
+        return QProcess::startDetached(info.absoluteFilePath(), arguments, info.absolutePath());
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
+}
+
+ModalResult QtDialogs::confirm(QWidget *owner, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text,
+                    QMessageBox::Ok | QMessageBox::Cancel, owner);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok ? mrOk : mrCancel;
+}
+
+void QtDialogs::error(QWidget *owner, const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+void QtDialogs::information(QWidget *owner, const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+namespace {
+
+QString runFileDialog(QWidget *owner, const FileDialogRequest &request, QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(owner, request.title, request.directory, request.filter);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptSave || !request.fileMustExist
+                           ? QFileDialog::AnyFile
+                           : QFileDialog::ExistingFile);
+    if (!request.defaultSuffix.isEmpty())
+        dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.confirmOverwrite)
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (!request.selectedFilter.isEmpty())
+        dialog.selectNameFilter(request.selectedFilter);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    if (request.chosenFilter)
+        *request.chosenFilter = dialog.selectedNameFilter();
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+QString QtDialogs::openFile(QWidget *owner, const FileDialogRequest &request)
+{
+    return runFileDialog(owner, request, QFileDialog::AcceptOpen);
+}
+
+QString QtDialogs::saveFile(QWidget *owner, const FileDialogRequest &request)
+{
+    return runFileDialog(owner, request, QFileDialog::AcceptSave);
+}
+
+QString QtDialogs::openPicture(QWidget *owner, const FileDialogRequest &request)
+{
+    OpenPictureDialog dialog(owner, request);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+int QtDialogs::showModal(QDialog *dialog)
+{
+    return dialog->exec();
+}
+
+QtPlatform::QtPlatform()
+{
+    m_platform.clock = &m_clock;
+    m_platform.sound = &m_sound;
+    m_platform.shell = &m_shell;
+    m_platform.dialogs = &m_dialogs;
+    // --- device link ---
+    m_device = makeDeviceBackend(qEnvironmentVariable("ZIRK_DEVICE"));
+    m_platform.device = m_device.get();
+}
+
+QtPlatform::~QtPlatform() = default;

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "base/Seams.h"
+
+#include <memory>
+
+class QSoundEffect;
+
+// The real platform: system clock, Qt Multimedia, the desktop's "open",
+// Qt's message boxes and file dialogs.
+
+class SystemClock : public Clock
+{
+public:
+    QDateTime now() const override;
+};
+
+class QtSoundPlayer : public SoundPlayer
+{
+public:
+    QtSoundPlayer();
+    ~QtSoundPlayer() override;
+    void play(const QString &waveFile) override;
+
+private:
+    std::unique_ptr<QSoundEffect> m_effect;
+};
+
+class DesktopShellOpener : public ShellOpener
+{
+public:
+    bool open(const QString &fileOrProgram, const QStringList &arguments = {}) override;
+};
+
+class QtDialogs : public Dialogs
+{
+public:
+    ModalResult confirm(QWidget *owner, const QString &text) override;
+    void error(QWidget *owner, const QString &title, const QString &text) override;
+    void information(QWidget *owner, const QString &title, const QString &text) override;
+    QString openFile(QWidget *owner, const FileDialogRequest &request) override;
+    QString saveFile(QWidget *owner, const FileDialogRequest &request) override;
+    QString openPicture(QWidget *owner, const FileDialogRequest &request) override;
+    int showModal(QDialog *dialog) override;
+};
+
+// Owns one of each and hands them out as a Platform.
+class QtPlatform
+{
+public:
+    QtPlatform();
+    ~QtPlatform();
+    Platform &platform() { return m_platform; }
+
+private:
+    SystemClock m_clock;
+    QtSoundPlayer m_sound;
+    DesktopShellOpener m_shell;
+    QtDialogs m_dialogs;
+    // --- device link ---
+    std::unique_ptr<DeviceBackend> m_device;
+    Platform m_platform;
+};

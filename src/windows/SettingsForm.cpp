@@ -1,0 +1,268 @@
+#include "windows/SettingsForm.h"
+
+#include "base/ErrorHandling.h"
+#include "base/NumberFormat.h"
+#include "state/ProgramState.h"
+#include "windows/WindowTexts.h"
+#include "base/Seams.h"
+#include "settings/FileLocations.h"
+#include "settings/ReportSettings.h"
+#include "report/ReportLogo.h"
+#include <QFileInfo>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename T>
+T *named(T *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QGroupBox *groupBox(const char *name, const char *title)
+{
+    return named(new QGroupBox(QLatin1String(title)), name);
+}
+
+} // namespace
+
+TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &forms, QWidget *parent)
+    : QDialog(parent), m_state(state), m_platform(platform), m_forms(forms)
+{
+    setObjectName(QStringLiteral("TSettingsForm"));
+    setWindowTitle(QStringLiteral("Settings"));
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+
+    GroupBox1 = groupBox("GroupBox1", "User");
+    Label_NameCaption = named(new QLabel(QStringLiteral("Name:")), "Label_NameCaption");
+    Edit_Name = named(new QLineEdit, "Edit_Name");
+    Label_CompanyCaption = named(new QLabel(QStringLiteral("Company:")), "Label_CompanyCaption");
+    Edit_Company = named(new QLineEdit, "Edit_Company");
+    Label_NameCaption->setBuddy(Edit_Name);
+    Label_CompanyCaption->setBuddy(Edit_Company);
+    auto *user = new QGridLayout(GroupBox1);
+    user->addWidget(Label_NameCaption, 0, 0);
+    user->addWidget(Edit_Name, 0, 1);
+    user->addWidget(Label_CompanyCaption, 1, 0);
+    user->addWidget(Edit_Company, 1, 1);
+
+    GroupBox6 = groupBox("GroupBox6", "Language");
+    ComboBox_Language = named(new QComboBox, "ComboBox_Language");
+    ComboBox_Language->setEditable(true);
+    ComboBox_Language->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox_Language->setEditText(QStringLiteral("default"));
+    auto *language = new QVBoxLayout(GroupBox6);
+    language->addWidget(ComboBox_Language);
+    language->addStretch(1);
+
+    GroupBox2 = groupBox("GroupBox2", "SS speed");
+    CHB_DirectionChangeDetection = named(new QCheckBox(QStringLiteral("Detect Direction Change")),
+                                         "CHB_DirectionChangeDetection");
+    Label_SSSpeedCaption = named(new QLabel(QStringLiteral("SS Speed [mm/s]:")), "Label_SSSpeedCaption");
+    Edit_SSSpeed = named(new QLineEdit(QStringLiteral("10")), "Edit_SSSpeed");
+    // The instrument's standstill speed is fixed for now: shown, not editable.
+    Edit_SSSpeed->setEnabled(false);
+    Edit_SSSpeed->setMaximumWidth(80);
+    Label_SSSpeedCaption->setBuddy(Edit_SSSpeed);
+    auto *speed = new QGridLayout(GroupBox2);
+    speed->addWidget(CHB_DirectionChangeDetection, 0, 0, 1, 2);
+    speed->addWidget(Label_SSSpeedCaption, 1, 0);
+    speed->addWidget(Edit_SSSpeed, 1, 1);
+
+    GroupBox5 = groupBox("GroupBox5", "Sound");
+    CHB_SoundEnable = named(new QCheckBox(QStringLiteral("Sound Enable")), "CHB_SoundEnable");
+    Edit_SoundFile = named(new QLineEdit, "Edit_SoundFile");
+    Button1 = named(new QPushButton(QStringLiteral("...")), "Button1");
+    Button2 = named(new QPushButton(QStringLiteral("T")), "Button2");
+    Button2->setToolTip(QStringLiteral("Test"));
+    for (QPushButton *b : {Button1, Button2}) {
+        b->setFixedWidth(28);
+        b->setAutoDefault(false);
+    }
+    auto *sound = new QGridLayout(GroupBox5);
+    sound->addWidget(CHB_SoundEnable, 0, 0, 1, 3);
+    sound->addWidget(Edit_SoundFile, 1, 0);
+    sound->addWidget(Button1, 1, 1);
+    sound->addWidget(Button2, 1, 2);
+
+    GroupBox_Report = groupBox("GroupBox_Report", "Report");
+    CHB_AnalysisPage = named(new QCheckBox(QStringLiteral("Add analysis page to the report")), "CHB_AnalysisPage");
+    Label_LogoCaption = named(new QLabel(QStringLiteral("Company logo:")), "Label_LogoCaption");
+    Label_LogoFile = named(new QLabel, "Label_LogoFile");
+    Button_LogoChoose = named(new QPushButton(QStringLiteral("Choose...")), "Button_LogoChoose");
+    Button_LogoRemove = named(new QPushButton(QStringLiteral("Remove")), "Button_LogoRemove");
+    for (QPushButton *b : {Button_LogoChoose, Button_LogoRemove})
+        b->setAutoDefault(false);
+    Label_LogoCaption->setBuddy(Button_LogoChoose);
+    auto *report = new QGridLayout(GroupBox_Report);
+    report->addWidget(CHB_AnalysisPage, 0, 0, 1, 4);
+    report->addWidget(Label_LogoCaption, 1, 0);
+    report->addWidget(Label_LogoFile, 1, 1);
+    report->addWidget(Button_LogoChoose, 1, 2);
+    report->addWidget(Button_LogoRemove, 1, 3);
+    report->setColumnStretch(1, 1);
+
+    Button3 = named(new QPushButton(QStringLiteral("OK")), "Button3");
+    Button3->setDefault(true);
+    Button4 = named(new QPushButton(QStringLiteral("Cancel")), "Button4");
+
+    auto *grid = new QGridLayout;
+    grid->addWidget(GroupBox1, 0, 0);
+    grid->addWidget(GroupBox2, 0, 1);
+    grid->addWidget(GroupBox6, 1, 0);
+    grid->addWidget(GroupBox5, 1, 1);
+    grid->addWidget(GroupBox_Report, 2, 0, 1, 2);
+    grid->setColumnMinimumWidth(0, 240);
+    grid->setColumnMinimumWidth(1, 240);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(Button3);
+    buttons->addWidget(Button4);
+    auto *outer = new QVBoxLayout(this);
+    outer->addLayout(grid);
+    outer->addLayout(buttons);
+    outer->setSizeConstraint(QLayout::SetFixedSize);
+
+    setTabOrder(Edit_Name, Edit_Company);
+    setTabOrder(Edit_Company, ComboBox_Language);
+    setTabOrder(ComboBox_Language, CHB_DirectionChangeDetection);
+    setTabOrder(CHB_DirectionChangeDetection, CHB_SoundEnable);
+    setTabOrder(CHB_SoundEnable, Edit_SoundFile);
+    setTabOrder(Edit_SoundFile, Button1);
+    setTabOrder(Button1, Button2);
+    setTabOrder(Button2, CHB_AnalysisPage);
+    setTabOrder(CHB_AnalysisPage, Button_LogoChoose);
+    setTabOrder(Button_LogoChoose, Button_LogoRemove);
+    setTabOrder(Button_LogoRemove, Button3);
+    setTabOrder(Button3, Button4);
+
+    connect(Button3, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Button4, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Button1, &QPushButton::clicked, this, [this] {
+        runGuarded(*m_platform.dialogs, this, [this] { Button1Click(); });
+    });
+    connect(Button2, &QPushButton::clicked, this, [this] {
+        runGuarded(*m_platform.dialogs, this, [this] { Button2Click(); });
+    });
+    connect(Button_LogoChoose, &QPushButton::clicked, this, [this] {
+        runGuarded(*m_platform.dialogs, this, [this] { Button_LogoChooseClick(); });
+    });
+    connect(Button_LogoRemove, &QPushButton::clicked, this, [this] {
+        runGuarded(*m_platform.dialogs, this, [this] { Button_LogoRemoveClick(); });
+    });
+
+    followLanguage(m_state, TextWindow::Settings, this);
+}
+
+void TSettingsForm::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TSettingsForm::FormShow()
+{
+    const AppSettings &s = m_state.appSettings;
+    Edit_Name->setText(s.UserName);
+    Edit_Company->setText(s.CompanyName);
+    CHB_DirectionChangeDetection->setChecked(s.DirectionChangeDetection);
+    Edit_SSSpeed->setText(formatGeneral(s.SSSpeed));
+    Edit_SoundFile->setText(s.SoundFile);
+    CHB_SoundEnable->setChecked(s.SoundEnable);
+    ComboBox_Language->clear();
+    ComboBox_Language->setEditText(s.Language);
+    ComboBox_Language->addItems(availableLanguages());
+    // Adding items must not replace the text the user sees.
+    ComboBox_Language->setEditText(s.Language);
+
+    CHB_AnalysisPage->setChecked(s.AddAnalysisPage);
+    m_chosenLogo.clear();
+    m_removeLogo = false;
+    showLogoChoice();
+}
+
+void TSettingsForm::showLogoChoice()
+{
+    const QString kept = m_removeLogo ? QString() : m_state.appSettings.LogoFile;
+    const QString shown = !m_chosenLogo.isEmpty() ? QFileInfo(m_chosenLogo).fileName() : kept;
+    Label_LogoFile->setText(shown.isEmpty() ? QStringLiteral("-") : shown);
+    Button_LogoRemove->setEnabled(!shown.isEmpty());
+}
+
+void TSettingsForm::Button_LogoChooseClick()
+{
+    FileDialogRequest request;
+    request.directory = m_state.appSettings.LastPictureDirectory;
+    request.filter = QStringLiteral("Pictures (*.png *.jpg *.jpeg *.bmp)");
+    const QString file = m_platform.dialogs->openPicture(this, request);
+    if (file.isEmpty())
+        return;
+    // A file that is no picture is refused now, not when OK is pressed.
+    checkLogoFile(file);
+    m_chosenLogo = file;
+    m_removeLogo = false;
+    showLogoChoice();
+}
+
+void TSettingsForm::Button_LogoRemoveClick()
+{
+    m_chosenLogo.clear();
+    m_removeLogo = true;
+    showLogoChoice();
+}
+
+bool TSettingsForm::storeSettings()
+{
+    AppSettings &s = m_state.appSettings;
+    s.UserName = toSingleByteText(Edit_Name->text());
+    s.CompanyName = toSingleByteText(Edit_Company->text());
+    s.DirectionChangeDetection = CHB_DirectionChangeDetection->isChecked();
+    s.SSSpeed = parseDecimal(Edit_SSSpeed->text()).value_or(10.0);
+    s.SoundFile = Edit_SoundFile->text();
+    s.SoundEnable = CHB_SoundEnable->isChecked();
+    s.AddAnalysisPage = CHB_AnalysisPage->isChecked();
+    // The logo is copied beside the settings file, so the protocol finds it
+    // when the original has gone.
+    const QString folder = settingsFolder(settingsFilePath());
+    if (!m_chosenLogo.isEmpty()) {
+        s.LogoFile = installLogo(m_chosenLogo, folder);
+    } else if (m_removeLogo && !s.LogoFile.isEmpty()) {
+        removeLogo(folder, s.LogoFile);
+        s.LogoFile.clear();
+    }
+    m_chosenLogo.clear();
+    m_removeLogo = false;
+
+    const QString language = ComboBox_Language->currentText();
+    if (language == s.Language)
+        return false;
+    s.Language = language;
+    return true;
+}
+
+void TSettingsForm::Button1Click()
+{
+    FileDialogRequest request;
+    request.directory = dataFolder(QStringLiteral("Sounds"));
+    request.filter = QStringLiteral("All files (*.*);;Wav files (*.wav)");
+    request.selectedFilter = QStringLiteral("Wav files (*.wav)");
+    const QString file = m_platform.dialogs->openFile(this, request);
+    if (!file.isEmpty())
+        Edit_SoundFile->setText(file);
+}
+
+void TSettingsForm::Button2Click()
+{
+    // Plays what the field names now, whether sound is enabled or not.
+    m_platform.sound->play(Edit_SoundFile->text());
+}

@@ -1,0 +1,42 @@
+#include "windows/WindowPlacement.h"
+
+#include <QStringList>
+
+QPoint clampWindowPosition(QPoint position, QSize screen)
+{
+    if (position.x() > screen.width() - 50)
+        position.setX(screen.width() / 2);
+    if (position.y() > screen.height() - 50)
+        position.setY(screen.height() / 2);
+    return position;
+}
+
+bool isDemoSwitch(const QStringList &arguments)
+{
+    return arguments.size() == 1 && arguments.constFirst().toLower() == QLatin1String("/demo");
+}
+
+QList<int> splitterSizes(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 2)
+        return {};
+    QList<int> sizes;
+    for (const QString &part : parts) {
+        bool ok = false;
+        const int size = part.trimmed().toInt(&ok);
+        // More than any screen is tall: not a size this program wrote.
+        if (!ok || size <= 0 || size > 100000)
+            return {};
+        sizes << size;
+    }
+    return sizes;
+}
+
+QString splitterText(const QList<int> &sizes)
+{
+    QStringList parts;
+    for (const int size : sizes)
+        parts << QString::number(size);
+    return parts.join(QLatin1Char(','));
+}

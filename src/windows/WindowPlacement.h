@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QList>
+#include <QPoint>
+#include <QString>
+#include <QSize>
+
+// Brings a window stored beyond the right or bottom screen edge back: a left
+// edge past (screen width - 50) moves to the middle of the width, a top edge
+// past (screen height - 50) to the middle of the height.  Positions left of
+// or above the screen stay as they are.
+QPoint clampWindowPosition(QPoint position, QSize screen);
+
+// True when the program was started with exactly one argument that reads
+// "/demo" in any letter case.
+bool isDemoSwitch(const QStringList &arguments);
+
+// The sizes of a splitter's two panes as the settings file keeps them,
+// "240,310"; empty for text that is not two positive whole numbers, so a
+// missing or damaged key leaves the splitter as it starts.
+QList<int> splitterSizes(const QString &text);
+QString splitterText(const QList<int> &sizes);

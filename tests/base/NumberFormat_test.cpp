@@ -1,0 +1,121 @@
+#include "base/NumberFormat.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+const QLocale english(QLocale::English, QLocale::UnitedStates);
+const QLocale german(QLocale::German, QLocale::Germany);
+} // namespace
+
+TEST(NumberFormat, DisplayFormatsUnderEnglishAndGerman)
+{
+    struct Case
+    {
+        const char *name;
+        QString (*format)(double, const QLocale &);
+        double value;
+        const char *en;
+        const char *de;
+    };
+    const Case cases[] = {
+        {"list value padded to five", formatListValue, 7.26, "  7.3", "  7,3"},
+        {"list value thousands", formatListValue, 12345.67, "12,345.7", "12.345,7"},
+        {"list value zero", formatListValue, 0.0, "  0.0", "  0,0"},
+        {"list value half rounds away", formatListValue, 0.25, "  0.3", "  0,3"},
+        {"statistic", formatStatisticMs, 110.4, "  110 ms", "  110 ms"},
+        {"statistic thousands", formatStatisticMs, 14999.9992, "15,000 ms", "15.000 ms"},
+        {"distance", formatDistanceMm, 204.87, "  205 mm", "  205 mm"},
+        {"distance not computed", formatDistanceMm, -1.0, "   -1 mm", "   -1 mm"},
+        {"distance large", formatDistanceMm, 1330.0, "1,330 mm", "1.330 mm"},
+        {"inch", formatDistanceInch, 8.0657, " 8.07 inch", " 8,07 inch"},
+        {"calculator", formatCalculatorMm, 200.0, "200.0 mm", "200,0 mm"},
+        {"calculator small", formatCalculatorMm, 5.0, "  5.0 mm", "  5,0 mm"},
+        {"tiny negative shows no minus zero", formatListValue, -0.01, "  0.0", "  0,0"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.format(c.value, english), QString::fromUtf8(c.en));
+        EXPECT_EQ(c.format(c.value, german), QString::fromUtf8(c.de));
+    }
+}
+
+TEST(NumberFormat, CountAndGeneralForms)
+{
+    EXPECT_EQ(formatCount(0), QStringLiteral("    0"));
+    EXPECT_EQ(formatCount(12345), QStringLiteral("12345"));
+    EXPECT_EQ(formatCount(1234567), QStringLiteral("1234567"));
+    EXPECT_EQ(formatGeneral(14.0, english), QStringLiteral("14"));
+    EXPECT_EQ(formatGeneral(14.5, german), QStringLiteral("14,5"));
+    EXPECT_EQ(formatGeneral(-1.0, english), QStringLiteral("-1"));
+    EXPECT_EQ(formatGeneral(12345.0, german), QStringLiteral("12345"));
+}
+
+TEST(NumberFormat, ParseDecimalFollowsTheLocale)
+{
+    struct Case
+    {
+        const char *text;
+        std::optional<double> en;
+        std::optional<double> de;
+    };
+    const Case cases[] = {
+        {"12.5", 12.5, std::nullopt},
+        {"12,5", std::nullopt, 12.5},
+        {"  14  ", 14.0, 14.0},
+        {"-3", -3.0, -3.0},
+        {"+3", 3.0, 3.0},
+        {"2E2", 200.0, 200.0},
+        {"1.5e-3", 0.0015, std::nullopt},
+        {".5", 0.5, std::nullopt},
+        {"5.", 5.0, std::nullopt},
+        {"", std::nullopt, std::nullopt},
+        {" ", std::nullopt, std::nullopt},
+        {"abc", std::nullopt, std::nullopt},
+        {"1,000.5", std::nullopt, std::nullopt},
+        {"12 ms", std::nullopt, std::nullopt},
+        {"1e", std::nullopt, std::nullopt},
+        {"--1", std::nullopt, std::nullopt},
+        {"1.2.3", std::nullopt, std::nullopt},
+        {"1e999", std::nullopt, std::nullopt},
+        {"\xc3\xa9", std::nullopt, std::nullopt},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(parseDecimal(QString::fromUtf8(c.text), english), c.en);
+        EXPECT_EQ(parseDecimal(QString::fromUtf8(c.text), german), c.de);
+    }
+}
+
+TEST(NumberFormat, LocaleWithoutAnAsciiSeparatorStillReadsWholeNumbers)
+{
+    const QLocale arabic(QLocale::Arabic, QLocale::Egypt);
+    ASSERT_NE(arabic.decimalPoint(), QStringLiteral("."));
+    EXPECT_EQ(asciiDecimalSeparator(arabic), '\0');
+    EXPECT_EQ(asciiDecimalSeparator(english), '.');
+    EXPECT_EQ(asciiDecimalSeparator(german), ',');
+    EXPECT_EQ(parseDecimal(u" 12 ", arabic), 12.0);
+    EXPECT_EQ(parseDecimal(u"2E2", arabic), 200.0);
+    EXPECT_EQ(parseDecimal(u"12.5", arabic), std::nullopt);
+    const char withNul[] = {'1', '\0', '5'};
+    EXPECT_EQ(parseDecimal(withNul, withNul + 3, '\0'), std::nullopt);
+}
+
+// What the program shows in a locale reads back in it: native digits,
+// the Arabic decimal separator, the minus sign of U+2212, the exponent.
+TEST(NumberFormat, NumbersShownInAnyLocaleReadBack)
+{
+    const QLocale locales[] = {
+        QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::German, QLocale::Germany),
+        QLocale(QLocale::Arabic, QLocale::Egypt),         QLocale(QLocale::Persian, QLocale::Iran),
+        QLocale(QLocale::Swedish, QLocale::Sweden),       QLocale(QLocale::Bengali, QLocale::Bangladesh),
+    };
+    for (const QLocale &locale : locales) {
+        for (const double value : {12.5, -3.25, 187.3, 0.001, 8000.0, -1e20}) {
+            const QString shown = formatGeneral(value, locale);
+            EXPECT_EQ(parseDecimal(shown, locale), value)
+                << locale.name().toStdString() << " " << shown.toStdString();
+        }
+        EXPECT_EQ(parseDecimal(formatListValue(187.3, locale), locale), 187.3) << locale.name().toStdString();
+        EXPECT_EQ(parseDecimal(u"-5", locale), -5.0) << locale.name().toStdString(); // typed on any keyboard
+    }
+}

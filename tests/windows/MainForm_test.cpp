@@ -1,0 +1,302 @@
+#include "ProgramFixture.h"
+
+#include "base/ErrorHandling.h"
+#include "base/NumberFormat.h"
+#include "state/ProgramState.h"
+#include "windows/DevSelectForm.h"
+#include "series/StopTimesModel.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+QString cell(TMainForm &w, int row, int column)
+{
+    return w.stopTimesModel()->index(row, column).data().toString();
+}
+
+} // namespace
+
+class MainFormTest : public ProgramFixture
+{
+protected:
+    void addValues(TMainForm &w, std::initializer_list<double> values)
+    {
+        for (double v : values)
+            w.ZpracujHodnotu_ms(v);
+    }
+};
+
+TEST_F(MainFormTest, DemoSwitchNeedsExactlyOneArgumentInAnyCase)
+{
+    struct Case
+    {
+        QStringList arguments;
+        bool demo;
+    };
+    const Case cases[] = {
+        {{}, false},
+        {{"/demo"}, true},
+        {{"/DEMO"}, true},
+        {{"/DeMo"}, true},
+        {{"/demo", "x"}, false},
+        {{"demo"}, false},
+        {{"/demo2"}, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        TMainForm &w = start(c.arguments);
+        EXPECT_EQ(w.Btn_Demo->isVisible(), c.demo);
+        EXPECT_EQ(w.Btn_Demo->isEnabled(), c.demo);
+        program.reset();
+    }
+}
+
+TEST_F(MainFormTest, StartsEmptyWithDefaultDeviceAndDisabledStart)
+{
+    TMainForm &w = start();
+    EXPECT_FALSE(w.SB_Start->isEnabled());
+    EXPECT_FALSE(state().deviceInfo.Pripojeno);
+    EXPECT_TRUE(state().StopTimes.empty());
+    EXPECT_EQ(state().safetyDevice.ID, 0);
+    EXPECT_EQ(state().safetyDevice.d, 14.0);
+    EXPECT_EQ(state().safetyDevice.Height, -1.0);
+    EXPECT_EQ(state().safetyDevice.Name, QStringLiteral("Vertical Light Curtain"));
+    EXPECT_EQ(w.Label_SafetyDevice->text(), QStringLiteral("Vertical Light Curtain"));
+    EXPECT_EQ(w.Label_DeviceParams->text(), QStringLiteral("d=14 mm"));
+    EXPECT_EQ(w.Label_Count->text(), QStringLiteral("0"));
+    EXPECT_EQ(w.Label_Mean->text(), kNoValueMs);
+    EXPECT_EQ(w.Label_SafetyDistanceValue->text(), kNoValueMm);
+    EXPECT_TRUE(w.Timer1->isActive());
+    EXPECT_FALSE(w.Image_Device->pixmap().isNull());
+}
+
+TEST_F(MainFormTest, DemoValuePassesTheCountConversionIntoTheSeries)
+{
+    TMainForm &w = start({"/demo"});
+    state().deviceInfo.Calib_Nasobitel = 1001;
+    state().deviceInfo.Calib_Delitel = 1000;
+    for (int i = 0; i < 12; ++i)
+        w.Btn_Demo->click();
+    ASSERT_EQ(state().StopTimes.size(), 12u);
+    // The demo replaces the instrument's calibration factors with 1.
+    EXPECT_EQ(state().deviceInfo.Calib_Nasobitel, 1u);
+    EXPECT_EQ(state().deviceInfo.Calib_Delitel, 1u);
+    for (double v : state().StopTimes) {
+        EXPECT_GE(v, 0.0);
+        EXPECT_LT(v, 15000.0);
+        // A whole count times 0.8 us.
+        EXPECT_NEAR(v / 0.0008, std::round(v / 0.0008), 1e-3);
+    }
+    EXPECT_EQ(w.stopTimesModel()->rowCount(), 12);
+    EXPECT_EQ(w.Label_Count->text(), QStringLiteral("   12"));
+    EXPECT_NE(w.Label_SafetyDistanceValue->text(), kNoValueMm);
+}
+
+TEST_F(MainFormTest, ListShowsPositionAndFormattedValueWithAlternatingRows)
+{
+    TMainForm &w = start();
+    addValues(w, {7.26, 12345.67});
+    EXPECT_EQ(cell(w, 0, 0), QStringLiteral("1"));
+    EXPECT_EQ(cell(w, 0, 1), QStringLiteral("  7.3"));
+    EXPECT_EQ(cell(w, 1, 0), QStringLiteral("2"));
+    EXPECT_EQ(cell(w, 1, 1), QStringLiteral("12,345.7"));
+    EXPECT_EQ(w.stopTimesModel()->index(0, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(255, 255, 255));
+    EXPECT_EQ(w.stopTimesModel()->index(1, 1).data(Qt::BackgroundRole).value<QColor>(), QColor(241, 243, 244));
+    EXPECT_EQ(w.stopTimesModel()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
+              QStringLiteral("Stop Time [ms]"));
+}
+
+TEST_F(MainFormTest, AppendedValuePlaysTheSoundOnlyWhenEnabled)
+{
+    TMainForm &w = start();
+    w.ZpracujHodnotu_ms(5.0);
+    EXPECT_TRUE(fake.sound.played.empty());
+    state().appSettings.SoundEnable = true;
+    state().appSettings.SoundFile = QStringLiteral("beep.wav");
+    w.ZpracujHodnotu_ms(6.0);
+    ASSERT_EQ(fake.sound.played.size(), 1u);
+    EXPECT_EQ(fake.sound.played[0], QStringLiteral("beep.wav"));
+}
+
+TEST_F(MainFormTest, DeleteRowRemovesTheSelectedValueAndRenumbers)
+{
+    struct Case
+    {
+        int selected;
+        std::vector<double> left;
+    };
+    const Case cases[] = {
+        {0, {2, 3}},
+        {2, {1, 2}},
+        {1, {1, 3}},
+        {-1, {1, 2, 3}}, // nothing selected: nothing deleted
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.selected);
+        TMainForm &w = start();
+        addValues(w, {1, 2, 3});
+        if (c.selected >= 0)
+            w.LW_data->selectRow(c.selected);
+        w.PopupDeleteRows->trigger();
+        EXPECT_EQ(state().StopTimes, c.left);
+        EXPECT_EQ(cell(w, 0, 0), QStringLiteral("1"));
+        EXPECT_EQ(w.Label_Count->text(), formatCount(qint64(c.left.size())));
+        EXPECT_TRUE(fake.dialogs.questions.empty());
+        program.reset();
+    }
+}
+
+TEST_F(MainFormTest, SmazprvekIgnoresIndicesOutsideTheSeries)
+{
+    TMainForm &w = start();
+    addValues(w, {1, 2});
+    w.Smazprvek(-1);
+    w.Smazprvek(2);
+    EXPECT_EQ(state().StopTimes, (std::vector<double>{1, 2}));
+}
+
+TEST_F(MainFormTest, DeleteAllAsksAlwaysAndEmptiesOnlyOnOk)
+{
+    TMainForm &w = start();
+    w.DeleteAll1->trigger(); // asked also for an empty list
+    ASSERT_EQ(fake.dialogs.questions.size(), 1u);
+    EXPECT_EQ(fake.dialogs.questions[0], QStringLiteral("Are you sure you want to delete all values?"));
+
+    addValues(w, {1, 2, 3});
+    fake.dialogs.confirmAnswers = {mrCancel};
+    w.DeleteAll1->trigger();
+    EXPECT_EQ(state().StopTimes.size(), 3u);
+
+    fake.dialogs.confirmAnswers = {mrOk};
+    w.DeleteAll1->trigger();
+    EXPECT_TRUE(state().StopTimes.empty());
+    EXPECT_EQ(w.stopTimesModel()->rowCount(), 0);
+    EXPECT_EQ(w.Label_Count->text(), QStringLiteral("0"));
+    EXPECT_EQ(w.Label_Maximum->text(), kNoValueMs);
+}
+
+TEST_F(MainFormTest, CloseAsksOnlyWhenTheSeriesHoldsValues)
+{
+    TMainForm &w = start();
+    EXPECT_TRUE(w.close());
+    EXPECT_TRUE(fake.dialogs.questions.empty());
+
+    program.reset();
+    TMainForm &w2 = start();
+    w2.ZpracujHodnotu_ms(12.0);
+    fake.dialogs.confirmAnswers = {mrCancel};
+    EXPECT_FALSE(w2.close());
+    ASSERT_EQ(fake.dialogs.questions.size(), 1u);
+    EXPECT_EQ(fake.dialogs.questions[0], QStringLiteral("Are you sure you want to quit? All data will be lost!"));
+    EXPECT_TRUE(w2.isVisible());
+    EXPECT_EQ(state().StopTimes.size(), 1u);
+
+    fake.dialogs.confirmAnswers = {mrOk};
+    EXPECT_TRUE(w2.close());
+}
+
+TEST_F(MainFormTest, DistanceAppearsFromTheTenthValueWithTheGoverningValueUnderlined)
+{
+    TMainForm &w = start();
+    addValues(w, {100, 100, 100, 100, 100, 100, 100, 100, 100});
+    EXPECT_EQ(w.Label_Count->text(), QStringLiteral("    9"));
+    EXPECT_EQ(w.Label_Mean->text(), QStringLiteral("  100 ms"));
+    EXPECT_EQ(w.Label_SafetyDistanceValue->text(), kNoValueMm);
+    EXPECT_EQ(state().SafetyDistanceMM, 0.0);
+
+    w.ZpracujHodnotu_ms(200);
+    // mean 110, sigma 31.62, mean + 3 sigma 204.87 governs over 200:
+    // VLC d=14: 2000 * 0.20487 = 409.7 mm.
+    EXPECT_TRUE(w.Label_3Sigma->font().underline());
+    EXPECT_FALSE(w.Label_Maximum->font().underline());
+    EXPECT_TRUE(w.Label_3Sigma->font().bold());
+    EXPECT_NEAR(state().SafetyDistanceMM, 2000 * (110 + 3 * std::sqrt(1000.0)) / 1000, 1e-9);
+    EXPECT_EQ(w.Label_SafetyDistanceValue->text(), QStringLiteral("  410 mm"));
+    EXPECT_EQ(w.Label_SafetyDistanceValue->toolTip(), QStringLiteral("16.13 inch"));
+
+    // Back below ten values: the caption goes, the last distance stays.
+    const double last = state().SafetyDistanceMM;
+    w.Smazprvek(0);
+    w.Aktualizuj_Ukazatele();
+    EXPECT_EQ(w.Label_SafetyDistanceValue->text(), kNoValueMm);
+    EXPECT_EQ(state().SafetyDistanceMM, last);
+    EXPECT_FALSE(w.Label_3Sigma->font().underline());
+}
+
+TEST_F(MainFormTest, EqualValuesLetTheMaximumGovern)
+{
+    TMainForm &w = start();
+    for (int i = 0; i < 10; ++i)
+        w.ZpracujHodnotu_ms(50);
+    EXPECT_TRUE(w.Label_Maximum->font().underline());
+    EXPECT_FALSE(w.Label_3Sigma->font().underline());
+    EXPECT_DOUBLE_EQ(state().SafetyDistanceMM, 100 + 0.0); // 2000 * 0.05 = 100
+}
+
+TEST_F(MainFormTest, DistanceFollowsTheSelectedKindAndItsFields)
+{
+    struct Case
+    {
+        const char *name;
+        int kind;
+        bool nonIndustrial;
+        bool boxEnabled;
+        const char *field; // text for the kind's edit field, if any
+        double expected;
+    };
+    // T = 0.1 s for every case (ten values of 100 ms).
+    const Case cases[] = {
+        {"VLC", 0, false, true, nullptr, 200},
+        {"VLC non-industrial", 0, true, true, nullptr, 275},
+        {"VLC box checked but disabled", 0, true, false, nullptr, 200},
+        {"HLC", 1, false, true, "100", 1320},
+        {"HLC height not a number", 1, false, true, "", -1},
+        {"scanner", 2, false, true, "1000", 1110},
+        {"two-hand", 3, false, true, nullptr, 410},
+        {"e-stop", 4, false, true, nullptr, 160},
+        {"door", 5, false, true, "250", 410},
+        {"door C not a number", 5, false, true, "abc", -1},
+        {"mat", 6, false, true, "0", 1360},
+        {"kind out of range", 9, false, true, nullptr, -1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TMainForm &w = start();
+        Tdevselectform *sel = forms().devselectform;
+        sel->CheckBox_VLC_nonindustrial->setEnabled(c.boxEnabled);
+        sel->CheckBox_VLC_nonindustrial->setChecked(c.nonIndustrial);
+        QLineEdit *fields[] = {nullptr, sel->Edit_HLC_H, sel->Edit_ScannerHeight, nullptr, nullptr,
+                               sel->Edit_Door_C, sel->Edit_StepHeight};
+        if (c.field)
+            fields[c.kind]->setText(QString::fromLatin1(c.field));
+        state().safetyDevice.ID = c.kind;
+        for (int i = 0; i < 10; ++i)
+            w.ZpracujHodnotu_ms(100);
+        EXPECT_DOUBLE_EQ(state().SafetyDistanceMM, c.expected);
+        EXPECT_EQ(w.Label_SafetyDistanceValue->text(), formatDistanceMm(c.expected));
+        program.reset();
+    }
+}
+
+TEST(GeneralErrorHandling, ShowsTheMessageTitledZirkAndGoesOn)
+{
+    FakeDialogs dialogs;
+    bool after = false;
+    EXPECT_FALSE(runGuarded(dialogs, nullptr, [] { throw ZirkError(QStringLiteral("Unable to write to x")); }));
+    EXPECT_FALSE(runGuarded(dialogs, nullptr, [] { throw std::runtime_error("plain"); }));
+    EXPECT_TRUE(runGuarded(dialogs, nullptr, [&] { after = true; }));
+    EXPECT_TRUE(after);
+    ASSERT_EQ(dialogs.errors.size(), 2u);
+    EXPECT_EQ(dialogs.errors[0], QStringLiteral("Unable to write to x"));
+    EXPECT_EQ(dialogs.errors[1], QStringLiteral("plain"));
+}
