@@ -54,6 +54,8 @@ QString formatListValue(double ms, const QLocale &locale)
 
 QString formatStatisticMs(double ms, const QLocale &locale)
 {
+    if (!std::isfinite(ms))
+        return kNoValueMs;
     return formatNumber(ms, 0, 5, locale) + QStringLiteral(" ms");
 }
 
@@ -64,16 +66,22 @@ QString formatCount(qint64 count)
 
 QString formatDistanceMm(double mm, const QLocale &locale)
 {
+    if (!std::isfinite(mm))
+        return kNoValueMm;
     return formatNumber(mm, 0, 5, locale) + QStringLiteral(" mm");
 }
 
 QString formatDistanceInch(double inch, const QLocale &locale)
 {
+    if (!std::isfinite(inch))
+        return kNoValueInch;
     return formatNumber(inch, 2, 5, locale) + QStringLiteral(" inch");
 }
 
 QString formatCalculatorMm(double mm, const QLocale &locale)
 {
+    if (!std::isfinite(mm))
+        return kNoValueMm;
     return formatNumber(mm, 1, 5, locale) + QStringLiteral(" mm");
 }
 

@@ -21,7 +21,10 @@ QString formatInteger(qint64 value, int width);
 // decimal separator (10, 12.5, 0.001); used where a parameter is echoed.
 QString formatGeneral(double value, const QLocale &locale = QLocale());
 
-// The formats named in the program's texts.
+// The formats named in the program's texts.  A statistic or distance that
+// is infinite or NaN (sums beyond the range of a double, a NaN read from a
+// file) is no result and reads as the no-value text below, never "inf" or
+// "nan".
 QString formatListValue(double ms, const QLocale &locale = QLocale());          // "%5.1n"
 QString formatStatisticMs(double ms, const QLocale &locale = QLocale());       // "%5.0n ms"
 QString formatCount(qint64 count);                                              // "%5.0d"
@@ -31,6 +34,7 @@ QString formatCalculatorMm(double mm, const QLocale &locale = QLocale());      /
 
 inline const QString kNoValueMs = QStringLiteral("-- --- ms");
 inline const QString kNoValueMm = QStringLiteral("-- --- mm");
+inline const QString kNoValueInch = QStringLiteral("-- --- inch");
 
 // Reads a decimal number typed by the user: optional blanks around it, an
 // optional sign, digits with at most one decimal separator of the locale, an

@@ -9,6 +9,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -84,27 +85,71 @@ bool readExactly(QIODevice &file, char *dest, qint64 size)
     return true;
 }
 
-qint64 bytesLeft(const QIODevice &file)
+// What a file still holds when its size is known; none for a pipe or a
+// socket, whose bytesAvailable() is only what has arrived so far.
+std::optional<qint64> bytesLeft(const QIODevice &file)
 {
-    return file.isSequential() ? file.bytesAvailable() : std::max<qint64>(0, file.size() - file.pos());
+    if (file.isSequential())
+        return std::nullopt;
+    return std::max<qint64>(0, file.size() - file.pos());
 }
 
-// Reads the next picture block, never more than the file still holds.
-// Returns an empty array when not even the headers are there or they do not
-// describe a bitmap.
-QByteArray readBmpBlock(QIODevice &file)
+constexpr qint64 kPieceSize = 1 << 20;
+
+// Appends up to `size` bytes to `bytes`, a piece at a time, so that memory
+// follows the bytes that arrive rather than a length the file claims.
+// Returns false when the file ended (or failed) first; what arrived stays.
+bool readInPieces(QIODevice &file, QByteArray &bytes, qint64 size)
 {
-    QByteArray headers(kBmpHeadersSize, Qt::Uninitialized);
-    if (!readExactly(file, headers.data(), kBmpHeadersSize))
+    while (size > 0) {
+        const qint64 piece = std::min(size, kPieceSize);
+        const qsizetype at = bytes.size();
+        bytes.resize(at + piece);
+        const qint64 got = file.read(bytes.data() + at, piece);
+        if (got <= 0) {
+            bytes.resize(at);
+            return false;
+        }
+        bytes.resize(at + got);
+        size -= got;
+    }
+    return true;
+}
+
+// Reads up to `size` bytes, as many reads as it takes; fewer only where the
+// file ends.  Returns the number read.
+qint64 readUpTo(QIODevice &file, char *dest, qint64 size)
+{
+    qint64 have = 0;
+    while (have < size) {
+        const qint64 got = file.read(dest + have, size - have);
+        if (got <= 0)
+            break;
+        have += got;
+    }
+    return have;
+}
+
+// Reads the rest of the picture block whose headers have been read, never
+// more than the file still holds.  Returns an empty array when the headers
+// are incomplete or do not describe a bitmap.
+QByteArray readBmpBlock(QIODevice &file, const QByteArray &headers)
+{
+    if (headers.size() < kBmpHeadersSize)
         return {};
     const qint64 length = bmpBlockLength(headers);
     if (length < 0)
         return {};
-    const qint64 rest = std::min(length - kBmpHeadersSize, bytesLeft(file));
     QByteArray block = headers;
-    block.resize(kBmpHeadersSize + rest);
-    if (!readExactly(file, block.data() + kBmpHeadersSize, rest))
-        return {};
+    if (const std::optional<qint64> left = bytesLeft(file)) {
+        const qint64 rest = std::min(length - kBmpHeadersSize, *left);
+        block.resize(kBmpHeadersSize + rest);
+        if (!readExactly(file, block.data() + kBmpHeadersSize, rest))
+            return {};
+    } else {
+        // A block longer than the bytes that come is cut where the file ends.
+        readInPieces(file, block, length - kBmpHeadersSize);
+    }
     return block;
 }
 
@@ -262,11 +307,25 @@ ProjectFileRead readProjectFile(QIODevice &file, std::vector<double> &stopTimes,
         return result;
     const qint32 n = load<qint32>(count);
     stopTimes.clear();
-    if (n < 0 || qint64(n) * 8 > bytesLeft(file))
+    if (n < 0)
         return result;
-    stopTimes.resize(size_t(n));
-    if (!readExactly(file, reinterpret_cast<char *>(stopTimes.data()), qint64(n) * 8))
-        return result;
+    const qint64 valueBytes = qint64(n) * 8;
+    if (const std::optional<qint64> left = bytesLeft(file)) {
+        if (valueBytes > *left)
+            return result;
+        stopTimes.resize(size_t(n));
+        if (!readExactly(file, reinterpret_cast<char *>(stopTimes.data()), valueBytes))
+            return result;
+    } else {
+        // A pipe shows its length only at its end: the values are read as
+        // they come, so a count the rest cannot hold costs no more memory
+        // than the bytes that do arrive.
+        QByteArray values;
+        if (!readInPieces(file, values, valueBytes))
+            return result;
+        stopTimes.resize(size_t(n));
+        std::memcpy(stopTimes.data(), values.constData(), size_t(valueBytes));
+    }
     if constexpr (!kLittleEndianHost) {
         for (double &v : stopTimes)
             v = loadDouble(reinterpret_cast<const char *>(&v));
@@ -276,10 +335,14 @@ ProjectFileRead readProjectFile(QIODevice &file, std::vector<double> &stopTimes,
         return result;
 
     for (int slot = 0; slot < int(pictures.size()); ++slot) {
-        if (bytesLeft(file) == 0) {
+        // The end of the file, found by reading, also where its length is
+        // not known beforehand.
+        QByteArray headers(kBmpHeadersSize, Qt::Uninitialized);
+        headers.resize(readUpTo(file, headers.data(), kBmpHeadersSize));
+        if (headers.isEmpty()) {
             pictures[size_t(slot)] = QImage();
         } else {
-            const QImage picture = decodeBmp(readBmpBlock(file));
+            const QImage picture = decodeBmp(readBmpBlock(file, headers));
             if (picture.isNull())
                 return result;
             pictures[size_t(slot)] = picture;

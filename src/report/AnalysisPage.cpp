@@ -231,19 +231,19 @@ private:
                     QString(15, QLatin1Char(' ')));
 
         const std::size_t n = analysis.stopTimes.size();
-        if (!result.enoughValues() && n >= kMinimumValuesForDistance) {
-            wrappedLine(kCourierBold,
-                        QStringLiteral("No safety distance: the series holds stop times that are no numbers, so "
-                                       "mean + 3 standard deviations is unknown."),
-                        QStringLiteral("  "));
-            return;
-        }
         if (!result.enoughValues()) {
             wrappedLine(kCourierBold,
                         QStringLiteral("No safety distance: ISO 13855 asks for at least %1 measurements of the stop "
                                        "time; the series holds %2.")
                             .arg(kMinimumValuesForDistance)
                             .arg(formatNumber(double(n), 0, 0, m_locale)),
+                        QStringLiteral("  "));
+            return;
+        }
+        if (!result.governingMs) {
+            wrappedLine(kCourierBold,
+                        QStringLiteral("No safety distance: the series holds stop times that are no numbers, so "
+                                       "mean + 3 standard deviations is unknown."),
                         QStringLiteral("  "));
             return;
         }

@@ -8,6 +8,8 @@
 #include "report/ReportLogo.h"
 #include "series/Statistics.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr double kA4Width = 210.0;
@@ -117,7 +119,7 @@ private:
         if (!c.calibrated)
             text(50, 175, kCourierBold, 12, QStringLiteral("Device should be Calibrated!"));
         text(70, 160, kCourierBold, 18, QStringLiteral("Measured Values"));
-        text(15, 145, kCourier, 10,
+        text(15, 145, kCourierBold, 10,
              QString(19, QLatin1Char(' ')) + '#' + QString(21, QLatin1Char(' ')) + QStringLiteral("Result [ms]"));
         m_pdf.TextXY(15, 139, kCourier, 10, rule());
     }
@@ -156,10 +158,13 @@ private:
         text(15, y - 10, kCourierBold, 10, QStringLiteral("Mean time:             ") + c.mean);
         text(15, y - 15, kCourierBold, 10, QStringLiteral("Maximum time:          ") + c.maximum);
         text(15, y - 20, kCourierBold, 10, QStringLiteral("+3 standard deviation: ") + c.meanPlus3Sigma);
+        // The protocol says -1 mm where there is no distance; an infinite or
+        // NaN one is none.
+        const double mm = std::isfinite(c.safetyDistanceMM) ? c.safetyDistanceMM : -1.0;
+        const double inch = std::isfinite(c.safetyDistanceInch) ? c.safetyDistanceInch : -1.0 / 25.4;
         text(15, y - 30, kCourierBold, 14,
-             QStringLiteral("Safety Distance: ") + formatDistanceMm(c.safetyDistanceMM, c.locale)
-                 + QStringLiteral(" / ") + formatNumber(c.safetyDistanceInch, 2, 5, c.locale)
-                 + QStringLiteral(" Inch"));
+             QStringLiteral("Safety Distance: ") + formatDistanceMm(mm, c.locale) + QStringLiteral(" / ")
+                 + formatNumber(inch, 2, 5, c.locale) + QStringLiteral(" Inch"));
         text(15, y - 35, kCourierBold, 14, QStringLiteral("Check for minimum safety Distance!"));
         return y - 35;
     }

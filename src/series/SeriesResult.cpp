@@ -10,22 +10,31 @@ SeriesResult computeSeriesResult(const std::vector<double> &stopTimes, const Saf
         return result;
 
     const SeriesStatistics &stats = *result.statistics;
-    // A stop time that is no number (a damaged project file can hold one)
-    // leaves mean + 3 sigma unknown: then neither statistic may govern, or
-    // the maximum would stand in for a value nobody knows to be smaller.
-    if (!std::isfinite(stats.meanPlus3Sigma) || !std::isfinite(stats.maximum))
+    const std::optional<double> governingMs = finiteGoverningMs(stats);
+    if (!governingMs) {
+        result.notFinite = true;
         return result;
+    }
     result.governing = stats.meanPlus3SigmaGoverns() ? GoverningStatistic::MeanPlus3Sigma
                                                      : GoverningStatistic::Maximum;
-    result.governingMs = stats.governing();
+    result.governingMs = governingMs;
 
     const std::optional<double> parameter = device.parameter();
     if (!parameter)
         return result;
     const double mm = safetyDistance(device.ID, *result.governingMs / 1000.0, *parameter, device.NonIndustrial);
-    if (!std::isfinite(mm))
+    if (!std::isfinite(mm)) {
+        result.notFinite = true;
         return result;
+    }
     result.distanceMm = mm;
     result.distanceInch = mm / 25.4;
     return result;
+}
+
+std::optional<double> finiteGoverningMs(const SeriesStatistics &stats)
+{
+    if (!std::isfinite(stats.maximum) || !std::isfinite(stats.meanPlus3Sigma))
+        return std::nullopt;
+    return stats.governing();
 }

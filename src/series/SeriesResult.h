@@ -17,15 +17,25 @@ struct SeriesResult
 {
     std::optional<SeriesStatistics> statistics; // none for an empty series
     // From ten values on: which statistic the distance is computed from and
-    // its value in ms.
+    // its value in ms.  None where that time is not finite.
     GoverningStatistic governing = GoverningStatistic::None;
     std::optional<double> governingMs;
-    // None under ten values, for a kind without a formula and where the
-    // kind's input is no number.
+    // None under ten values, for a kind without a formula, where the kind's
+    // input is no number and where the distance is not finite.
     std::optional<double> distanceMm;
     std::optional<double> distanceInch;
+    // From ten values on, the governing time or the distance came out
+    // infinite or NaN: sums beyond the range of a double (1e308 and -1e308
+    // in one series), a NaN or an infinity stored in a project file.  Such a
+    // number is no result; a safety distance of "inf mm" must never be shown
+    // or printed.
+    bool notFinite = false;
 
-    bool enoughValues() const { return governingMs.has_value(); }
+    bool enoughValues() const { return statistics && statistics->count >= kMinimumValuesForDistance; }
 };
+
+// The greater of the maximum and mean + 3 sigma, whatever the count; none
+// where either is not finite, since then which one governs cannot be told.
+std::optional<double> finiteGoverningMs(const SeriesStatistics &stats);
 
 SeriesResult computeSeriesResult(const std::vector<double> &stopTimes, const SafetyDevice &device);

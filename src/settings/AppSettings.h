@@ -22,6 +22,12 @@ struct AppSettings
     // settings folder, empty for none).
     bool AddAnalysisPage = true;
     QString LogoFile;
+
+    // The settings file was there but could not be read (not a regular
+    // file, no read rights, too large for memory).  The program then runs on
+    // the defaults and leaves the file as it is: writing the defaults over
+    // it would lose the user's settings.
+    bool settingsFileUnreadable = false;
 };
 
 // --- settings: single-byte text ---

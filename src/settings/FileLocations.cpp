@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 
@@ -109,4 +110,37 @@ QStringList availableLanguages()
         }
     }
     return names;
+}
+
+namespace {
+
+QString withSeparator(const QString &folder)
+{
+    return folder.endsWith(u'/') || folder.endsWith(u'\\') ? folder : folder + u'/';
+}
+
+} // namespace
+
+QString defaultFileFolder()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("C:\\");
+#else
+    return withSeparator(QStandardPaths::writableLocation(QStandardPaths::HomeLocation));
+#endif
+}
+
+QString defaultPictureFolder()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("C:\\");
+#else
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return existingFolderOr(pictures, QString()).isEmpty() ? defaultFileFolder() : withSeparator(pictures);
+#endif
+}
+
+QString existingFolderOr(const QString &stored, const QString &fallback)
+{
+    return !stored.isEmpty() && QFileInfo(stored).isDir() ? stored : fallback;
 }

@@ -39,3 +39,14 @@ QString languageFilePath(const QString &language);
 // The names of all language files, beside the program first, without
 // repetitions.
 QStringList availableLanguages();
+
+// Where the file dialogs start when the settings name no folder, or one
+// that no longer exists (a folder deleted, a drive unplugged).  Both end in
+// a path separator, as the folders the dialogs remember do.  On Windows both
+// are "C:\".
+// Files: the user's home folder.
+QString defaultFileFolder();
+// Pictures: the user's pictures folder where it exists, else the home folder.
+QString defaultPictureFolder();
+// `stored` when it names an existing folder, else `fallback`.
+QString existingFolderOr(const QString &stored, const QString &fallback);

@@ -4,10 +4,20 @@
 #include "base/SaveFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <new>
 #include <optional>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -75,16 +85,87 @@ IniFile::IniFile(const char *singleByteCodePage)
     m_sections.emplace_back();
 }
 
-IniFile IniFile::load(const QString &fileName, const char *singleByteCodePage, qint64 maxFileSize)
+namespace {
+
+enum class Opened { Yes, Missing, Refused };
+
+// Opens fileName for reading only if it is a regular file.  Opening a FIFO
+// blocks until a writer comes, and a device may never end, so the kind is
+// checked on the open handle itself: opened without blocking, looked at,
+// then read as usual.  That also leaves no gap between the check and the
+// open in which the file could be swapped.
+Opened openRegularFile(QFile &file, const QString &fileName, QString *why)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maxFileSize)
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return Opened::Missing;
+        *why = QString::fromLocal8Bit(std::strerror(errno));
+        return Opened::Refused;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        *why = QStringLiteral("not a regular file");
+        return Opened::Refused;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        *why = file.errorString();
+        return Opened::Refused;
+    }
+    return Opened::Yes;
+#else
+    const QFileInfo info(fileName);
+    if (!info.exists())
+        return Opened::Missing;
+    if (!info.isFile()) {
+        *why = QStringLiteral("not a regular file");
+        return Opened::Refused;
+    }
+    file.setFileName(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *why = file.errorString();
+        return Opened::Refused;
+    }
+    return Opened::Yes;
+#endif
+}
+
+} // namespace
+
+IniFile IniFile::load(const QString &fileName, const char *singleByteCodePage, QString *failure)
+{
+    QString why;
+    auto refused = [&] {
+        if (failure)
+            *failure = why;
         return IniFile(singleByteCodePage);
-    // A device file or a file still growing must not read on for ever.
-    const QByteArray bytes = file.read(maxFileSize + 1);
-    if (bytes.size() > maxFileSize)
+    };
+    QFile file;
+    switch (openRegularFile(file, fileName, &why)) {
+    case Opened::Missing:
         return IniFile(singleByteCodePage);
-    return fromBytes(bytes, singleByteCodePage);
+    case Opened::Refused:
+        return refused();
+    case Opened::Yes:
+        break;
+    }
+    // A file of comments and unknown keys may be large; what matters is
+    // that every byte of it is read, so that writing the settings keeps them.
+    try {
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            why = file.errorString();
+            return refused();
+        }
+        return fromBytes(bytes, singleByteCodePage);
+    } catch (const std::bad_alloc &) {
+        why = QStringLiteral("too large to be read");
+        return refused();
+    }
 }
 
 IniFile IniFile::fromBytes(const QByteArray &bytes, const char *singleByteCodePage)

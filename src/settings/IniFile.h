@@ -25,16 +25,19 @@ public:
     enum class Encoding { SingleByte, Utf8, Utf8Bom, Utf16LE, Utf16BE };
 
     static constexpr qsizetype kMaxValueLength = 2047;
-    // A settings or language file is a few kilobytes; anything beyond this
-    // is not one and reads as empty.
-    static constexpr qint64 kMaxFileSize = 1024 * 1024;
 
     // An empty file, written as UTF-8 when saved.
     explicit IniFile(const char *singleByteCodePage = "windows-1252");
 
-    // A missing, unreadable or oversized file gives an empty one.
+    // Reads a file of any size that fits in memory.  A missing file gives an
+    // empty one.  So does a file that is there but cannot be read: one that
+    // is not a regular file (a folder, a FIFO or a device, which is never
+    // opened, so a FIFO cannot block the program), one without read rights,
+    // one too large for memory; then *failure, when given, says why, and
+    // the caller must not write over the file, which may hold the user's
+    // settings.  *failure stays empty when the file was read or is missing.
     static IniFile load(const QString &fileName, const char *singleByteCodePage = "windows-1252",
-                        qint64 maxFileSize = kMaxFileSize);
+                        QString *failure = nullptr);
     static IniFile fromBytes(const QByteArray &bytes, const char *singleByteCodePage = "windows-1252");
 
     QString readString(const QString &section, const QString &key, const QString &defaultValue) const;

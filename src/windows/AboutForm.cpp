@@ -57,7 +57,6 @@ TAboutForm::TAboutForm(ProgramState &state, Platform &platform, Forms &forms, QW
     : QDialog(parent), m_state(state), m_platform(platform), m_forms(forms)
 {
     setObjectName(QStringLiteral("TAboutForm"));
-    setWindowTitle(QStringLiteral("About"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     Panel3 = panel("Panel3");

@@ -33,14 +33,16 @@ const char *const kNotice[] = {
     "we do not take over any liability.",
 };
 
-// How each tab is laid out: a heading, numbered input rows, results.
+// How each tab is laid out: a heading, numbered input rows, results.  The
+// tab's caption, its heading and the captions the language file names are
+// set from the language file; only the others are written here.
 struct InputDesign
 {
     QLineEdit *TCalcForm::*edit;
     const char *editName;
     QLabel *TCalcForm::*caption;
     const char *captionName;
-    const char *captionText;
+    const char *captionText; // nullptr: from the language file
     const char *defaultText;
     const char *unit; // nullptr: no unit label
 };
@@ -49,7 +51,7 @@ struct ResultDesign
 {
     QLabel *TCalcForm::*caption;
     const char *captionName;
-    const char *captionText;
+    const char *captionText; // nullptr: from the language file
     QLabel *TCalcForm::*value;
     const char *valueName;
 };
@@ -58,10 +60,8 @@ struct TabDesign
 {
     QWidget *TCalcForm::*page;
     const char *pageName;
-    const char *tabCaption;
     QLabel *TCalcForm::*heading;
     const char *headingName;
-    const char *headingText;
     void (TCalcForm::*check)();
     std::vector<InputDesign> inputs;
     std::vector<ResultDesign> results;
@@ -71,32 +71,31 @@ const std::vector<TabDesign> &tabDesigns()
 {
     using F = TCalcForm;
     static const std::vector<TabDesign> designs = {
-        {&F::TabSheet1, "TabSheet1", "VLC", &F::Label3, "Label3", "Vertical Light Curtain", &F::kontrola_zadani_VLC,
-         {{&F::Edit_VLC_d, "Edit_VLC_d", &F::Label11, "Label11", "Resolution d:", "14", "[mm]"},
-          {&F::Edit_VLC_DistEmRec, "Edit_VLC_DistEmRec", &F::Label16, "Label16",
-           "Distance Emitter - Receiver D:", "600", "[mm]"},
-          {&F::Edit_VLC_t, "Edit_VLC_t", &F::Label12, "Label12", "Stop Time t:", "", "[ms]"}},
-         {{&F::Label15, "Label15", "Safety distance:", &F::Label2, "Label2"},
-          {&F::Label10, "Label10", "to reflecting surface (S1):", &F::Label14, "Label14"}}},
-        {&F::TabSheet2, "TabSheet2", "HLC", &F::Label4, "Label4", "Horizontal Light Curtain", &F::kontrola_zadani_HLC,
-         {{&F::Edit_HLC_H, "Edit_HLC_H", &F::Label46, "Label46", "Height above the ground H:", "100", "[mm]"},
-          {&F::Edit_HLC_t, "Edit_HLC_t", &F::Label25, "Label25", "Stop Time t:", "", "[ms]"}},
-         {{&F::Label27, "Label27", "Safety distance:", &F::Label29, "Label29"}}},
-        {&F::TabSheet3, "TabSheet3", "Scanner", &F::Label5, "Label5", "Safety Scanner", &F::kontrola_zadani_Scanner,
-         {{&F::Edit_Scanner_H, "Edit_Scanner_H", &F::Label17, "Label17", "Height above the ground H:", "100", "[mm]"},
-          {&F::Edit_Scanner_t, "Edit_Scanner_t", &F::Label18, "Label18", "Stop Time t:", "", "[ms]"}},
-         {{&F::Label19, "Label19", "Safety distance:", &F::Label21, "Label21"}}},
-        {&F::TabSheet4, "TabSheet4", "Two Hand", &F::Label6, "Label6", "Two Hand Control", &F::kontrola_zadani_TwoHand,
-         {{&F::Edit_TwoHand_t, "Edit_TwoHand_t", &F::Label26, "Label26", "Stop Time t:", "", "[ms]"}},
-         {{&F::Label1, "Label1", "Safety distance:", &F::Label13, "Label13"}}},
-        {&F::TabSheet5, "TabSheet5", "E-stop", &F::Label7, "Label7", "Emergency stop", &F::kontrola_zadani_EStop,
-         {{&F::Edit_EStop_t, "Edit_EStop_t", &F::Label48, "Label48", "Stop Time t:", "", "[ms]"}},
-         {{&F::Label52, "Label52", "Safety distance:", &F::Label54, "Label54"}}},
-        {&F::TabSheet6, "TabSheet6", "Door", &F::Label45, "Label45", "Door", &F::kontrola_zadani_Door,
+        {&F::TabSheet1, "TabSheet1", &F::Label3, "Label3", &F::kontrola_zadani_VLC,
+         {{&F::Edit_VLC_d, "Edit_VLC_d", &F::Label11, "Label11", nullptr, "14", "[mm]"},
+          {&F::Edit_VLC_DistEmRec, "Edit_VLC_DistEmRec", &F::Label16, "Label16", nullptr, "600", "[mm]"},
+          {&F::Edit_VLC_t, "Edit_VLC_t", &F::Label12, "Label12", nullptr, "", "[ms]"}},
+         {{&F::Label15, "Label15", nullptr, &F::Label2, "Label2"},
+          {&F::Label10, "Label10", nullptr, &F::Label14, "Label14"}}},
+        {&F::TabSheet2, "TabSheet2", &F::Label4, "Label4", &F::kontrola_zadani_HLC,
+         {{&F::Edit_HLC_H, "Edit_HLC_H", &F::Label46, "Label46", nullptr, "100", "[mm]"},
+          {&F::Edit_HLC_t, "Edit_HLC_t", &F::Label25, "Label25", nullptr, "", "[ms]"}},
+         {{&F::Label27, "Label27", nullptr, &F::Label29, "Label29"}}},
+        {&F::TabSheet3, "TabSheet3", &F::Label5, "Label5", &F::kontrola_zadani_Scanner,
+         {{&F::Edit_Scanner_H, "Edit_Scanner_H", &F::Label17, "Label17", nullptr, "100", "[mm]"},
+          {&F::Edit_Scanner_t, "Edit_Scanner_t", &F::Label18, "Label18", nullptr, "", "[ms]"}},
+         {{&F::Label19, "Label19", nullptr, &F::Label21, "Label21"}}},
+        {&F::TabSheet4, "TabSheet4", &F::Label6, "Label6", &F::kontrola_zadani_TwoHand,
+         {{&F::Edit_TwoHand_t, "Edit_TwoHand_t", &F::Label26, "Label26", nullptr, "", "[ms]"}},
+         {{&F::Label1, "Label1", nullptr, &F::Label13, "Label13"}}},
+        {&F::TabSheet5, "TabSheet5", &F::Label7, "Label7", &F::kontrola_zadani_EStop,
+         {{&F::Edit_EStop_t, "Edit_EStop_t", &F::Label48, "Label48", nullptr, "", "[ms]"}},
+         {{&F::Label52, "Label52", nullptr, &F::Label54, "Label54"}}},
+        {&F::TabSheet6, "TabSheet6", &F::Label45, "Label45", &F::kontrola_zadani_Door,
          {{&F::Edit_Door_C, "Edit_Door_C", &F::Label37, "Label37", "C:", "0", nullptr},
-          {&F::Edit_Door_t, "Edit_Door_t", &F::Label50, "Label50", "Stop Time t:", "", "[ms]"}},
-         {{&F::Label55, "Label55", "Safety distance:", &F::Label57, "Label57"}}},
-        {&F::TabSheet7, "TabSheet7", "Mat", &F::Label44, "Label44", "Preassure Sensitive Mat", &F::kontrola_zadani_Mat,
+          {&F::Edit_Door_t, "Edit_Door_t", &F::Label50, "Label50", nullptr, "", "[ms]"}},
+         {{&F::Label55, "Label55", nullptr, &F::Label57, "Label57"}}},
+        {&F::TabSheet7, "TabSheet7", &F::Label44, "Label44", &F::kontrola_zadani_Mat,
          {{&F::Edit_Mat_h, "Edit_Mat_h", &F::Label56, "Label56", "Step Height h:", "0", nullptr},
           {&F::Edit_Mat_t, "Edit_Mat_t", &F::Label59, "Label59", "Stop Time t:", "", "[ms]"}},
          {{&F::Label60, "Label60", "Safety distance:", &F::Label61, "Label61"}}},
@@ -110,7 +109,6 @@ TCalcForm::TCalcForm(ProgramState &state, Platform &platform, Forms &forms, QWid
     : QDialog(parent), m_state(state), m_platform(platform), m_forms(forms)
 {
     setObjectName(QStringLiteral("TCalcForm"));
-    setWindowTitle(QStringLiteral("Calculator"));
     buildUi();
     arrangeKeyboardOrder();
     updateTabIcons();
@@ -150,7 +148,7 @@ void TCalcForm::buildUi()
         auto *grid = new QGridLayout(page);
         grid->setColumnStretch(4, 1);
 
-        QLabel *heading = makeLabel(QString::fromLatin1(tab.headingName), QString::fromUtf8(tab.headingText));
+        QLabel *heading = makeLabel(QString::fromLatin1(tab.headingName), QString());
         heading->setFont(headingFont);
         this->*tab.heading = heading;
         int row = 0;
@@ -216,7 +214,7 @@ void TCalcForm::buildUi()
             grid->addWidget(picture, 0, 5, row, 1, Qt::AlignTop | Qt::AlignRight);
         }
 
-        PageControl1->addTab(page, QString::fromLatin1(tab.tabCaption));
+        PageControl1->addTab(page, QString());
         ++tabIndex;
     }
 
@@ -245,7 +243,7 @@ void TCalcForm::buildUi()
     panelLayout->addWidget(Memo1);
     outer->addWidget(Panel1);
 
-    Button1 = addCloseButton(this, outer);
+    Button1 = addCloseButton(this, outer, QString());
 }
 
 void TCalcForm::arrangeKeyboardOrder()

@@ -34,16 +34,17 @@ QLineEdit *namedEdit(const char *name, const QString &text)
     return e;
 }
 
-QGroupBox *parametersBox(const char *name)
+// The language file gives the title of every box but the mat's.
+QGroupBox *parametersBox(const char *name, const QString &title = QString())
 {
-    auto *g = new QGroupBox(QStringLiteral("Parameters"));
+    auto *g = new QGroupBox(title);
     g->setObjectName(QLatin1String(name));
     return g;
 }
 
-QLabel *heading(const char *name, const QString &text)
+QLabel *heading(const char *name)
 {
-    QLabel *l = namedLabel(name, text);
+    QLabel *l = namedLabel(name, QString());
     QFont f = l->font();
     f.setBold(true);
     f.setPointSizeF(f.pointSizeF() * 1.4);
@@ -65,7 +66,6 @@ Tdevselectform::Tdevselectform(ProgramState &state, Platform &platform, Forms &f
     : QDialog(parent), m_state(state), m_platform(platform), m_forms(forms)
 {
     setObjectName(QStringLiteral("Tdevselectform"));
-    setWindowTitle(QStringLiteral("Device selection"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     buildUi();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -93,16 +93,16 @@ void Tdevselectform::buildUi()
     TabSheet1 = newPage("TabSheet1");
     {
         auto *v = new QVBoxLayout(TabSheet1);
-        Label1 = heading("Label1", QStringLiteral("Vertical Light Curtain"));
+        Label1 = heading("Label1");
         Image1 = namedLabel("Image1", QString());
         Image1->setPixmap(curtainArrangementPicture(KindVerticalLightCurtain));
-        Label9 = namedLabel("Label9", QStringLiteral("If the Angle between safety curtain and groun is more than 30 degrees, vertical safety curtain should be used!"), true);
+        Label9 = namedLabel("Label9", QString(), true);
         auto *row = new QHBoxLayout;
         row->addWidget(Image1);
         row->addWidget(Label9, 1);
         GroupBox1 = parametersBox("GroupBox1");
         auto *g = new QGridLayout(GroupBox1);
-        Label8 = namedLabel("Label8", QStringLiteral("Resolution d:"));
+        Label8 = namedLabel("Label8", QString());
         Edit_VLC_d = namedEdit("Edit_VLC_d", QStringLiteral("14"));
         Label35 = unit("Label35");
         CheckBox_VLC_nonindustrial = new QCheckBox(QStringLiteral("Non Industrial"));
@@ -124,16 +124,16 @@ void Tdevselectform::buildUi()
     TabSheet2 = newPage("TabSheet2");
     {
         auto *v = new QVBoxLayout(TabSheet2);
-        Label2 = heading("Label2", QStringLiteral("Horizontal Light Curtain"));
+        Label2 = heading("Label2");
         Image2 = namedLabel("Image2", QString());
         Image2->setPixmap(curtainArrangementPicture(KindHorizontalLightCurtain));
-        Label13 = namedLabel("Label13", QStringLiteral("If the Angle between safety curtain and groun is less than 30 degrees, horizontal safety curtain should be used!"), true);
+        Label13 = namedLabel("Label13", QString(), true);
         auto *row = new QHBoxLayout;
         row->addWidget(Image2);
         row->addWidget(Label13, 1);
         GroupBox2 = parametersBox("GroupBox2");
         auto *g = new QGridLayout(GroupBox2);
-        Label10 = namedLabel("Label10", QStringLiteral("Height above the ground H:"));
+        Label10 = namedLabel("Label10", QString());
         Edit_HLC_H = namedEdit("Edit_HLC_H", QStringLiteral("100"));
         Label7 = unit("Label7");
         g->addWidget(Label10, 0, 0);
@@ -150,11 +150,11 @@ void Tdevselectform::buildUi()
     TabSheet3 = newPage("TabSheet3");
     {
         auto *v = new QVBoxLayout(TabSheet3);
-        Label3 = heading("Label3", QStringLiteral("Safety Scanner"));
-        Label15 = namedLabel("Label15", QStringLiteral("Prevent the possibility of crawling beneath the protective device if you mount the scanner higher than 300mm!"), true);
+        Label3 = heading("Label3");
+        Label15 = namedLabel("Label15", QString(), true);
         GroupBox3 = parametersBox("GroupBox3");
         auto *g = new QGridLayout(GroupBox3);
-        Label17 = namedLabel("Label17", QStringLiteral("Height above the ground H:"));
+        Label17 = namedLabel("Label17", QString());
         Edit_ScannerHeight = namedEdit("Edit_ScannerHeight", QStringLiteral("300"));
         Label14 = unit("Label14");
         g->addWidget(Label17, 0, 0);
@@ -171,7 +171,7 @@ void Tdevselectform::buildUi()
     TabSheet4 = newPage("TabSheet4");
     {
         auto *v = new QVBoxLayout(TabSheet4);
-        Label4 = heading("Label4", QStringLiteral("Two Hand Control"));
+        Label4 = heading("Label4");
         GroupBox4 = parametersBox("GroupBox4");
         GroupBox4->setMinimumHeight(60);
         v->addWidget(Label4);
@@ -181,7 +181,7 @@ void Tdevselectform::buildUi()
     TabSheet5 = newPage("TabSheet5");
     {
         auto *v = new QVBoxLayout(TabSheet5);
-        Label5 = heading("Label5", QStringLiteral("Emergency Stop"));
+        Label5 = heading("Label5");
         GroupBox5 = parametersBox("GroupBox5");
         GroupBox5->setMinimumHeight(60);
         v->addWidget(Label5);
@@ -193,7 +193,7 @@ void Tdevselectform::buildUi()
     TabSheet6 = newPage("TabSheet6");
     {
         auto *v = new QVBoxLayout(TabSheet6);
-        Label21 = heading("Label21", QStringLiteral("Door"));
+        Label21 = heading("Label21");
         Label6 = namedLabel("Label6", QStringLiteral("S = ( K \u00d7 T ) + C"));
         Label11 = namedLabel("Label11", QStringLiteral("K = 1 600 mm/s"));
         GroupBox6 = parametersBox("GroupBox6");
@@ -218,10 +218,10 @@ void Tdevselectform::buildUi()
     TabSheet7 = newPage("TabSheet7");
     {
         auto *v = new QVBoxLayout(TabSheet7);
-        Label25 = heading("Label25", QStringLiteral("Preassure Sensitive Mat"));
+        Label25 = heading("Label25");
         Label23 = namedLabel("Label23", QStringLiteral("S = ( 1600 \u00d7 T ) + 1200"));
         Label22 = namedLabel("Label22", QStringLiteral("S = ( 1600 \u00d7 T ) + (1200 - 0,4 x h)"));
-        GroupBox7 = parametersBox("GroupBox7");
+        GroupBox7 = parametersBox("GroupBox7", QStringLiteral("Parameters"));
         auto *g = new QGridLayout(GroupBox7);
         Label26 = namedLabel("Label26", QStringLiteral("Step Height h:"));
         Edit_StepHeight = namedEdit("Edit_StepHeight", QStringLiteral("0"));
@@ -237,18 +237,16 @@ void Tdevselectform::buildUi()
     }
 
     // Tab n shows icon n of the main window's device icons.
-    const QPair<QWidget *, const char *> pages[] = {
-        {TabSheet1, "VLC"}, {TabSheet2, "HLC"}, {TabSheet3, "Scanner"}, {TabSheet4, "Two Hand"},
-        {TabSheet5, "E-stop"}, {TabSheet6, "Door"}, {TabSheet7, "Mat"}};
+    QWidget *const pages[] = {TabSheet1, TabSheet2, TabSheet3, TabSheet4, TabSheet5, TabSheet6, TabSheet7};
     for (int i = 0; i < SafetyDeviceKindCount; ++i)
-        PageControl1->addTab(pages[i].first, QIcon(deviceIcon32(i)), QLatin1String(pages[i].second));
+        PageControl1->addTab(pages[i], QIcon(deviceIcon32(i)), QString());
 
     // Machine area
     auto *machine = new QGridLayout;
-    Label19 = namedLabel("Label19", QStringLiteral("Machine ID:"));
+    Label19 = namedLabel("Label19", QString());
     Edit_MachineID = new QLineEdit;
     Edit_MachineID->setObjectName(QStringLiteral("Edit_MachineID"));
-    Label20 = namedLabel("Label20", QStringLiteral("Note:"));
+    Label20 = namedLabel("Label20", QString());
     Edit_Note = new QLineEdit;
     Edit_Note->setObjectName(QStringLiteral("Edit_Note"));
     Label19->setBuddy(Edit_MachineID);
@@ -266,10 +264,10 @@ void Tdevselectform::buildUi()
 
     // Button bar
     auto *buttons = new QHBoxLayout;
-    Button_OK = new QPushButton(QStringLiteral("OK"));
+    Button_OK = new QPushButton;
     Button_OK->setObjectName(QStringLiteral("Button_OK"));
     Button_OK->setDefault(true);
-    Button_Cancel = new QPushButton(QStringLiteral("Cancel"));
+    Button_Cancel = new QPushButton;
     Button_Cancel->setObjectName(QStringLiteral("Button_Cancel"));
     buttons->addStretch(1);
     buttons->addWidget(Button_OK);

@@ -21,9 +21,9 @@ namespace {
 constexpr int kBoxWidth = 240;
 constexpr int kBoxHeight = 180;
 
-QLabel *makeHeading(const QString &name, const QString &text, QWidget *parent)
+QLabel *makeHeading(const QString &name, QWidget *parent)
 {
-    auto *l = new QLabel(text, parent);
+    auto *l = new QLabel(parent);
     l->setObjectName(name);
     l->setAlignment(Qt::AlignCenter);
     QFont f = l->font();
@@ -39,7 +39,6 @@ Timagesform::Timagesform(ProgramState &state, Platform &platform, Forms &forms, 
     : QDialog(parent), m_state(state), m_platform(platform), m_forms(forms)
 {
     setObjectName(QStringLiteral("Timagesform"));
-    setWindowTitle(QStringLiteral("Images"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
     QLabel **images[] = {&Image1, &Image2, &Image3, &Image4};
@@ -57,8 +56,8 @@ Timagesform::Timagesform(ProgramState &state, Platform &platform, Forms &forms, 
     columns->setVerticalSpacing(6);
     outer->addLayout(columns, 1);
 
-    Label7 = makeHeading(QStringLiteral("Label7"), QStringLiteral("Page 1"), this);
-    Label8 = makeHeading(QStringLiteral("Label8"), QStringLiteral("Page 2"), this);
+    Label7 = makeHeading(QStringLiteral("Label7"), this);
+    Label8 = makeHeading(QStringLiteral("Label8"), this);
     columns->addWidget(Label7, 0, 0);
     columns->addWidget(Label8, 0, 1);
 
@@ -77,18 +76,17 @@ Timagesform::Timagesform(ProgramState &state, Platform &platform, Forms &forms, 
         image->setFixedSize(kBoxWidth, kBoxHeight);
         image->setAlignment(Qt::AlignCenter);
         image->setCursor(Qt::PointingHandCursor);
-        image->setToolTip(QStringLiteral("Click to Load a Picture"));
         image->installEventFilter(this);
         box->addWidget(image, 0, Qt::AlignHCenter);
 
-        *notes[i] = new QLabel(QStringLiteral("Note:"), panel);
+        *notes[i] = new QLabel(panel);
         (*notes[i])->setObjectName(QStringLiteral("Label") + n);
         box->addWidget(*notes[i]);
         *edits[i] = new QLineEdit(panel);
         (*edits[i])->setObjectName(QStringLiteral("Edit") + n);
         (*notes[i])->setBuddy(*edits[i]);
         box->addWidget(*edits[i]);
-        *checks[i] = new QCheckBox(QStringLiteral("Include in pdf Report"), panel);
+        *checks[i] = new QCheckBox(panel);
         (*checks[i])->setObjectName(QStringLiteral("CheckBox") + n);
         box->addWidget(*checks[i]);
 
@@ -112,7 +110,7 @@ Timagesform::Timagesform(ProgramState &state, Platform &platform, Forms &forms, 
     auto *bar = new QHBoxLayout(Panel7);
     bar->setContentsMargins(8, 6, 8, 6);
     bar->addStretch(1);
-    Button1 = new QPushButton(QStringLiteral("OK"), Panel7);
+    Button1 = new QPushButton(Panel7);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setDefault(true);
     Button1->setMinimumWidth(90);

@@ -12,6 +12,7 @@
 #include "windows/CalcForm.h"
 #include "windows/DevSelectForm.h"
 #include "windows/DevicePictures.h"
+#include "windows/ElidedLabel.h"
 #include "windows/SafetyAdvisorForm.h"
 #include "series/StopTimesModel.h"
 #include "windows/SettingsForm.h"
@@ -133,16 +134,16 @@ void TMainForm::buildUi()
     p2->addWidget(Image_Semafor);
     left->addWidget(Panel2);
 
-    GroupBox1 = new QGroupBox(QStringLiteral("Automatic Actuator Release"));
+    GroupBox1 = new QGroupBox;
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     auto *g1 = new QGridLayout(GroupBox1);
-    CheckBox_Distance = new QCheckBox(QStringLiteral("Distance"));
+    CheckBox_Distance = new QCheckBox;
     CheckBox_Distance->setObjectName(QStringLiteral("CheckBox_Distance"));
     Edit_Distance = new QLineEdit(QStringLiteral("300"));
     Edit_Distance->setObjectName(QStringLiteral("Edit_Distance"));
     Edit_Distance->setMaximumWidth(70);
     Label10 = makeLabel(QStringLiteral("Label10"), QStringLiteral("mm"));
-    CheckBox_Speed = new QCheckBox(QStringLiteral("Speed"));
+    CheckBox_Speed = new QCheckBox;
     CheckBox_Speed->setObjectName(QStringLiteral("CheckBox_Speed"));
     Btn_Demo = new QPushButton(QStringLiteral("Demo"));
     Btn_Demo->setObjectName(QStringLiteral("Btn_Demo"));
@@ -156,18 +157,14 @@ void TMainForm::buildUi()
     g1->setColumnStretch(3, 1);
     left->addWidget(GroupBox1);
 
-    GroupBox5 = new QGroupBox(QStringLiteral("Tools"));
+    GroupBox5 = new QGroupBox;
     GroupBox5->setObjectName(QStringLiteral("GroupBox5"));
     auto *g5 = new QVBoxLayout(GroupBox5);
     auto *buttons = new QHBoxLayout;
     SB_DeviceSelect = makeToolButton(GroupBox5, QStringLiteral("SB_DeviceSelect"), QIcon(), 32);
-    SB_DeviceSelect->setToolTip(QStringLiteral("Safety Device Select"));
     SB_Settings = makeToolButton(GroupBox5, QStringLiteral("SB_Settings"), glyphIcon(Glyph::Settings), 32);
-    SB_Settings->setToolTip(QStringLiteral("Settings"));
     SB_Images = makeToolButton(GroupBox5, QStringLiteral("SB_Images"), glyphIcon(Glyph::Images), 32);
-    SB_Images->setToolTip(QStringLiteral("Images"));
     SB_Calculator = makeToolButton(GroupBox5, QStringLiteral("SB_Calculator"), glyphIcon(Glyph::Calculator), 32);
-    SB_Calculator->setToolTip(QStringLiteral("Calculator"));
     for (auto *b : {SB_DeviceSelect, SB_Settings, SB_Images, SB_Calculator})
         buttons->addWidget(b);
     buttons->addStretch(1);
@@ -178,14 +175,16 @@ void TMainForm::buildUi()
     Image_Device->setScaledContents(true);
     deviceRow->addWidget(Image_Device);
     auto *deviceText = new QGridLayout;
-    Label_SafetyDeviceCaption = makeLabel(QStringLiteral("Label_SafetyDeviceCaption"), QStringLiteral("Safety Device:"));
+    Label_SafetyDeviceCaption = makeLabel(QStringLiteral("Label_SafetyDeviceCaption"), QString());
     Label_SafetyDevice = makeLabel(QStringLiteral("Label_SafetyDevice"), QStringLiteral("Vertical Light Curtain"));
-    Label_DeviceParamsCaption = makeLabel(QStringLiteral("Label_DeviceParamsCaption"), QStringLiteral("Device params:"));
+    Label_DeviceParamsCaption = makeLabel(QStringLiteral("Label_DeviceParamsCaption"), QString());
     Label_DeviceParams = makeLabel(QStringLiteral("Label_DeviceParams"), QStringLiteral("d=14mm"));
-    Label_MachineIDCaption = makeLabel(QStringLiteral("Label_MachineIDCaption"), QStringLiteral("Machine ID:"));
+    Label_MachineIDCaption = makeLabel(QStringLiteral("Label_MachineIDCaption"), QString());
     Label_MachineID = makeLabel(QStringLiteral("Label_MachineID"), QString());
-    Label_NoteCaption = makeLabel(QStringLiteral("Label_NoteCaption"), QStringLiteral("Note:"));
-    Label_Note = makeLabel(QStringLiteral("Label_Note"), QString());
+    Label_NoteCaption = makeLabel(QStringLiteral("Label_NoteCaption"), QString());
+    // A note may be as long as the user typed it: cut to the lines there are.
+    Label_Note = new ElidedLabel;
+    Label_Note->setObjectName(QStringLiteral("Label_Note"));
     QFont boldFont = Label_SafetyDevice->font();
     boldFont.setBold(true);
     const QList<QPair<QLabel *, QLabel *>> rows = {
@@ -204,21 +203,21 @@ void TMainForm::buildUi()
     g5->addLayout(deviceRow);
     left->addWidget(GroupBox5);
 
-    GroupBox2 = new QGroupBox(QStringLiteral("Statistics"));
+    GroupBox2 = new QGroupBox;
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
     auto *g2 = new QGridLayout(GroupBox2);
     const QFont valueFont = fixedFont(16, true);
-    struct StatRow { QLabel **caption; const char *captionName; const char *captionText; QLabel **value; const char *valueName; const char *initial; };
+    struct StatRow { QLabel **caption; const char *captionName; QLabel **value; const char *valueName; const char *initial; };
     const StatRow stats[] = {
-        {&Label_CountCaption, "Label_CountCaption", "Count:", &Label_Count, "Label_Count", "0"},
-        {&Label_MeanCaption, "Label_MeanCaption", "Mean:", &Label_Mean, "Label_Mean", "-- ---"},
-        {&Label_SigmaCaption, "Label_SigmaCaption", "Standard deviation:", &Label_Sigma, "Label_Sigma", "-- ---"},
-        {&Label_3SigmaCaption, "Label_3SigmaCaption", "+3 Standard deviation:", &Label_3Sigma, "Label_3Sigma", "-- ---"},
-        {&Label_MaximumCaption, "Label_MaximumCaption", "Maximum:", &Label_Maximum, "Label_Maximum", "-- ---"},
+        {&Label_CountCaption, "Label_CountCaption", &Label_Count, "Label_Count", "0"},
+        {&Label_MeanCaption, "Label_MeanCaption", &Label_Mean, "Label_Mean", "-- ---"},
+        {&Label_SigmaCaption, "Label_SigmaCaption", &Label_Sigma, "Label_Sigma", "-- ---"},
+        {&Label_3SigmaCaption, "Label_3SigmaCaption", &Label_3Sigma, "Label_3Sigma", "-- ---"},
+        {&Label_MaximumCaption, "Label_MaximumCaption", &Label_Maximum, "Label_Maximum", "-- ---"},
     };
     int r = 0;
     for (const StatRow &s : stats) {
-        *s.caption = makeLabel(QString::fromLatin1(s.captionName), QString::fromLatin1(s.captionText));
+        *s.caption = makeLabel(QString::fromLatin1(s.captionName), QString());
         *s.value = makeLabel(QString::fromLatin1(s.valueName), QString::fromLatin1(s.initial));
         (*s.value)->setFont(valueFont);
         (*s.value)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -240,7 +239,7 @@ void TMainForm::buildUi()
     silver.setColor(QPalette::Window, QColor(192, 192, 192));
     Panel1->setPalette(silver);
     auto *p1 = new QVBoxLayout(Panel1);
-    Label14 = makeLabel(QStringLiteral("Label14"), QStringLiteral("Test result:"));
+    Label14 = makeLabel(QStringLiteral("Label14"), QString());
     QPalette red = Label14->palette();
     red.setColor(QPalette::WindowText, QColor(255, 0, 0));
     QFont titleFont = Label14->font();
@@ -300,50 +299,51 @@ void TMainForm::buildUi()
 
 void TMainForm::buildMenus()
 {
-    auto item = [this](QMenu *menu, QAction *&action, const char *name, const char *caption,
-                       void (TMainForm::*handler)()) {
+    // Menus and items the language file names take their captions from it.
+    auto item = [this](QMenu *menu, QAction *&action, const char *name, void (TMainForm::*handler)(),
+                       const char *caption = nullptr) {
         action = menu->addAction(QString::fromUtf8(caption));
         action->setObjectName(QString::fromLatin1(name));
         wire(action, handler);
     };
 
-    menu_file = menuBar()->addMenu(QStringLiteral("File"));
+    menu_file = menuBar()->addMenu(QString());
     menu_file->setObjectName(QStringLiteral("menu_file"));
-    item(menu_file, submenu_New, "submenu_New", "New", &TMainForm::submenu_NewClick);
-    item(menu_file, submenu_Open, "submenu_Open", "Open", &TMainForm::submenu_OpenClick);
-    item(menu_file, Import1, "Import1", "Import values...", &TMainForm::Import1Click);
-    item(menu_file, ExportValues1, "ExportValues1", "Export values...", &TMainForm::ExportValues1Click);
-    item(menu_file, submenu_SaveAs, "submenu_SaveAs", "Save as...", &TMainForm::submenu_SaveAsClick);
-    item(menu_file, submenu_Report, "submenu_Report", "Generate Report", &TMainForm::submenu_ReportClick);
+    item(menu_file, submenu_New, "submenu_New", &TMainForm::submenu_NewClick);
+    item(menu_file, submenu_Open, "submenu_Open", &TMainForm::submenu_OpenClick);
+    item(menu_file, Import1, "Import1", &TMainForm::Import1Click);
+    item(menu_file, ExportValues1, "ExportValues1", &TMainForm::ExportValues1Click);
+    item(menu_file, submenu_SaveAs, "submenu_SaveAs", &TMainForm::submenu_SaveAsClick);
+    item(menu_file, submenu_Report, "submenu_Report", &TMainForm::submenu_ReportClick);
     menu_file->addSeparator();
-    item(menu_file, submenu_Exit, "submenu_Exit", "Exit", &TMainForm::submenu_ExitClick);
+    item(menu_file, submenu_Exit, "submenu_Exit", &TMainForm::submenu_ExitClick);
 
-    menu_tools = menuBar()->addMenu(QStringLiteral("Tools"));
+    menu_tools = menuBar()->addMenu(QString());
     menu_tools->setObjectName(QStringLiteral("menu_tools"));
-    item(menu_tools, submenu_DeviceSelect, "submenu_DeviceSelect", "Device Select", &TMainForm::submenu_DeviceSelectClick);
-    item(menu_tools, submenu_Images, "submenu_Images", "Images", &TMainForm::submenu_ImagesClick);
-    item(menu_tools, submenu_Calculator, "submenu_Calculator", "Calculator", &TMainForm::submenu_CalculatorClick);
+    item(menu_tools, submenu_DeviceSelect, "submenu_DeviceSelect", &TMainForm::submenu_DeviceSelectClick);
+    item(menu_tools, submenu_Images, "submenu_Images", &TMainForm::submenu_ImagesClick);
+    item(menu_tools, submenu_Calculator, "submenu_Calculator", &TMainForm::submenu_CalculatorClick);
     menu_tools->addSeparator();
-    item(menu_tools, submenu_Settings, "submenu_Settings", "Settings", &TMainForm::submenu_SettingsClick);
+    item(menu_tools, submenu_Settings, "submenu_Settings", &TMainForm::submenu_SettingsClick);
     menu_tools->addSeparator();
-    item(menu_tools, submenu_Driversinstall, "submenu_Driversinstall", "Drivers Installation", &TMainForm::submenu_DriversinstallClick);
+    item(menu_tools, submenu_Driversinstall, "submenu_Driversinstall", &TMainForm::submenu_DriversinstallClick);
     menu_tools->addSeparator();
-    item(menu_tools, SafetyAdvisor1, "SafetyAdvisor1", "Safety Advisor", &TMainForm::SafetyAdvisor1Click);
-    item(menu_tools, GenerateVLCtable1, "GenerateVLCtable1", "Generate VLC table", &TMainForm::GenerateVLCtable1Click);
+    item(menu_tools, SafetyAdvisor1, "SafetyAdvisor1", &TMainForm::SafetyAdvisor1Click, "Safety Advisor");
+    item(menu_tools, GenerateVLCtable1, "GenerateVLCtable1", &TMainForm::GenerateVLCtable1Click, "Generate VLC table");
 
-    menu_help = menuBar()->addMenu(QStringLiteral("Help"));
+    menu_help = menuBar()->addMenu(QString());
     menu_help->setObjectName(QStringLiteral("menu_help"));
-    item(menu_help, submenu_help, "submenu_help", "Help", &TMainForm::submenu_helpClick);
+    item(menu_help, submenu_help, "submenu_help", &TMainForm::submenu_helpClick);
     menu_help->addSeparator();
-    item(menu_help, submenu_about, "submenu_about", "About", &TMainForm::submenu_aboutClick);
+    item(menu_help, submenu_about, "submenu_about", &TMainForm::submenu_aboutClick);
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    item(PopupMenu1, PopupDeleteRows, "PopupDeleteRows", "Delete Row", &TMainForm::PopupDeleteRowsClick);
+    item(PopupMenu1, PopupDeleteRows, "PopupDeleteRows", &TMainForm::PopupDeleteRowsClick, "Delete Row");
     PopupMenu1->addSeparator();
-    item(PopupMenu1, DeleteAll1, "DeleteAll1", "Delete All", &TMainForm::DeleteAll1Click);
+    item(PopupMenu1, DeleteAll1, "DeleteAll1", &TMainForm::DeleteAll1Click, "Delete All");
     PopupMenu1->addSeparator();
-    item(PopupMenu1, PopupCopyRows, "PopupCopyRows", "Copy", &TMainForm::PopupCopyRowsClick);
+    item(PopupMenu1, PopupCopyRows, "PopupCopyRows", &TMainForm::PopupCopyRowsClick);
     // Ctrl+C wherever the list has the focus, not only through the menu.
     PopupCopyRows->setShortcut(QKeySequence::Copy);
     PopupCopyRows->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -482,6 +482,7 @@ void TMainForm::showMachine()
 {
     Label_MachineID->setText(m_state.machineId());
     Label_Note->setText(m_state.note());
+    Label_Note->setToolTip(m_state.note());
     // Named by their captions; what they hold is read out after the name.
     Label_MachineID->setAccessibleDescription(m_state.machineId());
     Label_Note->setAccessibleDescription(m_state.note());
@@ -520,12 +521,23 @@ void TMainForm::FormClose()
 void TMainForm::closeEvent(QCloseEvent *event)
 {
     // An error while closing (the settings file cannot be written) is shown
-    // and the program stays open.
+    // and the program stays open.  A second request writes the settings if
+    // it now can and closes in any case: the user has been told, and
+    // otherwise only killing the program would end it.
     bool accept = false;
     runGuarded(*m_platform.dialogs, this, [&] {
         if (!FormCloseQuery())
             return;
-        FormClose();
+        try {
+            FormClose();
+        } catch (...) {
+            // Failing again: the user was told at the first request, and
+            // this one closes all the same.
+            if (!m_settingsWriteFailed) {
+                m_settingsWriteFailed = true;
+                throw;
+            }
+        }
         accept = true;
     });
     if (accept) {

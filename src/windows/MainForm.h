@@ -226,6 +226,10 @@ private:
     QStringList m_arguments;
     StopTimesModel *m_model = nullptr;
     bool m_shown = false;
+    // The settings file could not be written on a close request, and the
+    // user has been told: the next close request ends the program, with the
+    // settings if they can be written by then, else without them.
+    bool m_settingsWriteFailed = false;
     void connectDeviceSession();
     void connectState();
     // The machine ID and note of the program state, on their labels.

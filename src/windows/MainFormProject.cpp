@@ -213,7 +213,12 @@ void TMainForm::ImportValues()
     if (!file.open(QIODevice::ReadOnly))
         throw ZirkError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
     const SeriesRefreshDeferral deferral(*this);
-    if (!readImportValues(file, asciiDecimalSeparator(), [this](double v) { ZpracujHodnotu_ms(v); }))
+    const ImportSummary summary =
+        readImportValues(file, asciiDecimalSeparator(), [this](double v) { ZpracujHodnotu_ms(v); });
+    // Lines that were not numbers are skipped, but never without a word:
+    // a lost maximum would lower the safety distance unseen.
+    setStatusText(QFileInfo(fileName).fileName() + QStringLiteral(": ") + importSummaryText(summary));
+    if (summary.readFailed)
         throw ZirkError(QStringLiteral("Cannot read file \"%1\". %2").arg(fileName, file.errorString()));
 }
 

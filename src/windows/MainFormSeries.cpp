@@ -126,7 +126,15 @@ void TMainForm::Aktualizuj_Ukazatele()
         Label_SafetyDistanceValue->setText(kNoValueMm);
         return;
     }
-    setGoverning(result.governing == GoverningStatistic::MeanPlus3Sigma ? Label_3Sigma : Label_Maximum, true);
+    if (result.governing != GoverningStatistic::None)
+        setGoverning(result.governing == GoverningStatistic::MeanPlus3Sigma ? Label_3Sigma : Label_Maximum, true);
+    // An infinite or NaN stop time or distance is no result: the protocol
+    // prints -1 mm for it, the window no number at all.
+    if (result.notFinite) {
+        m_state.SafetyDistanceMM = -1.0;
+        Label_SafetyDistanceValue->setText(kNoValueMm);
+        return;
+    }
     m_state.SafetyDistanceMM = result.distanceMm.value_or(-1.0);
     if (result.distanceInch)
         m_state.SafetyDistanceInch = *result.distanceInch;

@@ -78,11 +78,21 @@ int readColumnWidth(const IniFile &ini, const char *key, int defaultWidth)
     return width >= 1 && width <= kMaxColumnWidth ? width : defaultWidth;
 }
 
+QString unreadableSettingsText(const QString &fileName, const QString &reason)
+{
+    return QStringLiteral("The settings file %1 cannot be read (%2). Zirk runs on its default settings "
+                          "this time and leaves the file as it is.")
+        .arg(QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath()), reason);
+}
+
 } // namespace
 
 void TMainForm::NactiIni()
 {
-    const IniFile ini = IniFile::load(settingsFilePath(), kSystemCodePage);
+    const QString fileName = settingsFilePath();
+    QString failure;
+    const IniFile ini = IniFile::load(fileName, kSystemCodePage, &failure);
+    m_state.appSettings.settingsFileUnreadable = !failure.isEmpty();
 
     const auto windows = positionedWindows(this, m_forms);
     for (std::size_t i = 0; i < std::size(kWindowKeys); ++i) {
@@ -101,8 +111,12 @@ void TMainForm::NactiIni()
     s.CompanyName = toSingleByteText(ini.readString(kSettings, QStringLiteral("CompanyName"), QString()));
     s.DirectionChangeDetection = ini.readBool(kSettings, QStringLiteral("DirectionChangeDetection"), false);
     s.SSSpeed = parseDecimal(ini.readString(kSettings, QStringLiteral("SSSpeed"), QString())).value_or(10.0);
-    s.LastDirectory = ini.readString(kSettings, QStringLiteral("LastDir"), QStringLiteral("C:\\"));
-    s.LastPictureDirectory = ini.readString(kSettings, QStringLiteral("LastPicturesDir"), QStringLiteral("C:\\"));
+    // A folder that is gone (or "C:\" from a Windows installation) would
+    // open the file dialogs nowhere.
+    s.LastDirectory = existingFolderOr(ini.readString(kSettings, QStringLiteral("LastDir"), QString()),
+                                       defaultFileFolder());
+    s.LastPictureDirectory = existingFolderOr(ini.readString(kSettings, QStringLiteral("LastPicturesDir"), QString()),
+                                              defaultPictureFolder());
     Edit_Distance->setText(ini.readString(kSettings, QStringLiteral("AutoReleaseDistance"), QStringLiteral("100")));
     CheckBox_Distance->setChecked(ini.readBool(kSettings, QStringLiteral("AutoReleaseByDistance"), false));
     CheckBox_Speed->setChecked(ini.readBool(kSettings, QStringLiteral("AutoReleaseBySpeed"), false));
@@ -117,13 +131,24 @@ void TMainForm::NactiIni()
     m_state.setMachine(ini.readString(kSettings, QStringLiteral("LastMachineID"), QString()),
                        ini.readString(kSettings, QStringLiteral("LastNote"), QString()));
     readReportSettings(ini, s);
+
+    if (!failure.isEmpty())
+        m_platform.dialogs->error(this, kApplicationTitle, unreadableSettingsText(fileName, failure));
 }
 
 void TMainForm::ZapisIni()
 {
+    // The user was told at start that the file could not be read; it stays
+    // as it is.
+    if (m_state.appSettings.settingsFileUnreadable)
+        return;
     const QString fileName = settingsFilePath();
     // Unknown keys and sections, comments and other lines stay as they are.
-    IniFile ini = IniFile::load(fileName, kSystemCodePage);
+    // A file that has turned unreadable since the start is not written over.
+    QString failure;
+    IniFile ini = IniFile::load(fileName, kSystemCodePage, &failure);
+    if (!failure.isEmpty())
+        throw ZirkError(QStringLiteral("Unable to write to %1").arg(QFileInfo(fileName).absoluteFilePath()));
 
     const auto windows = positionedWindows(this, m_forms);
     for (std::size_t i = 0; i < std::size(kWindowKeys); ++i) {

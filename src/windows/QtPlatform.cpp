@@ -52,6 +52,8 @@ ModalResult QtDialogs::confirm(QWidget *owner, const QString &text)
 {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text,
                     QMessageBox::Ok | QMessageBox::Cancel, owner);
+    // Questions come from the language files: text, never markup.
+    box.setTextFormat(Qt::PlainText);
     box.setEscapeButton(QMessageBox::Cancel);
     return box.exec() == QMessageBox::Ok ? mrOk : mrCancel;
 }
@@ -59,12 +61,14 @@ ModalResult QtDialogs::confirm(QWidget *owner, const QString &text)
 void QtDialogs::error(QWidget *owner, const QString &title, const QString &text)
 {
     QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, owner);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
 void QtDialogs::information(QWidget *owner, const QString &title, const QString &text)
 {
     QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, owner);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

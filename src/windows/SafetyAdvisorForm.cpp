@@ -122,7 +122,7 @@ void TSafetyAdvisorForm::buildUi()
     }
     columns->addWidget(GroupBox5);
 
-    Button1 = addCloseButton(this, outer);
+    Button1 = addCloseButton(this, outer, QStringLiteral("Close"));
 }
 
 void TSafetyAdvisorForm::showEvent(QShowEvent *event)

@@ -29,9 +29,9 @@ T *named(T *widget, const char *name)
     return widget;
 }
 
-QGroupBox *groupBox(const char *name, const char *title)
+QGroupBox *groupBox(const char *name)
 {
-    return named(new QGroupBox(QLatin1String(title)), name);
+    return named(new QGroupBox, name);
 }
 
 } // namespace
@@ -40,13 +40,12 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     : QDialog(parent), m_state(state), m_platform(platform), m_forms(forms)
 {
     setObjectName(QStringLiteral("TSettingsForm"));
-    setWindowTitle(QStringLiteral("Settings"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
-    GroupBox1 = groupBox("GroupBox1", "User");
-    Label_NameCaption = named(new QLabel(QStringLiteral("Name:")), "Label_NameCaption");
+    GroupBox1 = groupBox("GroupBox1");
+    Label_NameCaption = named(new QLabel, "Label_NameCaption");
     Edit_Name = named(new QLineEdit, "Edit_Name");
-    Label_CompanyCaption = named(new QLabel(QStringLiteral("Company:")), "Label_CompanyCaption");
+    Label_CompanyCaption = named(new QLabel, "Label_CompanyCaption");
     Edit_Company = named(new QLineEdit, "Edit_Company");
     Label_NameCaption->setBuddy(Edit_Name);
     Label_CompanyCaption->setBuddy(Edit_Company);
@@ -56,7 +55,7 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     user->addWidget(Label_CompanyCaption, 1, 0);
     user->addWidget(Edit_Company, 1, 1);
 
-    GroupBox6 = groupBox("GroupBox6", "Language");
+    GroupBox6 = groupBox("GroupBox6");
     ComboBox_Language = named(new QComboBox, "ComboBox_Language");
     ComboBox_Language->setEditable(true);
     ComboBox_Language->setInsertPolicy(QComboBox::NoInsert);
@@ -65,10 +64,9 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     language->addWidget(ComboBox_Language);
     language->addStretch(1);
 
-    GroupBox2 = groupBox("GroupBox2", "SS speed");
-    CHB_DirectionChangeDetection = named(new QCheckBox(QStringLiteral("Detect Direction Change")),
-                                         "CHB_DirectionChangeDetection");
-    Label_SSSpeedCaption = named(new QLabel(QStringLiteral("SS Speed [mm/s]:")), "Label_SSSpeedCaption");
+    GroupBox2 = groupBox("GroupBox2");
+    CHB_DirectionChangeDetection = named(new QCheckBox, "CHB_DirectionChangeDetection");
+    Label_SSSpeedCaption = named(new QLabel, "Label_SSSpeedCaption");
     Edit_SSSpeed = named(new QLineEdit(QStringLiteral("10")), "Edit_SSSpeed");
     // The instrument's standstill speed is fixed for now: shown, not editable.
     Edit_SSSpeed->setEnabled(false);
@@ -79,12 +77,11 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     speed->addWidget(Label_SSSpeedCaption, 1, 0);
     speed->addWidget(Edit_SSSpeed, 1, 1);
 
-    GroupBox5 = groupBox("GroupBox5", "Sound");
-    CHB_SoundEnable = named(new QCheckBox(QStringLiteral("Sound Enable")), "CHB_SoundEnable");
+    GroupBox5 = groupBox("GroupBox5");
+    CHB_SoundEnable = named(new QCheckBox, "CHB_SoundEnable");
     Edit_SoundFile = named(new QLineEdit, "Edit_SoundFile");
     Button1 = named(new QPushButton(QStringLiteral("...")), "Button1");
     Button2 = named(new QPushButton(QStringLiteral("T")), "Button2");
-    Button2->setToolTip(QStringLiteral("Test"));
     for (QPushButton *b : {Button1, Button2}) {
         b->setFixedWidth(28);
         b->setAutoDefault(false);
@@ -95,12 +92,13 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     sound->addWidget(Button1, 1, 1);
     sound->addWidget(Button2, 1, 2);
 
-    GroupBox_Report = groupBox("GroupBox_Report", "Report");
-    CHB_AnalysisPage = named(new QCheckBox(QStringLiteral("Add analysis page to the report")), "CHB_AnalysisPage");
-    Label_LogoCaption = named(new QLabel(QStringLiteral("Company logo:")), "Label_LogoCaption");
+    // Captions from the language table.
+    GroupBox_Report = groupBox("GroupBox_Report");
+    CHB_AnalysisPage = named(new QCheckBox, "CHB_AnalysisPage");
+    Label_LogoCaption = named(new QLabel, "Label_LogoCaption");
     Label_LogoFile = named(new QLabel, "Label_LogoFile");
-    Button_LogoChoose = named(new QPushButton(QStringLiteral("Choose...")), "Button_LogoChoose");
-    Button_LogoRemove = named(new QPushButton(QStringLiteral("Remove")), "Button_LogoRemove");
+    Button_LogoChoose = named(new QPushButton, "Button_LogoChoose");
+    Button_LogoRemove = named(new QPushButton, "Button_LogoRemove");
     for (QPushButton *b : {Button_LogoChoose, Button_LogoRemove})
         b->setAutoDefault(false);
     Label_LogoCaption->setBuddy(Button_LogoChoose);
@@ -112,9 +110,9 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     report->addWidget(Button_LogoRemove, 1, 3);
     report->setColumnStretch(1, 1);
 
-    Button3 = named(new QPushButton(QStringLiteral("OK")), "Button3");
+    Button3 = named(new QPushButton, "Button3");
     Button3->setDefault(true);
-    Button4 = named(new QPushButton(QStringLiteral("Cancel")), "Button4");
+    Button4 = named(new QPushButton, "Button4");
 
     auto *grid = new QGridLayout;
     grid->addWidget(GroupBox1, 0, 0);

@@ -18,17 +18,21 @@ QFont fixedFont(int pixelSize, bool bold)
 
 QLabel *makeLabel(const QString &name, const QString &text, QWidget *parent)
 {
-    auto *l = new QLabel(text, parent);
+    auto *l = new QLabel(parent);
+    // Labels show captions, names and messages, several of them from the
+    // language files: text, never markup.
+    l->setTextFormat(Qt::PlainText);
+    l->setText(text);
     if (!name.isEmpty())
         l->setObjectName(name);
     return l;
 }
 
-QPushButton *addCloseButton(QDialog *dialog, QBoxLayout *layout)
+QPushButton *addCloseButton(QDialog *dialog, QBoxLayout *layout, const QString &caption)
 {
     auto *row = new QHBoxLayout;
     row->addStretch(1);
-    auto *button = new QPushButton(QStringLiteral("Close"));
+    auto *button = new QPushButton(caption);
     button->setObjectName(QStringLiteral("Button1"));
     button->setAutoDefault(false);
     QObject::connect(button, &QPushButton::clicked, dialog, &QDialog::close);

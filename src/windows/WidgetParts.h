@@ -18,6 +18,7 @@ QFont fixedFont(int pixelSize = 0, bool bold = false);
 // (none when name is empty).
 QLabel *makeLabel(const QString &name, const QString &text, QWidget *parent = nullptr);
 
-// A "Close" button named Button1, at the right of its own row at the end of
-// layout, that closes dialog.  Enter in a field does not press it.
-QPushButton *addCloseButton(QDialog *dialog, QBoxLayout *layout);
+// A close button named Button1 with that caption, at the right of its own
+// row at the end of layout, that closes dialog.  Enter in a field does not
+// press it.
+QPushButton *addCloseButton(QDialog *dialog, QBoxLayout *layout, const QString &caption);

@@ -15,15 +15,21 @@
 #include <QMenu>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTextDocument>
 
 namespace {
 
 void setHint(QObject *control, const QString &text)
 {
+    // A tool tip that looks like markup is drawn as markup; a hint from a
+    // language file is text, so such a one goes escaped.
+    const QString tip = Qt::mightBeRichText(text)
+        ? QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped() + QStringLiteral("</p>")
+        : text;
     if (auto *action = qobject_cast<QAction *>(control))
-        action->setToolTip(text);
+        action->setToolTip(tip);
     else if (auto *widget = qobject_cast<QWidget *>(control))
-        widget->setToolTip(text);
+        widget->setToolTip(tip);
 }
 
 } // namespace
@@ -54,6 +60,9 @@ void setCaption(QObject *control, const QString &text)
     } else if (auto *box = qobject_cast<QGroupBox *>(control)) {
         box->setTitle(text);
     } else if (auto *label = qobject_cast<QLabel *>(control)) {
+        // A caption is text, whatever it looks like: "<b>x</b>" in a
+        // language file shows as typed, not bold.
+        label->setTextFormat(Qt::PlainText);
         label->setText(text);
     } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
         button->setText(text);

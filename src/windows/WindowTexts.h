@@ -18,7 +18,9 @@ void applyWindowTexts(const LanguageTexts &texts, TextWindow which, QWidget *win
                       StopTimesModel *stopTimes = nullptr);
 
 // Puts the program state's texts on the window now and again whenever the
-// language changes.
+// language changes.  The windows create the controls the table names
+// without a text of their own: the table is the one place those texts are
+// written.
 void followLanguage(ProgramState &state, TextWindow which, QWidget *window, StopTimesModel *stopTimes = nullptr);
 
 // Gives every control of the window a name a screen reader can speak: a

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 const QLocale english(QLocale::English, QLocale::UnitedStates);
 const QLocale german(QLocale::German, QLocale::Germany);
@@ -118,4 +120,19 @@ TEST(NumberFormat, NumbersShownInAnyLocaleReadBack)
         EXPECT_EQ(parseDecimal(formatListValue(187.3, locale), locale), 187.3) << locale.name().toStdString();
         EXPECT_EQ(parseDecimal(u"-5", locale), -5.0) << locale.name().toStdString(); // typed on any keyboard
     }
+}
+
+TEST(NumberFormat, NothingThatIsNotFiniteIsShownAsANumber)
+{
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    for (const double v : {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                           std::numeric_limits<double>::quiet_NaN()}) {
+        SCOPED_TRACE(v);
+        EXPECT_EQ(formatStatisticMs(v, english), kNoValueMs);
+        EXPECT_EQ(formatDistanceMm(v, english), kNoValueMm);
+        EXPECT_EQ(formatDistanceInch(v, english), kNoValueInch);
+        EXPECT_EQ(formatCalculatorMm(v, english), kNoValueMm);
+    }
+    EXPECT_EQ(formatDistanceMm(1e300, english).right(3), QStringLiteral(" mm"));
+    EXPECT_NE(formatDistanceMm(1e300, english), kNoValueMm);
 }

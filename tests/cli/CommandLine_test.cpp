@@ -49,4 +49,23 @@ TEST(ZirkCliHelp, WrongUsageShowsTheUsage)
         expectFailure(runCli(c.arguments), 2, c.named, callText(c.arguments));
 }
 
+// "-o $OUT" with OUT unset: no file has an empty name, and the message says
+// which option or argument is empty.
+TEST(ZirkCliHelp, AnEmptyFileNameIsWrongUsage)
+{
+    const UsageCase cases[] = {
+        {{"new-project", "-o", ""}, "-o: the file name is empty"},
+        {{"new-project", "-o", "p.zPRJ", "--import", ""}, "--import: the file name is empty"},
+        {{"new-project", "-o", "p.zPRJ", "--import="}, "--import: the file name is empty"},
+        {{"report", "", "-o", "r.pdf"}, "PROJECT.zPRJ: the file name is empty"},
+        {{"report", "p.zPRJ", "-o", ""}, "-o: the file name is empty"},
+        {{"table", "-o", ""}, "-o: the file name is empty"},
+        {{"stats", ""}, "FILE: the file name is empty"},
+        {{"stats", "values.txt", ""}, "FILE: the file name is empty"},
+        {{"project-info", ""}, "FILE.zPRJ: the file name is empty"},
+    };
+    for (const UsageCase &c : cases)
+        expectFailure(runCli(c.arguments), 2, c.named, callText(c.arguments));
+}
+
 } // namespace

@@ -1,12 +1,15 @@
 // zirk-cli project-info, new-project and report, run as a script runs them.
 #include "CliRunner.h"
 #include "ProjectFiles.h"
+#include "UnwrittenFifo.h"
 
 #include "base/NumberFormat.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QTemporaryDir>
+
+#include <limits>
 
 #include <unistd.h>
 
@@ -148,6 +151,35 @@ TEST_F(ZirkCliProject, CorruptAndUnreadableFilesAreBadInput)
     expectFailure(runCli({"project-info", missing}), 1, missing.toUtf8().constData(), "project-info missing");
     // A whole file is read, its pictures too.
     EXPECT_EQ(runCli({"project-info", path("whole.zPRJ")}).exitCode, 0);
+}
+
+// cat p.zPRJ | zirk-cli project-info /dev/stdin
+TEST_F(ZirkCliProject, AProjectLargerThanAPipeHoldsIsReadFromIt)
+{
+    TestProject p = pressProject();
+    for (int i = 0; i < 9000; ++i) // 72 kB of stop times, more than a pipe holds at once
+        p.values.push_back(100.0 + i * 0.25);
+    const QString fileName = project("big.zPRJ", p);
+    const QByteArray bytes = readBytes(fileName);
+    ASSERT_GT(bytes.size(), 65536);
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), kPointLocale);
+    env.insert(QStringLiteral("ZIRK_CONFIG_DIR"), dir.path());
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(ZIRK_BINARY_DIR "/zirk-cli"), {"project-info", "/dev/stdin", "--json"});
+    ASSERT_TRUE(process.waitForStarted());
+    process.write(bytes);
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
+    CliRun run;
+    run.out = process.readAllStandardOutput();
+    const QJsonObject json = run.json();
+    EXPECT_EQ(json.value("values_ms").toArray().size(), qsizetype(p.values.size()));
+    EXPECT_EQ(json.value("machine_id").toString(), QStringLiteral("Press 4"));
+    EXPECT_EQ(json.value("pictures").toArray().at(1).toObject().value("width").toInt(), 32);
 }
 
 TEST_F(ZirkCliProject, WrongUsage)
@@ -368,6 +400,41 @@ TEST_F(ZirkCliSettings, ReportTakesCompanyAndUserFromOptionsOrSettings)
     EXPECT_TRUE(text.contains(QString::fromUtf8("Measured by:        P. Dvořák").toUtf8())) << text.constData();
 }
 
+TEST_F(ZirkCliSettings, ALargeSettingsFileIsReadAndAFifoIsNeverOpened)
+{
+    const QString project = this->project("press.zPRJ", pressProject());
+    const QString out = path("report.pdf");
+
+    // Over a megabyte of comments after the keys.
+    QByteArray big = readBytes(path("config/zirk.ini"));
+    while (big.size() < 1'088'663)
+        big += "; a note the user keeps beside the settings\n";
+    writeBytes(path("config/zirk.ini"), big);
+    CliRun run = runCli({"report", project, "-o", out}, kPointLocale, config());
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.constData();
+    const QByteArray text = pdfText(out);
+    EXPECT_TRUE(text.contains("Company:            ACME s.r.o.")) << text.constData();
+
+    // A FIFO in its place: the defaults, one line that says so, no hang.
+    ASSERT_TRUE(QFile::remove(path("config/zirk.ini")));
+    UnwrittenFifo fifo(path("config/zirk.ini"), std::chrono::seconds(20));
+    ASSERT_TRUE(fifo.made());
+    for (const QStringList &call : {QStringList{"report", project, "-o", out},
+                                    QStringList{"new-project", "-o", path("new.zPRJ"), "--kind", "scanner",
+                                                "--height", "300"}}) {
+        SCOPED_TRACE(callText(call));
+        run = runCli(call, kPointLocale, config());
+        EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+        EXPECT_TRUE(run.err.contains("zirk.ini cannot be read")) << run.err.constData();
+        EXPECT_EQ(run.err.count('\n'), 1) << run.err.constData();
+    }
+    EXPECT_FALSE(fifo.rescued()) << "the FIFO was opened";
+    EXPECT_TRUE(fifo.stillFifo());
+    EXPECT_EQ(runCli({"project-info", path("new.zPRJ"), "--json"}).json().value("device_caption").toString(),
+              QStringLiteral("Safety Scanner"));
+}
+
 TEST_F(ZirkCliProject, ReportOfAProject)
 {
     TestProject ten = pressProject();
@@ -376,6 +443,12 @@ TEST_F(ZirkCliProject, ReportOfAProject)
     const QString fewFile = project("few.zPRJ", few);
     TestProject many = lightCurtainProject(std::vector<double>(60, 250.0));
     const QString manyFile = project("many.zPRJ", many);
+    std::vector<double> withNaN(10, 100.0);
+    withNaN[3] = std::numeric_limits<double>::quiet_NaN();
+    const QString nanFile = project("nan.zPRJ", lightCurtainProject(withNaN));
+    std::vector<double> overflow(5, 1e308);
+    overflow.insert(overflow.end(), 5, -1e308);
+    const QString overflowFile = project("overflow.zPRJ", lightCurtainProject(overflow));
 
     const struct
     {
@@ -398,6 +471,11 @@ TEST_F(ZirkCliProject, ReportOfAProject)
         // 2000 mm/s gives 500 mm exactly, which stays.
         {manyFile, true, 4, "Safety Distance:   500 mm / 19.69 Inch"},
         {manyFile, false, 3, "Safety Distance:   500 mm / 19.69 Inch"},
+        // A NaN stored among the values, or sums beyond the range of a
+        // double: no result, never "inf mm" or "nan mm".
+        {nanFile, false, 2, "Safety Distance:    -1 mm / 0.00 Inch"},
+        {overflowFile, false, 2, "Safety Distance:    -1 mm / 0.00 Inch"},
+        {nanFile, true, 3, "Safety Distance:    -1 mm / 0.00 Inch"},
     };
     for (const auto &c : cases) {
         const QString out = path("report.pdf");
@@ -416,6 +494,9 @@ TEST_F(ZirkCliProject, ReportOfAProject)
         if (c.distance) {
             EXPECT_TRUE(text.contains(c.distance)) << c.project.toStdString() << text.constData();
         }
+        // The list prints a stored NaN as it is; no statistic or distance is one.
+        for (const char *shown : {"inf ms", "nan ms", "inf mm", "nan mm"})
+            EXPECT_FALSE(text.contains(shown)) << c.project.toStdString() << text.constData();
     }
 
     // The distance of the protocol is the one stats computes.

@@ -2,9 +2,11 @@
 #include "CliRunner.h"
 #include "ProjectFiles.h"
 
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -117,6 +119,69 @@ TEST_F(ZirkCliStats, StatisticsAndDistanceOfATextFile)
         } else {
             EXPECT_TRUE(json.value("distance_mm").isNull()) << c.what;
         }
+    }
+}
+
+// A UTF-16 file as Notepad saves it, with a maximum in its first line and
+// a line that is not a number: every value counts, and standard error says
+// what the window's status bar says after an import.
+TEST_F(ZirkCliStats, ImportsSayWhatWasAddedAndWhatWasNotANumber)
+{
+    QString lines = QStringLiteral("300\r\n12 \u00b5s\r\n");
+    for (int i = 0; i < 9; ++i)
+        lines += QStringLiteral("100\r\n");
+    QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    const QString notepad = file("notepad.txt", utf16.encode(lines));
+    const QString bom = file("bom.txt", "\xEF\xBB\xBF" "250\n");
+    const QString clean = file("clean.txt", "1\n2\n");
+
+    CliRun run = runCli({"stats", notepad, bom, clean, "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.json().value("count").toInteger(), 13);
+    EXPECT_EQ(run.json().value("max_ms").toDouble(), 300.0);
+    const QList<QByteArray> err = run.err.split('\n');
+    ASSERT_EQ(err.size(), 4) << run.err.constData();
+    EXPECT_EQ(QString::fromUtf8(err[0]), QStringLiteral("zirk-cli: %1: 10 values added; 1 line was not a number: "
+                                                        "line 2 \"12 \u00b5s\"").arg(notepad));
+    EXPECT_EQ(err[1], "zirk-cli: " + bom.toUtf8() + ": 1 value added");
+    EXPECT_EQ(err[2], "zirk-cli: " + clean.toUtf8() + ": 2 values added");
+
+    run = runCli({"new-project", "-o", dir.filePath("p.zPRJ"), "--import", notepad, "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.json().value("count").toInteger(), 10);
+    EXPECT_TRUE(run.err.contains(": 10 values added; 1 line was not a number")) << run.err.constData();
+}
+
+// Sums beyond the range of a double, or a NaN stored in a project file: no
+// governing time and no distance, null in JSON and no number for people.
+TEST_F(ZirkCliStats, NothingThatIsNotFiniteIsAResult)
+{
+    std::vector<double> withNaN(10, 100.0);
+    withNaN[2] = std::numeric_limits<double>::quiet_NaN();
+    const struct
+    {
+        const char *name;
+        QString file;
+    } cases[] = {
+        {"five values 1e308 and five -1e308",
+         file("overflow.txt", "1e308\n1e308\n1e308\n1e308\n1e308\n-1e308\n-1e308\n-1e308\n-1e308\n-1e308\n")},
+        {"a NaN in a project file", project("nan.zPRJ", lightCurtainProject(withNaN))},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        CliRun run = runCli({"stats", c.file, "--json"});
+        ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+        const QJsonObject json = run.json();
+        EXPECT_EQ(json.value("count").toInteger(), 10);
+        for (const char *key : {"mean_plus_3sigma_ms", "governing_ms", "governing", "distance_mm"})
+            EXPECT_TRUE(json.value(key).isNull()) << key;
+
+        run = runCli({"stats", c.file});
+        ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+        EXPECT_TRUE(run.out.contains("Safety distance:     -- --- mm  (the stop times give no finite result)\n"))
+            << run.out.constData();
+        EXPECT_FALSE(run.out.contains("Governing:")) << run.out.constData();
+        EXPECT_FALSE(run.out.contains("inf") || run.out.contains("nan")) << run.out.constData();
     }
 }
 

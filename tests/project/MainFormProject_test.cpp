@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -527,6 +528,40 @@ TEST_F(ProjectFilesTest, ImportReadsWholeLinesInTheUsersNumberFormat)
         EXPECT_EQ(w.stopTimesModel()->rowCount(), int(expected.size()));
         EXPECT_TRUE(fake.dialogs.errors.empty());
         EXPECT_TRUE(fake.dialogs.questions.empty());
+    }
+}
+
+// A file as Windows Notepad saves it (UTF-16 with a byte-order mark), one
+// with a UTF-8 mark and one with lines that are not numbers: every value
+// arrives, the maximum in the first line included, and the status bar says
+// what was added and what was not a number.
+TEST_F(ProjectFilesTest, ImportSaysWhatItAddedAndWhatWasNotANumber)
+{
+    QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    struct Case
+    {
+        const char *name;
+        QByteArray content;
+        std::vector<double> appended;
+        const char *status;
+    };
+    const Case cases[] = {
+        {"UTF-16 with a byte-order mark", utf16.encode(QStringLiteral("250\r\n100\r\n")), {250, 100},
+         "values.txt: 2 values added"},
+        {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" "250\n100\n", {250, 100}, "values.txt: 2 values added"},
+        {"lines that are not numbers", "Stop times\n\n120\n12 ms\n", {120},
+         "values.txt: 1 value added; 2 lines were not numbers, the first: line 1 \"Stop times\""},
+        {"nothing", "", {}, "values.txt: 0 values added"},
+    };
+    TMainForm &w = start();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        state().StopTimes.clear();
+        w.setStatusText(QString());
+        writeFile(path("values.txt"), c.content);
+        import(path("values.txt"));
+        EXPECT_EQ(state().StopTimes, c.appended);
+        EXPECT_EQ(w.statusText(), QLatin1String(c.status));
     }
 }
 

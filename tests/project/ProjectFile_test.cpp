@@ -40,8 +40,38 @@ struct Target
     ProjectFileRead read;
 };
 
-void readFromBytes(QByteArray bytes, Target &t)
+// A pipe: sequential, a few hundred bytes per read, and bytesAvailable()
+// only what has arrived so far.
+class PipeDevice : public QIODevice
 {
+public:
+    explicit PipeDevice(QByteArray bytes) : m_bytes(std::move(bytes)) { open(QIODevice::ReadOnly); }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        const qint64 n = std::min({maxSize, qint64(300), qint64(m_bytes.size()) - m_at});
+        std::memcpy(data, m_bytes.constData() + m_at, size_t(n));
+        m_at += n;
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_at = 0;
+};
+
+enum class Source { File, Pipe };
+
+void readFromBytes(QByteArray bytes, Target &t, Source source = Source::File)
+{
+    if (source == Source::Pipe) {
+        PipeDevice pipe(bytes);
+        t.read = readProjectFile(pipe, t.stopTimes, t.record, t.pictures);
+        return;
+    }
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     t.read = readProjectFile(buffer, t.stopTimes, t.record, t.pictures);
@@ -487,31 +517,58 @@ TEST(ProjectFile, ReadingStopsAtTheFirstFault)
          true, Series::FromFile, ProjectRecord::kSize, 4},
     };
     const QImage sentinel = testPicture(7, 7, 9);
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        Target t;
-        t.stopTimes = {9.0, 9.0};
-        t.stopTimes.shrink_to_fit();
-        t.record.bytes().fill('\xee');
-        t.pictures.fill(sentinel);
-        readFromBytes(c.file, t);
+    // A pipe is judged as the file is: by all it holds.
+    for (const Source source : {Source::File, Source::Pipe}) {
+        for (const Case &c : cases) {
+            SCOPED_TRACE(c.name);
+            SCOPED_TRACE(source == Source::Pipe ? "from a pipe" : "from a file");
+            Target t;
+            t.stopTimes = {9.0, 9.0};
+            t.stopTimes.shrink_to_fit();
+            t.record.bytes().fill('\xee');
+            t.pictures.fill(sentinel);
+            readFromBytes(c.file, t, source);
 
-        EXPECT_EQ(t.read.complete, c.complete);
-        switch (c.series) {
-        case Series::Unchanged: EXPECT_EQ(t.stopTimes, (std::vector<double>{9.0, 9.0})); break;
-        case Series::Empty: EXPECT_TRUE(t.stopTimes.empty()); break;
-        case Series::FromFile: EXPECT_EQ(t.stopTimes, values); break;
-        }
-        EXPECT_LE(t.stopTimes.capacity() * 8, size_t(std::max<qsizetype>(c.file.size(), 16)));
-        for (int i = 0; i < ProjectRecord::kSize; ++i)
-            ASSERT_EQ(t.record.bytes()[size_t(i)], i < c.recordBytesRead ? '\x11' : '\xee') << "record byte " << i;
-        EXPECT_EQ(t.read.picturesRead, c.picturesRead);
-        for (int slot = c.picturesRead; slot < 4; ++slot)
-            EXPECT_EQ(t.pictures[size_t(slot)], sentinel) << "slot " << slot + 1 << " was touched";
-        if (c.file.startsWith(valid.left(blockB)) && c.picturesRead >= 1) {
-            EXPECT_EQ(t.pictures[0], a);
+            EXPECT_EQ(t.read.complete, c.complete);
+            switch (c.series) {
+            case Series::Unchanged: EXPECT_EQ(t.stopTimes, (std::vector<double>{9.0, 9.0})); break;
+            case Series::Empty: EXPECT_TRUE(t.stopTimes.empty()); break;
+            case Series::FromFile: EXPECT_EQ(t.stopTimes, values); break;
+            }
+            EXPECT_LE(t.stopTimes.capacity() * 8, size_t(std::max<qsizetype>(c.file.size(), 16)));
+            for (int i = 0; i < ProjectRecord::kSize; ++i)
+                ASSERT_EQ(t.record.bytes()[size_t(i)], i < c.recordBytesRead ? '\x11' : '\xee') << "record byte " << i;
+            EXPECT_EQ(t.read.picturesRead, c.picturesRead);
+            for (int slot = c.picturesRead; slot < 4; ++slot)
+                EXPECT_EQ(t.pictures[size_t(slot)], sentinel) << "slot " << slot + 1 << " was touched";
+            if (c.file.startsWith(valid.left(blockB)) && c.picturesRead >= 1) {
+                EXPECT_EQ(t.pictures[0], a);
+            }
         }
     }
+}
+
+// cat p.zPRJ | zirk-cli project-info /dev/stdin: a project larger than a
+// pipe holds at once is read whole, as from the file.
+TEST(ProjectFile, AProjectFromAPipeReadsAsFromTheFile)
+{
+    std::vector<double> values;
+    for (int i = 0; i < 4500; ++i) // 36 kB of stop times
+        values.push_back(100.0 + i * 0.125);
+    ProjectRecord record;
+    record.setSafetyDeviceId(2);
+    record.setHeight(300.0);
+    const ProjectPictures pictures = {testPicture(40, 30, 1), QImage(), QImage(), QImage()};
+    const QByteArray bytes = writeToBytes(values, record, pictures);
+
+    Target fromPipe;
+    readFromBytes(bytes, fromPipe, Source::Pipe);
+    EXPECT_TRUE(fromPipe.read.complete);
+    EXPECT_EQ(fromPipe.read.picturesRead, 4);
+    EXPECT_EQ(fromPipe.stopTimes, values);
+    EXPECT_EQ(fromPipe.record, record);
+    EXPECT_EQ(fromPipe.pictures[0], pictures[0]);
+    EXPECT_TRUE(fromPipe.pictures[1].isNull());
 }
 
 TEST(ProjectFile, RandomBytesNeverCrashOrOverAllocate)
@@ -531,10 +588,12 @@ TEST(ProjectFile, RandomBytesNeverCrashOrOverAllocate)
             for (int i = 0; i < 4 && !file.isEmpty(); ++i)
                 file[qsizetype(random() % file.size())] = char(random());
         }
-        Target t;
-        readFromBytes(file, t);
-        ASSERT_LE(t.stopTimes.size() * 8, size_t(file.size()));
-        for (const QImage &p : t.pictures)
-            ASSERT_LE(p.sizeInBytes(), 4 * qsizetype(file.size()) + 64);
+        for (const Source source : {Source::File, Source::Pipe}) {
+            Target t;
+            readFromBytes(file, t, source);
+            ASSERT_LE(t.stopTimes.size() * 8, size_t(file.size()));
+            for (const QImage &p : t.pictures)
+                ASSERT_LE(p.sizeInBytes(), 4 * qsizetype(file.size()) + 64);
+        }
     }
 }

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
@@ -135,6 +137,43 @@ TEST_F(ReportTest, HeaderLinesStandAtTheirPlaces)
     const PdfWord *result = w.find(QStringLiteral("Result"));
     ASSERT_TRUE(result);
     EXPECT_NEAR(result->xMin, 43 + 41 * 6, 0.6);
+}
+
+// The font each fixed line of the first page is set in: 2 Helvetica-Bold,
+// 5 Courier, 6 Courier-Bold.
+TEST_F(ReportTest, FixedLinesAreSetInTheirFonts)
+{
+    ReportContent c = sampleContent();
+    c.calibrated = false;
+    write(c);
+    bool ok = false;
+    const QByteArray page = pageContent(readFile(file), 0, &ok);
+    ASSERT_TRUE(ok);
+    // The font operator of the text object that shows `text`.
+    auto fontOf = [&page](const QByteArray &text) -> QByteArray {
+        const qsizetype at = page.indexOf("(" + text + ") Tj");
+        if (at < 0)
+            return "missing";
+        const qsizetype begin = page.lastIndexOf("BT\r\n", at);
+        const qsizetype end = page.indexOf(" Tf", begin);
+        return page.mid(begin + 4, end - begin - 4);
+    };
+    struct Case
+    {
+        QByteArray text;
+        const char *font;
+    };
+    const Case cases[] = {
+        {"Stop time measurement protocol", "/F2 18"},
+        {"Company:", "/F2 10"},
+        {"Acme Presses Ltd", "/F5 10"},
+        {"Device should be Calibrated!", "/F6 12"},
+        {"Measured Values", "/F6 18"},
+        {QByteArray(19, ' ') + '#' + QByteArray(21, ' ') + "Result [ms]", "/F6 10"},
+        {QByteArray(85, '-'), "/F5 10"},
+    };
+    for (const Case &k : cases)
+        EXPECT_EQ(fontOf(k.text), k.font) << k.text.constData();
 }
 
 TEST_F(ReportTest, CalibratedDeviceHasNoWarningAndNothingElseMoves)
@@ -373,6 +412,9 @@ TEST_F(ReportTest, SafetyDistanceUsesTheLocaleSeparators)
         {QLocale(QLocale::German, QLocale::Germany), 1234.5, "Safety Distance: 1.235 mm / 48,60 Inch"},
         {kEnglish, 0.0, "Safety Distance: 0 mm / 0.00 Inch"},
         {kEnglish, -1.0, "Safety Distance: -1 mm / -0.04 Inch"},
+        // Not finite is no distance, which the protocol prints as -1 mm.
+        {kEnglish, std::numeric_limits<double>::infinity(), "Safety Distance: -1 mm / -0.04 Inch"},
+        {kEnglish, std::numeric_limits<double>::quiet_NaN(), "Safety Distance: -1 mm / -0.04 Inch"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.line.toStdString());

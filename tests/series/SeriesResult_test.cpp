@@ -127,31 +127,53 @@ TEST(SafetyDeviceRecord, ParameterFieldOfEachKind)
     }
 }
 
-TEST(SeriesResult, NoDistanceFromValuesThatAreNoNumbers)
+// A stop time or distance that is infinite or NaN is no result: never
+// "inf mm" as a safety distance, and never the greater of a maximum and a
+// NaN taken for the governing time.
+TEST(SeriesResult, NothingThatIsNotFiniteIsAResult)
 {
-    // A damaged project file can bring NaN or infinity into the series.
-    // Mean + 3 sigma is then unknown, so the maximum must not govern in its
-    // place, and a distance that overflows is none.
-    const double nan = std::nan("");
-    const double inf = std::numeric_limits<double>::infinity();
+    const double kInf = std::numeric_limits<double>::infinity();
+    std::vector<double> overflow = flat(5, 1e308); // the sums leave the range of a double
+    overflow.insert(overflow.end(), 5, -1e308);
+    std::vector<double> withNaN = flat(9, 100.0);
+    withNaN.insert(withNaN.begin() + 4, kNaN);
+    std::vector<double> withInfinity = flat(9, 100.0);
+    withInfinity.push_back(kInf);
     struct Case
     {
-        const char *what;
+        const char *name;
         std::vector<double> values;
+        qint32 kind;
+        double parameter;
+        GoverningStatistic governing;
     };
     const Case cases[] = {
-        {"NaN among ten values", {100, 110, nan, 120, 100, 100, 100, 100, 100, 100}},
-        {"infinity among ten values", {100, 110, inf, 120, 100, 100, 100, 100, 100, 100}},
-        {"minus infinity", {100, 110, -inf, 120, 100, 100, 100, 100, 100, 100}},
-        {"a distance beyond any double", std::vector<double>(10, 1.7e308)},
+        {"sums beyond the range of a double", overflow, KindVerticalLightCurtain, 14, GoverningStatistic::None},
+        {"a NaN among the values", withNaN, KindVerticalLightCurtain, 14, GoverningStatistic::None},
+        {"an infinite value", withInfinity, KindEmergencyStop, kNaN, GoverningStatistic::None},
+        // The stop time is fine, the distance K T + C is not.
+        {"a door's C of infinity", flat(10, 100.0), KindDoor, kInf, GoverningStatistic::Maximum},
+        {"a height H of minus infinity", flat(10, 100.0), KindHorizontalLightCurtain, -kInf,
+         GoverningStatistic::Maximum},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
-        const SeriesResult r = computeSeriesResult(c.values, SafetyDevice::ofKind(KindVerticalLightCurtain, 14.0));
-        EXPECT_FALSE(r.distanceMm.has_value());
-        EXPECT_FALSE(r.distanceInch.has_value());
-        if (r.governingMs) {
-            EXPECT_TRUE(std::isfinite(*r.governingMs));
+        SCOPED_TRACE(c.name);
+        const SeriesResult r = computeSeriesResult(c.values, SafetyDevice::ofKind(c.kind, c.parameter));
+        ASSERT_TRUE(r.statistics);
+        EXPECT_TRUE(r.enoughValues());
+        EXPECT_TRUE(r.notFinite);
+        EXPECT_EQ(r.governing, c.governing);
+        EXPECT_EQ(r.governingMs.has_value(), c.governing != GoverningStatistic::None);
+        EXPECT_FALSE(r.distanceMm);
+        EXPECT_FALSE(r.distanceInch);
+        if (c.governing == GoverningStatistic::None) {
+            EXPECT_FALSE(finiteGoverningMs(*r.statistics));
         }
     }
+    const SeriesResult fine = computeSeriesResult(flat(10, 100.0), SafetyDevice::ofKind(KindVerticalLightCurtain, 14));
+    EXPECT_FALSE(fine.notFinite);
+    EXPECT_EQ(finiteGoverningMs(*fine.statistics), 100.0);
+    // Under ten values nothing is computed from the governing time, yet it
+    // is not taken from a NaN either.
+    EXPECT_FALSE(finiteGoverningMs(*computeSeriesResult({1.0, kNaN}, SafetyDevice()).statistics));
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "QtPrinters.h"
+#include "UnwrittenFifo.h"
 
 namespace {
 
@@ -192,27 +193,55 @@ TEST(IniFile, BadFilesGiveDefaultsAndNeverCrash)
     }
 }
 
-TEST(IniFile, LoadGivesAnEmptyFileWhenMissingOrOversized)
+TEST(IniFile, LoadReadsFilesOfAnySizeAndSaysWhichCannotBeRead)
 {
     QTemporaryDir dir;
+    // A user's file grown past a megabyte with comments: the keys behind
+    // them count and every line stays for the next write.
+    QByteArray bigBytes;
+    while (bigBytes.size() < 1'088'663 - 50)
+        bigBytes += "; a comment the user keeps beside the settings\r\n";
+    bigBytes += "[Settings]\r\nUserName=Jana Novak\r\nLanguage=German\r\n";
     const QString big = dir.filePath(QStringLiteral("big.ini"));
-    QFile f(big);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[Settings]\nLanguage=German\n");
-    f.write(QByteArray(200, ';'));
-    f.close();
+    {
+        QFile f(big);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bigBytes);
+    }
+    const QString fifoName = dir.filePath(QStringLiteral("fifo.ini"));
+    UnwrittenFifo fifo(fifoName);
+    ASSERT_TRUE(fifo.made());
 
-    EXPECT_EQ(IniFile::load(dir.filePath(QStringLiteral("missing.ini")))
-                  .readString(QStringLiteral("Settings"), QStringLiteral("Language"), QStringLiteral("English")),
-              QStringLiteral("English"));
-    EXPECT_EQ(IniFile::load(big, "windows-1252", 100)
-                  .readString(QStringLiteral("Settings"), QStringLiteral("Language"), QStringLiteral("English")),
-              QStringLiteral("English"));
-    EXPECT_EQ(IniFile::load(big).readString(QStringLiteral("Settings"), QStringLiteral("Language"), {}),
-              QStringLiteral("German"));
-    // A folder in place of the file reads as empty too.
-    EXPECT_EQ(IniFile::load(dir.path()).readString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("d")),
-              QStringLiteral("d"));
+    struct Case
+    {
+        const char *name;
+        QString file;
+        const char *language; // read with the default "English"
+        bool unreadable;
+    };
+    const Case cases[] = {
+        {"a file over a megabyte", big, "German", false},
+        {"a missing file", dir.filePath(QStringLiteral("missing.ini")), "English", false},
+        {"a file in a missing folder", dir.filePath(QStringLiteral("no/such/zirk.ini")), "English", false},
+        {"a folder", dir.path(), "English", true},
+        {"a FIFO nobody writes to", fifoName, "English", true},
+        {"a character device", QStringLiteral("/dev/zero"), "English", true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QString failure;
+        const IniFile ini = IniFile::load(c.file, "windows-1252", &failure);
+        EXPECT_EQ(ini.readString(QStringLiteral("Settings"), QStringLiteral("Language"), QStringLiteral("English")),
+                  QLatin1String(c.language));
+        EXPECT_EQ(!failure.isEmpty(), c.unreadable) << failure.toStdString();
+    }
+    EXPECT_FALSE(fifo.rescued()) << "the FIFO was opened";
+    EXPECT_TRUE(fifo.stillFifo());
+
+    QString failure;
+    const IniFile whole = IniFile::load(big, "windows-1252", &failure);
+    EXPECT_EQ(whole.readString(QStringLiteral("Settings"), QStringLiteral("UserName"), {}), QStringLiteral("Jana Novak"));
+    EXPECT_EQ(whole.toBytes(), bigBytes);
 }
 
 TEST(IniFile, SaveReplacesTheFileWholeOrLeavesItAlone)

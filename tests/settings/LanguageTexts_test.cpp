@@ -108,6 +108,22 @@ TEST(LanguageTexts, CaptionsReachEveryKindOfControl)
     EXPECT_EQ(settings.HelpFileName, QStringLiteral("user_manual_en.pdf"));
 }
 
+TEST(LanguageTexts, LabelCaptionsArePlainText)
+{
+    QMainWindow main;
+    auto *central = new QWidget;
+    auto *label = new QLabel(QStringLiteral("Safety Distance"), central);
+    label->setObjectName(QStringLiteral("Label14"));
+    main.setCentralWidget(central);
+    LanguageTargets targets;
+    targets.windows[std::size_t(TextWindow::Main)] = &main;
+
+    applyLanguageTexts(LanguageTexts::read(IniFile::fromBytes("[MainWindow]\nSafetyDistanceLabel=<b>x</b> & <i>y\n")),
+                       targets);
+    EXPECT_EQ(label->text(), QStringLiteral("<b>x</b> & <i>y"));
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+}
+
 TEST(LanguageTexts, TheShippedEnglishFileHoldsEveryKeyWithItsDefault)
 {
     const IniFile english = IniFile::load(shipped("English"));

@@ -1,4 +1,5 @@
 #include "SettingsProgram.h"
+#include "UnwrittenFifo.h"
 
 #include "state/ProgramState.h"
 #include "windows/ImagesForm.h"
@@ -8,6 +9,7 @@
 #include "series/StopTimesModel.h"
 #include "windows/AboutForm.h"
 #include "settings/IniFile.h"
+#include "settings/LanguageTexts.h"
 #include "windows/SettingsForm.h"
 
 #include <QAction>
@@ -24,6 +26,7 @@
 #include <QScreen>
 #include <QStringEncoder>
 #include <QTableView>
+#include <QTextDocument>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -93,8 +96,8 @@ TEST_F(MainFormSettings, WithoutASettingsFileEveryKeyHasItsDefaultAndClosingWrit
     EXPECT_EQ(s.Language, QStringLiteral("English"));
     EXPECT_FALSE(s.SoundEnable);
     EXPECT_TRUE(s.SoundFile.isEmpty());
-    EXPECT_EQ(s.LastDirectory, QStringLiteral("C:\\"));
-    EXPECT_EQ(s.LastPictureDirectory, QStringLiteral("C:\\"));
+    EXPECT_EQ(s.LastDirectory, defaultFileFolder());
+    EXPECT_EQ(s.LastPictureDirectory, defaultPictureFolder());
     EXPECT_EQ(s.DriversFilename, QStringLiteral("install-udev-rule.sh"));
     EXPECT_EQ(main.Edit_Distance->text(), QStringLiteral("100"));
     EXPECT_FALSE(main.CheckBox_Distance->isChecked());
@@ -111,7 +114,7 @@ TEST_F(MainFormSettings, WithoutASettingsFileEveryKeyHasItsDefaultAndClosingWrit
     EXPECT_EQ(keysOnly(lines), kAllKeys);
     EXPECT_TRUE(lines.contains(QStringLiteral("Settings/SSSpeed=10")));
     EXPECT_TRUE(lines.contains(QStringLiteral("Settings/PlaySound=0")));
-    EXPECT_TRUE(lines.contains(QStringLiteral("Settings/LastDir=C:\\")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Settings/LastDir=") + defaultFileFolder()));
     EXPECT_TRUE(lines.contains(QStringLiteral("Settings/LastMachineID=")));
     EXPECT_TRUE(s.AddAnalysisPage);
     EXPECT_TRUE(lines.contains(QStringLiteral("Settings/AddAnalysisPage=1")));
@@ -121,6 +124,10 @@ TEST_F(MainFormSettings, WithoutASettingsFileEveryKeyHasItsDefaultAndClosingWrit
 TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
 {
     QList<int> splitter;
+    const QString measurements = tempDir.filePath(QStringLiteral("Messungen"));
+    const QString pictures = tempDir.filePath(QStringLiteral("Bilder"));
+    ASSERT_TRUE(QDir().mkpath(measurements));
+    ASSERT_TRUE(QDir().mkpath(pictures));
     {
         TMainForm &main = start();
         const auto windows = positionedWindows();
@@ -134,8 +141,8 @@ TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
         s.CompanyName = QStringLiteral("Sicherheit & Prüfung GmbH");
         s.DirectionChangeDetection = true;
         s.SSSpeed = 12.5;
-        s.LastDirectory = QStringLiteral("/home/anna/Messungen");
-        s.LastPictureDirectory = QStringLiteral("/home/anna/Bilder");
+        s.LastDirectory = measurements;
+        s.LastPictureDirectory = pictures;
         s.DriversFilename = QStringLiteral("other-installer.sh");
         main.Edit_Distance->setText(QStringLiteral("250"));
         main.CheckBox_Distance->setChecked(true);
@@ -171,8 +178,8 @@ TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
     EXPECT_TRUE(s.SoundEnable);
     EXPECT_EQ(s.UserName, QStringLiteral("Jürgen Müller"));
     EXPECT_EQ(s.CompanyName, QStringLiteral("Sicherheit & Prüfung GmbH"));
-    EXPECT_EQ(s.LastDirectory, QStringLiteral("/home/anna/Messungen"));
-    EXPECT_EQ(s.LastPictureDirectory, QStringLiteral("/home/anna/Bilder"));
+    EXPECT_EQ(s.LastDirectory, measurements);
+    EXPECT_EQ(s.LastPictureDirectory, pictures);
     EXPECT_EQ(s.DriversFilename, QStringLiteral("other-installer.sh"));
     EXPECT_EQ(main.Edit_Distance->text(), QStringLiteral("250"));
     EXPECT_TRUE(main.CheckBox_Distance->isChecked());
@@ -184,6 +191,56 @@ TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
     EXPECT_EQ(main.Label_Note->text(), QStringLiteral("after repair; brake 2"));
     EXPECT_EQ(forms().devselectform->Edit_MachineID->text(), QStringLiteral("Press 7 = hall B"));
     EXPECT_EQ(forms().devselectform->Edit_Note->text(), QStringLiteral("after repair; brake 2"));
+}
+
+// On Linux the file dialogs start in the user's folders, not in "C:\", and
+// a folder that is gone since the last run is not where they open.
+TEST_F(MainFormSettings, FoldersDefaultToHomeAndPicturesAndFallBackWhenGone)
+{
+    const QString home = tempDir.filePath(QStringLiteral("home"));
+    const QString kept = tempDir.filePath(QStringLiteral("projects"));
+    ASSERT_TRUE(QDir().mkpath(kept));
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", home.toLocal8Bit());
+    qunsetenv("XDG_CONFIG_HOME");
+
+    struct Case
+    {
+        const char *name;
+        bool picturesFolder; // the home folder has "Pictures"
+        QByteArray settings;
+        QString lastDir;
+        QString lastPicturesDir;
+    };
+    const Case cases[] = {
+        {"no settings", true, QByteArray(), home + u'/', home + QStringLiteral("/Pictures/")},
+        {"no pictures folder", false, QByteArray(), home + u'/', home + u'/'},
+        {"a Windows default", true, "[Settings]\nLastDir=C:\\\nLastPicturesDir=C:\\\n", home + u'/',
+         home + QStringLiteral("/Pictures/")},
+        {"folders that are gone", true,
+         "[Settings]\nLastDir=" + tempDir.filePath(QStringLiteral("gone")).toUtf8() + "\nLastPicturesDir="
+             + tempDir.filePath(QStringLiteral("gone too/")).toUtf8() + "\n",
+         home + u'/', home + QStringLiteral("/Pictures/")},
+        {"folders that are there", false,
+         "[Settings]\nLastDir=" + kept.toUtf8() + "\nLastPicturesDir=" + kept.toUtf8() + "/\n", kept,
+         kept + u'/'},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(home).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(c.picturesFolder ? home + QStringLiteral("/Pictures") : home));
+        writeSettings(c.settings);
+        TMainForm &main = start();
+        EXPECT_EQ(state().appSettings.LastDirectory, c.lastDir);
+        EXPECT_EQ(state().appSettings.LastPictureDirectory, c.lastPicturesDir);
+        EXPECT_TRUE(main.close());
+        EXPECT_TRUE(settingsBytes().contains(("LastDir=" + c.lastDir).toUtf8())) << settingsBytes().constData();
+        program.reset();
+    }
+    qputenv("HOME", oldHome);
+    if (!oldConfig.isNull())
+        qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 TEST_F(MainFormSettings, StartUpResetsDirectionChangeDetectionAndStandstillSpeed)
@@ -245,6 +302,69 @@ TEST_F(MainFormSettings, UnknownKeysAndSectionsStayWhereTheyWere)
     EXPECT_EQ(after.count(QStringLiteral("[Settings]")), 1);
 }
 
+TEST_F(MainFormSettings, ASettingsFileOverAMegabyteIsReadAndKeptWhole)
+{
+    QByteArray before = "[Settings]\r\nUserName=Jana Novak\r\nCompanyName=Acme Presses\r\n"
+                        "LastMachineID=Press 7\r\nColour=blue\r\n";
+    while (before.size() < 1'088'663)
+        before += "; a note the user keeps beside the settings\r\n";
+    writeSettings(before);
+    TMainForm &main = start();
+    EXPECT_EQ(state().appSettings.UserName, QStringLiteral("Jana Novak"));
+    EXPECT_EQ(state().appSettings.CompanyName, QStringLiteral("Acme Presses"));
+    EXPECT_EQ(main.Label_MachineID->text(), QStringLiteral("Press 7"));
+    EXPECT_TRUE(fake.dialogs.errors.empty());
+
+    EXPECT_TRUE(main.close());
+    const QByteArray after = settingsBytes();
+    EXPECT_GT(after.size(), before.size());
+    EXPECT_TRUE(after.contains("Colour=blue\r\n"));
+    EXPECT_EQ(after.count("; a note the user keeps beside the settings\r\n"),
+              before.count("; a note the user keeps beside the settings\r\n"));
+}
+
+TEST_F(MainFormSettings, ASettingsFileThatCannotBeReadIsToldOnceAndNeverWrittenOver)
+{
+    struct Case
+    {
+        const char *name;
+        bool fifo; // else a folder
+    };
+    const Case cases[] = {{"a FIFO nobody writes to", true}, {"a folder", false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString fileName = settingsFilePath();
+        QFile::remove(fileName);
+        QDir(fileName).removeRecursively();
+        std::unique_ptr<UnwrittenFifo> fifo;
+        if (c.fifo) {
+            fifo = std::make_unique<UnwrittenFifo>(fileName);
+            ASSERT_TRUE(fifo->made());
+        } else {
+            ASSERT_TRUE(QDir().mkpath(fileName));
+        }
+        fake.dialogs.errors.clear();
+
+        TMainForm &main = start();
+        EXPECT_EQ(state().appSettings.Language, QStringLiteral("English"));
+        EXPECT_EQ(main.pos(), QPoint(100, 100));
+        ASSERT_EQ(fake.dialogs.errors.size(), 1u);
+        EXPECT_TRUE(fake.dialogs.errors[0].contains(QDir::toNativeSeparators(fileName)))
+            << fake.dialogs.errors[0].toStdString();
+
+        // Closing neither writes nor complains again.
+        EXPECT_TRUE(main.close());
+        EXPECT_EQ(fake.dialogs.errors.size(), 1u);
+        if (c.fifo) {
+            EXPECT_FALSE(fifo->rescued()) << "the FIFO was opened";
+            EXPECT_TRUE(fifo->stillFifo());
+        } else {
+            EXPECT_TRUE(QFileInfo(fileName).isDir());
+        }
+        program.reset();
+    }
+}
+
 TEST_F(MainFormSettings, BadSettingsFilesGiveDefaults)
 {
     QByteArray garbage;
@@ -303,6 +423,30 @@ TEST_F(MainFormSettings, AFailedWriteIsReportedAndKeepsTheProgramOpen)
     EXPECT_EQ(fake.dialogs.errors[0], QStringLiteral("Unable to write to ") + settingsFilePath());
 }
 
+// With a settings folder the user cannot write to, every close used to fail
+// the same way: only killing the program ended it.
+TEST_F(MainFormSettings, AfterAFailedWriteASecondCloseRequestClosesWithoutTheSettings)
+{
+    const QString blocker = tempDir.filePath(QStringLiteral("blocker"));
+    writeFile(blocker, "x");
+    qputenv("ZIRK_CONFIG_DIR", QDir(blocker).filePath(QStringLiteral("zirk")).toLocal8Bit());
+    TMainForm &main = start();
+    main.ZpracujHodnotu_ms(120.0);
+
+    fake.dialogs.confirmAnswers = {mrOk};
+    EXPECT_FALSE(main.close());
+    ASSERT_EQ(fake.dialogs.errors.size(), 1u);
+
+    // The series still asks first; Cancel keeps the program open.
+    fake.dialogs.confirmAnswers = {mrCancel};
+    EXPECT_FALSE(main.close());
+    fake.dialogs.confirmAnswers = {mrOk};
+    EXPECT_TRUE(main.close());
+    EXPECT_EQ(fake.dialogs.errors.size(), 1u);
+    EXPECT_EQ(fake.dialogs.questions.size(), 3u);
+    EXPECT_FALSE(QFileInfo::exists(settingsFilePath()));
+}
+
 TEST_F(MainFormSettings, ALanguageFileWithOneKeyChangesOnlyThatText)
 {
     writeLanguage(QStringLiteral("Custom"), "[HMI]\r\nInvalidFileText=Datei kaputt\r\n");
@@ -313,6 +457,62 @@ TEST_F(MainFormSettings, ALanguageFileWithOneKeyChangesOnlyThatText)
     EXPECT_EQ(main.submenu_Exit->text(), QStringLiteral("Exit"));
     EXPECT_EQ(main.Label_SafetyDevice->text(), QStringLiteral("Vertical Light Curtain"));
     EXPECT_EQ(state().appSettings.HelpFileName, QStringLiteral("user_manual_en.pdf"));
+}
+
+// A language file is text: a caption, a message or a hint that looks like
+// markup shows as it was typed, in every window, also where the program
+// copies it (the device kind's name on the main window, the status bar).
+TEST_F(MainFormSettings, TextsFromALanguageFileAreNeverMarkup)
+{
+    QByteArray file;
+    QString section;
+    for (const LanguageKey &k : languageKeys()) {
+        if (k.target == TextTarget::HelpFileName)
+            continue;
+        if (section != QLatin1String(k.section)) {
+            section = QLatin1String(k.section);
+            file += "[" + QByteArray(k.section) + "]\n";
+        }
+        file += QByteArray(k.key) + "=<b>x</b>\n";
+    }
+    writeLanguage(QStringLiteral("Markup"), file);
+    writeSettings("[Settings]\nLanguage=Markup\n");
+    TMainForm &main = start();
+    main.setStatusText(state().messageTexts.DeviceReady);
+
+    const QString typed = QStringLiteral("<b>x</b>");
+    // What a tool tip shows of its text.
+    const auto shownTip = [](const QString &tip) {
+        if (!Qt::mightBeRichText(tip))
+            return tip;
+        QTextDocument document;
+        document.setHtml(tip);
+        return document.toPlainText();
+    };
+    QList<QWidget *> windows = {&main};
+    for (QWidget *w : positionedWindows())
+        windows << w;
+    windows << forms().AboutForm;
+    int labels = 0;
+    int tips = 0;
+    for (QWidget *window : windows) {
+        QList<QWidget *> widgets = window->findChildren<QWidget *>();
+        widgets << window;
+        for (QWidget *widget : widgets) {
+            if (auto *label = qobject_cast<QLabel *>(widget); label && label->text() == typed) {
+                ++labels;
+                EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
+            }
+            if (!widget->toolTip().isEmpty() && shownTip(widget->toolTip()).contains(u'x')) {
+                ++tips;
+                EXPECT_EQ(shownTip(widget->toolTip()), typed) << widget->objectName().toStdString();
+            }
+        }
+    }
+    EXPECT_GT(labels, 40);
+    EXPECT_GT(tips, 10);
+    EXPECT_EQ(main.Label_SafetyDevice->text(), typed);
+    EXPECT_EQ(main.StatusBar1->text(), typed);
 }
 
 TEST_F(MainFormSettings, AnEmptyValueIsAnEmptyCaption)

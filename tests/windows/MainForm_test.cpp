@@ -233,6 +233,28 @@ TEST_F(MainFormTest, DistanceAppearsFromTheTenthValueWithTheGoverningValueUnderl
     EXPECT_FALSE(w.Label_3Sigma->font().underline());
 }
 
+// Five values of 1e308 and five of -1e308: mean + 3 sigma overflows, so no
+// governing time and no distance is a result, and the protocol must not
+// keep printing the distance of the series before.
+TEST_F(MainFormTest, StatisticsBeyondTheRangeOfADoubleShowNoResult)
+{
+    TMainForm &w = start();
+    addValues(w, {100, 100, 100, 100, 100, 100, 100, 100, 100, 100});
+    ASSERT_EQ(state().SafetyDistanceMM, 200.0);
+
+    fake.dialogs.confirmAnswers.push_back(mrOk);
+    w.DeleteAll1Click();
+    ASSERT_TRUE(state().StopTimes.empty());
+    addValues(w, {1e308, 1e308, 1e308, 1e308, 1e308, -1e308, -1e308, -1e308, -1e308, -1e308});
+    // The mean is 0 and sigma 1.05e308; mean + 3 sigma lies beyond a double.
+    EXPECT_EQ(w.Label_Mean->text(), QStringLiteral("    0 ms"));
+    EXPECT_EQ(w.Label_3Sigma->text(), kNoValueMs);
+    EXPECT_EQ(w.Label_SafetyDistanceValue->text(), kNoValueMm);
+    EXPECT_EQ(state().SafetyDistanceMM, -1.0);
+    EXPECT_FALSE(w.Label_Maximum->font().underline());
+    EXPECT_FALSE(w.Label_3Sigma->font().underline());
+}
+
 TEST_F(MainFormTest, EqualValuesLetTheMaximumGovern)
 {
     TMainForm &w = start();

@@ -110,10 +110,15 @@ Arguments parseArguments(const CommandSpec &command, const QStringList &argument
                 throw usageError(QStringLiteral("%1 needs a value (%2)").arg(name, QLatin1String(spec->valueName)));
             values.append(arguments.at(++i));
         }
+        // "-o $OUT" with OUT unset: no file has an empty name.
+        if (spec->fileName && values.constLast().isEmpty())
+            throw usageError(QStringLiteral("%1: the file name is empty").arg(name));
     }
     if (parsed.help())
         return parsed;
 
+    if (command.fileName && parsed.m_files.contains(QString()))
+        throw usageError(QStringLiteral("%1: the file name is empty").arg(QLatin1String(command.fileName)));
     const qsizetype n = parsed.m_files.size();
     if (!command.fileName && n > 0)
         throw usageError(QStringLiteral("unexpected argument %1").arg(parsed.m_files.constFirst()));

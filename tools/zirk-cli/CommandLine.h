@@ -24,6 +24,7 @@ struct OptionSpec
     const char *valueName; // "MS"; nullptr for a switch
     const char *help;
     bool repeatable = false;
+    bool fileName = false; // the value names a file: an empty one is wrong usage
 };
 
 struct CommandSpec

@@ -167,13 +167,16 @@ OpenedProject openProject(const QString &fileName)
     return project;
 }
 
-void importValues(const QString &fileName, std::vector<double> &values)
+QString importValues(const QString &fileName, std::vector<double> &values)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw badInput(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
-    if (!readImportValues(file, asciiDecimalSeparator(), [&values](double v) { values.push_back(v); }))
+    const ImportSummary summary =
+        readImportValues(file, asciiDecimalSeparator(), [&values](double v) { values.push_back(v); });
+    if (summary.readFailed)
         throw badInput(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+    return QStringLiteral("zirk-cli: %1: %2\n").arg(fileName, importSummaryText(summary));
 }
 
 QString projectText(const ProjectRecord &record, ProjectRecord::Text field)
@@ -210,9 +213,20 @@ DeviceChoice projectDevice(const ProjectRecord &record)
 
 namespace {
 
+// Read once, when a command first needs it.  A settings file that is there
+// but cannot be read (a FIFO, no rights) gives the defaults, as in the
+// window, and one line on standard error says so.
 const IniFile &programSettings()
 {
-    static const IniFile ini = IniFile::load(settingsFilePathOf(QStringLiteral("zirk")), kSystemCodePage);
+    static const IniFile ini = [] {
+        const QString fileName = settingsFilePathOf(QStringLiteral("zirk"));
+        QString failure;
+        IniFile settings = IniFile::load(fileName, kSystemCodePage, &failure);
+        if (!failure.isEmpty())
+            writeWarning(QStringLiteral("zirk-cli: settings file %1 cannot be read (%2); its settings are not used\n")
+                             .arg(fileName, failure));
+        return settings;
+    }();
     return ini;
 }
 
@@ -250,6 +264,13 @@ QString kindDisplayName(int kind)
             return texts.readString(QLatin1String(section), QLatin1String(k.key), QString::fromUtf8(k.defaultText));
     }
     return QString();
+}
+
+void writeWarning(const QString &text)
+{
+    std::fflush(stdout);
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stderr);
 }
 
 void writeText(const QString &text)

@@ -97,7 +97,11 @@ struct OpenedProject
 OpenedProject openProject(const QString &fileName);
 
 // Appends the stop times of a text file as File > Import Values reads them.
-void importValues(const QString &fileName, std::vector<double> &values);
+// Returns the line for standard error that says what the window's status
+// bar says after an import: how many values were added, how many lines were
+// not numbers.  The command writes these lines once it has succeeded, so
+// that a failure stays the one line that names it.
+QString importValues(const QString &fileName, std::vector<double> &values);
 
 QString projectText(const ProjectRecord &record, ProjectRecord::Text field);
 void setProjectText(ProjectRecord &record, ProjectRecord::Text field, const QString &text);
@@ -125,6 +129,8 @@ AppSettings reportSettings();
 QString kindDisplayName(int kind);
 
 void writeText(const QString &text);
+// A line on standard error that does not stop the command.
+void writeWarning(const QString &text);
 // What a command that writes a file reports: {"file", countKey} with --json,
 // else the text.
 void writeFileResult(const Arguments &arguments, const QString &fileName, const char *countKey,

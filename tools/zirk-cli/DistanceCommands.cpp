@@ -99,7 +99,7 @@ std::vector<Command> distanceCommands()
          runReflective},
         {{"table", "table -o FILE",
           "write the light-curtain table (1 to 500 ms, d = 14, 30, 40, 41 mm) as CSV",
-          {{"-o", "FILE", "the file to create or replace"}}, nullptr, 0, 0,
+          {{"-o", "FILE", "the file to create or replace", false, true}}, nullptr, 0, 0,
           "The file holds the same bytes as the window's Tools > Generate VLC table in\n"
           "the same locale: semicolon-separated, the locale's decimal separator,\n"
           "CR LF line ends.\n\n"

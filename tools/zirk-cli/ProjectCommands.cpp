@@ -119,8 +119,9 @@ void runNewProject(const Arguments &arguments)
     defaults.parameter = 14.0;
     const DeviceChoice device = deviceFromOptions(arguments, defaults, DeviceUse::ProjectFile);
     std::vector<double> values;
+    QString importNotes;
     for (const QString &importFile : arguments.values("--import"))
-        importValues(importFile, values);
+        importNotes += importValues(importFile, values);
 
     // The window right after start, File > New, the device chosen and the
     // values imported: no instrument data, no pictures, the picture notes
@@ -152,6 +153,7 @@ void runNewProject(const Arguments &arguments)
 
     writeFileResult(arguments, fileName, "count", static_cast<long long>(values.size()),
                     QStringLiteral("%1 stop times written to %2\n").arg(values.size()).arg(fileName));
+    writeWarning(importNotes);
 }
 
 void runReport(const Arguments &arguments)
@@ -226,8 +228,9 @@ std::vector<Command> projectCommands()
           "new-project -o OUT.zPRJ [--import FILE]... [--kind KIND] [--d MM] [--height MM] [--machine-id TEXT] "
           "[--note TEXT]",
           "write a project file of imported stop times",
-          {{"-o", "OUT.zPRJ", "the project file to create or replace"},
-           {"--import", "FILE", "a text file of stop times, read as File > Import Values reads it; repeatable", true},
+          {{"-o", "OUT.zPRJ", "the project file to create or replace", false, true},
+           {"--import", "FILE", "a text file of stop times, read as File > Import Values reads it; repeatable", true,
+            true},
            {"--kind", "KIND", "vlc (default), hlc, scanner, twohand, estop, door or mat"},
            {"--d", "MM", "resolution d of a vertical light curtain (default 14 without --kind)"},
            {"--height", "MM", "height H above the ground (hlc, scanner)"},
@@ -244,7 +247,7 @@ std::vector<Command> projectCommands()
          runNewProject},
         {{"report", "report PROJECT.zPRJ -o OUT.pdf [--company TEXT] [--user TEXT] [--no-analysis]",
           "write the measurement protocol of a project file as PDF",
-          {{"-o", "OUT.pdf", "the PDF file to create or replace"},
+          {{"-o", "OUT.pdf", "the PDF file to create or replace", false, true},
            {"--company", "TEXT", "the company named in the protocol (default: from the settings)"},
            {"--user", "TEXT", "who measured (default: from the settings)"},
            {"--no-analysis", nullptr, "leave out the analysis page"}},

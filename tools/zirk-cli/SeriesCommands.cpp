@@ -17,6 +17,7 @@ struct Series
 {
     std::vector<double> values;
     std::optional<DeviceChoice> storedDevice;
+    QString importNotes; // for standard error
 };
 
 Series readSeries(const QStringList &fileNames)
@@ -30,7 +31,7 @@ Series readSeries(const QStringList &fileNames)
                 series.storedDevice = projectDevice(project.record);
             continue;
         }
-        importValues(fileName, series.values);
+        series.importNotes += importValues(fileName, series.values);
     }
     return series;
 }
@@ -54,6 +55,8 @@ void runStats(const Arguments &arguments)
     const std::optional<SeriesStatistics> &stats = outcome.statistics;
     const bool enoughValues = outcome.enoughValues();
     const std::optional<double> &distance = outcome.distanceMm;
+    // Also under ten values, where no distance is computed from it.
+    const std::optional<double> governingMs = stats ? finiteGoverningMs(*stats) : std::nullopt;
 
     if (arguments.json()) {
         auto statistic = [&stats](double SeriesStatistics::*field) {
@@ -66,9 +69,9 @@ void runStats(const Arguments &arguments)
         json.member("sigma_ms", statistic(&SeriesStatistics::sigma));
         json.member("mean_plus_3sigma_ms", statistic(&SeriesStatistics::meanPlus3Sigma));
         json.member("max_ms", statistic(&SeriesStatistics::maximum));
-        json.member("governing_ms", stats ? std::optional<double>(stats->governing()) : std::nullopt);
+        json.member("governing_ms", governingMs);
         json.key("governing");
-        if (stats)
+        if (governingMs)
             json.value(QString::fromLatin1(stats->meanPlus3SigmaGoverns() ? "mean+3sigma" : "max"));
         else
             json.null();
@@ -80,6 +83,7 @@ void runStats(const Arguments &arguments)
         json.member("distance_mm", distance);
         json.endObject();
         writeJson(json);
+        writeWarning(series.importNotes);
         return;
     }
 
@@ -92,9 +96,9 @@ void runStats(const Arguments &arguments)
     text += QStringLiteral("Standard deviation:  %1\n").arg(ms(&SeriesStatistics::sigma));
     text += QStringLiteral("Mean + 3 sigma:      %1\n").arg(ms(&SeriesStatistics::meanPlus3Sigma));
     text += QStringLiteral("Maximum:             %1\n").arg(ms(&SeriesStatistics::maximum));
-    if (stats) {
+    if (governingMs) {
         text += QStringLiteral("Governing:           %1 (%2)\n")
-                    .arg(formatStatisticMs(stats->governing()),
+                    .arg(formatStatisticMs(*governingMs),
                          stats->meanPlus3SigmaGoverns() ? QStringLiteral("mean + 3 sigma")
                                                         : QStringLiteral("maximum"));
     }
@@ -105,10 +109,13 @@ void runStats(const Arguments &arguments)
             + QLatin1Char(')');
     else if (!enoughValues)
         result = kNoValueMm + QStringLiteral("  (from %1 values on)").arg(kMinimumValuesForDistance);
+    else if (outcome.notFinite)
+        result = kNoValueMm + QStringLiteral("  (the stop times give no finite result)");
     else
         result = kNoValueMm + QStringLiteral("  (") + missingInput(device) + QLatin1Char(')');
     text += QStringLiteral("Safety distance:     %1\n").arg(result);
     writeText(text);
+    writeWarning(series.importNotes);
 }
 
 void runExport(const Arguments &arguments)
@@ -141,7 +148,10 @@ std::vector<Command> seriesCommands()
           "The series is made of the values of all FILEs in order.  A FILE ending in\n"
           ".zPRJ (any letter case) is a project file; any other is a text file with one\n"
           "stop time in ms per line, read as File > Import Values reads it: a line that\n"
-          "is not a number as a whole (in your locale) is skipped.\n\n"
+          "is not a number as a whole (in your locale) is skipped; a UTF-8 byte-order\n"
+          "mark is skipped and a file with a UTF-16 one is read as UTF-16.  For each\n"
+          "text file one line on standard error says how many values were added and\n"
+          "how many lines were not numbers, with the first of them.\n\n"
           "From ten values on, the safety distance is computed from the governing stop\n"
           "time (the maximum, or mean + 3 sigma where that is greater) for the kind\n"
           "given.  Without --kind the kind, d and H stored in the first project file\n"
@@ -151,7 +161,9 @@ std::vector<Command> seriesCommands()
           "JSON: {\"count\", \"mean_ms\", \"sigma_ms\", \"mean_plus_3sigma_ms\", \"max_ms\",\n"
           "\"governing_ms\", \"governing\" (\"max\" or \"mean+3sigma\"), \"kind\", \"distance_mm\"};\n"
           "the statistics are null for an empty series, distance_mm under ten values or\n"
-          "when the formula has no input.\n"},
+          "when the formula has no input.  A statistic or distance that is not finite\n"
+          "(sums beyond the range of a double, a NaN in a project file) is null, and\n"
+          "governing is null whenever governing_ms is.\n"},
          runStats},
         {{"export", "export FILE... -o OUT.csv [--decimal-comma | --decimal-point]",
           "write the stop times of project and text files as CSV for spreadsheets",
