@@ -44,6 +44,8 @@ public:
     // Cancel and file dialogs are cancelled.
     std::deque<ModalResult> confirmAnswers;
     std::deque<QString> fileAnswers;
+    // The file type a save dialog leaves chosen; none: the one it opened with.
+    std::deque<QString> filterAnswers;
     // Called instead of running a window modally; returns its result.
     std::function<int(QDialog *)> onModal;
 
@@ -79,6 +81,11 @@ private:
         fileRequests.push_back(r);
         if (fileAnswers.empty())
             return {};
+        if (r.chosenFilter) {
+            *r.chosenFilter = filterAnswers.empty() ? r.selectedFilter : filterAnswers.front();
+            if (!filterAnswers.empty())
+                filterAnswers.pop_front();
+        }
         QString f = fileAnswers.front();
         fileAnswers.pop_front();
         return f;

@@ -51,6 +51,9 @@ struct FileDialogRequest
     bool confirmOverwrite = false;
     // --- safety distance ---
     QString selectedFilter; // the filter entry chosen when the dialog opens; empty: the first
+    // Save dialogs: receives the filter entry the user left chosen (the
+    // export's decimal mark); none: not asked.
+    QString *chosenFilter = nullptr;
     // --- project files ---
     bool fileMustExist = true; // open dialogs: false lets a typed name of a missing file through
 };

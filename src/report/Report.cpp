@@ -5,6 +5,7 @@
 #include "base/Seams.h"
 #include "pdf/zPdf.h"
 #include "report/ReportIdentity.h"
+#include "report/ReportLogo.h"
 #include "series/Statistics.h"
 
 #include <cmath>
@@ -61,6 +62,9 @@ public:
         int y = valuesTable();
         y = summary(y);
         explanation(y);
+        if (m_content.analysis)
+            writeAnalysisPage(m_pdf, *m_content.analysis, m_content.safetyDevice, m_content.deviceParams,
+                              m_content.locale);
         pictures();
         m_pdf.FinishCreating();
     }
@@ -104,6 +108,10 @@ private:
         };
 
         text(50, 270, kHelveticaBold, 18, QStringLiteral("Stop time measurement protocol"));
+        if (!c.logo.isNull()) {
+            const LogoPlacement at = logoPlacement(c.logo.size());
+            m_pdf.Image(logoForReport(c.logo), at.x, at.y, at.width, at.height);
+        }
         for (const Field &f : fields) {
             text(15, f.y, kHelveticaBold, 10, QLatin1String(f.label));
             text(50, f.y, kCourier, 10, f.value);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "report/AnalysisPage.h"
+
 #include <QDateTime>
 #include <QImage>
 #include <QLocale>
@@ -8,6 +10,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class Clock;
@@ -61,6 +64,14 @@ struct ReportContent
     QLocale locale; // separators of the safety distance line
 
     std::array<ReportPicture, 4> pictures;
+
+    // The page "Analysis" after the summary and before the pictures; none
+    // leaves the protocol as it always was.
+    std::optional<ReportAnalysis> analysis;
+
+    // The user's company logo, top right of the first page; a null image
+    // leaves the page as it always was.
+    QImage logo;
 };
 
 // Fills values, mean, maximum and meanPlus3Sigma from a series the way the

@@ -22,6 +22,10 @@ struct AppSettings
     // of the governing stop time, in percent, above which its trend warns.
     QString ArchiveUrl;
     double ArchiveTrendPercent = 10.0;
+    // The protocol's analysis page and company logo (a file name in the
+    // settings folder, empty for none).
+    bool AddAnalysisPage = true;
+    QString LogoFile;
 
     // The settings file was there but could not be read (not a regular
     // file, no read rights, too large for memory).  The program then runs on

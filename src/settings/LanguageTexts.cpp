@@ -33,6 +33,11 @@ LanguageKey column(const char *key, const char *text, int number)
     return {"MainWindow", key, text, TextTarget::ListColumn, W::Main, nullptr, nullptr, number};
 }
 
+LanguageKey text(const char *section, const char *key, const char *text, W window)
+{
+    return {section, key, text, TextTarget::Text, window};
+}
+
 LanguageKey message(const char *key, const char *text, QString MessageTexts::*field)
 {
     return {"HMI", key, text, TextTarget::Message, W::Main, nullptr, field};
@@ -54,6 +59,7 @@ std::vector<LanguageKey> buildKeys()
         caption(menu, "New", "New", W::Main, "submenu_New"),
         caption(menu, "Open", "Open", W::Main, "submenu_Open"),
         caption(menu, "Import", "Import Values...", W::Main, "Import1"),
+        caption(menu, "ExportValues", "Export values...", W::Main, "ExportValues1"),
         caption(menu, "SaveAs", "Save as...", W::Main, "submenu_SaveAs"),
         caption(menu, "GeneratePDFReport", "Generate pdf Report", W::Main, "submenu_Report"),
         caption(menu, "Exit", "Exit", W::Main, "submenu_Exit"),
@@ -96,6 +102,12 @@ std::vector<LanguageKey> buildKeys()
         caption(main, "MaximumTimeLabel", "Maximum:", W::Main, "Label_MaximumCaption"),
         column("CountColumnCaption", "#", 0),
         column("StopTimeColumnCaption", "Stop Time [ms]", 1),
+        caption(main, "CopyRowsCaption", "Copy", W::Main, "PopupCopyRows"),
+        text(main, "ChartMeanCaption", "Mean", W::Main),
+        text(main, "ChartMeanPlus3SigmaCaption", "Mean + 3 SD", W::Main),
+        text(main, "ChartMaximumCaption", "Maximum", W::Main),
+        text(main, "ChartRunAxisCaption", "Run", W::Main),
+        text(main, "ChartTimeAxisCaption", "ms", W::Main),
 
         message("NoDeviceFoundText", "No Zirk device found!", &MessageTexts::NoDeviceFound),
         message("NewMeasurementText", "Are you sure you want to start a new measurement? All data will be lost!",
@@ -208,6 +220,11 @@ std::vector<LanguageKey> buildKeys()
              W::Settings, "Edit_ArchiveUrl"),
         caption(settings, "TrendPercentLabel", "Warn when the stop time grew by more than [%]:", W::Settings,
                 "Label_TrendPercentCaption"),
+        caption(settings, "ReportBoxLabel", "Report", W::Settings, "GroupBox_Report"),
+        caption(settings, "AnalysisPageLabel", "Add analysis page to the report", W::Settings, "CHB_AnalysisPage"),
+        caption(settings, "LogoLabel", "Company logo:", W::Settings, "Label_LogoCaption"),
+        caption(settings, "LogoChooseButton", "Choose...", W::Settings, "Button_LogoChoose"),
+        caption(settings, "LogoRemoveButton", "Remove", W::Settings, "Button_LogoRemove"),
 
         title("AboutWindow", "WindowCaption", "About...", W::About),
 

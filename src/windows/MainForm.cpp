@@ -17,6 +17,13 @@
 #include "series/StopTimesModel.h"
 #include "windows/SettingsForm.h"
 #include "windows/ImagesForm.h"
+#include "windows/StopTimesChart.h"
+#include "report/ReportLogo.h"
+#include "series/SeriesResult.h"
+#include "settings/FileLocations.h"
+#include "settings/ReportSettings.h"
+#include <QItemSelectionModel>
+#include <QSplitter>
 
 #include <QAction>
 #include <QCheckBox>
@@ -81,6 +88,7 @@ TMainForm::TMainForm(ProgramState &state, Platform &platform, Forms &forms,
     buildMenus();
     connectDeviceSession();
     connectState();
+    connectChart();
     setFixedSize(725, 831 + menuBar()->sizeHint().height());
 }
 
@@ -263,7 +271,17 @@ void TMainForm::buildUi()
     LW_data->setColumnWidth(0, 50);
     LW_data->setColumnWidth(1, 140);
     LW_data->setContextMenuPolicy(Qt::CustomContextMenu);
-    right->addWidget(LW_data, 1);
+
+    Chart_StopTimes = new StopTimesChart(m_state.StopTimes);
+    Chart_StopTimes->setObjectName(QStringLiteral("Chart_StopTimes"));
+    Splitter_Chart = new QSplitter(Qt::Vertical);
+    Splitter_Chart->setObjectName(QStringLiteral("Splitter_Chart"));
+    Splitter_Chart->setChildrenCollapsible(false);
+    Splitter_Chart->addWidget(Chart_StopTimes);
+    Splitter_Chart->addWidget(LW_data);
+    Splitter_Chart->setStretchFactor(0, 1);
+    Splitter_Chart->setStretchFactor(1, 1);
+    right->addWidget(Splitter_Chart, 1);
 
     setCentralWidget(central);
 
@@ -294,6 +312,7 @@ void TMainForm::buildMenus()
     item(menu_file, submenu_New, "submenu_New", &TMainForm::submenu_NewClick);
     item(menu_file, submenu_Open, "submenu_Open", &TMainForm::submenu_OpenClick);
     item(menu_file, Import1, "Import1", &TMainForm::Import1Click);
+    item(menu_file, ExportValues1, "ExportValues1", &TMainForm::ExportValues1Click);
     item(menu_file, submenu_SaveAs, "submenu_SaveAs", &TMainForm::submenu_SaveAsClick);
     item(menu_file, submenu_Report, "submenu_Report", &TMainForm::submenu_ReportClick);
     menu_file->addSeparator();
@@ -325,6 +344,12 @@ void TMainForm::buildMenus()
     item(PopupMenu1, PopupDeleteRows, "PopupDeleteRows", &TMainForm::PopupDeleteRowsClick, "Delete Row");
     PopupMenu1->addSeparator();
     item(PopupMenu1, DeleteAll1, "DeleteAll1", &TMainForm::DeleteAll1Click, "Delete All");
+    PopupMenu1->addSeparator();
+    item(PopupMenu1, PopupCopyRows, "PopupCopyRows", &TMainForm::PopupCopyRowsClick);
+    // Ctrl+C wherever the list has the focus, not only through the menu.
+    PopupCopyRows->setShortcut(QKeySequence::Copy);
+    PopupCopyRows->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    LW_data->addAction(PopupCopyRows);
     connect(LW_data, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         PopupMenu1->popup(LW_data->viewport()->mapToGlobal(pos));
     });
@@ -369,14 +394,7 @@ void TMainForm::FormShow()
 
     m_state.StopTimes.clear();
 
-    if (QFile::exists(QStringLiteral("logo.jpg"))) {
-        QImageReader reader(QStringLiteral("logo.jpg"));
-        const QImage logo = reader.read();
-        if (!logo.isNull())
-            Image1->setPixmap(QPixmap::fromImage(
-                logo.scaled(QSize(width() - 12, Image1->height()), Qt::KeepAspectRatio,
-                            Qt::SmoothTransformation)));
-    }
+    showLogo();
 
     clampWindowPositions();
 
@@ -410,6 +428,56 @@ void TMainForm::connectState()
     };
     connect(&m_state, &ProgramState::languageChanged, this, statusTexts);
     statusTexts();
+}
+
+void TMainForm::showLogo()
+{
+    QImage logo = loadLogo(settingsFolder(settingsFilePath()), m_state.appSettings.LogoFile);
+    if (logo.isNull() && QFile::exists(QStringLiteral("logo.jpg"))) {
+        QImageReader reader(QStringLiteral("logo.jpg"));
+        logo = reader.read();
+    }
+    if (logo.isNull()) {
+        Image1->clear();
+        return;
+    }
+    Image1->setPixmap(QPixmap::fromImage(
+        logo.scaled(QSize(std::max(1, width() - 12), Image1->height()), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+}
+
+void TMainForm::connectChart()
+{
+    const auto texts = [this] {
+        const LanguageTexts &t = m_state.texts();
+        ChartTexts chart;
+        chart.mean = t.text("MainWindow", "ChartMeanCaption");
+        chart.meanPlus3Sigma = t.text("MainWindow", "ChartMeanPlus3SigmaCaption");
+        chart.maximum = t.text("MainWindow", "ChartMaximumCaption");
+        chart.runAxis = t.text("MainWindow", "ChartRunAxisCaption");
+        chart.timeAxis = t.text("MainWindow", "ChartTimeAxisCaption");
+        Chart_StopTimes->setTexts(chart);
+    };
+    connect(&m_state, &ProgramState::languageChanged, this, texts);
+    texts();
+    // Every arrived, imported or deleted value; the bold line is the
+    // statistic the indicators underline.
+    const auto series = [this] {
+        Chart_StopTimes->refresh(computeSeriesResult(m_state.StopTimes, m_state.resultDevice()));
+        const QModelIndex current = LW_data->selectionModel()->currentIndex();
+        Chart_StopTimes->setSelectedRun(current.isValid() ? std::optional<std::size_t>(current.row())
+                                                          : std::nullopt);
+    };
+    connect(&m_state, &ProgramState::seriesChanged, this, series);
+    series();
+    connect(LW_data->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                Chart_StopTimes->setSelectedRun(current.isValid() ? std::optional<std::size_t>(current.row())
+                                                                  : std::nullopt);
+            });
+    connect(Chart_StopTimes, &StopTimesChart::runClicked, this, [this](std::size_t run) {
+        LW_data->selectRow(int(run));
+        LW_data->scrollTo(m_model->index(int(run), 0));
+    });
 }
 
 void TMainForm::showMachine()

@@ -25,6 +25,8 @@ class QTableView;
 class QTimer;
 class QToolButton;
 class QFrame;
+class QSplitter;
+class StopTimesChart;
 class StopTimesModel;
 class ProgramState;
 class DeviceSession;
@@ -97,6 +99,11 @@ public:
     void submenu_SaveAsClick();
     void Import1Click();
     void ImportValues();
+    // File > Export values...: the series as CSV, the decimal mark chosen
+    // with the save dialog's file type.
+    void ExportValues1Click();
+    // Ctrl+C in the list: the selected rows, tab-separated, to the clipboard.
+    void PopupCopyRowsClick();
 
     // --- settings and localisation ---
     void NactiIni();
@@ -113,6 +120,9 @@ public:
     void Generuj_Report();
     void submenu_ImagesClick();
     void SB_ImagesClick();
+    // The header picture Image1: the company logo of the settings, else a
+    // logo.jpg in the working folder.
+    void showLogo();
 
     // --- machine archive ---
     // Keeps the series as saved to projectFile (empty: as reported); a
@@ -171,6 +181,10 @@ public:
     QLabel *Label14 = nullptr;
     QLabel *Label_SafetyDistanceValue = nullptr;
     QTableView *LW_data = nullptr;
+    // The right column below the result: the chart above the list, the
+    // divider's place kept in the settings file.
+    QSplitter *Splitter_Chart = nullptr;
+    StopTimesChart *Chart_StopTimes = nullptr;
     QLabel *StatusBar1 = nullptr;
     QTimer *Timer1 = nullptr; // the device session's tick
     QMenu *PopupMenu1 = nullptr;
@@ -197,6 +211,8 @@ public:
     QAction *submenu_about = nullptr;
     QAction *PopupDeleteRows = nullptr;
     QAction *DeleteAll1 = nullptr;
+    QAction *ExportValues1 = nullptr;
+    QAction *PopupCopyRows = nullptr;
 
     // Image lists.
     QVector<QPixmap> IL_semafor;
@@ -228,6 +244,8 @@ private:
     void connectState();
     // The machine ID and note of the program state, on their labels.
     void showMachine();
+    // The chart follows the series, the language and the list's selection.
+    void connectChart();
     DeviceSession *m_device = nullptr;
 
     // --- measurement series: deferred refreshes ---

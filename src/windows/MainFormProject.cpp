@@ -7,10 +7,17 @@
 #include "base/SaveFile.h"
 #include "state/ProgramState.h"
 #include "project/ProjectFile.h"
+#include "project/ValueExport.h"
 #include "project/ValueImport.h"
 #include "windows/ImagesForm.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QItemSelectionModel>
+#include <QTableView>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -214,4 +221,44 @@ void TMainForm::ImportValues()
     setStatusText(QFileInfo(fileName).fileName() + QStringLiteral(": ") + importSummaryText(summary));
     if (summary.readFailed)
         throw ZirkError(QStringLiteral("Cannot read file \"%1\". %2").arg(fileName, file.errorString()));
+}
+
+namespace {
+
+// The export's two file types; the one chosen gives the decimal mark.
+const QString kCsvPointFilter = QStringLiteral("CSV, decimal point (*.csv)");
+const QString kCsvCommaFilter = QStringLiteral("CSV, decimal comma (*.csv)");
+
+} // namespace
+
+void TMainForm::ExportValues1Click()
+{
+    FileDialogRequest request;
+    request.directory = m_state.appSettings.LastDirectory;
+    request.fileName = QStringLiteral("StopTimes.csv");
+    request.filter = kCsvPointFilter + QStringLiteral(";;") + kCsvCommaFilter;
+    // The mark of the user's locale comes first to hand.
+    request.selectedFilter = defaultDecimalMark() == DecimalMark::Comma ? kCsvCommaFilter : kCsvPointFilter;
+    request.defaultSuffix = QStringLiteral("csv");
+    request.confirmOverwrite = true;
+    QString chosen;
+    request.chosenFilter = &chosen;
+    const QString fileName = chooseFile(*m_platform.dialogs, this, m_state.appSettings, DialogKind::Save, request);
+    if (fileName.isEmpty())
+        return;
+    const DecimalMark mark = chosen == kCsvCommaFilter  ? DecimalMark::Comma
+        : chosen == kCsvPointFilter                     ? DecimalMark::Point
+                                                        : defaultDecimalMark();
+    saveValuesCsv(fileName, m_state.StopTimes, mark);
+}
+
+void TMainForm::PopupCopyRowsClick()
+{
+    std::vector<int> rows;
+    for (const QModelIndex &index : LW_data->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    if (rows.empty())
+        return;
+    QGuiApplication::clipboard()->setText(rowsAsTabText(m_state.StopTimes, rows));
 }

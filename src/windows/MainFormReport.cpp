@@ -4,7 +4,10 @@
 #include "state/ProgramState.h"
 #include "windows/ImagesForm.h"
 #include "report/Report.h"
+#include "report/ReportLogo.h"
 #include "series/StopTimesModel.h"
+#include "settings/FileLocations.h"
+#include "settings/ReportSettings.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -59,6 +62,10 @@ void TMainForm::Generuj_Report()
     content.meanPlus3Sigma = Label_3Sigma->text();
     content.safetyDistanceMM = m_state.SafetyDistanceMM;
     content.safetyDistanceInch = m_state.SafetyDistanceInch;
+
+    if (m_state.appSettings.AddAnalysisPage)
+        content.analysis = ReportAnalysis{m_state.StopTimes, m_state.resultDevice()};
+    content.logo = loadLogo(settingsFolder(settingsFilePath()), m_state.appSettings.LogoFile);
 
     for (int slot = 1; slot <= kPictureSlotCount; ++slot) {
         const PictureSlot &stored = m_state.pictureSlot(slot);

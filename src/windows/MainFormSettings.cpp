@@ -14,8 +14,11 @@
 #include "windows/SafetyAdvisorForm.h"
 #include "settings/FileLocations.h"
 #include "settings/IniFile.h"
+#include "settings/ReportSettings.h"
 #include "settings/LanguageTexts.h"
 #include "windows/SettingsForm.h"
+#include "windows/WindowPlacement.h"
+#include <QSplitter>
 
 #include <QCheckBox>
 
@@ -123,9 +126,13 @@ void TMainForm::NactiIni()
 
     LW_data->setColumnWidth(0, readColumnWidth(ini, "NumberColumnWidth", 50));
     LW_data->setColumnWidth(1, readColumnWidth(ini, "TimeColumnWidth", 140));
+    const QList<int> chartAndList = splitterSizes(ini.readString(kListView, QStringLiteral("ChartSplitter"), QString()));
+    if (!chartAndList.isEmpty())
+        Splitter_Chart->setSizes(chartAndList);
 
     m_state.setMachine(ini.readString(kSettings, QStringLiteral("LastMachineID"), QString()),
                        ini.readString(kSettings, QStringLiteral("LastNote"), QString()));
+    readReportSettings(ini, s);
 
     s.ArchiveUrl = ini.readString(kSettings, QLatin1String(kArchiveSettingsKey), QString()).trimmed();
     s.ArchiveTrendPercent =
@@ -173,9 +180,11 @@ void TMainForm::ZapisIni()
 
     ini.writeInteger(kListView, QStringLiteral("NumberColumnWidth"), LW_data->columnWidth(0));
     ini.writeInteger(kListView, QStringLiteral("TimeColumnWidth"), LW_data->columnWidth(1));
+    ini.writeString(kListView, QStringLiteral("ChartSplitter"), splitterText(Splitter_Chart->sizes()));
 
     ini.writeString(kSettings, QStringLiteral("LastMachineID"), m_state.machineId());
     ini.writeString(kSettings, QStringLiteral("LastNote"), m_state.note());
+    writeReportSettings(ini, s);
 
     // The archive's keys join the file once they are set, so that a file of
     // a program that never used the archive stays as it was.
@@ -210,7 +219,9 @@ void TMainForm::submenu_SettingsClick()
     if (m_platform.dialogs->showModal(form) != QDialog::Accepted)
         return;
 
-    if (!form->storeSettings())
+    const bool languageChanged = form->storeSettings();
+    showLogo();
+    if (!languageChanged)
         return;
     NactiTexty();
     // The device caption follows the new language; SafetyDevice.Name keeps

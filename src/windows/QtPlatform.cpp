@@ -91,6 +91,8 @@ QString runFileDialog(QWidget *owner, const FileDialogRequest &request, QFileDia
         dialog.selectNameFilter(request.selectedFilter);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
+    if (request.chosenFilter)
+        *request.chosenFilter = dialog.selectedNameFilter();
     return dialog.selectedFiles().constFirst();
 }
 

@@ -6,6 +6,9 @@
 #include "windows/WindowTexts.h"
 #include "base/Seams.h"
 #include "settings/FileLocations.h"
+#include "settings/ReportSettings.h"
+#include "report/ReportLogo.h"
+#include <QFileInfo>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -108,6 +111,24 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     archive->addWidget(Label_TrendPercentCaption, 1, 0);
     archive->addWidget(Edit_TrendPercent, 1, 1);
 
+    // Captions from the language table.
+    GroupBox_Report = groupBox("GroupBox_Report");
+    CHB_AnalysisPage = named(new QCheckBox, "CHB_AnalysisPage");
+    Label_LogoCaption = named(new QLabel, "Label_LogoCaption");
+    Label_LogoFile = named(new QLabel, "Label_LogoFile");
+    Button_LogoChoose = named(new QPushButton, "Button_LogoChoose");
+    Button_LogoRemove = named(new QPushButton, "Button_LogoRemove");
+    for (QPushButton *b : {Button_LogoChoose, Button_LogoRemove})
+        b->setAutoDefault(false);
+    Label_LogoCaption->setBuddy(Button_LogoChoose);
+    auto *report = new QGridLayout(GroupBox_Report);
+    report->addWidget(CHB_AnalysisPage, 0, 0, 1, 4);
+    report->addWidget(Label_LogoCaption, 1, 0);
+    report->addWidget(Label_LogoFile, 1, 1);
+    report->addWidget(Button_LogoChoose, 1, 2);
+    report->addWidget(Button_LogoRemove, 1, 3);
+    report->setColumnStretch(1, 1);
+
     Button3 = named(new QPushButton, "Button3");
     Button3->setDefault(true);
     Button4 = named(new QPushButton, "Button4");
@@ -118,6 +139,7 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     grid->addWidget(GroupBox6, 1, 0);
     grid->addWidget(GroupBox5, 1, 1);
     grid->addWidget(GroupBox7, 2, 0, 1, 2);
+    grid->addWidget(GroupBox_Report, 3, 0, 1, 2);
     grid->setColumnMinimumWidth(0, 240);
     grid->setColumnMinimumWidth(1, 240);
     auto *buttons = new QHBoxLayout;
@@ -138,7 +160,10 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     setTabOrder(Button1, Button2);
     setTabOrder(Button2, Edit_ArchiveUrl);
     setTabOrder(Edit_ArchiveUrl, Edit_TrendPercent);
-    setTabOrder(Edit_TrendPercent, Button3);
+    setTabOrder(Edit_TrendPercent, CHB_AnalysisPage);
+    setTabOrder(CHB_AnalysisPage, Button_LogoChoose);
+    setTabOrder(Button_LogoChoose, Button_LogoRemove);
+    setTabOrder(Button_LogoRemove, Button3);
     setTabOrder(Button3, Button4);
 
     connect(Button3, &QPushButton::clicked, this, &QDialog::accept);
@@ -149,6 +174,13 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     connect(Button2, &QPushButton::clicked, this, [this] {
         runGuarded(*m_platform.dialogs, this, [this] { Button2Click(); });
     });
+    connect(Button_LogoChoose, &QPushButton::clicked, this, [this] {
+        runGuarded(*m_platform.dialogs, this, [this] { Button_LogoChooseClick(); });
+    });
+    connect(Button_LogoRemove, &QPushButton::clicked, this, [this] {
+        runGuarded(*m_platform.dialogs, this, [this] { Button_LogoRemoveClick(); });
+    });
+
     followLanguage(m_state, TextWindow::Settings, this);
 }
 
@@ -174,6 +206,41 @@ void TSettingsForm::FormShow()
     ComboBox_Language->addItems(availableLanguages());
     // Adding items must not replace the text the user sees.
     ComboBox_Language->setEditText(s.Language);
+
+    CHB_AnalysisPage->setChecked(s.AddAnalysisPage);
+    m_chosenLogo.clear();
+    m_removeLogo = false;
+    showLogoChoice();
+}
+
+void TSettingsForm::showLogoChoice()
+{
+    const QString kept = m_removeLogo ? QString() : m_state.appSettings.LogoFile;
+    const QString shown = !m_chosenLogo.isEmpty() ? QFileInfo(m_chosenLogo).fileName() : kept;
+    Label_LogoFile->setText(shown.isEmpty() ? QStringLiteral("-") : shown);
+    Button_LogoRemove->setEnabled(!shown.isEmpty());
+}
+
+void TSettingsForm::Button_LogoChooseClick()
+{
+    FileDialogRequest request;
+    request.directory = m_state.appSettings.LastPictureDirectory;
+    request.filter = QStringLiteral("Pictures (*.png *.jpg *.jpeg *.bmp)");
+    const QString file = m_platform.dialogs->openPicture(this, request);
+    if (file.isEmpty())
+        return;
+    // A file that is no picture is refused now, not when OK is pressed.
+    checkLogoFile(file);
+    m_chosenLogo = file;
+    m_removeLogo = false;
+    showLogoChoice();
+}
+
+void TSettingsForm::Button_LogoRemoveClick()
+{
+    m_chosenLogo.clear();
+    m_removeLogo = true;
+    showLogoChoice();
 }
 
 bool TSettingsForm::storeSettings()
@@ -190,6 +257,18 @@ bool TSettingsForm::storeSettings()
     if (const std::optional<double> percent = parseDecimal(Edit_TrendPercent->text().trimmed());
         percent && std::isfinite(*percent) && *percent >= 0.0)
         s.ArchiveTrendPercent = *percent;
+    s.AddAnalysisPage = CHB_AnalysisPage->isChecked();
+    // The logo is copied beside the settings file, so the protocol finds it
+    // when the original has gone.
+    const QString folder = settingsFolder(settingsFilePath());
+    if (!m_chosenLogo.isEmpty()) {
+        s.LogoFile = installLogo(m_chosenLogo, folder);
+    } else if (m_removeLogo && !s.LogoFile.isEmpty()) {
+        removeLogo(folder, s.LogoFile);
+        s.LogoFile.clear();
+    }
+    m_chosenLogo.clear();
+    m_removeLogo = false;
 
     const QString language = ComboBox_Language->currentText();
     if (language == s.Language)

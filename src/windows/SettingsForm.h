@@ -28,6 +28,10 @@ public:
     bool storeSettings();
     void Button1Click(); // browse for a sound file
     void Button2Click(); // play the sound file named in the field
+    // The company logo: Choose takes a picture, Remove drops the logo; both
+    // count only when the dialog closes with OK.
+    void Button_LogoChooseClick();
+    void Button_LogoRemoveClick();
 
     QGroupBox *GroupBox1 = nullptr;
     QLabel *Label_NameCaption = nullptr;
@@ -50,6 +54,12 @@ public:
     QLineEdit *Edit_ArchiveUrl = nullptr;
     QLabel *Label_TrendPercentCaption = nullptr;
     QLineEdit *Edit_TrendPercent = nullptr;
+    QGroupBox *GroupBox_Report = nullptr;
+    QCheckBox *CHB_AnalysisPage = nullptr;
+    QLabel *Label_LogoCaption = nullptr;
+    QLabel *Label_LogoFile = nullptr;
+    QPushButton *Button_LogoChoose = nullptr;
+    QPushButton *Button_LogoRemove = nullptr;
     QPushButton *Button3 = nullptr;
     QPushButton *Button4 = nullptr;
 
@@ -57,7 +67,13 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void showLogoChoice();
+
     ProgramState &m_state;
     Platform &m_platform;
     Forms &m_forms;
+    // The logo as the dialog has it until OK: a picture file chosen now, or
+    // the removal of the kept one.
+    QString m_chosenLogo;
+    bool m_removeLogo = false;
 };

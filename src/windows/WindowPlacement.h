@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QPoint>
+#include <QString>
 #include <QSize>
 
 // Brings a window stored beyond the right or bottom screen edge back: a left
@@ -12,3 +14,9 @@ QPoint clampWindowPosition(QPoint position, QSize screen);
 // True when the program was started with exactly one argument that reads
 // "/demo" in any letter case.
 bool isDemoSwitch(const QStringList &arguments);
+
+// The sizes of a splitter's two panes as the settings file keeps them,
+// "240,310"; empty for text that is not two positive whole numbers, so a
+// missing or damaged key leaves the splitter as it starts.
+QList<int> splitterSizes(const QString &text);
+QString splitterText(const QList<int> &sizes);

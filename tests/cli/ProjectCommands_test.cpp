@@ -453,27 +453,36 @@ TEST_F(ZirkCliProject, ReportOfAProject)
     const struct
     {
         QString project;
+        bool analysis;
         int pages;
         const char *distance; // the protocol's line
     } cases[] = {
-        // Values, summary and text on page 1 and 2, then one page for
-        // pictures 1 and 2 and one for 3 and 4 (picture 3 is flagged but
-        // empty: a page without a picture, as the window writes it).
-        {tenFile, 4, nullptr},
+        // Values, summary and text on page 1 and 2, the analysis page, then
+        // one page for pictures 1 and 2 and one for 3 and 4 (picture 3 is
+        // flagged but empty: a page without a picture, as the window
+        // writes it).
+        {tenFile, true, 5, nullptr},
+        {tenFile, false, 4, nullptr},
         // Under ten values there is no distance, which the protocol says
         // with the program's "no result", -1 mm.
-        {fewFile, 1, "Safety Distance:    -1 mm / 0.00 Inch"},
+        {fewFile, true, 2, "Safety Distance:    -1 mm / 0.00 Inch"},
+        {fewFile, false, 1, "Safety Distance:    -1 mm / 0.00 Inch"},
         // 23 rows on the first page, 37 on the second; 250 ms, d = 14:
         // 2000 mm/s gives 500 mm exactly, which stays.
-        {manyFile, 3, "Safety Distance:   500 mm / 19.69 Inch"},
+        {manyFile, true, 4, "Safety Distance:   500 mm / 19.69 Inch"},
+        {manyFile, false, 3, "Safety Distance:   500 mm / 19.69 Inch"},
         // A NaN stored among the values, or sums beyond the range of a
         // double: no result, never "inf mm" or "nan mm".
-        {nanFile, 2, "Safety Distance:    -1 mm / 0.00 Inch"},
-        {overflowFile, 2, "Safety Distance:    -1 mm / 0.00 Inch"},
+        {nanFile, false, 2, "Safety Distance:    -1 mm / 0.00 Inch"},
+        {overflowFile, false, 2, "Safety Distance:    -1 mm / 0.00 Inch"},
+        {nanFile, true, 3, "Safety Distance:    -1 mm / 0.00 Inch"},
     };
     for (const auto &c : cases) {
         const QString out = path("report.pdf");
-        const CliRun run = runCli({"report", c.project, "-o", out, "--json"});
+        QStringList call = {"report", c.project, "-o", out, "--json"};
+        if (!c.analysis)
+            call << "--no-analysis";
+        const CliRun run = runCli(call);
         ASSERT_EQ(run.exitCode, 0) << run.err.constData();
         EXPECT_EQ(run.out, QByteArray(R"({"file":")") + out.toUtf8() + R"(","pages":)"
                                + QByteArray::number(c.pages) + "}\n");
@@ -481,6 +490,7 @@ TEST_F(ZirkCliProject, ReportOfAProject)
         EXPECT_TRUE(qpdfAccepts(out)) << c.project.toStdString();
         const QByteArray text = pdfText(out);
         EXPECT_TRUE(text.contains("Stop time measurement protocol")) << c.project.toStdString();
+        EXPECT_EQ(text.contains("Safety distance after ISO 13855:2010"), c.analysis) << c.project.toStdString();
         if (c.distance) {
             EXPECT_TRUE(text.contains(c.distance)) << c.project.toStdString() << text.constData();
         }

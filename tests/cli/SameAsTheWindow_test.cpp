@@ -123,7 +123,8 @@ TEST_F(ZirkCliSameAsTheWindow, ReportIsTheProtocolOfTheOpenedProject)
     const CliRun run = runCli({"report", path("press.zPRJ"), "-o", path("cli.pdf"), "--company", "ACME", "--user",
                                "J. Doe", "--json"});
     ASSERT_EQ(run.exitCode, 0) << run.err.constData();
-    EXPECT_EQ(run.json().value("pages").toInt(), 4);
+    // Protocol, analysis page and two picture pages.
+    EXPECT_EQ(run.json().value("pages").toInt(), 5);
     EXPECT_EQ(timelessText(path("cli.pdf")), timelessText(path("window.pdf")));
     EXPECT_EQ(imageList(path("cli.pdf")), imageList(path("window.pdf")));
     EXPECT_TRUE(imageList(path("cli.pdf")).contains(" 64    48 ")) << imageList(path("cli.pdf")).constData();

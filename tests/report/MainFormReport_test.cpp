@@ -70,6 +70,7 @@ TEST_F(MainFormReportTest, SaveDialogProposesTheReportNameAndCancelChangesNothin
 TEST_F(MainFormReportTest, WritesWhatTheWindowShowsAndOpensIt)
 {
     TMainForm &w = startMeasured();
+    state().appSettings.AddAnalysisPage = false;
     fake.dialogs.fileAnswers.push_back(reportPath());
     w.submenu_Report->trigger();
 
@@ -162,6 +163,7 @@ TEST_F(MainFormReportTest, WindowAndToolWriteTheSameBytes)
     for (int slot = 1; slot <= 4; ++slot)
         c.pictures[size_t(slot - 1)] = {slot == 4, QStringLiteral("Image %1").arg(slot), slotPlaceholderPicture()};
     c.pictures[3].caption = QStringLiteral("Hydraulic press P-07");
+    c.analysis = ReportAnalysis{state().StopTimes, state().safetyDevice};
     const QString toolFile = tempDir.filePath(QStringLiteral("tool.pdf"));
     writeReport(c, toolFile, &fake.clock);
 
@@ -171,6 +173,7 @@ TEST_F(MainFormReportTest, WindowAndToolWriteTheSameBytes)
 TEST_F(MainFormReportTest, EmptySeriesWithoutDeviceStillMakesAProtocol)
 {
     TMainForm &w = start();
+    state().appSettings.AddAnalysisPage = false;
     fake.dialogs.fileAnswers.push_back(reportPath());
     w.submenu_Report->trigger();
     ASSERT_TRUE(fake.dialogs.errors.empty());
@@ -207,4 +210,32 @@ TEST_F(MainFormReportTest, FailedWriteIsShownAndTheViewerNotStarted)
     EXPECT_EQ(fake.dialogs.errors.size(), 1u);
     ASSERT_EQ(fake.shell.calls.size(), 1u);
     EXPECT_EQ(fake.shell.calls[0].target, reportPath());
+}
+
+TEST_F(MainFormReportTest, AnalysisPageEndsAtTheWindowsDistanceAndCanBeLeftOut)
+{
+    struct Case
+    {
+        bool analysis;
+        int pages;
+    };
+    for (const Case c : {Case{true, 4}, Case{false, 3}}) {
+        SCOPED_TRACE(c.analysis);
+        TMainForm &w = startMeasured();
+        state().appSettings.AddAnalysisPage = c.analysis;
+        fake.dialogs.fileAnswers.push_back(reportPath());
+        w.submenu_Report->trigger();
+        ASSERT_TRUE(fake.dialogs.errors.empty());
+        const PdfWords words = readWords(reportPath());
+        ASSERT_EQ(words.pages, c.pages);
+        QStringList page3;
+        for (const PdfWord &word : words.words)
+            if (word.page == 3)
+                page3 << word.text;
+        const QString text = page3.join(QLatin1Char(' '));
+        // What the result panel shows, "410 mm", to the millimetre.
+        const QString distance = QStringLiteral("Safety distance: ") + w.Label_SafetyDistanceValue->text().simplified();
+        EXPECT_EQ(text.startsWith(QStringLiteral("Analysis")), c.analysis) << text.toStdString();
+        EXPECT_EQ(text.contains(distance), c.analysis) << distance.toStdString() << "\n" << text.toStdString();
+    }
 }

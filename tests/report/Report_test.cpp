@@ -482,3 +482,35 @@ TEST(RightAligned, PadsShortTextsAndCutsLongOnes)
     for (const Case &c : cases)
         EXPECT_EQ(rightAligned(c.text, c.width), c.out) << c.text.constData();
 }
+
+// The whole protocol of a fixed series against the stored file: the pages
+// the protocol always had, with nothing added where nothing is asked for.
+// Set ZIRK_UPDATE_GOLDEN=1 to write the stored file anew after a deliberate
+// change, and look at the difference before committing it.
+TEST(ReportGolden, ProtocolMatchesTheStoredFileByteForByte)
+{
+    ReportContent c = sampleContent(30);
+    c.calibrated = false;
+    c.companyName = QStringLiteral("Měřicí technika s.r.o.");
+    QImage small(8, 6, QImage::Format_RGB888);
+    small.fill(QColor(40, 120, 200));
+    c.pictures[0] = {true, QStringLiteral("Front guard"), small};
+    c.pictures[3] = {true, QStringLiteral("Image 4"), small};
+    const FakeClock clock;
+    TzPdf pdf(&clock);
+    composeReport(pdf, c);
+
+    const QString stored = QStringLiteral(ZIRK_SOURCE_DIR "/tests/report/data/protocol.pdf");
+    if (qEnvironmentVariableIsSet("ZIRK_UPDATE_GOLDEN")) {
+        ASSERT_TRUE(writeFile(stored, pdf.data()));
+    }
+    const QByteArray expected = readFile(stored);
+    ASSERT_FALSE(expected.isEmpty()) << "missing " << stored.toStdString();
+    if (pdf.data() != expected) {
+        qsizetype at = 0;
+        while (at < expected.size() && at < pdf.data().size() && expected[at] == pdf.data()[at])
+            ++at;
+        FAIL() << "first difference at byte " << at << "\nexpected: " << expected.mid(at, 60).toStdString()
+               << "\nactual:   " << pdf.data().mid(at, 60).toStdString();
+    }
+}

@@ -74,6 +74,7 @@ TEST(LanguageTexts, CaptionsReachEveryKindOfControl)
     const IniFile file1 = IniFile::fromBytes("[MainMenu]\nFile=Datei\nExit=\n"
                                              "[MainWindow]\nToolsCaption=Werkzeuge\nSafetyDistanceLabel=Abstand\n"
                                              "StopTimeColumnCaption=Nachlaufzeit [ms]\n"
+                                             "ChartMeanCaption=Mittelwert\n"
                                              "[DevicesWindow]\nWindowCaption=Auswahl\nEStopAbbreviation=Not-Halt\n"
                                              "EStopText=Not-Halt-Taster\n"
                                              "[HMI]\nInvalidFileText=Kaputt\nHelpFileName=handbuch.pdf\n");
@@ -91,6 +92,10 @@ TEST(LanguageTexts, CaptionsReachEveryKindOfControl)
     EXPECT_EQ(messages.InvalidFile, QStringLiteral("Kaputt"));
     EXPECT_EQ(messages.NoDeviceFound, QStringLiteral("No Zirk device found!"));
     EXPECT_EQ(settings.HelpFileName, QStringLiteral("handbuch.pdf"));
+    // Texts a window reads by key, such as the chart's, come from the file
+    // or their default.
+    EXPECT_EQ(LanguageTexts::read(file1).text("MainWindow", "ChartMeanCaption"), QStringLiteral("Mittelwert"));
+    EXPECT_EQ(LanguageTexts::read(file1).text("MainWindow", "ChartMaximumCaption"), QStringLiteral("Maximum"));
 
     // A file without the keys brings every default back.
     applyLanguageTexts(LanguageTexts::read(IniFile()), targets);
@@ -146,6 +151,7 @@ TEST(LanguageTexts, TheShippedGermanFileTranslatesEveryKey)
     // Words German shares with English, and the manual that exists only in English.
     const QSet<QString> expectedSame = {
         QStringLiteral("MainWindow/MaximumTimeLabel"), QStringLiteral("Buttons/OKButtonCaption"),
+        QStringLiteral("MainWindow/ChartMaximumCaption"), QStringLiteral("MainWindow/ChartTimeAxisCaption"),
         QStringLiteral("DevicesWindow/ScannerAbbreviation"), QStringLiteral("CalculatorWindow/ScannerAbbreviation"),
         QStringLiteral("HMI/HelpFileName")};
     EXPECT_EQ(same, expectedSame);

@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSplitter>
 #include <QScreen>
 #include <QStringEncoder>
 #include <QTableView>
@@ -45,7 +46,8 @@ const QStringList kAllKeys = {
     "Settings/CompanyName", "Settings/DirectionChangeDetection", "Settings/SSSpeed", "Settings/LastDir",
     "Settings/LastPicturesDir", "Settings/AutoReleaseDistance", "Settings/AutoReleaseByDistance",
     "Settings/AutoReleaseBySpeed", "Settings/DriversFileName", "Settings/LastMachineID", "Settings/LastNote",
-    "ListView/NumberColumnWidth", "ListView/TimeColumnWidth",
+    "Settings/AddAnalysisPage", "Settings/LogoFile", "ListView/NumberColumnWidth", "ListView/TimeColumnWidth",
+    "ListView/ChartSplitter",
 };
 
 // "Section/Key=value" for every key line, in file order.
@@ -114,10 +116,14 @@ TEST_F(MainFormSettings, WithoutASettingsFileEveryKeyHasItsDefaultAndClosingWrit
     EXPECT_TRUE(lines.contains(QStringLiteral("Settings/PlaySound=0")));
     EXPECT_TRUE(lines.contains(QStringLiteral("Settings/LastDir=") + defaultFileFolder()));
     EXPECT_TRUE(lines.contains(QStringLiteral("Settings/LastMachineID=")));
+    EXPECT_TRUE(s.AddAnalysisPage);
+    EXPECT_TRUE(lines.contains(QStringLiteral("Settings/AddAnalysisPage=1")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Settings/LogoFile=")));
 }
 
 TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
 {
+    QList<int> splitter;
     const QString measurements = tempDir.filePath(QStringLiteral("Messungen"));
     const QString pictures = tempDir.filePath(QStringLiteral("Bilder"));
     ASSERT_TRUE(QDir().mkpath(measurements));
@@ -144,6 +150,12 @@ TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
         main.LW_data->setColumnWidth(0, 61);
         main.LW_data->setColumnWidth(1, 171);
         state().setMachine(QStringLiteral("Press 7 = hall B"), QStringLiteral("  after repair; brake 2  "));
+        s.AddAnalysisPage = false;
+        s.LogoFile = QStringLiteral("logo.png");
+        // The divider between chart and list moved well up.
+        const QList<int> before = main.Splitter_Chart->sizes();
+        main.Splitter_Chart->setSizes({130, before[0] + before[1] - 130});
+        splitter = main.Splitter_Chart->sizes();
         EXPECT_TRUE(main.close());
     }
     const QStringList lines = keyLines(settingsBytes());
@@ -157,6 +169,10 @@ TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(windows[i]->pos(), QPoint(11 + i, 21 + i)) << i;
     const AppSettings &s = state().appSettings;
+    EXPECT_FALSE(s.AddAnalysisPage);
+    EXPECT_EQ(s.LogoFile, QStringLiteral("logo.png"));
+    EXPECT_EQ(splitter.value(0), 130);
+    EXPECT_EQ(main.Splitter_Chart->sizes(), splitter);
     EXPECT_EQ(s.Language, QStringLiteral("Deutsch"));
     EXPECT_EQ(s.SoundFile, QStringLiteral("/home/anna/Sounds/gong.wav"));
     EXPECT_TRUE(s.SoundEnable);
@@ -278,10 +294,11 @@ TEST_F(MainFormSettings, UnknownKeysAndSectionsStayWhereTheyWere)
     // New keys join the end of their section, before the blank line that
     // parts it from the next; new sections go to the end of the file.
     EXPECT_TRUE(after.contains(QStringLiteral("; keep me\r\nSoundFile=\r\n"))) << after.toStdString();
-    EXPECT_TRUE(after.contains(QStringLiteral("LastNote=\r\n\r\n[Calibration lab]\r\nPhone=+49 30 1234\r\n"
+    EXPECT_TRUE(after.contains(QStringLiteral("LastNote=\r\nAddAnalysisPage=1\r\nLogoFile=\r\n\r\n[Calibration lab]\r\nPhone=+49 30 1234\r\n"
                                               "[ListView]\r\nNumberColumnWidth=50\r\nTimeColumnWidth=140\r\n"
-                                              "[Windows Positions]\r\nMainWindowLeft=100\r\n")))
+                                              "ChartSplitter=")))
         << after.toStdString();
+    EXPECT_TRUE(after.contains(QStringLiteral("\r\n[Windows Positions]\r\nMainWindowLeft=100\r\n"))) << after.toStdString();
     EXPECT_EQ(after.count(QStringLiteral("[Settings]")), 1);
 }
 

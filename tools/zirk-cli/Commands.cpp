@@ -9,6 +9,7 @@
 #include "settings/AppSettings.h"
 #include "settings/FileLocations.h"
 #include "settings/IniFile.h"
+#include "settings/ReportSettings.h"
 #include "settings/LanguageTexts.h"
 
 #include <QFile>
@@ -242,6 +243,13 @@ QString settingsText(const char *key)
 QString settingsValue(const char *key)
 {
     return programSettings().readString(kSettingsSection, QLatin1String(key), QString());
+}
+
+AppSettings reportSettings()
+{
+    AppSettings settings;
+    readReportSettings(programSettings(), settings);
+    return settings;
 }
 
 QString kindDisplayName(int kind)

@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 
 #include "project/ProjectFile.h"
+#include "settings/AppSettings.h"
 #include "safety/SafetyDevice.h"
 
 #include <QString>
@@ -26,7 +27,7 @@ const std::vector<Command> &commands();
 
 // The commands of each group, in the order --help lists them.
 std::vector<Command> distanceCommands(); // distance, reflective, table
-std::vector<Command> seriesCommands();   // stats
+std::vector<Command> seriesCommands();   // stats, export
 std::vector<Command> projectCommands();  // project-info, new-project, report
 std::vector<Command> archiveCommands();  // archive add, list, trend
 
@@ -124,6 +125,9 @@ QString settingsText(const char *key);
 // A value of section "Settings" of the program's settings file as it stands;
 // empty when missing.
 QString settingsValue(const char *key);
+
+// The analysis page and logo settings of the program's settings file.
+AppSettings reportSettings();
 
 // A kind's display name in the language of the settings, as the device
 // selection dialog and the main window show it.

@@ -8,9 +8,12 @@
 #include "base/NumberFormat.h"
 #include "pdf/zPdf.h"
 #include "report/Report.h"
+#include "report/ReportLogo.h"
 #include "report/ReportPictures.h"
 #include "safety/SafetyDevice.h"
 #include "series/SeriesResult.h"
+#include "settings/FileLocations.h"
+#include "settings/ReportSettings.h"
 
 #include <QDateTime>
 
@@ -183,6 +186,11 @@ void runReport(const Arguments &arguments)
     const SeriesResult result = computeSeriesResult(project.stopTimes, safetyDevice(projectDevice(r)));
     content.safetyDistanceMM = result.distanceMm.value_or(-1.0);
     content.safetyDistanceInch = result.distanceInch.value_or(0.0);
+    // The analysis page and the logo as the window's settings have them.
+    const AppSettings settings = reportSettings();
+    if (settings.AddAnalysisPage && !arguments.has("--no-analysis"))
+        content.analysis = ReportAnalysis{project.stopTimes, safetyDevice(projectDevice(r))};
+    content.logo = loadLogo(settingsFolder(settingsFilePathOf(QStringLiteral("zirk"))), settings.LogoFile);
     for (int slot = 1; slot <= 4; ++slot) {
         ReportPicture &picture = content.pictures[std::size_t(slot - 1)];
         picture.include = r.includePicture(slot);
@@ -237,18 +245,22 @@ std::vector<Command> projectCommands()
           "A door's C and a mat's h are not part of project files.\n\n"
           "JSON: {\"file\", \"count\"}\n"},
          runNewProject},
-        {{"report", "report PROJECT.zPRJ -o OUT.pdf [--company TEXT] [--user TEXT]",
+        {{"report", "report PROJECT.zPRJ -o OUT.pdf [--company TEXT] [--user TEXT] [--no-analysis]",
           "write the measurement protocol of a project file as PDF",
           {{"-o", "OUT.pdf", "the PDF file to create or replace", false, true},
            {"--company", "TEXT", "the company named in the protocol (default: from the settings)"},
-           {"--user", "TEXT", "who measured (default: from the settings)"}},
+           {"--user", "TEXT", "who measured (default: from the settings)"},
+           {"--no-analysis", nullptr, "leave out the analysis page"}},
           "PROJECT.zPRJ", 1, 1,
           "The protocol is the one the window writes after opening the project: the\n"
           "stored captions, instrument data and stop times, the statistics and the\n"
-          "safety distance of the stored kind, d and H, then a page for each pair of\n"
-          "pictures whose flag is set.  Where there is no distance (under ten values,\n"
-          "or a door or a mat, whose C and h are not stored) it reads -1 mm.  Company\n"
-          "and user come from the options or else from the program's settings file.\n"
+          "safety distance of the stored kind, d and H, the analysis page (the chart\n"
+          "of the series and the calculation written out) unless --no-analysis or the\n"
+          "settings leave it out, then a page for each pair of pictures whose flag is\n"
+          "set.  Where there is no distance (under ten values, or a door or a mat,\n"
+          "whose C and h are not stored) it reads -1 mm.  Company and user come from\n"
+          "the options or else from the program's settings file, as does the company\n"
+          "logo at the top right of the first page.\n"
           "No viewer is opened.\n\n"
           "JSON: {\"file\", \"pages\"}\n"},
          runReport},

@@ -1,8 +1,11 @@
-// stats: the result indicators of the main window over files.
+// stats and export: the result indicators of the main window and File >
+// Export values over files.
 #include "Commands.h"
 #include "JsonWriter.h"
 
+#include "base/ErrorHandling.h"
 #include "base/NumberFormat.h"
+#include "project/ValueExport.h"
 #include "safety/SafetyDevice.h"
 #include "series/SeriesResult.h"
 
@@ -115,6 +118,25 @@ void runStats(const Arguments &arguments)
     writeWarning(series.importNotes);
 }
 
+void runExport(const Arguments &arguments)
+{
+    requireOptions(arguments, {"-o"});
+    if (arguments.has("--decimal-comma") && arguments.has("--decimal-point"))
+        throw usageError(QStringLiteral("give --decimal-comma or --decimal-point, not both"));
+    const Series series = readSeries(arguments.files());
+    const QString fileName = *arguments.value("-o");
+    const DecimalMark mark = arguments.has("--decimal-comma") ? DecimalMark::Comma
+        : arguments.has("--decimal-point")                   ? DecimalMark::Point
+                                                             : defaultDecimalMark();
+    try {
+        saveValuesCsv(fileName, series.values, mark);
+    } catch (const ZirkError &e) {
+        throw badInput(e.message());
+    }
+    writeFileResult(arguments, fileName, "count", static_cast<long long>(series.values.size()),
+                    QStringLiteral("%1 stop times written to %2\n").arg(series.values.size()).arg(fileName));
+}
+
 } // namespace
 
 std::vector<Command> seriesCommands()
@@ -143,5 +165,20 @@ std::vector<Command> seriesCommands()
           "(sums beyond the range of a double, a NaN in a project file) is null, and\n"
           "governing is null whenever governing_ms is.\n"},
          runStats},
+        {{"export", "export FILE... -o OUT.csv [--decimal-comma | --decimal-point]",
+          "write the stop times of project and text files as CSV for spreadsheets",
+          {{"-o", "OUT.csv", "the CSV file to create or replace"},
+           {"--decimal-comma", nullptr, "decimal comma, fields separated by semicolons"},
+           {"--decimal-point", nullptr, "decimal point, fields separated by commas"}},
+          "FILE", 1, -1,
+          "The series is made of the values of all FILEs in order, read as stats\n"
+          "reads them.  The file holds the same bytes as the window's File > Export\n"
+          "values: UTF-8 with a byte-order mark, the header row \"Run\" and \"Stop time\n"
+          "[ms]\", then the run number and the stop time in ms with every digit the\n"
+          "value holds, CR LF line ends.  Without a mark option the mark follows\n"
+          "your locale: a comma (and semicolons between fields) where it writes\n"
+          "decimals with a comma, else a point (and commas).\n\n"
+          "JSON: {\"file\", \"count\"}\n"},
+         runExport},
     };
 }

@@ -1,0 +1,33 @@
+#include "settings/ReportSettings.h"
+
+#include "settings/IniFile.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const QString kSettings = QStringLiteral("Settings");
+const QString kAddAnalysisPage = QStringLiteral("AddAnalysisPage");
+const QString kLogoFile = QStringLiteral("LogoFile");
+
+} // namespace
+
+void readReportSettings(const IniFile &ini, AppSettings &settings)
+{
+    settings.AddAnalysisPage = ini.readBool(kSettings, kAddAnalysisPage, true);
+    // Only a name inside the settings folder: a path from a hand-edited
+    // file would have the protocol read any file on the machine.
+    const QString logo = ini.readString(kSettings, kLogoFile, QString());
+    settings.LogoFile = logo.contains(QLatin1Char('/')) || logo.contains(QLatin1Char('\\')) ? QString() : logo;
+}
+
+void writeReportSettings(IniFile &ini, const AppSettings &settings)
+{
+    ini.writeBool(kSettings, kAddAnalysisPage, settings.AddAnalysisPage);
+    ini.writeString(kSettings, kLogoFile, settings.LogoFile);
+}
+
+QString settingsFolder(const QString &settingsFile)
+{
+    return QFileInfo(settingsFile).absolutePath();
+}
