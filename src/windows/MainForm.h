@@ -34,8 +34,8 @@ struct ArchiveMeasurement;
 
 // The main window.  Handlers keep the names the rest of the program knows
 // them by; each reads its controls, calls a unit and writes its controls.
-// The handlers of one subsystem live in that subsystem's folder
-// (MainForm<Subsystem>.cpp).
+// The handlers of one subsystem live beside this file in
+// MainForm<Subsystem>.cpp; the device link itself is the DeviceSession's.
 class TMainForm : public QMainWindow
 {
     Q_OBJECT
