@@ -33,11 +33,6 @@ LanguageKey column(const char *key, const char *text, int number)
     return {"MainWindow", key, text, TextTarget::ListColumn, W::Main, nullptr, nullptr, number};
 }
 
-LanguageKey text(const char *section, const char *key, const char *text, W window)
-{
-    return {section, key, text, TextTarget::Text, window};
-}
-
 LanguageKey message(const char *key, const char *text, QString MessageTexts::*field)
 {
     return {"HMI", key, text, TextTarget::Message, W::Main, nullptr, field};
@@ -103,11 +98,11 @@ std::vector<LanguageKey> buildKeys()
         column("CountColumnCaption", "#", 0),
         column("StopTimeColumnCaption", "Stop Time [ms]", 1),
         caption(main, "CopyRowsCaption", "Copy", W::Main, "PopupCopyRows"),
-        text(main, "ChartMeanCaption", "Mean", W::Main),
-        text(main, "ChartMeanPlus3SigmaCaption", "Mean + 3 SD", W::Main),
-        text(main, "ChartMaximumCaption", "Maximum", W::Main),
-        text(main, "ChartRunAxisCaption", "Run", W::Main),
-        text(main, "ChartTimeAxisCaption", "ms", W::Main),
+        plainText(main, "ChartMeanCaption", "Mean", W::Main),
+        plainText(main, "ChartMeanPlus3SigmaCaption", "Mean + 3 SD", W::Main),
+        plainText(main, "ChartMaximumCaption", "Maximum", W::Main),
+        plainText(main, "ChartRunAxisCaption", "Run", W::Main),
+        plainText(main, "ChartTimeAxisCaption", "ms", W::Main),
 
         message("NoDeviceFoundText", "No Zirk device found!", &MessageTexts::NoDeviceFound),
         message("NewMeasurementText", "Are you sure you want to start a new measurement? All data will be lost!",

@@ -33,6 +33,19 @@ T *named(T *widget, const char *name)
     return widget;
 }
 
+// Each caption beside the edit it asks for, one row each; the caption names
+// its edit for screen readers.
+void addCaptionedRows(QGridLayout *grid, std::initializer_list<std::pair<QLabel *, QWidget *>> rows)
+{
+    int row = 0;
+    for (const auto &[caption, edit] : rows) {
+        caption->setBuddy(edit);
+        grid->addWidget(caption, row, 0);
+        grid->addWidget(edit, row, 1);
+        ++row;
+    }
+}
+
 QGroupBox *groupBox(const char *name)
 {
     return named(new QGroupBox, name);
@@ -51,13 +64,7 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     Edit_Name = named(new QLineEdit, "Edit_Name");
     Label_CompanyCaption = named(new QLabel, "Label_CompanyCaption");
     Edit_Company = named(new QLineEdit, "Edit_Company");
-    Label_NameCaption->setBuddy(Edit_Name);
-    Label_CompanyCaption->setBuddy(Edit_Company);
-    auto *user = new QGridLayout(GroupBox1);
-    user->addWidget(Label_NameCaption, 0, 0);
-    user->addWidget(Edit_Name, 0, 1);
-    user->addWidget(Label_CompanyCaption, 1, 0);
-    user->addWidget(Edit_Company, 1, 1);
+    addCaptionedRows(new QGridLayout(GroupBox1), {{Label_NameCaption, Edit_Name}, {Label_CompanyCaption, Edit_Company}});
 
     GroupBox6 = groupBox("GroupBox6");
     ComboBox_Language = named(new QComboBox, "ComboBox_Language");
@@ -103,13 +110,8 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     Edit_ArchiveUrl->setPlaceholderText(defaultArchivePath());
     Label_TrendPercentCaption = named(new QLabel, "Label_TrendPercentCaption");
     Edit_TrendPercent = named(new QLineEdit, "Edit_TrendPercent");
-    Label_ArchiveUrlCaption->setBuddy(Edit_ArchiveUrl);
-    Label_TrendPercentCaption->setBuddy(Edit_TrendPercent);
-    auto *archive = new QGridLayout(GroupBox7);
-    archive->addWidget(Label_ArchiveUrlCaption, 0, 0);
-    archive->addWidget(Edit_ArchiveUrl, 0, 1);
-    archive->addWidget(Label_TrendPercentCaption, 1, 0);
-    archive->addWidget(Edit_TrendPercent, 1, 1);
+    addCaptionedRows(new QGridLayout(GroupBox7),
+                     {{Label_ArchiveUrlCaption, Edit_ArchiveUrl}, {Label_TrendPercentCaption, Edit_TrendPercent}});
 
     // Captions from the language table.
     GroupBox_Report = groupBox("GroupBox_Report");
