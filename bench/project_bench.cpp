@@ -126,35 +126,33 @@ void ImportValues(benchmark::State &st)
     Bench &b = bench();
     for (auto _ : st) {
         st.PauseTiming();
-        b.state().StopTimes.clear();
-        b.state().StopTimes.shrink_to_fit();
+        b.state().clear();
         st.ResumeTiming();
         b.importValues();
     }
-    if (b.state().StopTimes.size() != size_t(kValues))
+    if (b.state().stopTimes().size() != size_t(kValues))
         st.SkipWithError("not every value was imported");
 }
 
 void OpenProject(benchmark::State &st)
 {
     Bench &b = bench();
-    b.state().StopTimes.assign(kValues, 123.456);
+    b.state().replace(std::vector<double>(kValues, 123.456));
     b.saveAs();
     for (auto _ : st) {
         st.PauseTiming();
-        b.state().StopTimes.clear();
-        b.state().StopTimes.shrink_to_fit();
+        b.state().clear();
         st.ResumeTiming();
         b.open();
     }
-    if (b.state().StopTimes.size() != size_t(kValues) || !b.fake.dialogs.questions.empty())
+    if (b.state().stopTimes().size() != size_t(kValues) || !b.fake.dialogs.questions.empty())
         st.SkipWithError("the project did not open");
 }
 
 void SaveProject(benchmark::State &st)
 {
     Bench &b = bench();
-    b.state().StopTimes.assign(kValues, 123.456);
+    b.state().replace(std::vector<double>(kValues, 123.456));
     for (auto _ : st)
         b.saveAs();
     if (QFile(b.projectFile).size() < 4 + 8 * qint64(kValues) + 1128)

@@ -44,8 +44,7 @@ ReportContent largestReport()
     c.serialNumber = QStringLiteral("ZK-00417");
     c.locale = locale;
     setReportSeries(c, stopTimes(100000), locale);
-    c.safetyDistanceMM = 512.0;
-    c.safetyDistanceInch = 512.0 / 25.4;
+    c.safetyDistanceMm = 512.0;
     for (int s = 0; s < 4; ++s) {
         QImage picture(640, 480, QImage::Format_RGB888);
         picture.fill(QColor(40 * s, 120, 200));

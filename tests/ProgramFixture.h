@@ -4,6 +4,7 @@
 
 #include "FakePlatform.h"
 
+#include "state/ProgramState.h"
 #include "windows/MainForm.h"
 #include "windows/Program.h"
 
@@ -39,6 +40,21 @@ protected:
         return *program->mainForm();
     }
     ProgramState &state() { return program->state(); }
+    // Changes the instrument the series on screen was measured with.
+    template <typename Change>
+    void changeInstrument(Change change)
+    {
+        MeasuringInstrument instrument = state().instrument();
+        change(instrument);
+        state().setInstrument(instrument);
+    }
+    // Hands the state a safety device as if it had been accepted.
+    void acceptDevice(int kind, std::optional<double> parameter, const QString &name = QString())
+    {
+        SafetyDevice device = SafetyDevice::selected(kind, parameter);
+        device.Name = name;
+        state().setSafetyDevice(device);
+    }
     Forms &forms() { return program->forms(); }
 
     QTemporaryDir tempDir;

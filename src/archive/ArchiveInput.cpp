@@ -3,6 +3,7 @@
 #include "base/CodePage.h"
 #include "base/ErrorHandling.h"
 #include "project/ProjectFile.h"
+#include "project/ProjectMeasurement.h"
 #include "series/SeriesResult.h"
 
 #include <QBuffer>
@@ -14,14 +15,52 @@
 #include <cmath>
 #include <limits>
 
-void setSeries(ArchiveMeasurement &m, const std::vector<double> &stopTimes, const SafetyDevice &device)
+ArchiveMeasurement archiveRecord(const Measurement &measurement, const QString &userName,
+                                 const QString &companyName, const QDateTime &fallbackTime)
 {
-    m.stopTimes = stopTimes;
+    ArchiveMeasurement m;
+    const SafetyDevice &device = measurement.safetyDevice;
+    m.stopTimes = measurement.stopTimes;
     m.deviceKind = device.ID;
     m.deviceParameter = device.parameter();
     // Only a vertical light curtain has a non-industrial formula.
     m.nonIndustrial = device.ID == KindVerticalLightCurtain && device.NonIndustrial;
-    m.result = computeSeriesResult(stopTimes, device);
+    m.result = measurement.result();
+    m.machineId = measurement.machineId.trimmed();
+    m.note = measurement.note;
+    m.measuredAt = measurement.lastValueAt.isValid() ? measurement.lastValueAt : fallbackTime;
+    const MeasuringInstrument &instrument = measurement.instrument;
+    m.serialNumber = instrument.serialNumber;
+    m.standstillSpeed = instrument.standstillSpeed;
+    m.calibrationYear = instrument.calibrationYear;
+    m.calibrationMonth = instrument.calibrationMonth;
+    m.calibrationDay = instrument.calibrationDay;
+    m.calibrated = instrument.calibrated;
+    m.userName = userName;
+    m.companyName = companyName;
+    return m;
+}
+
+Measurement measurementFromArchive(const ArchiveMeasurement &kept, const QString &deviceName)
+{
+    Measurement m;
+    m.stopTimes = kept.stopTimes;
+    m.lastValueAt = kept.measuredAt;
+    m.machineId = kept.machineId;
+    m.note = kept.note;
+    MeasuringInstrument &instrument = m.instrument;
+    instrument.serialNumber = kept.serialNumber;
+    instrument.standstillSpeed = quint16(kept.standstillSpeed);
+    instrument.calibrationYear = quint16(kept.calibrationYear);
+    instrument.calibrationMonth = quint8(kept.calibrationMonth);
+    instrument.calibrationDay = quint8(kept.calibrationDay);
+    instrument.calibrated = kept.calibrated;
+    // As a project file restores it: the kind with its input; d and H -1
+    // where the kind takes neither.
+    SafetyDevice device = SafetyDevice::selected(kept.deviceKind, kept.deviceParameter, kept.nonIndustrial);
+    device.Name = deviceName;
+    m.safetyDevice = device;
+    return m;
 }
 
 std::optional<QDateTime> timeInProjectFileName(const QString &fileName)
@@ -63,29 +102,8 @@ ArchiveMeasurement measurementFromProjectFile(const QString &fileName, const QSt
     if (!readProjectFile(buffer, stopTimes, record, pictures).complete)
         throw ZirkError(QStringLiteral("%1: invalid or corrupted project file").arg(fileName));
 
-    using Text = ProjectRecord::Text;
-    ArchiveMeasurement m;
-    // d and H as stored; -1 there is "not applicable", which has no
-    // distance, as zirk-cli's report reads it.
-    SafetyDevice device = SafetyDevice::ofKind(record.safetyDeviceId(), std::nullopt);
-    device.d = record.resolution();
-    device.Height = record.height();
-    if (const std::optional<double> p = device.parameter(); p && kindHasParameter(device.ID) && (*p == -1.0 || !std::isfinite(*p)))
-        device.setParameter(std::numeric_limits<double>::quiet_NaN());
-    setSeries(m, stopTimes, device);
-
-    // The texts are in the code page File > Open reads them in.
-    m.machineId = fromWindows1252(record.text(Text::MachineID)).trimmed();
-    m.note = fromWindows1252(record.text(Text::Note));
-    m.serialNumber = fromWindows1252(record.text(Text::SerialNumber));
-    m.standstillSpeed = record.standstillSpeed();
-    m.calibrationYear = record.calibrationYear();
-    m.calibrationMonth = record.calibrationMonth();
-    m.calibrationDay = record.calibrationDay();
-    m.calibrated = record.calibrated();
-    m.userName = userName;
-    m.companyName = companyName;
-    m.measuredAt = timeInProjectFileName(fileName).value_or(modified);
+    ArchiveMeasurement m = archiveRecord(measurementFromProject(stopTimes, record, pictures), userName, companyName,
+                                         timeInProjectFileName(fileName).value_or(modified));
     m.filePath = QFileInfo(fileName).absoluteFilePath();
     m.fileSha256 = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
     return m;

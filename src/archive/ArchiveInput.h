@@ -3,6 +3,7 @@
 #include "ArchiveMeasurement.h"
 
 #include "safety/SafetyDevice.h"
+#include "series/Measurement.h"
 
 #include <QDateTime>
 #include <QString>
@@ -12,9 +13,16 @@
 
 // What goes into the archive, from the window's series or from a project file.
 
-// The series, the safety device and the results computed from them exactly
-// as the main window's indicators compute them.
-void setSeries(ArchiveMeasurement &measurement, const std::vector<double> &stopTimes, const SafetyDevice &device);
+// A measurement as the archive keeps it: the series with the result the
+// main window shows for it, the safety device, machine, instrument and who
+// recorded it.  Its time is the measurement's own (the last value's) where
+// it has one, else fallbackTime.
+ArchiveMeasurement archiveRecord(const Measurement &measurement, const QString &userName,
+                                 const QString &companyName, const QDateTime &fallbackTime);
+
+// A kept measurement as the window shows it: deviceName is the kind's
+// display name in the user's language.  It has no pictures.
+Measurement measurementFromArchive(const ArchiveMeasurement &kept, const QString &deviceName);
 
 // The time Save as puts into the name it proposes, "Project_YYYYMMDD_HHMM_",
 // read as local time; none when the name does not begin with a valid one.

@@ -18,9 +18,8 @@ constexpr int kFramesAheadOfAReply = 3;
 
 } // namespace
 
-DeviceSession::DeviceSession(DeviceBackend *backend, Dialogs *dialogs, const Clock &clock, DeviceInfo &info,
-                             QObject *parent)
-    : QObject(parent), m_usb(std::make_unique<D2XXUnit>(backend, dialogs)), m_clock(clock), m_info(info)
+DeviceSession::DeviceSession(DeviceBackend *backend, Dialogs *dialogs, const Clock &clock, QObject *parent)
+    : QObject(parent), m_usb(std::make_unique<D2XXUnit>(backend, dialogs)), m_clock(clock)
 {
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -32,6 +31,11 @@ DeviceSession::~DeviceSession() = default;
 void DeviceSession::zpracujhodnotu_PrichoziCislo(quint32 cislovysledek)
 {
     const quint32 count = calibrateCount(cislovysledek, m_info.Calib_Nasobitel, m_info.Calib_Delitel);
+    emit stopTimeArrived(countToMs(count));
+}
+
+void DeviceSession::demoCount(quint32 count)
+{
     emit stopTimeArrived(countToMs(count));
 }
 
@@ -241,9 +245,10 @@ void DeviceSession::Timer1Timer()
         emit startEnabledChanged(true);
     } else if (inicializace_zarizeni()) {
         info.Pripojeno = true;
-        emit identified();
         kontrola_vyprseni_kalibrace(info.LastCalib_Year, info.LastCalib_Month, info.LastCalib_day,
                                     info.Firmware_MainVersion, info.Firmware_SubVersion);
+        // With the calibration judged: the identification is whole.
+        emit identified(info);
     }
 }
 

@@ -35,15 +35,14 @@ struct RunRequest
 
 // The link to the instrument: owns the transport, the receive accumulator,
 // the reply of the last command, identification and the once-a-second
-// connection tick, and starts measurements.  It fills the DeviceInfo record
-// it is given and never draws: whatever happens it tells its owner through
-// signals.
+// connection tick, and starts measurements.  What it knows of the instrument
+// on the line is its own (info()); it never draws: whatever happens it tells
+// its owner through signals, an identification as a value.
 class DeviceSession : public QObject
 {
     Q_OBJECT
 public:
-    DeviceSession(DeviceBackend *backend, Dialogs *dialogs, const Clock &clock, DeviceInfo &info,
-                  QObject *parent = nullptr);
+    DeviceSession(DeviceBackend *backend, Dialogs *dialogs, const Clock &clock, QObject *parent = nullptr);
     ~DeviceSession() override;
 
     void setStatusTexts(const DeviceStatusTexts &texts) { m_texts = texts; }
@@ -69,6 +68,9 @@ public:
                                      quint8 SubVer);
     // A raw count of the instrument: calibrated and made a stop time.
     void zpracujhodnotu_PrichoziCislo(quint32 cislovysledek);
+    // A count of the demo: made a stop time as it stands.  The calibration
+    // factors of the instrument on the line stay as they were read from it.
+    void demoCount(quint32 count);
 
     D2XXUnit &usb() { return *m_usb; }
     const DeviceInfo &info() const { return m_info; }
@@ -84,7 +86,7 @@ signals:
     void startEnabledChanged(bool enabled);     // a measurement can be started
     void runControlsEnabledChanged(bool enabled); // start and release settings usable
     void stopTimeArrived(double ms);
-    void identified();                          // info holds a new instrument
+    void identified(const DeviceInfo &info);    // an instrument was identified
     void calibrationDue();                      // the instrument is out of calibration
 
 private:
@@ -94,7 +96,7 @@ private:
 
     std::unique_ptr<D2XXUnit> m_usb;
     const Clock &m_clock;
-    DeviceInfo &m_info;
+    DeviceInfo m_info;
     DeviceStatusTexts m_texts;
 };
 

@@ -50,12 +50,20 @@ public:
     void write()
     {
         m_pdf.StartCreating();
-        m_pdf.setAuthor(ReportIdentity::kAuthor);
+        // The document's properties say what it is, as a file manager or a
+        // document archive lists them.
+        const ReportContent &c = m_content;
+        m_pdf.setAuthor(toWindows1250(c.userName));
         m_pdf.setProducer("Orvel Pdf export library (zPdf)");
-        m_pdf.setCreator("Demo program");
-        m_pdf.setTitle("Title");
-        m_pdf.setSubject("Subject...");
-        m_pdf.setKeywords("keyword1, keyword2, keyword 3...");
+        m_pdf.setCreator(QByteArray("Zirk ") + ZIRK_VERSION);
+        m_pdf.setTitle("Stop time measurement protocol");
+        m_pdf.setSubject(toWindows1250(c.machineId));
+        QStringList keywords;
+        for (const QString &k : {c.safetyDevice, c.deviceParams, QStringLiteral("ISO 13855:2010")}) {
+            if (!k.trimmed().isEmpty())
+                keywords.append(k.trimmed());
+        }
+        m_pdf.setKeywords(toWindows1250(keywords.join(QStringLiteral(", "))));
 
         addPage();
         header();
@@ -158,13 +166,15 @@ private:
         text(15, y - 10, kCourierBold, 10, QStringLiteral("Mean time:             ") + c.mean);
         text(15, y - 15, kCourierBold, 10, QStringLiteral("Maximum time:          ") + c.maximum);
         text(15, y - 20, kCourierBold, 10, QStringLiteral("+3 standard deviation: ") + c.meanPlus3Sigma);
-        // The protocol says -1 mm where there is no distance; an infinite or
-        // NaN one is none.
-        const double mm = std::isfinite(c.safetyDistanceMM) ? c.safetyDistanceMM : -1.0;
-        const double inch = std::isfinite(c.safetyDistanceInch) ? c.safetyDistanceInch : -1.0 / 25.4;
+        // Where the series gives no distance the line says so as the main
+        // window does: never -1, 0 or a number of another series.  An
+        // infinite or NaN distance is none.
+        const std::optional<double> &mm = c.safetyDistanceMm;
         text(15, y - 30, kCourierBold, 14,
-             QStringLiteral("Safety Distance: ") + formatDistanceMm(mm, c.locale) + QStringLiteral(" / ")
-                 + formatNumber(inch, 2, 5, c.locale) + QStringLiteral(" Inch"));
+             QStringLiteral("Safety Distance: ")
+                 + (mm && std::isfinite(*mm) ? formatDistanceMm(*mm, c.locale) + QStringLiteral(" / ")
+                            + formatNumber(*mm / 25.4, 2, 5, c.locale) + QStringLiteral(" Inch")
+                                             : kNoValueMm));
         text(15, y - 35, kCourierBold, 14, QStringLiteral("Check for minimum safety Distance!"));
         return y - 35;
     }

@@ -57,9 +57,10 @@ struct ReportContent
     QString maximum;
     QString meanPlus3Sigma;
 
-    // ISO 13855 minimum distance as last computed (-1 mm: no result).
-    double safetyDistanceMM = 0.0;
-    double safetyDistanceInch = 0.0;
+    // The ISO 13855 minimum distance of this series and safety device; none
+    // where they give none (under ten values, an input that is no number, a
+    // result that is not finite).
+    std::optional<double> safetyDistanceMm;
 
     QLocale locale; // separators of the safety distance line
 

@@ -155,9 +155,19 @@ std::optional<double> SafetyDevice::parameter() const
     if (ID == KindTwoHandControl || ID == KindEmergencyStop)
         return 0.0;
     double SafetyDevice::*field = parameterField(ID);
-    if (!field || std::isnan(this->*field))
+    if (!field || isNoParameter(ID, this->*field))
         return std::nullopt;
     return this->*field;
+}
+
+bool SafetyDevice::isNoParameter(qint32 kind, double value)
+{
+    if (std::isnan(value))
+        return true;
+    // d and H keep -1 for "not applicable": the selection leaves it there
+    // when the field held no number, and project files store it so.
+    double SafetyDevice::*field = parameterField(kind);
+    return value == -1.0 && (field == &SafetyDevice::d || field == &SafetyDevice::Height);
 }
 
 void SafetyDevice::setParameter(double value)
@@ -175,6 +185,16 @@ SafetyDevice SafetyDevice::ofKind(qint32 kind, std::optional<double> parameter, 
     device.Height = none;
     device.setParameter(parameter.value_or(none));
     device.NonIndustrial = nonIndustrial;
+    return device;
+}
+
+SafetyDevice SafetyDevice::selected(qint32 kind, std::optional<double> parameter, bool nonIndustrial)
+{
+    SafetyDevice device = ofKind(kind, parameter, nonIndustrial);
+    for (double *stored : {&device.d, &device.Height}) {
+        if (std::isnan(*stored))
+            *stored = -1.0;
+    }
     return device;
 }
 
@@ -200,4 +220,20 @@ QString deviceParamsText(const SafetyDevice &device, const QLocale &locale)
     default:
         return QStringLiteral("---");
     }
+}
+
+namespace {
+
+// NaN is "no number" here, and no number equals no number.
+bool sameInput(double a, double b)
+{
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+} // namespace
+
+bool operator==(const SafetyDevice &a, const SafetyDevice &b)
+{
+    return a.ID == b.ID && a.Name == b.Name && sameInput(a.d, b.d) && sameInput(a.Height, b.Height)
+        && sameInput(a.C, b.C) && sameInput(a.StepHeight, b.StepHeight) && a.NonIndustrial == b.NonIndustrial;
 }

@@ -8,9 +8,8 @@
 
 // The safety device guarding the machine, as selected for the current
 // measurement.  -1.0 in d or Height means "not applicable for this kind";
-// project files keep those two.  A door's C and a mat's step height h live
-// only as long as the program runs.  NaN in any of the four: the user's
-// text was no number.
+// project files keep those two.  NaN in any of the four: the user's text was
+// no number.  Name is the kind's display name at the time it was chosen.
 struct SafetyDevice
 {
     qint32 ID = 0;
@@ -26,8 +25,12 @@ struct SafetyDevice
     // The one input the kind's formula takes besides T: d (vertical light
     // curtain), H (horizontal light curtain, scanner), C (door), h (mat);
     // 0 for two-hand control and emergency stop, which take none.  Empty for
-    // a kind without a formula and for a NaN input.
+    // a kind without a formula and where the input is none: NaN (no number
+    // typed), or -1 in d or H (not applicable).  Every caller that asks
+    // whether a distance can be computed asks here.
     std::optional<double> parameter() const;
+    // True where value, as the kind's input, stands for "no input".
+    static bool isNoParameter(qint32 kind, double value);
     // Writes the field parameter() reads for this kind; nothing for the
     // kinds without an input.
     void setParameter(double value);
@@ -35,6 +38,12 @@ struct SafetyDevice
     // A device of that kind whose inputs are all "no number" but the given
     // one (NaN when none is given).
     static SafetyDevice ofKind(qint32 kind, std::optional<double> parameter, bool nonIndustrial = false);
+
+    // The same as the selection dialog accepts it and project files keep it:
+    // d and H are -1 (not applicable) where they are not the given input.
+    static SafetyDevice selected(qint32 kind, std::optional<double> parameter, bool nonIndustrial = false);
+
+    friend bool operator==(const SafetyDevice &a, const SafetyDevice &b);
 };
 
 // Kinds of safety device; the value equals the tab index of the selection

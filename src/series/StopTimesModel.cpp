@@ -49,12 +49,6 @@ QVariant StopTimesModel::headerData(int section, Qt::Orientation orientation, in
     return {};
 }
 
-void StopTimesModel::refresh()
-{
-    beginResetModel();
-    endResetModel();
-}
-
 void StopTimesModel::setColumnCaptions(const QString &number, const QString &stopTime)
 {
     m_captions[0] = number;

@@ -7,7 +7,7 @@
 #include <vector>
 
 // The stop-time list as a view over the series: rows are formatted when they
-// are painted, so a refresh costs what is visible, not what is stored.
+// are painted, so a change costs what is visible, not what is stored.
 class StopTimesModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -19,8 +19,14 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Rebuilds the list from the series.
-    void refresh();
+    // The series tells its changes before and after it makes them, as a
+    // Qt model must: connect these to its owner's signals.
+    void beginInsertValues(int first, int last) { beginInsertRows({}, first, last); }
+    void endInsertValues() { endInsertRows(); }
+    void beginRemoveValue(int index) { beginRemoveRows({}, index, index); }
+    void endRemoveValue() { endRemoveRows(); }
+    void beginResetValues() { beginResetModel(); }
+    void endResetValues() { endResetModel(); }
     void setColumnCaptions(const QString &number, const QString &stopTime);
 
     // Background of a row: even rows white, odd rows light grey.

@@ -2,69 +2,167 @@
 
 #include "report/ReportPictures.h"
 
-#include <cmath>
+#include <climits>
+
+namespace {
+
+// A view cannot address more rows than an int holds.
+int row(std::size_t index)
+{
+    return int(std::min<std::size_t>(index, std::size_t(INT_MAX)));
+}
+
+} // namespace
 
 ProgramState::ProgramState(QObject *parent)
     : QObject(parent)
 {
     m_texts.applyTo(messageTexts, appSettings);
     for (int slot = 1; slot <= kPictureSlotCount; ++slot)
-        m_pictures[std::size_t(slot - 1)].note = slotInitialNote(slot);
+        m_measurement.pictures[std::size_t(slot - 1)].note = slotInitialNote(slot);
+}
+
+void ProgramState::seriesDone()
+{
+    m_result.reset();
+    emit seriesChanged();
+    emit resultChanged();
+}
+
+void ProgramState::insertValues(const double *values, std::size_t count)
+{
+    if (count == 0)
+        return;
+    std::vector<double> &series = m_measurement.stopTimes;
+    const std::size_t first = series.size();
+    emit valuesAboutToBeInserted(row(first), row(first + count - 1));
+    series.insert(series.end(), values, values + count);
+    emit valuesInserted(row(first), row(first + count - 1));
+    seriesDone();
+}
+
+void ProgramState::append(double ms)
+{
+    insertValues(&ms, 1);
+}
+
+void ProgramState::append(const std::vector<double> &values)
+{
+    insertValues(values.data(), values.size());
+}
+
+void ProgramState::appendMeasured(double ms, const MeasuringInstrument &instrument, const QDateTime &at)
+{
+    m_measurement.lastValueAt = at;
+    setInstrument(instrument);
+    append(ms);
+}
+
+void ProgramState::removeAt(int index)
+{
+    std::vector<double> &series = m_measurement.stopTimes;
+    if (index < 0 || std::size_t(index) >= series.size())
+        return;
+    emit valueAboutToBeRemoved(index);
+    series.erase(series.begin() + index);
+    emit valueRemoved(index);
+    seriesDone();
+}
+
+void ProgramState::clear()
+{
+    replace({});
+}
+
+void ProgramState::replace(const std::vector<double> &values)
+{
+    emit seriesAboutToBeReset();
+    m_measurement.stopTimes = values;
+    // Who measured values that are gone no longer matters; new ones say.
+    if (values.empty())
+        m_measurement.lastValueAt = QDateTime();
+    emit seriesReset();
+    seriesDone();
+}
+
+void ProgramState::setInstrument(const MeasuringInstrument &instrument)
+{
+    if (instrument == m_measurement.instrument)
+        return;
+    m_measurement.instrument = instrument;
+    emit instrumentChanged();
+}
+
+void ProgramState::setSafetyDevice(const SafetyDevice &device)
+{
+    if (device == m_measurement.safetyDevice)
+        return;
+    m_measurement.safetyDevice = device;
+    m_result.reset();
+    emit safetyDeviceChanged();
+    emit resultChanged();
+}
+
+const SeriesResult &ProgramState::result() const
+{
+    if (!m_result)
+        m_result = m_measurement.result();
+    return *m_result;
 }
 
 void ProgramState::setMachine(const QString &machineId, const QString &note)
 {
-    if (machineId == m_machineId && note == m_note)
+    if (machineId == m_measurement.machineId && note == m_measurement.note)
         return;
-    m_machineId = machineId;
-    m_note = note;
+    m_measurement.machineId = machineId;
+    m_measurement.note = note;
     emit machineChanged();
-}
-
-void ProgramState::setSelectionInputs(const SelectionInputs &inputs)
-{
-    m_selection = inputs;
-    emit selectionInputsChanged();
-}
-
-SafetyDevice ProgramState::resultDevice() const
-{
-    SafetyDevice device = safetyDevice;
-    if (device.ID != KindVerticalLightCurtain && device.ID >= 0 && device.ID < SafetyDeviceKindCount)
-        device.setParameter(m_selection.parameter[std::size_t(device.ID)].value_or(qQNaN()));
-    device.NonIndustrial = m_selection.nonIndustrial;
-    return device;
 }
 
 const PictureSlot &ProgramState::pictureSlot(int slot) const
 {
     static const PictureSlot none;
-    return slot >= 1 && slot <= kPictureSlotCount ? m_pictures[std::size_t(slot - 1)] : none;
+    return slot >= 1 && slot <= kPictureSlotCount ? m_measurement.pictures[std::size_t(slot - 1)] : none;
 }
 
 void ProgramState::setPicture(int slot, const QImage &picture)
 {
     if (slot < 1 || slot > kPictureSlotCount)
         return;
-    m_pictures[std::size_t(slot - 1)].picture =
+    m_measurement.pictures[std::size_t(slot - 1)].picture =
         picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB888);
     emit pictureChanged(slot);
 }
 
 void ProgramState::setPictureNote(int slot, const QString &note)
 {
-    if (slot < 1 || slot > kPictureSlotCount || m_pictures[std::size_t(slot - 1)].note == note)
+    if (slot < 1 || slot > kPictureSlotCount || m_measurement.pictures[std::size_t(slot - 1)].note == note)
         return;
-    m_pictures[std::size_t(slot - 1)].note = note;
+    m_measurement.pictures[std::size_t(slot - 1)].note = note;
     emit pictureChanged(slot);
 }
 
 void ProgramState::setPictureIncluded(int slot, bool include)
 {
-    if (slot < 1 || slot > kPictureSlotCount || m_pictures[std::size_t(slot - 1)].include == include)
+    if (slot < 1 || slot > kPictureSlotCount || m_measurement.pictures[std::size_t(slot - 1)].include == include)
         return;
-    m_pictures[std::size_t(slot - 1)].include = include;
+    m_measurement.pictures[std::size_t(slot - 1)].include = include;
     emit pictureChanged(slot);
+}
+
+void ProgramState::setMeasurement(const Measurement &measurement)
+{
+    replace(measurement.stopTimes);
+    m_measurement.lastValueAt = measurement.lastValueAt;
+    setInstrument(measurement.instrument);
+    setSafetyDevice(measurement.safetyDevice);
+    for (int slot = 1; slot <= kPictureSlotCount; ++slot) {
+        const PictureSlot &p = measurement.pictures[std::size_t(slot - 1)];
+        setPicture(slot, p.picture);
+        setPictureNote(slot, p.note);
+        setPictureIncluded(slot, p.include);
+    }
+    setMachine(measurement.machineId, measurement.note);
 }
 
 void ProgramState::setTexts(const LanguageTexts &texts)
@@ -72,4 +170,16 @@ void ProgramState::setTexts(const LanguageTexts &texts)
     m_texts = texts;
     m_texts.applyTo(messageTexts, appSettings);
     emit languageChanged();
+}
+
+MeasuringInstrument instrumentOf(const DeviceInfo &info)
+{
+    MeasuringInstrument instrument;
+    instrument.serialNumber = info.SN;
+    instrument.standstillSpeed = info.SS_Speed;
+    instrument.calibrationYear = info.LastCalib_Year;
+    instrument.calibrationMonth = info.LastCalib_Month;
+    instrument.calibrationDay = info.LastCalib_day;
+    instrument.calibrated = info.Calibrated;
+    return instrument;
 }

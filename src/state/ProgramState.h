@@ -3,73 +3,71 @@
 #include "device/DeviceInfo.h"
 #include "project/ProjectFile.h"
 #include "safety/SafetyDevice.h"
+#include "series/Measurement.h"
+#include "series/SeriesResult.h"
 #include "settings/AppSettings.h"
 #include "settings/LanguageTexts.h"
 #include "settings/MessageTexts.h"
 
+#include <QDateTime>
 #include <QImage>
 #include <QObject>
 #include <QStringList>
 
-#include <array>
-#include <optional>
 #include <vector>
 
-// One report picture with its caption and include flag.  Slots are numbered
-// 1 to 4 as on screen.
-struct PictureSlot
-{
-    QImage picture; // 24-bit RGB; null: no picture
-    QString note;
-    bool include = false;
-};
-inline constexpr int kPictureSlotCount = 4;
-
-// What the selection dialog's fields hold right now.  The main window's
-// distance takes H, C, h and the non-industrial choice from here, d from
-// the safety-device record.
-struct SelectionInputs
-{
-    // The input typed on each kind's tab; empty where the text is no number
-    // or the kind takes none.
-    std::array<std::optional<double>, SafetyDeviceKindCount> parameter{};
-    bool nonIndustrial = false; // ticked and offered
-};
-
-// The program-wide records: what the windows share.  One instance lives
-// from start to exit; every window receives it at construction, reads and
-// writes it, and listens to its signals instead of reading another window's
-// controls.
+// What the windows share: the measurement on screen (series, the instrument
+// that measured it, the accepted safety device, machine ID and note, report
+// pictures), its result, the settings and the language's texts.  One
+// instance lives from start to exit; every window receives it at
+// construction.  The measurement changes only through the methods below,
+// and every change is a signal: a window calls a method and redraws on the
+// signal, and never keeps a result of its own.
 class ProgramState : public QObject
 {
     Q_OBJECT
 public:
     explicit ProgramState(QObject *parent = nullptr);
 
-    std::vector<double> StopTimes;
-    DeviceInfo deviceInfo;
-    SafetyDevice safetyDevice;
     AppSettings appSettings;
     MessageTexts messageTexts;
-    double SafetyDistanceMM = 0.0;
-    double SafetyDistanceInch = 0.0;
     // The device lines of the about box: empty until an instrument has been
     // identified, then those of the last identification.
     QStringList AboutDeviceLines;
-    // The record of the last opened or saved project file, all zero at start.
+    // The record of the last opened or saved project file, all zero at start:
+    // what a project file holds beyond the measurement stays as it was read.
     ProjectRecord projectRecord;
 
-    // --- machine ---
-    const QString &machineId() const { return m_machineId; }
-    const QString &note() const { return m_note; }
-    void setMachine(const QString &machineId, const QString &note);
+    // --- the series ---
+    const std::vector<double> &stopTimes() const { return m_measurement.stopTimes; }
+    // Appends one value or many at once (an import: one insertion, one
+    // recomputation).
+    void append(double ms);
+    void append(const std::vector<double> &values);
+    // A value the instrument measured just now: appended with the instrument
+    // it came from and its time.
+    void appendMeasured(double ms, const MeasuringInstrument &instrument, const QDateTime &at);
+    // Out of range: nothing happens.
+    void removeAt(int index);
+    void clear();
+    void replace(const std::vector<double> &values);
 
-    // --- safety device selection ---
-    const SelectionInputs &selectionInputs() const { return m_selection; }
-    void setSelectionInputs(const SelectionInputs &inputs);
-    // The device the main window computes its distance for: the record's
-    // kind and d, the selection's H, C, h and non-industrial choice.
-    SafetyDevice resultDevice() const;
+    // --- the instrument that measured the series ---
+    const MeasuringInstrument &instrument() const { return m_measurement.instrument; }
+    void setInstrument(const MeasuringInstrument &instrument);
+    const QDateTime &lastValueAt() const { return m_measurement.lastValueAt; }
+
+    // --- the accepted safety device: set on OK, on Open, at start ---
+    const SafetyDevice &safetyDevice() const { return m_measurement.safetyDevice; }
+    void setSafetyDevice(const SafetyDevice &device);
+
+    // --- what the series and the device come to, computed once per change ---
+    const SeriesResult &result() const;
+
+    // --- machine ---
+    const QString &machineId() const { return m_measurement.machineId; }
+    const QString &note() const { return m_measurement.note; }
+    void setMachine(const QString &machineId, const QString &note);
 
     // --- report pictures ---
     const PictureSlot &pictureSlot(int slot) const;
@@ -77,26 +75,44 @@ public:
     void setPictureNote(int slot, const QString &note);
     void setPictureIncluded(int slot, bool include);
 
+    // --- the whole measurement, for files, the archive and the report ---
+    const Measurement &measurement() const { return m_measurement; }
+    // Takes another measurement whole (Open, a kept measurement); signals
+    // each part.
+    void setMeasurement(const Measurement &measurement);
+
     // --- language ---
     const LanguageTexts &texts() const { return m_texts; }
     // Takes the texts of a language: messages and the manual's name at once,
     // the windows' captions through languageChanged.
     void setTexts(const LanguageTexts &texts);
 
-    // The series was changed by whoever changed StopTimes.
-    void notifySeriesChanged() { emit seriesChanged(); }
-
 signals:
+    // The series, in the order a Qt model needs them: before and after.
+    void valuesAboutToBeInserted(int first, int last);
+    void valuesInserted(int first, int last);
+    void valueAboutToBeRemoved(int index);
+    void valueRemoved(int index);
+    void seriesAboutToBeReset();
+    void seriesReset();
+    // After every change of the series, whichever it was.
+    void seriesChanged();
+    void instrumentChanged();
+    void safetyDeviceChanged();
+    // The series or the safety device changed: result() is new.
+    void resultChanged();
     void machineChanged();
-    void selectionInputsChanged();
     void pictureChanged(int slot);
     void languageChanged();
-    void seriesChanged();
 
 private:
-    QString m_machineId;
-    QString m_note;
-    SelectionInputs m_selection;
-    std::array<PictureSlot, kPictureSlotCount> m_pictures;
+    void seriesDone();
+    void insertValues(const double *values, std::size_t count);
+
+    Measurement m_measurement;
+    mutable std::optional<SeriesResult> m_result;
     LanguageTexts m_texts;
 };
+
+// The instrument on the line as the series that it measures keeps it.
+MeasuringInstrument instrumentOf(const DeviceInfo &info);

@@ -280,14 +280,8 @@ void Tdevselectform::buildUi()
     connect(Edit_HLC_H, &QLineEdit::textChanged, this, &Tdevselectform::kontrola_zadani_HLC);
     connect(Edit_ScannerHeight, &QLineEdit::textChanged, this, &Tdevselectform::kontrola_zadani_Scanner);
     connect(PageControl1, &QTabWidget::currentChanged, this, &Tdevselectform::tabShown);
-    for (int kind = 0; kind < SafetyDeviceKindCount; ++kind) {
-        if (QLineEdit *edit = parameterEdit(kind))
-            connect(edit, &QLineEdit::textChanged, this, &Tdevselectform::publishInputs);
-    }
-    connect(CheckBox_VLC_nonindustrial, &QCheckBox::toggled, this, &Tdevselectform::publishInputs);
     connect(&m_state, &ProgramState::machineChanged, this, &Tdevselectform::showMachine);
     followLanguage(m_state, TextWindow::DeviceSelect, this);
-    publishInputs();
 }
 
 void Tdevselectform::showEvent(QShowEvent *event)
@@ -299,7 +293,7 @@ void Tdevselectform::showEvent(QShowEvent *event)
 void Tdevselectform::FormShow()
 {
     const int before = PageControl1->currentIndex();
-    PageControl1->setCurrentIndex(m_state.safetyDevice.ID);
+    PageControl1->setCurrentIndex(m_state.safetyDevice().ID);
     // A tab that was active already does not announce itself again, but it
     // becomes visible with the dialog all the same.
     if (PageControl1->currentIndex() == before)
@@ -313,29 +307,25 @@ void Tdevselectform::showMachine()
     Edit_Note->setText(m_state.note());
 }
 
-void Tdevselectform::publishInputs()
+SafetyDevice Tdevselectform::selection() const
 {
-    SelectionInputs inputs;
-    for (int kind = 0; kind < SafetyDeviceKindCount; ++kind) {
-        if (const QLineEdit *edit = parameterEdit(kind))
-            inputs.parameter[std::size_t(kind)] = parseDecimal(edit->text());
-    }
-    inputs.nonIndustrial = CheckBox_VLC_nonindustrial->isChecked() && CheckBox_VLC_nonindustrial->isEnabled();
-    m_state.setSelectionInputs(inputs);
+    // Only the chosen kind's input is taken; a text that is no number
+    // leaves it none (d and H -1, C and h no number).
+    const int kind = PageControl1->currentIndex();
+    const QLineEdit *edit = parameterEdit(kind);
+    // The box counts only where it is offered (d a number up to 40 mm).
+    const bool nonIndustrial = kind == KindVerticalLightCurtain && CheckBox_VLC_nonindustrial->isChecked()
+        && CheckBox_VLC_nonindustrial->isEnabled();
+    SafetyDevice device =
+        SafetyDevice::selected(kind, edit ? parseDecimal(edit->text()) : std::nullopt, nonIndustrial);
+    if (const QLabel *name = headingLabel(kind))
+        device.Name = name->text();
+    return device;
 }
 
 void Tdevselectform::storeSelection()
 {
-    SafetyDevice &device = m_state.safetyDevice;
-    device.ID = PageControl1->currentIndex();
-    // Only the chosen kind's parameter is kept; a text that is no number
-    // leaves it at -1 (not applicable).
-    device.d = -1.0;
-    device.Height = -1.0;
-    if (const QLineEdit *edit = parameterEdit(device.ID); edit && kindParameterIsStored(device.ID))
-        device.setParameter(parseDecimal(edit->text()).value_or(-1.0));
-    if (const QLabel *name = headingLabel(device.ID))
-        device.Name = name->text();
+    m_state.setSafetyDevice(selection());
     m_state.setMachine(Edit_MachineID->text(), Edit_Note->text());
 }
 
@@ -360,7 +350,6 @@ void Tdevselectform::kontrola_zadani_VLC()
     } else {
         CheckBox_VLC_nonindustrial->setEnabled(true);
     }
-    publishInputs();
 }
 
 void Tdevselectform::kontrola_zadani_HLC()

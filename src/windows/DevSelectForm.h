@@ -1,5 +1,7 @@
 #pragma once
 
+#include "safety/SafetyDevice.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -16,8 +18,8 @@ class ProgramState;
 // The safety device selection dialog: one tab per kind of safety device
 // (tab index = SafetyDevice.ID), its parameter, the machine ID and a note.
 // Its fields are never reset: they keep their contents between openings,
-// also after Cancel, and the main window reads H, C, h and the
-// non-industrial choice from them at every recomputation.
+// also after Cancel; they are the dialog's own until OK hands the selection
+// to the program state.
 class Tdevselectform : public QDialog
 {
     Q_OBJECT
@@ -36,8 +38,11 @@ public:
     // The heading label of a kind's tab, whose caption is the kind's display
     // name; null outside 0..6.
     QLabel *headingLabel(int kind) const;
-    // Takes the chosen kind, its stored parameter, its name and the machine
-    // ID and note into the program state (after OK).
+    // The safety device the fields describe: the chosen kind, its input, its
+    // non-industrial choice and its name.
+    SafetyDevice selection() const;
+    // Hands the selection, the machine ID and the note to the program state
+    // (after OK).
     void storeSelection();
 
     QTabWidget *PageControl1 = nullptr;
@@ -118,8 +123,6 @@ private:
     void buildUi();
     void tabShown(int index);
     void showMachine();
-    // The fields as they stand, into the program state.
-    void publishInputs();
 
     ProgramState &m_state;
     Platform &m_platform;

@@ -81,12 +81,13 @@ TMainForm::TMainForm(ProgramState &state, Platform &platform, Forms &forms,
     // Device pictures, drawn once; the dialogs take their tab icons from here.
     il_devices_32 = devicePictures(32);
     IL_devices_150 = devicePictures(150);
-    m_device = new DeviceSession(m_platform.device, m_platform.dialogs, *m_platform.clock, m_state.deviceInfo, this);
+    m_device = new DeviceSession(m_platform.device, m_platform.dialogs, *m_platform.clock, this);
     Timer1 = m_device->Timer1;
 
     buildUi();
     buildMenus();
     connectDeviceSession();
+    connectSeries();
     connectState();
     connectChart();
     setFixedSize(725, 831 + menuBar()->sizeHint().height());
@@ -255,7 +256,7 @@ void TMainForm::buildUi()
     p1->addWidget(Label_SafetyDistanceValue);
     right->addWidget(Panel1);
 
-    m_model = new StopTimesModel(m_state.StopTimes, this);
+    m_model = new StopTimesModel(m_state.stopTimes(), this);
     LW_data = new QTableView;
     LW_data->setObjectName(QStringLiteral("LW_data"));
     LW_data->setModel(m_model);
@@ -272,7 +273,7 @@ void TMainForm::buildUi()
     LW_data->setColumnWidth(1, 140);
     LW_data->setContextMenuPolicy(Qt::CustomContextMenu);
 
-    Chart_StopTimes = new StopTimesChart(m_state.StopTimes);
+    Chart_StopTimes = new StopTimesChart(m_state.stopTimes());
     Chart_StopTimes->setObjectName(QStringLiteral("Chart_StopTimes"));
     Splitter_Chart = new QSplitter(Qt::Vertical);
     Splitter_Chart->setObjectName(QStringLiteral("Splitter_Chart"));
@@ -387,12 +388,11 @@ void TMainForm::FormShow()
     // Qt paints through a back buffer already; nothing to switch on here.
 
     SB_Start->setEnabled(false);
-    m_state.deviceInfo.Pripojeno = false;
 
     NactiIni();
     NactiTexty();
 
-    m_state.StopTimes.clear();
+    m_state.clear();
 
     showLogo();
 
@@ -403,16 +403,10 @@ void TMainForm::FormShow()
     m_state.appSettings.DirectionChangeDetection = false;
     m_state.appSettings.SSSpeed = 10.0;
 
-    SafetyDevice &device = m_state.safetyDevice;
-    device.ID = KindVerticalLightCurtain;
+    SafetyDevice device = SafetyDevice::selected(KindVerticalLightCurtain, 14.0);
     device.Name = kindDisplayName(m_state.texts(), KindVerticalLightCurtain);
-    device.d = 14.0;
-    device.Height = -1.0;
-    Label_SafetyDevice->setText(device.Name);
-    Label_DeviceParams->setText(QStringLiteral("d=") + formatGeneral(device.d) + QStringLiteral(" mm"));
-    Nastav_obrazky_dle_DeviceID(0);
-
-    Aktualizuj_ListView();
+    m_state.setSafetyDevice(device);
+    showSafetyDevice();
     Aktualizuj_Ukazatele();
 
     Timer1->start();
@@ -462,12 +456,12 @@ void TMainForm::connectChart()
     // Every arrived, imported or deleted value; the bold line is the
     // statistic the indicators underline.
     const auto series = [this] {
-        Chart_StopTimes->refresh(computeSeriesResult(m_state.StopTimes, m_state.resultDevice()));
+        Chart_StopTimes->refresh(m_state.result());
         const QModelIndex current = LW_data->selectionModel()->currentIndex();
         Chart_StopTimes->setSelectedRun(current.isValid() ? std::optional<std::size_t>(current.row())
                                                           : std::nullopt);
     };
-    connect(&m_state, &ProgramState::seriesChanged, this, series);
+    connect(&m_state, &ProgramState::resultChanged, this, series);
     series();
     connect(LW_data->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
@@ -510,7 +504,7 @@ void TMainForm::clampWindowPositions()
 
 bool TMainForm::FormCloseQuery()
 {
-    if (m_state.StopTimes.empty())
+    if (m_state.stopTimes().empty())
         return true;
     return MujMessageDlg(m_state.messageTexts.CloseQuery) != mrCancel;
 }
@@ -564,10 +558,8 @@ void TMainForm::Btn_DemoClick()
 {
     static std::mt19937 generator;
     generator.seed(static_cast<std::mt19937::result_type>(m_platform.clock->now().toMSecsSinceEpoch()));
-    m_state.deviceInfo.Calib_Nasobitel = 1;
-    m_state.deviceInfo.Calib_Delitel = 1;
     std::uniform_int_distribution<quint32> counts(0, 18749999);
-    m_device->zpracujhodnotu_PrichoziCislo(counts(generator));
+    m_device->demoCount(counts(generator));
 }
 
 void TMainForm::setStatusText(const QString &text)

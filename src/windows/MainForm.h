@@ -61,22 +61,9 @@ public:
     void Aktualizuj_Ukazatele();
     static QColor LW_dataCustomDrawItem(int row);
 
-    // Holds back the list and indicator refreshes while a batch of values is
-    // appended one by one (an import); they run once when the outermost
-    // deferral ends.  Both depend only on the series as it then stands, so
-    // the end state is that of refreshing after every value, without work
-    // that grows with the square of the count.
-    class SeriesRefreshDeferral
-    {
-    public:
-        explicit SeriesRefreshDeferral(TMainForm &form);
-        ~SeriesRefreshDeferral();
-        SeriesRefreshDeferral(const SeriesRefreshDeferral &) = delete;
-        SeriesRefreshDeferral &operator=(const SeriesRefreshDeferral &) = delete;
-
-    private:
-        TMainForm &m_form;
-    };
+    // The device caption, its parameter text and its picture, as the
+    // program state's accepted safety device has them.
+    void showSafetyDevice();
 
     // --- device link: the session does the work, the window shows it ---
     void MajakBarva(quint8 obrazek);
@@ -248,8 +235,6 @@ private:
     void connectChart();
     DeviceSession *m_device = nullptr;
 
-    // --- measurement series: deferred refreshes ---
-    int m_refreshDeferrals = 0;
-    bool m_listViewPending = false;
-    bool m_indicatorsPending = false;
+    // The list, the indicators and the device labels follow the state.
+    void connectSeries();
 };

@@ -19,25 +19,11 @@
 void TMainForm::recordInArchive(const QString &projectFile)
 {
     // Nothing was measured: nothing to keep.
-    if (m_state.StopTimes.empty())
+    if (m_state.stopTimes().empty())
         return;
 
-    ArchiveMeasurement m;
-    // The numbers the indicators show: the kind and d of the record, H, C,
-    // h and the non-industrial choice of the selection.
-    setSeries(m, m_state.StopTimes, m_state.resultDevice());
-    m.machineId = m_state.machineId().trimmed();
-    m.note = m_state.note();
-    m.measuredAt = m_platform.clock->now();
-    const DeviceInfo &device = m_state.deviceInfo;
-    m.serialNumber = device.SN;
-    m.standstillSpeed = device.SS_Speed;
-    m.calibrationYear = device.LastCalib_Year;
-    m.calibrationMonth = device.LastCalib_Month;
-    m.calibrationDay = device.LastCalib_day;
-    m.calibrated = device.Calibrated;
-    m.userName = m_state.appSettings.UserName;
-    m.companyName = m_state.appSettings.CompanyName;
+    ArchiveMeasurement m = archiveRecord(m_state.measurement(), m_state.appSettings.UserName,
+                                         m_state.appSettings.CompanyName, m_platform.clock->now());
     if (!projectFile.isEmpty()) {
         QFile file(projectFile);
         if (file.open(QIODevice::ReadOnly)) {
@@ -57,39 +43,10 @@ void TMainForm::submenu_MachineHistoryClick()
     m_platform.dialogs->showModal(m_forms.MachineHistoryForm);
 }
 
-void TMainForm::openArchivedMeasurement(const ArchiveMeasurement &m)
+void TMainForm::openArchivedMeasurement(const ArchiveMeasurement &kept)
 {
-    m_state.StopTimes = m.stopTimes;
-
-    DeviceInfo &device = m_state.deviceInfo;
-    device.SN = m.serialNumber;
-    device.SS_Speed = quint16(m.standstillSpeed);
-    device.LastCalib_Year = quint16(m.calibrationYear);
-    device.LastCalib_Month = quint8(m.calibrationMonth);
-    device.LastCalib_day = quint8(m.calibrationDay);
-    device.Calibrated = m.calibrated;
-
-    // As a project file restores it: the kind with d or H; -1 where the kind
-    // takes neither.
-    SafetyDevice &safety = m_state.safetyDevice;
-    safety.ID = m.deviceKind;
-    safety.d = -1.0;
-    safety.Height = -1.0;
-    if (kindParameterIsStored(safety.ID))
-        safety.setParameter(m.deviceParameter.value_or(-1.0));
-    // The distance the archive kept was computed with the kind's input and
-    // the non-industrial choice: the indicators take them from here.
-    SelectionInputs inputs = m_state.selectionInputs();
-    if (safety.ID >= 0 && safety.ID < SafetyDeviceKindCount)
-        inputs.parameter[std::size_t(safety.ID)] = m.deviceParameter;
-    inputs.nonIndustrial = m.nonIndustrial;
-    m_state.setSelectionInputs(inputs);
-
-    Nastav_obrazky_dle_DeviceID(quint32(safety.ID));
-    Label_SafetyDevice->setText(kindDisplayName(m_state.texts(), safety.ID));
-    Label_DeviceParams->setText(deviceParamsText(safety));
-    m_state.setMachine(m.machineId, m.note);
-
-    Aktualizuj_ListView();
-    Aktualizuj_Ukazatele();
+    Measurement m = measurementFromArchive(kept, kindDisplayName(m_state.texts(), kept.deviceKind));
+    // A kept measurement has no pictures: those on screen stay.
+    m.pictures = m_state.measurement().pictures;
+    m_state.setMeasurement(m);
 }

@@ -26,8 +26,13 @@ void TMainForm::connectDeviceSession()
         GroupBox1->setEnabled(enabled);
     });
     connect(device, &DeviceSession::stopTimeArrived, this, &TMainForm::ZpracujHodnotu_ms);
-    connect(device, &DeviceSession::identified, this,
-            [this] { m_state.AboutDeviceLines = aboutDeviceLines(m_state.deviceInfo); });
+    connect(device, &DeviceSession::identified, this, [this](const DeviceInfo &info) {
+        m_state.AboutDeviceLines = aboutDeviceLines(info);
+        // An empty series will be measured with this instrument; one that
+        // holds values keeps the instrument that measured them.
+        if (m_state.stopTimes().empty())
+            m_state.setInstrument(instrumentOf(info));
+    });
     connect(device, &DeviceSession::calibrationDue, this,
             [this] { MujMessageDlg(m_state.messageTexts.DeviceShouldBeCalibrated); });
     connect(Timer1, &QTimer::timeout, this, [this] {

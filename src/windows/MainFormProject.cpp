@@ -7,6 +7,7 @@
 #include "base/SaveFile.h"
 #include "state/ProgramState.h"
 #include "project/ProjectFile.h"
+#include "project/ProjectMeasurement.h"
 #include "project/ValueExport.h"
 #include "project/ValueImport.h"
 #include "windows/ImagesForm.h"
@@ -53,27 +54,6 @@ QString chooseFile(Dialogs &dialogs, QWidget *owner, AppSettings &settings, Dial
     return fileName;
 }
 
-// Switches the arrival sound off for an import and on again however it ends.
-class SoundSuspension
-{
-public:
-    explicit SoundSuspension(bool &soundEnable) : m_soundEnable(soundEnable), m_wasOn(soundEnable)
-    {
-        m_soundEnable = false;
-    }
-    ~SoundSuspension()
-    {
-        if (m_wasOn)
-            m_soundEnable = true;
-    }
-    SoundSuspension(const SoundSuspension &) = delete;
-    SoundSuspension &operator=(const SoundSuspension &) = delete;
-
-private:
-    bool &m_soundEnable;
-    bool m_wasOn;
-};
-
 } // namespace
 
 void TMainForm::submenu_NewClick()
@@ -81,8 +61,7 @@ void TMainForm::submenu_NewClick()
     if (MujMessageDlg(m_state.messageTexts.NewMeasurement) != mrOk)
         return;
 
-    m_state.StopTimes.clear();
-    Aktualizuj_ListView();
+    m_state.clear();
 
     // The picture notes stay: they usually describe the same machine again.
     for (int slot = 1; slot <= kPictureSlotCount; ++slot) {
@@ -90,7 +69,6 @@ void TMainForm::submenu_NewClick()
         m_state.setPictureIncluded(slot, false);
     }
 
-    Aktualizuj_Ukazatele();
     SB_DeviceSelectClick();
 }
 
@@ -102,49 +80,27 @@ void TMainForm::submenu_OpenClick()
     if (fileName.isEmpty())
         return;
 
-    ProjectRecord &record = m_state.projectRecord;
-    ProjectPictures pictures;
-    ProjectFileRead read;
-    {
-        QFile file(fileName);
-        if (file.open(QIODevice::ReadOnly))
-            read = readProjectFile(file, m_state.StopTimes, record, pictures);
+    QFile file(fileName);
+    // A name that does not open changes nothing: the measurement on screen
+    // stays whole, and so does what is known of the instrument on the line.
+    if (!file.open(QIODevice::ReadOnly)) {
+        MujMessageDlg(m_state.messageTexts.InvalidFile);
+        return;
     }
-    for (int slot = 1; slot <= read.picturesRead; ++slot)
-        m_state.setPicture(slot, pictures[size_t(slot - 1)]);
+    ProjectRecord record = m_state.projectRecord;
+    std::vector<double> stopTimes = m_state.stopTimes();
+    ProjectPictures pictures;
+    const ProjectFileRead read = readProjectFile(file, stopTimes, record, pictures);
+
+    // What the file held, as far as it could be read, is the measurement
+    // now; slots the file did not reach keep their pictures.
+    Measurement opened = measurementFromProject(stopTimes, record, pictures);
+    for (int slot = read.picturesRead + 1; slot <= kPictureSlotCount; ++slot)
+        opened.pictures[std::size_t(slot - 1)].picture = m_state.pictureSlot(slot).picture;
+    m_state.projectRecord = record;
+    m_state.setMeasurement(opened);
     if (!read.complete)
         MujMessageDlg(m_state.messageTexts.InvalidFile);
-
-    // Whatever the file held or did not hold, the window now shows the
-    // record as it stands.
-    auto text = [&record](ProjectRecord::Text field) {
-        // Project files are written on Western European Windows systems.
-        return fromWindows1252(record.text(field));
-    };
-    DeviceInfo &device = m_state.deviceInfo;
-    device.SN = text(ProjectRecord::Text::SerialNumber);
-    device.SS_Speed = record.standstillSpeed();
-    device.LastCalib_Year = record.calibrationYear();
-    device.LastCalib_Month = record.calibrationMonth();
-    device.LastCalib_day = record.calibrationDay();
-    device.Calibrated = record.calibrated();
-    SafetyDevice &safety = m_state.safetyDevice;
-    safety.ID = record.safetyDeviceId();
-    safety.d = record.resolution();
-    safety.Height = record.height();
-
-    Nastav_obrazky_dle_DeviceID(quint32(safety.ID));
-
-    for (int slot = 1; slot <= kPictureSlotCount; ++slot) {
-        m_state.setPictureNote(slot, text(ProjectRecord::pictureNote(slot)));
-        m_state.setPictureIncluded(slot, record.includePicture(slot));
-    }
-    Label_SafetyDevice->setText(text(ProjectRecord::Text::SafetyDeviceName));
-    Label_DeviceParams->setText(text(ProjectRecord::Text::SafetyDeviceParams));
-    m_state.setMachine(text(ProjectRecord::Text::MachineID), text(ProjectRecord::Text::Note));
-
-    Aktualizuj_ListView();
-    Aktualizuj_Ukazatele();
 }
 
 void TMainForm::submenu_SaveAsClick()
@@ -158,36 +114,13 @@ void TMainForm::submenu_SaveAsClick()
         return;
 
     ProjectRecord &record = m_state.projectRecord;
-    auto setText = [&record](ProjectRecord::Text field, const QString &text) {
-        record.setText(field, toWindows1252(text));
-    };
-    const DeviceInfo &device = m_state.deviceInfo;
-    record.setStandstillSpeed(device.SS_Speed);
-    setText(ProjectRecord::Text::SerialNumber, device.SN);
-    record.setCalibrationYear(device.LastCalib_Year);
-    record.setCalibrationMonth(device.LastCalib_Month);
-    record.setCalibrationDay(device.LastCalib_day);
-    record.setCalibrated(device.Calibrated);
     ProjectPictures pictures;
-    for (int slot = 1; slot <= kPictureSlotCount; ++slot) {
-        const PictureSlot &stored = m_state.pictureSlot(slot);
-        setText(ProjectRecord::pictureNote(slot), stored.note);
-        record.setIncludePicture(slot, stored.include);
-        pictures[size_t(slot - 1)] = stored.picture;
-    }
-    setText(ProjectRecord::Text::SafetyDeviceName, Label_SafetyDevice->text());
-    setText(ProjectRecord::Text::SafetyDeviceParams, Label_DeviceParams->text());
-    const SafetyDevice &safety = m_state.safetyDevice;
-    record.setSafetyDeviceId(safety.ID);
-    record.setResolution(safety.d);
-    record.setHeight(safety.Height);
-    setText(ProjectRecord::Text::MachineID, m_state.machineId());
-    setText(ProjectRecord::Text::Note, m_state.note());
+    writeMeasurement(m_state.measurement(), record, pictures);
 
     // The project is written beside the target and takes its place only when
     // complete, so a full disk or a pulled stick never costs the old file.
     const SaveResult saved = saveWholeFile(fileName, [&](QIODevice &file) {
-        return writeProjectFile(file, m_state.StopTimes, record, pictures);
+        return writeProjectFile(file, m_state.stopTimes(), record, pictures);
     });
     if (saved.stage == SaveResult::NotCreated)
         throw ZirkError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, saved.error));
@@ -209,13 +142,15 @@ void TMainForm::ImportValues()
     if (fileName.isEmpty())
         return;
 
-    const SoundSuspension silence(m_state.appSettings.SoundEnable);
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw ZirkError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
-    const SeriesRefreshDeferral deferral(*this);
+    // The values join the series at once when the file is read: one
+    // insertion, one recomputation, no arrival sound.
+    std::vector<double> values;
     const ImportSummary summary =
-        readImportValues(file, asciiDecimalSeparator(), [this](double v) { ZpracujHodnotu_ms(v); });
+        readImportValues(file, asciiDecimalSeparator(), [&values](double v) { values.push_back(v); });
+    m_state.append(values);
     // Lines that were not numbers are skipped, but never without a word:
     // a lost maximum would lower the safety distance unseen.
     setStatusText(QFileInfo(fileName).fileName() + QStringLiteral(": ") + importSummaryText(summary));
@@ -249,7 +184,7 @@ void TMainForm::ExportValues1Click()
     const DecimalMark mark = chosen == kCsvCommaFilter  ? DecimalMark::Comma
         : chosen == kCsvPointFilter                     ? DecimalMark::Point
                                                         : defaultDecimalMark();
-    saveValuesCsv(fileName, m_state.StopTimes, mark);
+    saveValuesCsv(fileName, m_state.stopTimes(), mark);
 }
 
 void TMainForm::PopupCopyRowsClick()
@@ -260,5 +195,5 @@ void TMainForm::PopupCopyRowsClick()
     std::sort(rows.begin(), rows.end());
     if (rows.empty())
         return;
-    QGuiApplication::clipboard()->setText(rowsAsTabText(m_state.StopTimes, rows));
+    QGuiApplication::clipboard()->setText(rowsAsTabText(m_state.stopTimes(), rows));
 }

@@ -4,8 +4,8 @@
 #include "state/ProgramState.h"
 #include "windows/ImagesForm.h"
 #include "report/Report.h"
+#include "report/ReportMeasurement.h"
 #include "report/ReportLogo.h"
-#include "series/StopTimesModel.h"
 #include "settings/FileLocations.h"
 #include "settings/ReportSettings.h"
 
@@ -35,45 +35,8 @@ void TMainForm::Generuj_Report()
         return;
     m_state.appSettings.LastDirectory = QFileInfo(fileName).absolutePath() + QLatin1Char('/');
 
-    ReportContent content;
-    content.when = now;
-    content.companyName = m_state.appSettings.CompanyName;
-    content.userName = m_state.appSettings.UserName;
-    content.machineId = m_state.machineId();
-    content.note = m_state.note();
-    content.safetyDevice = Label_SafetyDevice->text();
-    content.deviceParams = Label_DeviceParams->text();
-
-    const DeviceInfo &device = m_state.deviceInfo;
-    content.standstillSpeed = device.SS_Speed;
-    content.serialNumber = device.SN;
-    content.calibrationDay = device.LastCalib_day;
-    content.calibrationMonth = device.LastCalib_Month;
-    content.calibrationYear = device.LastCalib_Year;
-    content.calibrated = device.Calibrated;
-
-    // The rows as the list shows them.
-    const int rows = m_model->rowCount();
-    content.values.reserve(rows);
-    for (int row = 0; row < rows; ++row)
-        content.values.append(m_model->index(row, 1).data().toString());
-    content.mean = Label_Mean->text();
-    content.maximum = Label_Maximum->text();
-    content.meanPlus3Sigma = Label_3Sigma->text();
-    content.safetyDistanceMM = m_state.SafetyDistanceMM;
-    content.safetyDistanceInch = m_state.SafetyDistanceInch;
-
-    if (m_state.appSettings.AddAnalysisPage)
-        content.analysis = ReportAnalysis{m_state.StopTimes, m_state.resultDevice()};
+    ReportContent content = reportContent(m_state.measurement(), m_state.appSettings, now);
     content.logo = loadLogo(settingsFolder(settingsFilePath()), m_state.appSettings.LogoFile);
-
-    for (int slot = 1; slot <= kPictureSlotCount; ++slot) {
-        const PictureSlot &stored = m_state.pictureSlot(slot);
-        ReportPicture &picture = content.pictures[size_t(slot - 1)];
-        picture.include = stored.include;
-        picture.caption = stored.note;
-        picture.bitmap = stored.picture;
-    }
 
     // An error while writing reaches the general handling and the viewer is
     // not started on a file that is not there.

@@ -23,22 +23,26 @@ void TMainForm::submenu_DeviceSelectClick()
     // Cancel changes nothing outside the dialog; its fields keep their edits.
     if (m_platform.dialogs->showModal(sel) != QDialog::Accepted)
         return;
+    // The state takes the accepted device and recomputes; the labels and
+    // the indicators follow its signals.
     sel->storeSelection();
-
-    const SafetyDevice &device = m_state.safetyDevice;
-    Nastav_obrazky_dle_DeviceID(quint32(device.ID));
-    Label_DeviceParams->setText(deviceParamsText(device));
-    Label_SafetyDevice->setText(device.Name);
 
     // The instrument releases its actuator by distance or speed only for
     // light curtains and scanners.
-    const bool releaseAvailable = device.ID >= KindVerticalLightCurtain && device.ID <= KindSafetyScanner;
+    const int kind = m_state.safetyDevice().ID;
+    const bool releaseAvailable = kind >= KindVerticalLightCurtain && kind <= KindSafetyScanner;
     for (QCheckBox *box : {CheckBox_Distance, CheckBox_Speed}) {
         box->setChecked(false);
         box->setEnabled(releaseAvailable);
     }
+}
 
-    Aktualizuj_Ukazatele();
+void TMainForm::showSafetyDevice()
+{
+    const SafetyDevice &device = m_state.safetyDevice();
+    Nastav_obrazky_dle_DeviceID(quint32(device.ID));
+    Label_SafetyDevice->setText(device.Name);
+    Label_DeviceParams->setText(deviceParamsText(device));
 }
 
 void TMainForm::SB_DeviceSelectClick()

@@ -1,8 +1,10 @@
 // The measurement series in the main window: appending, deleting, the list
-// and the result indicators.
+// and the result indicators.  The series and its result are the program
+// state's; the window asks it for changes and shows what it signals.
 #include "windows/MainForm.h"
 
 #include "base/NumberFormat.h"
+#include "device/DeviceSession.h"
 #include "state/ProgramState.h"
 #include "series/SeriesResult.h"
 #include "series/StopTimesModel.h"
@@ -13,22 +15,20 @@
 #include <QLineEdit>
 #include <QTableView>
 
-#include <utility>
-
 void TMainForm::ZpracujHodnotu_ms(double stoptime)
 {
-    m_state.StopTimes.push_back(stoptime);
-    Aktualizuj_ListView();
-    Aktualizuj_Ukazatele();
+    // The series keeps which instrument measured it and when; a demo value
+    // without an instrument on the line leaves the instrument as it was.
+    const DeviceInfo &live = m_device->info();
+    m_state.appendMeasured(stoptime, live.Pripojeno ? instrumentOf(live) : m_state.instrument(),
+                           m_platform.clock->now());
     if (m_state.appSettings.SoundEnable)
         m_platform.sound->play(m_state.appSettings.SoundFile);
 }
 
 void TMainForm::Smazprvek(int index)
 {
-    if (index < 0 || std::size_t(index) >= m_state.StopTimes.size())
-        return;
-    m_state.StopTimes.erase(m_state.StopTimes.begin() + index);
+    m_state.removeAt(index);
 }
 
 void TMainForm::PopupDeleteRowsClick()
@@ -37,44 +37,33 @@ void TMainForm::PopupDeleteRowsClick()
     const QModelIndexList rows = LW_data->selectionModel()->selectedRows();
     if (!rows.isEmpty())
         Smazprvek(rows.constFirst().row());
-    Aktualizuj_ListView();
-    Aktualizuj_Ukazatele();
 }
 
 void TMainForm::DeleteAll1Click()
 {
     if (MujMessageDlg(m_state.messageTexts.DeleteAllValuesQuery) == mrCancel)
         return;
-    m_state.StopTimes.clear();
-    Aktualizuj_ListView();
-    Aktualizuj_Ukazatele();
+    m_state.clear();
 }
 
-TMainForm::SeriesRefreshDeferral::SeriesRefreshDeferral(TMainForm &form)
-    : m_form(form)
+void TMainForm::connectSeries()
 {
-    ++m_form.m_refreshDeferrals;
-}
-
-TMainForm::SeriesRefreshDeferral::~SeriesRefreshDeferral()
-{
-    if (--m_form.m_refreshDeferrals > 0)
-        return;
-    if (std::exchange(m_form.m_listViewPending, false))
-        m_form.Aktualizuj_ListView();
-    if (std::exchange(m_form.m_indicatorsPending, false))
-        m_form.Aktualizuj_Ukazatele();
+    StopTimesModel *model = m_model;
+    connect(&m_state, &ProgramState::valuesAboutToBeInserted, model, &StopTimesModel::beginInsertValues);
+    connect(&m_state, &ProgramState::valuesInserted, model, &StopTimesModel::endInsertValues);
+    connect(&m_state, &ProgramState::valueAboutToBeRemoved, model, &StopTimesModel::beginRemoveValue);
+    connect(&m_state, &ProgramState::valueRemoved, model, &StopTimesModel::endRemoveValue);
+    connect(&m_state, &ProgramState::seriesAboutToBeReset, model, &StopTimesModel::beginResetValues);
+    connect(&m_state, &ProgramState::seriesReset, model, &StopTimesModel::endResetValues);
+    connect(&m_state, &ProgramState::valuesInserted, this, &TMainForm::Aktualizuj_ListView);
+    connect(&m_state, &ProgramState::resultChanged, this, &TMainForm::Aktualizuj_Ukazatele);
+    connect(&m_state, &ProgramState::safetyDeviceChanged, this, &TMainForm::showSafetyDevice);
 }
 
 void TMainForm::Aktualizuj_ListView()
 {
-    if (m_refreshDeferrals > 0) {
-        m_listViewPending = true;
-        return;
-    }
-    m_model->refresh();
+    // The newest value comes into sight.
     LW_data->scrollToBottom();
-    m_state.notifySeriesChanged();
 }
 
 QColor TMainForm::LW_dataCustomDrawItem(int row)
@@ -96,17 +85,12 @@ void setGoverning(QLabel *label, bool governs)
 
 void TMainForm::Aktualizuj_Ukazatele()
 {
-    if (m_refreshDeferrals > 0) {
-        m_indicatorsPending = true;
-        return;
-    }
-    // d comes from the record; H, C, h and the non-industrial choice from
-    // the selection dialog's fields as they stand now.
-    const SeriesResult result = computeSeriesResult(m_state.StopTimes, m_state.resultDevice());
+    const SeriesResult &result = m_state.result();
 
     const std::optional<SeriesStatistics> &stats = result.statistics;
     setGoverning(Label_3Sigma, false);
     setGoverning(Label_Maximum, false);
+    Label_SafetyDistanceValue->setToolTip(QString());
     if (!stats) {
         Label_Count->setText(QStringLiteral("0"));
         for (QLabel *l : {Label_Mean, Label_Sigma, Label_3Sigma, Label_Maximum})
@@ -121,23 +105,14 @@ void TMainForm::Aktualizuj_Ukazatele()
     Label_3Sigma->setText(formatStatisticMs(stats->meanPlus3Sigma));
     Label_Maximum->setText(formatStatisticMs(stats->maximum));
 
-    // Under ten values the distance last computed stays in the record.
-    if (!result.enoughValues()) {
-        Label_SafetyDistanceValue->setText(kNoValueMm);
-        return;
-    }
-    if (result.governing != GoverningStatistic::None)
+    if (result.enoughValues() && result.governing != GoverningStatistic::None)
         setGoverning(result.governing == GoverningStatistic::MeanPlus3Sigma ? Label_3Sigma : Label_Maximum, true);
-    // An infinite or NaN stop time or distance is no result: the protocol
-    // prints -1 mm for it, the window no number at all.
-    if (result.notFinite) {
-        m_state.SafetyDistanceMM = -1.0;
+    // Under ten values, with an input that is no number and for a result
+    // that is not finite there is no distance, and the window says so.
+    if (!result.distanceMm) {
         Label_SafetyDistanceValue->setText(kNoValueMm);
         return;
     }
-    m_state.SafetyDistanceMM = result.distanceMm.value_or(-1.0);
-    if (result.distanceInch)
-        m_state.SafetyDistanceInch = *result.distanceInch;
-    Label_SafetyDistanceValue->setText(formatDistanceMm(m_state.SafetyDistanceMM));
-    Label_SafetyDistanceValue->setToolTip(formatDistanceInch(m_state.SafetyDistanceInch));
+    Label_SafetyDistanceValue->setText(formatDistanceMm(*result.distanceMm));
+    Label_SafetyDistanceValue->setToolTip(formatDistanceInch(*result.distanceMm / 25.4));
 }

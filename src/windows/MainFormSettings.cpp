@@ -224,10 +224,13 @@ void TMainForm::submenu_SettingsClick()
     if (!languageChanged)
         return;
     NactiTexty();
-    // The device caption follows the new language; SafetyDevice.Name keeps
-    // the name it was selected under.
-    if (const QString name = kindDisplayName(m_state.texts(), m_state.safetyDevice.ID); !name.isEmpty())
-        Label_SafetyDevice->setText(name);
+    // The device caption follows the new language, on screen and in what
+    // is saved or reported from now on.
+    if (const QString name = kindDisplayName(m_state.texts(), m_state.safetyDevice().ID); !name.isEmpty()) {
+        SafetyDevice device = m_state.safetyDevice();
+        device.Name = name;
+        m_state.setSafetyDevice(device);
+    }
 }
 
 void TMainForm::SB_SettingsClick()

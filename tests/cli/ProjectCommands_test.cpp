@@ -464,18 +464,18 @@ TEST_F(ZirkCliProject, ReportOfAProject)
         {tenFile, true, 5, nullptr},
         {tenFile, false, 4, nullptr},
         // Under ten values there is no distance, which the protocol says
-        // with the program's "no result", -1 mm.
-        {fewFile, true, 2, "Safety Distance:    -1 mm / 0.00 Inch"},
-        {fewFile, false, 1, "Safety Distance:    -1 mm / 0.00 Inch"},
+        // as the window does: never -1 mm, 0 mm or a number.
+        {fewFile, true, 2, "Safety Distance: -- --- mm"},
+        {fewFile, false, 1, "Safety Distance: -- --- mm"},
         // 23 rows on the first page, 37 on the second; 250 ms, d = 14:
         // 2000 mm/s gives 500 mm exactly, which stays.
         {manyFile, true, 4, "Safety Distance:   500 mm / 19.69 Inch"},
         {manyFile, false, 3, "Safety Distance:   500 mm / 19.69 Inch"},
         // A NaN stored among the values, or sums beyond the range of a
         // double: no result, never "inf mm" or "nan mm".
-        {nanFile, false, 2, "Safety Distance:    -1 mm / 0.00 Inch"},
-        {overflowFile, false, 2, "Safety Distance:    -1 mm / 0.00 Inch"},
-        {nanFile, true, 3, "Safety Distance:    -1 mm / 0.00 Inch"},
+        {nanFile, false, 2, "Safety Distance: -- --- mm"},
+        {overflowFile, false, 2, "Safety Distance: -- --- mm"},
+        {nanFile, true, 3, "Safety Distance: -- --- mm"},
     };
     for (const auto &c : cases) {
         const QString out = path("report.pdf");

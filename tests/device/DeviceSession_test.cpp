@@ -44,8 +44,8 @@ protected:
     SimulatorBackend backend{model};
     FakeDialogs dialogs;
     FakeClock clock;
-    DeviceInfo info;
-    DeviceSession session{&backend, &dialogs, clock, info};
+    DeviceSession session{&backend, &dialogs, clock};
+    const DeviceInfo &info = session.info();
 
     std::vector<double> arrived;
     QString status;

@@ -30,7 +30,7 @@ protected:
     }
 
     TMainForm &form() { return *program->mainForm(); }
-    DeviceInfo &info() { return state().deviceInfo; }
+    const DeviceInfo &info() { return form().deviceSession().info(); }
 
     // Three ticks: found, identified, ready.
     void connect()
@@ -311,13 +311,13 @@ TEST_F(MainFormDevice, FullRunWithAMeasurementFrame)
     EXPECT_TRUE(runOpen());
 
     tick();
-    EXPECT_TRUE(state().StopTimes.empty());
+    EXPECT_TRUE(state().stopTimes().empty());
     EXPECT_TRUE(runOpen());
 
     model.elapse(200);
     tick();
-    ASSERT_EQ(state().StopTimes.size(), 1u);
-    EXPECT_NEAR(state().StopTimes[0], 187.3, 0.001);
+    ASSERT_EQ(state().stopTimes().size(), 1u);
+    EXPECT_NEAR(state().stopTimes()[0], 187.3, 0.001);
     EXPECT_EQ(beacon(), BeaconReady);
     EXPECT_FALSE(runOpen());
     EXPECT_TRUE(main.SB_Start->isEnabled());
@@ -330,8 +330,8 @@ TEST_F(MainFormDevice, StartAnsweredWithTheResultAtOnce)
     model.answerStartAtOnce = true;
     connect();
     form().SB_StartClick();
-    ASSERT_EQ(state().StopTimes.size(), 1u);
-    EXPECT_DOUBLE_EQ(state().StopTimes[0], 8.0);
+    ASSERT_EQ(state().stopTimes().size(), 1u);
+    EXPECT_DOUBLE_EQ(state().stopTimes()[0], 8.0);
     EXPECT_EQ(beacon(), BeaconReady);
     EXPECT_FALSE(runOpen());
 }
@@ -394,7 +394,7 @@ TEST_F(MainFormDevice, FailedStartCommandWaitsForTheFrame)
     EXPECT_TRUE(runOpen());
     model.elapse(60);
     tick();
-    EXPECT_EQ(state().StopTimes.size(), 1u);
+    EXPECT_EQ(state().stopTimes().size(), 1u);
     EXPECT_FALSE(runOpen());
 }
 
@@ -409,7 +409,7 @@ TEST_F(MainFormDevice, UnpluggedDuringARun)
     model.plug();
     tick(2);
     EXPECT_FALSE(runOpen());
-    EXPECT_TRUE(state().StopTimes.empty());
+    EXPECT_TRUE(state().stopTimes().empty());
 }
 
 TEST_F(MainFormDevice, MeasurementsArriveWithoutARunThroughNoiseAndSplitFrames)
@@ -420,11 +420,11 @@ TEST_F(MainFormDevice, MeasurementsArriveWithoutARunThroughNoiseAndSplitFrames)
     model.finishMeasurement(8.0, 3);
     model.finishMeasurement(12.0);
     tick(); // junk and the first half
-    EXPECT_TRUE(state().StopTimes.empty());
+    EXPECT_TRUE(state().stopTimes().empty());
     tick(); // the rest, and the second frame behind it
-    EXPECT_EQ(state().StopTimes, (std::vector<double>{8.0, 12.0}));
+    EXPECT_EQ(state().stopTimes(), (std::vector<double>{8.0, 12.0}));
     tick(2);
-    EXPECT_EQ(state().StopTimes.size(), 2u);
+    EXPECT_EQ(state().stopTimes().size(), 2u);
 }
 
 TEST_F(MainFormDevice, FrameWaitingWhenStartIsPressedIsNotPurged)
@@ -435,10 +435,10 @@ TEST_F(MainFormDevice, FrameWaitingWhenStartIsPressedIsNotPurged)
     model.finishMeasurement(8.0); // the machine was tripped by hand a moment ago
     form().SB_StartClick();
     tick();
-    EXPECT_EQ(state().StopTimes, (std::vector<double>{8.0}));
+    EXPECT_EQ(state().stopTimes(), (std::vector<double>{8.0}));
     model.elapse(20);
     tick();
-    EXPECT_EQ(state().StopTimes, (std::vector<double>{8.0, 20.0}));
+    EXPECT_EQ(state().stopTimes(), (std::vector<double>{8.0, 20.0}));
 }
 
 // --- faults of the link, each against the states of the link ---
@@ -467,14 +467,14 @@ TEST_F(MainFormDevice, UnpluggedBetweenTheStartCommandAndItsReply)
     EXPECT_EQ(beacon(), BeaconReady);
     EXPECT_FALSE(runOpen());
     EXPECT_TRUE(form().SB_Start->isEnabled());
-    EXPECT_TRUE(state().StopTimes.empty());
+    EXPECT_TRUE(state().stopTimes().empty());
     EXPECT_TRUE(fake.dialogs.errors.empty());
 
     // The next run works as if nothing had happened.
     form().SB_StartClick();
     model.elapse(100);
     tick();
-    EXPECT_EQ(state().StopTimes.size(), 1u);
+    EXPECT_EQ(state().stopTimes().size(), 1u);
 }
 
 TEST_F(MainFormDevice, UnpluggedBetweenTheDistanceCommandAndItsReplyStartsNoRun)
@@ -496,7 +496,7 @@ TEST_F(MainFormDevice, ReplugWithAnotherInstrumentIdentifiesIt)
     connect();
     model.finishMeasurement(8.0);
     tick();
-    ASSERT_EQ(state().StopTimes, (std::vector<double>{8.0}));
+    ASSERT_EQ(state().stopTimes(), (std::vector<double>{8.0}));
 
     model.unplug();
     tick();
@@ -523,9 +523,9 @@ TEST_F(MainFormDevice, ReplugWithAnotherInstrumentIdentifiesIt)
     // Its counts go through its own factors; the earlier value stays.
     model.finishMeasurement(10.0);
     tick();
-    ASSERT_EQ(state().StopTimes.size(), 2u);
-    EXPECT_DOUBLE_EQ(state().StopTimes[0], 8.0);
-    EXPECT_NEAR(state().StopTimes[1], 10.0, 0.001);
+    ASSERT_EQ(state().stopTimes().size(), 2u);
+    EXPECT_DOUBLE_EQ(state().stopTimes()[0], 8.0);
+    EXPECT_NEAR(state().stopTimes()[1], 10.0, 0.001);
 }
 
 // Every command of the link with each way its reply can go wrong.
@@ -584,9 +584,9 @@ TEST_F(MainFormDevice, EveryCommandWithAMissingShortOrBrokenReply)
                 EXPECT_FALSE(runOpen());
             }
         }
-        EXPECT_EQ(state().StopTimes.size(), values);
+        EXPECT_EQ(state().stopTimes().size(), values);
     }
-    EXPECT_EQ(state().StopTimes, std::vector<double>(values, 40.0));
+    EXPECT_EQ(state().stopTimes(), std::vector<double>(values, 40.0));
     EXPECT_TRUE(fake.dialogs.errors.empty());
 }
 
@@ -602,13 +602,13 @@ TEST_F(MainFormDevice, SpoiltReplyCarryingTheResultLeavesTheRunOpenUntilReplug)
     EXPECT_TRUE(runOpen());
     tick(3);
     EXPECT_TRUE(runOpen());
-    EXPECT_TRUE(state().StopTimes.empty());
+    EXPECT_TRUE(state().stopTimes().empty());
     model.unplug();
     tick();
     model.plug();
     tick(3);
     EXPECT_FALSE(runOpen());
-    EXPECT_TRUE(state().StopTimes.empty());
+    EXPECT_TRUE(state().stopTimes().empty());
 }
 
 // Junk, stray replies and frames cut anywhere: every whole frame arrives
@@ -628,7 +628,7 @@ TEST_F(MainFormDevice, EveryWholeFrameArrivesOnceThroughJunkAndSplits)
     model.finishMeasurement(20.0);
     for (int i = 0; i < 8; ++i)
         tick();
-    EXPECT_EQ(state().StopTimes, (std::vector<double>{8.0, 12.0, 16.0, 20.0}));
+    EXPECT_EQ(state().stopTimes(), (std::vector<double>{8.0, 12.0, 16.0, 20.0}));
     EXPECT_EQ(beacon(), BeaconReady);
 }
 
@@ -647,7 +647,7 @@ TEST_F(MainFormDevice, HalfFrameFromBeforeAnUnplugLosesNothingAfterIt)
     model.finishMeasurement(12.0);
     model.finishMeasurement(16.0);
     tick();
-    EXPECT_EQ(state().StopTimes, (std::vector<double>{12.0, 16.0}));
+    EXPECT_EQ(state().stopTimes(), (std::vector<double>{12.0, 16.0}));
 }
 
 // The machine stops while the program is talking to the instrument: the
@@ -674,14 +674,14 @@ TEST_F(MainFormDevice, MeasurementBetweenACommandAndItsReply)
         model.plug();
         model.measureAtCommand = c.command;
         model.measureAtCommandMs = 8.0;
-        state().StopTimes.clear();
+        state().clear();
         tick(4); // found, identified, ready, the frame
         EXPECT_TRUE(info().Pripojeno);
         EXPECT_EQ(info().SN, QStringLiteral("0102030A0B0CFF"));
         EXPECT_EQ(info().Calib_Nasobitel, 1001u);
         EXPECT_EQ(info().Calib_Delitel, 1000u);
-        ASSERT_EQ(state().StopTimes.size(), 1u);
-        EXPECT_NEAR(state().StopTimes[0], 8.0, 0.001);
+        ASSERT_EQ(state().stopTimes().size(), 1u);
+        EXPECT_NEAR(state().stopTimes()[0], 8.0, 0.001);
     }
 }
 
@@ -696,7 +696,7 @@ TEST_F(MainFormDevice, MeasurementBetweenTheDistanceCommandAndItsReply)
     EXPECT_EQ(model.received.back().command, CmdStartMeasurement);
     model.elapse(20);
     tick();
-    EXPECT_EQ(state().StopTimes, (std::vector<double>{8.0, 20.0}));
+    EXPECT_EQ(state().stopTimes(), (std::vector<double>{8.0, 20.0}));
     EXPECT_FALSE(runOpen());
 }
 
@@ -710,9 +710,9 @@ TEST_F(MainFormDevice, ResultInTheStartReplyKeepsTheOrderOfArrival)
     model.measureAtCommand = 2;   // and stops again as the start command arrives
     model.measureAtCommandMs = 12.0;
     form().SB_StartClick();
-    EXPECT_EQ(state().StopTimes, (std::vector<double>{8.0, 12.0}));
+    EXPECT_EQ(state().stopTimes(), (std::vector<double>{8.0, 12.0}));
     tick();
-    EXPECT_EQ(state().StopTimes, (std::vector<double>{8.0, 12.0}));
+    EXPECT_EQ(state().stopTimes(), (std::vector<double>{8.0, 12.0}));
 }
 
 // A short reply and a measurement right behind it: the read of the reply
@@ -749,7 +749,7 @@ TEST_F(MainFormDevice, FrameBehindAShortReplyIsNotLost)
         tick(5);
         expected.push_back(8.0);
         EXPECT_TRUE(info().Pripojeno);
-        EXPECT_EQ(state().StopTimes, expected);
+        EXPECT_EQ(state().stopTimes(), expected);
     }
 }
 

@@ -3,6 +3,7 @@
 // pseudo-terminal served by zirk-devsim.
 #include "ProgramFixture.h"
 
+#include "device/DeviceSession.h"
 #include "state/ProgramState.h"
 #include "device/SerialBackend.h"
 
@@ -147,27 +148,27 @@ TEST_F(DevSimSession, IdentifiesMeasuresAndSurvivesUnplugging)
     const QString ready = QStringLiteral("Zirk Device ready. / SN: 5A102300014B7C");
     auto isReady = [&] { return main.statusText().startsWith(ready); };
     ASSERT_TRUE(tickUntil(isReady)) << main.statusText().toStdString();
-    EXPECT_TRUE(state().deviceInfo.Pripojeno);
-    EXPECT_EQ(state().deviceInfo.Firmware_MainVersion, 5);
+    EXPECT_TRUE(program->mainForm()->deviceSession().info().Pripojeno);
+    EXPECT_EQ(program->mainForm()->deviceSession().info().Firmware_MainVersion, 5);
 
     // A run started from the program ends after the instrument's 50 ms.
     main.SB_StartClick();
-    ASSERT_TRUE(tickUntil([&] { return state().StopTimes.size() == 1; }));
-    EXPECT_NEAR(state().StopTimes[0], 50.0, 0.001);
+    ASSERT_TRUE(tickUntil([&] { return state().stopTimes().size() == 1; }));
+    EXPECT_NEAR(state().stopTimes()[0], 50.0, 0.001);
     EXPECT_TRUE(main.SB_Start->isEnabled());
 
     // A frame that crosses the wire in two parts, behind line noise.
     say("junk 00 13 AA 7F");
     say("measure 77.5 split");
     EXPECT_TRUE(expectLine().startsWith(QStringLiteral("sent measurement 77.5 ms")));
-    ASSERT_TRUE(tickUntil([&] { return state().StopTimes.size() == 2; }));
-    EXPECT_NEAR(state().StopTimes[1], 77.5, 0.001);
+    ASSERT_TRUE(tickUntil([&] { return state().stopTimes().size() == 2; }));
+    EXPECT_NEAR(state().stopTimes()[1], 77.5, 0.001);
 
     say("unplug");
     EXPECT_EQ(expectLine(), QStringLiteral("unplugged"));
     ASSERT_TRUE(tickUntil([&] { return main.statusText() == QStringLiteral("No Zirk device found!"); }));
     EXPECT_FALSE(main.SB_Start->isEnabled());
-    EXPECT_FALSE(state().deviceInfo.Pripojeno);
+    EXPECT_FALSE(program->mainForm()->deviceSession().info().Pripojeno);
 
     say("plug");
     EXPECT_EQ(expectLine(), QStringLiteral("plugged"));

@@ -167,7 +167,7 @@ TEST_F(ProjectFilesTest, NewAsksEvenForAnEmptySeriesAndCancelKeepsEverything)
     addValues({10, 20});
     images().checkBox(2)->setChecked(true);
     w.submenu_New->trigger(); // answered Cancel
-    EXPECT_EQ(state().StopTimes.size(), 2u);
+    EXPECT_EQ(state().stopTimes().size(), 2u);
     EXPECT_FALSE(images().picture(1).isNull());
     EXPECT_TRUE(images().checkBox(2)->isChecked());
     EXPECT_TRUE(fake.dialogs.modalShown.empty());
@@ -180,14 +180,14 @@ TEST_F(ProjectFilesTest, NewEmptiesSeriesAndPicturesButKeepsNotesDeviceAndCaptio
     addValues({10, 20, 30});
     images().edit(1)->setText("Guard door");
     images().checkBox(1)->setChecked(true);
-    state().deviceInfo.SN = "Z-0042";
+    changeInstrument([&](MeasuringInstrument &i) { i.serialNumber = "Z-0042"; });
     state().setMachine("Press 4", state().note());
     state().projectRecord.bytes()[1000] = 'r';
 
     fake.dialogs.confirmAnswers.push_back(mrOk);
     w.submenu_New->trigger();
 
-    EXPECT_TRUE(state().StopTimes.empty());
+    EXPECT_TRUE(state().stopTimes().empty());
     EXPECT_EQ(w.stopTimesModel()->rowCount(), 0);
     EXPECT_EQ(w.Label_Count->text(), "0");
     for (int slot = 1; slot <= 4; ++slot) {
@@ -195,7 +195,7 @@ TEST_F(ProjectFilesTest, NewEmptiesSeriesAndPicturesButKeepsNotesDeviceAndCaptio
         EXPECT_FALSE(images().checkBox(slot)->isChecked());
     }
     EXPECT_EQ(images().edit(1)->text(), "Guard door");
-    EXPECT_EQ(state().deviceInfo.SN, "Z-0042");
+    EXPECT_EQ(state().instrument().serialNumber, "Z-0042");
     EXPECT_EQ(w.Label_MachineID->text(), "Press 4");
     EXPECT_EQ(state().projectRecord.bytes()[1000], 'r');
     ASSERT_EQ(fake.dialogs.modalShown.size(), 1u);
@@ -218,13 +218,13 @@ TEST_F(ProjectFilesTest, EmptyProjectEmptiesSeriesAndAllSlots)
 
     open(path("empty.zPRJ"));
     EXPECT_TRUE(fake.dialogs.questions.empty());
-    EXPECT_TRUE(state().StopTimes.empty());
+    EXPECT_TRUE(state().stopTimes().empty());
     EXPECT_EQ(w.stopTimesModel()->rowCount(), 0);
     EXPECT_EQ(w.Label_Mean->text(), kNoValueMs);
     for (int slot = 1; slot <= 4; ++slot)
         EXPECT_TRUE(images().picture(slot).isNull());
     EXPECT_EQ(w.Label_MachineID->text(), "Line 7");
-    EXPECT_EQ(state().safetyDevice.ID, 3);
+    EXPECT_EQ(state().safetyDevice().ID, 3);
 }
 
 TEST_F(ProjectFilesTest, PicturesFillSlotsInFileOrderWhileNotesAndFlagsStay)
@@ -274,9 +274,8 @@ TEST_F(ProjectFilesTest, TextsComeBackCutAndInTheWindowsCodePage)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         TMainForm &w = start();
-        state().deviceInfo.SN = c.written;
-        w.Label_SafetyDevice->setText(c.written);
-        w.Label_DeviceParams->setText(c.written);
+        changeInstrument([&](MeasuringInstrument &i) { i.serialNumber = c.written; });
+        acceptDevice(KindTwoHandControl, std::nullopt, c.written);
         state().setMachine(c.written, c.written);
         images().edit(4)->setText(c.written);
         save(path("texts.zPRJ"));
@@ -284,9 +283,9 @@ TEST_F(ProjectFilesTest, TextsComeBackCutAndInTheWindowsCodePage)
 
         TMainForm &w2 = start();
         open(path("texts.zPRJ"));
-        EXPECT_EQ(state().deviceInfo.SN, c.readCutAt50);
+        EXPECT_EQ(state().instrument().serialNumber, c.readCutAt50);
         EXPECT_EQ(w2.Label_SafetyDevice->text(), c.readCutAt100);
-        EXPECT_EQ(w2.Label_DeviceParams->text(), c.readCutAt100);
+        EXPECT_EQ(w2.Label_DeviceParams->text(), "---");
         EXPECT_EQ(w2.Label_MachineID->text(), c.readCutAt100);
         EXPECT_EQ(w2.Label_Note->text(), c.readCutAt100);
         EXPECT_EQ(images().edit(4)->text(), c.readCutAt100);
@@ -300,16 +299,12 @@ TEST_F(ProjectFilesTest, SaveOpenSaveReproducesTheProjectBitForBit)
     const std::vector<double> values = {7.26, 0.1, -0.0, 4.9e-324, 12345.67, 1e300, 99.9, 100, 101, 102, 250.125};
     for (double v : values)
         w.ZpracujHodnotu_ms(v);
-    DeviceInfo &d = state().deviceInfo;
-    d.SS_Speed = 0xbeef;
-    d.SN = "ZK-2291";
-    d.LastCalib_Year = 2025;
-    d.LastCalib_Month = 11;
-    d.LastCalib_day = 30;
-    d.Calibrated = true;
-    state().safetyDevice = {5, "Door", 30.5, 700.25};
-    w.Label_SafetyDevice->setText("Door");
-    w.Label_DeviceParams->setText("C=850 mm");
+    state().setInstrument({"ZK-2291", 0xbeef, 2025, 11, 30, true});
+    SafetyDevice door = SafetyDevice::selected(KindDoor, 850.0);
+    door.Name = "Door";
+    door.d = 30.5;
+    door.Height = 700.25;
+    state().setSafetyDevice(door);
     state().setMachine("Press 4", "after repair");
     for (int slot = 1; slot <= 4; ++slot) {
         images().setPicture(slot, testPicture(slot * 10 + 1, 7, slot));
@@ -322,20 +317,14 @@ TEST_F(ProjectFilesTest, SaveOpenSaveReproducesTheProjectBitForBit)
     TMainForm &w2 = start();
     open(path("a.zPRJ"));
     EXPECT_TRUE(fake.dialogs.questions.empty());
-    ASSERT_EQ(state().StopTimes.size(), values.size());
-    EXPECT_EQ(std::memcmp(state().StopTimes.data(), values.data(), values.size() * 8), 0);
-    const DeviceInfo &r = state().deviceInfo;
-    EXPECT_EQ(r.SS_Speed, 0xbeef);
-    EXPECT_EQ(r.SN, "ZK-2291");
-    EXPECT_EQ(r.LastCalib_Year, 2025);
-    EXPECT_EQ(r.LastCalib_Month, 11);
-    EXPECT_EQ(r.LastCalib_day, 30);
-    EXPECT_TRUE(r.Calibrated);
-    EXPECT_EQ(state().safetyDevice.ID, 5);
-    EXPECT_EQ(state().safetyDevice.d, 30.5);
-    EXPECT_EQ(state().safetyDevice.Height, 700.25);
+    ASSERT_EQ(state().stopTimes().size(), values.size());
+    EXPECT_EQ(std::memcmp(state().stopTimes().data(), values.data(), values.size() * 8), 0);
+    EXPECT_EQ(state().instrument(), (MeasuringInstrument{"ZK-2291", 0xbeef, 2025, 11, 30, true}));
+    EXPECT_EQ(state().safetyDevice().ID, 5);
+    EXPECT_EQ(state().safetyDevice().d, 30.5);
+    EXPECT_EQ(state().safetyDevice().Height, 700.25);
     EXPECT_EQ(w2.Label_SafetyDevice->text(), "Door");
-    EXPECT_EQ(w2.Label_DeviceParams->text(), "C=850 mm");
+    EXPECT_EQ(w2.Label_DeviceParams->text(), "---");
     EXPECT_EQ(w2.Label_MachineID->text(), "Press 4");
     EXPECT_EQ(w2.Label_Note->text(), "after repair");
     for (int slot = 1; slot <= 4; ++slot) {
@@ -359,6 +348,10 @@ TEST_F(ProjectFilesTest, BytesThisProgramDoesNotUseSurviveOpenAndSave)
     // Valid texts and flags; the bytes behind each text stay as they are.
     for (int field = 0; field <= int(ProjectRecord::Text::Note); ++field)
         record.setText(ProjectRecord::Text(field), QByteArray("text \x81\xfe ") + char('A' + field));
+    // The parameter caption is what the window shows for the stored device,
+    // a kind outside the seven here.
+    ASSERT_TRUE(record.safetyDeviceId() < 0 || record.safetyDeviceId() > KindSafetyScanner);
+    record.setText(ProjectRecord::Text::SafetyDeviceParams, "---");
     record.setCalibrated(true);
     for (int slot = 1; slot <= 4; ++slot)
         record.setIncludePicture(slot, slot % 2 == 1);
@@ -419,8 +412,8 @@ TEST_F(ProjectFilesTest, DamagedFilesShowTheMessageAndApplyTheRecordAsItStands)
         TMainForm &w = *program->mainForm();
         fake.dialogs.questions.clear();
         state().projectRecord = ProjectRecord();
-        state().StopTimes = {1.0, 2.0};
-        state().safetyDevice.ID = 0;
+        state().replace({1.0, 2.0});
+        acceptDevice(KindVerticalLightCurtain, 14.0);
         state().setMachine("before", state().note());
         for (int slot = 1; slot <= 4; ++slot)
             images().setPicture(slot, oldPicture);
@@ -433,18 +426,19 @@ TEST_F(ProjectFilesTest, DamagedFilesShowTheMessageAndApplyTheRecordAsItStands)
         ASSERT_EQ(fake.dialogs.questions.size(), 1u);
         EXPECT_EQ(fake.dialogs.questions[0], "Invalid/Corrupted file!");
         switch (c.series) {
-        case Series::Unchanged: EXPECT_EQ(state().StopTimes, (std::vector<double>{1.0, 2.0})); break;
-        case Series::Empty: EXPECT_TRUE(state().StopTimes.empty()); break;
-        case Series::FromFile: EXPECT_EQ(state().StopTimes, (std::vector<double>{11, 12, 13})); break;
+        case Series::Unchanged: EXPECT_EQ(state().stopTimes(), (std::vector<double>{1.0, 2.0})); break;
+        case Series::Empty: EXPECT_TRUE(state().stopTimes().empty()); break;
+        case Series::FromFile: EXPECT_EQ(state().stopTimes(), (std::vector<double>{11, 12, 13})); break;
         }
-        EXPECT_EQ(w.stopTimesModel()->rowCount(), int(state().StopTimes.size()));
-        EXPECT_EQ(w.Label_Count->text().trimmed(), QString::number(state().StopTimes.size()));
+        EXPECT_EQ(w.stopTimesModel()->rowCount(), int(state().stopTimes().size()));
+        EXPECT_EQ(w.Label_Count->text().trimmed(), QString::number(state().stopTimes().size()));
 
         // The serial number lies within the first 60 bytes of the record.
         const bool serialRead = c.recordFromFile || std::string(c.name).starts_with("record cut");
-        EXPECT_EQ(state().deviceInfo.SN, serialRead ? "FROM-FILE" : "");
-        EXPECT_EQ(w.Label_MachineID->text(), c.recordFromFile ? "Press 9" : "");
-        EXPECT_EQ(state().safetyDevice.ID, c.recordFromFile ? 2 : 0);
+        EXPECT_EQ(state().instrument().serialNumber, serialRead ? "FROM-FILE" : "");
+        // A file that does not open changes nothing at all.
+        EXPECT_EQ(w.Label_MachineID->text(), !c.file ? "before" : c.recordFromFile ? "Press 9" : "");
+        EXPECT_EQ(state().safetyDevice().ID, c.recordFromFile ? 2 : 0);
         EXPECT_EQ(images().checkBox(3)->isChecked(), c.recordFromFile);
         for (int slot = 1; slot <= 4; ++slot)
             EXPECT_EQ(images().picture(slot), slot <= c.picturesRead ? first : oldPicture) << "slot " << slot;
@@ -519,12 +513,12 @@ TEST_F(ProjectFilesTest, ImportReadsWholeLinesInTheUsersNumberFormat)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         QLocale::setDefault(c.locale);
-        state().StopTimes = {42.0};
+        state().replace({42.0});
         writeFile(path("values.txt"), c.content);
         import(path("values.txt"));
         std::vector<double> expected = {42.0};
         expected.insert(expected.end(), c.appended.begin(), c.appended.end());
-        EXPECT_EQ(state().StopTimes, expected);
+        EXPECT_EQ(state().stopTimes(), expected);
         EXPECT_EQ(w.stopTimesModel()->rowCount(), int(expected.size()));
         EXPECT_TRUE(fake.dialogs.errors.empty());
         EXPECT_TRUE(fake.dialogs.questions.empty());
@@ -556,11 +550,11 @@ TEST_F(ProjectFilesTest, ImportSaysWhatItAddedAndWhatWasNotANumber)
     TMainForm &w = start();
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        state().StopTimes.clear();
+        state().clear();
         w.setStatusText(QString());
         writeFile(path("values.txt"), c.content);
         import(path("values.txt"));
-        EXPECT_EQ(state().StopTimes, c.appended);
+        EXPECT_EQ(state().stopTimes(), c.appended);
         EXPECT_EQ(w.statusText(), QLatin1String(c.status));
     }
 }
@@ -599,7 +593,7 @@ TEST_F(ProjectFilesTest, ImportOfAMissingFileIsAnErrorAndKeepsTheSeries)
     ASSERT_EQ(fake.dialogs.errors.size(), 1u);
     EXPECT_TRUE(fake.dialogs.errors[0].startsWith("Cannot open file \"" + path("missing.txt") + "\"."))
         << fake.dialogs.errors[0].toStdString();
-    EXPECT_EQ(state().StopTimes, (std::vector<double>{4, 5}));
+    EXPECT_EQ(state().stopTimes(), (std::vector<double>{4, 5}));
     EXPECT_EQ(w.stopTimesModel()->rowCount(), 2);
     EXPECT_EQ(state().appSettings.LastDirectory, tempDir.path() + "/");
 }
@@ -614,32 +608,29 @@ TEST_F(ProjectFilesTest, ImportEndsAsAppendingTheValuesOneByOne)
         std::vector<double> before;
         std::vector<double> imported;
         int deviceKind;
-        QString height; // Edit_HLC_H
+        std::optional<double> height; // of a horizontal light curtain
     };
     std::vector<double> many;
     for (int i = 0; i < 25; ++i)
         many.push_back(100 + (i * 37) % 23);
     const Case cases[] = {
-        {"fewer than ten in the end", {10, 20}, {30, 40, 50}, 0, "0"},
-        {"crossing ten values", {10, 20, 30, 40, 50, 60, 70}, {80, 90, 100, 110, 500}, 0, "0"},
-        {"many values", {}, many, 0, "0"},
-        {"horizontal curtain without a height", {}, many, 1, ""},
-        {"horizontal curtain", {200}, many, 1, "300"},
+        {"fewer than ten in the end", {10, 20}, {30, 40, 50}, 0, 14.0},
+        {"crossing ten values", {10, 20, 30, 40, 50, 60, 70}, {80, 90, 100, 110, 500}, 0, 14.0},
+        {"many values", {}, many, 0, 14.0},
+        {"horizontal curtain without a height", {}, many, 1, std::nullopt},
+        {"horizontal curtain", {200}, many, 1, 300.0},
     };
     struct EndState
     {
         QStringList labels;
         bool sigmaUnderlined, maximumUnderlined;
-        double mm, inch;
+        std::optional<double> mm;
         int rows;
         QString lastRow;
     };
     auto run = [&](const Case &c, bool viaImport) {
         TMainForm &w = start();
-        state().safetyDevice.ID = c.deviceKind;
-        forms().devselectform->Edit_HLC_H->setText(c.height);
-        state().SafetyDistanceMM = 123.0;
-        state().SafetyDistanceInch = 4.5;
+        acceptDevice(c.deviceKind, c.height);
         for (double v : c.before)
             w.ZpracujHodnotu_ms(v);
         if (viaImport) {
@@ -657,7 +648,7 @@ TEST_F(ProjectFilesTest, ImportEndsAsAppendingTheValuesOneByOne)
                     w.Label_Maximum->text(), w.Label_SafetyDistanceValue->text(),
                     w.Label_SafetyDistanceValue->toolTip()},
                    w.Label_3Sigma->font().underline(), w.Label_Maximum->font().underline(),
-                   state().SafetyDistanceMM, state().SafetyDistanceInch, w.stopTimesModel()->rowCount(),
+                   state().result().distanceMm, w.stopTimesModel()->rowCount(),
                    w.stopTimesModel()->index(w.stopTimesModel()->rowCount() - 1, 1).data().toString()};
         program.reset();
         return s;
@@ -669,8 +660,9 @@ TEST_F(ProjectFilesTest, ImportEndsAsAppendingTheValuesOneByOne)
         EXPECT_EQ(batch.labels, one.labels);
         EXPECT_EQ(batch.sigmaUnderlined, one.sigmaUnderlined);
         EXPECT_EQ(batch.maximumUnderlined, one.maximumUnderlined);
-        EXPECT_EQ(std::bit_cast<quint64>(batch.mm), std::bit_cast<quint64>(one.mm));
-        EXPECT_EQ(std::bit_cast<quint64>(batch.inch), std::bit_cast<quint64>(one.inch));
+        ASSERT_EQ(batch.mm.has_value(), one.mm.has_value());
+        if (one.mm)
+            EXPECT_EQ(std::bit_cast<quint64>(*batch.mm), std::bit_cast<quint64>(*one.mm));
         EXPECT_EQ(batch.rows, one.rows);
         EXPECT_EQ(batch.lastRow, one.lastRow);
     }
@@ -682,5 +674,5 @@ TEST_F(ProjectFilesTest, ImportingTwiceAppendsTwice)
     writeFile(path("two.txt"), "1.5\n2.5\n");
     import(path("two.txt"));
     import(path("two.txt"));
-    EXPECT_EQ(state().StopTimes, (std::vector<double>{1.5, 2.5, 1.5, 2.5}));
+    EXPECT_EQ(state().stopTimes(), (std::vector<double>{1.5, 2.5, 1.5, 2.5}));
 }

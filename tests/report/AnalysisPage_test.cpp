@@ -40,8 +40,7 @@ protected:
         c.locale = kEnglish;
         setReportSeries(c, values, kEnglish);
         const SeriesResult result = computeSeriesResult(values, device);
-        c.safetyDistanceMM = result.distanceMm.value_or(-1.0);
-        c.safetyDistanceInch = result.distanceInch.value_or(0.0);
+        c.safetyDistanceMm = result.distanceMm;
         if (pictures) {
             QImage small(8, 6, QImage::Format_RGB888);
             small.fill(Qt::gray);

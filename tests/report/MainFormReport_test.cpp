@@ -14,6 +14,9 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <algorithm>
+#include <cmath>
+
 class MainFormReportTest : public ProgramFixture
 {
 protected:
@@ -25,19 +28,33 @@ protected:
         for (double v : {182.4, 190.1, 185.7, 188.0, 193.6, 179.9, 186.2, 191.3, 184.8, 187.5, 189.9, 183.0})
             w.ZpracujHodnotu_ms(v);
         state().setMachine(QStringLiteral("Hydraulic press P-07"), QStringLiteral("Front guard"));
-        DeviceInfo &d = state().deviceInfo;
-        d.SS_Speed = 12;
-        d.SN = QStringLiteral("ZK-00417");
-        d.LastCalib_day = 5;
-        d.LastCalib_Month = 3;
-        d.LastCalib_Year = 2025;
-        d.Calibrated = true;
+        state().setInstrument({QStringLiteral("ZK-00417"), 12, 2025, 3, 5, true});
         state().appSettings.CompanyName = QStringLiteral("Acme Presses Ltd");
         state().appSettings.UserName = QStringLiteral("Jana Novak");
         Timagesform &images = *forms().imagesform;
         images.Edit4->setText(QStringLiteral("Hydraulic press P-07"));
         images.CheckBox4->setChecked(true);
         return w;
+    }
+
+    // The distance of the measured press worked out here on its own: mean
+    // and sample standard deviation of the twelve values, the greater of
+    // mean + 3 sigma and the maximum, the vertical light curtain with d = 14
+    // at 2000 mm/s (the result stays below 500 mm).
+    static double measuredPressMm()
+    {
+        const double v[] = {182.4, 190.1, 185.7, 188.0, 193.6, 179.9, 186.2, 191.3, 184.8, 187.5, 189.9, 183.0};
+        double sum = 0, max = 0;
+        for (double x : v) {
+            sum += x;
+            max = std::max(max, x);
+        }
+        const double mean = sum / 12;
+        double squares = 0;
+        for (double x : v)
+            squares += (x - mean) * (x - mean);
+        const double T = std::max(max, mean + 3 * std::sqrt(squares / 11)) / 1000;
+        return 2000 * T + 8 * (14 - 14);
     }
 
     QString reportPath() const { return tempDir.filePath(QStringLiteral("Report_20261209_1030_.pdf")); }
@@ -108,8 +125,8 @@ TEST_F(MainFormReportTest, WritesWhatTheWindowShowsAndOpensIt)
         {1, 15, 73 - 15, "Maximum time: " + w.Label_Maximum->text()},
         {1, 15, 73 - 20, "+3 standard deviation: " + w.Label_3Sigma->text()},
         {1, 15, 73 - 30,
-         "Safety Distance: " + formatDistanceMm(state().SafetyDistanceMM) + " / "
-             + formatNumber(state().SafetyDistanceInch, 2, 5) + " Inch"},
+         "Safety Distance: " + formatDistanceMm(measuredPressMm()) + " / " + formatNumber(measuredPressMm() / 25.4, 2, 5)
+             + " Inch"},
         {2, 15, 262, "ISO 13855:2010"},
         {3, 79, 20, "Hydraulic press P-07"},
     };
@@ -118,7 +135,6 @@ TEST_F(MainFormReportTest, WritesWhatTheWindowShowsAndOpensIt)
         EXPECT_EQ(words.textAt(l.page, l.x, l.y, l.text), l.text.simplified());
     }
     EXPECT_FALSE(words.allText().contains(QStringLiteral("Calibrated!")));
-    EXPECT_GT(state().SafetyDistanceMM, 0.0);
 
     // Every row as the list shows it.
     for (int row = 0; row < 12; ++row) {
@@ -149,7 +165,7 @@ TEST_F(MainFormReportTest, WindowAndToolWriteTheSameBytes)
     c.userName = state().appSettings.UserName;
     c.machineId = QStringLiteral("Hydraulic press P-07");
     c.note = QStringLiteral("Front guard");
-    c.safetyDevice = state().safetyDevice.Name;
+    c.safetyDevice = state().safetyDevice().Name;
     c.deviceParams = QStringLiteral("d=14 mm");
     c.standstillSpeed = 12;
     c.serialNumber = QStringLiteral("ZK-00417");
@@ -157,13 +173,12 @@ TEST_F(MainFormReportTest, WindowAndToolWriteTheSameBytes)
     c.calibrationMonth = 3;
     c.calibrationYear = 2025;
     c.calibrated = true;
-    setReportSeries(c, state().StopTimes);
-    c.safetyDistanceMM = state().SafetyDistanceMM;
-    c.safetyDistanceInch = state().SafetyDistanceInch;
+    setReportSeries(c, state().stopTimes());
+    c.safetyDistanceMm = measuredPressMm();
     for (int slot = 1; slot <= 4; ++slot)
         c.pictures[size_t(slot - 1)] = {slot == 4, QStringLiteral("Image %1").arg(slot), slotPlaceholderPicture()};
     c.pictures[3].caption = QStringLiteral("Hydraulic press P-07");
-    c.analysis = ReportAnalysis{state().StopTimes, state().safetyDevice};
+    c.analysis = ReportAnalysis{state().stopTimes(), state().safetyDevice()};
     const QString toolFile = tempDir.filePath(QStringLiteral("tool.pdf"));
     writeReport(c, toolFile, &fake.clock);
 
@@ -182,8 +197,9 @@ TEST_F(MainFormReportTest, EmptySeriesWithoutDeviceStillMakesAProtocol)
     const QString rule(85, QLatin1Char('-'));
     EXPECT_EQ(words.textAt(1, 15, 133, rule), rule);
     EXPECT_EQ(words.textAt(1, 15, 123, "Mean time: -- --- ms"), QStringLiteral("Mean time: -- --- ms"));
-    EXPECT_EQ(words.textAt(1, 15, 103, "Safety Distance: 0 mm / 0.00 Inch"),
-              QStringLiteral("Safety Distance: 0 mm / 0.00 Inch"));
+    // No distance is no number: never 0 mm.
+    EXPECT_EQ(words.textAt(1, 15, 103, "Safety Distance: -- --- mm"), QStringLiteral("Safety Distance: -- --- mm"));
+    EXPECT_FALSE(words.allText().contains(QStringLiteral("Safety Distance: 0")));
     EXPECT_EQ(words.textAt(1, 50, 175, "Device should be Calibrated!"), QStringLiteral("Device should be Calibrated!"));
     EXPECT_EQ(fake.shell.calls.size(), 1u);
 }
@@ -233,8 +249,8 @@ TEST_F(MainFormReportTest, AnalysisPageEndsAtTheWindowsDistanceAndCanBeLeftOut)
             if (word.page == 3)
                 page3 << word.text;
         const QString text = page3.join(QLatin1Char(' '));
-        // What the result panel shows, "410 mm", to the millimetre.
-        const QString distance = QStringLiteral("Safety distance: ") + w.Label_SafetyDistanceValue->text().simplified();
+        // The distance of the series, to the millimetre.
+        const QString distance = QStringLiteral("Safety distance: ") + formatDistanceMm(measuredPressMm()).simplified();
         EXPECT_EQ(text.startsWith(QStringLiteral("Analysis")), c.analysis) << text.toStdString();
         EXPECT_EQ(text.contains(distance), c.analysis) << distance.toStdString() << "\n" << text.toStdString();
     }

@@ -42,8 +42,7 @@ ReportContent sampleContent(int values = 12)
     c.calibrated = true;
     c.locale = kEnglish;
     setReportSeries(c, series(values), kEnglish);
-    c.safetyDistanceMM = 412.3;
-    c.safetyDistanceInch = 412.3 / 25.4;
+    c.safetyDistanceMm = 412.3;
     return c;
 }
 
@@ -404,39 +403,51 @@ TEST_F(ReportTest, SafetyDistanceUsesTheLocaleSeparators)
     struct Case
     {
         QLocale locale;
-        double mm;
+        std::optional<double> mm;
         QString line;
     };
     const Case cases[] = {
         {kEnglish, 1234.5, "Safety Distance: 1,235 mm / 48.60 Inch"},
         {QLocale(QLocale::German, QLocale::Germany), 1234.5, "Safety Distance: 1.235 mm / 48,60 Inch"},
         {kEnglish, 0.0, "Safety Distance: 0 mm / 0.00 Inch"},
-        {kEnglish, -1.0, "Safety Distance: -1 mm / -0.04 Inch"},
-        // Not finite is no distance, which the protocol prints as -1 mm.
-        {kEnglish, std::numeric_limits<double>::infinity(), "Safety Distance: -1 mm / -0.04 Inch"},
-        {kEnglish, std::numeric_limits<double>::quiet_NaN(), "Safety Distance: -1 mm / -0.04 Inch"},
+        // No distance, and one that is not finite, read as the window's
+        // placeholder: never -1 mm or a number.
+        {kEnglish, std::nullopt, "Safety Distance: -- --- mm"},
+        {kEnglish, std::numeric_limits<double>::infinity(), "Safety Distance: -- --- mm"},
+        {kEnglish, std::numeric_limits<double>::quiet_NaN(), "Safety Distance: -- --- mm"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.line.toStdString());
         ReportContent content = sampleContent(0);
         content.locale = c.locale;
-        content.safetyDistanceMM = c.mm;
-        content.safetyDistanceInch = c.mm / 25.4;
+        content.safetyDistanceMm = c.mm;
         const PdfWords w = write(content);
         EXPECT_EQ(w.textAt(1, 15, 133 - 30, c.line), c.line);
+        EXPECT_FALSE(w.allText().contains(QStringLiteral("Inch")) && !c.mm) << "no inch without a distance";
     }
 }
 
-TEST_F(ReportTest, DocumentInformationNamesTheProgram)
+TEST_F(ReportTest, DocumentInformationSaysWhatTheProtocolIs)
 {
     write(sampleContent());
     const ToolResult info = runTool(QStringLiteral("pdfinfo"), {file});
     ASSERT_EQ(info.exitCode, 0);
     const QString text = QString::fromUtf8(info.out);
-    EXPECT_TRUE(text.contains(QStringLiteral("Author:          ") + QLatin1String(ReportIdentity::kAuthor)));
-    EXPECT_TRUE(text.contains(QStringLiteral("Producer:        Orvel Pdf export library (zPdf)")));
-    EXPECT_TRUE(text.contains(QStringLiteral("Creator:         Demo program")));
-    EXPECT_TRUE(text.contains(QStringLiteral("Page size:       595.276 x 841.89 pts (A4)")));
+    const ReportContent c = sampleContent();
+    const QString expected[] = {
+        QStringLiteral("Title:           Stop time measurement protocol"),
+        QStringLiteral("Subject:         ") + c.machineId,
+        QStringLiteral("Keywords:        ") + c.safetyDevice + QStringLiteral(", ") + c.deviceParams
+            + QStringLiteral(", ISO 13855:2010"),
+        QStringLiteral("Author:          ") + c.userName,
+        QStringLiteral("Creator:         Zirk ") + QLatin1String(ZIRK_VERSION),
+        QStringLiteral("Producer:        Orvel Pdf export library (zPdf)"),
+        QStringLiteral("Page size:       595.276 x 841.89 pts (A4)"),
+    };
+    for (const QString &line : expected)
+        EXPECT_TRUE(text.contains(line)) << line.toStdString() << "\n" << text.toStdString();
+    for (const char *placeholder : {"Demo program", "keyword1", "Subject...", "Title\n"})
+        EXPECT_FALSE(text.contains(QLatin1String(placeholder))) << placeholder;
 }
 
 TEST_F(ReportTest, UnwritableFileRaisesCannotCreate)

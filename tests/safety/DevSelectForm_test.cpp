@@ -103,7 +103,7 @@ TEST_F(DeviceSelection, OkAppliesTheKindItsParameterAndTheReleaseOptions)
             sel->PageControl1->setCurrentIndex(c.tab);
             sel->Edit_MachineID->setText(QStringLiteral("Press %1").arg(c.tab));
         });
-        const SafetyDevice &device = state().safetyDevice;
+        const SafetyDevice &device = state().safetyDevice();
         EXPECT_EQ(device.ID, c.tab);
         EXPECT_EQ(device.d, c.d) << c.tab;
         EXPECT_EQ(device.Height, c.height) << c.tab;
@@ -127,7 +127,7 @@ TEST_F(DeviceSelection, TheParameterTextUsesTheLocalesSeparator)
         sel->PageControl1->setCurrentIndex(0);
         sel->Edit_VLC_d->setText(QStringLiteral("14,5"));
     });
-    EXPECT_EQ(state().safetyDevice.d, 14.5);
+    EXPECT_EQ(state().safetyDevice().d, 14.5);
     EXPECT_EQ(main().Label_DeviceParams->text(), QStringLiteral("d=14,5 mm"));
 }
 
@@ -144,7 +144,7 @@ TEST_F(DeviceSelection, CancelKeepsTheSelectionButTheDialogKeepsItsEdits)
         sel->Edit_MachineID->setText(QStringLiteral("Press 2"));
         sel->Edit_VLC_d->setText(QStringLiteral("30"));
     });
-    const SafetyDevice &device = state().safetyDevice;
+    const SafetyDevice &device = state().safetyDevice();
     EXPECT_EQ(device.ID, 0);
     EXPECT_EQ(device.d, 14.0);
     EXPECT_EQ(main().Label_DeviceParams->text(), QStringLiteral("d=14 mm"));
@@ -169,9 +169,9 @@ TEST_F(DeviceSelection, TheDistanceFollowsTheAcceptedDoor)
         sel->PageControl1->setCurrentIndex(5);
         sel->Edit_Door_C->setText(QStringLiteral("250"));
     });
-    EXPECT_DOUBLE_EQ(state().SafetyDistanceMM, 1600 * 0.1 + 250);
-    EXPECT_EQ(state().safetyDevice.d, -1.0);
-    EXPECT_EQ(state().safetyDevice.Height, -1.0);
+    EXPECT_DOUBLE_EQ(*state().result().distanceMm, 1600 * 0.1 + 250);
+    EXPECT_EQ(state().safetyDevice().d, -1.0);
+    EXPECT_EQ(state().safetyDevice().Height, -1.0);
 }
 
 TEST_F(DeviceSelection, AKindOutsideTheSevenShowsNoPicture)

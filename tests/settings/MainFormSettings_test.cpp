@@ -533,7 +533,7 @@ TEST_F(MainFormSettings, ALanguageFileInUtf16WithBomIsRead)
     writeSettings("[Settings]\nLanguage=Polski\n");
     TMainForm &main = start();
     EXPECT_EQ(main.Label_SafetyDevice->text(), QStringLiteral("Kurtyna \u015bwietlna pionowa"));
-    EXPECT_EQ(state().safetyDevice.Name, QStringLiteral("Kurtyna \u015bwietlna pionowa"));
+    EXPECT_EQ(state().safetyDevice().Name, QStringLiteral("Kurtyna \u015bwietlna pionowa"));
 }
 
 TEST_F(MainFormSettings, SwitchingBackToEnglishRestoresEveryTextAlsoInClosedWindows)
@@ -584,8 +584,9 @@ TEST_F(MainFormSettings, SwitchingBackToEnglishRestoresEveryTextAlsoInClosedWind
     EXPECT_EQ(state().appSettings.Language, QStringLiteral("English"));
     for (const Caption &c : captions)
         EXPECT_EQ(c.text(), QString::fromUtf8(c.english)) << c.name;
-    // The record keeps the name the device was selected under.
-    EXPECT_EQ(state().safetyDevice.Name, QStringLiteral("Vertikaler Lichtvorhang"));
+    // The device's name follows, so that what is saved or reported next
+    // names it as the window does.
+    EXPECT_EQ(state().safetyDevice().Name, QStringLiteral("Vertical Light Curtain"));
 }
 
 TEST_F(MainFormSettings, HelpOpensTheManualOfTheLanguage)

@@ -111,12 +111,12 @@ TEST_F(SettingsDialog, TheSafetyDeviceCaptionFollowsTheLanguage)
 {
     writeLanguage(QStringLiteral("German"), "[DevicesWindow]\nTwoHandText=Zweihandschaltung\n");
     TMainForm &main = start();
-    state().safetyDevice.ID = 3;
-    state().safetyDevice.Name = QStringLiteral("Two Hand Control");
+    acceptDevice(KindTwoHandControl, std::nullopt, QStringLiteral("Two Hand Control"));
     answer(QDialog::Accepted, [](TSettingsForm &f) { f.ComboBox_Language->setEditText(QStringLiteral("German")); });
     main.submenu_Settings->trigger();
+    // On screen and in what is saved or reported from now on.
     EXPECT_EQ(main.Label_SafetyDevice->text(), QStringLiteral("Zweihandschaltung"));
-    EXPECT_EQ(state().safetyDevice.Name, QStringLiteral("Two Hand Control"));
+    EXPECT_EQ(state().safetyDevice().Name, QStringLiteral("Zweihandschaltung"));
 }
 
 TEST_F(SettingsDialog, SoundTestPlaysTheTypedFileAndBrowseProposesTheSoundsFolder)

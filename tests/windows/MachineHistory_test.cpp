@@ -41,8 +41,8 @@ protected:
     void measure(TMainForm &window, const std::vector<double> &values)
     {
         state().setMachine(QStringLiteral("Press 4"), QStringLiteral("after brake repair"));
-        state().deviceInfo.SN = QStringLiteral("0123456789ABCD");
-        state().deviceInfo.SS_Speed = 10;
+        changeInstrument([&](MeasuringInstrument &i) { i.serialNumber = QStringLiteral("0123456789ABCD"); });
+        changeInstrument([&](MeasuringInstrument &i) { i.standstillSpeed = 10; });
         for (const double v : values)
             window.ZpracujHodnotu_ms(v);
     }
@@ -65,10 +65,10 @@ TEST_F(MachineArchiveWindows, SaveAsAndTheReportKeepTheMeasurementOnce)
     EXPECT_EQ(e.machineId, QStringLiteral("Press 4"));
     EXPECT_EQ(e.count, 12);
     EXPECT_EQ(e.measuredAt, fake.clock.current);
-    const SeriesResult result = computeSeriesResult(series(100.0), state().resultDevice());
+    const SeriesResult result = computeSeriesResult(series(100.0), state().safetyDevice());
     EXPECT_EQ(e.governingMs, result.governingMs);
     EXPECT_EQ(e.distanceMm, result.distanceMm);
-    EXPECT_EQ(e.distanceMm, state().SafetyDistanceMM); // what the indicators show
+    EXPECT_EQ(e.distanceMm, state().result().distanceMm); // what the indicators show
     EXPECT_EQ(e.serialNumber, QStringLiteral("0123456789ABCD"));
     EXPECT_EQ(e.filePath, project);
     QFile file(project);
@@ -120,7 +120,10 @@ TEST_F(MachineArchiveWindows, HistoryListsSearchesWarnsAndOpensAMeasurement)
             m.machineId = QString::fromLatin1(machine);
             m.note = QStringLiteral("yearly check");
             m.measuredAt = QDateTime(QDate::fromString(QString::fromLatin1(when), Qt::ISODate), QTime(9, 30));
-            setSeries(m, std::vector<double>(10, first), SafetyDevice::ofKind(kind, parameter));
+            m.stopTimes = std::vector<double>(10, first);
+            m.deviceKind = kind;
+            m.deviceParameter = parameter;
+            m.result = computeSeriesResult(m.stopTimes, SafetyDevice::ofKind(kind, parameter));
             m.serialNumber = QStringLiteral("0123456789ABCD");
             m.standstillSpeed = 12;
             m.calibrationYear = 2025;
@@ -170,15 +173,15 @@ TEST_F(MachineArchiveWindows, HistoryListsSearchesWarnsAndOpensAMeasurement)
     history->LW_measurements->setCurrentCell(2, 0);
     ASSERT_TRUE(history->Btn_Open->isEnabled());
     history->Btn_OpenClick();
-    EXPECT_EQ(state().StopTimes, std::vector<double>(10, 114.0));
+    EXPECT_EQ(state().stopTimes(), std::vector<double>(10, 114.0));
     EXPECT_EQ(state().machineId(), QStringLiteral("Press 4"));
     EXPECT_EQ(state().note(), QStringLiteral("yearly check"));
-    EXPECT_EQ(state().safetyDevice.ID, 5);
-    EXPECT_EQ(state().deviceInfo.SN, QStringLiteral("0123456789ABCD"));
-    EXPECT_EQ(state().deviceInfo.SS_Speed, 12);
-    EXPECT_TRUE(state().deviceInfo.Calibrated);
+    EXPECT_EQ(state().safetyDevice().ID, 5);
+    EXPECT_EQ(state().instrument().serialNumber, QStringLiteral("0123456789ABCD"));
+    EXPECT_EQ(state().instrument().standstillSpeed, 12);
+    EXPECT_TRUE(state().instrument().calibrated);
     const SeriesResult door = computeSeriesResult(std::vector<double>(10, 114.0), SafetyDevice::ofKind(5, 850.0));
-    EXPECT_EQ(state().SafetyDistanceMM, *door.distanceMm);
+    EXPECT_EQ(state().result().distanceMm, door.distanceMm);
     EXPECT_EQ(window.Label_SafetyDevice->text(), QStringLiteral("Door"));
 
     // A threshold above the growth: no warning.

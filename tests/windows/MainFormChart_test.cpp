@@ -102,7 +102,7 @@ TEST_F(MainFormChartTest, SelectionFollowsBothWays)
 TEST_F(MainFormChartTest, ExportValuesWritesTheMarkOfTheChosenFileType)
 {
     TMainForm &w = startWith({212.4, 0.1 + 0.2, 180});
-    const std::vector<double> series = state().StopTimes;
+    const std::vector<double> series = state().stopTimes();
     struct Case
     {
         const char *chosen; // the file type left chosen in the dialog

@@ -2,6 +2,7 @@
 
 #include "base/ErrorHandling.h"
 #include "base/NumberFormat.h"
+#include "device/DeviceSession.h"
 #include "state/ProgramState.h"
 #include "windows/DevSelectForm.h"
 #include "series/StopTimesModel.h"
@@ -65,12 +66,12 @@ TEST_F(MainFormTest, StartsEmptyWithDefaultDeviceAndDisabledStart)
 {
     TMainForm &w = start();
     EXPECT_FALSE(w.SB_Start->isEnabled());
-    EXPECT_FALSE(state().deviceInfo.Pripojeno);
-    EXPECT_TRUE(state().StopTimes.empty());
-    EXPECT_EQ(state().safetyDevice.ID, 0);
-    EXPECT_EQ(state().safetyDevice.d, 14.0);
-    EXPECT_EQ(state().safetyDevice.Height, -1.0);
-    EXPECT_EQ(state().safetyDevice.Name, QStringLiteral("Vertical Light Curtain"));
+    EXPECT_FALSE(w.deviceSession().info().Pripojeno);
+    EXPECT_TRUE(state().stopTimes().empty());
+    EXPECT_EQ(state().safetyDevice().ID, 0);
+    EXPECT_EQ(state().safetyDevice().d, 14.0);
+    EXPECT_EQ(state().safetyDevice().Height, -1.0);
+    EXPECT_EQ(state().safetyDevice().Name, QStringLiteral("Vertical Light Curtain"));
     EXPECT_EQ(w.Label_SafetyDevice->text(), QStringLiteral("Vertical Light Curtain"));
     EXPECT_EQ(w.Label_DeviceParams->text(), QStringLiteral("d=14 mm"));
     EXPECT_EQ(w.Label_Count->text(), QStringLiteral("0"));
@@ -83,15 +84,10 @@ TEST_F(MainFormTest, StartsEmptyWithDefaultDeviceAndDisabledStart)
 TEST_F(MainFormTest, DemoValuePassesTheCountConversionIntoTheSeries)
 {
     TMainForm &w = start({"/demo"});
-    state().deviceInfo.Calib_Nasobitel = 1001;
-    state().deviceInfo.Calib_Delitel = 1000;
     for (int i = 0; i < 12; ++i)
         w.Btn_Demo->click();
-    ASSERT_EQ(state().StopTimes.size(), 12u);
-    // The demo replaces the instrument's calibration factors with 1.
-    EXPECT_EQ(state().deviceInfo.Calib_Nasobitel, 1u);
-    EXPECT_EQ(state().deviceInfo.Calib_Delitel, 1u);
-    for (double v : state().StopTimes) {
+    ASSERT_EQ(state().stopTimes().size(), 12u);
+    for (double v : state().stopTimes()) {
         EXPECT_GE(v, 0.0);
         EXPECT_LT(v, 15000.0);
         // A whole count times 0.8 us.
@@ -148,7 +144,7 @@ TEST_F(MainFormTest, DeleteRowRemovesTheSelectedValueAndRenumbers)
         if (c.selected >= 0)
             w.LW_data->selectRow(c.selected);
         w.PopupDeleteRows->trigger();
-        EXPECT_EQ(state().StopTimes, c.left);
+        EXPECT_EQ(state().stopTimes(), c.left);
         EXPECT_EQ(cell(w, 0, 0), QStringLiteral("1"));
         EXPECT_EQ(w.Label_Count->text(), formatCount(qint64(c.left.size())));
         EXPECT_TRUE(fake.dialogs.questions.empty());
@@ -162,7 +158,7 @@ TEST_F(MainFormTest, SmazprvekIgnoresIndicesOutsideTheSeries)
     addValues(w, {1, 2});
     w.Smazprvek(-1);
     w.Smazprvek(2);
-    EXPECT_EQ(state().StopTimes, (std::vector<double>{1, 2}));
+    EXPECT_EQ(state().stopTimes(), (std::vector<double>{1, 2}));
 }
 
 TEST_F(MainFormTest, DeleteAllAsksAlwaysAndEmptiesOnlyOnOk)
@@ -175,11 +171,11 @@ TEST_F(MainFormTest, DeleteAllAsksAlwaysAndEmptiesOnlyOnOk)
     addValues(w, {1, 2, 3});
     fake.dialogs.confirmAnswers = {mrCancel};
     w.DeleteAll1->trigger();
-    EXPECT_EQ(state().StopTimes.size(), 3u);
+    EXPECT_EQ(state().stopTimes().size(), 3u);
 
     fake.dialogs.confirmAnswers = {mrOk};
     w.DeleteAll1->trigger();
-    EXPECT_TRUE(state().StopTimes.empty());
+    EXPECT_TRUE(state().stopTimes().empty());
     EXPECT_EQ(w.stopTimesModel()->rowCount(), 0);
     EXPECT_EQ(w.Label_Count->text(), QStringLiteral("0"));
     EXPECT_EQ(w.Label_Maximum->text(), kNoValueMs);
@@ -199,7 +195,7 @@ TEST_F(MainFormTest, CloseAsksOnlyWhenTheSeriesHoldsValues)
     ASSERT_EQ(fake.dialogs.questions.size(), 1u);
     EXPECT_EQ(fake.dialogs.questions[0], QStringLiteral("Are you sure you want to quit? All data will be lost!"));
     EXPECT_TRUE(w2.isVisible());
-    EXPECT_EQ(state().StopTimes.size(), 1u);
+    EXPECT_EQ(state().stopTimes().size(), 1u);
 
     fake.dialogs.confirmAnswers = {mrOk};
     EXPECT_TRUE(w2.close());
@@ -212,7 +208,7 @@ TEST_F(MainFormTest, DistanceAppearsFromTheTenthValueWithTheGoverningValueUnderl
     EXPECT_EQ(w.Label_Count->text(), QStringLiteral("    9"));
     EXPECT_EQ(w.Label_Mean->text(), QStringLiteral("  100 ms"));
     EXPECT_EQ(w.Label_SafetyDistanceValue->text(), kNoValueMm);
-    EXPECT_EQ(state().SafetyDistanceMM, 0.0);
+    EXPECT_FALSE(state().result().distanceMm);
 
     w.ZpracujHodnotu_ms(200);
     // mean 110, sigma 31.62, mean + 3 sigma 204.87 governs over 200:
@@ -220,16 +216,15 @@ TEST_F(MainFormTest, DistanceAppearsFromTheTenthValueWithTheGoverningValueUnderl
     EXPECT_TRUE(w.Label_3Sigma->font().underline());
     EXPECT_FALSE(w.Label_Maximum->font().underline());
     EXPECT_TRUE(w.Label_3Sigma->font().bold());
-    EXPECT_NEAR(state().SafetyDistanceMM, 2000 * (110 + 3 * std::sqrt(1000.0)) / 1000, 1e-9);
+    EXPECT_NEAR(*state().result().distanceMm, 2000 * (110 + 3 * std::sqrt(1000.0)) / 1000, 1e-9);
     EXPECT_EQ(w.Label_SafetyDistanceValue->text(), QStringLiteral("  410 mm"));
     EXPECT_EQ(w.Label_SafetyDistanceValue->toolTip(), QStringLiteral("16.13 inch"));
 
-    // Back below ten values: the caption goes, the last distance stays.
-    const double last = state().SafetyDistanceMM;
+    // Back below ten values: no distance at all, in the window and for
+    // whatever reads the state (the report, Save as, the archive).
     w.Smazprvek(0);
-    w.Aktualizuj_Ukazatele();
     EXPECT_EQ(w.Label_SafetyDistanceValue->text(), kNoValueMm);
-    EXPECT_EQ(state().SafetyDistanceMM, last);
+    EXPECT_FALSE(state().result().distanceMm);
     EXPECT_FALSE(w.Label_3Sigma->font().underline());
 }
 
@@ -240,17 +235,17 @@ TEST_F(MainFormTest, StatisticsBeyondTheRangeOfADoubleShowNoResult)
 {
     TMainForm &w = start();
     addValues(w, {100, 100, 100, 100, 100, 100, 100, 100, 100, 100});
-    ASSERT_EQ(state().SafetyDistanceMM, 200.0);
+    ASSERT_EQ(state().result().distanceMm, 200.0);
 
     fake.dialogs.confirmAnswers.push_back(mrOk);
     w.DeleteAll1Click();
-    ASSERT_TRUE(state().StopTimes.empty());
+    ASSERT_TRUE(state().stopTimes().empty());
     addValues(w, {1e308, 1e308, 1e308, 1e308, 1e308, -1e308, -1e308, -1e308, -1e308, -1e308});
     // The mean is 0 and sigma 1.05e308; mean + 3 sigma lies beyond a double.
     EXPECT_EQ(w.Label_Mean->text(), QStringLiteral("    0 ms"));
     EXPECT_EQ(w.Label_3Sigma->text(), kNoValueMs);
     EXPECT_EQ(w.Label_SafetyDistanceValue->text(), kNoValueMm);
-    EXPECT_EQ(state().SafetyDistanceMM, -1.0);
+    EXPECT_FALSE(state().result().distanceMm);
     EXPECT_FALSE(w.Label_Maximum->font().underline());
     EXPECT_FALSE(w.Label_3Sigma->font().underline());
 }
@@ -262,52 +257,59 @@ TEST_F(MainFormTest, EqualValuesLetTheMaximumGovern)
         w.ZpracujHodnotu_ms(50);
     EXPECT_TRUE(w.Label_Maximum->font().underline());
     EXPECT_FALSE(w.Label_3Sigma->font().underline());
-    EXPECT_DOUBLE_EQ(state().SafetyDistanceMM, 100 + 0.0); // 2000 * 0.05 = 100
+    EXPECT_DOUBLE_EQ(*state().result().distanceMm, 100 + 0.0); // 2000 * 0.05 = 100
 }
 
-TEST_F(MainFormTest, DistanceFollowsTheSelectedKindAndItsFields)
+TEST_F(MainFormTest, DistanceFollowsTheAcceptedKindAndItsInput)
 {
     struct Case
     {
         const char *name;
         int kind;
         bool nonIndustrial;
-        bool boxEnabled;
         const char *field; // text for the kind's edit field, if any
-        double expected;
+        std::optional<double> expected;
     };
     // T = 0.1 s for every case (ten values of 100 ms).
     const Case cases[] = {
-        {"VLC", 0, false, true, nullptr, 200},
-        {"VLC non-industrial", 0, true, true, nullptr, 275},
-        {"VLC box checked but disabled", 0, true, false, nullptr, 200},
-        {"HLC", 1, false, true, "100", 1320},
-        {"HLC height not a number", 1, false, true, "", -1},
-        {"scanner", 2, false, true, "1000", 1110},
-        {"two-hand", 3, false, true, nullptr, 410},
-        {"e-stop", 4, false, true, nullptr, 160},
-        {"door", 5, false, true, "250", 410},
-        {"door C not a number", 5, false, true, "abc", -1},
-        {"mat", 6, false, true, "0", 1360},
-        {"kind out of range", 9, false, true, nullptr, -1},
+        {"VLC", 0, false, "14", 200},
+        {"VLC non-industrial", 0, true, "14", 275},
+        {"VLC non-industrial above 40 mm", 0, true, "41", 1010},
+        {"VLC resolution not a number", 0, false, "abc", std::nullopt},
+        {"HLC", 1, false, "100", 1320},
+        {"HLC height not a number", 1, false, "", std::nullopt},
+        {"scanner", 2, false, "1000", 1110},
+        {"two-hand", 3, false, nullptr, 410},
+        {"e-stop", 4, false, nullptr, 160},
+        {"door", 5, false, "250", 410},
+        {"door C not a number", 5, false, "abc", std::nullopt},
+        {"mat", 6, false, "0", 1360},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         TMainForm &w = start();
         Tdevselectform *sel = forms().devselectform;
-        sel->CheckBox_VLC_nonindustrial->setEnabled(c.boxEnabled);
-        sel->CheckBox_VLC_nonindustrial->setChecked(c.nonIndustrial);
-        QLineEdit *fields[] = {nullptr, sel->Edit_HLC_H, sel->Edit_ScannerHeight, nullptr, nullptr,
-                               sel->Edit_Door_C, sel->Edit_StepHeight};
+        sel->PageControl1->setCurrentIndex(c.kind);
         if (c.field)
-            fields[c.kind]->setText(QString::fromLatin1(c.field));
-        state().safetyDevice.ID = c.kind;
+            sel->parameterEdit(c.kind)->setText(QString::fromLatin1(c.field));
+        sel->CheckBox_VLC_nonindustrial->setChecked(c.nonIndustrial);
+        sel->storeSelection(); // what OK does
         for (int i = 0; i < 10; ++i)
             w.ZpracujHodnotu_ms(100);
-        EXPECT_DOUBLE_EQ(state().SafetyDistanceMM, c.expected);
-        EXPECT_EQ(w.Label_SafetyDistanceValue->text(), formatDistanceMm(c.expected));
+        EXPECT_EQ(state().result().distanceMm, c.expected);
+        EXPECT_EQ(w.Label_SafetyDistanceValue->text(), c.expected ? formatDistanceMm(*c.expected) : kNoValueMm);
         program.reset();
     }
+}
+
+TEST_F(MainFormTest, AKindOutsideTheSevenHasNoDistance)
+{
+    TMainForm &w = start();
+    acceptDevice(9, 14.0);
+    for (int i = 0; i < 10; ++i)
+        w.ZpracujHodnotu_ms(100);
+    EXPECT_FALSE(state().result().distanceMm);
+    EXPECT_EQ(w.Label_SafetyDistanceValue->text(), kNoValueMm);
 }
 
 TEST(GeneralErrorHandling, ShowsTheMessageTitledZirkAndGoesOn)

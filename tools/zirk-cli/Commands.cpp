@@ -179,17 +179,6 @@ QString importValues(const QString &fileName, std::vector<double> &values)
     return QStringLiteral("zirk-cli: %1: %2\n").arg(fileName, importSummaryText(summary));
 }
 
-QString projectText(const ProjectRecord &record, ProjectRecord::Text field)
-{
-    // The same code page as File > Open and Save as.
-    return fromWindows1252(record.text(field));
-}
-
-void setProjectText(ProjectRecord &record, ProjectRecord::Text field, const QString &text)
-{
-    record.setText(field, toWindows1252(text));
-}
-
 std::optional<double> storedLength(double mm)
 {
     if (mm == -1.0 || !std::isfinite(mm))
@@ -203,9 +192,8 @@ DeviceChoice projectDevice(const ProjectRecord &record)
     device.kind = kindById(record.safetyDeviceId());
     if (!device.kind)
         return device;
-    SafetyDevice stored = SafetyDevice::ofKind(device.kind->kind, std::nullopt);
-    stored.d = record.resolution();
-    stored.Height = record.height();
+    // The device as File > Open restores it.
+    const SafetyDevice stored = measurementFromProject({}, record, {}).safetyDevice;
     if (const std::optional<double> parameter = stored.parameter(); parameter && kindParameterIsStored(stored.ID))
         device.parameter = storedLength(*parameter);
     return device;

@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 
 #include "project/ProjectFile.h"
+#include "project/ProjectMeasurement.h"
 #include "settings/AppSettings.h"
 #include "safety/SafetyDevice.h"
 
@@ -104,8 +105,6 @@ OpenedProject openProject(const QString &fileName);
 // that a failure stays the one line that names it.
 QString importValues(const QString &fileName, std::vector<double> &values);
 
-QString projectText(const ProjectRecord &record, ProjectRecord::Text field);
-void setProjectText(ProjectRecord &record, ProjectRecord::Text field, const QString &text);
 
 // d or H as stored; -1 marks "not applicable" (or a field that was not a
 // number when the device was chosen).

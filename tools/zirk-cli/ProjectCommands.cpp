@@ -7,7 +7,9 @@
 #include "base/SaveFile.h"
 #include "base/NumberFormat.h"
 #include "pdf/zPdf.h"
+#include "project/ProjectMeasurement.h"
 #include "report/Report.h"
+#include "report/ReportMeasurement.h"
 #include "report/ReportLogo.h"
 #include "report/ReportPictures.h"
 #include "safety/SafetyDevice.h"
@@ -126,27 +128,23 @@ void runNewProject(const Arguments &arguments)
     // The window right after start, File > New, the device chosen and the
     // values imported: no instrument data, no pictures, the picture notes
     // as the images dialog starts with them.
-    SafetyDevice safety;
-    safety.ID = device.kind->kind;
-    safety.d = -1.0;
-    safety.Height = -1.0;
-    if (device.parameter)
-        safety.setParameter(*device.parameter);
+    Measurement m;
+    m.stopTimes = values;
+    SafetyDevice &safety = m.safetyDevice;
+    safety = SafetyDevice::selected(device.kind->kind, device.parameter);
+    safety.Name = kindDisplayName(safety.ID);
+    for (int slot = 1; slot <= kPictureSlotCount; ++slot)
+        m.pictures[std::size_t(slot - 1)].note = slotInitialNote(slot);
+    m.machineId = arguments.value("--machine-id").value_or(QString());
+    m.note = arguments.value("--note").value_or(QString());
     ProjectRecord record;
-    for (int slot = 1; slot <= 4; ++slot)
-        setProjectText(record, ProjectRecord::pictureNote(slot), slotInitialNote(slot));
-    setProjectText(record, Text::SafetyDeviceName, kindDisplayName(safety.ID));
-    setProjectText(record, Text::SafetyDeviceParams, deviceParamsText(safety));
-    record.setSafetyDeviceId(safety.ID);
-    record.setResolution(safety.d);
-    record.setHeight(safety.Height);
-    setProjectText(record, Text::MachineID, arguments.value("--machine-id").value_or(QString()));
-    setProjectText(record, Text::Note, arguments.value("--note").value_or(QString()));
+    ProjectPictures pictures;
+    writeMeasurement(m, record, pictures);
 
     // Written beside the target and renamed over it when complete, as the
     // window saves, so a failure never leaves half a project behind.
     const SaveResult saved = saveWholeFile(fileName, [&](QIODevice &file) {
-        return writeProjectFile(file, values, record, ProjectPictures());
+        return writeProjectFile(file, values, record, pictures);
     });
     if (!saved)
         throw badInput(QStringLiteral("%1: %2").arg(fileName, saved.error));
@@ -161,42 +159,17 @@ void runReport(const Arguments &arguments)
     requireOptions(arguments, {"-o"});
     const OpenedProject project = openProject(arguments.files().constFirst());
     const QString fileName = *arguments.value("-o");
-    const ProjectRecord &r = project.record;
 
-    ReportContent content;
-    content.when = QDateTime::currentDateTime();
-    content.companyName = arguments.value("--company").value_or(settingsText("CompanyName"));
-    content.userName = arguments.value("--user").value_or(settingsText("UserName"));
-    content.machineId = projectText(r, Text::MachineID);
-    content.note = projectText(r, Text::Note);
-    content.safetyDevice = projectText(r, Text::SafetyDeviceName);
-    content.deviceParams = projectText(r, Text::SafetyDeviceParams);
-    content.standstillSpeed = r.standstillSpeed();
-    content.serialNumber = projectText(r, Text::SerialNumber);
-    content.calibrationDay = r.calibrationDay();
-    content.calibrationMonth = r.calibrationMonth();
-    content.calibrationYear = r.calibrationYear();
-    content.calibrated = r.calibrated();
-    setReportSeries(content, project.stopTimes);
-
-    // The distance the main window shows after opening the project: from
-    // ten values on, with the stored kind, d and H.  Where it has none the
-    // protocol says -1 mm, the window's "no result", never a distance that
-    // was not computed for this series.
-    const SeriesResult result = computeSeriesResult(project.stopTimes, safetyDevice(projectDevice(r)));
-    content.safetyDistanceMM = result.distanceMm.value_or(-1.0);
-    content.safetyDistanceInch = result.distanceInch.value_or(0.0);
-    // The analysis page and the logo as the window's settings have them.
-    const AppSettings settings = reportSettings();
-    if (settings.AddAnalysisPage && !arguments.has("--no-analysis"))
-        content.analysis = ReportAnalysis{project.stopTimes, safetyDevice(projectDevice(r))};
+    // The protocol the window writes after opening the project: the same
+    // mapping, so the distance is this series' own or "-- --- mm".
+    AppSettings settings = reportSettings();
+    settings.CompanyName = arguments.value("--company").value_or(settingsText("CompanyName"));
+    settings.UserName = arguments.value("--user").value_or(settingsText("UserName"));
+    if (arguments.has("--no-analysis"))
+        settings.AddAnalysisPage = false;
+    ReportContent content = reportContent(measurementFromProject(project.stopTimes, project.record, project.pictures),
+                                          settings, QDateTime::currentDateTime());
     content.logo = loadLogo(settingsFolder(settingsFilePathOf(QStringLiteral("zirk"))), settings.LogoFile);
-    for (int slot = 1; slot <= 4; ++slot) {
-        ReportPicture &picture = content.pictures[std::size_t(slot - 1)];
-        picture.include = r.includePicture(slot);
-        picture.caption = projectText(r, ProjectRecord::pictureNote(slot));
-        picture.bitmap = project.pictures[std::size_t(slot - 1)];
-    }
 
     TzPdf pdf;
     composeReport(pdf, content);
@@ -258,7 +231,7 @@ std::vector<Command> projectCommands()
           "of the series and the calculation written out) unless --no-analysis or the\n"
           "settings leave it out, then a page for each pair of pictures whose flag is\n"
           "set.  Where there is no distance (under ten values, or a door or a mat,\n"
-          "whose C and h are not stored) it reads -1 mm.  Company and user come from\n"
+          "whose C and h are not stored) it reads -- --- mm.  Company and user come from\n"
           "the options or else from the program's settings file, as does the company\n"
           "logo at the top right of the first page.\n"
           "No viewer is opened.\n\n"

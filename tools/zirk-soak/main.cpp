@@ -189,7 +189,7 @@ private:
                 say(QStringLiteral("%1 < %2   [series %3, %4]")
                         .arg(m_clockStarted.elapsed(), 7)
                         .arg(line)
-                        .arg(m_program->state().StopTimes.size())
+                        .arg(m_program->state().stopTimes().size())
                         .arg(m_program->mainForm()->statusText()));
             const QRegularExpressionMatch m = sent.match(line);
             if (m.hasMatch()) {
@@ -314,7 +314,7 @@ private:
     {
         m_memoryTimer.stop();
         readDevsim();
-        const std::vector<double> &series = m_program->state().StopTimes;
+        const std::vector<double> &series = m_program->state().stopTimes();
         std::vector<double> expected;
         for (const auto &[id, ms] : m_sent) {
             if (!m_lostInFlight.count(id))

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "project/ProjectFile.h"
+#include "series/Measurement.h"
+
+#include <QString>
+
+#include <vector>
+
+// A measurement in a project file and back: the one mapping that File > Open,
+// Save as, zirk-cli and the archive's import share.  Texts are stored in the
+// code page of project files (Windows-1252), cut to their field's capacity.
+
+// Writes the measurement's fields into record and pictures.  Only the named
+// fields of the record change; every other byte keeps what record held (the
+// last opened file's).  The captions are those the main window shows: the
+// device's name and its parameter text.
+void writeMeasurement(const Measurement &measurement, ProjectRecord &record, ProjectPictures &pictures);
+
+// The measurement a project file holds: its stop times, the instrument, the
+// safety device (kind, d and H as stored, -1 for "not applicable"; the
+// stored device caption as its name), machine ID, note and the pictures with
+// their notes and flags.
+Measurement measurementFromProject(const std::vector<double> &stopTimes, const ProjectRecord &record,
+                                   const ProjectPictures &pictures);
+
+// A text field as Open reads it and Save as writes it.
+QString projectText(const ProjectRecord &record, ProjectRecord::Text field);
+void setProjectText(ProjectRecord &record, ProjectRecord::Text field, const QString &text);

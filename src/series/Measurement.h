@@ -1,0 +1,60 @@
+#pragma once
+
+#include "safety/SafetyDevice.h"
+#include "series/SeriesResult.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QString>
+
+#include <array>
+#include <vector>
+
+// One measurement as a whole: what was measured, with which instrument,
+// behind which safety device, on which machine.  The program state holds
+// the one on screen; project files, the archive and the report are written
+// from it by a mapper next to each format, the same for the window and for
+// zirk-cli, so that none of them can tell a different story.
+
+// The instrument that measured a series: what its protocol names of it.  A
+// series keeps the instrument it was measured with (or that its project file
+// names), whatever is plugged in later.
+struct MeasuringInstrument
+{
+    QString serialNumber;
+    quint16 standstillSpeed = 0; // mm/s
+    quint16 calibrationYear = 0;
+    quint8 calibrationMonth = 0;
+    quint8 calibrationDay = 0;
+    bool calibrated = false;
+
+    friend bool operator==(const MeasuringInstrument &, const MeasuringInstrument &) = default;
+};
+
+// One report picture with its caption and include flag.  Slots are numbered
+// 1 to 4 as on screen.
+struct PictureSlot
+{
+    QImage picture; // 24-bit RGB; null: no picture
+    QString note;
+    bool include = false;
+};
+inline constexpr int kPictureSlotCount = 4;
+using PictureSlots = std::array<PictureSlot, kPictureSlotCount>;
+
+struct Measurement
+{
+    std::vector<double> stopTimes; // ms, in series order
+    MeasuringInstrument instrument;
+    // The accepted selection: kind, its inputs and the kind's display name
+    // as it read when the kind was chosen (or as the project file stores it).
+    SafetyDevice safetyDevice;
+    QString machineId;
+    QString note;
+    PictureSlots pictures;
+    // When the last value of the series was measured; invalid where nobody
+    // knows (values typed into a file, imported).
+    QDateTime lastValueAt;
+
+    SeriesResult result() const { return computeSeriesResult(stopTimes, safetyDevice); }
+};
