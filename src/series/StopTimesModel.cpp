@@ -49,6 +49,23 @@ QVariant StopTimesModel::headerData(int section, Qt::Orientation orientation, in
     return {};
 }
 
+void StopTimesModel::beginRemoveValue(int index)
+{
+    m_removingLast = index == rowCount() - 1;
+    if (m_removingLast)
+        beginRemoveRows({}, index, index);
+    else
+        beginResetModel();
+}
+
+void StopTimesModel::endRemoveValue()
+{
+    if (m_removingLast)
+        endRemoveRows();
+    else
+        endResetModel();
+}
+
 void StopTimesModel::setColumnCaptions(const QString &number, const QString &stopTime)
 {
     m_captions[0] = number;

@@ -23,8 +23,10 @@ public:
     // Qt model must: connect these to its owner's signals.
     void beginInsertValues(int first, int last) { beginInsertRows({}, first, last); }
     void endInsertValues() { endInsertRows(); }
-    void beginRemoveValue(int index) { beginRemoveRows({}, index, index); }
-    void endRemoveValue() { endRemoveRows(); }
+    // The "#" column numbers the rows, so taking out a row before the last
+    // renumbers all below it: that is a new list, not a removal.
+    void beginRemoveValue(int index);
+    void endRemoveValue();
     void beginResetValues() { beginResetModel(); }
     void endResetValues() { endResetModel(); }
     void setColumnCaptions(const QString &number, const QString &stopTime);
@@ -34,5 +36,6 @@ public:
 
 private:
     const std::vector<double> &m_stopTimes;
+    bool m_removingLast = false;
     QString m_captions[2] = {QStringLiteral("#"), QStringLiteral("Stop Time [ms]")};
 };

@@ -1,6 +1,7 @@
 #include "state/ProgramState.h"
 
 #include "report/ReportPictures.h"
+#include "series/StopTimesModel.h"
 
 #include <climits>
 
@@ -182,4 +183,14 @@ MeasuringInstrument instrumentOf(const DeviceInfo &info)
     instrument.calibrationDay = info.LastCalib_day;
     instrument.calibrated = info.Calibrated;
     return instrument;
+}
+
+void followSeries(const ProgramState &state, StopTimesModel &model)
+{
+    QObject::connect(&state, &ProgramState::valuesAboutToBeInserted, &model, &StopTimesModel::beginInsertValues);
+    QObject::connect(&state, &ProgramState::valuesInserted, &model, &StopTimesModel::endInsertValues);
+    QObject::connect(&state, &ProgramState::valueAboutToBeRemoved, &model, &StopTimesModel::beginRemoveValue);
+    QObject::connect(&state, &ProgramState::valueRemoved, &model, &StopTimesModel::endRemoveValue);
+    QObject::connect(&state, &ProgramState::seriesAboutToBeReset, &model, &StopTimesModel::beginResetValues);
+    QObject::connect(&state, &ProgramState::seriesReset, &model, &StopTimesModel::endResetValues);
 }

@@ -16,6 +16,8 @@
 
 #include <vector>
 
+class StopTimesModel;
+
 // What the windows share: the measurement on screen (series, the instrument
 // that measured it, the accepted safety device, machine ID and note, report
 // pictures), its result, the settings and the language's texts.  One
@@ -113,6 +115,9 @@ private:
     mutable std::optional<SeriesResult> m_result;
     LanguageTexts m_texts;
 };
+
+// A list model that follows the state's series row by row.
+void followSeries(const ProgramState &state, StopTimesModel &model);
 
 // The instrument on the line as the series that it measures keeps it.
 MeasuringInstrument instrumentOf(const DeviceInfo &info);

@@ -48,13 +48,7 @@ void TMainForm::DeleteAll1Click()
 
 void TMainForm::connectSeries()
 {
-    StopTimesModel *model = m_model;
-    connect(&m_state, &ProgramState::valuesAboutToBeInserted, model, &StopTimesModel::beginInsertValues);
-    connect(&m_state, &ProgramState::valuesInserted, model, &StopTimesModel::endInsertValues);
-    connect(&m_state, &ProgramState::valueAboutToBeRemoved, model, &StopTimesModel::beginRemoveValue);
-    connect(&m_state, &ProgramState::valueRemoved, model, &StopTimesModel::endRemoveValue);
-    connect(&m_state, &ProgramState::seriesAboutToBeReset, model, &StopTimesModel::beginResetValues);
-    connect(&m_state, &ProgramState::seriesReset, model, &StopTimesModel::endResetValues);
+    followSeries(m_state, *m_model);
     connect(&m_state, &ProgramState::valuesInserted, this, &TMainForm::Aktualizuj_ListView);
     connect(&m_state, &ProgramState::resultChanged, this, &TMainForm::Aktualizuj_Ukazatele);
     connect(&m_state, &ProgramState::safetyDeviceChanged, this, &TMainForm::showSafetyDevice);

@@ -4,12 +4,18 @@
 #include "ProgramFixture.h"
 #include "ProjectFiles.h"
 
+#include "base/NumberFormat.h"
 #include "state/ProgramState.h"
 #include "windows/DevSelectForm.h"
 #include "safety/SafetyDevice.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
 
 namespace {
 
@@ -128,6 +134,154 @@ TEST_F(ZirkCliSameAsTheWindow, ReportIsTheProtocolOfTheOpenedProject)
     EXPECT_EQ(timelessText(path("cli.pdf")), timelessText(path("window.pdf")));
     EXPECT_EQ(imageList(path("cli.pdf")), imageList(path("window.pdf")));
     EXPECT_TRUE(imageList(path("cli.pdf")).contains(" 64    48 ")) << imageList(path("cli.pdf")).constData();
+}
+
+// The distance line of a protocol, spaces folded.
+QString distanceLine(const QString &fileName)
+{
+    for (const QByteArray &line : timelessText(fileName)) {
+        if (line.contains("Safety Distance:"))
+            return QString::fromUtf8(line).simplified();
+    }
+    return QStringLiteral("(no distance line)");
+}
+
+// One measurement, the window and zirk-cli side by side: the window's
+// result, its protocol's distance line, and zirk-cli's stats and report
+// on the project the window saved, all agree, and where the series gives
+// no distance every one of them says so.
+TEST_F(ZirkCliSameAsTheWindow, WindowAndToolAgreeOnTheDistance)
+{
+    enum class Series { Measured, TwelveThenFive };
+    struct Case
+    {
+        const char *name;
+        int kind;
+        const char *typed;     // the kind's field on OK; nullptr: none
+        const char *cancelled; // typed afterwards, then Cancel; nullptr: not reopened
+        int values;
+        Series series;
+        QStringList cliDevice; // what zirk-cli stats is told of the device
+        bool projectKeepsInput; // the project file stores the kind's input
+        std::optional<double> expected;
+    };
+    // Values 100, 107, 114, 121, 128, 100, ...: the greater of mean + 3
+    // sigma and the maximum governs; the expected numbers are worked out
+    // below from the formula of the kind.
+    const Case cases[] = {
+        {"no values", KindVerticalLightCurtain, "14", nullptr, 0, Series::Measured, {}, true, std::nullopt},
+        {"five values", KindVerticalLightCurtain, "14", nullptr, 5, Series::Measured, {}, true, std::nullopt},
+        {"nine values", KindVerticalLightCurtain, "14", nullptr, 9, Series::Measured, {}, true, std::nullopt},
+        {"ten values", KindVerticalLightCurtain, "14", nullptr, 10, Series::Measured, {}, true, 0},
+        {"twelve values", KindVerticalLightCurtain, "14", nullptr, 12, Series::Measured, {}, true, 0},
+        {"twelve, then a project of five", KindVerticalLightCurtain, "14", nullptr, 12, Series::TwelveThenFive, {},
+         true, std::nullopt},
+        {"resolution not a number", KindVerticalLightCurtain, "abc", nullptr, 12, Series::Measured, {}, true,
+         std::nullopt},
+        {"horizontal light curtain", KindHorizontalLightCurtain, "300", nullptr, 12, Series::Measured, {}, true, 0},
+        {"scanner", KindSafetyScanner, "1000", nullptr, 12, Series::Measured, {}, true, 0},
+        {"two-hand control", KindTwoHandControl, nullptr, nullptr, 12, Series::Measured, {}, true, 0},
+        {"emergency stop", KindEmergencyStop, nullptr, nullptr, 12, Series::Measured, {}, true, 0},
+        {"door", KindDoor, "250", nullptr, 12, Series::Measured, {"--kind", "door", "--c", "250"}, false, 0},
+        {"mat", KindPressureSensitiveMat, "100", nullptr, 12, Series::Measured, {"--kind", "mat", "--step", "100"},
+         false, 0},
+        {"cancel after typing", KindHorizontalLightCurtain, "300", "800", 12, Series::Measured, {}, true, 0},
+    };
+    auto value = [](int i) { return 100.0 + 7.0 * (i % 5); };
+
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        program.reset();
+        TMainForm &window = start();
+        Tdevselectform *selection = forms().devselectform;
+        auto choose = [&](const char *typed, QDialog::DialogCode answer) {
+            fake.dialogs.onModal = [&, typed, answer](QDialog *dialog) {
+                if (dialog != selection)
+                    return int(QDialog::Rejected);
+                selection->PageControl1->setCurrentIndex(c.kind);
+                if (QLineEdit *edit = selection->parameterEdit(c.kind); edit && typed)
+                    edit->setText(QLatin1String(typed));
+                return int(answer);
+            };
+            window.submenu_DeviceSelectClick();
+        };
+        choose(c.typed, QDialog::Accepted);
+        if (c.cancelled)
+            choose(c.cancelled, QDialog::Rejected);
+        for (int i = 0; i < c.values; ++i)
+            window.ZpracujHodnotu_ms(value(i));
+
+        QString project = path("window.zPRJ");
+        if (c.series == Series::TwelveThenFive) {
+            fake.dialogs.fileAnswers = {path("twelve.zPRJ")};
+            window.submenu_SaveAsClick();
+            TestProject five = lightCurtainProject({100, 107, 114, 121, 128});
+            writeProject(path("five.zPRJ"), five);
+            fake.dialogs.fileAnswers = {path("twelve.zPRJ"), path("five.zPRJ")};
+            window.submenu_OpenClick();
+            window.submenu_OpenClick();
+            project = path("five.zPRJ");
+        } else {
+            fake.dialogs.fileAnswers = {project};
+            window.submenu_SaveAsClick();
+        }
+        fake.dialogs.fileAnswers = {path("window.pdf")};
+        window.Generuj_Report();
+        ASSERT_TRUE(fake.dialogs.errors.empty()) << fake.dialogs.errors.front().toStdString();
+
+        // The expected distance, worked out here from the kind's formula.
+        std::optional<double> expected = c.expected;
+        if (expected) {
+            std::vector<double> v;
+            for (int i = 0; i < c.values; ++i)
+                v.push_back(value(i));
+            double sum = 0, max = 0, squares = 0;
+            for (double x : v) {
+                sum += x;
+                max = std::max(max, x);
+            }
+            const double mean = sum / double(v.size());
+            for (double x : v)
+                squares += (x - mean) * (x - mean);
+            const double T = std::max(max, mean + 3 * std::sqrt(squares / double(v.size() - 1))) / 1000;
+            switch (c.kind) {
+            case KindVerticalLightCurtain: expected = std::max(100.0, 2000 * T); break; // d = 14, below 500 mm
+            case KindHorizontalLightCurtain: expected = 1600 * T + 1200 - 0.4 * 300; break;
+            case KindSafetyScanner: expected = 1600 * T + 100 + 850; break; // 1200 - 0.4 H raised to 850
+            case KindTwoHandControl: expected = 1600 * T + 250; break;
+            case KindEmergencyStop: expected = 1600 * T; break;
+            case KindDoor: expected = 1600 * T + 250; break;
+            case KindPressureSensitiveMat: expected = 1600 * T + 1200 - 0.4 * 100; break;
+            }
+        }
+
+        // The window.
+        const std::optional<double> shown = state().result().distanceMm;
+        ASSERT_EQ(shown.has_value(), expected.has_value());
+        if (expected) {
+            EXPECT_NEAR(*shown, *expected, 1e-9);
+        }
+        EXPECT_EQ(window.Label_SafetyDistanceValue->text(), shown ? formatDistanceMm(*shown) : kNoValueMm);
+        const QString line = shown ? QStringLiteral("Safety Distance: ") + formatDistanceMm(*shown).trimmed()
+                + QStringLiteral(" / ") + formatNumber(*shown / 25.4, 2, 5).trimmed() + QStringLiteral(" Inch")
+                                   : QStringLiteral("Safety Distance: -- --- mm");
+        EXPECT_EQ(distanceLine(path("window.pdf")), line);
+
+        // zirk-cli on the project the window saved (or opened last).
+        const CliRun stats = runCli(QStringList{"stats", project, "--json"} + c.cliDevice);
+        ASSERT_EQ(stats.exitCode, 0) << stats.err.constData();
+        const QJsonValue cliMm = stats.json().value("distance_mm");
+        ASSERT_EQ(!cliMm.isNull(), shown.has_value()) << stats.out.constData();
+        if (shown) {
+            EXPECT_DOUBLE_EQ(cliMm.toDouble(), *shown);
+        }
+        const CliRun report = runCli({"report", project, "-o", path("cli.pdf"), "--no-analysis"});
+        ASSERT_EQ(report.exitCode, 0) << report.err.constData();
+        // A door's C and a mat's h are not in project files: there the
+        // protocol of the file has no distance.
+        EXPECT_EQ(distanceLine(path("cli.pdf")),
+                  c.projectKeepsInput ? line : QStringLiteral("Safety Distance: -- --- mm"));
+    }
 }
 
 } // namespace

@@ -754,3 +754,40 @@ TEST_F(MainFormDevice, FrameBehindAShortReplyIsNotLost)
 }
 
 } // namespace
+
+namespace {
+
+// The instrument on the line is the session's; opening a file, or the demo,
+// never changes what the session knows of it.
+TEST_F(MainFormDevice, NeitherAFailedOpenNorTheDemoTouchesTheInstrumentOnTheLine)
+{
+    model.setCalibrationFactors(1001, 1000);
+    connect();
+    const QString ready = QStringLiteral("Zirk Device ready. / SN: 5A102300014B7C / Last Calibration: 9/6/2026");
+    ASSERT_EQ(form().statusText(), ready);
+
+    // A name that does not open: the message, and nothing else changes.
+    fake.dialogs.fileAnswers = {tempDir.filePath(QStringLiteral("gone.zPRJ"))};
+    form().submenu_OpenClick();
+    EXPECT_EQ(fake.dialogs.questions, std::vector<QString>{QStringLiteral("Invalid/Corrupted file!")});
+    tick();
+    EXPECT_EQ(form().statusText(), ready);
+    EXPECT_EQ(info().SN, QStringLiteral("5A102300014B7C"));
+    EXPECT_EQ(info().LastCalib_Year, 2026);
+    EXPECT_EQ(state().instrument().serialNumber, QStringLiteral("5A102300014B7C"));
+
+    // A demo value, then a measured one: the measured count still goes
+    // through the instrument's own factors.
+    form().Btn_DemoClick();
+    EXPECT_EQ(info().Calib_Nasobitel, 1001u);
+    EXPECT_EQ(info().Calib_Delitel, 1000u);
+    model.finishMeasurement(10.0);
+    tick();
+    ASSERT_EQ(state().stopTimes().size(), 2u);
+    EXPECT_NEAR(state().stopTimes()[1], 10.0, 0.001);
+    // The series names the instrument that measured it.
+    EXPECT_EQ(state().instrument().serialNumber, QStringLiteral("5A102300014B7C"));
+    EXPECT_TRUE(state().instrument().calibrated);
+}
+
+} // namespace

@@ -273,7 +273,7 @@ TEST_F(ProjectFilesTest, TextsComeBackCutAndInTheWindowsCodePage)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        TMainForm &w = start();
+        start();
         changeInstrument([&](MeasuringInstrument &i) { i.serialNumber = c.written; });
         acceptDevice(KindTwoHandControl, std::nullopt, c.written);
         state().setMachine(c.written, c.written);
@@ -661,8 +661,9 @@ TEST_F(ProjectFilesTest, ImportEndsAsAppendingTheValuesOneByOne)
         EXPECT_EQ(batch.sigmaUnderlined, one.sigmaUnderlined);
         EXPECT_EQ(batch.maximumUnderlined, one.maximumUnderlined);
         ASSERT_EQ(batch.mm.has_value(), one.mm.has_value());
-        if (one.mm)
+        if (one.mm) {
             EXPECT_EQ(std::bit_cast<quint64>(*batch.mm), std::bit_cast<quint64>(*one.mm));
+        }
         EXPECT_EQ(batch.rows, one.rows);
         EXPECT_EQ(batch.lastRow, one.lastRow);
     }
