@@ -42,6 +42,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QDir>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -432,11 +433,12 @@ void TMainForm::connectState()
 
 void TMainForm::showLogo()
 {
-    QImage logo = loadLogo(settingsFolder(settingsFilePath()), m_state.appSettings.LogoFile);
-    if (logo.isNull() && QFile::exists(QStringLiteral("logo.jpg"))) {
-        QImageReader reader(QStringLiteral("logo.jpg"));
-        logo = reader.read();
-    }
+    QString problem;
+    QImage logo = loadLogo(settingsFolder(settingsFilePath()), m_state.appSettings.LogoFile, &problem);
+    if (!problem.isEmpty())
+        setStatusText(logoLeftOutText(problem));
+    else if (logo.isNull() && QFile::exists(QStringLiteral("logo.jpg")))
+        logo = loadLogo(QDir::currentPath(), QStringLiteral("logo.jpg"));
     if (logo.isNull()) {
         Image1->clear();
         return;

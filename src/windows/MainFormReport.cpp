@@ -65,7 +65,8 @@ void TMainForm::Generuj_Report()
 
     if (m_state.appSettings.AddAnalysisPage)
         content.analysis = ReportAnalysis{m_state.StopTimes, m_state.resultDevice()};
-    content.logo = loadLogo(settingsFolder(settingsFilePath()), m_state.appSettings.LogoFile);
+    QString logoProblem;
+    content.logo = loadLogo(settingsFolder(settingsFilePath()), m_state.appSettings.LogoFile, &logoProblem);
 
     for (int slot = 1; slot <= kPictureSlotCount; ++slot) {
         const PictureSlot &stored = m_state.pictureSlot(slot);
@@ -78,6 +79,8 @@ void TMainForm::Generuj_Report()
     // An error while writing reaches the general handling and the viewer is
     // not started on a file that is not there.
     writeReport(content, fileName, m_platform.clock, [this](const QString &status) { setStatusText(status); });
+    if (!logoProblem.isEmpty())
+        setStatusText(logoLeftOutText(logoProblem));
     recordInArchive(QString());
     m_platform.shell->open(fileName);
 }

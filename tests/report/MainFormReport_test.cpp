@@ -239,3 +239,25 @@ TEST_F(MainFormReportTest, AnalysisPageEndsAtTheWindowsDistanceAndCanBeLeftOut)
         EXPECT_EQ(text.contains(distance), c.analysis) << distance.toStdString() << "\n" << text.toStdString();
     }
 }
+
+// A stored logo that cannot be drawn leaves the protocol without it, and
+// the status bar says so instead of Qt's warning on a console nobody sees.
+TEST_F(MainFormReportTest, ALogoThatCannotBeDrawnIsLeftOutAndSaid)
+{
+    TMainForm &w = startMeasured();
+    const quint32 side = sideOverTheDecodeLimit();
+    QFile logo(tempDir.filePath(QStringLiteral("logo.png")));
+    ASSERT_TRUE(logo.open(QIODevice::WriteOnly));
+    logo.write(hugePngHeader(side, side));
+    logo.close();
+    state().appSettings.LogoFile = QStringLiteral("logo.png");
+    fake.dialogs.fileAnswers.push_back(reportPath());
+    w.submenu_Report->trigger();
+
+    ASSERT_TRUE(fake.dialogs.errors.empty()) << fake.dialogs.errors[0].toStdString();
+    EXPECT_TRUE(QFile::exists(reportPath()));
+    EXPECT_TRUE(w.statusText().startsWith(QStringLiteral("The company logo is left out: ")))
+        << w.statusText().toStdString();
+    EXPECT_TRUE(w.statusText().contains(QStringLiteral("is too large a picture for a logo")))
+        << w.statusText().toStdString();
+}

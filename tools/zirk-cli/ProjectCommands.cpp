@@ -190,7 +190,9 @@ void runReport(const Arguments &arguments)
     const AppSettings settings = reportSettings();
     if (settings.AddAnalysisPage && !arguments.has("--no-analysis"))
         content.analysis = ReportAnalysis{project.stopTimes, safetyDevice(projectDevice(r))};
-    content.logo = loadLogo(settingsFolder(settingsFilePathOf(QStringLiteral("zirk"))), settings.LogoFile);
+    QString logoProblem;
+    content.logo =
+        loadLogo(settingsFolder(settingsFilePathOf(QStringLiteral("zirk"))), settings.LogoFile, &logoProblem);
     for (int slot = 1; slot <= 4; ++slot) {
         ReportPicture &picture = content.pictures[std::size_t(slot - 1)];
         picture.include = r.includePicture(slot);
@@ -208,6 +210,9 @@ void runReport(const Arguments &arguments)
 
     writeFileResult(arguments, fileName, "pages", pdf.pageCount(),
                     QStringLiteral("%1 pages written to %2\n").arg(pdf.pageCount()).arg(fileName));
+    // The protocol is there without the logo: said, but no failure.
+    if (!logoProblem.isEmpty())
+        writeWarning(logoLeftOutText(logoProblem) + QLatin1Char('\n'));
 }
 
 } // namespace
