@@ -514,3 +514,18 @@ TEST(ReportGolden, ProtocolMatchesTheStoredFileByteForByte)
                << "\nactual:   " << pdf.data().mid(at, 60).toStdString();
     }
 }
+
+// A stored value that is no number (a project written by hand, a NaN that
+// slipped into a file) reads "--" in the table, as the statistics say it.
+TEST(ReportSeries, ValuesThatAreNoNumberReadAsNoNumber)
+{
+    ReportContent c;
+    setReportSeries(c,
+                    {212.4, std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::quiet_NaN(),
+                     std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()},
+                    kEnglish);
+    ASSERT_EQ(c.values.size(), 5);
+    EXPECT_EQ(c.values[0].trimmed(), QStringLiteral("212.4"));
+    for (qsizetype i = 1; i < c.values.size(); ++i)
+        EXPECT_EQ(c.values[i].trimmed(), QStringLiteral("--")) << i;
+}
