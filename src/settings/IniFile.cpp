@@ -282,6 +282,14 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
     indexLine(sec, at);
 }
 
+void IniFile::writeSingleByteString(const QString &section, const QString &key, const QString &value)
+{
+    const QString stored = readString(section, key, QString());
+    if (findValueLine(section, key) && decodeSingleByte(encodeSingleByte(stored, m_codePage), m_codePage) == value)
+        return;
+    writeString(section, key, value);
+}
+
 void IniFile::writeInteger(const QString &section, const QString &key, int value)
 {
     writeString(section, key, QString::number(value));
