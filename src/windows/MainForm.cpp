@@ -487,9 +487,6 @@ void TMainForm::showMachine()
     Label_MachineID->setText(m_state.machineId());
     Label_Note->setText(m_state.note());
     Label_Note->setToolTip(m_state.note());
-    // Named by their captions; what they hold is read out after the name.
-    Label_MachineID->setAccessibleDescription(m_state.machineId());
-    Label_Note->setAccessibleDescription(m_state.note());
 }
 
 void TMainForm::clampWindowPositions()
