@@ -300,7 +300,7 @@ private:
     void fault()
     {
         m_faultTimer.start(nextFaultDelay());
-        if (m_unplugged)
+        if (m_unplugged || m_fallingSilent)
             return;
         TMainForm *main = m_program->mainForm();
         switch (m_random.bounded(6)) {
@@ -327,9 +327,11 @@ private:
                 // first half (with the high count byte of a usual stop time)
                 // when the instrument falls silent
             m_measureTimer.stop();
+            m_fallingSilent = true;
             command(QStringLiteral("junk aa ff %1").arg(m_random.bounded(1, 5), 2, 16, QLatin1Char('0')));
             ++m_faults[QStringLiteral("unplug in a frame")];
             QTimer::singleShot(1500, this, [this] {
+                m_fallingSilent = false;
                 if (m_finished)
                     return;
                 unplug();
@@ -368,7 +370,10 @@ private:
     {
         m_runTimer.start(int(m_random.bounded(300, 900)));
         TMainForm *main = m_program->mainForm();
-        if (m_finished || m_unplugged || !main->SB_Start->isEnabled() || !main->Panel2->isEnabled())
+        // No run while the instrument falls silent in the middle of a frame:
+        // its result would follow the half frame, which no instrument does.
+        if (m_finished || m_unplugged || m_fallingSilent || !main->SB_Start->isEnabled()
+            || !main->Panel2->isEnabled())
             return;
         main->SB_StartClick();
         ++m_faults[QStringLiteral("run started")];
@@ -501,6 +506,7 @@ private:
     QTimer m_runTimer;
     std::unique_ptr<BusyLoops> m_busy;
     bool m_unplugged = false;
+    bool m_fallingSilent = false; // between a half frame and the unplug
     bool m_finished = false;
 
     std::map<quint64, double> m_sent;
