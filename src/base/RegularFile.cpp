@@ -1,5 +1,7 @@
 #include "base/RegularFile.h"
 
+#include "base/ErrorHandling.h"
+
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
@@ -48,4 +50,19 @@ Opened openRegularFile(QFile &file, const QString &fileName, QString *why)
     }
     return Opened::Yes;
 #endif
+}
+
+void openUserFile(QFile &file, const QString &fileName)
+{
+    QString why;
+    switch (openRegularFile(file, fileName, &why)) {
+    case Opened::Yes:
+        return;
+    case Opened::Missing:
+        why = QStringLiteral("No such file.");
+        break;
+    case Opened::Refused:
+        break;
+    }
+    throw ZirkError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, why));
 }

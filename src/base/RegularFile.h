@@ -11,3 +11,7 @@ enum class Opened { Yes, Missing, Refused };
 // then read as usual.  That also leaves no gap between the check and the
 // open in which the file could be swapped.  On Refused, why says the reason.
 Opened openRegularFile(QFile &file, const QString &fileName, QString *why);
+
+// The same, for a file the user chose: throws ZirkError "Cannot open file
+// "<name>". <reason>" unless it is a regular file open for reading.
+void openUserFile(QFile &file, const QString &fileName);

@@ -83,15 +83,7 @@ struct LogoBytes
 QByteArray readRegularFile(const QString &fileName)
 {
     QFile file;
-    QString why;
-    switch (openRegularFile(file, fileName, &why)) {
-    case Opened::Missing:
-        throw ZirkError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, QStringLiteral("No such file.")));
-    case Opened::Refused:
-        throw ZirkError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, why));
-    case Opened::Yes:
-        break;
-    }
+    openUserFile(file, fileName);
     if (file.size() > kMaxLogoFileSize)
         throw ZirkError(QStringLiteral("\"%1\" is too large for a logo.").arg(fileName));
     QByteArray bytes = file.readAll();

@@ -4,6 +4,7 @@
 #include "base/CodePage.h"
 #include "base/ErrorHandling.h"
 #include "base/NumberFormat.h"
+#include "base/RegularFile.h"
 #include "base/SaveFile.h"
 #include "state/ProgramState.h"
 #include "project/ProjectFile.h"
@@ -210,12 +211,28 @@ void TMainForm::ImportValues()
         return;
 
     const SoundSuspension silence(m_state.appSettings.SoundEnable);
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw ZirkError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
+    // A regular file only: a FIFO or a device (/dev/zero) may never end.
+    QFile file;
+    openUserFile(file, fileName);
+    // The values join the series only when the whole file is read: a
+    // cancelled import adds nothing.
+    std::vector<double> values;
+    ImportSummary summary;
+    {
+        const ProgressScope progress(m_platform.progress, this,
+                                     QStringLiteral("Importing %1...").arg(QFileInfo(fileName).fileName()));
+        const qint64 size = file.size();
+        summary = readImportValues(
+            file, asciiDecimalSeparator(), [&values](double v) { values.push_back(v); },
+            [&progress, size](qint64 done) { return progress.step(done, size); });
+    }
+    if (summary.cancelled) {
+        setStatusText(QFileInfo(fileName).fileName() + QStringLiteral(": ") + importCancelledText());
+        return;
+    }
     const SeriesRefreshDeferral deferral(*this);
-    const ImportSummary summary =
-        readImportValues(file, asciiDecimalSeparator(), [this](double v) { ZpracujHodnotu_ms(v); });
+    for (const double v : values)
+        ZpracujHodnotu_ms(v);
     // Lines that were not numbers are skipped, but never without a word:
     // a lost maximum would lower the safety distance unseen.
     setStatusText(QFileInfo(fileName).fileName() + QStringLiteral(": ") + importSummaryText(summary));

@@ -78,7 +78,16 @@ void TMainForm::Generuj_Report()
 
     // An error while writing reaches the general handling and the viewer is
     // not started on a file that is not there.
-    writeReport(content, fileName, m_platform.clock, [this](const QString &status) { setStatusText(status); });
+    const ProgressScope progress(m_platform.progress, this, QStringLiteral("Writing the report..."));
+    const qint64 pages = reportPageEstimate(content);
+    qint64 page = 0;
+    const bool written = writeReport(
+        content, fileName, m_platform.clock, [this](const QString &status) { setStatusText(status); },
+        [&progress, &page, pages] { return !progress.step(++page, pages); });
+    if (!written) {
+        setStatusText(reportCancelledText());
+        return;
+    }
     if (!logoProblem.isEmpty())
         setStatusText(logoLeftOutText(logoProblem));
     recordInArchive(QString());
