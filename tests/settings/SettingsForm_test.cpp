@@ -158,6 +158,9 @@ TEST_F(SettingsDialog, ALogoNameThatIsNoCopyOfZirksIsNeitherShownNorRemoved)
         writeFile(victim, "the user's own file\n");
         writeSettings(QByteArray("[Settings]\nLogoFile=") + name + "\n");
         TMainForm &main = start();
+        // Said once, at the start.
+        EXPECT_TRUE(main.statusText().contains(QStringLiteral("is not Zirk's copy of a logo")))
+            << main.statusText().toStdString();
         answer(QDialog::Accepted, [](TSettingsForm &f) {
             EXPECT_EQ(f.Label_LogoFile->text(), QStringLiteral("-"));
             EXPECT_FALSE(f.Button_LogoRemove->isEnabled());
