@@ -92,11 +92,31 @@ private:
     }
 };
 
+// Counts the steps of long jobs; the user presses Cancel at step
+// cancelAtStep of a job (0: never).
+class FakeProgress : public Progress
+{
+public:
+    int cancelAtStep = 0;
+    std::vector<QString> jobs; // as begun
+    int ended = 0;
+    qint64 steps = 0; // of the job going on or last
+
+    void begin(QWidget *, const QString &text) override
+    {
+        jobs.push_back(text);
+        steps = 0;
+    }
+    bool step(qint64, qint64) override { return cancelAtStep == 0 || ++steps < cancelAtStep; }
+    void end() override { ++ended; }
+};
+
 struct FakePlatform
 {
     FakeClock clock;
     FakeSound sound;
     FakeShell shell;
     FakeDialogs dialogs;
-    Platform platform{&clock, &sound, &shell, &dialogs};
+    FakeProgress progress;
+    Platform platform{&clock, &sound, &shell, &dialogs, nullptr, &progress};
 };

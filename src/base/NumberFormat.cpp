@@ -49,6 +49,8 @@ QString formatGeneral(double value, const QLocale &locale)
 
 QString formatListValue(double ms, const QLocale &locale)
 {
+    if (!std::isfinite(ms))
+        return padLeft(kNoNumber, 5);
     return formatNumber(ms, 1, 5, locale);
 }
 

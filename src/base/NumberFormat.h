@@ -25,7 +25,7 @@ QString formatGeneral(double value, const QLocale &locale = QLocale());
 // is infinite or NaN (sums beyond the range of a double, a NaN read from a
 // file) is no result and reads as the no-value text below, never "inf" or
 // "nan".
-QString formatListValue(double ms, const QLocale &locale = QLocale());          // "%5.1n"
+QString formatListValue(double ms, const QLocale &locale = QLocale());          // "%5.1n"; "--" for no number
 QString formatStatisticMs(double ms, const QLocale &locale = QLocale());       // "%5.0n ms"
 QString formatCount(qint64 count);                                              // "%5.0d"
 QString formatDistanceMm(double mm, const QLocale &locale = QLocale());        // "%5.0n mm"
@@ -33,6 +33,8 @@ QString formatDistanceInch(double inch, const QLocale &locale = QLocale());    /
 QString formatCalculatorMm(double mm, const QLocale &locale = QLocale());      // "%5.1n mm"
 
 inline const QString kNoValueMs = QStringLiteral("-- --- ms");
+// A single stored value that is no number, in the list and the report's table.
+inline const QString kNoNumber = QStringLiteral("--");
 inline const QString kNoValueMm = QStringLiteral("-- --- mm");
 inline const QString kNoValueInch = QStringLiteral("-- --- inch");
 

@@ -76,6 +76,43 @@ public:
     virtual int showModal(QDialog *dialog) = 0;
 };
 
+// A job that may take long (an import, a report) tells its progress here;
+// once it has run for a second a dialog shows it with a Cancel button.
+// step() is called between pieces of the job and returns false once the
+// user has cancelled; the job then stops and leaves nothing behind.
+class Progress
+{
+public:
+    virtual ~Progress() = default;
+    virtual void begin(QWidget *owner, const QString &text) = 0;
+    // done of total (total <= 0: not known).
+    virtual bool step(qint64 done, qint64 total) = 0;
+    virtual void end() = 0;
+};
+
+// Begins a job's progress and ends it on every path, a thrown error
+// included; with no Progress seam nothing shows and nothing is cancelled.
+class ProgressScope
+{
+public:
+    ProgressScope(Progress *progress, QWidget *owner, const QString &text) : m_progress(progress)
+    {
+        if (m_progress)
+            m_progress->begin(owner, text);
+    }
+    ~ProgressScope()
+    {
+        if (m_progress)
+            m_progress->end();
+    }
+    ProgressScope(const ProgressScope &) = delete;
+    ProgressScope &operator=(const ProgressScope &) = delete;
+    bool step(qint64 done, qint64 total) const { return !m_progress || m_progress->step(done, total); }
+
+private:
+    Progress *m_progress;
+};
+
 // The seams handed to every window at construction.
 struct Platform
 {
@@ -87,4 +124,7 @@ struct Platform
     // The instrument's transport (device/DeviceBackend.h); none: no
     // instrument is ever found.
     DeviceBackend *device = nullptr;
+    // --- long jobs ---
+    // none: no progress is shown and nothing is ever cancelled.
+    Progress *progress = nullptr;
 };

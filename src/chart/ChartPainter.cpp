@@ -1,9 +1,12 @@
 #include "chart/ChartPainter.h"
 
+#include "base/NumberFormat.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -42,6 +45,25 @@ QString chartLineName(const ChartTexts &texts, ChartLineKind kind)
         return texts.maximum;
     }
     return {};
+}
+
+QString chartDescription(const ChartInput &input, const ChartTexts &texts, const QLocale &locale)
+{
+    if (input.values.empty() || !input.statistics)
+        return QStringLiteral("No stop times");
+    const SeriesStatistics &s = *input.statistics;
+    const auto ms = [&locale](double value) {
+        return std::isfinite(value) ? formatNumber(value, 1, 0, locale) + QStringLiteral(" ms") : kNoNumber;
+    };
+    QString text = s.count == 1 ? QStringLiteral("1 stop time") : QStringLiteral("%1 stop times").arg(s.count);
+    text += QStringLiteral("; %1 %2, %3 %4").arg(texts.mean, ms(s.mean), texts.maximum, ms(s.maximum));
+    if (input.governing) {
+        const double governing = *input.governing == ChartLineKind::MeanPlus3Sigma ? s.meanPlus3Sigma : s.maximum;
+        text += QStringLiteral("; governing: %1 %2").arg(chartLineName(texts, *input.governing), ms(governing));
+    } else {
+        text += QStringLiteral("; no governing value under ten stop times");
+    }
+    return text;
 }
 
 QRectF chartPlotArea(const QRectF &bounds, const QFontMetricsF &metrics, const ChartTexts &texts)

@@ -24,6 +24,13 @@ struct ChartTexts
 
 QString chartLineName(const ChartTexts &texts, ChartLineKind kind);
 
+// What a screen reader says of the chart: its name, and the series in words
+// (count, mean, maximum, the governing value) in the user's number format,
+// e.g. "12 stop times; Mean 186.8 ms, Maximum 193.6 ms; governing: Mean +
+// 3 SD 205.0 ms".
+inline const QString kChartAccessibleName = QStringLiteral("Stop time chart");
+QString chartDescription(const ChartInput &input, const ChartTexts &texts, const QLocale &locale);
+
 // The plotting area inside bounds, with room for the time labels on the
 // left, the run labels below and the line labels on the right.
 QRectF chartPlotArea(const QRectF &bounds, const QFontMetricsF &metrics, const ChartTexts &texts);

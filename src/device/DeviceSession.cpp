@@ -52,61 +52,60 @@ bool DeviceSession::SendCommand(quint8 Command, quint8 Byte1, quint8 Byte2)
     usb.ErrorReportEnabled = false;
     if (usb.GetQueueStatus() != FT_OK)
         return false;
-    // The purge below makes room for a clean reply.  A measurement frame
-    // that arrived since the last tick is among the bytes it would throw
-    // away: hand them to the receive parser first.
-    if (usb.QueueBytes > 0) {
-        const quint32 kept = usb.ReadBuffer(usb.QueueBytes);
-        RxAccumulator.append(reinterpret_cast<const char *>(usb.InBuffer.data()), qsizetype(kept));
-    }
+    // What has arrived goes to the receive parser, never into a purge: a
+    // measurement frame may come at any moment, also between a look at the
+    // queue and a purge, and would be lost with it.  A late reply to an
+    // earlier command among these bytes is dropped by the parser.
+    drainReceiveQueue();
     usb.PurgeTx();
-    usb.PurgeRx();
+    // A frame still arriving at the end of what was read: the reply comes
+    // behind its rest.
+    const int unfinished = bytesToFinishFrame(RxAccumulator);
+    const qsizetype sent = RxAccumulator.size();
     const CommandFrame frame = buildCommandFrame(Command, Byte1, Byte2);
     std::copy(frame.begin(), frame.end(), usb.OutBuffer.begin());
     if (usb.WriteBuffer(kCommandFrameSize) != kCommandFrameSize)
         return false;
     // A measurement that ended while the command was on its way arrives
     // ahead of the reply.  It is no reply (except to the start command, whose
-    // reply may carry a result in just that form): it goes to the receive
-    // parser, and the reply is the next frame.
-    // Bytes that make no reply may still be the start of a measurement
-    // frame whose rest is on its way: they go to the receive parser too.
-    const auto handOn = [this, &usb](quint32 count) {
-        RxAccumulator.append(reinterpret_cast<const char *>(usb.InBuffer.data()), qsizetype(count));
-    };
-    for (int frame = 0; frame < kFramesAheadOfAReply; ++frame) {
-        const quint32 got = usb.ReadBuffer(kReplyFrameSize);
-        if (got < kReplyFrameSize) {
-            handOn(got);
+    // reply may carry a result in just that form): it stays for the receive
+    // parser, as do bytes that make no reply.  Every byte read goes there in
+    // the order it came, so nothing that arrived is lost with a failed reply.
+    int wanted = kReplyFrameSize + unfinished;
+    for (int read = 0; read < kFramesAheadOfAReply + 1; ++read) {
+        const quint32 got = usb.ReadBuffer(quint32(wanted));
+        RxAccumulator.append(reinterpret_cast<const char *>(usb.InBuffer.data()), qsizetype(got));
+        if (const auto reply = takeReplyFrame(RxAccumulator, sent, unfinished == 0, Command == CmdStartMeasurement)) {
+            ReplyData = *reply;
+            return true;
+        }
+        if (got < quint32(wanted))
             return false;
-        }
-        const quint8 *reply = usb.InBuffer.data();
-        if (!checksumValid(reply, kReplyFrameSize)) {
-            handOn(got);
-            return false;
-        }
-        const bool measurement = reply[0] == kFrameStart && reply[1] == kMeasurementMarker;
-        if (measurement && Command != CmdStartMeasurement) {
-            handOn(got);
-            continue;
-        }
-        std::copy_n(reply + 1, ReplyData.size(), ReplyData.begin());
-        return true;
+        const int missing = bytesToFinishFrame(RxAccumulator);
+        wanted = missing > 0 ? missing : kReplyFrameSize;
     }
     return false;
 }
 
-bool DeviceSession::KontrolaPrijatychDat()
+void DeviceSession::drainReceiveQueue()
 {
     D2XXUnit &usb = *m_usb;
-    usb.ErrorReportEnabled = false;
-    usb.GetQueueStatus();
-    bool received = false;
-    if (usb.QueueBytes > 0) {
+    // More than a buffer full is read in rounds, bounded: an instrument gone
+    // mad must not hold the program here.
+    for (int round = 0; round < 16 && usb.GetQueueStatus() == FT_OK && usb.QueueBytes > 0; ++round) {
         const quint32 n = usb.ReadBuffer(std::min(usb.QueueBytes, D2XXUnit::kBufferSize));
         RxAccumulator.append(reinterpret_cast<const char *>(usb.InBuffer.data()), qsizetype(n));
-        received = n > 0;
+        if (n < D2XXUnit::kBufferSize)
+            break;
     }
+}
+
+bool DeviceSession::KontrolaPrijatychDat()
+{
+    m_usb->ErrorReportEnabled = false;
+    const qsizetype before = RxAccumulator.size();
+    drainReceiveQueue();
+    const bool received = RxAccumulator.size() > before;
     // Also bytes kept back by a command transaction are looked at here.
     for (const quint32 count : takeMeasurementFrames(RxAccumulator))
         handleArrivedCount(count);

@@ -93,6 +93,8 @@ private:
     void handleArrivedCount(quint32 count);
     void MajakBarva(quint8 obrazek) { emit beaconChanged(obrazek); }
     bool readRegister(quint8 address, quint8 &value);
+    // Moves every byte waiting in the receive queue to RxAccumulator.
+    void drainReceiveQueue();
 
     std::unique_ptr<D2XXUnit> m_usb;
     const Clock &m_clock;

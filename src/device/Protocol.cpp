@@ -67,3 +67,39 @@ std::vector<quint32> takeMeasurementFrames(QByteArray &accumulator)
     accumulator.remove(0, at);
     return counts;
 }
+
+int bytesToFinishFrame(const QByteArray &accumulator)
+{
+    QByteArray rest = accumulator;
+    takeMeasurementFrames(rest);
+    return rest.isEmpty() ? 0 : kMeasurementFrameSize - int(rest.size());
+}
+
+std::optional<std::array<quint8, 4>> takeReplyFrame(QByteArray &accumulator, qsizetype from, bool aligned,
+                                                    bool measurementAnswers)
+{
+    const auto *bytes = reinterpret_cast<const quint8 *>(accumulator.constData());
+    const qsizetype size = accumulator.size();
+    qsizetype at = 0;
+    while (size - at >= kReplyFrameSize) {
+        const quint8 *frame = bytes + at;
+        const bool valid = checksumValid(frame, kReplyFrameSize);
+        const bool opened = frame[0] == kFrameStart;
+        const bool measurement = valid && opened && frame[1] == kMeasurementMarker;
+        const bool reply = valid && at >= from && (measurement ? measurementAnswers : opened || (aligned && at == from));
+        if (reply) {
+            std::array<quint8, 4> data;
+            std::copy_n(frame + 1, data.size(), data.begin());
+            accumulator.remove(at, kReplyFrameSize);
+            return data;
+        }
+        // A whole frame ahead of the reply (a measurement, a stray reply) is
+        // passed as one, so that no reply is looked for inside it.  Across
+        // the point where the command went out only a measurement can be
+        // whole: the rest of a short reply ahead of its repetition ("AA 01 80"
+        // + "AA 01 80 ...") sums to a valid frame by chance.
+        const bool whole = valid && opened && (measurement || at + kReplyFrameSize <= from);
+        at += whole ? kReplyFrameSize : 1;
+    }
+    return std::nullopt;
+}

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 #include <QtGlobal>
@@ -99,3 +100,20 @@ DistanceBytes releaseDistanceBytes(int millimetres);
 // still found.  A whole frame with another marker than 0xFF is a stray
 // reply and is dropped whole.
 std::vector<quint32> takeMeasurementFrames(QByteArray &accumulator);
+
+// How many bytes the start of a frame at the end of the received bytes
+// still lacks (as takeMeasurementFrames would leave it); 0 when the bytes end
+// on a frame's boundary.
+int bytesToFinishFrame(const QByteArray &accumulator);
+
+// Takes the reply to a command out of the received bytes: the first valid
+// frame that begins at or after `from` (where the bytes received since the
+// command went out begin).  Measurement frames are no reply (unless
+// `measurementAnswers`, for the start command) and stay in place for
+// takeMeasurementFrames, as does everything before and after the reply.
+// The reply's start byte is the instrument's own business only where the
+// reply begins exactly at `from` and `from` lies on a frame's boundary
+// (`aligned`); elsewhere, behind the rest of a frame, only a start byte
+// opens it.  Returns the reply's four data bytes, or nothing yet.
+std::optional<std::array<quint8, 4>> takeReplyFrame(QByteArray &accumulator, qsizetype from, bool aligned,
+                                                    bool measurementAnswers);

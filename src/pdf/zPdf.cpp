@@ -239,17 +239,24 @@ void TzPdf::ClosePage()
 
 void TzPdf::KontrolujText(QByteArray &text)
 {
-    text.removeIf([](char c) { return c == '(' || c == ')'; });
+    // Every parenthesis and backslash is escaped, so that a machine ID
+    // "Press (line 4)" prints as typed and "C:\" cannot end the string early.
+    const auto special = [](char c) { return c == '(' || c == ')' || c == '\\'; };
+    if (std::none_of(text.cbegin(), text.cend(), special))
+        return;
+    QByteArray out;
+    out.reserve(text.size() + 8);
+    for (const char c : text) {
+        if (special(c))
+            out.append('\\');
+        out.append(c);
+    }
+    text = std::move(out);
 }
 
 void TzPdf::TextXY(int X, int Y, int FontName, int FontSize, QByteArray Text)
 {
-    const auto special = [](char c) { return c == '(' || c == ')' || c == '\\'; };
-    if (std::any_of(Text.cbegin(), Text.cend(), special)) {
-        KontrolujText(Text);
-        // A machine ID such as "C:\" must not escape the closing parenthesis.
-        Text.replace('\\', "\\\\");
-    }
+    KontrolujText(Text);
     FontName = std::clamp(FontName, 1, 14);
 
     QByteArray &out = PageStream_Stream;

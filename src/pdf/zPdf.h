@@ -45,7 +45,7 @@ public:
     void AddPage(double SizeX, double SizeY);
     // FontName 1..14 as in the table above (clamped); FontSize in points.
     void TextXY(int X, int Y, int FontName, int FontSize, QByteArray Text);
-    // Removes every "(" and ")".
+    // Escapes every "(", ")" and backslash for a literal string.
     static void KontrolujText(QByteArray &text);
     void FinishCreating();
     // Throws ZirkError "Cannot create file "<name>". <reason>".

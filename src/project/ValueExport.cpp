@@ -7,6 +7,8 @@
 #include <QIODevice>
 
 #include <charconv>
+#include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -24,6 +26,10 @@ DecimalMark defaultDecimalMark(const QLocale &locale)
 
 QByteArray csvNumber(double value, DecimalMark mark)
 {
+    // No number is an empty cell, the way a spreadsheet leaves one out of
+    // its sums; "-nan" or "inf" would read as a formula.
+    if (!std::isfinite(value))
+        return {};
     char buffer[64];
     const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
     QByteArray text(buffer, ec == std::errc() ? end - buffer : 0);
@@ -32,8 +38,27 @@ QByteArray csvNumber(double value, DecimalMark mark)
     return text;
 }
 
-QByteArray csvField(const QByteArray &text, char separator)
+bool isCsvNumber(const QByteArray &text)
 {
+    QByteArray point = text;
+    point.replace(',', '.');
+    // A spreadsheet reads "+3" as the number 3; from_chars takes no plus.
+    if (point.startsWith('+') && !point.startsWith("+-"))
+        point.remove(0, 1);
+    double value = 0.0;
+    const char *end = point.constData() + point.size();
+    const auto [at, ec] = std::from_chars(point.constData(), end, value);
+    return ec == std::errc() && at == end && std::isfinite(value);
+}
+
+QByteArray csvField(const QByteArray &rawText, char separator)
+{
+    // A spreadsheet runs a cell that starts with one of these as a formula:
+    // text from a file or a user (a machine ID "=HYPERLINK(...)") must stay
+    // text.  A number such as -0.5 stays a number.
+    QByteArray text = rawText;
+    if (!text.isEmpty() && std::strchr("=+-@", text.front()) && !isCsvNumber(text))
+        text.prepend('\'');
     if (!text.contains(separator) && !text.contains('"') && !text.contains('\r') && !text.contains('\n'))
         return text;
     QByteArray quoted = text;

@@ -28,12 +28,18 @@ DecimalMark defaultDecimalMark(const QLocale &locale = QLocale());
 // write the same bytes whatever the program's language.
 QByteArray valuesCsv(std::span<const double> stopTimes, DecimalMark mark);
 
-// The shortest round-trip text of a stop time with the given mark.
+// The shortest round-trip text of a stop time with the given mark; empty
+// for a value that is no number.
 QByteArray csvNumber(double value, DecimalMark mark);
 
 // One field as RFC 4180 wants it: quoted, inner quotes doubled, when it holds
-// the separator, a quote or a line break.
+// the separator, a quote or a line break.  A text that starts with "=", "+",
+// "-" or "@" and is no number gets a leading "'", so that no spreadsheet
+// takes it for a formula.
 QByteArray csvField(const QByteArray &text, char separator);
+
+// A whole finite number with a point or comma as its decimal mark.
+bool isCsvNumber(const QByteArray &text);
 
 // Rows of the stop-time list as the clipboard carries them to a spreadsheet:
 // one line per row (0-based, in the order given), the run number and the

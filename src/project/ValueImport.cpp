@@ -155,7 +155,8 @@ qint64 readUpTo(QIODevice &file, char *data, qint64 size)
 
 } // namespace
 
-ImportSummary readImportValues(QIODevice &file, char decimalSeparator, const std::function<void(double)> &value)
+ImportSummary readImportValues(QIODevice &file, char decimalSeparator, const std::function<void(double)> &value,
+                               const std::function<bool(qint64)> &keepGoing)
 {
     ImportSummary summary;
     QByteArray chunk(kChunkSize, Qt::Uninitialized);
@@ -191,7 +192,12 @@ ImportSummary readImportValues(QIODevice &file, char decimalSeparator, const std
         }
     };
     feed(chunk.constData() + skip, got - skip);
+    qint64 read = got;
     for (;;) {
+        if (keepGoing && !keepGoing(read)) {
+            summary.cancelled = true;
+            return summary;
+        }
         got = file.read(chunk.data(), kChunkSize);
         if (got < 0) {
             summary.readFailed = true;
@@ -199,6 +205,7 @@ ImportSummary readImportValues(QIODevice &file, char decimalSeparator, const std
         }
         if (got == 0)
             break;
+        read += got;
         feed(chunk.constData(), got);
     }
     lines.finish();
@@ -220,4 +227,9 @@ QString importSummaryText(const ImportSummary &summary)
                     .arg(summary.firstNotNumberText);
     }
     return text;
+}
+
+QString importCancelledText()
+{
+    return QStringLiteral("import cancelled, no value added");
 }

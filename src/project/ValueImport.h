@@ -31,13 +31,20 @@ struct ImportSummary
     qint64 notNumbers = 0;          // lines with text that were not a number
     qint64 firstNotNumberLine = 0;  // 1-based; 0 when there was none
     QString firstNotNumberText;     // that line as the user wrote it, cut short
+    bool cancelled = false;         // keepGoing said stop before the end
 };
 
 // Calls `value` for each line that reads as a number, in file order, as soon
 // as the line has been read.  Lines of nothing but blanks are empty lines,
 // not lines that are not numbers.  When reading fails, the values handed on
 // before stay handed on and readFailed is set.
-ImportSummary readImportValues(QIODevice &file, char decimalSeparator, const std::function<void(double)> &value);
+// keepGoing, when given, is asked after each piece read with the bytes read
+// so far; false stops the import there (cancelled).
+ImportSummary readImportValues(QIODevice &file, char decimalSeparator, const std::function<void(double)> &value,
+                               const std::function<bool(qint64)> &keepGoing = {});
 
 // "12 values added; 2 lines were not numbers, the first: line 4 "12 ms"".
 QString importSummaryText(const ImportSummary &summary);
+
+// What the status bar says of a cancelled import.
+QString importCancelledText();

@@ -115,11 +115,8 @@ public:
     }
 
 private:
-    // The writer drops every parenthesis, which would turn 8 x (d - 14) into
-    // another formula: brackets stand in for them on this page.
-    void text(int x, int y, int font, int size, QString s)
+    void text(int x, int y, int font, int size, const QString &s)
     {
-        s.replace(QLatin1Char('('), QLatin1Char('[')).replace(QLatin1Char(')'), QLatin1Char(']'));
         m_pdf.TextXY(x, y, font, size, toWindows1250(s));
     }
 

@@ -39,11 +39,17 @@ QByteArray rule()
     return QByteArray(85, '-');
 }
 
+// Unwinds a report the user cancelled; writeReport then writes nothing.
+struct Cancelled
+{
+};
+
 class ReportWriter
 {
 public:
-    ReportWriter(TzPdf &pdf, const ReportContent &content, const ReportProgress &progress)
-        : m_pdf(pdf), m_content(content), m_progress(progress)
+    ReportWriter(TzPdf &pdf, const ReportContent &content, const ReportProgress &progress,
+                 const ReportCancel &cancel = {})
+        : m_pdf(pdf), m_content(content), m_progress(progress), m_cancel(cancel)
     {
     }
 
@@ -70,6 +76,7 @@ public:
         int y = valuesTable();
         y = summary(y);
         explanation(y);
+        checkCancel();
         if (m_content.analysis)
             writeAnalysisPage(m_pdf, *m_content.analysis, m_content.safetyDevice, m_content.deviceParams,
                               m_content.locale);
@@ -78,7 +85,17 @@ public:
     }
 
 private:
-    void addPage() { m_pdf.AddPage(kA4Width, kA4Height); }
+    void addPage()
+    {
+        checkCancel();
+        m_pdf.AddPage(kA4Width, kA4Height);
+    }
+
+    void checkCancel()
+    {
+        if (m_cancel && m_cancel())
+            throw Cancelled{};
+    }
 
     void text(int x, int y, int font, int size, const QString &s)
     {
@@ -232,6 +249,7 @@ private:
     TzPdf &m_pdf;
     const ReportContent &m_content;
     const ReportProgress &m_progress;
+    const ReportCancel &m_cancel;
 };
 
 } // namespace
@@ -284,10 +302,28 @@ void composeReport(TzPdf &pdf, const ReportContent &content, const ReportProgres
     ReportWriter(pdf, content, progress).write();
 }
 
-void writeReport(const ReportContent &content, const QString &fileName, const Clock *clock,
-                 const ReportProgress &progress)
+bool writeReport(const ReportContent &content, const QString &fileName, const Clock *clock,
+                 const ReportProgress &progress, const ReportCancel &cancel)
 {
     TzPdf pdf(clock);
-    composeReport(pdf, content, progress);
+    try {
+        ReportWriter(pdf, content, progress, cancel).write();
+    } catch (const Cancelled &) {
+        return false;
+    }
     pdf.SaveToFile(fileName);
+    return true;
+}
+
+qint64 reportPageEstimate(const ReportContent &content)
+{
+    qint64 pictures = 0;
+    for (const ReportPicture &p : content.pictures)
+        pictures += p.include ? 1 : 0;
+    return 2 + content.values.size() / 50 + (content.analysis ? 1 : 0) + (pictures + 1) / 2;
+}
+
+QString reportCancelledText()
+{
+    return QStringLiteral("Report cancelled, no file written.");
 }

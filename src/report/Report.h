@@ -99,8 +99,19 @@ using ReportProgress = std::function<void(const QString &)>;
 // it.  Text reaches the writer in Windows-1250, "?" for what it cannot hold.
 void composeReport(TzPdf &pdf, const ReportContent &content, const ReportProgress &progress = {});
 
+// Asked before every page and the analysis page; true cancels the report.
+using ReportCancel = std::function<bool()>;
+
 // Composes the protocol with a writer of its own and saves it to fileName.
 // The writer goes on every path; a file that cannot be written throws
-// ZirkError "Cannot create file ...".  clock dates the document.
-void writeReport(const ReportContent &content, const QString &fileName, const Clock *clock,
-                 const ReportProgress &progress = {});
+// ZirkError "Cannot create file ...".  clock dates the document.  False,
+// and no file written or touched, when cancel said so.
+bool writeReport(const ReportContent &content, const QString &fileName, const Clock *clock,
+                 const ReportProgress &progress = {}, const ReportCancel &cancel = {});
+
+// About how many times a report asks whether it is cancelled, for its
+// progress bar: a page per fifty values, the analysis page, the pictures.
+qint64 reportPageEstimate(const ReportContent &content);
+
+// What the status bar says of a cancelled report.
+QString reportCancelledText();

@@ -1,6 +1,7 @@
 #include "report/ReportLogo.h"
 
 #include "base/ErrorHandling.h"
+#include "base/RegularFile.h"
 #include "base/SaveFile.h"
 
 #include <QBuffer>
@@ -76,27 +77,61 @@ struct LogoBytes
     const LogoType *type = nullptr;
 };
 
-LogoBytes readLogoFile(const QString &sourceFile)
+// Only regular files: a FIFO would block the read until a writer comes (at
+// the program's start, or in a report run by a script), a device may never
+// end.  Throws the reason as the user reads it.
+QByteArray readRegularFile(const QString &fileName)
 {
-    QFile source(sourceFile);
-    if (!source.open(QIODevice::ReadOnly))
-        throw ZirkError(QStringLiteral("Cannot open file \"%1\". %2").arg(sourceFile, source.errorString()));
-    if (source.size() > kMaxLogoFileSize)
-        throw ZirkError(QStringLiteral("\"%1\" is too large for a logo.").arg(sourceFile));
-    LogoBytes logo;
-    logo.bytes = source.readAll();
-    source.close();
+    QFile file;
+    openUserFile(file, fileName);
+    if (file.size() > kMaxLogoFileSize)
+        throw ZirkError(QStringLiteral("\"%1\" is too large for a logo.").arg(fileName));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw ZirkError(QStringLiteral("Cannot read file \"%1\". %2").arg(fileName, file.errorString()));
+    return bytes;
+}
 
+// Decodes a PNG, JPEG or BMP picture.  A picture whose pixels would take
+// more memory than Qt decodes at all (its allocation limit) is refused by its
+// size before Qt tries, so the user reads why instead of a Qt warning.
+QImage decodeLogo(const QByteArray &bytes, const QString &fileName, const LogoType **type)
+{
     QBuffer buffer;
-    buffer.setData(logo.bytes);
+    buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     const QByteArray format = reader.format();
+    const LogoType *found = nullptr;
     for (const LogoType &t : kTypes)
         if (format == t.format)
-            logo.type = &t;
-    if (!logo.type || reader.read().isNull())
-        throw ZirkError(QStringLiteral("\"%1\" is not a PNG, JPEG or BMP picture.").arg(sourceFile));
+            found = &t;
+    if (!found)
+        throw ZirkError(QStringLiteral("\"%1\" is not a PNG, JPEG or BMP picture.").arg(fileName));
+    const QSize size = reader.size();
+    const qint64 limit = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
+    const QImage::Format decoded = reader.imageFormat();
+    const int bits = decoded == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(decoded).bitsPerPixel();
+    if (size.isValid() && limit > 0 && qint64(size.width()) * size.height() * bits / 8 > limit)
+        throw ZirkError(QStringLiteral("\"%1\" is too large a picture for a logo: %2 x %3 pixels need more than "
+                                       "%4 MB of memory. Choose a smaller copy of it.")
+                            .arg(fileName)
+                            .arg(size.width())
+                            .arg(size.height())
+                            .arg(QImageReader::allocationLimit()));
+    QImage image = reader.read();
+    if (image.isNull())
+        throw ZirkError(QStringLiteral("\"%1\" is not a PNG, JPEG or BMP picture.").arg(fileName));
+    if (type)
+        *type = found;
+    return image;
+}
+
+LogoBytes readLogoFile(const QString &sourceFile)
+{
+    LogoBytes logo;
+    logo.bytes = readRegularFile(sourceFile);
+    decodeLogo(logo.bytes, sourceFile, &logo.type);
     return logo;
 }
 
@@ -127,22 +162,43 @@ QString installLogo(const QString &sourceFile, const QString &folder)
     return QLatin1String(type->fileName);
 }
 
+bool isLogoCopyName(const QString &fileName)
+{
+    for (const LogoType &t : kTypes)
+        if (fileName == QLatin1String(t.fileName))
+            return true;
+    return false;
+}
+
 bool removeLogo(const QString &folder, const QString &fileName)
 {
     if (fileName.isEmpty())
         return true;
+    // Whatever the settings file names, only Zirk's own copy is removed.
+    if (!isLogoCopyName(fileName))
+        return false;
     const QString path = QDir(folder).filePath(fileName);
     QFile::remove(path);
     return !QFileInfo::exists(path);
 }
 
-QImage loadLogo(const QString &folder, const QString &fileName)
+QImage loadLogo(const QString &folder, const QString &fileName, QString *problem)
 {
     if (fileName.isEmpty())
         return {};
-    const QString path = QDir(folder).filePath(fileName);
-    if (QFileInfo(path).size() > kMaxLogoFileSize)
+    try {
+        if (!isLogoCopyName(fileName))
+            throw ZirkError(QStringLiteral("\"%1\" is not Zirk's copy of a logo.").arg(fileName));
+        const QString path = QDir(folder).filePath(fileName);
+        return decodeLogo(readRegularFile(path), path, nullptr);
+    } catch (const ZirkError &e) {
+        if (problem)
+            *problem = e.message();
         return {};
-    QImageReader reader(path);
-    return reader.read();
+    }
+}
+
+QString logoLeftOutText(const QString &problem)
+{
+    return QStringLiteral("The company logo is left out: %1").arg(problem);
 }

@@ -26,8 +26,14 @@ LogoPlacement logoPlacement(QSize pixels);
 // writer stores every pixel uncompressed.
 QImage logoForReport(const QImage &logo);
 
+// Only Zirk's own copies are ever read or removed: "logo.png", "logo.jpg"
+// and "logo.bmp" in the settings folder.  A settings file damaged or edited
+// by hand may name any file there (the settings file itself, a project).
+bool isLogoCopyName(const QString &fileName);
+
 // Throws the ZirkError installLogo would for a file that is no PNG, JPEG or
-// BMP picture or cannot be read; copies nothing.
+// BMP picture, is not a regular file, cannot be read, or is too large a
+// picture to decode; copies nothing.
 void checkLogoFile(const QString &sourceFile);
 
 // Copies a PNG, JPEG or BMP picture into folder as "logo.png", "logo.jpg"
@@ -36,8 +42,14 @@ void checkLogoFile(const QString &sourceFile);
 // copy cannot be written; the logo kept before then stays.
 QString installLogo(const QString &sourceFile, const QString &folder);
 
-// Removes the kept logo file; false when it is still there afterwards.
+// Removes the kept logo file; false when it is still there afterwards or
+// fileName is not one of Zirk's copies (which is then left alone).
 bool removeLogo(const QString &folder, const QString &fileName);
 
-// The kept logo, or a null image when none is chosen or it cannot be read.
-QImage loadLogo(const QString &folder, const QString &fileName);
+// The kept logo, or a null image when none is chosen (fileName empty) or it
+// cannot be drawn; then problem, if given, says why for the user.
+QImage loadLogo(const QString &folder, const QString &fileName, QString *problem = nullptr);
+
+// The note for the user when the chosen logo cannot be drawn (problem as
+// loadLogo says it).
+QString logoLeftOutText(const QString &problem);

@@ -1,6 +1,7 @@
 #include "settings/IniFile.h"
 
 #include "base/CodePage.h"
+#include "base/RegularFile.h"
 #include "base/SaveFile.h"
 
 #include <QFile>
@@ -11,13 +12,6 @@
 #include <new>
 #include <optional>
 
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -84,57 +78,6 @@ IniFile::IniFile(const char *singleByteCodePage)
 {
     m_sections.emplace_back();
 }
-
-namespace {
-
-enum class Opened { Yes, Missing, Refused };
-
-// Opens fileName for reading only if it is a regular file.  Opening a FIFO
-// blocks until a writer comes, and a device may never end, so the kind is
-// checked on the open handle itself: opened without blocking, looked at,
-// then read as usual.  That also leaves no gap between the check and the
-// open in which the file could be swapped.
-Opened openRegularFile(QFile &file, const QString &fileName, QString *why)
-{
-#ifdef Q_OS_UNIX
-    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return Opened::Missing;
-        *why = QString::fromLocal8Bit(std::strerror(errno));
-        return Opened::Refused;
-    }
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        *why = QStringLiteral("not a regular file");
-        return Opened::Refused;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        *why = file.errorString();
-        return Opened::Refused;
-    }
-    return Opened::Yes;
-#else
-    const QFileInfo info(fileName);
-    if (!info.exists())
-        return Opened::Missing;
-    if (!info.isFile()) {
-        *why = QStringLiteral("not a regular file");
-        return Opened::Refused;
-    }
-    file.setFileName(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *why = file.errorString();
-        return Opened::Refused;
-    }
-    return Opened::Yes;
-#endif
-}
-
-} // namespace
 
 IniFile IniFile::load(const QString &fileName, const char *singleByteCodePage, QString *failure)
 {
@@ -337,6 +280,14 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
             ++*it;
     }
     indexLine(sec, at);
+}
+
+void IniFile::writeSingleByteString(const QString &section, const QString &key, const QString &value)
+{
+    const QString stored = readString(section, key, QString());
+    if (findValueLine(section, key) && decodeSingleByte(encodeSingleByte(stored, m_codePage), m_codePage) == value)
+        return;
+    writeString(section, key, value);
 }
 
 void IniFile::writeInteger(const QString &section, const QString &key, int value)

@@ -50,6 +50,11 @@ public:
     // Line breaks inside a value would start new lines of the file; they are
     // written as blanks.
     void writeString(const QString &section, const QString &key, const QString &value);
+    // For a value the program keeps as single-byte text: a stored value that
+    // reads as `value` once reduced to the code page ("José Ω", which the
+    // program holds as "José ?") is the one the user wrote and has not
+    // changed, and stays in the file as it is.
+    void writeSingleByteString(const QString &section, const QString &key, const QString &value);
     void writeInteger(const QString &section, const QString &key, int value);
     void writeBool(const QString &section, const QString &key, bool value);
 

@@ -42,6 +42,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QDir>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -426,11 +427,12 @@ void TMainForm::connectState()
 
 void TMainForm::showLogo()
 {
-    QImage logo = loadLogo(settingsFolder(settingsFilePath()), m_state.appSettings.LogoFile);
-    if (logo.isNull() && QFile::exists(QStringLiteral("logo.jpg"))) {
-        QImageReader reader(QStringLiteral("logo.jpg"));
-        logo = reader.read();
-    }
+    QString problem;
+    QImage logo = loadLogo(settingsFolder(settingsFilePath()), m_state.appSettings.LogoFile, &problem);
+    if (!problem.isEmpty())
+        setStatusText(logoLeftOutText(problem));
+    else if (logo.isNull() && QFile::exists(QStringLiteral("logo.jpg")))
+        logo = loadLogo(QDir::currentPath(), QStringLiteral("logo.jpg"));
     if (logo.isNull()) {
         Image1->clear();
         return;
@@ -479,9 +481,6 @@ void TMainForm::showMachine()
     Label_MachineID->setText(m_state.machineId());
     Label_Note->setText(m_state.note());
     Label_Note->setToolTip(m_state.note());
-    // Named by their captions; what they hold is read out after the name.
-    Label_MachineID->setAccessibleDescription(m_state.machineId());
-    Label_Note->setAccessibleDescription(m_state.note());
 }
 
 void TMainForm::clampWindowPositions()

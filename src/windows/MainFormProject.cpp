@@ -4,6 +4,7 @@
 #include "base/CodePage.h"
 #include "base/ErrorHandling.h"
 #include "base/NumberFormat.h"
+#include "base/RegularFile.h"
 #include "base/SaveFile.h"
 #include "state/ProgramState.h"
 #include "project/ProjectFile.h"
@@ -142,14 +143,26 @@ void TMainForm::ImportValues()
     if (fileName.isEmpty())
         return;
 
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw ZirkError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
-    // The values join the series at once when the file is read: one
-    // insertion, one recomputation, no arrival sound.
+    // A regular file only: a FIFO or a device (/dev/zero) may never end.
+    QFile file;
+    openUserFile(file, fileName);
+    // The values join the series only when the whole file is read, at once:
+    // one insertion, one recomputation, no arrival sound; a cancelled
+    // import adds nothing.
     std::vector<double> values;
-    const ImportSummary summary =
-        readImportValues(file, asciiDecimalSeparator(), [&values](double v) { values.push_back(v); });
+    ImportSummary summary;
+    {
+        const ProgressScope progress(m_platform.progress, this,
+                                     QStringLiteral("Importing %1...").arg(QFileInfo(fileName).fileName()));
+        const qint64 size = file.size();
+        summary = readImportValues(
+            file, asciiDecimalSeparator(), [&values](double v) { values.push_back(v); },
+            [&progress, size](qint64 done) { return progress.step(done, size); });
+    }
+    if (summary.cancelled) {
+        setStatusText(QFileInfo(fileName).fileName() + QStringLiteral(": ") + importCancelledText());
+        return;
+    }
     m_state.append(values);
     // Lines that were not numbers are skipped, but never without a word:
     // a lost maximum would lower the safety distance unseen.

@@ -36,11 +36,23 @@ void TMainForm::Generuj_Report()
     m_state.appSettings.LastDirectory = QFileInfo(fileName).absolutePath() + QLatin1Char('/');
 
     ReportContent content = reportContent(m_state.measurement(), m_state.appSettings, now);
-    content.logo = loadLogo(settingsFolder(settingsFilePath()), m_state.appSettings.LogoFile);
+    QString logoProblem;
+    content.logo = loadLogo(settingsFolder(settingsFilePath()), m_state.appSettings.LogoFile, &logoProblem);
 
     // An error while writing reaches the general handling and the viewer is
     // not started on a file that is not there.
-    writeReport(content, fileName, m_platform.clock, [this](const QString &status) { setStatusText(status); });
+    const ProgressScope progress(m_platform.progress, this, QStringLiteral("Writing the report..."));
+    const qint64 pages = reportPageEstimate(content);
+    qint64 page = 0;
+    const bool written = writeReport(
+        content, fileName, m_platform.clock, [this](const QString &status) { setStatusText(status); },
+        [&progress, &page, pages] { return !progress.step(++page, pages); });
+    if (!written) {
+        setStatusText(reportCancelledText());
+        return;
+    }
+    if (!logoProblem.isEmpty())
+        setStatusText(logoLeftOutText(logoProblem));
     recordInArchive(QString());
     m_platform.shell->open(fileName);
 }

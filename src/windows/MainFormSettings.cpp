@@ -167,8 +167,8 @@ void TMainForm::ZapisIni()
     ini.writeString(kSettings, QStringLiteral("Language"), s.Language);
     ini.writeString(kSettings, QStringLiteral("SoundFile"), s.SoundFile);
     ini.writeBool(kSettings, QStringLiteral("PlaySound"), s.SoundEnable);
-    ini.writeString(kSettings, QStringLiteral("UserName"), s.UserName);
-    ini.writeString(kSettings, QStringLiteral("CompanyName"), s.CompanyName);
+    ini.writeSingleByteString(kSettings, QStringLiteral("UserName"), s.UserName);
+    ini.writeSingleByteString(kSettings, QStringLiteral("CompanyName"), s.CompanyName);
     ini.writeBool(kSettings, QStringLiteral("DirectionChangeDetection"), s.DirectionChangeDetection);
     ini.writeString(kSettings, QStringLiteral("SSSpeed"), formatGeneral(s.SSSpeed));
     ini.writeString(kSettings, QStringLiteral("LastDir"), s.LastDirectory);

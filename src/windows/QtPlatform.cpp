@@ -3,14 +3,18 @@
 #include "device/DeviceBackends.h"
 #include "windows/OpenPictureDialog.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QSoundEffect>
 #include <QUrl>
+
+#include <algorithm>
 
 QDateTime SystemClock::now() const
 {
@@ -121,12 +125,46 @@ int QtDialogs::showModal(QDialog *dialog)
     return dialog->exec();
 }
 
+QtProgress::QtProgress() = default;
+QtProgress::~QtProgress() = default;
+
+void QtProgress::begin(QWidget *owner, const QString &text)
+{
+    m_dialog = std::make_unique<QProgressDialog>(text, QStringLiteral("Cancel"), 0, 1000, owner);
+    m_dialog->setWindowModality(Qt::WindowModal);
+    m_dialog->setMinimumDuration(1000);
+    m_dialog->setAutoClose(false);
+    m_dialog->setAutoReset(false);
+    m_dialog->setValue(0);
+}
+
+bool QtProgress::step(qint64 done, qint64 total)
+{
+    if (!m_dialog)
+        return true;
+    // Not known: the bar moves on without reaching its end.
+    const int value = total > 0 ? int(std::clamp<qint64>(done * 1000 / total, 1, 999)) : int(done % 999) + 1;
+    // The dialog shows itself once the job has taken its minimum duration;
+    // from then on the events (Cancel) are taken here, also where the bar
+    // has not moved.
+    m_dialog->setValue(value);
+    if (m_dialog->isVisible())
+        QCoreApplication::processEvents();
+    return !m_dialog->wasCanceled();
+}
+
+void QtProgress::end()
+{
+    m_dialog.reset();
+}
+
 QtPlatform::QtPlatform()
 {
     m_platform.clock = &m_clock;
     m_platform.sound = &m_sound;
     m_platform.shell = &m_shell;
     m_platform.dialogs = &m_dialogs;
+    m_platform.progress = &m_progress;
     // --- device link ---
     m_device = makeDeviceBackend(qEnvironmentVariable("ZIRK_DEVICE"));
     m_platform.device = m_device.get();

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class QProgressDialog;
 class QSoundEffect;
 
 // The real platform: system clock, Qt Multimedia, the desktop's "open",
@@ -44,6 +45,21 @@ public:
     int showModal(QDialog *dialog) override;
 };
 
+// QProgressDialog, window-modal, shown only when the job runs for more than
+// a second.
+class QtProgress : public Progress
+{
+public:
+    QtProgress();
+    ~QtProgress() override;
+    void begin(QWidget *owner, const QString &text) override;
+    bool step(qint64 done, qint64 total) override;
+    void end() override;
+
+private:
+    std::unique_ptr<QProgressDialog> m_dialog;
+};
+
 // Owns one of each and hands them out as a Platform.
 class QtPlatform
 {
@@ -57,6 +73,7 @@ private:
     QtSoundPlayer m_sound;
     DesktopShellOpener m_shell;
     QtDialogs m_dialogs;
+    QtProgress m_progress;
     // --- device link ---
     std::unique_ptr<DeviceBackend> m_device;
     Platform m_platform;

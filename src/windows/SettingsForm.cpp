@@ -217,7 +217,10 @@ void TSettingsForm::FormShow()
 
 void TSettingsForm::showLogoChoice()
 {
-    const QString kept = m_removeLogo ? QString() : m_state.appSettings.LogoFile;
+    // A name that is not Zirk's copy (a damaged or hand-edited settings
+    // file) is neither shown nor offered for removal.
+    const QString &stored = m_state.appSettings.LogoFile;
+    const QString kept = m_removeLogo || !isLogoCopyName(stored) ? QString() : stored;
     const QString shown = !m_chosenLogo.isEmpty() ? QFileInfo(m_chosenLogo).fileName() : kept;
     Label_LogoFile->setText(shown.isEmpty() ? QStringLiteral("-") : shown);
     Button_LogoRemove->setEnabled(!shown.isEmpty());
@@ -265,7 +268,7 @@ bool TSettingsForm::storeSettings()
     const QString folder = settingsFolder(settingsFilePath());
     if (!m_chosenLogo.isEmpty()) {
         s.LogoFile = installLogo(m_chosenLogo, folder);
-    } else if (m_removeLogo && !s.LogoFile.isEmpty()) {
+    } else if (m_removeLogo && isLogoCopyName(s.LogoFile)) {
         removeLogo(folder, s.LogoFile);
         s.LogoFile.clear();
     }

@@ -17,6 +17,8 @@ StopTimesChart::StopTimesChart(const std::vector<double> &stopTimes, QWidget *pa
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    setAccessibleName(kChartAccessibleName);
+    describe();
 }
 
 void StopTimesChart::refresh(const SeriesResult &result)
@@ -57,7 +59,17 @@ void StopTimesChart::setLocale(const QLocale &locale)
 void StopTimesChart::invalidate()
 {
     m_layout.reset();
+    describe();
     update();
+}
+
+void StopTimesChart::describe()
+{
+    ChartInput input;
+    input.values = m_stopTimes;
+    input.statistics = m_statistics;
+    input.governing = m_governing;
+    setAccessibleDescription(chartDescription(input, m_texts, m_locale));
 }
 
 const ChartLayout &StopTimesChart::chartLayout() const

@@ -50,6 +50,8 @@ protected:
 private:
     std::optional<std::size_t> runAt(QPointF pos) const;
     void invalidate();
+    // The series in words for a screen reader, after every change.
+    void describe();
 
     const std::vector<double> &m_stopTimes;
     std::optional<SeriesStatistics> m_statistics;

@@ -154,11 +154,24 @@ void nameForScreenReaders(QWidget *window)
         if (wordless)
             w->setAccessibleName(spoken(w->toolTip()));
     }
-    // ...and one that a caption asks for by that caption.
+    // ...and one that a caption asks for by that caption.  A label that
+    // shows a value is named by its value, which Qt reads from its text, and
+    // a button by its own caption: the caption they belong to stays linked
+    // as their label (the buddy), and a button's goes into its description,
+    // so that a screen reader says each caption once and never instead of
+    // the value.
     for (QWidget *w : controls) {
         const auto *label = qobject_cast<QLabel *>(w);
-        if (label && label->window() == window && label->buddy())
-            label->buddy()->setAccessibleName(spoken(label->text()));
+        if (!label || label->window() != window || !label->buddy())
+            continue;
+        QWidget *buddy = label->buddy();
+        const auto *button = qobject_cast<QAbstractButton *>(buddy);
+        if (qobject_cast<QLabel *>(buddy))
+            continue;
+        if (button && !spoken(button->text()).isEmpty())
+            buddy->setAccessibleDescription(spoken(label->text()));
+        else
+            buddy->setAccessibleName(spoken(label->text()));
     }
 }
 

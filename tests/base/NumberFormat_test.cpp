@@ -33,6 +33,11 @@ TEST(NumberFormat, DisplayFormatsUnderEnglishAndGerman)
         {"calculator", formatCalculatorMm, 200.0, "200.0 mm", "200,0 mm"},
         {"calculator small", formatCalculatorMm, 5.0, "  5.0 mm", "  5,0 mm"},
         {"tiny negative shows no minus zero", formatListValue, -0.01, "  0.0", "  0,0"},
+        // A stored value that is no number, as the statistics say it.
+        {"list value NaN", formatListValue, std::numeric_limits<double>::quiet_NaN(), "   --", "   --"},
+        {"list value -NaN", formatListValue, -std::numeric_limits<double>::quiet_NaN(), "   --", "   --"},
+        {"list value infinite", formatListValue, std::numeric_limits<double>::infinity(), "   --", "   --"},
+        {"list value -infinite", formatListValue, -std::numeric_limits<double>::infinity(), "   --", "   --"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

@@ -511,3 +511,41 @@ TEST_F(ZirkCliProject, ReportOfAProject)
 }
 
 } // namespace
+
+// The logo as the settings name it: only Zirk's own copy, only a regular
+// file, only a picture Qt can decode.  A protocol without its logo is still
+// written (status 0) and the reason goes to standard error.
+TEST_F(ZirkCliSettings, ReportLeavesOutALogoItCannotDrawAndSaysWhy)
+{
+    const QString project = this->project("press.zPRJ", pressProject());
+    const QString out = path("report.pdf");
+    const QByteArray settings = readBytes(path("config/zirk.ini"));
+    writeBytes(path("config/victim.txt"), "the user's own file\n");
+
+    struct Case
+    {
+        const char *logoFile;
+        const char *said;
+    };
+    const Case cases[] = {
+        {"victim.txt", "is not Zirk's copy of a logo"},
+        {"logo.png", "not a regular file"}, // a FIFO, below
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.logoFile);
+        writeBytes(path("config/zirk.ini"), settings + "LogoFile=" + c.logoFile + "\n");
+        std::unique_ptr<UnwrittenFifo> fifo;
+        if (QByteArray(c.logoFile) == "logo.png")
+            fifo = std::make_unique<UnwrittenFifo>(path("config/logo.png"), std::chrono::seconds(20));
+        QFile::remove(out);
+        const CliRun run = runCli({"report", project, "-o", out}, kPointLocale, config());
+        EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+        EXPECT_TRUE(QFile::exists(out));
+        EXPECT_TRUE(run.err.contains("The company logo is left out: ")) << run.err.constData();
+        EXPECT_TRUE(run.err.contains(c.said)) << run.err.constData();
+        if (fifo) {
+            EXPECT_FALSE(fifo->rescued()) << "the FIFO was opened";
+        }
+    }
+    EXPECT_EQ(readBytes(path("config/victim.txt")), QByteArray("the user's own file\n"));
+}

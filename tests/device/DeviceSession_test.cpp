@@ -141,3 +141,109 @@ TEST_F(DeviceSessionTest, ReleaseDistanceText)
     for (const Case &c : cases)
         EXPECT_EQ(releaseDistanceMm(QString::fromLatin1(c.text)), c.mm) << c.text;
 }
+
+namespace {
+
+// The instrument sends a measurement at the worst moment of a command: after
+// the session has looked at what is waiting and before the command goes out
+// (where a purge of the receive queue would clear the way for the reply).
+class FrameAtTheCommand : public ForwardingBackend
+{
+public:
+    explicit FrameAtTheCommand(DeviceBackend &inner) : m_inner(inner) {}
+    std::function<void()> arrive; // runs once, then is cleared
+
+    FT_STATUS purge(quint32 mask) override
+    {
+        if (mask & FT_PURGE_RX)
+            fire();
+        return m_inner.purge(mask);
+    }
+    FT_STATUS write(const quint8 *data, quint32 count, quint32 &written) override
+    {
+        fire();
+        return m_inner.write(data, count, written);
+    }
+
+protected:
+    DeviceBackend &target() override { return m_inner; }
+
+private:
+    void fire()
+    {
+        if (const auto now = std::exchange(arrive, nullptr))
+            now();
+    }
+    DeviceBackend &m_inner;
+};
+
+class FrameRacingACommand : public ::testing::Test
+{
+protected:
+    FrameRacingACommand()
+    {
+        model.setCalibrationDate(9, 6, 2026);
+        model.setCalibrationFactors(1, 1);
+        model.setStopTimeMs(20.0);
+        QObject::connect(&session, &DeviceSession::stopTimeArrived, [this](double ms) { arrived.push_back(ms); });
+    }
+    void tick(int times = 1)
+    {
+        for (int i = 0; i < times; ++i)
+            session.Timer1Timer();
+    }
+
+    InstrumentModel model;
+    SimulatorBackend simulator{model};
+    FrameAtTheCommand backend{simulator};
+    FakeDialogs dialogs;
+    FakeClock clock;
+    DeviceSession session{&backend, &dialogs, clock};
+    const DeviceInfo &info = session.info();
+    std::vector<double> arrived;
+};
+
+} // namespace
+
+// A whole frame that has arrived is never thrown away to make room for a
+// reply, whether it comes during identification or as a run is started, in
+// one piece or two.
+TEST_F(FrameRacingACommand, AFrameArrivingAsACommandGoesOutIsNeverLost)
+{
+    struct Case
+    {
+        const char *when;
+        bool identification;
+        int splitAfter;
+    };
+    const Case cases[] = {
+        {"identification, whole frame", true, 0},
+        {"identification, frame in two parts", true, 3},
+        {"start of a run, whole frame", false, 0},
+        {"start of a run, frame in two parts", false, 2},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.when);
+        arrived.clear();
+        model.unplug();
+        tick();
+        model.plug();
+        tick(); // found
+        backend.arrive = [this, c] { model.finishMeasurement(8.0, c.splitAfter); };
+        if (c.identification) {
+            tick(); // identification
+        } else {
+            tick(2);
+            ASSERT_TRUE(info.Pripojeno);
+            session.SB_StartClick({});
+        }
+        EXPECT_FALSE(backend.arrive) << "the frame was never sent";
+        tick(4);
+        model.elapse(20);
+        tick(2);
+        EXPECT_TRUE(info.Pripojeno);
+        ASSERT_FALSE(arrived.empty());
+        EXPECT_NEAR(arrived[0], 8.0, 0.001) << "the frame that arrived at the command is lost";
+        EXPECT_EQ(arrived.size(), c.identification ? 1u : 2u);
+    }
+}

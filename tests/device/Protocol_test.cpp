@@ -134,3 +134,46 @@ TEST(Protocol, ReceiveParserDeliversEveryFrameOnceInOrder)
 }
 
 } // namespace
+
+// The reply to a command among what has arrived: found where it is, with
+// everything else left in place for the receive parser, in order.
+TEST(Protocol, ReplyIsTakenOutOfTheReceivedBytes)
+{
+    const QByteArray reply = bytes(buildReplyFrame(0x02, 0x14, 0x05, 0x00));
+    const QByteArray otherStart = bytes(buildReplyFrame(0x02, 0x14, 0x05, 0x00, 0x55));
+    const QByteArray measured = bytes(buildMeasurementFrame(10000));
+    const QByteArray stale = bytes(buildReplyFrame(0x01, 0x80, 0x01, 0x00));
+    struct Case
+    {
+        const char *what;
+        QByteArray before; // received before the command went out
+        QByteArray after;
+        bool measurementAnswers;
+        bool found;
+        QByteArray left;
+    };
+    const Case cases[] = {
+        {"the reply alone", {}, reply, false, true, {}},
+        {"any start byte right at the command", {}, otherStart, false, true, {}},
+        {"a measurement ahead of it stays", {}, measured + reply, false, true, measured},
+        {"the start command takes the measurement", {}, measured + reply, true, true, reply},
+        {"a stale reply before the command is none", stale, {}, false, false, stale},
+        {"half a frame before, its rest after", measured.left(2), measured.mid(2) + reply, false, true, measured},
+        {"another start byte behind half a frame is none", measured.left(2), measured.mid(2) + otherStart, false,
+         false, measured + otherStart},
+        {"a short reply and its repetition", reply.left(3), reply, false, true, reply.left(3)},
+        {"the reply still arriving", {}, reply.left(4), false, false, reply.left(4)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QByteArray received = c.before;
+        const bool aligned = bytesToFinishFrame(received) == 0;
+        received += c.after;
+        const auto data = takeReplyFrame(received, c.before.size(), aligned, c.measurementAnswers);
+        EXPECT_EQ(data.has_value(), c.found);
+        EXPECT_EQ(received, c.left);
+    }
+    EXPECT_EQ(bytesToFinishFrame(measured.left(2)), 4);
+    EXPECT_EQ(bytesToFinishFrame(measured), 0);
+    EXPECT_EQ(bytesToFinishFrame(bytes({0x01, 0x02})), 0);
+}

@@ -166,8 +166,10 @@ TEST(PdfContent, OperationsWriteTheirExactOperators)
          "BT\r\n/F1 0 Tf\r\n0 0 Td\r\n(a) Tj\r\nET\r\n"},
         {"font 15 is F14, negative position", [](TzPdf &p) { p.TextXY(10, -10, 15, 12, "z"); },
          "BT\r\n/F14 12 Tf\r\n28 -28 Td\r\n(z) Tj\r\nET\r\n"},
-        {"parentheses removed", [](TzPdf &p) { p.TextXY(1, 1, 99, 8, "Value (max)"); },
-         "BT\r\n/F14 8 Tf\r\n3 3 Td\r\n(Value max) Tj\r\nET\r\n"},
+        {"parentheses escaped", [](TzPdf &p) { p.TextXY(1, 1, 99, 8, "Value (max)"); },
+         "BT\r\n/F14 8 Tf\r\n3 3 Td\r\n(Value \\(max\\)) Tj\r\nET\r\n"},
+        {"a lone parenthesis cannot end the string", [](TzPdf &p) { p.TextXY(1, 1, 1, 8, "a) b\\)("); },
+         "BT\r\n/F1 8 Tf\r\n3 3 Td\r\n(a\\) b\\\\\\)\\() Tj\r\nET\r\n"},
         {"backslash doubled", [](TzPdf &p) { p.TextXY(1, 1, 5, 10, "C:\\"); },
          "BT\r\n/F5 10 Tf\r\n3 3 Td\r\n(C:\\\\) Tj\r\nET\r\n"},
         {"high bytes unchanged", [](TzPdf &p) { p.TextXY(1, 1, 1, 10, "\x8a\xe8\xff"); },
@@ -247,11 +249,11 @@ TEST(PdfContent, DrawingStateStaysForWhatFollows)
     EXPECT_FALSE(content.contains(" q\r\n") || content.contains("\r\nQ\r\n"));
 }
 
-TEST(PdfDocument, KontrolujTextRemovesOnlyParentheses)
+TEST(PdfDocument, KontrolujTextEscapesParenthesesAndBackslashes)
 {
     QByteArray text = "((a)b\\c)(";
     TzPdf::KontrolujText(text);
-    EXPECT_EQ(text, bytes("ab\\c"));
+    EXPECT_EQ(text, bytes("\\(\\(a\\)b\\\\c\\)\\("));
 }
 
 TEST(PdfDocument, OutputBeforeTheFirstPageIsDropped)
@@ -610,7 +612,7 @@ TEST_F(PdfReaders, DocumentsPassQpdfRenderAndHoldTheirText)
              for (int font = 1; font <= 14; ++font)
                  p.TextXY(15, 280 - 10 * font, font, 12, "Font " + QByteArray::number(font) + " (sample)");
          },
-         1, {"Font 1 sample", "Font 5 sample", "Font 9 sample", "Font 12 sample"}},
+         1, {"Font 1 (sample)", "Font 5 (sample)", "Font 9 (sample)", "Font 12 (sample)"}},
         {"drawing",
          [](TzPdf &p) {
              p.AddPage(210, 297);

@@ -1,4 +1,5 @@
 #include "ProgramFixture.h"
+#include "UnwrittenFifo.h"
 
 #include "base/NumberFormat.h"
 #include "state/ProgramState.h"
@@ -676,4 +677,55 @@ TEST_F(ProjectFilesTest, ImportingTwiceAppendsTwice)
     import(path("two.txt"));
     import(path("two.txt"));
     EXPECT_EQ(state().stopTimes(), (std::vector<double>{1.5, 2.5, 1.5, 2.5}));
+}
+
+// A long import shows its progress and can be cancelled: then nothing is
+// added, not even the values read before Cancel.
+TEST_F(ProjectFilesTest, ACancelledImportAddsNothing)
+{
+    TMainForm &w = start();
+    addValues({4, 5});
+    QByteArray lines;
+    for (int i = 0; i < 100000; ++i)
+        lines += "187.5\n"; // 600 kB: many pieces
+    QFile f(path("long.txt"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(lines);
+    f.close();
+
+    fake.progress.cancelAtStep = 3;
+    import(path("long.txt"));
+    EXPECT_TRUE(fake.dialogs.errors.empty());
+    EXPECT_EQ(state().stopTimes(), (std::vector<double>{4, 5}));
+    EXPECT_EQ(w.stopTimesModel()->rowCount(), 2);
+    EXPECT_EQ(w.statusText(), QStringLiteral("long.txt: import cancelled, no value added"));
+    ASSERT_EQ(fake.progress.jobs.size(), 1u);
+    EXPECT_EQ(fake.progress.ended, 1);
+
+    // Not cancelled: all of it.
+    fake.progress.cancelAtStep = 0;
+    import(path("long.txt"));
+    EXPECT_EQ(state().stopTimes().size(), 100002u);
+    EXPECT_EQ(fake.progress.ended, 2);
+}
+
+// File > Import Values takes regular files only: a FIFO or a device may
+// never end, and the window would hang on it.
+TEST_F(ProjectFilesTest, ImportTakesRegularFilesOnly)
+{
+    start();
+    addValues({4, 5});
+    UnwrittenFifo fifo(path("fifo.txt"));
+    ASSERT_TRUE(fifo.made());
+    const QString sources[] = {path("fifo.txt"), QStringLiteral("/dev/zero"), tempDir.path()};
+    for (const QString &source : sources) {
+        SCOPED_TRACE(source.toStdString());
+        fake.dialogs.errors.clear();
+        import(source);
+        ASSERT_EQ(fake.dialogs.errors.size(), 1u);
+        EXPECT_TRUE(fake.dialogs.errors[0].startsWith("Cannot open file \"" + source + "\"."))
+            << fake.dialogs.errors[0].toStdString();
+        EXPECT_EQ(state().stopTimes(), (std::vector<double>{4, 5}));
+    }
+    EXPECT_FALSE(fifo.rescued()) << "the FIFO was opened";
 }

@@ -118,6 +118,11 @@ TEST(ValueExport, ShortestDigitsWithTheChosenMark)
         {14999.9992, "14999.9992", "14999,9992"},
         {-0.5, "-0.5", "-0,5"},
         {1e-7, "1e-07", "1e-07"},
+        // No number is an empty cell: "-nan" or "inf" would be a formula.
+        {std::numeric_limits<double>::quiet_NaN(), "", ""},
+        {-std::numeric_limits<double>::quiet_NaN(), "", ""},
+        {std::numeric_limits<double>::infinity(), "", ""},
+        {-std::numeric_limits<double>::infinity(), "", ""},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(csvNumber(c.value, DecimalMark::Point), QByteArray(c.point));
@@ -133,6 +138,11 @@ TEST(ValueExport, WholeFileBytes)
     EXPECT_EQ(valuesCsv(values, DecimalMark::Comma),
               QByteArray("\xEF\xBB\xBFRun;Stop time [ms]\r\n1;212,4\r\n2;180\r\n"));
     EXPECT_EQ(valuesCsv({}, DecimalMark::Point), QByteArray("\xEF\xBB\xBFRun,Stop time [ms]\r\n"));
+    // A stored value that is no number: its run, and an empty cell.
+    const std::vector<double> withNan = {212.4, -std::numeric_limits<double>::quiet_NaN(),
+                                         -std::numeric_limits<double>::infinity()};
+    EXPECT_EQ(valuesCsv(withNan, DecimalMark::Point),
+              QByteArray("\xEF\xBB\xBFRun,Stop time [ms]\r\n1,212.4\r\n2,\r\n3,\r\n"));
 }
 
 TEST(ValueExport, FieldsQuotedWhereTheyWouldSplit)
@@ -151,6 +161,16 @@ TEST(ValueExport, FieldsQuotedWhereTheyWouldSplit)
         {"say \"stop\"", ',', "\"say \"\"stop\"\"\""},
         {"two\r\nlines", ',', "\"two\r\nlines\""},
         {"", ',', ""},
+        // Nothing that a spreadsheet would run as a formula.
+        {"=HYPERLINK(\"http://x\")", ',', "\"'=HYPERLINK(\"\"http://x\"\")\""},
+        {"+1+1", ',', "'+1+1"},
+        {"-nan", ',', "'-nan"},
+        {"-inf", ';', "'-inf"},
+        {"@SUM(A1)", ',', "'@SUM(A1)"},
+        {"-0.5", ',', "-0.5"},
+        {"-0,5", ';', "-0,5"},
+        {"+3", ',', "+3"},
+        {"-", ',', "'-"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(csvField(c.text, c.separator), QByteArray(c.field)) << c.text;

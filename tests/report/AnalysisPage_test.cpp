@@ -106,7 +106,7 @@ TEST_F(AnalysisPageTest, CalculationEndsAtTheWindowsDistance)
     SafetyDevice nonIndustrial = SafetyDevice::ofKind(KindVerticalLightCurtain, 14.0, true);
     const Case cases[] = {
         {"light curtain", SafetyDevice::ofKind(KindVerticalLightCurtain, 14.0),
-         {"Formula: S = K × T + C, C = 8 × [d - 14 mm]", "d = 14.0 mm", "K = 2,000 mm/s"}},
+         {"Formula: S = K × T + C, C = 8 × (d - 14 mm)", "d = 14.0 mm", "K = 2,000 mm/s"}},
         {"coarse light curtain", SafetyDevice::ofKind(KindVerticalLightCurtain, 50.0),
          {"Formula: S = K × T + C", "K = 1,600 mm/s", "C = 850.0 mm"}},
         {"non-industrial light curtain", nonIndustrial, {"+ 75 mm", "K = 2,000 mm/s"}},
@@ -161,7 +161,7 @@ TEST_F(AnalysisPageTest, SaysWhyThereIsNoDistance)
         {"a distance beyond any double", -1, SafetyDevice::ofKind(KindDoor, 1e308),
          "No safety distance: the formula gives no finite value."},
         {"door without C", 12, SafetyDevice::ofKind(KindDoor, std::nullopt),
-         "No safety distance: the safety device's input [d, H, C or h] is not a number."},
+         "No safety distance: the safety device's input (d, H, C or h) is not a number."},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);

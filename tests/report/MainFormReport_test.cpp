@@ -255,3 +255,60 @@ TEST_F(MainFormReportTest, AnalysisPageEndsAtTheWindowsDistanceAndCanBeLeftOut)
         EXPECT_EQ(text.contains(distance), c.analysis) << distance.toStdString() << "\n" << text.toStdString();
     }
 }
+
+// A stored logo that cannot be drawn leaves the protocol without it, and
+// the status bar says so instead of Qt's warning on a console nobody sees.
+TEST_F(MainFormReportTest, ALogoThatCannotBeDrawnIsLeftOutAndSaid)
+{
+    TMainForm &w = startMeasured();
+    const quint32 side = sideOverTheDecodeLimit();
+    QFile logo(tempDir.filePath(QStringLiteral("logo.png")));
+    ASSERT_TRUE(logo.open(QIODevice::WriteOnly));
+    logo.write(hugePngHeader(side, side));
+    logo.close();
+    state().appSettings.LogoFile = QStringLiteral("logo.png");
+    fake.dialogs.fileAnswers.push_back(reportPath());
+    w.submenu_Report->trigger();
+
+    ASSERT_TRUE(fake.dialogs.errors.empty()) << fake.dialogs.errors[0].toStdString();
+    EXPECT_TRUE(QFile::exists(reportPath()));
+    EXPECT_TRUE(w.statusText().startsWith(QStringLiteral("The company logo is left out: ")))
+        << w.statusText().toStdString();
+    EXPECT_TRUE(w.statusText().contains(QStringLiteral("is too large a picture for a logo")))
+        << w.statusText().toStdString();
+}
+
+// A long report shows its progress and can be cancelled: then no file is
+// written (an earlier one of that name stays as it was) and no viewer opens.
+TEST_F(MainFormReportTest, ACancelledReportLeavesNoFile)
+{
+    TMainForm &w = startMeasured();
+    for (const bool earlier : {false, true}) {
+        SCOPED_TRACE(earlier ? "over an earlier report" : "new file");
+        if (earlier) {
+            QFile f(reportPath());
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("the earlier report");
+        }
+        for (const int cancelAt : {1, 2, 3}) {
+            fake.progress.cancelAtStep = cancelAt;
+            fake.dialogs.fileAnswers.push_back(reportPath());
+            w.submenu_Report->trigger();
+            EXPECT_TRUE(fake.dialogs.errors.empty());
+            EXPECT_EQ(QFile::exists(reportPath()), earlier) << cancelAt;
+            EXPECT_TRUE(fake.shell.calls.empty());
+            EXPECT_EQ(w.statusText(), QStringLiteral("Report cancelled, no file written.")) << cancelAt;
+        }
+        if (earlier) {
+            QFile f(reportPath());
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            EXPECT_EQ(f.readAll(), QByteArray("the earlier report"));
+        }
+    }
+    fake.progress.cancelAtStep = 0;
+    fake.dialogs.fileAnswers.push_back(reportPath());
+    w.submenu_Report->trigger();
+    EXPECT_EQ(fake.shell.calls.size(), 1u);
+    EXPECT_EQ(fake.progress.jobs.size(), 7u);
+    EXPECT_EQ(fake.progress.ended, 7);
+}

@@ -2,6 +2,7 @@
 
 #include "FakePlatform.h"
 #include "QtPrinters.h"
+#include "UnwrittenFifo.h"
 #include "base/ErrorHandling.h"
 #include "pdf/zPdf.h"
 #include "report/Report.h"
@@ -9,7 +10,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
 #include <QPainter>
+#include <QtEndian>
+
+#include <cmath>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -20,6 +25,13 @@ QImage picture(int width, int height, QColor colour = QColor(0, 60, 160))
     QImage image(width, height, QImage::Format_ARGB32);
     image.fill(colour);
     return image;
+}
+
+void writeBytes(const QString &fileName, const QByteArray &bytes)
+{
+    QFile f(fileName);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
 }
 
 } // namespace
@@ -181,4 +193,80 @@ TEST(ReportLogo, DrawnAtTheTopRightOfTheFirstPageOnly)
     const QImage second = renderPageMm(file, 2);
     ASSERT_FALSE(second.isNull());
     EXPECT_EQ(second.pixelColor(175, 297 - 272), QColor(Qt::white));
+}
+
+TEST(ReportLogo, OnlyZirksOwnCopiesAreReadOrRemoved)
+{
+    // A damaged or hand-edited settings file may name any file beside it.
+    QTemporaryDir settings;
+    const char *const others[] = {"victim.txt", "Project_important.zPRJ", "zirk", "zirk.ini", "logo.gif",
+                                  "LOGO.PNG", "logo.png.bak"};
+    for (const char *name : others) {
+        SCOPED_TRACE(name);
+        const QString file = settings.filePath(QLatin1String(name));
+        ASSERT_TRUE(picture(20, 10).save(file, "PNG"));
+        EXPECT_FALSE(isLogoCopyName(QLatin1String(name)));
+        EXPECT_FALSE(removeLogo(settings.path(), QLatin1String(name)));
+        EXPECT_TRUE(QFile::exists(file));
+        QString problem;
+        EXPECT_TRUE(loadLogo(settings.path(), QLatin1String(name), &problem).isNull());
+        EXPECT_TRUE(problem.contains(QStringLiteral("is not Zirk's copy of a logo"))) << problem.toStdString();
+    }
+    for (const char *name : {"logo.png", "logo.jpg", "logo.bmp"})
+        EXPECT_TRUE(isLogoCopyName(QLatin1String(name))) << name;
+}
+
+TEST(ReportLogo, OnlyRegularFilesAreRead)
+{
+    QTemporaryDir dir;
+    const QString fifoPath = dir.filePath(QStringLiteral("logo.png"));
+    UnwrittenFifo fifo(fifoPath);
+    ASSERT_TRUE(fifo.made());
+    QString problem;
+    EXPECT_TRUE(loadLogo(dir.path(), QStringLiteral("logo.png"), &problem).isNull());
+    EXPECT_TRUE(problem.contains(QStringLiteral("not a regular file"))) << problem.toStdString();
+    try {
+        checkLogoFile(fifoPath);
+        ADD_FAILURE() << "a FIFO was taken as a logo";
+    } catch (const ZirkError &e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("not a regular file"))) << e.message().toStdString();
+    }
+    EXPECT_FALSE(fifo.rescued()) << "the FIFO was opened for reading";
+    EXPECT_TRUE(fifo.stillFifo());
+
+    // A folder of that name is no logo either.
+    QTemporaryDir other;
+    ASSERT_TRUE(QDir(other.path()).mkdir(QStringLiteral("logo.bmp")));
+    problem.clear();
+    EXPECT_TRUE(loadLogo(other.path(), QStringLiteral("logo.bmp"), &problem).isNull());
+    EXPECT_FALSE(problem.isEmpty());
+}
+
+TEST(ReportLogo, PictureOverTheDecodeLimitIsRefusedWithTheReason)
+{
+    QTemporaryDir source, settings;
+    const quint32 side = sideOverTheDecodeLimit();
+    const QString huge = source.filePath(QStringLiteral("poster.png"));
+    writeBytes(huge, hugePngHeader(side, side));
+    const QString reason = QStringLiteral("is too large a picture for a logo: %1 x %1 pixels").arg(side);
+    try {
+        checkLogoFile(huge);
+        ADD_FAILURE() << "accepted";
+    } catch (const ZirkError &e) {
+        EXPECT_TRUE(e.message().contains(reason)) << e.message().toStdString();
+    }
+
+    // Kept from an earlier version or copied in by hand: left out, and why.
+    writeBytes(settings.filePath(QStringLiteral("logo.png")), hugePngHeader(side, side));
+    QString problem;
+    EXPECT_TRUE(loadLogo(settings.path(), QStringLiteral("logo.png"), &problem).isNull());
+    EXPECT_TRUE(problem.contains(reason)) << problem.toStdString();
+
+    // A missing copy is said too; no logo chosen is no problem.
+    problem.clear();
+    EXPECT_TRUE(loadLogo(settings.path(), QStringLiteral("logo.jpg"), &problem).isNull());
+    EXPECT_TRUE(problem.contains(QStringLiteral("Cannot open file"))) << problem.toStdString();
+    problem.clear();
+    EXPECT_TRUE(loadLogo(settings.path(), QString(), &problem).isNull());
+    EXPECT_TRUE(problem.isEmpty());
 }

@@ -6,6 +6,8 @@
 #include "pdf/PdfTestTools.h"
 
 #include <QImage>
+#include <QImageReader>
+#include <QtEndian>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -132,4 +134,45 @@ inline QImage renderPageMm(const QString &pdfFile, int page)
     if (run.exitCode != 0)
         return {};
     return QImage(prefix + QStringLiteral(".png"));
+}
+
+inline quint32 crc32(const QByteArray &bytes)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char c : bytes) {
+        crc ^= quint8(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// The start of an RGBA PNG of width x height pixels: as much as a decoder
+// needs to know how much memory the picture would take.
+inline QByteArray hugePngHeader(quint32 width, quint32 height)
+{
+    auto chunk = [](const char *type, const QByteArray &data) {
+        QByteArray body = QByteArray(type) + data;
+        QByteArray c(4, '\0');
+        qToBigEndian(quint32(data.size()), c.data());
+        c += body;
+        QByteArray crc(4, '\0');
+        qToBigEndian(crc32(body), crc.data());
+        return c + crc;
+    };
+    QByteArray ihdr(13, '\0');
+    qToBigEndian(width, ihdr.data());
+    qToBigEndian(height, ihdr.data() + 4);
+    ihdr[8] = 8; // bits per channel
+    ihdr[9] = 6; // RGBA
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) +
+           chunk("IDAT", QByteArray::fromHex("789c030000000001")) + chunk("IEND", {});
+}
+
+// A square side whose RGBA pixels are over Qt's allocation limit (8000 x
+// 8000 with the usual limit).
+inline quint32 sideOverTheDecodeLimit()
+{
+    const qint64 bytes = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
+    return std::max<quint32>(8000, quint32(std::sqrt(double(bytes) / 4)) + 16);
 }

@@ -394,8 +394,8 @@ TEST_F(ReportTest, TextGoesOutInWindows1250)
     EXPECT_EQ(w.textAt(1, 50, 243, c.companyName), c.companyName);
     // A character Windows-1250 cannot hold prints as "?".
     EXPECT_EQ(w.textAt(1, 50, 237, "Łukasz Żółć ?"), QStringLiteral("Łukasz Żółć ?"));
-    // The writer drops parentheses; a backslash stays.
-    EXPECT_EQ(w.textAt(1, 50, 221, "Brzda levá \\ C:\\"), QStringLiteral("Brzda levá \\ C:\\"));
+    // Parentheses and backslashes print as typed.
+    EXPECT_EQ(w.textAt(1, 50, 221, c.note), c.note);
 }
 
 TEST_F(ReportTest, SafetyDistanceUsesTheLocaleSeparators)
@@ -524,4 +524,19 @@ TEST(ReportGolden, ProtocolMatchesTheStoredFileByteForByte)
         FAIL() << "first difference at byte " << at << "\nexpected: " << expected.mid(at, 60).toStdString()
                << "\nactual:   " << pdf.data().mid(at, 60).toStdString();
     }
+}
+
+// A stored value that is no number (a project written by hand, a NaN that
+// slipped into a file) reads "--" in the table, as the statistics say it.
+TEST(ReportSeries, ValuesThatAreNoNumberReadAsNoNumber)
+{
+    ReportContent c;
+    setReportSeries(c,
+                    {212.4, std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::quiet_NaN(),
+                     std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()},
+                    kEnglish);
+    ASSERT_EQ(c.values.size(), 5);
+    EXPECT_EQ(c.values[0].trimmed(), QStringLiteral("212.4"));
+    for (qsizetype i = 1; i < c.values.size(); ++i)
+        EXPECT_EQ(c.values[i].trimmed(), QStringLiteral("--")) << i;
 }

@@ -165,6 +165,40 @@ TEST(IniFile, ASingleByteFileStaysReadableWhenItsBytesWouldLookLikeUtf8)
               QStringLiteral("\u00c3\u00a9mile"));
 }
 
+// The program holds the user's name as single-byte text; a name written by
+// hand with characters the code page lacks is not the program's to replace.
+TEST(IniFile, ASingleByteSettingTheUserDidNotChangeStaysAsWritten)
+{
+    const QString section = QStringLiteral("Settings");
+    const QString key = QStringLiteral("UserName");
+    struct Case
+    {
+        const char *what;
+        QByteArray file;
+        QString written;
+        QString readBack;
+        IniFile::Encoding encoding; // of the file written back
+    };
+    using E = IniFile::Encoding;
+    const Case cases[] = {
+        {"UTF-8 by hand, unchanged", "[Settings]\nUserName=Jos\xC3\xA9 \xCE\xA9\n", QStringLiteral("José ?"),
+         QStringLiteral("José Ω"), E::Utf8},
+        {"UTF-8 by hand, changed", "[Settings]\nUserName=Jos\xC3\xA9 \xCE\xA9\n", QStringLiteral("Josef"),
+         QStringLiteral("Josef"), E::SingleByte}, // plain ASCII now
+        {"a real question mark", "[Settings]\nUserName=Who?\n", QStringLiteral("Who?"), QStringLiteral("Who?"), E::SingleByte},
+        {"missing key", "[Settings]\n", QStringLiteral("?"), QStringLiteral("?"), E::SingleByte},
+        {"Windows-1252", "[Settings]\nUserName=M\xFCller\n", QStringLiteral("Müller"), QStringLiteral("Müller"), E::SingleByte},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        IniFile ini = IniFile::fromBytes(c.file);
+        ini.writeSingleByteString(section, key, c.written);
+        const IniFile back = IniFile::fromBytes(ini.toBytes());
+        EXPECT_EQ(back.readString(section, key, QStringLiteral("missing")), c.readBack);
+        EXPECT_EQ(back.encoding(), c.encoding);
+    }
+}
+
 TEST(IniFile, BadFilesGiveDefaultsAndNeverCrash)
 {
     QByteArray garbage;

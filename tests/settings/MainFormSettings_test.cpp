@@ -651,3 +651,29 @@ TEST_F(MainFormSettings, AboutBoxIsCentredOverTheMainWindowAndOpensTheWebAddress
     ASSERT_EQ(fake.shell.calls.size(), 1u);
     EXPECT_EQ(fake.shell.calls[0].target, kMakerWebAddress);
 }
+
+// "José Ω" written by hand in a UTF-8 settings file: the program holds it as
+// single-byte text ("José ?"), but what it did not change it does not write.
+TEST_F(MainFormSettings, ANameWrittenByHandInUtf8IsNeverRewritten)
+{
+    const QByteArray before = QStringLiteral("[Settings]\nUserName=José Ω\nCompanyName=Ωmega Prüf GmbH\n").toUtf8();
+    writeSettings(before);
+    {
+        TMainForm &main = start();
+        EXPECT_EQ(state().appSettings.UserName, QStringLiteral("José ?"));
+        EXPECT_TRUE(main.close());
+    }
+    QString after = QString::fromUtf8(settingsBytes());
+    EXPECT_TRUE(after.startsWith(QStringLiteral("[Settings]\nUserName=José Ω\nCompanyName=Ωmega Prüf GmbH\n")))
+        << after.toStdString();
+
+    // Changed by the user: written, in the file's own encoding.
+    {
+        TMainForm &main = start();
+        state().appSettings.UserName = QStringLiteral("Jörg");
+        EXPECT_TRUE(main.close());
+    }
+    after = QString::fromUtf8(settingsBytes());
+    EXPECT_TRUE(after.startsWith(QStringLiteral("[Settings]\nUserName=Jörg\nCompanyName=Ωmega Prüf GmbH\n")))
+        << after.toStdString();
+}

@@ -1,4 +1,5 @@
 #include "SettingsProgram.h"
+#include "UnwrittenFifo.h"
 
 #include "state/ProgramState.h"
 #include "windows/SettingsForm.h"
@@ -145,4 +146,44 @@ TEST_F(SettingsDialog, SoundTestPlaysTheTypedFileAndBrowseProposesTheSoundsFolde
     EXPECT_EQ(form->Edit_SoundFile->text(), QStringLiteral("/chosen/gong.wav"));
     EXPECT_EQ(state().appSettings.LastDirectory, QStringLiteral("/projects"));
     Q_UNUSED(main);
+}
+
+// A damaged or hand-edited settings file that names another file as the
+// logo: the dialog neither shows it nor removes it, whatever the user does.
+TEST_F(SettingsDialog, ALogoNameThatIsNoCopyOfZirksIsNeitherShownNorRemoved)
+{
+    for (const char *name : {"victim.txt", "Project_important.zPRJ", "zirk"}) {
+        SCOPED_TRACE(name);
+        const QString victim = QDir(tempDir.path()).filePath(QLatin1String(name));
+        writeFile(victim, "the user's own file\n");
+        writeSettings(QByteArray("[Settings]\nLogoFile=") + name + "\n");
+        TMainForm &main = start();
+        // Said once, at the start.
+        EXPECT_TRUE(main.statusText().contains(QStringLiteral("is not Zirk's copy of a logo")))
+            << main.statusText().toStdString();
+        answer(QDialog::Accepted, [](TSettingsForm &f) {
+            EXPECT_EQ(f.Label_LogoFile->text(), QStringLiteral("-"));
+            EXPECT_FALSE(f.Button_LogoRemove->isEnabled());
+            f.Button_LogoRemove->click(); // disabled: nothing; enabled: must not remove
+            f.Button_LogoRemoveClick();
+        });
+        main.SB_Settings->click();
+        EXPECT_TRUE(QFile::exists(victim));
+        EXPECT_TRUE(fake.dialogs.errors.empty());
+        program.reset(); // writes the settings
+        EXPECT_TRUE(QFile::exists(victim));
+    }
+}
+
+// A FIFO where the logo's copy should be: the start neither hangs nor opens
+// it, and the status bar says why there is no logo.
+TEST_F(SettingsDialog, AFifoAsTheLogoIsNeverOpened)
+{
+    writeSettings("[Settings]\nLogoFile=logo.png\n");
+    UnwrittenFifo fifo(QDir(tempDir.path()).filePath(QStringLiteral("logo.png")));
+    ASSERT_TRUE(fifo.made());
+    TMainForm &main = start();
+    EXPECT_FALSE(fifo.rescued()) << "the FIFO was opened";
+    EXPECT_TRUE(main.statusText().contains(QStringLiteral("not a regular file"))) << main.statusText().toStdString();
+    EXPECT_TRUE(main.Image1->pixmap().isNull());
 }

@@ -169,7 +169,9 @@ void runReport(const Arguments &arguments)
         settings.AddAnalysisPage = false;
     ReportContent content = reportContent(measurementFromProject(project.stopTimes, project.record, project.pictures),
                                           settings, QDateTime::currentDateTime());
-    content.logo = loadLogo(settingsFolder(settingsFilePathOf(QStringLiteral("zirk"))), settings.LogoFile);
+    QString logoProblem;
+    content.logo =
+        loadLogo(settingsFolder(settingsFilePathOf(QStringLiteral("zirk"))), settings.LogoFile, &logoProblem);
 
     TzPdf pdf;
     composeReport(pdf, content);
@@ -181,6 +183,9 @@ void runReport(const Arguments &arguments)
 
     writeFileResult(arguments, fileName, "pages", pdf.pageCount(),
                     QStringLiteral("%1 pages written to %2\n").arg(pdf.pageCount()).arg(fileName));
+    // The protocol is there without the logo: said, but no failure.
+    if (!logoProblem.isEmpty())
+        writeWarning(logoLeftOutText(logoProblem) + QLatin1Char('\n'));
 }
 
 } // namespace

@@ -4,9 +4,18 @@
 // started from the program).  At the end the series must hold every
 // measurement the simulator reports as sent, except those it names as lost
 // in flight when the cable went, in order and with their values; and the
-// memory must have stayed flat.  Not part of the test suite (scripts/soak.sh).
+// memory must have stayed flat.  The long run is not part of the test suite
+// (scripts/soak.sh); half a minute of it with --jitter is.
 //
-//   zirk-soak [--minutes M] [--period MS] [--seed N] [--devsim PATH] [--verbose]
+//   zirk-soak [--minutes M] [--period MS] [--seed N] [--jitter] [--devsim PATH] [--verbose]
+//
+// --jitter plays a loaded machine: two threads burn the CPU, the window's
+// thread stalls now and then for up to 150 ms (frames pile up between
+// ticks), the transport calls are delayed by a few milliseconds at random
+// (a frame lands between looking at the queue and the next call), and runs
+// are started from the program far more often, so that commands and their
+// replies cross measurement frames all the time.  A short run of it is part
+// of the tests (ZirkSoak.ShortRunWithJitter).
 //
 // The windows are the program's own (ZirkProgram, real timer, serial port
 // code on the simulator's pseudo-terminal); only the dialogs answer by
@@ -29,10 +38,13 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <map>
 #include <set>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -84,6 +96,8 @@ class CountingBackend : public ForwardingBackend
 public:
     explicit CountingBackend(std::unique_ptr<DeviceBackend> inner) : m_inner(std::move(inner)) {}
     int opens = 0;
+    // With jitter: one call in three is held up for up to 4 ms first.
+    bool jitter = false;
 
     FT_STATUS openByDescription(const char *description, quint32 &handle) override
     {
@@ -91,12 +105,62 @@ public:
         opens += status == FT_OK ? 1 : 0;
         return status;
     }
+    FT_STATUS purge(quint32 mask) override
+    {
+        delay();
+        return m_inner->purge(mask);
+    }
+    FT_STATUS queueStatus(quint32 &bytes) override
+    {
+        delay();
+        return m_inner->queueStatus(bytes);
+    }
+    FT_STATUS write(const quint8 *data, quint32 count, quint32 &written) override
+    {
+        delay();
+        return m_inner->write(data, count, written);
+    }
 
 protected:
     DeviceBackend &target() override { return *m_inner; }
 
 private:
+    void delay()
+    {
+        if (jitter && m_random.bounded(3) == 0)
+            std::this_thread::sleep_for(std::chrono::microseconds(m_random.bounded(4000)));
+    }
+
     std::unique_ptr<DeviceBackend> m_inner;
+    QRandomGenerator m_random{31};
+};
+
+// Threads that keep the CPU busy while they live.
+class BusyLoops
+{
+public:
+    explicit BusyLoops(int threads)
+    {
+        for (int i = 0; i < threads; ++i)
+            m_threads.emplace_back([this] {
+                volatile double sink = 0.0;
+                while (!m_stop.load(std::memory_order_relaxed)) {
+                    for (int k = 0; k < 200000; ++k)
+                        sink = sink + std::sqrt(double(k));
+                    std::this_thread::yield();
+                }
+            });
+    }
+    ~BusyLoops()
+    {
+        m_stop = true;
+        for (std::thread &t : m_threads)
+            t.join();
+    }
+
+private:
+    std::atomic<bool> m_stop = false;
+    std::vector<std::thread> m_threads;
 };
 
 qint64 residentKiB()
@@ -118,6 +182,7 @@ struct Options
     quint32 seed = 13855;
     QString devsim = QStringLiteral(ZIRK_DEVSIM_PATH);
     bool verbose = false;
+    bool jitter = false;
 };
 
 class Soak : public QObject
@@ -151,6 +216,7 @@ public:
         connect(&m_devsim, &QProcess::readyReadStandardOutput, this, [this] { readDevsim(); });
 
         m_backend = std::make_unique<CountingBackend>(SerialBackend::forPath(m_link));
+        m_backend->jitter = m_options.jitter;
         m_platform.device = m_backend.get();
         m_program = std::make_unique<ZirkProgram>(m_platform, QStringList());
         m_program->mainForm()->show();
@@ -163,6 +229,14 @@ public:
         m_faultTimer.start(nextFaultDelay());
         m_memoryTimer.callOnTimeout(this, [this] { m_rss.push_back({m_clockStarted.elapsed(), residentKiB()}); });
         m_memoryTimer.start(5000);
+        if (m_options.jitter) {
+            m_busy = std::make_unique<BusyLoops>(2);
+            m_stallTimer.setSingleShot(true);
+            m_stallTimer.callOnTimeout(this, [this] { stall(); });
+            m_stallTimer.start(int(m_random.bounded(200, 700)));
+            m_runTimer.callOnTimeout(this, [this] { startRun(); });
+            m_runTimer.start(int(m_random.bounded(300, 900)));
+        }
         m_rss.push_back({0, residentKiB()});
         QTimer::singleShot(qint64(m_options.minutes * 60000), this, [this] { finish(); });
         return true;
@@ -226,7 +300,7 @@ private:
     void fault()
     {
         m_faultTimer.start(nextFaultDelay());
-        if (m_unplugged)
+        if (m_unplugged || m_fallingSilent)
             return;
         TMainForm *main = m_program->mainForm();
         switch (m_random.bounded(6)) {
@@ -253,9 +327,11 @@ private:
                 // first half (with the high count byte of a usual stop time)
                 // when the instrument falls silent
             m_measureTimer.stop();
+            m_fallingSilent = true;
             command(QStringLiteral("junk aa ff %1").arg(m_random.bounded(1, 5), 2, 16, QLatin1Char('0')));
             ++m_faults[QStringLiteral("unplug in a frame")];
             QTimer::singleShot(1500, this, [this] {
+                m_fallingSilent = false;
                 if (m_finished)
                     return;
                 unplug();
@@ -273,6 +349,34 @@ private:
             }
             break;
         }
+    }
+
+    // The window's thread is held up as on a loaded machine: frames pile up
+    // and the next tick finds several, or a command finds one on its way.
+    void stall()
+    {
+        if (m_finished)
+            return;
+        QElapsedTimer held;
+        held.start();
+        const qint64 ms = m_random.bounded(20, 150);
+        while (held.elapsed() < ms) {
+        }
+        ++m_faults[QStringLiteral("stall")];
+        m_stallTimer.start(int(m_random.bounded(200, 700)));
+    }
+
+    void startRun()
+    {
+        m_runTimer.start(int(m_random.bounded(300, 900)));
+        TMainForm *main = m_program->mainForm();
+        // No run while the instrument falls silent in the middle of a frame:
+        // its result would follow the half frame, which no instrument does.
+        if (m_finished || m_unplugged || m_fallingSilent || !main->SB_Start->isEnabled()
+            || !main->Panel2->isEnabled())
+            return;
+        main->SB_StartClick();
+        ++m_faults[QStringLiteral("run started")];
     }
 
     // Out for 0.8 to 4 s; one time in three another instrument comes back.
@@ -302,6 +406,9 @@ private:
         m_finished = true;
         m_measureTimer.stop();
         m_faultTimer.stop();
+        m_stallTimer.stop();
+        m_runTimer.stop();
+        m_busy.reset();
         if (m_unplugged) {
             command(QStringLiteral("plug"));
             m_unplugged = false;
@@ -328,8 +435,11 @@ private:
                 firstMismatch = i;
         }
 
-        say(QStringLiteral("soak: %1 min, a measurement every %2 ms, seed %3")
-                .arg(m_clockStarted.elapsed() / 60000.0, 0, 'f', 1).arg(m_options.periodMs).arg(m_options.seed));
+        say(QStringLiteral("soak: %1 min, a measurement every %2 ms, seed %3%4")
+                .arg(m_clockStarted.elapsed() / 60000.0, 0, 'f', 1)
+                .arg(m_options.periodMs)
+                .arg(m_options.seed)
+                .arg(m_options.jitter ? QStringLiteral(", with jitter") : QString()));
         say(QStringLiteral("sent by the simulator: %1 (%2 of them runs started by the program); not sent while unplugged: %3")
                 .arg(m_sent.size()).arg(m_runsEnded).arg(m_notSent));
         say(QStringLiteral("lost in flight when the cable went: %1").arg(m_lostInFlight.size()));
@@ -392,7 +502,11 @@ private:
     QTimer m_measureTimer;
     QTimer m_faultTimer;
     QTimer m_memoryTimer;
+    QTimer m_stallTimer;
+    QTimer m_runTimer;
+    std::unique_ptr<BusyLoops> m_busy;
     bool m_unplugged = false;
+    bool m_fallingSilent = false; // between a half frame and the unplug
     bool m_finished = false;
 
     std::map<quint64, double> m_sent;
@@ -423,8 +537,10 @@ int main(int argc, char **argv)
             options.devsim = args[++i];
         else if (a == QLatin1String("--verbose"))
             options.verbose = true;
+        else if (a == QLatin1String("--jitter"))
+            options.jitter = true;
         else {
-            std::fprintf(stderr, "usage: zirk-soak [--minutes M] [--period MS] [--seed N] [--devsim PATH] [--verbose]\n");
+            std::fprintf(stderr, "usage: zirk-soak [--minutes M] [--period MS] [--seed N] [--jitter] [--devsim PATH] [--verbose]\n");
             return 2;
         }
     }
