@@ -1,5 +1,8 @@
 #pragma once
 
+// The settings file's keys of the archive and its trend threshold.
+#include "settings/SettingsFile.h"
+
 #include <QProcessEnvironment>
 #include <QString>
 
@@ -34,10 +37,6 @@ ArchiveLocation parseArchiveUrl(const QString &url);
 QString defaultArchivePath();
 
 inline constexpr const char *kArchiveEnvironmentVariable = "ZIRK_ARCHIVE";
-// The settings file's key in section "Settings" and the trend threshold's.
-inline constexpr const char *kArchiveSettingsKey = "ArchiveUrl";
-inline constexpr const char *kTrendThresholdSettingsKey = "ArchiveTrendPercent";
-inline constexpr double kDefaultTrendThresholdPercent = 10.0;
 
 // The archive in force: ZIRK_ARCHIVE when set and not empty, else the
 // setting when not empty, else the default file.

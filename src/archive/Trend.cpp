@@ -29,11 +29,3 @@ MachineTrend machineTrend(const std::vector<ArchiveEntry> &entries, double thres
     }
     return trend;
 }
-
-double trendThresholdFromSetting(const QString &text)
-{
-    const std::optional<double> percent = parseDecimal(text.trimmed());
-    if (!percent || !std::isfinite(*percent) || *percent < 0.0)
-        return kDefaultTrendThresholdPercent;
-    return *percent;
-}

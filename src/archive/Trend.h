@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ArchiveMeasurement.h"
+#include "settings/SettingsFile.h"
 
 #include <QDateTime>
 
@@ -32,7 +33,3 @@ struct MachineTrend
 // entries: one machine's measurements, oldest first, as Archive::entries
 // gives them.
 MachineTrend machineTrend(const std::vector<ArchiveEntry> &entries, double thresholdPercent);
-
-// The threshold as the settings file keeps it (a decimal number in the
-// user's locale); anything that is not a number of 0 or more is the default.
-double trendThresholdFromSetting(const QString &text);

@@ -15,6 +15,7 @@
 #include "settings/FileLocations.h"
 #include "settings/IniFile.h"
 #include "settings/ReportSettings.h"
+#include "settings/SettingsFile.h"
 #include "settings/LanguageTexts.h"
 #include "windows/SettingsForm.h"
 #include "windows/WindowPlacement.h"
@@ -32,52 +33,11 @@
 
 namespace {
 
-const QString kPositions = QStringLiteral("Windows Positions");
-const QString kSettings = QStringLiteral("Settings");
-const QString kListView = QStringLiteral("ListView");
-
-// The file that used to ship with the Windows driver package; on Linux the
-// instrument needs no driver, only access rights, which a udev rule grants.
-#ifdef Q_OS_WIN
-const QString kDefaultDriversFile = QStringLiteral("CDM20814_Setup.exe");
-#else
-const QString kDefaultDriversFile = QStringLiteral("install-udev-rule.sh");
-#endif
-
-struct WindowKeys
-{
-    const char *left;
-    const char *top;
-    int defaultLeft;
-    int defaultTop;
-};
-
-// Order of the settings file: main window, calculator, device selection,
-// settings, images, safety advisor.
-constexpr WindowKeys kWindowKeys[] = {
-    {"MainWindowLeft", "MainWindowTop", 100, 100},
-    {"CalculatorWindowLeft", "CalculatorWindowTop", 200, 100},
-    {"DeviceSelectWindowLeft", "DeviceSelectWindowTop", 200, 200},
-    {"SettingsWindowLeft", "SettingsWindowTop", 200, 200},
-    {"ImagesWindowLeft", "ImagesWindowTop", 200, 200},
-    {"SafetyAdvisorLeft", "SafetyAdvisorTop", 200, 200},
-};
-
-// A column narrower than a pixel is gone for good, and one wider than any
-// screen would push the other off the list: either means the file is damaged.
-constexpr int kMaxColumnWidth = 4000;
-
-// The windows whose positions the settings file keeps, in the order of kWindowKeys.
-std::array<QWidget *, std::size(kWindowKeys)> positionedWindows(TMainForm *main, const Forms &forms)
+// The windows whose positions the settings file keeps, in its order.
+std::array<QWidget *, kPositionedWindowCount> positionedWindows(TMainForm *main, const Forms &forms)
 {
     return {main, forms.CalcForm, forms.devselectform, forms.SettingsForm, forms.imagesform,
             forms.SafetyAdvisorForm};
-}
-
-int readColumnWidth(const IniFile &ini, const char *key, int defaultWidth)
-{
-    const int width = ini.readInteger(kListView, QLatin1String(key), defaultWidth);
-    return width >= 1 && width <= kMaxColumnWidth ? width : defaultWidth;
 }
 
 QString unreadableSettingsText(const QString &fileName, const QString &reason)
@@ -93,50 +53,27 @@ void TMainForm::NactiIni()
 {
     const QString fileName = settingsFilePath();
     QString failure;
-    const IniFile ini = IniFile::load(fileName, kSystemCodePage, &failure);
+    const SavedSettings saved = readSettings(IniFile::load(fileName, kSystemCodePage, &failure));
+    // The manual's name is the language's, not the file's.
+    const QString helpFileName = m_state.appSettings.HelpFileName;
+    m_state.appSettings = saved.app;
+    m_state.appSettings.HelpFileName = helpFileName;
     m_state.appSettings.settingsFileUnreadable = !failure.isEmpty();
 
     const auto windows = positionedWindows(this, m_forms);
-    for (std::size_t i = 0; i < std::size(kWindowKeys); ++i) {
-        const WindowKeys &k = kWindowKeys[i];
-        const int left = ini.readInteger(kPositions, QLatin1String(k.left), k.defaultLeft);
-        const int top = ini.readInteger(kPositions, QLatin1String(k.top), k.defaultTop);
+    for (std::size_t i = 0; i < windows.size(); ++i) {
         if (windows[i])
-            windows[i]->move(left, top);
+            windows[i]->move(saved.windowPositions[i]);
     }
+    Edit_Distance->setText(saved.releaseDistance);
+    CheckBox_Distance->setChecked(saved.releaseByDistance);
+    CheckBox_Speed->setChecked(saved.releaseBySpeed);
+    LW_data->setColumnWidth(0, saved.numberColumnWidth);
+    LW_data->setColumnWidth(1, saved.timeColumnWidth);
+    if (!saved.chartSplitter.isEmpty())
+        Splitter_Chart->setSizes(saved.chartSplitter);
+    m_state.setMachine(saved.lastMachineId, saved.lastNote);
 
-    AppSettings &s = m_state.appSettings;
-    s.Language = ini.readString(kSettings, QStringLiteral("Language"), QStringLiteral("English"));
-    s.SoundFile = ini.readString(kSettings, QStringLiteral("SoundFile"), QString());
-    s.SoundEnable = ini.readBool(kSettings, QStringLiteral("PlaySound"), false);
-    s.UserName = toSingleByteText(ini.readString(kSettings, QStringLiteral("UserName"), QString()));
-    s.CompanyName = toSingleByteText(ini.readString(kSettings, QStringLiteral("CompanyName"), QString()));
-    s.DirectionChangeDetection = ini.readBool(kSettings, QStringLiteral("DirectionChangeDetection"), false);
-    s.SSSpeed = parseDecimal(ini.readString(kSettings, QStringLiteral("SSSpeed"), QString())).value_or(10.0);
-    // A folder that is gone (or "C:\" from a Windows installation) would
-    // open the file dialogs nowhere.
-    s.LastDirectory = existingFolderOr(ini.readString(kSettings, QStringLiteral("LastDir"), QString()),
-                                       defaultFileFolder());
-    s.LastPictureDirectory = existingFolderOr(ini.readString(kSettings, QStringLiteral("LastPicturesDir"), QString()),
-                                              defaultPictureFolder());
-    Edit_Distance->setText(ini.readString(kSettings, QStringLiteral("AutoReleaseDistance"), QStringLiteral("100")));
-    CheckBox_Distance->setChecked(ini.readBool(kSettings, QStringLiteral("AutoReleaseByDistance"), false));
-    CheckBox_Speed->setChecked(ini.readBool(kSettings, QStringLiteral("AutoReleaseBySpeed"), false));
-    s.DriversFilename = ini.readString(kSettings, QStringLiteral("DriversFileName"), kDefaultDriversFile);
-
-    LW_data->setColumnWidth(0, readColumnWidth(ini, "NumberColumnWidth", 50));
-    LW_data->setColumnWidth(1, readColumnWidth(ini, "TimeColumnWidth", 140));
-    const QList<int> chartAndList = splitterSizes(ini.readString(kListView, QStringLiteral("ChartSplitter"), QString()));
-    if (!chartAndList.isEmpty())
-        Splitter_Chart->setSizes(chartAndList);
-
-    m_state.setMachine(ini.readString(kSettings, QStringLiteral("LastMachineID"), QString()),
-                       ini.readString(kSettings, QStringLiteral("LastNote"), QString()));
-    readReportSettings(ini, s);
-
-    s.ArchiveUrl = ini.readString(kSettings, QLatin1String(kArchiveSettingsKey), QString()).trimmed();
-    s.ArchiveTrendPercent =
-        trendThresholdFromSetting(ini.readString(kSettings, QLatin1String(kTrendThresholdSettingsKey), QString()));
     if (!failure.isEmpty())
         m_platform.dialogs->error(this, kApplicationTitle, unreadableSettingsText(fileName, failure));
 }
@@ -155,46 +92,22 @@ void TMainForm::ZapisIni()
     if (!failure.isEmpty())
         throw ZirkError(QStringLiteral("Unable to write to %1").arg(QFileInfo(fileName).absoluteFilePath()));
 
+    SavedSettings saved;
+    saved.app = m_state.appSettings;
     const auto windows = positionedWindows(this, m_forms);
-    for (std::size_t i = 0; i < std::size(kWindowKeys); ++i) {
-        const WindowKeys &k = kWindowKeys[i];
-        const QPoint at = windows[i] ? windows[i]->pos() : QPoint(k.defaultLeft, k.defaultTop);
-        ini.writeInteger(kPositions, QLatin1String(k.left), at.x());
-        ini.writeInteger(kPositions, QLatin1String(k.top), at.y());
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (windows[i])
+            saved.windowPositions[i] = windows[i]->pos();
     }
-
-    const AppSettings &s = m_state.appSettings;
-    ini.writeString(kSettings, QStringLiteral("Language"), s.Language);
-    ini.writeString(kSettings, QStringLiteral("SoundFile"), s.SoundFile);
-    ini.writeBool(kSettings, QStringLiteral("PlaySound"), s.SoundEnable);
-    ini.writeSingleByteString(kSettings, QStringLiteral("UserName"), s.UserName);
-    ini.writeSingleByteString(kSettings, QStringLiteral("CompanyName"), s.CompanyName);
-    ini.writeBool(kSettings, QStringLiteral("DirectionChangeDetection"), s.DirectionChangeDetection);
-    ini.writeString(kSettings, QStringLiteral("SSSpeed"), formatGeneral(s.SSSpeed));
-    ini.writeString(kSettings, QStringLiteral("LastDir"), s.LastDirectory);
-    ini.writeString(kSettings, QStringLiteral("LastPicturesDir"), s.LastPictureDirectory);
-    ini.writeString(kSettings, QStringLiteral("AutoReleaseDistance"), Edit_Distance->text());
-    ini.writeBool(kSettings, QStringLiteral("AutoReleaseByDistance"), CheckBox_Distance->isChecked());
-    ini.writeBool(kSettings, QStringLiteral("AutoReleaseBySpeed"), CheckBox_Speed->isChecked());
-    ini.writeString(kSettings, QStringLiteral("DriversFileName"), s.DriversFilename);
-
-    ini.writeInteger(kListView, QStringLiteral("NumberColumnWidth"), LW_data->columnWidth(0));
-    ini.writeInteger(kListView, QStringLiteral("TimeColumnWidth"), LW_data->columnWidth(1));
-    ini.writeString(kListView, QStringLiteral("ChartSplitter"), splitterText(Splitter_Chart->sizes()));
-
-    ini.writeString(kSettings, QStringLiteral("LastMachineID"), m_state.machineId());
-    ini.writeString(kSettings, QStringLiteral("LastNote"), m_state.note());
-    writeReportSettings(ini, s);
-
-    // The archive's keys join the file once they are set, so that a file of
-    // a program that never used the archive stays as it was.
-    auto present = [&ini](const char *key) {
-        return ini.readString(kSettings, QLatin1String(key), QStringLiteral("\x01")) != QStringLiteral("\x01");
-    };
-    if (!s.ArchiveUrl.isEmpty() || present(kArchiveSettingsKey))
-        ini.writeString(kSettings, QLatin1String(kArchiveSettingsKey), s.ArchiveUrl);
-    if (s.ArchiveTrendPercent != kDefaultTrendThresholdPercent || present(kTrendThresholdSettingsKey))
-        ini.writeString(kSettings, QLatin1String(kTrendThresholdSettingsKey), formatGeneral(s.ArchiveTrendPercent));
+    saved.releaseDistance = Edit_Distance->text();
+    saved.releaseByDistance = CheckBox_Distance->isChecked();
+    saved.releaseBySpeed = CheckBox_Speed->isChecked();
+    saved.numberColumnWidth = LW_data->columnWidth(0);
+    saved.timeColumnWidth = LW_data->columnWidth(1);
+    saved.chartSplitter = Splitter_Chart->sizes();
+    saved.lastMachineId = m_state.machineId();
+    saved.lastNote = m_state.note();
+    writeSettings(ini, saved);
 
     // Written beside the old file and renamed over it: a full disk or a
     // read-only folder leaves the old settings whole.

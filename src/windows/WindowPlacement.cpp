@@ -15,28 +15,3 @@ bool isDemoSwitch(const QStringList &arguments)
 {
     return arguments.size() == 1 && arguments.constFirst().toLower() == QLatin1String("/demo");
 }
-
-QList<int> splitterSizes(const QString &text)
-{
-    const QStringList parts = text.split(QLatin1Char(','));
-    if (parts.size() != 2)
-        return {};
-    QList<int> sizes;
-    for (const QString &part : parts) {
-        bool ok = false;
-        const int size = part.trimmed().toInt(&ok);
-        // More than any screen is tall: not a size this program wrote.
-        if (!ok || size <= 0 || size > 100000)
-            return {};
-        sizes << size;
-    }
-    return sizes;
-}
-
-QString splitterText(const QList<int> &sizes)
-{
-    QStringList parts;
-    for (const int size : sizes)
-        parts << QString::number(size);
-    return parts.join(QLatin1Char(','));
-}

@@ -21,7 +21,7 @@ namespace {
 std::unique_ptr<Archive> openArchive()
 {
     const QString url = chooseArchiveUrl(QProcessEnvironment::systemEnvironment(),
-                                         settingsValue(kArchiveSettingsKey), defaultArchivePath());
+                                         programSettings().ArchiveUrl, defaultArchivePath());
     try {
         return std::make_unique<Archive>(parseArchiveUrl(url));
     } catch (const ArchiveError &e) {
@@ -58,8 +58,8 @@ void runAdd(const Arguments &arguments)
     if (files.isEmpty())
         throw usageError(QStringLiteral("archive add needs project files"));
     const std::unique_ptr<Archive> archive = openArchive();
-    const QString user = settingsText("UserName");
-    const QString company = settingsText("CompanyName");
+    const QString user = programSettings().UserName;
+    const QString company = programSettings().CompanyName;
     long long added = 0;
     long long skipped = 0;
     QString text;
@@ -142,7 +142,7 @@ void runTrend(const Arguments &arguments)
     const QString machineId = arguments.files().at(1).trimmed();
     const double threshold = arguments.has("--threshold")
         ? numberOption(arguments, "--threshold")
-        : trendThresholdFromSetting(settingsValue(kTrendThresholdSettingsKey));
+        : programSettings().ArchiveTrendPercent;
     if (!(threshold >= 0.0))
         throw badInput(QStringLiteral("--threshold: a percentage of 0 or more"));
     const std::unique_ptr<Archive> archive = openArchive();

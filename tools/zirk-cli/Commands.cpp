@@ -9,6 +9,7 @@
 #include "settings/AppSettings.h"
 #include "settings/FileLocations.h"
 #include "settings/IniFile.h"
+#include "settings/SettingsFile.h"
 #include "settings/ReportSettings.h"
 #include "settings/LanguageTexts.h"
 
@@ -201,51 +202,35 @@ DeviceChoice projectDevice(const ProjectRecord &record)
 
 namespace {
 
-// Read once, when a command first needs it.  A settings file that is there
-// but cannot be read (a FIFO, no rights) gives the defaults, as in the
-// window, and one line on standard error says so.
-const IniFile &programSettings()
+// Read once, when a command first needs it, by the reader the window
+// uses.  A settings file that is there but cannot be read (a FIFO, no
+// rights) gives the defaults, as in the window, and one line on standard
+// error says so.
+const SavedSettings &savedSettings()
 {
-    static const IniFile ini = [] {
+    static const SavedSettings saved = [] {
         const QString fileName = settingsFilePathOf(QStringLiteral("zirk"));
         QString failure;
-        IniFile settings = IniFile::load(fileName, kSystemCodePage, &failure);
+        const IniFile ini = IniFile::load(fileName, kSystemCodePage, &failure);
         if (!failure.isEmpty())
             writeWarning(QStringLiteral("zirk-cli: settings file %1 cannot be read (%2); its settings are not used\n")
                              .arg(fileName, failure));
-        return settings;
+        return readSettings(ini);
     }();
-    return ini;
+    return saved;
 }
-
-const QString kSettingsSection = QStringLiteral("Settings");
 
 } // namespace
 
-QString settingsText(const char *key)
+const AppSettings &programSettings()
 {
-    // Single-byte text, as the window reads it.
-    return toSingleByteText(programSettings().readString(kSettingsSection, QLatin1String(key), QString()));
-}
-
-QString settingsValue(const char *key)
-{
-    return programSettings().readString(kSettingsSection, QLatin1String(key), QString());
-}
-
-AppSettings reportSettings()
-{
-    AppSettings settings;
-    readReportSettings(programSettings(), settings);
-    return settings;
+    return savedSettings().app;
 }
 
 QString kindDisplayName(int kind)
 {
     static const IniFile texts = [] {
-        const QString language =
-            programSettings().readString(kSettingsSection, QStringLiteral("Language"), QStringLiteral("English"));
-        const QString fileName = languageFilePath(language);
+        const QString fileName = languageFilePath(programSettings().Language);
         return fileName.isEmpty() ? IniFile(kSystemCodePage) : IniFile::load(fileName, kSystemCodePage);
     }();
     const KindName *name = kindById(kind);

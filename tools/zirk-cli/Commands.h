@@ -116,17 +116,9 @@ DeviceChoice projectDevice(const ProjectRecord &record);
 
 // --- settings ---
 
-// The user's name ("UserName") or company ("CompanyName") from the program's
-// settings file, the window's, which zirk-cli beside it shares; empty when
-// missing.
-QString settingsText(const char *key);
-
-// A value of section "Settings" of the program's settings file as it stands;
-// empty when missing.
-QString settingsValue(const char *key);
-
-// The analysis page and logo settings of the program's settings file.
-AppSettings reportSettings();
+// The program's settings as the window reads them from its settings file,
+// which zirk-cli beside it shares.
+const AppSettings &programSettings();
 
 // A kind's display name in the language of the settings, as the device
 // selection dialog and the main window show it.

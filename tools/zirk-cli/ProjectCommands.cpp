@@ -162,9 +162,9 @@ void runReport(const Arguments &arguments)
 
     // The protocol the window writes after opening the project: the same
     // mapping, so the distance is this series' own or "-- --- mm".
-    AppSettings settings = reportSettings();
-    settings.CompanyName = arguments.value("--company").value_or(settingsText("CompanyName"));
-    settings.UserName = arguments.value("--user").value_or(settingsText("UserName"));
+    AppSettings settings = programSettings();
+    settings.CompanyName = arguments.value("--company").value_or(settings.CompanyName);
+    settings.UserName = arguments.value("--user").value_or(settings.UserName);
     if (arguments.has("--no-analysis"))
         settings.AddAnalysisPage = false;
     ReportContent content = reportContent(measurementFromProject(project.stopTimes, project.record, project.pictures),
