@@ -14,6 +14,7 @@
 #include "windows/SafetyAdvisorForm.h"
 #include "settings/FileLocations.h"
 #include "settings/IniFile.h"
+#include "settings/RecentProjects.h"
 #include "settings/ReportSettings.h"
 #include "settings/LanguageTexts.h"
 #include "windows/SettingsForm.h"
@@ -133,6 +134,7 @@ void TMainForm::NactiIni()
     m_state.setMachine(ini.readString(kSettings, QStringLiteral("LastMachineID"), QString()),
                        ini.readString(kSettings, QStringLiteral("LastNote"), QString()));
     readReportSettings(ini, s);
+    readRecentProjects(ini, s);
 
     s.ArchiveUrl = ini.readString(kSettings, QLatin1String(kArchiveSettingsKey), QString()).trimmed();
     s.ArchiveTrendPercent =
@@ -185,6 +187,7 @@ void TMainForm::ZapisIni()
     ini.writeString(kSettings, QStringLiteral("LastMachineID"), m_state.machineId());
     ini.writeString(kSettings, QStringLiteral("LastNote"), m_state.note());
     writeReportSettings(ini, s);
+    writeRecentProjects(ini, s);
 
     // The archive's keys join the file once they are set, so that a file of
     // a program that never used the archive stays as it was.

@@ -1,6 +1,5 @@
 #include "windows/WindowPlacement.h"
 
-#include <QStringList>
 
 QPoint clampWindowPosition(QPoint position, QSize screen)
 {
@@ -9,11 +8,6 @@ QPoint clampWindowPosition(QPoint position, QSize screen)
     if (position.y() > screen.height() - 50)
         position.setY(screen.height() / 2);
     return position;
-}
-
-bool isDemoSwitch(const QStringList &arguments)
-{
-    return arguments.size() == 1 && arguments.constFirst().toLower() == QLatin1String("/demo");
 }
 
 QList<int> splitterSizes(const QString &text)

@@ -11,10 +11,6 @@
 // or above the screen stay as they are.
 QPoint clampWindowPosition(QPoint position, QSize screen);
 
-// True when the program was started with exactly one argument that reads
-// "/demo" in any letter case.
-bool isDemoSwitch(const QStringList &arguments);
-
 // The sizes of a splitter's two panes as the settings file keeps them,
 // "240,310"; empty for text that is not two positive whole numbers, so a
 // missing or damaged key leaves the splitter as it starts.
