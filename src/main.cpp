@@ -2,12 +2,28 @@
 #include "windows/MainForm.h"
 #include "windows/Program.h"
 #include "windows/QtPlatform.h"
+#include "windows/StartArguments.h"
 #include "windows/ZirkApplication.h"
 
 #include <QTimer>
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char **argv)
 {
+    // Answered before any window, so that they work without a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(startHelp().toLocal8Bit().constData(), stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("zirk %s\n", ZIRK_VERSION);
+            return 0;
+        }
+    }
+
     ZirkApplication app(argc, argv);
     QtPlatform qt;
     app.setDialogs(qt.platform().dialogs);
