@@ -1,4 +1,5 @@
 // Zirk: the desktop program of the Zirk stop-time measuring instrument.
+#include "base/QuitWhenShown.h"
 #include "windows/MainForm.h"
 #include "windows/Program.h"
 #include "windows/QtPlatform.h"
@@ -32,6 +33,8 @@ int main(int argc, char **argv)
     arguments.removeFirst();
     ZirkProgram program(qt.platform(), arguments);
     program.mainForm()->show();
+    if (qEnvironmentVariableIsSet("ZIRK_QUIT_WHEN_SHOWN"))
+        new QuitWhenShown(program.mainForm());
 
     // ZIRK_SCREENSHOT=file: save a picture of the main window after start-up
     // and close again (used to check a build on a machine without display).
