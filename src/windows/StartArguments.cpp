@@ -51,8 +51,8 @@ std::vector<ManItem> environmentItems()
                      QStringLiteral("save a picture of the main window to this file after start-up and close "
                                     "again (checks of a build without a display)")});
     items.push_back({QStringLiteral("ZIRK_QUIT_WHEN_SHOWN"),
-                     QStringLiteral("when set, end as soon as the main window has painted itself (the start-time "
-                                    "benchmark)")});
+                     QStringLiteral("when set, end at once when the main window has painted itself, without "
+                                    "writing the settings (the start-time benchmark)")});
     return items;
 }
 
