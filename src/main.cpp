@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 
 int main(int argc, char **argv)
 {
@@ -42,9 +43,15 @@ int main(int argc, char **argv)
     if (!shot.isEmpty()) {
         QTimer::singleShot(3500, program.mainForm(), [&] {
             program.mainForm()->grab().save(shot);
-            // An orderly close writes the settings file like a user's close.
-            if (!program.mainForm()->close())
-                app.quit();
+            // The settings file is written as a user's close writes it, but
+            // without the close's question about a series (a project given
+            // on the command line): nobody is there to answer it.
+            try {
+                program.mainForm()->ZapisIni();
+            } catch (const std::exception &e) {
+                std::fprintf(stderr, "zirk: %s\n", e.what());
+            }
+            app.quit();
         });
     }
     return app.exec();
