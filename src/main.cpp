@@ -51,7 +51,9 @@ int main(int argc, char **argv)
             } catch (const std::exception &e) {
                 std::fprintf(stderr, "zirk: %s\n", e.what());
             }
-            app.quit();
+            // exit, not quit: Qt's quit would close the windows, and the
+            // close asks its question.
+            QCoreApplication::exit(0);
         });
     }
     return app.exec();
