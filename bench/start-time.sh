@@ -20,6 +20,12 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${ZIRK_START_IN_XVFB:-}" ]; then
   exec env ZIRK_START_IN_XVFB=1 xvfb-run -a -n $((200 + RANDOM % 700)) -s "-screen 0 1280x1024x24 -noreset" "$0" "$@"
 fi
 
+# A session bus as on a desktop: without one, Qt forks dbus-launch from
+# each start, which times the fork instead of the program.
+if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && command -v dbus-run-session >/dev/null; then
+  exec dbus-run-session -- "$0" "$@"
+fi
+
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # A fresh settings folder and the simulated instrument: no USB scan, no
