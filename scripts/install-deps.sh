@@ -13,6 +13,7 @@ packages=(
   xvfb xauth x11-apps imagemagick
   clang libclang-rt-14-dev
   fonts-dejavu-core
+  lintian appstream desktop-file-utils man-db shared-mime-info xdg-utils bash-completion
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include "base/CodePage.h"
 
 #include <QString>
+#include <QStringList>
 
 // User and program settings between the settings file and the dialogs.
 struct AppSettings
@@ -26,6 +27,8 @@ struct AppSettings
     // settings folder, empty for none).
     bool AddAnalysisPage = true;
     QString LogoFile;
+    // File > Open Recent, newest first.
+    QStringList RecentProjects;
 
     // The settings file was there but could not be read (not a regular
     // file, no read rights, too large for memory).  The program then runs on

@@ -53,6 +53,7 @@ std::vector<LanguageKey> buildKeys()
         caption(menu, "File", "File", W::Main, "menu_file"),
         caption(menu, "New", "New", W::Main, "submenu_New"),
         caption(menu, "Open", "Open", W::Main, "submenu_Open"),
+        caption(menu, "OpenRecent", "Open Recent", W::Main, "menu_recent"),
         caption(menu, "Import", "Import Values...", W::Main, "Import1"),
         caption(menu, "ExportValues", "Export values...", W::Main, "ExportValues1"),
         caption(menu, "SaveAs", "Save as...", W::Main, "submenu_SaveAs"),
@@ -103,6 +104,8 @@ std::vector<LanguageKey> buildKeys()
         plainText(main, "ChartMaximumCaption", "Maximum", W::Main),
         plainText(main, "ChartRunAxisCaption", "Run", W::Main),
         plainText(main, "ChartTimeAxisCaption", "ms", W::Main),
+        plainText(main, "RecentProjectsEmpty", "No recent projects", W::Main),
+        plainText(main, "RecentProjectMissing", "No longer there, removed from Open Recent: %1", W::Main),
 
         message("NoDeviceFoundText", "No Zirk device found!", &MessageTexts::NoDeviceFound),
         message("NewMeasurementText", "Are you sure you want to start a new measurement? All data will be lost!",

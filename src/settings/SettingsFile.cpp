@@ -3,6 +3,7 @@
 #include "base/NumberFormat.h"
 #include "settings/FileLocations.h"
 #include "settings/IniFile.h"
+#include "settings/RecentProjects.h"
 #include "settings/ReportSettings.h"
 
 #include <QStringList>
@@ -88,6 +89,7 @@ SavedSettings readSettings(const IniFile &ini)
     s.LastPictureDirectory = existingFolderOr(text(ini, "LastPicturesDir"), defaultPictureFolder());
     s.DriversFilename = text(ini, "DriversFileName", kDefaultDriversFile);
     readReportSettings(ini, s);
+    readRecentProjects(ini, s);
     s.ArchiveUrl = text(ini, kArchiveSettingsKey).trimmed();
     s.ArchiveTrendPercent = trendThresholdFromSetting(text(ini, kTrendThresholdSettingsKey));
 
@@ -132,6 +134,7 @@ void writeSettings(IniFile &ini, const SavedSettings &saved)
     ini.writeString(kSettings, QStringLiteral("LastMachineID"), saved.lastMachineId);
     ini.writeString(kSettings, QStringLiteral("LastNote"), saved.lastNote);
     writeReportSettings(ini, s);
+    writeRecentProjects(ini, s);
 
     // The archive's keys join the file once they are set, so that a file of
     // a program that never used the archive stays as it was.

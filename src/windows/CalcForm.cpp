@@ -6,6 +6,7 @@
 #include "windows/WidgetParts.h"
 #include "safety/Calculator.h"
 #include "windows/DevicePictures.h"
+#include "windows/MainForm.h"
 #include "windows/NumberField.h"
 
 #include <QCheckBox>
@@ -210,7 +211,10 @@ void TCalcForm::buildUi()
         // The light curtains and the scanner show how they are arranged.
         if (tabIndex <= KindSafetyScanner) {
             QLabel *picture = makeLabel(QStringLiteral("Image%1").arg(tabIndex + 1), QString());
-            picture->setPixmap(devicePicture(tabIndex, 150));
+            // The main window has drawn them already.
+            const TMainForm *main = m_forms.MainForm;
+            picture->setPixmap(main && tabIndex < main->IL_devices_150.size() ? main->IL_devices_150[tabIndex]
+                                                                              : devicePicture(tabIndex, 150));
             grid->addWidget(picture, 0, 5, row, 1, Qt::AlignTop | Qt::AlignRight);
         }
 

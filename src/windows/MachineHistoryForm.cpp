@@ -142,7 +142,6 @@ TMachineHistoryForm::TMachineHistoryForm(ProgramState &state, Platform &platform
 
     Label_SearchCaption = named(new QLabel, "Label_SearchCaption");
     Edit_Search = named(new QLineEdit, "Edit_Search");
-    Edit_Search->setClearButtonEnabled(true);
     Label_SearchCaption->setBuddy(Edit_Search);
     Label_MachinesCaption = named(new QLabel, "Label_MachinesCaption");
     LW_machines = table("LW_machines");
@@ -219,6 +218,10 @@ void TMachineHistoryForm::setHeaders()
 
 void TMachineHistoryForm::showEvent(QShowEvent *event)
 {
+    // The clear button's icon comes from the icon theme, whose loading is
+    // a noticeable part of the program's start: it waits for the first
+    // showing.
+    Edit_Search->setClearButtonEnabled(true);
     QDialog::showEvent(event);
     FormShow();
 }

@@ -5,6 +5,7 @@
 #include "windows/Pictures.h"
 #include "state/ProgramState.h"
 #include "windows/WidgetParts.h"
+#include "windows/StartArguments.h"
 #include "windows/WindowPlacement.h"
 #include "device/DeviceSession.h"
 #include "settings/LanguageTexts.h"
@@ -313,6 +314,11 @@ void TMainForm::buildMenus()
     menu_file->setObjectName(QStringLiteral("menu_file"));
     item(menu_file, submenu_New, "submenu_New", &TMainForm::submenu_NewClick);
     item(menu_file, submenu_Open, "submenu_Open", &TMainForm::submenu_OpenClick);
+    menu_recent = menu_file->addMenu(QStringLiteral("Open Recent"));
+    menu_recent->setObjectName(QStringLiteral("menu_recent"));
+    connect(menu_recent, &QMenu::aboutToShow, this, [this] {
+        runGuarded(*m_platform.dialogs, this, [this] { fillRecentMenu(); });
+    });
     item(menu_file, Import1, "Import1", &TMainForm::Import1Click);
     item(menu_file, ExportValues1, "ExportValues1", &TMainForm::ExportValues1Click);
     item(menu_file, submenu_SaveAs, "submenu_SaveAs", &TMainForm::submenu_SaveAsClick);
@@ -382,7 +388,8 @@ void TMainForm::showEvent(QShowEvent *event)
 
 void TMainForm::FormShow()
 {
-    const bool demo = isDemoSwitch(m_arguments);
+    const StartArguments start = parseStartArguments(m_arguments);
+    const bool demo = start.demo;
     Btn_Demo->setEnabled(demo);
     Btn_Demo->setVisible(demo);
 
@@ -411,6 +418,9 @@ void TMainForm::FormShow()
     Aktualizuj_Ukazatele();
 
     Timer1->start();
+
+    if (!start.projectFile.isEmpty())
+        openProjectFile(start.projectFile);
 }
 
 void TMainForm::connectState()

@@ -83,6 +83,12 @@ public:
     // --- project files ---
     void submenu_NewClick();
     void submenu_OpenClick();
+    // Opens a project as File > Open does after its dialog: the dialog,
+    // File > Open Recent and a file named on the command line all come here.
+    void openProjectFile(const QString &fileName);
+    // File > Open Recent lists the kept projects; a file that is gone leaves
+    // the list with a note in the status bar.
+    void fillRecentMenu();
     void submenu_SaveAsClick();
     void Import1Click();
     void ImportValues();
@@ -182,6 +188,7 @@ public:
     QMenu *menu_help = nullptr;
     QAction *submenu_New = nullptr;
     QAction *submenu_Open = nullptr;
+    QMenu *menu_recent = nullptr;
     QAction *Import1 = nullptr;
     QAction *submenu_SaveAs = nullptr;
     QAction *submenu_Report = nullptr;
@@ -221,6 +228,8 @@ private:
     Platform &m_platform;
     Forms &m_forms;
     QStringList m_arguments;
+    // Drops kept projects whose file is gone and tells the user which.
+    void dropMissingRecentProjects();
     StopTimesModel *m_model = nullptr;
     bool m_shown = false;
     // The settings file could not be written on a close request, and the

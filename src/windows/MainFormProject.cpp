@@ -11,12 +11,15 @@
 #include "project/ProjectMeasurement.h"
 #include "project/ValueExport.h"
 #include "project/ValueImport.h"
+#include "settings/RecentProjects.h"
 #include "windows/ImagesForm.h"
 
 #include <algorithm>
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
+#include <QMenu>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QTableView>
@@ -80,7 +83,11 @@ void TMainForm::submenu_OpenClick()
     const QString fileName = chooseFile(*m_platform.dialogs, this, m_state.appSettings, DialogKind::Open, request);
     if (fileName.isEmpty())
         return;
+    openProjectFile(fileName);
+}
 
+void TMainForm::openProjectFile(const QString &fileName)
+{
     QFile file(fileName);
     // A name that does not open changes nothing: the measurement on screen
     // stays whole, and so does what is known of the instrument on the line.
@@ -88,6 +95,7 @@ void TMainForm::submenu_OpenClick()
         MujMessageDlg(m_state.messageTexts.InvalidFile);
         return;
     }
+    m_state.appSettings.RecentProjects = addRecentProject(m_state.appSettings.RecentProjects, fileName);
     ProjectRecord record = m_state.projectRecord;
     std::vector<double> stopTimes = m_state.stopTimes();
     ProjectPictures pictures;
@@ -127,7 +135,50 @@ void TMainForm::submenu_SaveAsClick()
         throw ZirkError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, saved.error));
     if (saved.stage == SaveResult::NotWritten)
         throw ZirkError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, saved.error));
+    m_state.appSettings.RecentProjects = addRecentProject(m_state.appSettings.RecentProjects, fileName);
     recordInArchive(fileName);
+}
+
+void TMainForm::dropMissingRecentProjects()
+{
+    const RecentProjectsCheck check = dropMissingProjects(m_state.appSettings.RecentProjects);
+    if (check.dropped.isEmpty())
+        return;
+    m_state.appSettings.RecentProjects = check.kept;
+    QStringList names;
+    for (const QString &f : check.dropped)
+        names.append(QDir::toNativeSeparators(f));
+    setStatusText(m_state.texts().text("MainWindow", "RecentProjectMissing").arg(names.join(QStringLiteral(", "))));
+}
+
+void TMainForm::fillRecentMenu()
+{
+    dropMissingRecentProjects();
+    menu_recent->clear();
+    const QStringList &recent = m_state.appSettings.RecentProjects;
+    if (recent.isEmpty()) {
+        menu_recent->addAction(m_state.texts().text("MainWindow", "RecentProjectsEmpty"))->setEnabled(false);
+        return;
+    }
+    for (qsizetype i = 0; i < recent.size(); ++i) {
+        const QString fileName = recent.at(i);
+        // "&1 name.zPRJ": the digit is the key, the folder is in the tip.
+        QString label = QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(fileName).fileName().replace(
+                                                                     QLatin1Char('&'), QStringLiteral("&&")));
+        QAction *action = menu_recent->addAction(label);
+        action->setToolTip(QDir::toNativeSeparators(fileName));
+        connect(action, &QAction::triggered, this, [this, fileName] {
+            runGuarded(*m_platform.dialogs, this, [this, fileName] {
+                // Gone since the menu opened: dropped with the note, not
+                // opened as an invalid file.
+                if (!QFileInfo(fileName).isFile()) {
+                    dropMissingRecentProjects();
+                    return;
+                }
+                openProjectFile(fileName);
+            });
+        });
+    }
 }
 
 void TMainForm::Import1Click()

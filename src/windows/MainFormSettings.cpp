@@ -14,6 +14,7 @@
 #include "windows/SafetyAdvisorForm.h"
 #include "settings/FileLocations.h"
 #include "settings/IniFile.h"
+#include "settings/RecentProjects.h"
 #include "settings/ReportSettings.h"
 #include "settings/SettingsFile.h"
 #include "settings/LanguageTexts.h"

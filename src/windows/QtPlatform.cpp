@@ -11,7 +11,9 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QProgressDialog>
-#include <QSoundEffect>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLibrary>
 #include <QUrl>
 
 #include <algorithm>
@@ -24,17 +26,37 @@ QDateTime SystemClock::now() const
 QtSoundPlayer::QtSoundPlayer() = default;
 QtSoundPlayer::~QtSoundPlayer() = default;
 
+QStringList soundModuleCandidates(const QString &programFolder)
+{
+    // Beside the program in the build tree, in <prefix>/lib/zirk once
+    // installed in <prefix>/bin.
+    return {programFolder + QStringLiteral("/") + QLatin1String(kSoundModuleName),
+            QDir::cleanPath(programFolder + QStringLiteral("/../lib/zirk/") + QLatin1String(kSoundModuleName))};
+}
+
 void QtSoundPlayer::play(const QString &waveFile)
 {
     if (waveFile.isEmpty() || !QFileInfo(waveFile).isFile())
         return;
-    // A fresh effect per sound: stopping the old one cuts it off, and a
-    // file that cannot be decoded just stays silent.
-    if (m_effect)
-        m_effect->stop();
-    m_effect = std::make_unique<QSoundEffect>();
-    m_effect->setSource(QUrl::fromLocalFile(QFileInfo(waveFile).absoluteFilePath()));
-    m_effect->play();
+    if (!m_moduleTried) {
+        m_moduleTried = true;
+        for (const QString &candidate : soundModuleCandidates(QCoreApplication::applicationDirPath())) {
+            if (!QFileInfo::exists(candidate))
+                continue;
+            // The library stays loaded to the end: the player's code is in it.
+            QLibrary module(candidate);
+            using Create = SoundPlayer *(*)();
+            if (const auto create = reinterpret_cast<Create>(module.resolve("zirk_create_sound_player"))) {
+                m_player.reset(create());
+                break;
+            }
+            qWarning("zirk: sound module %s: %s", qPrintable(candidate), qPrintable(module.errorString()));
+        }
+        if (!m_player)
+            qWarning("zirk: no sound module, the program stays silent");
+    }
+    if (m_player)
+        m_player->play(waveFile);
 }
 
 bool DesktopShellOpener::open(const QString &fileOrProgram, const QStringList &arguments)

@@ -5,7 +5,8 @@
 #include <memory>
 
 class QProgressDialog;
-class QSoundEffect;
+
+#include <QStringList>
 
 // The real platform: system clock, Qt Multimedia, the desktop's "open",
 // Qt's message boxes and file dialogs.
@@ -16,6 +17,11 @@ public:
     QDateTime now() const override;
 };
 
+// Qt Multimedia lives in a module loaded at the first sound (a start
+// without sound never loads it); without the module the program is silent.
+inline constexpr const char *kSoundModuleName = "zirk-sound.so";
+QStringList soundModuleCandidates(const QString &programFolder);
+
 class QtSoundPlayer : public SoundPlayer
 {
 public:
@@ -24,7 +30,8 @@ public:
     void play(const QString &waveFile) override;
 
 private:
-    std::unique_ptr<QSoundEffect> m_effect;
+    bool m_moduleTried = false;
+    std::unique_ptr<SoundPlayer> m_player;
 };
 
 class DesktopShellOpener : public ShellOpener

@@ -1,7 +1,5 @@
 #include "windows/WindowPlacement.h"
 
-#include <QStringList>
-
 QPoint clampWindowPosition(QPoint position, QSize screen)
 {
     if (position.x() > screen.width() - 50)
@@ -9,9 +7,4 @@ QPoint clampWindowPosition(QPoint position, QSize screen)
     if (position.y() > screen.height() - 50)
         position.setY(screen.height() / 2);
     return position;
-}
-
-bool isDemoSwitch(const QStringList &arguments)
-{
-    return arguments.size() == 1 && arguments.constFirst().toLower() == QLatin1String("/demo");
 }

@@ -11,6 +11,3 @@
 // or above the screen stay as they are.
 QPoint clampWindowPosition(QPoint position, QSize screen);
 
-// True when the program was started with exactly one argument that reads
-// "/demo" in any letter case.
-bool isDemoSwitch(const QStringList &arguments);

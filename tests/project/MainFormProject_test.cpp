@@ -15,6 +15,8 @@
 #include <QStringEncoder>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
 
 #include <bit>
 #include <csignal>
@@ -728,4 +730,92 @@ TEST_F(ProjectFilesTest, ImportTakesRegularFilesOnly)
         EXPECT_EQ(state().stopTimes(), (std::vector<double>{4, 5}));
     }
     EXPECT_FALSE(fifo.rescued()) << "the FIFO was opened";
+}
+
+// The file manager starts "zirk FILE.zPRJ": the project opens as File > Open
+// opens it, and "/demo" still counts wherever it stands.
+TEST_F(ProjectFilesTest, ProjectNamedOnTheCommandLineOpensAsFileOpenDoes)
+{
+    start();
+    addValues({101, 202, 303});
+    save(path("given.zPRJ"));
+    program.reset();
+
+    struct Case
+    {
+        QStringList arguments;
+        bool demo;
+    };
+    const Case cases[] = {
+        {{path("given.zPRJ")}, false},
+        {{"/demo", path("given.zPRJ")}, true},
+        {{path("given.zPRJ"), "/DEMO"}, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        TMainForm &w = start(c.arguments);
+        EXPECT_EQ(state().stopTimes(), (std::vector<double>{101, 202, 303}));
+        EXPECT_EQ(w.stopTimesModel()->rowCount(), 3);
+        EXPECT_EQ(w.Btn_Demo->isVisible(), c.demo);
+        EXPECT_EQ(state().appSettings.RecentProjects.value(0), path("given.zPRJ"));
+        EXPECT_TRUE(fake.dialogs.questions.empty());
+        program.reset();
+    }
+
+    // A file that is not there is reported as File > Open reports it.
+    start({path("missing.zPRJ")});
+    EXPECT_EQ(fake.dialogs.questions.size(), 1u);
+    EXPECT_TRUE(state().stopTimes().empty());
+}
+
+TEST_F(ProjectFilesTest, OpenRecentListsSavedAndOpenedProjectsAcrossStarts)
+{
+    start();
+    addValues({1});
+    save(path("a.zPRJ"));
+    addValues({2});
+    save(path("b.zPRJ"));
+    open(path("a.zPRJ"));
+    EXPECT_EQ(state().appSettings.RecentProjects, (QStringList{path("a.zPRJ"), path("b.zPRJ")}));
+    program->mainForm()->ZapisIni();
+    program.reset();
+
+    TMainForm &w = start();
+    w.fillRecentMenu();
+    const QList<QAction *> items = w.menu_recent->actions();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0]->text(), QStringLiteral("&1 a.zPRJ"));
+    EXPECT_EQ(items[1]->text(), QStringLiteral("&2 b.zPRJ"));
+    items[1]->trigger();
+    EXPECT_EQ(state().stopTimes(), (std::vector<double>{1, 2}));
+    EXPECT_EQ(state().appSettings.RecentProjects, (QStringList{path("b.zPRJ"), path("a.zPRJ")}));
+}
+
+TEST_F(ProjectFilesTest, OpenRecentDropsProjectsThatAreGoneWithANote)
+{
+    TMainForm &w = start();
+    save(path("kept.zPRJ"));
+    save(path("gone.zPRJ"));
+    save(path("vanishing.zPRJ"));
+    ASSERT_TRUE(QFile::remove(path("gone.zPRJ")));
+
+    w.fillRecentMenu();
+    EXPECT_EQ(state().appSettings.RecentProjects, (QStringList{path("vanishing.zPRJ"), path("kept.zPRJ")}));
+    EXPECT_EQ(w.menu_recent->actions().size(), 2);
+    EXPECT_TRUE(w.statusText().contains(path("gone.zPRJ"))) << w.statusText().toStdString();
+
+    // Gone between opening the menu and choosing the entry: dropped too, and
+    // not reported as a damaged project.
+    ASSERT_TRUE(QFile::remove(path("vanishing.zPRJ")));
+    addValues({7});
+    w.menu_recent->actions().constFirst()->trigger();
+    EXPECT_EQ(state().stopTimes(), (std::vector<double>{7}));
+    EXPECT_TRUE(fake.dialogs.questions.empty());
+    EXPECT_EQ(state().appSettings.RecentProjects, (QStringList{path("kept.zPRJ")}));
+    EXPECT_TRUE(w.statusText().contains(path("vanishing.zPRJ")));
+
+    ASSERT_TRUE(QFile::remove(path("kept.zPRJ")));
+    w.fillRecentMenu();
+    ASSERT_EQ(w.menu_recent->actions().size(), 1);
+    EXPECT_FALSE(w.menu_recent->actions().constFirst()->isEnabled());
 }

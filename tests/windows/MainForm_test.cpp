@@ -37,7 +37,7 @@ protected:
     }
 };
 
-TEST_F(MainFormTest, DemoSwitchNeedsExactlyOneArgumentInAnyCase)
+TEST_F(MainFormTest, DemoSwitchInAnyPositionAndAnyCase)
 {
     struct Case
     {
@@ -49,7 +49,8 @@ TEST_F(MainFormTest, DemoSwitchNeedsExactlyOneArgumentInAnyCase)
         {{"/demo"}, true},
         {{"/DEMO"}, true},
         {{"/DeMo"}, true},
-        {{"/demo", "x"}, false},
+        {{"-style", "/demo"}, true},
+        {{"x.zPRJ", "/Demo"}, true},
         {{"demo"}, false},
         {{"/demo2"}, false},
     };

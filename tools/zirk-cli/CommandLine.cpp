@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "settings/ProgramEnvironment.h"
+
 namespace {
 
 const OptionSpec kCommonOptions[] = {
@@ -28,23 +30,57 @@ QString optionColumn(const OptionSpec &o)
     return s;
 }
 
-QString optionLines(const std::vector<OptionSpec> &options)
+// A command's options and the common ones, as --help and the manual page
+// list them.
+std::vector<ManItem> optionItems(const CommandSpec &command)
 {
-    int width = 0;
-    for (const OptionSpec &o : options)
-        width = std::max(width, int(optionColumn(o).size()));
+    std::vector<ManItem> items;
+    for (const OptionSpec &o : command.options)
+        items.push_back({optionColumn(o), QLatin1String(o.help)});
     for (const OptionSpec &o : kCommonOptions)
-        width = std::max(width, int(optionColumn(o).size()));
-    QString text;
-    auto line = [&](const OptionSpec &o) {
-        text += QStringLiteral("  ") + optionColumn(o).leftJustified(width + 2) + QLatin1String(o.help)
-            + QLatin1Char('\n');
+        items.push_back({optionColumn(o), QLatin1String(o.help)});
+    return items;
+}
+
+QString capitalised(const char *text)
+{
+    QString s = QLatin1String(text);
+    if (!s.isEmpty())
+        s[0] = s[0].toUpper();
+    return s;
+}
+
+// --- what the program says about itself, in --help and in the manual page ---
+
+const char *const kSummary = "stop times, ISO 13855 safety distances, project files and reports without the window";
+
+const char *const kDescription =
+    "Stop times, ISO 13855 safety distances, project files and reports of the Zirk\n"
+    "stop-time measuring instrument, without the window.";
+
+const char *const kNotes =
+    "Numbers are read and shown as in your locale (LC_ALL, LC_NUMERIC, LANG): with\n"
+    "a decimal comma 12,5 is twelve and a half, 12.5 is not a number; thousands\n"
+    "separators are never read.  Set LC_ALL=C.UTF-8 for a decimal point.\n\n"
+    "With --json every command prints one JSON object: numbers in the shortest\n"
+    "form that reads back to the same double, with a decimal point whatever the\n"
+    "locale, and null where there is no value.";
+
+std::vector<ManItem> exitStatusItems()
+{
+    return {
+        {QString::number(ExitSuccess), QStringLiteral("success")},
+        {QString::number(ExitBadInput), QStringLiteral("bad input: a file or value that cannot be used; one line on "
+                                                       "standard error names it")},
+        {QString::number(ExitUsage), QStringLiteral("wrong usage")},
     };
-    for (const OptionSpec &o : options)
-        line(o);
-    for (const OptionSpec &o : kCommonOptions)
-        line(o);
-    return text;
+}
+
+std::vector<ManItem> environmentItems()
+{
+    std::vector<ManItem> items = sharedEnvironmentItems();
+    items.push_back({QStringLiteral("LC_ALL, LC_NUMERIC, LANG"), QStringLiteral("the number format read and shown")});
+    return items;
 }
 
 } // namespace
@@ -145,11 +181,9 @@ QString commandUsage(const CommandSpec &command)
 
 QString commandHelp(const CommandSpec &command)
 {
-    QString summary = QLatin1String(command.summary);
-    summary[0] = summary[0].toUpper();
     QString text = QStringLiteral("Usage: zirk-cli %1 [--json]\n\n%2.\n\nOptions:\n")
-                       .arg(QLatin1String(command.synopsis), summary);
-    text += optionLines(command.options);
+                       .arg(QLatin1String(command.synopsis), capitalised(command.summary));
+    text += helpItemLines(optionItems(command));
     if (command.details)
         text += QLatin1Char('\n') + QLatin1String(command.details);
     return text;
@@ -167,25 +201,41 @@ QString programUsage(const std::vector<CommandSpec> &commands)
 
 QString programHelp(const std::vector<CommandSpec> &commands)
 {
-    QString text = QStringLiteral(
-        "Usage: zirk-cli COMMAND [OPTIONS] [--json]\n\n"
-        "Stop times, ISO 13855 safety distances, project files and reports of the Zirk\n"
-        "stop-time measuring instrument, without the window.\n\nCommands:\n");
-    int width = 0;
+    QString text = QStringLiteral("Usage: zirk-cli COMMAND [OPTIONS] [--json]\n\n") + QLatin1String(kDescription)
+        + QStringLiteral("\n\nCommands:\n");
+    std::vector<ManItem> list;
     for (const CommandSpec &c : commands)
-        width = std::max(width, int(qstrlen(c.name)));
-    for (const CommandSpec &c : commands)
-        text += QStringLiteral("  ") + QString::fromLatin1(c.name).leftJustified(width + 2) + QLatin1String(c.summary)
-            + QLatin1Char('\n');
-    text += QStringLiteral(
-        "\n'zirk-cli COMMAND --help' describes a command.\n\n"
-        "Numbers are read and shown as in your locale (LC_ALL, LC_NUMERIC, LANG): with\n"
-        "a decimal comma 12,5 is twelve and a half, 12.5 is not a number; thousands\n"
-        "separators are never read.  Set LC_ALL=C.UTF-8 for a decimal point.\n\n"
-        "With --json every command prints one JSON object: numbers in the shortest\n"
-        "form that reads back to the same double, with a decimal point whatever the\n"
-        "locale, and null where there is no value.\n\n"
-        "Exit status: 0 success, 1 bad input (a file or value that cannot be used;\n"
-        "one line on standard error names it), 2 wrong usage.\n");
+        list.push_back({QLatin1String(c.name), QLatin1String(c.summary)});
+    text += helpItemLines(list);
+    text += QStringLiteral("\n'zirk-cli COMMAND --help' describes a command.\n\n") + QLatin1String(kNotes);
+    text += QStringLiteral("\n\nExit status:\n") + helpItemLines(exitStatusItems());
+    text += QStringLiteral("\nEnvironment:\n") + helpItemLines(environmentItems());
+    text += QStringLiteral("\nFiles:\n") + helpItemLines(sharedFileItems());
     return text;
+}
+
+ManPage programManPage(const std::vector<CommandSpec> &commands)
+{
+    ManPage page;
+    page.name = QStringLiteral("zirk-cli");
+    page.summary = QLatin1String(kSummary);
+    page.synopsis = {QStringLiteral("COMMAND [OPTIONS] [--json]"), QStringLiteral("COMMAND --help"),
+                     QStringLiteral("--help")};
+    page.description = QLatin1String(kDescription) + QStringLiteral("\n\n") + QLatin1String(kNotes);
+    ManSection list{QStringLiteral("COMMANDS"), QString(), {}, QString(), {}};
+    for (const CommandSpec &c : commands) {
+        ManSection command{QLatin1String(c.name),
+                           QStringLiteral("zirk-cli ") + QLatin1String(c.synopsis) + QStringLiteral(" [--json]\n\n")
+                               + capitalised(c.summary) + QLatin1Char('.'),
+                           optionItems(c),
+                           c.details ? QLatin1String(c.details) : QString(),
+                           {}};
+        list.subsections.push_back(command);
+    }
+    page.sections.push_back(list);
+    page.sections.push_back({QStringLiteral("EXIT STATUS"), QString(), exitStatusItems(), QString(), {}});
+    page.sections.push_back({QStringLiteral("ENVIRONMENT"), QString(), environmentItems(), QString(), {}});
+    page.sections.push_back({QStringLiteral("FILES"), QString(), sharedFileItems(), QString(), {}});
+    page.sections.push_back({QStringLiteral("SEE ALSO"), QStringLiteral("zirk(1)"), {}, QString(), {}});
+    return page;
 }

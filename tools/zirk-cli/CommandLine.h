@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/ManPage.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -80,3 +82,5 @@ QString commandHelp(const CommandSpec &command);
 QString commandUsage(const CommandSpec &command); // "Usage: zirk-cli ..." and where to read more
 QString programHelp(const std::vector<CommandSpec> &commands);
 QString programUsage(const std::vector<CommandSpec> &commands);
+// The manual page zirk-cli(1), from the texts --help shows.
+ManPage programManPage(const std::vector<CommandSpec> &commands);
