@@ -9,10 +9,11 @@
 // The ISO 13855:2010 calculation of one safety distance written out step by
 // step, as the protocol's analysis page prints it: the formula, every input
 // with its unit and where it comes from, each intermediate value and the
-// bounds that applied.  The steps compute with the same operations in the
-// same order as the distance functions, so the distance they arrive at is
-// the one the main window shows, to the last bit.  Texts are fixed English,
-// like the rest of the protocol; numbers are in the user's format.
+// bounds that applied.  The texts of the ISO 13855:2010 unit
+// (Iso13855_2010.h), rendered: the steps are the distance functions' own
+// arithmetic, so the distance they arrive at is the one the main window
+// shows, to the last bit.  Texts are fixed English, like the rest of the
+// protocol; numbers are in the user's format.
 
 struct ExplainedInput
 {

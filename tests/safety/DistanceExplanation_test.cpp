@@ -51,7 +51,7 @@ TEST(DistanceExplanation, ArrivesAtTheDistanceOfTheFormulasBitForBit)
         {KindVerticalLightCurtain, 300, 14, true, 675},
         {KindVerticalLightCurtain, 100, 41, true, 1010},
         {KindHorizontalLightCurtain, 100, 100, false, 1320},
-        {KindHorizontalLightCurtain, 100, 1000, false, 960},
+        {KindHorizontalLightCurtain, 100, 1000, false, 1010},
         {KindSafetyScanner, 100, 300, false, 1340},
         {KindSafetyScanner, 100, 1000, false, 1110},
         {KindTwoHandControl, 100, 0, false, 410},
@@ -144,6 +144,10 @@ TEST(DistanceExplanation, TellsWhichApproachSpeedAndWhichBoundApplied)
     const DistanceExplanation scanner = explainDistance(KindSafetyScanner, 100, {}, 1000, false, kEnglish);
     EXPECT_EQ(input(scanner, "C")->value, QStringLiteral("850.0 mm"));
     EXPECT_TRUE(input(scanner, "C")->origin.contains(QStringLiteral("800.0 mm is below 850.0 mm")));
+    const DistanceExplanation curtain = explainDistance(KindHorizontalLightCurtain, 100, {}, 1000, false, kEnglish);
+    EXPECT_EQ(input(curtain, "C")->value, QStringLiteral("850.0 mm"));
+    EXPECT_TRUE(input(curtain, "C")->origin.contains(QStringLiteral("800.0 mm is below 850.0 mm")));
+    EXPECT_EQ(curtain.steps, QStringList{QStringLiteral("S = 1,600 mm/s × 0.100000 s + 850.0 mm = 1,010.0 mm")});
 }
 
 TEST(DistanceExplanation, NumbersInTheUsersFormat)
