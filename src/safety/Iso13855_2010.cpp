@@ -49,29 +49,19 @@ void atLeast(DistanceResult *r, double &S, double least, const QString &why = {}
     }
 }
 
-void formula(DistanceResult *r, const QString &text)
-{
-    if (r)
-        r->formula = DistanceText(text);
-}
-
-void input(DistanceResult *r, const QString &symbol, Quantity q, ValueOrigin origin, const DistanceText &note)
-{
-    if (r)
-        value(*r, symbol, q, origin, note);
-}
-
 const QString kSelection = QStringLiteral("as chosen in the safety device selection");
 
 // Light curtains coarser than 40 mm protect against body approach only: the
 // same for industrial and non-industrial use.
 double coarseCurtain(double T, DistanceResult *r)
 {
-    formula(r, QStringLiteral("S = K \u00d7 T + C"));
-    input(r, QStringLiteral("K"), mmPerS(kSlowApproach), ValueOrigin::StandardConstant,
-          DistanceText(QStringLiteral("approach speed of the body, d above 40 mm")));
-    input(r, QStringLiteral("C"), mm(850.0), ValueOrigin::StandardConstant,
-          DistanceText(QStringLiteral("reach of an arm past the curtain, d above 40 mm")));
+    if (r) {
+        r->formula = DistanceText(QStringLiteral("S = K \u00d7 T + C"));
+        value(*r, QStringLiteral("K"), mmPerS(kSlowApproach), ValueOrigin::StandardConstant,
+              DistanceText(QStringLiteral("approach speed of the body, d above 40 mm")));
+        value(*r, QStringLiteral("C"), mm(850.0), ValueOrigin::StandardConstant,
+              DistanceText(QStringLiteral("reach of an arm past the curtain, d above 40 mm")));
+    }
     double S = kSlowApproach * T + 850.0;
     if (r)
         sumLine(r, kSlowApproach, T, 850.0, S);
@@ -81,8 +71,9 @@ double coarseCurtain(double T, DistanceResult *r)
 
 void resolutionInput(DistanceResult *r, double d)
 {
-    input(r, QStringLiteral("d"), mm(d), ValueOrigin::Entered,
-          DistanceText(QStringLiteral("detection capability (resolution) of the light curtain, ") + kSelection));
+    if (r)
+        value(*r, QStringLiteral("d"), mm(d), ValueOrigin::Entered,
+              DistanceText(QStringLiteral("detection capability (resolution) of the light curtain, ") + kSelection));
 }
 
 const DistanceText kThroughResolution(QStringLiteral("8 \u00d7 (d - 14 mm), reach through the curtain's resolution"));
@@ -93,27 +84,31 @@ double vlc(double T, double d, DistanceResult *r)
     if (d > 40.0)
         return coarseCurtain(T, r);
     const double C = 8.0 * (d - 14.0);
-    formula(r, QStringLiteral("S = K \u00d7 T + C,  C = 8 \u00d7 (d - 14 mm)"));
-    input(r, QStringLiteral("C"), mm(C), ValueOrigin::StandardConstant, kThroughResolution);
+    if (r) {
+        r->formula = DistanceText(QStringLiteral("S = K \u00d7 T + C,  C = 8 \u00d7 (d - 14 mm)"));
+        value(*r, QStringLiteral("C"), mm(C), ValueOrigin::StandardConstant, kThroughResolution);
+    }
     double S = kFastApproach * T + C;
     if (r)
         sumLine(r, kFastApproach, T, C, S);
     atLeast(r, S, 100.0);
     if (S > 500.0) {
-        input(r, QStringLiteral("K"), mmPerS(kSlowApproach), ValueOrigin::StandardConstant,
-              DistanceText(QStringLiteral("approach speed of the body: S with %1 is above %2"),
-                           {mmPerS(kFastApproach), mm(500.0)}));
-        if (r)
+        if (r) {
+            value(*r, QStringLiteral("K"), mmPerS(kSlowApproach), ValueOrigin::StandardConstant,
+                  DistanceText(QStringLiteral("approach speed of the body: S with %1 is above %2"),
+                               {mmPerS(kFastApproach), mm(500.0)}));
             r->lines.push_back(DistanceText(QStringLiteral("S is above %1: computed again with K = %2"),
                                             {mm(500.0), mmPerS(kSlowApproach)}));
+        }
         S = kSlowApproach * T + C;
         if (r)
             sumLine(r, kSlowApproach, T, C, S);
         atLeast(r, S, 500.0, QStringLiteral("with K = %2"), mmPerS(kSlowApproach));
     } else {
-        input(r, QStringLiteral("K"), mmPerS(kFastApproach), ValueOrigin::StandardConstant,
-              DistanceText(QStringLiteral("approach speed of the hand: S with %1 is not above %2"),
-                           {mmPerS(kFastApproach), mm(500.0)}));
+        if (r)
+            value(*r, QStringLiteral("K"), mmPerS(kFastApproach), ValueOrigin::StandardConstant,
+                  DistanceText(QStringLiteral("approach speed of the hand: S with %1 is not above %2"),
+                               {mmPerS(kFastApproach), mm(500.0)}));
     }
     return S;
 }
@@ -124,14 +119,17 @@ double vlcNonIndustrial(double T, double d, DistanceResult *r)
     if (d > 40.0)
         return coarseCurtain(T, r);
     const double C = 8.0 * (d - 14.0);
-    formula(r, QStringLiteral("S = K \u00d7 T + 8 \u00d7 (d - 14 mm) + 75 mm"));
+    if (r)
+        r->formula = DistanceText(QStringLiteral("S = K \u00d7 T + 8 \u00d7 (d - 14 mm) + 75 mm"));
     // Children approach faster relative to their reach: the 2000 mm/s speed
     // holds over the whole range and 75 mm is added.
-    input(r, QStringLiteral("K"), mmPerS(kFastApproach), ValueOrigin::StandardConstant,
-          DistanceText(QStringLiteral("approach speed of the hand; non-industrial use (children about): no change "
-                                      "to %1"),
-                       {mmPerS(kSlowApproach)}));
-    input(r, QStringLiteral("C"), mm(C), ValueOrigin::StandardConstant, kThroughResolution);
+    if (r) {
+        value(*r, QStringLiteral("K"), mmPerS(kFastApproach), ValueOrigin::StandardConstant,
+              DistanceText(QStringLiteral("approach speed of the hand; non-industrial use (children about): no change "
+                                          "to %1"),
+                           {mmPerS(kSlowApproach)}));
+        value(*r, QStringLiteral("C"), mm(C), ValueOrigin::StandardConstant, kThroughResolution);
+    }
     double S = kFastApproach * T + C + 75.0;
     if (r)
         r->lines.push_back(DistanceText(QStringLiteral("S = %1 \u00d7 %2 + %3 + %4 = %5"),
@@ -145,25 +143,30 @@ double reachOver(double H, DistanceResult *r, const QString &zone)
 {
     double C = 1200.0 - 0.4 * H;
     if (C < kLeastReachOver) {
-        input(r, QStringLiteral("C"), mm(kLeastReachOver), ValueOrigin::StandardConstant,
-              DistanceText(QStringLiteral("1200 mm - 0.4 \u00d7 H, reach over the zone; %1 is below %2, so %2"),
-                           {mm(C), mm(kLeastReachOver)}));
+        if (r)
+            value(*r, QStringLiteral("C"), mm(kLeastReachOver), ValueOrigin::StandardConstant,
+                  DistanceText(QStringLiteral("1200 mm - 0.4 \u00d7 H, reach over the zone; %1 is below %2, so %2"),
+                               {mm(C), mm(kLeastReachOver)}));
         C = kLeastReachOver;
     } else {
-        input(r, QStringLiteral("C"), mm(C), ValueOrigin::StandardConstant,
-              DistanceText(QStringLiteral("1200 mm - 0.4 \u00d7 H, reach over the zone")));
+        if (r)
+            value(*r, QStringLiteral("C"), mm(C), ValueOrigin::StandardConstant,
+                  DistanceText(QStringLiteral("1200 mm - 0.4 \u00d7 H, reach over the zone")));
     }
-    input(r, QStringLiteral("H"), mm(H), ValueOrigin::Entered,
-          DistanceText(QStringLiteral("height of the ") + zone + QStringLiteral(" zone above the floor, ")
-                       + kSelection));
-    input(r, QStringLiteral("K"), mmPerS(kSlowApproach), ValueOrigin::StandardConstant,
-          DistanceText(QStringLiteral("approach speed of the body, parallel to the zone")));
+    if (r) {
+        value(*r, QStringLiteral("H"), mm(H), ValueOrigin::Entered,
+              DistanceText(QStringLiteral("height of the ") + zone + QStringLiteral(" zone above the floor, ")
+                           + kSelection));
+        value(*r, QStringLiteral("K"), mmPerS(kSlowApproach), ValueOrigin::StandardConstant,
+              DistanceText(QStringLiteral("approach speed of the body, parallel to the zone")));
+    }
     return C;
 }
 
 double hlc(double T, double H, DistanceResult *r)
 {
-    formula(r, QStringLiteral("S = K \u00d7 T + C,  C = 1200 mm - 0.4 \u00d7 H"));
+    if (r)
+        r->formula = DistanceText(QStringLiteral("S = K \u00d7 T + C,  C = 1200 mm - 0.4 \u00d7 H"));
     const double C = reachOver(H, r, QStringLiteral("detection"));
     double S = kSlowApproach * T + C;
     if (r)
@@ -174,7 +177,9 @@ double hlc(double T, double H, DistanceResult *r)
 
 double scanner(double T, double H, DistanceResult *r)
 {
-    formula(r, QStringLiteral("S = K \u00d7 T + 100 mm + C,  C = 1200 mm - 0.4 \u00d7 H, at least 850 mm"));
+    if (r)
+        r->formula =
+            DistanceText(QStringLiteral("S = K \u00d7 T + 100 mm + C,  C = 1200 mm - 0.4 \u00d7 H, at least 850 mm"));
     const double C = reachOver(H, r, QStringLiteral("scanned"));
     double S = kSlowApproach * T + 100.0 + C;
     if (r)
@@ -186,11 +191,13 @@ double scanner(double T, double H, DistanceResult *r)
 
 double twoHand(double T, DistanceResult *r)
 {
-    formula(r, QStringLiteral("S = K \u00d7 T + C"));
-    input(r, QStringLiteral("K"), mmPerS(kSlowApproach), ValueOrigin::StandardConstant,
-          DistanceText(QStringLiteral("approach speed of the hand to a two-hand control")));
-    input(r, QStringLiteral("C"), mm(250.0), ValueOrigin::StandardConstant,
-          DistanceText(QStringLiteral("reach of a hand past the control")));
+    if (r) {
+        r->formula = DistanceText(QStringLiteral("S = K \u00d7 T + C"));
+        value(*r, QStringLiteral("K"), mmPerS(kSlowApproach), ValueOrigin::StandardConstant,
+              DistanceText(QStringLiteral("approach speed of the hand to a two-hand control")));
+        value(*r, QStringLiteral("C"), mm(250.0), ValueOrigin::StandardConstant,
+              DistanceText(QStringLiteral("reach of a hand past the control")));
+    }
     const double S = kSlowApproach * T + 250.0;
     if (r)
         sumLine(r, kSlowApproach, T, 250.0, S);
@@ -199,9 +206,11 @@ double twoHand(double T, DistanceResult *r)
 
 double eStop(double T, DistanceResult *r)
 {
-    formula(r, QStringLiteral("S = K \u00d7 T"));
-    input(r, QStringLiteral("K"), mmPerS(kSlowApproach), ValueOrigin::StandardConstant,
-          DistanceText(QStringLiteral("approach speed of the body")));
+    if (r) {
+        r->formula = DistanceText(QStringLiteral("S = K \u00d7 T"));
+        value(*r, QStringLiteral("K"), mmPerS(kSlowApproach), ValueOrigin::StandardConstant,
+              DistanceText(QStringLiteral("approach speed of the body")));
+    }
     const double S = kSlowApproach * T;
     if (r)
         sumLine(r, kSlowApproach, T, S);
@@ -210,11 +219,13 @@ double eStop(double T, DistanceResult *r)
 
 double door(double T, double C, DistanceResult *r)
 {
-    formula(r, QStringLiteral("S = K \u00d7 T + C"));
-    input(r, QStringLiteral("K"), mmPerS(kSlowApproach), ValueOrigin::StandardConstant,
-          DistanceText(QStringLiteral("approach speed of the body")));
-    input(r, QStringLiteral("C"), mm(C), ValueOrigin::Entered,
-          DistanceText(QStringLiteral("safety distance from Table 4 or Table 5 of ISO 13857:2008, ") + kSelection));
+    if (r) {
+        r->formula = DistanceText(QStringLiteral("S = K \u00d7 T + C"));
+        value(*r, QStringLiteral("K"), mmPerS(kSlowApproach), ValueOrigin::StandardConstant,
+              DistanceText(QStringLiteral("approach speed of the body")));
+        value(*r, QStringLiteral("C"), mm(C), ValueOrigin::Entered,
+              DistanceText(QStringLiteral("safety distance from Table 4 or Table 5 of ISO 13857:2008, ") + kSelection));
+    }
     const double S = kSlowApproach * T + C;
     if (r)
         sumLine(r, kSlowApproach, T, C, S);
@@ -224,13 +235,15 @@ double door(double T, double C, DistanceResult *r)
 double mat(double T, double h, DistanceResult *r)
 {
     const double C = 1200.0 - 0.4 * h;
-    formula(r, QStringLiteral("S = K \u00d7 T + C,  C = 1200 mm - 0.4 \u00d7 h"));
-    input(r, QStringLiteral("h"), mm(h), ValueOrigin::Entered,
-          DistanceText(QStringLiteral("height of the step or mat above the floor, ") + kSelection));
-    input(r, QStringLiteral("K"), mmPerS(kSlowApproach), ValueOrigin::StandardConstant,
-          DistanceText(QStringLiteral("approach speed of the body")));
-    input(r, QStringLiteral("C"), mm(C), ValueOrigin::StandardConstant,
-          DistanceText(QStringLiteral("1200 mm - 0.4 \u00d7 h, reach of an arm")));
+    if (r) {
+        r->formula = DistanceText(QStringLiteral("S = K \u00d7 T + C,  C = 1200 mm - 0.4 \u00d7 h"));
+        value(*r, QStringLiteral("h"), mm(h), ValueOrigin::Entered,
+              DistanceText(QStringLiteral("height of the step or mat above the floor, ") + kSelection));
+        value(*r, QStringLiteral("K"), mmPerS(kSlowApproach), ValueOrigin::StandardConstant,
+              DistanceText(QStringLiteral("approach speed of the body")));
+        value(*r, QStringLiteral("C"), mm(C), ValueOrigin::StandardConstant,
+              DistanceText(QStringLiteral("1200 mm - 0.4 \u00d7 h, reach of an arm")));
+    }
     const double S = kSlowApproach * T + C;
     if (r)
         sumLine(r, kSlowApproach, T, C, S);

@@ -78,7 +78,8 @@ void Iso13855_2024::compute(const DistanceInputs &in, DistanceResult &r) const
         break;
     case KindHorizontalLightCurtain:
     case KindSafetyScanner: {
-        if (!measureGiven(r, in.H, QStringLiteral("height H")) || !measureGiven(r, in.d, QStringLiteral("resolution d")))
+        if (!measureGiven(r, in.H, QStringLiteral("height H"))
+            || !measureGiven(r, in.d, QStringLiteral("resolution d")))
             return;
         const double H = *in.H;
         const double d = *in.d;
@@ -95,8 +96,9 @@ void Iso13855_2024::compute(const DistanceInputs &in, DistanceResult &r) const
             refuse(r, DistanceText(QStringLiteral("H must be at least 15 \u00d7 (d - 50 mm) = %1"), {mm(lowest)}));
             return;
         }
-        r.lines.push_back(DistanceText(QStringLiteral("H = %1 lies from %2 to %3 and is at least 15 \u00d7 (d - 50 mm) = %4"),
-                                       {mm(H), mm(0.0), mm(kHighestZone), mm(lowest)}));
+        r.lines.push_back(
+            DistanceText(QStringLiteral("H = %1 lies from %2 to %3 and is at least 15 \u00d7 (d - 50 mm) = %4"),
+                         {mm(H), mm(0.0), mm(kHighestZone), mm(lowest)}));
         if (H > kAssessUnderneathAbove)
             r.warnings.push_back(DistanceText(
                 QStringLiteral("H is above %1: access underneath the detection zone must be assessed"),

@@ -31,7 +31,7 @@ const JsonCase kJsonCases[] = {
     {{"distance", "--kind", "vlc", "--time", "100", "--d", "41", "--non-industrial"}, kPointLocale,
      R"({"kind":"vlc","time_ms":100,"distance_mm":1010})"},
     {{"distance", "--kind", "hlc", "--time", "100", "--height", "1000"}, kPointLocale,
-     R"({"kind":"hlc","time_ms":100,"distance_mm":960})"},
+     R"({"kind":"hlc","time_ms":100,"distance_mm":1010})"},
     {{"distance", "--kind", "scanner", "--time", "100", "--height", "1000"}, kPointLocale,
      R"({"kind":"scanner","time_ms":100,"distance_mm":1110})"},
     {{"distance", "--kind", "twohand", "--time", "100"}, kPointLocale,
@@ -74,7 +74,7 @@ struct TextCase
 // "%5.1n mm" format.
 const TextCase kTextCases[] = {
     {{"distance", "--kind", "hlc", "--time", "100,5", "--height", "1000"}, kCommaLocale,
-     "Safety distance: 960,8 mm"},
+     "Safety distance: 1.010,8 mm"},
     {{"distance", "--kind", "estop", "--time", "1000"}, kCommaLocale, "Safety distance: 1.600,0 mm"},
     {{"distance", "--kind", "vlc", "--time", "300", "--d", "14", "--non-industrial"}, kPointLocale,
      "Safety distance: 675.0 mm"},

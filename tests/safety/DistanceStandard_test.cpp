@@ -340,7 +340,8 @@ TEST(DistanceStandards, GuardsOfEachStandard)
         {iso2024, KindDoor, &DistanceInputs::ddsMm, -1},    {iso2024, KindDoor, &DistanceInputs::zMm, -0.5},
         {iso2024, KindTwoHandControl, &DistanceInputs::zMm, nan}, {ansi, KindDoor, &DistanceInputs::dpfMm, -10},
         {ansi, KindDoor, &DistanceInputs::trMs, -1},        {ansi, KindDoor, &DistanceInputs::brakeMonitorMs, -1},
-        {ansi, KindDoor, &DistanceInputs::kMmPerS, nan},    {standard("osha-1910.217"), KindDoor, &DistanceInputs::trMs, -1},
+        {ansi, KindDoor, &DistanceInputs::kMmPerS, nan},
+        {standard("osha-1910.217"), KindDoor, &DistanceInputs::trMs, -1},
     };
     for (const EntryCase &c : entries) {
         DistanceInputs in = device(c.kind, 100);
