@@ -80,6 +80,11 @@ std::optional<DistanceVerdict> compareInstalled(std::optional<double> minimumMm,
     return DistanceVerdict{false, *minimumMm - *installedMm};
 }
 
+QString verdictKey(const DistanceVerdict &verdict)
+{
+    return verdict.meets ? QStringLiteral("meets") : QStringLiteral("closer");
+}
+
 DistanceResult DistanceStandard::calculate(const DistanceInputs &inputs) const
 {
     DistanceResult result;

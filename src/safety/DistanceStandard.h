@@ -131,6 +131,9 @@ struct DistanceVerdict
 // distance that is no finite number.
 std::optional<DistanceVerdict> compareInstalled(std::optional<double> minimumMm, std::optional<double> installedMm);
 
+// "meets" or "closer", as zirk-cli and the archive store a verdict.
+QString verdictKey(const DistanceVerdict &verdict);
+
 struct DistanceResult
 {
     std::optional<double> distanceMm;

@@ -456,6 +456,7 @@ TEST(DistanceStandards, VerdictAgainstTheInstalledDistance)
         ASSERT_EQ(v.has_value(), c.meets.has_value());
         if (v) {
             EXPECT_EQ(v->meets, *c.meets);
+            EXPECT_EQ(verdictKey(*v), *c.meets ? QStringLiteral("meets") : QStringLiteral("closer"));
             EXPECT_NEAR(v->shortfallMm, c.shortfall, 1e-9);
         }
     }
