@@ -47,6 +47,7 @@ QString renderQuantity(const Quantity &q, const QLocale &locale)
     case DistanceUnit::Millisecond: return formatNumber(q.value, 3, 0, locale) + QStringLiteral(" ms");
     case DistanceUnit::Inch: return formatNumber(q.value, 2, 0, locale) + QStringLiteral(" in");
     case DistanceUnit::InchPerSecond: return formatNumber(q.value, 2, 0, locale) + QStringLiteral(" in/s");
+    case DistanceUnit::Count: return formatNumber(q.value, 0, 0, locale);
     }
     return QString();
 }
@@ -85,12 +86,26 @@ QString verdictKey(const DistanceVerdict &verdict)
     return verdict.meets ? QStringLiteral("meets") : QStringLiteral("closer");
 }
 
+double shownShortfallMm(const DistanceVerdict &verdict)
+{
+    return std::ceil(verdict.shortfallMm * 10.0 - 1e-9) / 10.0;
+}
+
+QString verdictText(const DistanceVerdict &verdict, const QLocale &locale)
+{
+    if (verdict.meets)
+        return QStringLiteral("meets the minimum distance");
+    return QStringLiteral("closer than the minimum distance by ")
+        + renderQuantity(Quantity{shownShortfallMm(verdict), DistanceUnit::Millimetre}, locale);
+}
+
 DistanceResult DistanceStandard::calculate(const DistanceInputs &inputs) const
 {
     DistanceResult result;
     compute(inputs, result);
     if (result.distanceMm && !std::isfinite(*result.distanceMm)) {
         result.distanceMm.reset();
+        result.notFinite = true;
         if (result.noDistanceReason.isEmpty())
             result.noDistanceReason = DistanceText(QStringLiteral("the formula gives no finite value"));
     }

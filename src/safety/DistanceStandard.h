@@ -26,6 +26,7 @@ enum class DistanceUnit {
     Millisecond,
     Inch,
     InchPerSecond,
+    Count, // a number of values, no unit
 };
 
 struct Quantity
@@ -133,6 +134,12 @@ std::optional<DistanceVerdict> compareInstalled(std::optional<double> minimumMm,
 
 // "meets" or "closer", as zirk-cli and the archive store a verdict.
 QString verdictKey(const DistanceVerdict &verdict);
+// The shortfall as it is shown, in mm to one decimal, rounded up: a mounting
+// that is closer is never shown as closer by less than it is.
+double shownShortfallMm(const DistanceVerdict &verdict);
+// "meets the minimum distance" / "closer than the minimum distance by 12.5
+// mm", the protocol's English.
+QString verdictText(const DistanceVerdict &verdict, const QLocale &locale = QLocale());
 
 struct DistanceResult
 {
@@ -146,6 +153,9 @@ struct DistanceResult
     std::vector<DistanceText> warnings;
 
     std::optional<DistanceVerdict> verdict;
+    // The formula came out infinite or NaN (numbers beyond any sensible
+    // range); there is then no distance.
+    bool notFinite = false;
 };
 
 class DistanceStandard

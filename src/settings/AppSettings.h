@@ -26,6 +26,8 @@ struct AppSettings
     // settings folder, empty for none).
     bool AddAnalysisPage = true;
     QString LogoFile;
+    // The id of the standard a new measurement starts with.
+    QString Standard = QStringLiteral("iso13855-2010");
 
     // The settings file was there but could not be read (not a regular
     // file, no read rights, too large for memory).  The program then runs on
