@@ -53,7 +53,7 @@ void BM_Protocol100kValues(benchmark::State &state)
     content.locale = locale;
     setReportSeries(content, values, locale);
     if (state.range(0))
-        content.analysis = ReportAnalysis{values, SafetyDevice::ofKind(KindVerticalLightCurtain, 14.0)};
+        content.analysis = ReportAnalysis{values, SafetyDevice::ofKind(KindVerticalLightCurtain, 14.0), {}};
     const FixedClock clock;
     for (auto _ : state) {
         TzPdf pdf(&clock);

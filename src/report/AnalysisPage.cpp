@@ -217,6 +217,27 @@ private:
             line(font, 9, l);
     }
 
+    // "  Tr = 59.000 ms" in bold and where the value comes from beside it
+    // when both fit on one line, else below it: the later standards name
+    // more values than the page would otherwise hold.
+    void valueWithOrigin(const QString &value, const QString &origin)
+    {
+        constexpr double kCourier9Mm = 9 * 0.6 * 25.4 / 72.0; // advance of one character
+        const int gap = 2;
+        if (value.size() + gap + origin.size() > kColumns) {
+            wrappedLine(kCourierBold, value, QStringLiteral("      "));
+            wrappedLine(kCourier, QStringLiteral("      ") + origin, QStringLiteral("      "));
+            return;
+        }
+        if (m_y <= kTextBottom) {
+            m_pdf.AddPage(kA4Width, kA4Height);
+            m_y = 277;
+        }
+        text(15, m_y, kCourierBold, 9, value);
+        text(15 + int(std::ceil((value.size() + gap) * kCourier9Mm)), m_y, kCourier, 9, origin);
+        m_y -= kTextStep;
+    }
+
     void calculation(const ReportAnalysis &analysis, const SeriesResult &result, const QString &deviceCaption,
                      const QString &deviceParams)
     {
@@ -262,16 +283,17 @@ private:
                         QString(15, QLatin1Char(' ')));
         m_y -= 1;
         for (const DistanceValue &v : r.values) {
-            wrappedLine(kCourierBold, QStringLiteral("  ") + v.symbol + QStringLiteral(" = ") + v.renderValue(m_locale),
-                        QStringLiteral("      "));
+            const QString value = QStringLiteral("  ") + v.symbol + QStringLiteral(" = ") + v.renderValue(m_locale);
+            const QString note = v.note.render(m_locale);
             // The ISO 13855:2010 notes say where each value comes from in
             // their own words; that page stays the protocol it always was.
-            const QString note = v.note.render(m_locale);
-            wrappedLine(kCourier,
-                        QStringLiteral("      ")
-                            + (plain ? note
-                                     : originText(v.origin) + (note.isEmpty() ? QString() : QStringLiteral(": ") + note)),
-                        QStringLiteral("      "));
+            if (plain) {
+                wrappedLine(kCourierBold, value, QStringLiteral("      "));
+                wrappedLine(kCourier, QStringLiteral("      ") + note, QStringLiteral("      "));
+                continue;
+            }
+            valueWithOrigin(value,
+                            originText(v.origin) + (note.isEmpty() ? QString() : QStringLiteral(": ") + note));
         }
         m_y -= 1;
         for (const DistanceText &s : r.lines)

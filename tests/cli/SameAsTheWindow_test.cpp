@@ -60,7 +60,8 @@ TEST_F(ZirkCliSameAsTheWindow, NewProjectHoldsTheBytesOfSaveAs)
         {KindSafetyScanner, "350.5", {"--kind", "scanner", "--height", "350.5"}},
         {KindVerticalLightCurtain, "14", {}},
         {KindVerticalLightCurtain, "30", {"--kind", "vlc", "--d", "30"}},
-        {KindDoor, nullptr, {"--kind", "door"}},
+        // The door's field C holds 0 until typed over; project files keep it.
+        {KindDoor, nullptr, {"--kind", "door", "--c", "0"}},
     };
     for (const auto &c : cases) {
         // A program of its own for each: a saved record keeps the bytes

@@ -90,9 +90,10 @@ DeviceChoice deviceFromOptions(const Arguments &arguments, const DeviceChoice &d
     for (const char *option : {"--d", "--height", "--c", "--step"}) {
         if (!arguments.has(option))
             continue;
-        // A horizontal zone's d, which ISO 13855:2024 reads.
+        // A horizontal zone's d, which only ISO 13855:2024 reads.
         if (qstrcmp(option, "--d") == 0 && device.kind
-            && (device.kind->kind == KindHorizontalLightCurtain || device.kind->kind == KindSafetyScanner)) {
+            && (device.kind->kind == KindHorizontalLightCurtain || device.kind->kind == KindSafetyScanner)
+            && arguments.value("--standard") == QStringLiteral("iso13855-2024")) {
             device.zoneResolution = numberOption(arguments, option);
             continue;
         }

@@ -215,7 +215,8 @@ std::vector<Command> projectCommands()
           "\"pictures\": [four of {\"note\", \"include\", \"width\", \"height\"} in slot order]}\n"},
          runProjectInfo},
         {{"new-project",
-          "new-project -o OUT.zPRJ [--import FILE]... [--kind KIND] [--d MM] [--height MM] [--machine-id TEXT] "
+          "new-project -o OUT.zPRJ [--import FILE]... [--kind KIND] [--d MM] [--height MM] [--c MM] [--step MM] "
+          "[--machine-id TEXT] "
           "[--note TEXT] [--standard ID] [--tr MS] [--brake-monitor MS] [--k MM_PER_S] [--dds MM] [--z MM] "
           "[--dpf MM] [--no-encroachment] [--installed MM]",
           "write a project file of imported stop times",
@@ -226,6 +227,8 @@ std::vector<Command> projectCommands()
            {"--d", "MM", "resolution d of a vertical light curtain (default 14 without --kind); of hlc and "
                          "scanner under iso13855-2024"},
            {"--height", "MM", "height H above the ground (hlc, scanner)"},
+           {"--c", "MM", "additional distance C of ISO 13857 (door)"},
+           {"--step", "MM", "step height h (mat)"},
            {"--machine-id", "TEXT", "machine ID"},
            {"--note", "TEXT", "note of the measurement"}}),
           nullptr, 0, 0,
