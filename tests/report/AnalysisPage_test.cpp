@@ -174,7 +174,7 @@ TEST_F(AnalysisPageTest, WritesOutTheChosenStandardWithOriginsWarningsAndTheComp
         {"ANSI, closer",
          SafetyDevice::ofKind(KindVerticalLightCurtain, 30.0),
          ansi,
-         {"Safety distance after ANSI B11.19 / CSA Z432", "Formula: Ds = K × [Ts + Tc + Tr + Tbm] + Dpf",
+         {"Safety distance after ANSI B11.19 / CSA Z432", "Formula: Ds = K × (Ts + Tc + Tr + Tbm) + Dpf",
           "Tr = 59.000 ms", "entered", "measured", "Safety distance: 20.97 inch / 533 mm",
           "Installed distance: 500.0 mm / 19.69 in: closer than the minimum distance by 32.7 mm"}},
         {"ISO 13855:2024 above 200 mm, meets",
