@@ -79,7 +79,8 @@ DeviceChoice deviceFromOptions(const Arguments &arguments, const DeviceChoice &d
         device.parameter.reset();
         device.zoneResolution.reset();
         device.nonIndustrial = false;
-        // Project files keep d and H, not a door's C or a mat's h.
+        // A new project needs d or H; a door's C and a mat's h may stay
+        // unknown there, as the window's fields may.
         const bool stored = kindParameterIsStored(device.kind->kind);
         const bool needed = use == DeviceUse::Distance || stored;
         if (needed && device.kind->parameterOption && !arguments.has(device.kind->parameterOption))
