@@ -31,7 +31,7 @@ std::vector<double> stopTimes(int n)
 
 void BM_AnalysisPageAlone(benchmark::State &state)
 {
-    const ReportAnalysis analysis{stopTimes(int(state.range(0))), SafetyDevice::ofKind(KindVerticalLightCurtain, 14.0)};
+    const ReportAnalysis analysis{stopTimes(int(state.range(0))), SafetyDevice::ofKind(KindVerticalLightCurtain, 14.0), {}};
     const QLocale locale(QLocale::English, QLocale::UnitedStates);
     const FixedClock clock;
     for (auto _ : state) {
@@ -53,7 +53,7 @@ void BM_Protocol100kValues(benchmark::State &state)
     content.locale = locale;
     setReportSeries(content, values, locale);
     if (state.range(0))
-        content.analysis = ReportAnalysis{values, SafetyDevice::ofKind(KindVerticalLightCurtain, 14.0)};
+        content.analysis = ReportAnalysis{values, SafetyDevice::ofKind(KindVerticalLightCurtain, 14.0), {}};
     const FixedClock clock;
     for (auto _ : state) {
         TzPdf pdf(&clock);

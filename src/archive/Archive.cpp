@@ -82,6 +82,15 @@ const std::vector<SchemaStep> &schemaSteps()
              " stop_ms DOUBLE PRECISION NOT NULL,"
              " PRIMARY KEY (measurement, position))",
          }},
+        // The standard the distance was computed by, the installed distance
+        // and the verdict.  Measurements kept before were all by ISO
+        // 13855:2010, with nothing to compare with.
+        {2,
+         {
+             "ALTER TABLE measurements ADD COLUMN standard TEXT NOT NULL DEFAULT 'iso13855-2010'",
+             "ALTER TABLE measurements ADD COLUMN installed_mm DOUBLE PRECISION",
+             "ALTER TABLE measurements ADD COLUMN verdict TEXT", // 'meets', 'closer'; NULL without a comparison
+         }},
     };
     return steps;
 }
@@ -485,14 +494,16 @@ Archive::AddResult Archive::add(const ArchiveMeasurement &m)
 
     // The same measurement saved and then reported, or saved twice, is one
     // point of the machine's history, not two.
-    QSqlQuery &latest = run(QStringLiteral("SELECT id, device_kind, device_parameter, non_industrial, stop_count"
+    QSqlQuery &latest = run(QStringLiteral("SELECT id, device_kind, device_parameter, non_industrial, stop_count,"
+                                          " standard, installed_mm"
                                           " FROM measurements WHERE machine = ? ORDER BY id DESC LIMIT 1"),
                            {machine}, what);
     if (latest.next()) {
         const qint64 latestId = latest.value(0).toLongLong();
         const bool sameDevice = latest.value(1).toInt() == m.deviceKind
             && optionalDouble(latest, 2) == m.deviceParameter && (latest.value(3).toInt() != 0) == m.nonIndustrial
-            && latest.value(4).toLongLong() == qint64(m.stopTimes.size());
+            && latest.value(4).toLongLong() == qint64(m.stopTimes.size())
+            && latest.value(5).toString() == m.standardId && optionalDouble(latest, 6) == m.installedMm;
         latest.finish();
         if (sameDevice) {
             QSqlQuery &values = run(QStringLiteral("SELECT stop_ms FROM stop_times WHERE measurement = ? ORDER BY position"),
@@ -515,8 +526,8 @@ Archive::AddResult Archive::add(const ArchiveMeasurement &m)
                        " device_parameter, non_industrial, stop_count, maximum_ms, mean_ms, sigma_ms,"
                        " mean_plus_3sigma_ms, governing, governing_ms, distance_mm, serial_number,"
                        " standstill_speed, calibration_year, calibration_month, calibration_day, calibrated,"
-                       " user_name, company_name, file_path, file_sha256)"
-                       " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
+                       " user_name, company_name, file_path, file_sha256, standard, installed_mm, verdict)"
+                       " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
                        " RETURNING id"),
         {machine, text(m.note), timeText(m.measuredAt), timeText(QDateTime::currentDateTimeUtc()), m.deviceKind,
          optionalValue(m.deviceParameter), int(m.nonIndustrial), qint64(m.stopTimes.size()),
@@ -526,7 +537,8 @@ Archive::AddResult Archive::add(const ArchiveMeasurement &m)
          optionalValue(m.result.distanceMm), text(m.serialNumber), m.standstillSpeed, m.calibrationYear,
          m.calibrationMonth, m.calibrationDay, int(m.calibrated), text(m.userName), text(m.companyName),
          m.filePath.isEmpty() ? QVariant() : QVariant(m.filePath),
-         m.fileSha256.isEmpty() ? QVariant() : QVariant(m.fileSha256)},
+         m.fileSha256.isEmpty() ? QVariant() : QVariant(m.fileSha256), text(m.standardId),
+         optionalValue(m.installedMm), m.verdict.isEmpty() ? QVariant() : QVariant(m.verdict)},
         what);
     if (!inserted.next())
         fail(what, QStringLiteral("the measurement was not kept"));
@@ -582,7 +594,8 @@ std::vector<ArchiveEntry> Archive::entries(const std::optional<QString> &machine
 {
     const FinishStatements finish(*this);
     QString sql = QStringLiteral("SELECT x.id, m.machine_id, x.measured_at, x.stop_count, x.governing_ms,"
-                                 " x.distance_mm, x.device_kind, x.serial_number, x.file_path, x.file_sha256"
+                                 " x.distance_mm, x.device_kind, x.serial_number, x.file_path, x.file_sha256,"
+                                 " x.standard, x.verdict"
                                  " FROM measurements x JOIN machines m ON m.id = x.machine");
     QVariantList values;
     if (machineId) {
@@ -604,6 +617,8 @@ std::vector<ArchiveEntry> Archive::entries(const std::optional<QString> &machine
         e.serialNumber = q.value(7).toString();
         e.filePath = q.value(8).toString();
         e.fileSha256 = q.value(9).toString();
+        e.standardId = q.value(10).toString();
+        e.verdict = q.value(11).toString();
         list.push_back(std::move(e));
     }
     return list;
@@ -618,7 +633,8 @@ std::optional<ArchiveMeasurement> Archive::measurement(qint64 id)
                                      " x.mean_plus_3sigma_ms, x.governing, x.governing_ms, x.distance_mm,"
                                      " x.serial_number, x.standstill_speed, x.calibration_year,"
                                      " x.calibration_month, x.calibration_day, x.calibrated, x.user_name,"
-                                     " x.company_name, x.file_path, x.file_sha256"
+                                     " x.company_name, x.file_path, x.file_sha256, x.standard, x.installed_mm,"
+                                     " x.verdict"
                                      " FROM measurements x JOIN machines m ON m.id = x.machine WHERE x.id = ?"),
                       {id}, what);
     if (!q.next())
@@ -656,6 +672,9 @@ std::optional<ArchiveMeasurement> Archive::measurement(qint64 id)
     m.companyName = q.value(21).toString();
     m.filePath = q.value(22).toString();
     m.fileSha256 = q.value(23).toString();
+    m.standardId = q.value(24).toString();
+    m.installedMm = optionalDouble(q, 25);
+    m.verdict = q.value(26).toString();
     q.finish();
 
     QSqlQuery &values = run(QStringLiteral("SELECT stop_ms FROM stop_times WHERE measurement = ? ORDER BY position"),

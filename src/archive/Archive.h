@@ -24,7 +24,7 @@ class Archive
 {
 public:
     // The schema this program writes and understands.
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
 
     // Throws ArchiveError when the archive cannot be opened or is not ours.
     explicit Archive(const ArchiveLocation &location);

@@ -26,6 +26,11 @@ ArchiveMeasurement archiveRecord(const Measurement &measurement, const QString &
     // Only a vertical light curtain has a non-industrial formula.
     m.nonIndustrial = device.ID == KindVerticalLightCurtain && device.NonIndustrial;
     m.result = measurement.result();
+    const DistanceChoice &choice = measurement.distanceChoice;
+    m.standardId = choice.standardId.isEmpty() ? defaultDistanceStandard().id() : choice.standardId;
+    m.installedMm = choice.installedMm;
+    if (const std::optional<DistanceVerdict> &verdict = m.result.distance.verdict)
+        m.verdict = verdictKey(*verdict);
     m.machineId = measurement.machineId.trimmed();
     m.note = measurement.note;
     m.measuredAt = measurement.lastValueAt.isValid() ? measurement.lastValueAt : fallbackTime;
@@ -60,6 +65,10 @@ Measurement measurementFromArchive(const ArchiveMeasurement &kept, const QString
     SafetyDevice device = SafetyDevice::selected(kept.deviceKind, kept.deviceParameter, kept.nonIndustrial);
     device.Name = deviceName;
     m.safetyDevice = device;
+    // The archive keeps the standard and the installed distance, not the
+    // standard's entries.
+    m.distanceChoice.standardId = kept.standardId;
+    m.distanceChoice.installedMm = kept.installedMm;
     return m;
 }
 

@@ -29,9 +29,11 @@ Measurement measurementFromArchive(const ArchiveMeasurement &kept, const QString
 std::optional<QDateTime> timeInProjectFileName(const QString &fileName);
 
 // A project file as a measurement: its series, safety device (kind, d and H;
-// a door's C, a mat's h and the non-industrial choice are not in project
-// files), machine ID, note and instrument, measured at the time in its name
-// or else when the file was last modified, with its absolute path and the
+// a door's C, a mat's h and the non-industrial choice where the file's
+// extension block keeps them), the standard and the installed distance,
+// machine ID, note and instrument, measured when its block says the last
+// value was, else at the time in its name, else when the file was last
+// modified, with its absolute path and the
 // SHA-256 of its bytes.  Throws ZirkError naming the file when it cannot be
 // read or is not a whole project file.
 ArchiveMeasurement measurementFromProjectFile(const QString &fileName, const QString &userName,

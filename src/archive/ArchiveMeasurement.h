@@ -30,6 +30,13 @@ struct ArchiveMeasurement
     std::vector<double> stopTimes; // ms, in series order
     SeriesResult result;           // statistics, governing time, distance
 
+    // The standard the distance was computed by, where the device is
+    // mounted, and the verdict then: "meets", "closer" or none (no installed
+    // distance, or no distance).
+    QString standardId = QStringLiteral("iso13855-2010");
+    std::optional<double> installedMm;
+    QString verdict;
+
     // The instrument that measured.
     QString serialNumber;
     int standstillSpeed = 0; // mm/s
@@ -56,6 +63,8 @@ struct ArchiveEntry
     int count = 0;
     std::optional<double> governingMs;
     std::optional<double> distanceMm;
+    QString standardId;
+    QString verdict; // "meets", "closer" or empty
     int deviceKind = 0;
     QString serialNumber;
     QString filePath;

@@ -1,11 +1,54 @@
 #include "project/ProjectMeasurement.h"
 
 #include "base/CodePage.h"
+#include "safety/DistanceStandard.h"
+
 
 #include <cmath>
 #include <limits>
 
 using Text = ProjectRecord::Text;
+
+namespace {
+
+std::optional<double> given(double mm)
+{
+    return std::isnan(mm) ? std::nullopt : std::optional<double>(mm);
+}
+
+double orNoNumber(std::optional<double> mm)
+{
+    return mm.value_or(std::numeric_limits<double>::quiet_NaN());
+}
+
+// What the block keeps of the measurement; none where it would hold nothing
+// beyond the default standard.
+std::optional<ProjectExtension> extensionOf(const Measurement &m)
+{
+    const DistanceChoice &c = m.distanceChoice;
+    ProjectExtension e;
+    e.standardId = c.standardId.isEmpty() ? defaultDistanceStandard().id() : c.standardId;
+    e.trMs = c.trMs;
+    e.brakeMonitorMs = c.brakeMonitorMs;
+    e.kMmPerS = c.kMmPerS;
+    e.ddsMm = c.ddsMm;
+    e.zMm = c.zMm;
+    e.dpfMm = c.dpfMm;
+    e.noEncroachment = c.noEncroachment;
+    e.installedMm = c.installedMm;
+    e.doorC = given(m.safetyDevice.C);
+    e.matH = given(m.safetyDevice.StepHeight);
+    e.nonIndustrial = m.safetyDevice.NonIndustrial;
+    if (m.lastValueAt.isValid())
+        e.lastValueUtcMs = m.lastValueAt.toMSecsSinceEpoch();
+    ProjectExtension plain;
+    plain.standardId = defaultDistanceStandard().id();
+    if (e == plain)
+        return std::nullopt;
+    return e;
+}
+
+} // namespace
 
 QString projectText(const ProjectRecord &record, ProjectRecord::Text field)
 {
@@ -44,10 +87,17 @@ void writeMeasurement(const Measurement &m, ProjectRecord &record, ProjectPictur
     record.setHeight(stored(device.Height));
     setProjectText(record, Text::MachineID, m.machineId);
     setProjectText(record, Text::Note, m.note);
+
+    const std::optional<ProjectExtension> extension = extensionOf(m);
+    // Without a block of its own, a block the last opened file held goes
+    // (its choice is not this measurement's); reserved bytes that hold
+    // something else stay as they were.
+    if (extension || record.extension())
+        record.setExtension(extension);
 }
 
 Measurement measurementFromProject(const std::vector<double> &stopTimes, const ProjectRecord &record,
-                                   const ProjectPictures &pictures)
+                                   const ProjectPictures &pictures, QString *problem)
 {
     Measurement m;
     m.stopTimes = stopTimes;
@@ -64,10 +114,29 @@ Measurement measurementFromProject(const std::vector<double> &stopTimes, const P
     device.Name = projectText(record, Text::SafetyDeviceName);
     device.d = record.resolution();
     device.Height = record.height();
-    // A door's C and a mat's h are not in the record: no number.
-    device.C = std::numeric_limits<double>::quiet_NaN();
-    device.StepHeight = std::numeric_limits<double>::quiet_NaN();
-    device.NonIndustrial = false;
+    // A door's C, a mat's h and the non-industrial choice are kept in the
+    // extension block only; without it they are none.
+    const std::optional<ProjectExtension> extension = record.extension(problem);
+    device.C = orNoNumber(extension ? extension->doorC : std::nullopt);
+    device.StepHeight = orNoNumber(extension ? extension->matH : std::nullopt);
+    device.NonIndustrial = extension && extension->nonIndustrial;
+    if (extension) {
+        DistanceChoice &c = m.distanceChoice;
+        c.standardId = extension->standardId;
+        c.trMs = extension->trMs;
+        c.brakeMonitorMs = extension->brakeMonitorMs;
+        c.kMmPerS = extension->kMmPerS;
+        c.ddsMm = extension->ddsMm;
+        c.zMm = extension->zMm;
+        c.dpfMm = extension->dpfMm;
+        c.noEncroachment = extension->noEncroachment;
+        c.installedMm = extension->installedMm;
+        if (extension->lastValueUtcMs)
+            m.lastValueAt = QDateTime::fromMSecsSinceEpoch(*extension->lastValueUtcMs, Qt::UTC);
+        if (!c.standard() && problem)
+            *problem = QStringLiteral("the project names the standard \"%1\", which this program does not know")
+                           .arg(c.standardId);
+    }
 
     for (int slot = 1; slot <= kPictureSlotCount; ++slot) {
         PictureSlot &p = m.pictures[std::size_t(slot - 1)];

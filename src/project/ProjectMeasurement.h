@@ -13,16 +13,22 @@
 
 // Writes the measurement's fields into record and pictures.  Only the named
 // fields of the record change; every other byte keeps what record held (the
-// last opened file's).  The captions are those the main window shows: the
+// last opened file's).  The standard, its entries, the installed distance,
+// the door's C, the mat's h, the non-industrial choice and the time of the
+// last value go into the extension block of the reserved bytes; a
+// measurement that has none of them beyond the default standard writes no
+// block, so that its file is the file of before.  The captions are those the main window shows: the
 // device's name and its parameter text.
 void writeMeasurement(const Measurement &measurement, ProjectRecord &record, ProjectPictures &pictures);
 
 // The measurement a project file holds: its stop times, the instrument, the
 // safety device (kind, d and H as stored, -1 for "not applicable"; the
 // stored device caption as its name), machine ID, note and the pictures with
-// their notes and flags.
+// their notes and flags, and what the extension block keeps.  Without a
+// block: the default standard with no entries.  A block that fails its check
+// is ignored and *problem, if given, says why (empty otherwise).
 Measurement measurementFromProject(const std::vector<double> &stopTimes, const ProjectRecord &record,
-                                   const ProjectPictures &pictures);
+                                   const ProjectPictures &pictures, QString *problem = nullptr);
 
 // A text field as Open reads it and Save as writes it.
 QString projectText(const ProjectRecord &record, ProjectRecord::Text field);

@@ -4,7 +4,6 @@
 #include "base/NumberFormat.h"
 #include "chart/ChartLayout.h"
 #include "pdf/zPdf.h"
-#include "safety/DistanceExplanation.h"
 #include "series/SeriesResult.h"
 
 #include <algorithm>
@@ -104,7 +103,7 @@ public:
 
     void write(const ReportAnalysis &analysis, const QString &deviceCaption, const QString &deviceParams)
     {
-        const SeriesResult result = computeSeriesResult(analysis.stopTimes, analysis.device);
+        const SeriesResult result = computeSeriesResult(analysis.stopTimes, analysis.device, analysis.choice);
         m_pdf.AddPage(kA4Width, kA4Height);
         text(15, 270, kHelveticaBold, 18, QStringLiteral("Analysis"));
         text(15, 262, kHelvetica, 9,
@@ -218,11 +217,35 @@ private:
             line(font, 9, l);
     }
 
+    // "  Tr = 59.000 ms" in bold and where the value comes from beside it
+    // when both fit on one line, else below it: the later standards name
+    // more values than the page would otherwise hold.
+    void valueWithOrigin(const QString &value, const QString &origin)
+    {
+        constexpr double kCourier9Mm = 9 * 0.6 * 25.4 / 72.0; // advance of one character
+        const int gap = 2;
+        if (value.size() + gap + origin.size() > kColumns) {
+            wrappedLine(kCourierBold, value, QStringLiteral("      "));
+            wrappedLine(kCourier, QStringLiteral("      ") + origin, QStringLiteral("      "));
+            return;
+        }
+        if (m_y <= kTextBottom) {
+            m_pdf.AddPage(kA4Width, kA4Height);
+            m_y = 277;
+        }
+        text(15, m_y, kCourierBold, 9, value);
+        text(15 + int(std::ceil((value.size() + gap) * kCourier9Mm)), m_y, kCourier, 9, origin);
+        m_y -= kTextStep;
+    }
+
     void calculation(const ReportAnalysis &analysis, const SeriesResult &result, const QString &deviceCaption,
                      const QString &deviceParams)
     {
         m_y = kTextTop;
-        line(kHelveticaBold, 12, QStringLiteral("Safety distance after ISO 13855:2010"));
+        const DistanceStandard *standard = result.standard;
+        line(kHelveticaBold, 12,
+             QStringLiteral("Safety distance after ")
+                 + (standard ? standard->name() : QStringLiteral("an unknown standard")));
         m_y -= 2;
         wrappedLine(kCourier, QStringLiteral("Safety device: ") + deviceCaption + QStringLiteral(", ") + deviceParams,
                     QString(15, QLatin1Char(' ')));
@@ -244,22 +267,8 @@ private:
                         QStringLiteral("  "));
             return;
         }
-
-        const SeriesStatistics &stats = *result.statistics;
-        const QString count = formatNumber(double(n), 0, 0, m_locale);
-        const QString ms = QStringLiteral(" ms");
-        const QString origin = result.governing == GoverningStatistic::MeanPlus3Sigma
-            ? QStringLiteral("governing stop time: mean + 3 standard deviations of %1 values (mean %2, standard "
-                             "deviation %3), greater than the maximum %4")
-                  .arg(count)
-                  .arg(formatNumber(stats.mean, 3, 0, m_locale) + ms, formatNumber(stats.sigma, 3, 0, m_locale) + ms,
-                       formatNumber(stats.maximum, 3, 0, m_locale) + ms)
-            : QStringLiteral("governing stop time: maximum of %1 values, not below mean + 3 standard deviations %2")
-                  .arg(count)
-                  .arg(formatNumber(stats.meanPlus3Sigma, 3, 0, m_locale) + ms);
-
-        const std::optional<double> parameter = analysis.device.parameter();
-        if (!parameter) {
+        const bool plain = standard == &defaultDistanceStandard();
+        if (plain && !analysis.device.parameter()) {
             wrappedLine(kCourierBold,
                         analysis.device.ID >= 0 && analysis.device.ID < SafetyDeviceKindCount
                             ? QStringLiteral("No safety distance: the safety device's input (d, H, C or h) is not a "
@@ -268,27 +277,54 @@ private:
                         QStringLiteral("  "));
             return;
         }
-        const DistanceExplanation e = explainDistance(analysis.device.ID, *result.governingMs, origin, *parameter,
-                                                      analysis.device.NonIndustrial, m_locale);
-        wrappedLine(kCourier, QStringLiteral("Formula:       ") + e.formula, QString(15, QLatin1Char(' ')));
+        const DistanceResult &r = result.distance;
+        if (!r.formula.isEmpty())
+            wrappedLine(kCourier, QStringLiteral("Formula:       ") + r.formula.render(m_locale),
+                        QString(15, QLatin1Char(' ')));
         m_y -= 1;
-        for (const ExplainedInput &i : e.inputs) {
-            wrappedLine(kCourierBold, QStringLiteral("  ") + i.symbol + QStringLiteral(" = ") + i.value,
-                        QStringLiteral("      "));
-            wrappedLine(kCourier, QStringLiteral("      ") + i.origin, QStringLiteral("      "));
+        for (const DistanceValue &v : r.values) {
+            const QString value = QStringLiteral("  ") + v.symbol + QStringLiteral(" = ") + v.renderValue(m_locale);
+            const QString note = v.note.render(m_locale);
+            // The ISO 13855:2010 notes say where each value comes from in
+            // their own words; that page stays the protocol it always was.
+            if (plain) {
+                wrappedLine(kCourierBold, value, QStringLiteral("      "));
+                wrappedLine(kCourier, QStringLiteral("      ") + note, QStringLiteral("      "));
+                continue;
+            }
+            valueWithOrigin(value,
+                            originText(v.origin) + (note.isEmpty() ? QString() : QStringLiteral(": ") + note));
         }
         m_y -= 1;
-        for (const QString &s : e.steps)
-            wrappedLine(kCourier, QStringLiteral("  ") + s, QStringLiteral("      "));
+        for (const DistanceText &s : r.lines)
+            wrappedLine(kCourier, QStringLiteral("  ") + s.render(m_locale), QStringLiteral("      "));
+        for (const DistanceText &w : r.warnings)
+            wrappedLine(kCourierBold, QStringLiteral("  Warning: ") + w.render(m_locale), QStringLiteral("      "));
         m_y -= 2;
 
         // The result as the main window shows it.
         if (result.distanceMm && std::isfinite(*result.distanceMm)) {
+            const QString mm = formatDistanceMm(*result.distanceMm, m_locale).trimmed();
+            const QString inch = formatDistanceInch(*result.distanceInch, m_locale).trimmed();
             line(kCourierBold, 12,
-                 QStringLiteral("Safety distance: ") + formatDistanceMm(*result.distanceMm, m_locale).trimmed()
-                     + QStringLiteral(" / ") + formatDistanceInch(*result.distanceInch, m_locale).trimmed());
+                 QStringLiteral("Safety distance: ")
+                     + (standard && standard->inchesFirst() ? inch + QStringLiteral(" / ") + mm
+                                                            : mm + QStringLiteral(" / ") + inch));
+        } else if (!r.noDistanceReason.isEmpty() && !result.notFinite) {
+            wrappedLine(kCourierBold, QStringLiteral("No safety distance: ") + r.noDistanceReason.render(m_locale)
+                                          + QStringLiteral("."),
+                        QStringLiteral("  "));
         } else {
             line(kCourierBold, 12, QStringLiteral("No safety distance: the formula gives no finite value."));
+        }
+        if (analysis.choice.installedMm) {
+            const Quantity installed{*analysis.choice.installedMm, DistanceUnit::Millimetre};
+            QString comparison = QStringLiteral("Installed distance: ") + renderQuantity(installed, m_locale)
+                + QStringLiteral(" / ")
+                + renderQuantity({*analysis.choice.installedMm / kMmPerInch, DistanceUnit::Inch}, m_locale);
+            comparison += r.verdict ? QStringLiteral(": ") + verdictText(*r.verdict, m_locale)
+                                    : QStringLiteral(": no comparison without a safety distance");
+            wrappedLine(kCourierBold, comparison, QStringLiteral("  "));
         }
     }
 

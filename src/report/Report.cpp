@@ -65,7 +65,7 @@ public:
         m_pdf.setTitle("Stop time measurement protocol");
         m_pdf.setSubject(toWindows1250(c.machineId));
         QStringList keywords;
-        for (const QString &k : {c.safetyDevice, c.deviceParams, QStringLiteral("ISO 13855:2010")}) {
+        for (const QString &k : {c.safetyDevice, c.deviceParams, c.standardName}) {
             if (!k.trimmed().isEmpty())
                 keywords.append(k.trimmed());
         }
@@ -187,12 +187,20 @@ private:
         // window does: never -1, 0 or a number of another series.  An
         // infinite or NaN distance is none.
         const std::optional<double> &mm = c.safetyDistanceMm;
-        text(15, y - 30, kCourierBold, 14,
-             QStringLiteral("Safety Distance: ")
-                 + (mm && std::isfinite(*mm) ? formatDistanceMm(*mm, c.locale) + QStringLiteral(" / ")
+        // The standard's name makes the line longer: a smaller size keeps it
+        // on the page.
+        text(15, y - 30, kCourierBold, c.defaultStandard ? 14 : 12,
+             QStringLiteral("Safety Distance")
+                 + (c.defaultStandard ? QString() : QStringLiteral(" [") + c.standardName + QStringLiteral("]"))
+                 + QStringLiteral(": ") + (mm && std::isfinite(*mm) ? formatDistanceMm(*mm, c.locale) + QStringLiteral(" / ")
                             + formatNumber(*mm / 25.4, 2, 5, c.locale) + QStringLiteral(" Inch")
                                              : kNoValueMm));
-        text(15, y - 35, kCourierBold, 14, QStringLiteral("Check for minimum safety Distance!"));
+        if (c.installedMm && c.verdict)
+            text(15, y - 35, kCourierBold, 12,
+                 QStringLiteral("Installed ") + formatNumber(*c.installedMm, 1, 0, c.locale) + QStringLiteral(" mm: ")
+                     + verdictText(*c.verdict, c.locale));
+        else
+            text(15, y - 35, kCourierBold, 14, QStringLiteral("Check for minimum safety Distance!"));
         return y - 35;
     }
 

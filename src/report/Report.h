@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/AnalysisPage.h"
+#include "safety/DistanceStandard.h"
 
 #include <QDateTime>
 #include <QImage>
@@ -61,6 +62,15 @@ struct ReportContent
     // where they give none (under ten values, an input that is no number, a
     // result that is not finite).
     std::optional<double> safetyDistanceMm;
+    // The standard the distance is computed by, as the distance line and the
+    // document's keywords name it; the line names it only when it is not
+    // the default one.
+    QString standardName = QStringLiteral("ISO 13855:2010");
+    bool defaultStandard = true;
+    // Where the device is mounted, and whether that meets the distance;
+    // without it the summary keeps its request to check the distance.
+    std::optional<double> installedMm;
+    std::optional<DistanceVerdict> verdict;
 
     QLocale locale; // separators of the safety distance line
 

@@ -25,10 +25,20 @@ ReportContent reportContent(const Measurement &m, const AppSettings &settings, c
     // Computed here from this series and this device: a protocol never
     // carries a distance of another measurement, nor one for a series that
     // gives none.
-    content.safetyDistanceMm = m.result().distanceMm;
+    const SeriesResult result = m.result();
+    content.safetyDistanceMm = result.distanceMm;
+    if (result.standard) {
+        content.standardName = result.standard->name();
+        content.defaultStandard = result.standard == &defaultDistanceStandard();
+    } else {
+        content.standardName = m.distanceChoice.standardId;
+        content.defaultStandard = false;
+    }
+    content.installedMm = m.distanceChoice.installedMm;
+    content.verdict = result.distance.verdict;
 
     if (settings.AddAnalysisPage)
-        content.analysis = ReportAnalysis{m.stopTimes, m.safetyDevice};
+        content.analysis = ReportAnalysis{m.stopTimes, m.safetyDevice, m.distanceChoice};
 
     for (int slot = 1; slot <= kPictureSlotCount; ++slot) {
         const PictureSlot &stored = m.pictures[std::size_t(slot - 1)];

@@ -21,9 +21,25 @@ CalculatorOutcome calculateTab(const CalculatorInput &input, const QLocale &loca
     if (!valid)
         return out;
 
-    const double T = *out.stopTime / 1000.0;
     const bool nonIndustrial = vlc && input.nonIndustrial && out.nonIndustrialAllowed;
-    out.safetyDistance = safetyDistance(input.kind, T, out.parameter.value_or(0.0), nonIndustrial);
+    // The same calculation as the main window's, by the chosen standard.
+    DistanceInputs in;
+    in.kind = input.kind;
+    switch (input.kind) {
+    case KindVerticalLightCurtain: in.d = out.parameter; break;
+    case KindHorizontalLightCurtain:
+    case KindSafetyScanner: in.H = out.parameter; break;
+    case KindDoor: in.C = out.parameter; break;
+    case KindPressureSensitiveMat: in.h = out.parameter; break;
+    default: break;
+    }
+    in.nonIndustrial = nonIndustrial;
+    in.governingMs = *out.stopTime;
+    const DistanceStandard &standard = input.standard ? *input.standard : defaultDistanceStandard();
+    const DistanceResult result = standard.calculate(in);
+    out.safetyDistance = result.distanceMm;
+    if (!result.distanceMm)
+        out.noDistanceReason = result.noDistanceReason.render(locale);
     if (vlc)
         out.reflectingDistance = Vypocet_VLC_reflective(*out.emitterReceiver);
     return out;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "safety/DistanceStandard.h"
 #include "safety/SafetyDevice.h"
 
 #include <QLocale>
@@ -21,6 +22,9 @@ struct CalculatorInput
     QString emitterReceiver; // vertical light curtain only: emitter-receiver distance D, mm
     QString stopTime;        // t, ms
     bool nonIndustrial = false; // vertical light curtain only: the box is ticked
+    // The standard the distance is computed by, with none of its optional
+    // entries; none: the default one.
+    const DistanceStandard *standard = nullptr;
 };
 
 struct CalculatorOutcome
@@ -36,6 +40,9 @@ struct CalculatorOutcome
     // Empty as soon as any field of the tab is not a number.
     std::optional<double> safetyDistance;
     std::optional<double> reflectingDistance; // vertical light curtain only
+    // Why there is no safety distance although every field is a number (a
+    // standard that needs an entry the calculator does not ask for).
+    QString noDistanceReason;
 };
 
 CalculatorOutcome calculateTab(const CalculatorInput &input, const QLocale &locale = QLocale());

@@ -5,51 +5,8 @@
 #include <cmath>
 #include <limits>
 
-namespace {
-
-// Approach speeds of ISO 13855 in mm/s.
-constexpr double kFastApproach = 2000.0;
-constexpr double kSlowApproach = 1600.0;
-
-// Light curtains coarser than 40 mm protect against body approach only.
-double coarseCurtain(double T)
-{
-    double S = kSlowApproach * T + 850.0;
-    if (S < 500.0)
-        S = 500.0;
-    return S;
-}
-
-} // namespace
-
-double Vypocet_VLC(double T, double d)
-{
-    if (d <= 40.0) {
-        double S = kFastApproach * T + 8.0 * (d - 14.0);
-        if (S < 100.0)
-            S = 100.0;
-        if (S > 500.0) {
-            S = kSlowApproach * T + 8.0 * (d - 14.0);
-            if (S < 500.0)
-                S = 500.0;
-        }
-        return S;
-    }
-    return coarseCurtain(T);
-}
-
-double Vypocet_VLC_Non_Industrial(double T, double d)
-{
-    if (d <= 40.0) {
-        // Children approach faster relative to their reach: the 2000 mm/s
-        // speed holds over the whole range and 75 mm is added.
-        double S = kFastApproach * T + 8.0 * (d - 14.0) + 75.0;
-        if (S < 100.0)
-            S = 100.0;
-        return S;
-    }
-    return coarseCurtain(T);
-}
+// The distance functions of the kinds are written in Iso13855_2010.cpp, where
+// the same arithmetic also writes out its steps.
 
 double Vypocet_VLC_reflective(double D)
 {
@@ -69,45 +26,6 @@ double Vypocet_VLC_reflective(double D)
     // 1000 x tan 2.5 degrees; nearbyint rounds half to even in the default
     // rounding mode.
     return std::nearbyint(a * 43.660942908512);
-}
-
-double Vypocet_HLC(double T, double H)
-{
-    double S = kSlowApproach * T + (1200.0 - 0.4 * H);
-    if (S < 100.0)
-        S = 100.0;
-    return S;
-}
-
-double Vypocet_Scanner(double T, double H)
-{
-    double C = 1200.0 - 0.4 * H;
-    if (C < 850.0)
-        C = 850.0;
-    double S = kSlowApproach * T + 100.0 + C;
-    if (S < 100.0)
-        S = 100.0;
-    return S;
-}
-
-double vypocet_TwoHand(double T)
-{
-    return kSlowApproach * T + 250.0;
-}
-
-double vypocet_EStop(double T)
-{
-    return kSlowApproach * T;
-}
-
-double vypocet_Door(double T, double C)
-{
-    return kSlowApproach * T + C;
-}
-
-double vypocet_Mat(double T, double h)
-{
-    return kSlowApproach * T + (1200.0 - 0.4 * h);
 }
 
 double safetyDistance(int kind, double T, double parameter, bool nonIndustrial)

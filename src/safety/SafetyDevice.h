@@ -60,7 +60,8 @@ enum SafetyDeviceKind : int {
 };
 
 // Minimum safety distances after ISO 13855:2010.  T is the stop time in
-// seconds, every length is in millimetres.  The functions are pure and accept
+// seconds, every length is in millimetres.  The reach over a horizontal zone,
+// 1200 - 0.4 H, is never taken below 850 mm (light curtain and scanner).  The functions are pure and accept
 // any number; plausibility of the input is the caller's business.
 double Vypocet_VLC(double T, double d);
 double Vypocet_VLC_Non_Industrial(double T, double d);

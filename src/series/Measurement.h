@@ -1,6 +1,7 @@
 #pragma once
 
 #include "safety/SafetyDevice.h"
+#include "series/DistanceChoice.h"
 #include "series/SeriesResult.h"
 
 #include <QDateTime>
@@ -49,6 +50,9 @@ struct Measurement
     // The accepted selection: kind, its inputs and the kind's display name
     // as it read when the kind was chosen (or as the project file stores it).
     SafetyDevice safetyDevice;
+    // The standard, its entries and the installed distance, accepted with
+    // the device.
+    DistanceChoice distanceChoice;
     QString machineId;
     QString note;
     PictureSlots pictures;
@@ -56,5 +60,5 @@ struct Measurement
     // knows (values typed into a file, imported).
     QDateTime lastValueAt;
 
-    SeriesResult result() const { return computeSeriesResult(stopTimes, safetyDevice); }
+    SeriesResult result() const { return computeSeriesResult(stopTimes, safetyDevice, distanceChoice); }
 };

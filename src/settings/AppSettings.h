@@ -29,6 +29,8 @@ struct AppSettings
     QString LogoFile;
     // File > Open Recent, newest first.
     QStringList RecentProjects;
+    // The id of the standard a new measurement starts with.
+    QString Standard = QStringLiteral("iso13855-2010");
 
     // The settings file was there but could not be read (not a regular
     // file, no read rights, too large for memory).  The program then runs on

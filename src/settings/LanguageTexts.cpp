@@ -106,6 +106,9 @@ std::vector<LanguageKey> buildKeys()
         plainText(main, "ChartTimeAxisCaption", "ms", W::Main),
         plainText(main, "RecentProjectsEmpty", "No recent projects", W::Main),
         plainText(main, "RecentProjectMissing", "No longer there, removed from Open Recent: %1", W::Main),
+        plainText(main, "VerdictMeets", "meets the minimum distance", W::Main),
+        plainText(main, "VerdictCloser", "closer than the minimum distance by %1 mm", W::Main),
+        plainText(main, "StandardBlockIgnored", "The standard stored in the project was not read", W::Main),
 
         message("NoDeviceFoundText", "No Zirk device found!", &MessageTexts::NoDeviceFound),
         message("NewMeasurementText", "Are you sure you want to start a new measurement? All data will be lost!",
@@ -162,6 +165,18 @@ std::vector<LanguageKey> buildKeys()
         caption(devices, "ScannerCrawlingText",
                 "Prevent the possibility of crawling beneath the protective device if you mount the scanner higher than 300mm!",
                 W::DeviceSelect, "Label15"),
+        caption(devices, "StandardCaption", "Standard", W::DeviceSelect, "GroupBox_Standard"),
+        caption(devices, "StandardLabel", "Standard:", W::DeviceSelect, "Label_Standard"),
+        caption(devices, "ZoneResolutionLabel", "Resolution d:", W::DeviceSelect, "Label_ZoneD"),
+        caption(devices, "ResponseTimeLabel", "Response time Tr:", W::DeviceSelect, "Label_Tr"),
+        caption(devices, "BrakeMonitorLabel", "Brake monitor setting:", W::DeviceSelect, "Label_BrakeMonitor"),
+        caption(devices, "ApproachSpeedLabel", "Approach speed K:", W::DeviceSelect, "Label_K"),
+        caption(devices, "DdsLabel", "Additional distance D_DS:", W::DeviceSelect, "Label_Dds"),
+        caption(devices, "SupplementLabel", "Supplement Z:", W::DeviceSelect, "Label_Z"),
+        caption(devices, "DpfLabel", "Depth penetration factor Dpf:", W::DeviceSelect, "Label_Dpf"),
+        caption(devices, "NoEncroachmentCaption", "Reaching in is excluded", W::DeviceSelect,
+                "CheckBox_NoEncroachment"),
+        caption(devices, "InstalledLabel", "Installed distance:", W::DeviceSelect, "Label_Installed"),
 
         title(calc, "WindowCaption", "Calculator", W::Calculator),
         caption(calc, "ResolutionLabel", "Resolution d:", W::Calculator, "Label11"),
@@ -189,6 +204,7 @@ std::vector<LanguageKey> buildKeys()
         caption(calc, "MatText", "Preassure Sensitive Mat", W::Calculator, "Label44"),
         caption(calc, "DistEmitterReceiverLabel", "Distance Emitter-Receiver D:", W::Calculator, "Label16"),
         caption(calc, "SDtoReflectingLabel", "to reflecting surface:", W::Calculator, "Label10"),
+        caption(calc, "StandardLabel", "Standard:", W::Calculator, "Label_Standard"),
 
         title(images, "WindowCaption", "Images", W::Images),
         caption(images, "Page1Caption", "Page 1", W::Images, "Label7"),
@@ -223,6 +239,7 @@ std::vector<LanguageKey> buildKeys()
         caption(settings, "LogoLabel", "Company logo:", W::Settings, "Label_LogoCaption"),
         caption(settings, "LogoChooseButton", "Choose...", W::Settings, "Button_LogoChoose"),
         caption(settings, "LogoRemoveButton", "Remove", W::Settings, "Button_LogoRemove"),
+        caption(settings, "StandardLabel", "Standard:", W::Settings, "Label_Standard"),
 
         title("AboutWindow", "WindowCaption", "About...", W::About),
 

@@ -92,6 +92,8 @@ SavedSettings readSettings(const IniFile &ini)
     readRecentProjects(ini, s);
     s.ArchiveUrl = text(ini, kArchiveSettingsKey).trimmed();
     s.ArchiveTrendPercent = trendThresholdFromSetting(text(ini, kTrendThresholdSettingsKey));
+    // As written; whether a standard of that id exists the window decides.
+    s.Standard = text(ini, "Standard", AppSettings().Standard).trimmed();
 
     saved.releaseDistance = text(ini, "AutoReleaseDistance", QStringLiteral("100"));
     saved.releaseByDistance = ini.readBool(kSettings, QStringLiteral("AutoReleaseByDistance"), false);
@@ -141,6 +143,8 @@ void writeSettings(IniFile &ini, const SavedSettings &saved)
     auto present = [&ini](const char *key) {
         return ini.readString(kSettings, QLatin1String(key), QStringLiteral("\x01")) != QStringLiteral("\x01");
     };
+    if (s.Standard != AppSettings().Standard || present("Standard"))
+        ini.writeString(kSettings, QStringLiteral("Standard"), s.Standard);
     if (!s.ArchiveUrl.isEmpty() || present(kArchiveSettingsKey))
         ini.writeString(kSettings, QLatin1String(kArchiveSettingsKey), s.ArchiveUrl);
     if (s.ArchiveTrendPercent != kDefaultTrendThresholdPercent || present(kTrendThresholdSettingsKey))

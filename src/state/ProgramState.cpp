@@ -104,6 +104,16 @@ void ProgramState::setSafetyDevice(const SafetyDevice &device)
     emit resultChanged();
 }
 
+void ProgramState::setDistanceChoice(const DistanceChoice &choice)
+{
+    if (choice == m_measurement.distanceChoice)
+        return;
+    m_measurement.distanceChoice = choice;
+    m_result.reset();
+    emit distanceChoiceChanged();
+    emit resultChanged();
+}
+
 const SeriesResult &ProgramState::result() const
 {
     if (!m_result)
@@ -157,6 +167,7 @@ void ProgramState::setMeasurement(const Measurement &measurement)
     m_measurement.lastValueAt = measurement.lastValueAt;
     setInstrument(measurement.instrument);
     setSafetyDevice(measurement.safetyDevice);
+    setDistanceChoice(measurement.distanceChoice);
     for (int slot = 1; slot <= kPictureSlotCount; ++slot) {
         const PictureSlot &p = measurement.pictures[std::size_t(slot - 1)];
         setPicture(slot, p.picture);

@@ -62,6 +62,10 @@ public:
     // --- the accepted safety device: set on OK, on Open, at start ---
     const SafetyDevice &safetyDevice() const { return m_measurement.safetyDevice; }
     void setSafetyDevice(const SafetyDevice &device);
+    // The standard, its entries and the installed distance: set with the
+    // device on OK, on Open, at start.
+    const DistanceChoice &distanceChoice() const { return m_measurement.distanceChoice; }
+    void setDistanceChoice(const DistanceChoice &choice);
 
     // --- what the series and the device come to, computed once per change ---
     const SeriesResult &result() const;
@@ -101,7 +105,9 @@ signals:
     void seriesChanged();
     void instrumentChanged();
     void safetyDeviceChanged();
-    // The series or the safety device changed: result() is new.
+    void distanceChoiceChanged();
+    // The series, the safety device or the distance choice changed: result()
+    // is new.
     void resultChanged();
     void machineChanged();
     void pictureChanged(int slot);

@@ -10,6 +10,8 @@
 #include "windows/NumberField.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -133,6 +135,21 @@ void TCalcForm::buildUi()
     // All seven kinds side by side: the window grows to fit them.
     PageControl1->setUsesScrollButtons(false);
     PageControl1->setElideMode(Qt::ElideNone);
+    // The calculator's own standard, apart from the measurement's.
+    auto *standardRow = new QHBoxLayout;
+    Label_Standard = new QLabel;
+    Label_Standard->setObjectName(QStringLiteral("Label_Standard"));
+    ComboBox_Standard = new QComboBox;
+    ComboBox_Standard->setObjectName(QStringLiteral("ComboBox_Standard"));
+    for (const DistanceStandard *standard : distanceStandards())
+        ComboBox_Standard->addItem(standard->name(), standard->id());
+    Label_Standard->setBuddy(ComboBox_Standard);
+    standardRow->addWidget(Label_Standard);
+    standardRow->addWidget(ComboBox_Standard);
+    standardRow->addStretch(1);
+    outer->addLayout(standardRow);
+    connect(ComboBox_Standard, &QComboBox::currentIndexChanged, this,
+            [this] { checkTab(PageControl1->currentIndex()); });
     outer->addWidget(PageControl1);
 
     const QFont inputFont = fixedFont();
@@ -308,6 +325,7 @@ void TCalcForm::kontrola_zadani_VLC()
     input.emitterReceiver = Edit_VLC_DistEmRec->text();
     input.stopTime = Edit_VLC_t->text();
     input.nonIndustrial = CheckBox_NonIndustrial->isChecked();
+    input.standard = chosenStandard();
     const CalculatorOutcome out = calculateTab(input);
 
     colourNumberField(Edit_VLC_d, out.parameter.has_value());
@@ -320,6 +338,7 @@ void TCalcForm::kontrola_zadani_VLC()
     colourNumberField(Edit_VLC_DistEmRec, out.emitterReceiver.has_value());
     colourNumberField(Edit_VLC_t, out.stopTime.has_value());
     Label2->setText(calculatorResultText(out.safetyDistance));
+    Label2->setToolTip(out.noDistanceReason);
     Label14->setText(calculatorResultText(out.reflectingDistance));
 }
 
@@ -330,11 +349,18 @@ void TCalcForm::checkSimpleTab(int kind, QLineEdit *parameter, QLineEdit *stopTi
     if (parameter)
         input.parameter = parameter->text();
     input.stopTime = stopTime->text();
+    input.standard = chosenStandard();
     const CalculatorOutcome out = calculateTab(input);
     if (parameter)
         colourNumberField(parameter, out.parameter.has_value());
     colourNumberField(stopTime, out.stopTime.has_value());
     result->setText(calculatorResultText(out.safetyDistance));
+    result->setToolTip(out.noDistanceReason);
+}
+
+const DistanceStandard *TCalcForm::chosenStandard() const
+{
+    return findDistanceStandard(ComboBox_Standard->currentData().toString());
 }
 
 void TCalcForm::kontrola_zadani_HLC()

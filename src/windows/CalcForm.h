@@ -3,6 +3,8 @@
 #include <QDialog>
 
 class QCheckBox;
+class QComboBox;
+class DistanceStandard;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -111,12 +113,15 @@ public:
     QFrame *Panel1 = nullptr;
     QPlainTextEdit *Memo1 = nullptr;
     QPushButton *Button1 = nullptr;
+    QLabel *Label_Standard = nullptr;
+    QComboBox *ComboBox_Standard = nullptr; // the calculator's own standard
 
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
 private:
+    const DistanceStandard *chosenStandard() const;
     void buildUi();
     void arrangeKeyboardOrder();
     void checkTab(int index);

@@ -4,8 +4,11 @@
 #include "base/NumberFormat.h"
 #include "state/ProgramState.h"
 #include "windows/DevicePictures.h"
+#include "safety/Iso13855_2010.h"
+#include "series/SeriesResult.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -241,6 +244,63 @@ void Tdevselectform::buildUi()
     for (int i = 0; i < SafetyDeviceKindCount; ++i)
         PageControl1->addTab(pages[i], QIcon(deviceIcon32(i)), QString());
 
+    // The standard, the entries it reads and the installed distance.
+    GroupBox_Standard = parametersBox("GroupBox_Standard");
+    {
+        auto *g = new QGridLayout(GroupBox_Standard);
+        Label_Standard = namedLabel("Label_Standard", QString());
+        ComboBox_Standard = new QComboBox;
+        ComboBox_Standard->setObjectName(QStringLiteral("ComboBox_Standard"));
+        for (const DistanceStandard *standard : distanceStandards())
+            ComboBox_Standard->addItem(standard->name(), standard->id());
+        Label_Standard->setBuddy(ComboBox_Standard);
+        g->addWidget(Label_Standard, 0, 0);
+        g->addWidget(ComboBox_Standard, 0, 1, 1, 2);
+        int row = 1;
+        auto entry = [&](QLabel *&label, const char *labelName, QLineEdit *&edit, const char *editName,
+                         const QString &unitText) {
+            label = namedLabel(labelName, QString());
+            edit = namedEdit(editName, QString());
+            label->setBuddy(edit);
+            g->addWidget(label, row, 0);
+            g->addWidget(edit, row, 1);
+            g->addWidget(new QLabel(unitText), row, 2);
+            connect(edit, &QLineEdit::textChanged, this, [edit] {
+                markField(edit, edit->text().trimmed().isEmpty() || parseDecimal(edit->text()).has_value());
+            });
+            ++row;
+        };
+        entry(Label_ZoneD, "Label_ZoneD", Edit_ZoneD, "Edit_ZoneD", QStringLiteral("[mm]"));
+        entry(Label_Tr, "Label_Tr", Edit_Tr, "Edit_Tr", QStringLiteral("[ms]"));
+        entry(Label_BrakeMonitor, "Label_BrakeMonitor", Edit_BrakeMonitor, "Edit_BrakeMonitor", QStringLiteral("[ms]"));
+        entry(Label_K, "Label_K", Edit_K, "Edit_K", QStringLiteral("[mm/s]"));
+        entry(Label_Dds, "Label_Dds", Edit_Dds, "Edit_Dds", QStringLiteral("[mm]"));
+        entry(Label_Z, "Label_Z", Edit_Z, "Edit_Z", QStringLiteral("[mm]"));
+        entry(Label_Dpf, "Label_Dpf", Edit_Dpf, "Edit_Dpf", QStringLiteral("[mm]"));
+        CheckBox_NoEncroachment = new QCheckBox;
+        CheckBox_NoEncroachment->setObjectName(QStringLiteral("CheckBox_NoEncroachment"));
+        g->addWidget(CheckBox_NoEncroachment, row++, 0, 1, 3);
+        Label_Installed = namedLabel("Label_Installed", QString());
+        Edit_Installed = namedEdit("Edit_Installed", QString());
+        Label_Installed->setBuddy(Edit_Installed);
+        ComboBox_InstalledUnit = new QComboBox;
+        ComboBox_InstalledUnit->setObjectName(QStringLiteral("ComboBox_InstalledUnit"));
+        ComboBox_InstalledUnit->addItems({QStringLiteral("mm"), QStringLiteral("in")});
+        g->addWidget(Label_Installed, row, 0);
+        g->addWidget(Edit_Installed, row, 1);
+        g->addWidget(ComboBox_InstalledUnit, row, 2);
+        g->setColumnStretch(3, 1);
+        connect(Edit_Installed, &QLineEdit::textChanged, this, [this] {
+            markField(Edit_Installed,
+                      Edit_Installed->text().trimmed().isEmpty() || parseDecimal(Edit_Installed->text()).has_value());
+        });
+    }
+    outer->addWidget(GroupBox_Standard);
+    connect(ComboBox_Standard, &QComboBox::currentIndexChanged, this, &Tdevselectform::showEntries);
+    for (QLineEdit *e : {Edit_VLC_d, Edit_HLC_H, Edit_ScannerHeight, Edit_Door_C, Edit_StepHeight})
+        connect(e, &QLineEdit::textChanged, this, &Tdevselectform::showEntries);
+    connect(CheckBox_VLC_nonindustrial, &QCheckBox::toggled, this, &Tdevselectform::showEntries);
+
     // Machine area
     auto *machine = new QGridLayout;
     Label19 = namedLabel("Label19", QString());
@@ -299,6 +359,75 @@ void Tdevselectform::FormShow()
     if (PageControl1->currentIndex() == before)
         tabShown(before);
     showMachine();
+    showChoice();
+}
+
+void Tdevselectform::showChoice()
+{
+    const DistanceChoice &c = m_state.distanceChoice();
+    const DistanceStandard *standard = c.standard();
+    const int index = ComboBox_Standard->findData(standard ? standard->id() : defaultDistanceStandard().id());
+    ComboBox_Standard->setCurrentIndex(std::max(index, 0));
+    auto show = [](QLineEdit *edit, const std::optional<double> &value) {
+        edit->setText(value ? formatGeneral(*value) : QString());
+    };
+    show(Edit_Tr, c.trMs);
+    show(Edit_BrakeMonitor, c.brakeMonitorMs);
+    show(Edit_K, c.kMmPerS);
+    show(Edit_Dds, c.ddsMm);
+    show(Edit_Z, c.zMm);
+    show(Edit_Dpf, c.dpfMm);
+    CheckBox_NoEncroachment->setChecked(c.noEncroachment);
+    ComboBox_InstalledUnit->setCurrentIndex(0);
+    show(Edit_Installed, c.installedMm);
+    const SafetyDevice &device = m_state.safetyDevice();
+    const bool zone = device.ID == KindHorizontalLightCurtain || device.ID == KindSafetyScanner;
+    show(Edit_ZoneD, zone && !SafetyDevice::isNoParameter(KindVerticalLightCurtain, device.d)
+                         ? std::optional<double>(device.d)
+                         : std::nullopt);
+    showEntries();
+}
+
+const DistanceStandard *Tdevselectform::chosenStandard() const
+{
+    const DistanceStandard *standard = findDistanceStandard(ComboBox_Standard->currentData().toString());
+    return standard ? standard : &defaultDistanceStandard();
+}
+
+bool Tdevselectform::readsZoneResolution() const
+{
+    // The parallel approach of ISO 13855:2024 checks H against the
+    // resolution d.
+    const int kind = PageControl1->currentIndex();
+    return chosenStandard()->id() == QLatin1String("iso13855-2024")
+        && (kind == KindHorizontalLightCurtain || kind == KindSafetyScanner);
+}
+
+void Tdevselectform::showEntries()
+{
+    const int kind = PageControl1->currentIndex();
+    const DistanceEntries entries = chosenStandard()->entries(kind);
+    const auto offer = [](QWidget *label, QWidget *field, bool shown) {
+        if (label)
+            label->setVisible(shown);
+        field->setVisible(shown);
+    };
+    offer(Label_Tr, Edit_Tr, entries & EntryResponseTime);
+    offer(Label_BrakeMonitor, Edit_BrakeMonitor, entries & EntryBrakeMonitor);
+    offer(Label_K, Edit_K, entries & EntryApproachSpeed);
+    offer(Label_Dds, Edit_Dds, entries & EntryDds);
+    offer(Label_Z, Edit_Z, entries & EntrySupplement);
+    offer(Label_Dpf, Edit_Dpf, entries & EntryDpf);
+    offer(nullptr, CheckBox_NoEncroachment, entries & EntryNoEncroachment);
+    offer(Label_ZoneD, Edit_ZoneD, readsZoneResolution());
+    // D_DS comes from the standard's tables; what ISO 13855:2010 added is
+    // only a hint, never a value.
+    if (entries & EntryDds) {
+        const SafetyDevice device = selection();
+        const std::optional<double> hint =
+            iso13855_2010AdditionalDistance(distanceInputs(device, DistanceChoice(), 0.0));
+        Edit_Dds->setPlaceholderText(hint ? QStringLiteral("2010: ") + formatGeneral(*hint) : QString());
+    }
 }
 
 void Tdevselectform::showMachine()
@@ -323,14 +452,44 @@ SafetyDevice Tdevselectform::selection() const
     return device;
 }
 
+DistanceChoice Tdevselectform::distanceChoice() const
+{
+    const int kind = PageControl1->currentIndex();
+    const DistanceStandard *standard = chosenStandard();
+    const DistanceEntries entries = standard->entries(kind);
+    DistanceChoice c;
+    c.standardId = standard->id();
+    // Only the entries the standard reads for the kind are kept.
+    auto read = [entries](DistanceEntries entry, const QLineEdit *edit) -> std::optional<double> {
+        if (!(entries & entry))
+            return std::nullopt;
+        return parseDecimal(edit->text());
+    };
+    c.trMs = read(EntryResponseTime, Edit_Tr);
+    c.brakeMonitorMs = read(EntryBrakeMonitor, Edit_BrakeMonitor);
+    c.kMmPerS = read(EntryApproachSpeed, Edit_K);
+    c.ddsMm = read(EntryDds, Edit_Dds);
+    c.zMm = read(EntrySupplement, Edit_Z);
+    c.dpfMm = read(EntryDpf, Edit_Dpf);
+    c.noEncroachment = (entries & EntryNoEncroachment) && CheckBox_NoEncroachment->isChecked();
+    if (const std::optional<double> installed = parseDecimal(Edit_Installed->text()))
+        c.installedMm = ComboBox_InstalledUnit->currentIndex() == 1 ? *installed * kMmPerInch : *installed;
+    return c;
+}
+
 void Tdevselectform::storeSelection()
 {
-    m_state.setSafetyDevice(selection());
+    SafetyDevice device = selection();
+    if (readsZoneResolution())
+        device.d = parseDecimal(Edit_ZoneD->text()).value_or(-1.0);
+    m_state.setSafetyDevice(device);
+    m_state.setDistanceChoice(distanceChoice());
     m_state.setMachine(Edit_MachineID->text(), Edit_Note->text());
 }
 
 void Tdevselectform::tabShown(int index)
 {
+    showEntries();
     switch (index) {
     case KindVerticalLightCurtain: kontrola_zadani_VLC(); break;
     case KindHorizontalLightCurtain: kontrola_zadani_HLC(); break;

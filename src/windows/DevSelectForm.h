@@ -1,10 +1,12 @@
 #pragma once
 
 #include "safety/SafetyDevice.h"
+#include "series/DistanceChoice.h"
 
 #include <QDialog>
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -41,9 +43,15 @@ public:
     // The safety device the fields describe: the chosen kind, its input, its
     // non-industrial choice and its name.
     SafetyDevice selection() const;
-    // Hands the selection, the machine ID and the note to the program state
-    // (after OK).
+    // The standard the fields choose, the entries it reads for the chosen
+    // kind (a field that is empty or no number is none) and the installed
+    // distance in mm.
+    DistanceChoice distanceChoice() const;
+    // Hands the selection, the distance choice, the machine ID and the note
+    // to the program state (after OK).
     void storeSelection();
+    // Shows which entries the chosen standard reads for the chosen kind.
+    void showEntries();
 
     QTabWidget *PageControl1 = nullptr;
 
@@ -108,6 +116,29 @@ public:
     QLabel *Label26 = nullptr;
     QLineEdit *Edit_StepHeight = nullptr;
 
+    // The standard and its entries, the installed distance
+    QGroupBox *GroupBox_Standard = nullptr;
+    QLabel *Label_Standard = nullptr;
+    QComboBox *ComboBox_Standard = nullptr;
+    QLabel *Label_Tr = nullptr;
+    QLineEdit *Edit_Tr = nullptr;
+    QLabel *Label_BrakeMonitor = nullptr;
+    QLineEdit *Edit_BrakeMonitor = nullptr;
+    QLabel *Label_K = nullptr;
+    QLineEdit *Edit_K = nullptr;
+    QLabel *Label_Dds = nullptr;
+    QLineEdit *Edit_Dds = nullptr;
+    QLabel *Label_Z = nullptr;
+    QLineEdit *Edit_Z = nullptr;
+    QLabel *Label_Dpf = nullptr;
+    QLineEdit *Edit_Dpf = nullptr;
+    QLabel *Label_ZoneD = nullptr;
+    QLineEdit *Edit_ZoneD = nullptr; // d of a horizontal zone, ISO 13855:2024
+    QCheckBox *CheckBox_NoEncroachment = nullptr;
+    QLabel *Label_Installed = nullptr;
+    QLineEdit *Edit_Installed = nullptr;
+    QComboBox *ComboBox_InstalledUnit = nullptr; // mm or inch
+
     // Machine area and buttons
     QLabel *Label19 = nullptr;
     QLineEdit *Edit_MachineID = nullptr;
@@ -123,6 +154,9 @@ private:
     void buildUi();
     void tabShown(int index);
     void showMachine();
+    void showChoice();
+    const DistanceStandard *chosenStandard() const;
+    bool readsZoneResolution() const;
 
     ProgramState &m_state;
     Platform &m_platform;

@@ -254,8 +254,23 @@ void TMainForm::buildUi()
     Label_SafetyDistanceValue->setAlignment(Qt::AlignCenter);
     Label_SafetyDistanceValue->setFont(fixedFont(60, true));
     Label_SafetyDistanceValue->setPalette(red);
+    Label_StandardName = makeLabel(QStringLiteral("Label_StandardName"), QString());
+    Label_StandardName->setAlignment(Qt::AlignCenter);
+    Label_Verdict = makeLabel(QStringLiteral("Label_Verdict"), QString());
+    Label_Verdict->setAlignment(Qt::AlignCenter);
+    Label_Verdict->setWordWrap(true);
+    QFont verdictFont = Label_Verdict->font();
+    verdictFont.setBold(true);
+    verdictFont.setPointSize(verdictFont.pointSize() + 2);
+    Label_Verdict->setFont(verdictFont);
+    Label_DistanceWarning = makeLabel(QStringLiteral("Label_DistanceWarning"), QString());
+    Label_DistanceWarning->setWordWrap(true);
+    Label_DistanceWarning->setPalette(red);
     p1->addWidget(Label14);
     p1->addWidget(Label_SafetyDistanceValue);
+    p1->addWidget(Label_StandardName);
+    p1->addWidget(Label_Verdict);
+    p1->addWidget(Label_DistanceWarning);
     right->addWidget(Panel1);
 
     m_model = new StopTimesModel(m_state.stopTimes(), this);

@@ -127,6 +127,8 @@ public:
 
     // Status bar text (one simple panel).
     void setStatusText(const QString &text);
+    // The standard's name, the verdict and the warnings under the distance.
+    void showVerdict();
     QString statusText() const;
 
     ProgramState &state() { return m_state; }
@@ -173,6 +175,12 @@ public:
     QFrame *Panel1 = nullptr;
     QLabel *Label14 = nullptr;
     QLabel *Label_SafetyDistanceValue = nullptr;
+    // Under the number: the standard it is computed by, whether the
+    // installed distance meets it (green) or not (red), the standard's
+    // warnings.
+    QLabel *Label_StandardName = nullptr;
+    QLabel *Label_Verdict = nullptr;
+    QLabel *Label_DistanceWarning = nullptr;
     QTableView *LW_data = nullptr;
     // The right column below the result: the chart above the list, the
     // divider's place kept in the settings file.

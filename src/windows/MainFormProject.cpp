@@ -66,6 +66,9 @@ void TMainForm::submenu_NewClick()
         return;
 
     m_state.clear();
+    // A new measurement starts with the standard of the settings, no entries
+    // and no installed distance.
+    m_state.setDistanceChoice(DistanceChoice::of(m_state.appSettings.Standard));
 
     // The picture notes stay: they usually describe the same machine again.
     for (int slot = 1; slot <= kPictureSlotCount; ++slot) {
@@ -103,11 +106,17 @@ void TMainForm::openProjectFile(const QString &fileName)
 
     // What the file held, as far as it could be read, is the measurement
     // now; slots the file did not reach keep their pictures.
-    Measurement opened = measurementFromProject(stopTimes, record, pictures);
+    QString blockProblem;
+    Measurement opened = measurementFromProject(stopTimes, record, pictures, &blockProblem);
     for (int slot = read.picturesRead + 1; slot <= kPictureSlotCount; ++slot)
         opened.pictures[std::size_t(slot - 1)].picture = m_state.pictureSlot(slot).picture;
     m_state.projectRecord = record;
     m_state.setMeasurement(opened);
+    // The file opens as one without the block: the measurement stands, the
+    // user learns that its standard and entries were not read.
+    if (!blockProblem.isEmpty())
+        setStatusText(m_state.texts().text("MainWindow", "StandardBlockIgnored") + QStringLiteral(" (")
+                      + blockProblem + QStringLiteral(")"));
     if (!read.complete)
         MujMessageDlg(m_state.messageTexts.InvalidFile);
 }

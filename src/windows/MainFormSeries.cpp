@@ -51,6 +51,7 @@ void TMainForm::connectSeries()
     followSeries(m_state, *m_model);
     connect(&m_state, &ProgramState::valuesInserted, this, &TMainForm::Aktualizuj_ListView);
     connect(&m_state, &ProgramState::resultChanged, this, &TMainForm::Aktualizuj_Ukazatele);
+    connect(&m_state, &ProgramState::languageChanged, this, &TMainForm::showVerdict);
     connect(&m_state, &ProgramState::safetyDeviceChanged, this, &TMainForm::showSafetyDevice);
 }
 
@@ -77,9 +78,43 @@ void setGoverning(QLabel *label, bool governs)
 
 } // namespace
 
+void TMainForm::showVerdict()
+{
+    const SeriesResult &result = m_state.result();
+    const DistanceChoice &choice = m_state.distanceChoice();
+    Label_StandardName->setText(result.standard ? result.standard->name() : choice.standardId);
+    QString verdict;
+    QColor colour;
+    const std::optional<DistanceVerdict> &v = result.distance.verdict;
+    if (result.enoughValues() && v) {
+        const LanguageTexts &t = m_state.texts();
+        if (v->meets) {
+            verdict = t.text("MainWindow", "VerdictMeets");
+            colour = QColor(0, 128, 0);
+        } else {
+            verdict = t.text("MainWindow", "VerdictCloser").arg(formatNumber(shownShortfallMm(*v), 1, 0));
+            colour = QColor(255, 0, 0);
+        }
+    }
+    QPalette p = Label_Verdict->palette();
+    p.setColor(QPalette::WindowText, colour);
+    Label_Verdict->setPalette(p);
+    Label_Verdict->setText(verdict);
+    Label_Verdict->setVisible(!verdict.isEmpty());
+    // A label that shows a value is named by that value.
+    Label_Verdict->setAccessibleName(verdict);
+    QStringList warnings;
+    if (result.enoughValues())
+        for (const DistanceText &w : result.distance.warnings)
+            warnings << w.render();
+    Label_DistanceWarning->setText(warnings.join(QLatin1Char('\n')));
+    Label_DistanceWarning->setVisible(!warnings.isEmpty());
+}
+
 void TMainForm::Aktualizuj_Ukazatele()
 {
     const SeriesResult &result = m_state.result();
+    showVerdict();
 
     const std::optional<SeriesStatistics> &stats = result.statistics;
     setGoverning(Label_3Sigma, false);

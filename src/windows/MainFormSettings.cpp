@@ -6,6 +6,7 @@
 #include "archive/Trend.h"
 #include "base/ErrorHandling.h"
 #include "base/NumberFormat.h"
+#include "safety/DistanceStandard.h"
 #include "state/ProgramState.h"
 #include "windows/AboutForm.h"
 #include "windows/CalcForm.h"
@@ -74,6 +75,11 @@ void TMainForm::NactiIni()
     if (!saved.chartSplitter.isEmpty())
         Splitter_Chart->setSizes(saved.chartSplitter);
     m_state.setMachine(saved.lastMachineId, saved.lastNote);
+    // An id no standard carries (a newer program's) starts with the default.
+    AppSettings &s = m_state.appSettings;
+    if (!findDistanceStandard(s.Standard))
+        s.Standard = defaultDistanceStandard().id();
+    m_state.setDistanceChoice(DistanceChoice::of(s.Standard));
 
     if (!failure.isEmpty())
         m_platform.dialogs->error(this, kApplicationTitle, unreadableSettingsText(fileName, failure));

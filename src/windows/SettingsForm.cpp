@@ -1,5 +1,7 @@
 #include "windows/SettingsForm.h"
 
+#include "safety/DistanceStandard.h"
+
 #include "base/ErrorHandling.h"
 #include "base/NumberFormat.h"
 #include "state/ProgramState.h"
@@ -123,7 +125,14 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     for (QPushButton *b : {Button_LogoChoose, Button_LogoRemove})
         b->setAutoDefault(false);
     Label_LogoCaption->setBuddy(Button_LogoChoose);
+    Label_Standard = named(new QLabel, "Label_Standard");
+    ComboBox_Standard = named(new QComboBox, "ComboBox_Standard");
+    for (const DistanceStandard *standard : distanceStandards())
+        ComboBox_Standard->addItem(standard->name(), standard->id());
+    Label_Standard->setBuddy(ComboBox_Standard);
     auto *report = new QGridLayout(GroupBox_Report);
+    report->addWidget(Label_Standard, 2, 0);
+    report->addWidget(ComboBox_Standard, 2, 1, 1, 3);
     report->addWidget(CHB_AnalysisPage, 0, 0, 1, 4);
     report->addWidget(Label_LogoCaption, 1, 0);
     report->addWidget(Label_LogoFile, 1, 1);
@@ -210,6 +219,7 @@ void TSettingsForm::FormShow()
     ComboBox_Language->setEditText(s.Language);
 
     CHB_AnalysisPage->setChecked(s.AddAnalysisPage);
+    ComboBox_Standard->setCurrentIndex(std::max(0, ComboBox_Standard->findData(s.Standard)));
     m_chosenLogo.clear();
     m_removeLogo = false;
     showLogoChoice();
@@ -263,6 +273,7 @@ bool TSettingsForm::storeSettings()
         percent && std::isfinite(*percent) && *percent >= 0.0)
         s.ArchiveTrendPercent = *percent;
     s.AddAnalysisPage = CHB_AnalysisPage->isChecked();
+    s.Standard = ComboBox_Standard->currentData().toString();
     // The logo is copied beside the settings file, so the protocol finds it
     // when the original has gone.
     const QString folder = settingsFolder(settingsFilePath());

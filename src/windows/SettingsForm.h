@@ -57,6 +57,8 @@ public:
     QGroupBox *GroupBox_Report = nullptr;
     QCheckBox *CHB_AnalysisPage = nullptr;
     QLabel *Label_LogoCaption = nullptr;
+    QLabel *Label_Standard = nullptr;
+    QComboBox *ComboBox_Standard = nullptr; // the standard of a new measurement
     QLabel *Label_LogoFile = nullptr;
     QPushButton *Button_LogoChoose = nullptr;
     QPushButton *Button_LogoRemove = nullptr;

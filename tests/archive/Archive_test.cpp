@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 
 #include <cmath>
@@ -342,8 +343,8 @@ TEST_P(ArchiveStore, OpensItsOwnArchiveAgainAndRefusesAForeignOne)
         const char *named;
     };
     const Case cases[] = {
-        {"newer schema", "UPDATE zirk_archive SET value = '2' WHERE name = 'schema_version'",
-         "written by a newer Zirk: schema version 2"},
+        {"newer schema", "UPDATE zirk_archive SET value = '3' WHERE name = 'schema_version'",
+         "written by a newer Zirk: schema version 3"},
         {"another program's marker", "UPDATE zirk_archive SET value = 'other' WHERE name = 'format'",
          "not a Zirk archive"},
         {"version not a number", "UPDATE zirk_archive SET value = 'x' WHERE name = 'schema_version'",
@@ -378,6 +379,67 @@ TEST_P(ArchiveStore, OpensItsOwnArchiveAgainAndRefusesAForeignOne)
         SetUp();
         open()->add(measurement(QStringLiteral("Press 4"), tenValues(), "2025-03-01T10:00:00Z"));
     }
+}
+
+TEST_P(ArchiveStore, KeepsTheStandardTheInstalledDistanceAndTheVerdictAndUpgradesAnOlderArchive)
+{
+    {
+        const auto archive = open();
+        ArchiveMeasurement m = measurement(QStringLiteral("Press 9"), tenValues(), "2025-03-01T10:00:00Z");
+        m.standardId = QStringLiteral("ansi-b11.19");
+        m.installedMm = 612.5;
+        m.verdict = QStringLiteral("closer");
+        const qint64 id = archive->add(m).id;
+        const std::optional<ArchiveMeasurement> back = archive->measurement(id);
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back->standardId, m.standardId);
+        EXPECT_EQ(back->installedMm, m.installedMm);
+        EXPECT_EQ(back->verdict, m.verdict);
+        ASSERT_EQ(archive->entries().size(), 1u);
+        EXPECT_EQ(archive->entries()[0].verdict, QStringLiteral("closer"));
+        // The same series by another standard is another point of history.
+        m.standardId = QStringLiteral("iso13855-2010");
+        m.verdict.clear();
+        EXPECT_EQ(archive->add(m).outcome, Archive::AddOutcome::Added);
+    }
+
+    // An archive of the version before: no such columns, schema version 1.
+    {
+        const ArchiveLocation l = parseArchiveUrl(url);
+        QSqlDatabase db = QSqlDatabase::addDatabase(
+            GetParam() == Engine::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), QStringLiteral("v1"));
+        db.setDatabaseName(GetParam() == Engine::SQLite ? l.filePath : l.databaseName);
+        db.setHostName(l.hostName);
+        db.setUserName(l.userName);
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        for (const char *sql : {"ALTER TABLE measurements DROP COLUMN standard",
+                                "ALTER TABLE measurements DROP COLUMN installed_mm",
+                                "ALTER TABLE measurements DROP COLUMN verdict",
+                                "UPDATE zirk_archive SET value = '1' WHERE name = 'schema_version'"})
+            ASSERT_TRUE(q.exec(QString::fromLatin1(sql))) << sql << q.lastError().text().toStdString();
+        q.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("v1"));
+    const auto upgraded = open();
+    const std::vector<ArchiveEntry> entries = upgraded->entries();
+    ASSERT_EQ(entries.size(), 2u);
+    for (const ArchiveEntry &e : entries) {
+        // What was kept before was by ISO 13855:2010, with nothing to compare.
+        const std::optional<ArchiveMeasurement> kept = upgraded->measurement(e.id);
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(kept->standardId, QStringLiteral("iso13855-2010"));
+        EXPECT_FALSE(kept->installedMm);
+        EXPECT_TRUE(kept->verdict.isEmpty());
+    }
+    ArchiveMeasurement later = measurement(QStringLiteral("Press 9"), tenValues(300.0), "2025-04-01T10:00:00Z");
+    later.standardId = QStringLiteral("iso13855-2024");
+    later.verdict = QStringLiteral("meets");
+    const std::optional<ArchiveMeasurement> back = upgraded->measurement(upgraded->add(later).id);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->standardId, later.standardId);
+    EXPECT_EQ(back->verdict, later.verdict);
 }
 
 ON_BOTH_ENGINES(ArchiveStore);

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cmath>
+
 namespace {
 
 struct JsonCase
@@ -20,33 +22,33 @@ struct JsonCase
 // scripts parse.
 const JsonCase kJsonCases[] = {
     {{"distance", "--kind", "vlc", "--time", "100", "--d", "14"}, kPointLocale,
-     R"({"kind":"vlc","time_ms":100,"distance_mm":200})"},
+     R"({"kind":"vlc","time_ms":100,"distance_mm":200,"standard":"iso13855-2010","distance_in":7.874015748031496,"installed_mm":null,"verdict":null})"},
     // 2000 mm/s gives 600 mm, above 500: 1600 mm/s gives 480, raised to 500.
     {{"distance", "--kind", "vlc", "--time", "300", "--d", "14"}, kPointLocale,
-     R"({"kind":"vlc","time_ms":300,"distance_mm":500})"},
+     R"({"kind":"vlc","time_ms":300,"distance_mm":500,"standard":"iso13855-2010","distance_in":19.68503937007874,"installed_mm":null,"verdict":null})"},
     {{"distance", "--kind", "vlc", "--time", "300", "--d", "14", "--non-industrial"}, kPointLocale,
-     R"({"kind":"vlc","time_ms":300,"distance_mm":675})"},
+     R"({"kind":"vlc","time_ms":300,"distance_mm":675,"standard":"iso13855-2010","distance_in":26.5748031496063,"installed_mm":null,"verdict":null})"},
     {{"distance", "--kind", "vlc", "--time", "100", "--d", "41"}, kPointLocale,
-     R"({"kind":"vlc","time_ms":100,"distance_mm":1010})"},
+     R"({"kind":"vlc","time_ms":100,"distance_mm":1010,"standard":"iso13855-2010","distance_in":39.76377952755906,"installed_mm":null,"verdict":null})"},
     {{"distance", "--kind", "vlc", "--time", "100", "--d", "41", "--non-industrial"}, kPointLocale,
-     R"({"kind":"vlc","time_ms":100,"distance_mm":1010})"},
+     R"({"kind":"vlc","time_ms":100,"distance_mm":1010,"standard":"iso13855-2010","distance_in":39.76377952755906,"installed_mm":null,"verdict":null})"},
     {{"distance", "--kind", "hlc", "--time", "100", "--height", "1000"}, kPointLocale,
-     R"({"kind":"hlc","time_ms":100,"distance_mm":960})"},
+     R"({"kind":"hlc","time_ms":100,"distance_mm":1010,"standard":"iso13855-2010","distance_in":39.76377952755906,"installed_mm":null,"verdict":null})"},
     {{"distance", "--kind", "scanner", "--time", "100", "--height", "1000"}, kPointLocale,
-     R"({"kind":"scanner","time_ms":100,"distance_mm":1110})"},
+     R"({"kind":"scanner","time_ms":100,"distance_mm":1110,"standard":"iso13855-2010","distance_in":43.70078740157481,"installed_mm":null,"verdict":null})"},
     {{"distance", "--kind", "twohand", "--time", "100"}, kPointLocale,
-     R"({"kind":"twohand","time_ms":100,"distance_mm":410})"},
+     R"({"kind":"twohand","time_ms":100,"distance_mm":410,"standard":"iso13855-2010","distance_in":16.141732283464567,"installed_mm":null,"verdict":null})"},
     {{"distance", "--kind", "estop", "--time", "-5"}, kPointLocale,
-     R"({"kind":"estop","time_ms":-5,"distance_mm":-8})"},
+     R"({"kind":"estop","time_ms":-5,"distance_mm":-8,"standard":"iso13855-2010","distance_in":-0.31496062992125984,"installed_mm":null,"verdict":null})"},
     {{"distance", "--kind", "door", "--time", "100", "--c", "250"}, kPointLocale,
-     R"({"kind":"door","time_ms":100,"distance_mm":410})"},
+     R"({"kind":"door","time_ms":100,"distance_mm":410,"standard":"iso13855-2010","distance_in":16.141732283464567,"installed_mm":null,"verdict":null})"},
     {{"distance", "--kind", "mat", "--time", "100", "--step", "0"}, kPointLocale,
-     R"({"kind":"mat","time_ms":100,"distance_mm":1360})"},
+     R"({"kind":"mat","time_ms":100,"distance_mm":1360,"standard":"iso13855-2010","distance_in":53.54330708661418,"installed_mm":null,"verdict":null})"},
     // Input in the user's locale, JSON always with a decimal point.
     {{"distance", "--kind", "vlc", "--time", "120,5", "--d", "14"}, kCommaLocale,
-     R"({"kind":"vlc","time_ms":120.5,"distance_mm":241})"},
+     R"({"kind":"vlc","time_ms":120.5,"distance_mm":241,"standard":"iso13855-2010","distance_in":9.488188976377954,"installed_mm":null,"verdict":null})"},
     {{"distance", "--kind=hlc", "--time=0.1", "--height=0"}, kPointLocale,
-     R"({"kind":"hlc","time_ms":0.1,"distance_mm":1200.16})"},
+     R"({"kind":"hlc","time_ms":0.1,"distance_mm":1200.16,"standard":"iso13855-2010","distance_in":47.250393700787406,"installed_mm":null,"verdict":null})"},
     {{"reflective", "--distance", "600"}, kPointLocale, R"({"distance_mm":130})"},
     {{"reflective", "--distance", "3001"}, kPointLocale, R"({"distance_mm":175})"},
     {{"reflective", "--distance", "15001"}, kPointLocale, R"({"distance_mm":655})"},
@@ -74,7 +76,7 @@ struct TextCase
 // "%5.1n mm" format.
 const TextCase kTextCases[] = {
     {{"distance", "--kind", "hlc", "--time", "100,5", "--height", "1000"}, kCommaLocale,
-     "Safety distance: 960,8 mm"},
+     "Safety distance: 1.010,8 mm"},
     {{"distance", "--kind", "estop", "--time", "1000"}, kCommaLocale, "Safety distance: 1.600,0 mm"},
     {{"distance", "--kind", "vlc", "--time", "300", "--d", "14", "--non-industrial"}, kPointLocale,
      "Safety distance: 675.0 mm"},
@@ -180,3 +182,70 @@ TEST(ZirkCliTable, ReplacesAnExistingFile)
 }
 
 } // namespace
+
+TEST(ZirkCliDistance, StandardOptionsGiveTheStandardsDistanceAndTheVerdict)
+{
+    struct Case
+    {
+        QStringList arguments;
+        const char *standard;
+        double distanceIn; // compared to the hundredth of an inch
+        double installedMm; // NaN: null
+        const char *verdict; // nullptr: null
+    };
+    const double none = std::nan("");
+    const Case cases[] = {
+        // The published ANSI case: 20.97 in.
+        {{"--kind", "vlc", "--d", "30", "--time", "190", "--standard", "ansi-b11.19", "--tr", "59",
+          "--brake-monitor", "225", "--installed", "500"},
+         "ansi-b11.19", 20.97, 500, "closer"},
+        // 1600 mm/s, Ts + Tc 60 ms, brake monitor 100 ms, Tr 10 ms, d 14 mm: 199.8 mm.
+        {{"--kind", "vlc", "--d", "14", "--time", "60", "--standard", "ansi-b11.19", "--tr", "10",
+          "--brake-monitor", "100", "--installed", "200"},
+         "ansi-b11.19", 199.8 / 25.4, 200, "meets"},
+        {{"--kind", "twohand", "--time", "500", "--standard", "osha-1910.217"}, "osha-1910.217", 31.5, none,
+         nullptr},
+        {{"--kind", "vlc", "--d", "14", "--time", "320"}, "iso13855-2010", 512 / 25.4, none, nullptr},
+        {{"--kind", "estop", "--time", "100", "--standard", "iso13855-2024", "--dds", "100", "--z", "10",
+          "--installed", "270"},
+         "iso13855-2024", 270 / 25.4, 270, "meets"},
+        // Encroachment excluded: D_DS 0, but never below 100 mm.
+        {{"--kind", "twohand", "--time", "50", "--standard", "iso13855-2024", "--no-encroachment"},
+         "iso13855-2024", 100 / 25.4, none, nullptr},
+        // The horizontal zone's d, which ISO 13855:2024 reads.
+        {{"--kind", "hlc", "--height", "300", "--d", "40", "--time", "100", "--standard", "iso13855-2024"},
+         "iso13855-2024", 1360 / 25.4, none, nullptr},
+    };
+    for (const Case &c : cases) {
+        const QStringList arguments = QStringList{"distance"} + c.arguments + QStringList{"--json"};
+        SCOPED_TRACE(callText(arguments));
+        const CliRun run = runCli(arguments);
+        ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+        const QJsonObject json = run.json();
+        EXPECT_EQ(json.value(QStringLiteral("standard")).toString(), QLatin1String(c.standard));
+        EXPECT_NEAR(json.value(QStringLiteral("distance_in")).toDouble(), c.distanceIn, 0.005);
+        EXPECT_NEAR(json.value(QStringLiteral("distance_mm")).toDouble(),
+                    json.value(QStringLiteral("distance_in")).toDouble() * 25.4, 1e-9);
+        if (std::isnan(c.installedMm))
+            EXPECT_TRUE(json.value(QStringLiteral("installed_mm")).isNull());
+        else
+            EXPECT_EQ(json.value(QStringLiteral("installed_mm")).toDouble(), c.installedMm);
+        if (c.verdict)
+            EXPECT_EQ(json.value(QStringLiteral("verdict")).toString(), QLatin1String(c.verdict));
+        else
+            EXPECT_TRUE(json.value(QStringLiteral("verdict")).isNull());
+    }
+
+    // Text output names a standard other than the default and the verdict.
+    const CliRun text = runCli({"distance", "--kind", "vlc", "--d", "30", "--time", "190", "--standard",
+                                "ansi-b11.19", "--tr", "59", "--brake-monitor", "225", "--installed", "500"});
+    EXPECT_TRUE(text.out.contains("Standard:        ANSI B11.19 / CSA Z432")) << text.out.constData();
+    EXPECT_TRUE(text.out.contains("closer than the minimum distance by 32.7 mm")) << text.out.constData();
+
+    for (const QStringList &bad : {QStringList{"--standard", "iso13855-2031"}, QStringList{"--tr", "abc"},
+                                   QStringList{"--installed", "x"}}) {
+        const CliRun run = runCli(QStringList{"distance", "--kind", "vlc", "--d", "14", "--time", "100"} + bad);
+        EXPECT_EQ(run.exitCode, 1) << callText(bad) << run.out.constData();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+}

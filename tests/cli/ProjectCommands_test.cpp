@@ -260,6 +260,9 @@ TEST_F(ZirkCliProject, NewProjectDefaultsToALightCurtainOf14mm)
         {{"--kind", "twohand"}, 3, -1.0, -1.0, "---"},
         {{"--kind", "estop"}, 4, -1.0, -1.0, "---"},
         {{"--kind", "door"}, 5, -1.0, -1.0, "---"},
+        // A door's C and a mat's h are kept in the record's extension block.
+        {{"--kind", "door", "--c", "100"}, 5, -1.0, -1.0, "---"},
+        {{"--kind", "mat", "--step", "120"}, 6, -1.0, -1.0, "---"},
         {{"--kind", "mat"}, 6, -1.0, -1.0, "---"},
     };
     for (const auto &c : cases) {
@@ -302,7 +305,6 @@ TEST_F(ZirkCliProject, NewProjectRefusesWhatItCannotStore)
         {{"new-project", "-o", path("no-folder/p.zPRJ"), "--import", path("values.txt")}, 1, path("no-folder/p.zPRJ")},
         {{"new-project", "-o", dir.path(), "--import", path("values.txt")}, 1, dir.path()},
         {{"new-project", "--import", path("values.txt")}, 2, "-o"},
-        {{"new-project", "-o", out, "--kind", "door", "--c", "100"}, 2, "--c"},
         {{"new-project", "-o", out, "--non-industrial"}, 2, "--non-industrial"},
         {{"new-project", "-o", out, path("values.txt")}, 2, path("values.txt")},
     };
@@ -549,3 +551,55 @@ TEST_F(ZirkCliSettings, ReportLeavesOutALogoItCannotDrawAndSaysWhy)
     }
     EXPECT_EQ(readBytes(path("config/victim.txt")), QByteArray("the user's own file\n"));
 }
+
+namespace {
+
+TEST_F(ZirkCliProject, NewProjectStoresTheStandardWhichStatsAndReportApplyUnlessAnOptionOverrides)
+{
+    writeBytes(path("t.txt"), QByteArray("190\n").repeated(10));
+    const QString project = path("ansi.zPRJ");
+    const CliRun made = runCli({"new-project", "-o", project, "--import", path("t.txt"), "--kind", "vlc", "--d",
+                                "30", "--standard", "ansi-b11.19", "--tr", "59", "--brake-monitor", "225",
+                                "--installed", "500"});
+    ASSERT_EQ(made.exitCode, 0) << made.err.constData();
+
+    struct Case
+    {
+        QStringList options;
+        const char *standard;
+        double distanceMm;
+        const char *verdict;
+    };
+    const Case cases[] = {
+        // The stored choice: the published 20.97 in.
+        {{}, "ansi-b11.19", 20.9707 * 25.4, "closer"},
+        // Another installed distance only.
+        {{"--installed", "600"}, "ansi-b11.19", 20.9707 * 25.4, "meets"},
+        // Another standard starts without the stored entries; the installed
+        // distance stays.  2000 x 0.19 + 8 x 16 = 508 mm is above 500 mm;
+        // 1600 x 0.19 + 128 = 432 mm is below: 500 mm.
+        {{"--standard", "iso13855-2010"}, "iso13855-2010", 500, "meets"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(callText(c.options));
+        const CliRun run = runCli(QStringList{"stats", project, "--json"} + c.options);
+        ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+        const QJsonObject json = run.json();
+        EXPECT_EQ(json.value(QStringLiteral("standard")).toString(), QLatin1String(c.standard));
+        EXPECT_NEAR(json.value(QStringLiteral("distance_mm")).toDouble(), c.distanceMm, 0.01);
+        EXPECT_EQ(json.value(QStringLiteral("verdict")).toString(), QLatin1String(c.verdict));
+    }
+
+    // The protocol of the stored choice writes out the ANSI calculation.
+    const QString pdf = path("ansi.pdf");
+    const CliRun report = runCli({"report", project, "-o", pdf});
+    ASSERT_EQ(report.exitCode, 0) << report.err.constData();
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(60000));
+    const QString words = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+    EXPECT_TRUE(words.contains(QStringLiteral("Safety distance after ANSI B11.19 / CSA Z432"))) << words.toStdString();
+    EXPECT_TRUE(words.contains(QStringLiteral("closer than the minimum distance by 32.7 mm"))) << words.toStdString();
+}
+
+} // namespace

@@ -60,7 +60,8 @@ TEST_F(ZirkCliSameAsTheWindow, NewProjectHoldsTheBytesOfSaveAs)
         {KindSafetyScanner, "350.5", {"--kind", "scanner", "--height", "350.5"}},
         {KindVerticalLightCurtain, "14", {}},
         {KindVerticalLightCurtain, "30", {"--kind", "vlc", "--d", "30"}},
-        {KindDoor, nullptr, {"--kind", "door"}},
+        // The door's field C holds 0 until typed over; project files keep it.
+        {KindDoor, nullptr, {"--kind", "door", "--c", "0"}},
     };
     for (const auto &c : cases) {
         // A program of its own for each: a saved record keeps the bytes
@@ -182,9 +183,9 @@ TEST_F(ZirkCliSameAsTheWindow, WindowAndToolAgreeOnTheDistance)
         {"scanner", KindSafetyScanner, "1000", nullptr, 12, Series::Measured, {}, true, 0},
         {"two-hand control", KindTwoHandControl, nullptr, nullptr, 12, Series::Measured, {}, true, 0},
         {"emergency stop", KindEmergencyStop, nullptr, nullptr, 12, Series::Measured, {}, true, 0},
-        {"door", KindDoor, "250", nullptr, 12, Series::Measured, {"--kind", "door", "--c", "250"}, false, 0},
-        {"mat", KindPressureSensitiveMat, "100", nullptr, 12, Series::Measured, {"--kind", "mat", "--step", "100"},
-         false, 0},
+        // The project keeps a door's C and a mat's h: zirk-cli needs no option.
+        {"door", KindDoor, "250", nullptr, 12, Series::Measured, {}, true, 0},
+        {"mat", KindPressureSensitiveMat, "100", nullptr, 12, Series::Measured, {}, true, 0},
         {"cancel after typing", KindHorizontalLightCurtain, "300", "800", 12, Series::Measured, {}, true, 0},
     };
     auto value = [](int i) { return 100.0 + 7.0 * (i % 5); };
@@ -277,8 +278,6 @@ TEST_F(ZirkCliSameAsTheWindow, WindowAndToolAgreeOnTheDistance)
         }
         const CliRun report = runCli({"report", project, "-o", path("cli.pdf"), "--no-analysis"});
         ASSERT_EQ(report.exitCode, 0) << report.err.constData();
-        // A door's C and a mat's h are not in project files: there the
-        // protocol of the file has no distance.
         EXPECT_EQ(distanceLine(path("cli.pdf")),
                   c.projectKeepsInput ? line : QStringLiteral("Safety Distance: -- --- mm"));
     }

@@ -73,7 +73,7 @@ TEST(ShellFiles, BashCompletesCommandsOptionsKindsAndFilesByExtension)
         {"pro", "project-info"},
         {"project-info ", "a.zPRJ b.ZPRJ"},
         {"report a.zPRJ -o ", "e.pdf"},
-        {"report --no", "--no-analysis"},
+        {"report --no", "--no-analysis --no-encroachment"},
         {"export c.txt -o ", "d.csv"},
         {"stats ", "a.zPRJ b.ZPRJ c.txt d.csv e.pdf"},
         {"distance --kind ", "door estop hlc mat scanner twohand vlc"},

@@ -819,3 +819,103 @@ TEST_F(ProjectFilesTest, OpenRecentDropsProjectsThatAreGoneWithANote)
     ASSERT_EQ(w.menu_recent->actions().size(), 1);
     EXPECT_FALSE(w.menu_recent->actions().constFirst()->isEnabled());
 }
+
+TEST_F(ProjectFilesTest, EachStandardWithItsEntriesAndTheInstalledDistanceReopensWithItsVerdict)
+{
+    start();
+    TMainForm &w = *program->mainForm();
+    DistanceChoice ansi = DistanceChoice::of(QStringLiteral("ansi-b11.19"));
+    ansi.trMs = 59;
+    ansi.brakeMonitorMs = 225;
+    ansi.installedMm = 500; // the published case needs 532.7 mm
+    DistanceChoice iso2024 = DistanceChoice::of(QStringLiteral("iso13855-2024"));
+    iso2024.ddsMm = 850;
+    iso2024.zMm = 20;
+    iso2024.installedMm = 1500; // 1600 x 0.19 + 850 + 20 = 1174 mm
+    DistanceChoice osha = DistanceChoice::of(QStringLiteral("osha-1910.217"));
+    osha.trMs = 10;
+    osha.installedMm = 300; // 63 in/s x 0.2 s = 12.6 in = 320.04 mm: short by 20.04, shown 20.1
+    DistanceChoice iso2010 = DistanceChoice::of(QStringLiteral("iso13855-2010"));
+    iso2010.installedMm = 1200; // door: 1600 x 0.19 + 250 = 554 mm
+    struct Case
+    {
+        const char *file;
+        int kind;
+        double parameter;
+        DistanceChoice choice;
+        const char *standardName;
+        bool meets;
+        const char *verdict;
+    };
+    const Case cases[] = {
+        {"ansi.zPRJ", KindVerticalLightCurtain, 30, ansi, "ANSI B11.19 / CSA Z432", false,
+         "closer than the minimum distance by 32.7 mm"},
+        {"iso2024.zPRJ", KindEmergencyStop, 0, iso2024, "ISO 13855:2024", true, "meets the minimum distance"},
+        {"osha.zPRJ", KindTwoHandControl, 0, osha, "OSHA 29 CFR 1910.217", false,
+         "closer than the minimum distance by 20.1 mm"},
+        {"door.zPRJ", KindDoor, 250, iso2010, "ISO 13855:2010", true, "meets the minimum distance"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.file);
+        state().replace(std::vector<double>(10, 190.0));
+        acceptDevice(c.kind, c.parameter, QStringLiteral("Device"));
+        state().setDistanceChoice(c.choice);
+        save(path(QLatin1String(c.file)));
+
+        // Something else on screen, then the file again.
+        acceptDevice(KindVerticalLightCurtain, 14.0);
+        state().setDistanceChoice(DistanceChoice());
+        state().replace(std::vector<double>(3, 10.0));
+        EXPECT_FALSE(w.Label_Verdict->isVisibleTo(&w));
+        open(path(QLatin1String(c.file)));
+
+        EXPECT_EQ(state().distanceChoice(), c.choice);
+        EXPECT_EQ(state().safetyDevice().ID, c.kind);
+        EXPECT_EQ(state().safetyDevice().parameter(), std::optional<double>(c.parameter));
+        EXPECT_EQ(w.Label_StandardName->text(), QLatin1String(c.standardName));
+        EXPECT_EQ(w.Label_Verdict->text(), QLatin1String(c.verdict));
+        EXPECT_TRUE(w.Label_Verdict->isVisibleTo(&w));
+        EXPECT_EQ(w.Label_Verdict->palette().color(QPalette::WindowText),
+                  c.meets ? QColor(0, 128, 0) : QColor(255, 0, 0));
+        // A screen reader speaks the verdict as the label shows it.
+        EXPECT_EQ(w.Label_Verdict->accessibleName(), QLatin1String(c.verdict));
+        EXPECT_TRUE(w.statusText().isEmpty() || !w.statusText().contains(QStringLiteral("not read")));
+        // ZIRK_SCREENSHOTS names a folder for pictures of the window.
+        if (const QString shots = qEnvironmentVariable("ZIRK_SCREENSHOTS"); !shots.isEmpty())
+            w.grab().save(QDir(shots).filePath(QStringLiteral("main-window-") + QLatin1String(c.file)
+                                               + QStringLiteral(".png")));
+    }
+}
+
+TEST_F(ProjectFilesTest, AProjectOfBeforeOpensAsIso2010AndADamagedBlockIsNamedInTheStatusBar)
+{
+    start();
+    TMainForm &w = *program->mainForm();
+    state().replace(std::vector<double>(10, 100.0));
+    acceptDevice(KindVerticalLightCurtain, 14.0, QStringLiteral("Device"));
+    state().setDistanceChoice(DistanceChoice::of(QStringLiteral("ansi-b11.19")));
+    const QString older = path(QStringLiteral("older.zPRJ"));
+    // The file an earlier version writes: the same bytes with zeros where
+    // the block stands.
+    save(older);
+    QByteArray bytes = readAll(older);
+    const int block = 4 + 10 * 8 + 922;
+    ASSERT_EQ(bytes.mid(block, 4), QByteArray("ZXSD"));
+    QByteArray zeroed = bytes;
+    zeroed.replace(block, 206, QByteArray(206, '\0'));
+    writeFile(older, zeroed);
+    open(older);
+    EXPECT_TRUE(state().distanceChoice().isPlain());
+    EXPECT_EQ(w.Label_StandardName->text(), QStringLiteral("ISO 13855:2010"));
+    EXPECT_DOUBLE_EQ(*state().result().distanceMm, 200.0);
+    EXPECT_FALSE(w.Label_Verdict->isVisibleTo(&w));
+    EXPECT_TRUE(w.statusText().isEmpty());
+
+    bytes[block + 30] = char(bytes[block + 30] ^ 0x10);
+    writeFile(older, bytes);
+    open(older);
+    EXPECT_TRUE(state().distanceChoice().isPlain());
+    EXPECT_TRUE(w.statusText().contains(QStringLiteral("The standard stored in the project was not read")))
+        << w.statusText().toStdString();
+    EXPECT_TRUE(w.statusText().contains(QStringLiteral("checksum")));
+}

@@ -30,7 +30,8 @@ protected:
     // The protocol as the window writes it for this series and device:
     // summary distance from the series result, analysis page on.
     PdfWords write(const std::vector<double> &values, const SafetyDevice &device,
-                   const QString &caption = QStringLiteral("Vertical Light Curtain"), bool pictures = false)
+                   const QString &caption = QStringLiteral("Vertical Light Curtain"), bool pictures = false,
+                   const DistanceChoice &choice = {})
     {
         ReportContent c;
         c.when = QDateTime(QDate(2019, 7, 10), QTime(14, 30));
@@ -39,14 +40,18 @@ protected:
         c.deviceParams = deviceParamsText(device, kEnglish);
         c.locale = kEnglish;
         setReportSeries(c, values, kEnglish);
-        const SeriesResult result = computeSeriesResult(values, device);
+        const SeriesResult result = computeSeriesResult(values, device, choice);
         c.safetyDistanceMm = result.distanceMm;
+        c.standardName = result.standard->name();
+        c.defaultStandard = result.standard == &defaultDistanceStandard();
+        c.installedMm = choice.installedMm;
+        c.verdict = result.distance.verdict;
         if (pictures) {
             QImage small(8, 6, QImage::Format_RGB888);
             small.fill(Qt::gray);
             c.pictures[0] = {true, QStringLiteral("Guard"), small};
         }
-        c.analysis = ReportAnalysis{values, device};
+        c.analysis = ReportAnalysis{values, device, choice};
         file = dir.filePath(QStringLiteral("analysis.pdf"));
         writeReport(c, file, &clock);
         QByteArray complaint;
@@ -145,6 +150,58 @@ TEST_F(AnalysisPageTest, CalculationEndsAtTheWindowsDistance)
     }
 }
 
+TEST_F(AnalysisPageTest, WritesOutTheChosenStandardWithOriginsWarningsAndTheComparison)
+{
+    // The published ANSI case: Ts + Tc 190 ms measured, Tr 59 ms, brake
+    // monitor 225 ms, d 30 mm: 20.97 in.
+    DistanceChoice ansi = DistanceChoice::of(QStringLiteral("ansi-b11.19"));
+    ansi.trMs = 59.0;
+    ansi.brakeMonitorMs = 225.0;
+    ansi.installedMm = 500.0;
+    DistanceChoice iso2024 = DistanceChoice::of(QStringLiteral("iso13855-2024"));
+    iso2024.installedMm = 2000.0;
+    iso2024.zMm = 10.0;
+    SafetyDevice zone = SafetyDevice::ofKind(KindHorizontalLightCurtain, 300.0);
+    zone.d = 40.0;
+    struct Case
+    {
+        const char *what;
+        SafetyDevice device;
+        DistanceChoice choice;
+        QStringList phrases;
+    };
+    const Case cases[] = {
+        {"ANSI, closer",
+         SafetyDevice::ofKind(KindVerticalLightCurtain, 30.0),
+         ansi,
+         {"Safety distance after ANSI B11.19 / CSA Z432", "Formula: Ds = K × (Ts + Tc + Tr + Tbm) + Dpf",
+          "Tr = 59.000 ms", "entered", "measured", "Safety distance: 20.97 inch / 533 mm",
+          "Installed distance: 500.0 mm / 19.69 in: closer than the minimum distance by 32.7 mm"}},
+        {"ISO 13855:2024 above 200 mm, meets",
+         zone,
+         iso2024,
+         {"Safety distance after ISO 13855:2024", "Z = 10.0 mm", "Warning:", "meets the minimum distance"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const PdfWords words = write(std::vector<double>(10, 190.0), c.device, QStringLiteral("Device"), false,
+                                     c.choice);
+        const int page = analysisPage(words);
+        ASSERT_GT(page, 0);
+        QString text;
+        for (int p = page; p <= words.pages; ++p)
+            text += pageText(words, p) + QLatin1Char(' ');
+        for (const QString &phrase : c.phrases)
+            EXPECT_TRUE(text.contains(phrase)) << phrase.toStdString() << "\n" << text.toStdString();
+        // The summary names the standard and states the verdict.
+        const QString summary = pageText(words, 1);
+        EXPECT_TRUE(summary.contains(QStringLiteral("Safety Distance [") + c.choice.standard()->name()))
+            << summary.toStdString();
+        EXPECT_FALSE(summary.contains(QStringLiteral("Check for minimum safety Distance!")));
+        EXPECT_TRUE(summary.contains(QStringLiteral("Installed ")));
+    }
+}
+
 TEST_F(AnalysisPageTest, SaysWhyThereIsNoDistance)
 {
     struct Case
@@ -215,7 +272,7 @@ TEST_F(AnalysisPageTest, HundredThousandValuesMakeASmallPage)
         values[i] = 150.0 + double(i * 7919 % 1000) / 10.0;
     ReportContent c;
     c.when = QDateTime(QDate(2019, 7, 10), QTime(14, 30));
-    c.analysis = ReportAnalysis{values, SafetyDevice::ofKind(KindVerticalLightCurtain, 14.0)};
+    c.analysis = ReportAnalysis{values, SafetyDevice::ofKind(KindVerticalLightCurtain, 14.0), {}};
     TzPdf pdf(&clock);
     composeReport(pdf, c);
     // Values table left empty: page 1 protocol, page 2 analysis.

@@ -178,7 +178,7 @@ TEST_F(MainFormReportTest, WindowAndToolWriteTheSameBytes)
     for (int slot = 1; slot <= 4; ++slot)
         c.pictures[size_t(slot - 1)] = {slot == 4, QStringLiteral("Image %1").arg(slot), slotPlaceholderPicture()};
     c.pictures[3].caption = QStringLiteral("Hydraulic press P-07");
-    c.analysis = ReportAnalysis{state().stopTimes(), state().safetyDevice()};
+    c.analysis = ReportAnalysis{state().stopTimes(), state().safetyDevice(), state().distanceChoice()};
     const QString toolFile = tempDir.filePath(QStringLiteral("tool.pdf"));
     writeReport(c, toolFile, &fake.clock);
 

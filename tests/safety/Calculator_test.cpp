@@ -9,6 +9,41 @@ namespace {
 const QLocale kPoint(QLocale::English, QLocale::UnitedStates);
 const QLocale kComma(QLocale::German, QLocale::Germany);
 
+TEST(CalculatorTab, ComputesByTheStandardOfItsOwnChoice)
+{
+    struct Case
+    {
+        const char *standard;
+        int kind;
+        const char *parameter;
+        const char *stopTime;
+        const char *safety;
+        bool reasonGiven; // no distance, and the reason
+    };
+    const Case cases[] = {
+        // 63 in/s x (0.5 s + 20 % of it) + 0 = 37.8 in: Tbm without a brake monitor.
+        {"ansi-b11.19", KindTwoHandControl, "", "500", "960.1 mm", false},
+        {"osha-1910.217", KindTwoHandControl, "", "500", "800.1 mm", false}, // 31.5 in
+        {"iso13855-2010", KindTwoHandControl, "", "500", "1,050.0 mm", false},
+        // ISO 13855:2024 reads D_DS of a light curtain from the user, whom the
+        // calculator does not ask: no number rather than an invented one.
+        {"iso13855-2024", KindVerticalLightCurtain, "14", "100", "-- --- mm", true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.standard);
+        CalculatorInput input;
+        input.kind = c.kind;
+        input.parameter = QLatin1String(c.parameter);
+        input.emitterReceiver = QStringLiteral("600");
+        input.stopTime = QLatin1String(c.stopTime);
+        input.standard = findDistanceStandard(QString::fromLatin1(c.standard));
+        ASSERT_TRUE(input.standard);
+        const CalculatorOutcome out = calculateTab(input, kPoint);
+        EXPECT_EQ(calculatorResultText(out.safetyDistance, kPoint), QLatin1String(c.safety));
+        EXPECT_EQ(!out.noDistanceReason.isEmpty(), c.reasonGiven) << out.noDistanceReason.toStdString();
+    }
+}
+
 TEST(CalculatorTab, ComputesEveryKindFromItsOwnFields)
 {
     struct Case

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
@@ -200,4 +201,55 @@ TEST_F(DeviceSelection, EveryKindHasItsOwnPictureAndTabIcon)
             EXPECT_NE(image, big[other].toImage()) << kind << " " << other;
         EXPECT_FALSE(sel->PageControl1->tabIcon(kind).isNull());
     }
+}
+
+TEST_F(DeviceSelection, TheStandardAndTheEntriesItReadsAreAcceptedOnOK)
+{
+    for (int i = 0; i < 10; ++i)
+        main().ZpracujHodnotu_ms(190.0);
+    auto pick = [this](const char *id) {
+        sel->ComboBox_Standard->setCurrentIndex(sel->ComboBox_Standard->findData(QLatin1String(id)));
+    };
+    choose(QDialog::Accepted, [&] {
+        sel->PageControl1->setCurrentIndex(KindVerticalLightCurtain);
+        sel->Edit_VLC_d->setText(QStringLiteral("30"));
+        pick("iso13855-2024");
+        // D_DS is the user's; the 2010 value is only a hint.
+        EXPECT_TRUE(sel->Edit_Dds->isVisibleTo(sel));
+        EXPECT_EQ(sel->Edit_Dds->placeholderText(), QStringLiteral("2010: 128"));
+        EXPECT_FALSE(sel->Edit_Tr->isVisibleTo(sel));
+        sel->PageControl1->setCurrentIndex(KindHorizontalLightCurtain);
+        EXPECT_TRUE(sel->Edit_ZoneD->isVisibleTo(sel));
+        EXPECT_FALSE(sel->Edit_Dds->isVisibleTo(sel));
+        sel->PageControl1->setCurrentIndex(KindVerticalLightCurtain);
+
+        pick("ansi-b11.19");
+        EXPECT_TRUE(sel->Edit_Tr->isVisibleTo(sel));
+        EXPECT_TRUE(sel->Edit_BrakeMonitor->isVisibleTo(sel));
+        EXPECT_TRUE(sel->Edit_K->isVisibleTo(sel));
+        EXPECT_FALSE(sel->Edit_Dds->isVisibleTo(sel));
+        EXPECT_FALSE(sel->Edit_Dpf->isVisibleTo(sel)); // the light curtain's Dpf follows from d
+        EXPECT_FALSE(sel->Edit_ZoneD->isVisibleTo(sel));
+        sel->Edit_Tr->setText(QStringLiteral("59"));
+        sel->Edit_BrakeMonitor->setText(QStringLiteral("225"));
+        sel->Edit_Dds->setText(QStringLiteral("999")); // hidden: not this standard's entry
+        sel->Edit_Installed->setText(QStringLiteral("20"));
+        sel->ComboBox_InstalledUnit->setCurrentIndex(1); // inch
+    });
+    const DistanceChoice &c = state().distanceChoice();
+    EXPECT_EQ(c.standardId, QStringLiteral("ansi-b11.19"));
+    EXPECT_EQ(c.trMs, std::optional<double>(59.0));
+    EXPECT_EQ(c.brakeMonitorMs, std::optional<double>(225.0));
+    EXPECT_FALSE(c.ddsMm);
+    EXPECT_FALSE(c.kMmPerS);
+    EXPECT_EQ(c.installedMm, std::optional<double>(20 * 25.4));
+    ASSERT_TRUE(state().result().distanceInch);
+    EXPECT_NEAR(*state().result().distanceInch, 20.97, 0.005);
+    ASSERT_TRUE(state().result().distance.verdict);
+    EXPECT_FALSE(state().result().distance.verdict->meets);
+    EXPECT_EQ(main().Label_StandardName->text(), QStringLiteral("ANSI B11.19 / CSA Z432"));
+
+    // Cancel leaves the accepted choice as it was.
+    choose(QDialog::Rejected, [&] { pick("osha-1910.217"); });
+    EXPECT_EQ(state().distanceChoice().standardId, QStringLiteral("ansi-b11.19"));
 }

@@ -46,8 +46,11 @@ const FormulaCase formulaCases[] = {
     {"reflective 0", [] { return Vypocet_VLC_reflective(0); }, 130},
     {"reflective negative", [] { return Vypocet_VLC_reflective(-5000); }, 130},
     {"HLC H=100", [] { return Vypocet_HLC(0.1, 100); }, 1320},
-    {"HLC H=1000 term not raised", [] { return Vypocet_HLC(0.1, 1000); }, 960},
-    {"HLC raised to 100", [] { return Vypocet_HLC(0.0, 3000); }, 100},
+    {"HLC H=875 term exactly 850", [] { return Vypocet_HLC(0.1, 875); }, 1010},
+    // ISO 13855 lets the reach over the zone fall no lower than 850 mm.
+    {"HLC H=1000 term raised to 850", [] { return Vypocet_HLC(0.1, 1000); }, 1010},
+    {"HLC H=3000 term raised to 850", [] { return Vypocet_HLC(0.0, 3000); }, 850},
+    {"HLC raised to 100", [] { return Vypocet_HLC(-1.0, 0); }, 100},
     {"scanner H=300", [] { return Vypocet_Scanner(0.1, 300); }, 1340},
     {"scanner H=1000 term raised to 850", [] { return Vypocet_Scanner(0.1, 1000); }, 1110},
     {"two-hand", [] { return vypocet_TwoHand(0.1); }, 410},
@@ -89,7 +92,7 @@ TEST(SafetyDistanceOfKind, MatchesTheFormulaOfEachKind)
     const double T = 0.1;
     EXPECT_EQ(safetyDistance(KindVerticalLightCurtain, T, 14.0), 200.0);
     EXPECT_EQ(safetyDistance(KindVerticalLightCurtain, T, 14.0, true), 275.0);
-    EXPECT_EQ(safetyDistance(KindHorizontalLightCurtain, T, 1000.0), 960.0);
+    EXPECT_EQ(safetyDistance(KindHorizontalLightCurtain, T, 1000.0), 1010.0);
     EXPECT_EQ(safetyDistance(KindSafetyScanner, T, 1000.0), 1110.0);
     EXPECT_EQ(safetyDistance(KindTwoHandControl, T, 999.0), 410.0);
     EXPECT_EQ(safetyDistance(KindEmergencyStop, T, 999.0), 160.0);

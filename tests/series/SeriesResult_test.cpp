@@ -177,3 +177,64 @@ TEST(SeriesResult, NothingThatIsNotFiniteIsAResult)
     // is not taken from a NaN either.
     EXPECT_FALSE(finiteGoverningMs(*computeSeriesResult({1.0, kNaN}, SafetyDevice()).statistics));
 }
+
+TEST(SeriesResult, TheChosenStandardGivesTheDistanceItsStepsAndTheVerdict)
+{
+    // The published cases, measured as a series: the governing time stands
+    // for T, Ts or Ts + Tc.
+    DistanceChoice ansi = DistanceChoice::of(QStringLiteral("ansi-b11.19"));
+    ansi.trMs = 59;
+    ansi.brakeMonitorMs = 225;
+    ansi.kMmPerS = 63 * 25.4;
+    ansi.installedMm = 532; // 0.66 mm short
+    DistanceChoice ansiMetric = DistanceChoice::of(QStringLiteral("ansi-b11.19"));
+    ansiMetric.trMs = 10;
+    ansiMetric.brakeMonitorMs = 100;
+    ansiMetric.installedMm = 199;
+    DistanceChoice osha = DistanceChoice::of(QStringLiteral("osha-1910.217"));
+    DistanceChoice unknown = DistanceChoice::of(QStringLiteral("iso13855-2031"));
+    struct Case
+    {
+        const char *name;
+        double ms;
+        SafetyDevice device;
+        DistanceChoice choice;
+        double expectedMm; // NaN: no distance
+        double toleranceMm;
+        int verdict; // -1 none, 0 closer, 1 meets
+    };
+    const Case cases[] = {
+        {"ISO 13855:2010 by default", 320, SafetyDevice::ofKind(KindVerticalLightCurtain, 14.0), {}, 512, 0, -1},
+        {"ANSI, inches", 190, SafetyDevice::ofKind(KindVerticalLightCurtain, 30.0), ansi, 20.97 * 25.4, 0.13, 0},
+        {"ANSI, millimetres", 60, SafetyDevice::ofKind(KindVerticalLightCurtain, 14.0), ansiMetric, 199.8, 0.05, 0},
+        {"OSHA", 500, SafetyDevice::ofKind(KindTwoHandControl, std::nullopt), osha, 31.5 * 25.4, 1e-9, -1},
+        {"a standard this program does not know", 100, SafetyDevice::ofKind(KindEmergencyStop, std::nullopt),
+         unknown, kNaN, 0, -1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const SeriesResult r = computeSeriesResult(flat(10, c.ms), c.device, c.choice);
+        if (std::isnan(c.expectedMm)) {
+            EXPECT_FALSE(r.distanceMm);
+            EXPECT_FALSE(r.notFinite);
+            EXPECT_FALSE(r.distance.noDistanceReason.isEmpty());
+            continue;
+        }
+        ASSERT_TRUE(r.distanceMm);
+        EXPECT_NEAR(*r.distanceMm, c.expectedMm, c.toleranceMm);
+        // The result's numbers are the standard's, with its steps.
+        EXPECT_EQ(r.distanceMm, r.distance.distanceMm);
+        EXPECT_EQ(r.distanceInch, r.distance.distanceInch);
+        EXPECT_EQ(r.standard, c.choice.standard());
+        ASSERT_FALSE(r.distance.values.empty());
+        EXPECT_EQ(r.distance.values.front().origin, ValueOrigin::Measured);
+        EXPECT_EQ(r.distance.verdict.has_value(), c.verdict >= 0);
+        if (r.distance.verdict) {
+            EXPECT_EQ(r.distance.verdict->meets, c.verdict == 1);
+        }
+    }
+    // Under ten values there is neither a distance nor a verdict.
+    const SeriesResult nine = computeSeriesResult(flat(9, 190.0), SafetyDevice::ofKind(0, 30.0), ansi);
+    EXPECT_FALSE(nine.distanceMm);
+    EXPECT_FALSE(nine.distance.verdict);
+}

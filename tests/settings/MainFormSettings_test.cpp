@@ -677,3 +677,37 @@ TEST_F(MainFormSettings, ANameWrittenByHandInUtf8IsNeverRewritten)
     EXPECT_TRUE(after.startsWith(QStringLiteral("[Settings]\nUserName=Jörg\nCompanyName=Ωmega Prüf GmbH\n")))
         << after.toStdString();
 }
+
+TEST_F(MainFormSettings, TheStandardOfTheSettingsStartsEveryNewMeasurement)
+{
+    struct Case
+    {
+        const char *written;  // "Standard=" in the file; nullptr: no such key
+        const char *standard; // what a new measurement starts with
+        bool keyWritten;      // the key is in the file after closing
+    };
+    const Case cases[] = {
+        {nullptr, "iso13855-2010", false}, // a file of before stays as it was
+        {"ansi-b11.19", "ansi-b11.19", true},
+        {"iso13855-2031", "iso13855-2010", true}, // a newer program's id: the default
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.written ? c.written : "none");
+        writeSettings(c.written ? QByteArray("[Settings]\nStandard=") + c.written + "\n" : QByteArray());
+        TMainForm &main = start();
+        EXPECT_EQ(state().appSettings.Standard, QLatin1String(c.standard));
+        EXPECT_EQ(state().distanceChoice().standardId, QLatin1String(c.standard));
+        // File > New starts over with the settings' standard and no entries.
+        DistanceChoice entered = DistanceChoice::of(QStringLiteral("iso13855-2024"));
+        entered.installedMm = 700;
+        state().setDistanceChoice(entered);
+        fake.dialogs.confirmAnswers.push_back(mrOk);
+        fake.dialogs.onModal = [](QDialog *) { return int(QDialog::Rejected); };
+        main.submenu_New->trigger();
+        EXPECT_EQ(state().distanceChoice(), DistanceChoice::of(QLatin1String(c.standard)));
+        EXPECT_TRUE(main.close());
+        EXPECT_EQ(keyLines(settingsBytes()).contains(QStringLiteral("Settings/Standard=") + QLatin1String(c.standard)),
+                  c.keyWritten);
+        program.reset();
+    }
+}

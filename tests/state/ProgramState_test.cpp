@@ -71,6 +71,36 @@ TEST(ProgramStateResult, IsRecomputedForEveryChangeOfTheSeriesOrTheAcceptedDevic
     EXPECT_EQ(results.size(), 3);
 }
 
+TEST(ProgramStateResult, IsRecomputedByTheChosenStandardWithItsVerdict)
+{
+    ProgramState state;
+    state.setSafetyDevice(SafetyDevice::selected(KindTwoHandControl, std::nullopt));
+    state.replace(tenOf(500.0));
+    QSignalSpy results(&state, &ProgramState::resultChanged);
+    QSignalSpy choices(&state, &ProgramState::distanceChoiceChanged);
+
+    DistanceChoice osha = DistanceChoice::of(QStringLiteral("osha-1910.217"));
+    osha.installedMm = 800.0; // 31.5 in = 800.1 mm
+    state.setDistanceChoice(osha);
+    ASSERT_TRUE(state.result().distanceInch);
+    EXPECT_DOUBLE_EQ(*state.result().distanceInch, 31.5);
+    EXPECT_EQ(state.result().standard, osha.standard());
+    ASSERT_TRUE(state.result().distance.verdict);
+    EXPECT_FALSE(state.result().distance.verdict->meets);
+    // The same choice again is no change.
+    state.setDistanceChoice(osha);
+    EXPECT_EQ(results.size(), 1);
+    EXPECT_EQ(choices.size(), 1);
+
+    // A whole measurement brings its own choice.
+    Measurement opened = state.measurement();
+    opened.distanceChoice = DistanceChoice();
+    state.setMeasurement(opened);
+    EXPECT_EQ(state.result().standard, &defaultDistanceStandard());
+    EXPECT_EQ(state.result().distanceMm, 1600 * 0.5 + 250);
+    EXPECT_EQ(choices.size(), 2);
+}
+
 // No distance looks the same whatever the reason: none, never -1 or 0 or
 // the number of an earlier series.
 TEST(ProgramStateResult, AnInputThatIsNoneGivesNoDistance)

@@ -111,6 +111,8 @@ void runList(const Arguments &arguments)
             json.member("count", static_cast<long long>(e.count));
             json.member("governing_ms", e.governingMs);
             json.member("distance_mm", e.distanceMm);
+            json.member("standard", e.standardId);
+            optionalText(json, "verdict", e.verdict);
             optionalText(json, "kind", kindText(e.deviceKind));
             json.member("serial_number", e.serialNumber);
             optionalText(json, "file", e.filePath);
@@ -234,7 +236,8 @@ std::vector<Command> archiveCommands()
           "JSON: {\"added\", \"skipped\"}\n\n"
           "archive list [--machine ID]: the measurements, oldest first.\n"
           "JSON: {\"measurements\": [{\"id\", \"machine_id\", \"measured_at\" (ISO 8601), \"count\",\n"
-          "\"governing_ms\", \"distance_mm\", \"kind\", \"serial_number\", \"file\", \"sha256\"}]};\n"
+          "\"governing_ms\", \"distance_mm\", \"standard\", \"verdict\" (\"meets\", \"closer\" or null),\n"
+          "\"kind\", \"serial_number\", \"file\", \"sha256\"}]};\n"
           "governing_ms and distance_mm are null under ten values, distance_mm also\n"
           "when the formula had no input; file and sha256 are null for a measurement\n"
           "recorded by the window without a project file.\n\n"

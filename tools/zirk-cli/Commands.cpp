@@ -77,8 +77,10 @@ DeviceChoice deviceFromOptions(const Arguments &arguments, const DeviceChoice &d
         if (!device.kind)
             throw badInput(QStringLiteral("--kind: unknown kind '%1' (one of %2)").arg(*name, kindList()));
         device.parameter.reset();
+        device.zoneResolution.reset();
         device.nonIndustrial = false;
-        // Project files keep d and H, not a door's C or a mat's h.
+        // A new project needs d or H; a door's C and a mat's h may stay
+        // unknown there, as the window's fields may.
         const bool stored = kindParameterIsStored(device.kind->kind);
         const bool needed = use == DeviceUse::Distance || stored;
         if (needed && device.kind->parameterOption && !arguments.has(device.kind->parameterOption))
@@ -89,6 +91,13 @@ DeviceChoice deviceFromOptions(const Arguments &arguments, const DeviceChoice &d
     for (const char *option : {"--d", "--height", "--c", "--step"}) {
         if (!arguments.has(option))
             continue;
+        // A horizontal zone's d, which only ISO 13855:2024 reads.
+        if (qstrcmp(option, "--d") == 0 && device.kind
+            && (device.kind->kind == KindHorizontalLightCurtain || device.kind->kind == KindSafetyScanner)
+            && arguments.value("--standard") == QStringLiteral("iso13855-2024")) {
+            device.zoneResolution = numberOption(arguments, option);
+            continue;
+        }
         if (!device.kind || !device.kind->parameterOption || qstrcmp(device.kind->parameterOption, option) != 0)
             throw badInput(QStringLiteral("%1 does not apply to kind %2")
                                .arg(QLatin1String(option),
@@ -105,18 +114,107 @@ DeviceChoice deviceFromOptions(const Arguments &arguments, const DeviceChoice &d
 
 SafetyDevice safetyDevice(const DeviceChoice &device)
 {
-    return SafetyDevice::ofKind(device.kind ? device.kind->kind : -1, device.parameter, device.nonIndustrial);
+    SafetyDevice safety = SafetyDevice::ofKind(device.kind ? device.kind->kind : -1, device.parameter, device.nonIndustrial);
+    if (device.zoneResolution)
+        safety.d = *device.zoneResolution;
+    return safety;
 }
 
-std::optional<double> deviceDistance(const DeviceChoice &device, double stopTimeMs)
+DistanceResult deviceDistance(const DeviceChoice &device, const DistanceChoice &choice, double stopTimeMs)
 {
-    const SafetyDevice safety = safetyDevice(device);
-    const std::optional<double> parameter = safety.parameter();
-    if (!parameter)
-        return std::nullopt;
-    // Above 40 mm the non-industrial formula is the industrial one, which is
-    // why the window only offers the choice up to 40 mm.
-    return safetyDistance(safety.ID, stopTimeMs / 1000.0, *parameter, safety.NonIndustrial);
+    const DistanceStandard *standard = choice.standard();
+    if (!standard)
+        return {};
+    return standard->calculate(distanceInputs(safetyDevice(device), choice, stopTimeMs));
+}
+
+std::vector<OptionSpec> standardOptions()
+{
+    return {
+        {"--standard", "ID", "iso13855-2010 (default), iso13855-2024, ansi-b11.19 or osha-1910.217"},
+        {"--tr", "MS", "response time of the device and its interface, when the measurement left it out (ANSI, OSHA)"},
+        {"--brake-monitor", "MS", "setting of the brake monitor (ANSI); without it Tbm is 20 % of the stop time"},
+        {"--k", "MM_PER_S", "a larger approach speed than 1600 mm/s (ANSI)"},
+        {"--dds", "MM", "D_DS from the standard's tables (ISO 13855:2024: vlc, estop, door, mat)"},
+        {"--z", "MM", "supplement Z, for example for measurement uncertainty (ISO 13855:2024)"},
+        {"--dpf", "MM", "depth penetration factor Dpf (ANSI: estop, door)"},
+        {"--no-encroachment", nullptr, "two-hand control: reaching in is excluded (ISO 13855:2024)"},
+        {"--installed", "MM", "the distance at which the device is mounted, to compare with the minimum"},
+    };
+}
+
+QString standardIdList()
+{
+    QStringList ids;
+    for (const DistanceStandard *s : distanceStandards())
+        ids.append(s->id());
+    return ids.join(QStringLiteral(", "));
+}
+
+DistanceChoice choiceFromOptions(const Arguments &arguments, const DistanceChoice &stored)
+{
+    DistanceChoice choice = stored;
+    if (const std::optional<QString> id = arguments.value("--standard")) {
+        if (!findDistanceStandard(*id))
+            throw badInput(QStringLiteral("--standard: unknown standard '%1' (one of %2)").arg(*id, standardIdList()));
+        // Another standard's entries mean something else: they go.
+        if (*id != choice.standardId) {
+            const std::optional<double> installed = choice.installedMm;
+            choice = DistanceChoice{};
+            choice.installedMm = installed;
+        }
+        choice.standardId = *id;
+    }
+    const struct
+    {
+        const char *option;
+        std::optional<double> DistanceChoice::*field;
+    } entries[] = {
+        {"--tr", &DistanceChoice::trMs},   {"--brake-monitor", &DistanceChoice::brakeMonitorMs},
+        {"--k", &DistanceChoice::kMmPerS}, {"--dds", &DistanceChoice::ddsMm},
+        {"--z", &DistanceChoice::zMm},     {"--dpf", &DistanceChoice::dpfMm},
+        {"--installed", &DistanceChoice::installedMm},
+    };
+    for (const auto &e : entries)
+        if (arguments.has(e.option))
+            choice.*e.field = numberOption(arguments, e.option);
+    if (arguments.has("--no-encroachment"))
+        choice.noEncroachment = true;
+    if (choice.standardId.isEmpty())
+        choice.standardId = defaultDistanceStandard().id();
+    return choice;
+}
+
+void writeStandardMembers(JsonWriter &json, const DistanceChoice &choice, const DistanceResult &result)
+{
+    json.member("standard", choice.standardId.isEmpty() ? defaultDistanceStandard().id() : choice.standardId);
+    json.member("distance_in", result.distanceInch);
+    json.member("installed_mm", choice.installedMm);
+    json.key("verdict");
+    if (result.verdict)
+        json.value(verdictKey(*result.verdict));
+    else
+        json.null();
+}
+
+QString standardLines(const DistanceChoice &choice, const DistanceResult &result, int width)
+{
+    auto row = [width](const QString &caption, const QString &value) {
+        return caption.leftJustified(width) + value + QLatin1Char('\n');
+    };
+    const DistanceStandard *standard = choice.standard();
+    // The default standard's output is the output of before.
+    QString text = standard == &defaultDistanceStandard()
+        ? QString()
+        : row(QStringLiteral("Standard:"), standard ? standard->name() : choice.standardId);
+    for (const DistanceText &w : result.warnings)
+        text += row(QStringLiteral("Warning:"), w.render());
+    if (choice.installedMm) {
+        text += row(QStringLiteral("Installed distance:"), formatDistanceMm(*choice.installedMm).trimmed());
+        text += row(QStringLiteral("Verdict:"), result.verdict ? verdictText(*result.verdict)
+                                                               : QStringLiteral("none without a safety distance"));
+    }
+    return text;
 }
 
 QString deviceText(const DeviceChoice &device)
@@ -195,9 +293,20 @@ DeviceChoice projectDevice(const ProjectRecord &record)
         return device;
     // The device as File > Open restores it.
     const SafetyDevice stored = measurementFromProject({}, record, {}).safetyDevice;
-    if (const std::optional<double> parameter = stored.parameter(); parameter && kindParameterIsStored(stored.ID))
+    if (const std::optional<double> parameter = stored.parameter(); parameter && device.kind->parameterOption)
         device.parameter = storedLength(*parameter);
+    if (device.kind->kind == KindHorizontalLightCurtain || device.kind->kind == KindSafetyScanner)
+        device.zoneResolution = storedLength(stored.d);
+    device.nonIndustrial = stored.NonIndustrial && device.kind->kind == KindVerticalLightCurtain;
     return device;
+}
+
+DistanceChoice projectChoice(const ProjectRecord &record)
+{
+    DistanceChoice choice = measurementFromProject({}, record, {}).distanceChoice;
+    if (choice.standardId.isEmpty())
+        choice.standardId = defaultDistanceStandard().id();
+    return choice;
 }
 
 namespace {

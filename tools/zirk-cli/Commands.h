@@ -6,6 +6,8 @@
 #include "project/ProjectMeasurement.h"
 #include "settings/AppSettings.h"
 #include "safety/SafetyDevice.h"
+#include "series/DistanceChoice.h"
+#include "series/SeriesResult.h"
 
 #include <QString>
 
@@ -57,6 +59,9 @@ struct DeviceChoice
     const KindName *kind = nullptr;  // nullptr: no kind with a formula
     std::optional<double> parameter; // empty: the formula has no input
     bool nonIndustrial = false;
+    // d of a horizontal light curtain or a scanner, which ISO 13855:2024
+    // reads besides H.
+    std::optional<double> zoneResolution;
 };
 
 // --kind and the parameter options over a default device.  An explicit
@@ -70,9 +75,27 @@ DeviceChoice deviceFromOptions(const Arguments &arguments, const DeviceChoice &d
 // The choice as the safety-device record the series result reads.
 SafetyDevice safetyDevice(const DeviceChoice &device);
 
-// The safety distance in mm for a stop time in ms, or nothing when the
-// device has no kind or its formula no input.
-std::optional<double> deviceDistance(const DeviceChoice &device, double stopTimeMs);
+// --standard, --tr, --brake-monitor, --k, --dds, --z, --dpf,
+// --no-encroachment and --installed.
+std::vector<OptionSpec> standardOptions();
+
+// The standard and its entries from the options over a stored choice (a
+// project's): --standard starts a new choice (the stored one's installed
+// distance stays), every other option replaces its one entry.  An unknown
+// standard is bad input.
+DistanceChoice choiceFromOptions(const Arguments &arguments, const DistanceChoice &stored = {});
+
+// The distance of one stop time in ms by the chosen standard, with its
+// steps and the verdict.
+DistanceResult deviceDistance(const DeviceChoice &device, const DistanceChoice &choice, double stopTimeMs);
+
+// "standard", "distance_in", "installed_mm" and "verdict" of the JSON
+// output.
+void writeStandardMembers(JsonWriter &json, const DistanceChoice &choice, const DistanceResult &result);
+
+// "Standard:", "Installed distance:" and "Verdict:" lines of the text
+// output, and the standard's warnings; width is the column of the values.
+QString standardLines(const DistanceChoice &choice, const DistanceResult &result, int width);
 
 // The device as people read it: "vlc, d = 14 mm, non-industrial".
 QString deviceText(const DeviceChoice &device);
@@ -110,9 +133,13 @@ QString importValues(const QString &fileName, std::vector<double> &values);
 // number when the device was chosen).
 std::optional<double> storedLength(double mm);
 
-// The kind, d and H stored in a project; a door's C, a mat's h and the
-// non-industrial choice are not stored.
+// The kind and its input stored in a project: d and H in the record, a
+// door's C, a mat's h and the non-industrial choice in its extension block.
 DeviceChoice projectDevice(const ProjectRecord &record);
+
+// The standard, its entries and the installed distance a project keeps;
+// the default standard without a block.
+DistanceChoice projectChoice(const ProjectRecord &record);
 
 // --- settings ---
 

@@ -14,8 +14,10 @@ void runDistance(const Arguments &arguments)
 {
     requireOptions(arguments, {"--kind", "--time"});
     const DeviceChoice device = deviceFromOptions(arguments, DeviceChoice());
+    const DistanceChoice choice = choiceFromOptions(arguments);
     const double time = numberOption(arguments, "--time");
-    const std::optional<double> distance = deviceDistance(device, time);
+    const DistanceResult result = deviceDistance(device, choice, time);
+    const std::optional<double> &distance = result.distanceMm;
 
     if (arguments.json()) {
         JsonWriter json;
@@ -23,13 +25,18 @@ void runDistance(const Arguments &arguments)
         json.member("kind", QString::fromLatin1(device.kind->name));
         json.member("time_ms", time);
         json.member("distance_mm", distance);
+        writeStandardMembers(json, choice, result);
         json.endObject();
         writeJson(json);
         return;
     }
+    QString inch;
+    if (result.distanceInch && choice.standard() != &defaultDistanceStandard())
+        inch = QStringLiteral("  (") + formatDistanceInch(*result.distanceInch).trimmed() + QLatin1Char(')');
     writeText(QStringLiteral("Safety device:   %1\nStop time:       %2 ms\nSafety distance: %3\n")
                   .arg(deviceText(device), formatGeneral(time),
-                       distance ? formatCalculatorMm(*distance) : kNoValueMm));
+                       distance ? formatCalculatorMm(*distance) + inch : kNoValueMm)
+              + standardLines(choice, result, 17));
 }
 
 void runReflective(const Arguments &arguments)
@@ -81,16 +88,23 @@ std::vector<Command> distanceCommands()
 {
     std::vector<OptionSpec> distanceOptions = deviceOptions();
     distanceOptions.insert(distanceOptions.begin() + 1, {"--time", "MS", "stop time in milliseconds"});
+    for (const OptionSpec &o : standardOptions())
+        distanceOptions.push_back(o);
     return {
         {{"distance",
-          "distance --kind KIND --time MS [--d MM] [--height MM] [--c MM] [--step MM] [--non-industrial]",
-          "the ISO 13855 safety distance of one kind of safety device for one stop time",
+          "distance --kind KIND --time MS [--d MM] [--height MM] [--c MM] [--step MM] [--non-industrial] "
+          "[--standard ID] [--tr MS] [--brake-monitor MS] [--k MM_PER_S] [--dds MM] [--z MM] [--dpf MM] "
+          "[--no-encroachment] [--installed MM]",
+          "the minimum safety distance of one kind of safety device for one stop time",
           distanceOptions, nullptr, 0, 0,
           "A kind's parameter is required where its formula needs it: --d for vlc,\n"
           "--height for hlc and scanner, --c for door, --step for mat; twohand and\n"
-          "estop need none.  The result is in millimetres, shown as the calculator\n"
-          "window shows it.\n\n"
-          "JSON: {\"kind\", \"time_ms\", \"distance_mm\"}\n"},
+          "estop need none; under iso13855-2024 hlc and scanner also need --d.  The\n"
+          "distance is by ISO 13855:2010 unless --standard names another; the\n"
+          "standard's entries are read only where it uses them.  With --installed the\n"
+          "verdict says whether the device meets the minimum distance.\n\n"
+          "JSON: {\"kind\", \"time_ms\", \"distance_mm\", \"standard\", \"distance_in\",\n"
+          "\"installed_mm\", \"verdict\": \"meets\", \"closer\" or null}\n"},
          runDistance},
         {{"reflective", "reflective --distance MM",
           "the minimum distance of a light curtain to a reflecting surface",

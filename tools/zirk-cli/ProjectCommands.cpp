@@ -23,6 +23,13 @@ namespace {
 
 using Text = ProjectRecord::Text;
 
+std::vector<OptionSpec> withStandardOptions(std::vector<OptionSpec> options)
+{
+    for (const OptionSpec &o : standardOptions())
+        options.push_back(o);
+    return options;
+}
+
 void runProjectInfo(const Arguments &arguments)
 {
     const QString fileName = arguments.files().constFirst();
@@ -120,6 +127,7 @@ void runNewProject(const Arguments &arguments)
     defaults.kind = kindById(KindVerticalLightCurtain);
     defaults.parameter = 14.0;
     const DeviceChoice device = deviceFromOptions(arguments, defaults, DeviceUse::ProjectFile);
+    const DistanceChoice choice = choiceFromOptions(arguments);
     std::vector<double> values;
     QString importNotes;
     for (const QString &importFile : arguments.values("--import"))
@@ -132,7 +140,10 @@ void runNewProject(const Arguments &arguments)
     m.stopTimes = values;
     SafetyDevice &safety = m.safetyDevice;
     safety = SafetyDevice::selected(device.kind->kind, device.parameter);
+    if (device.zoneResolution)
+        safety.d = *device.zoneResolution;
     safety.Name = kindDisplayName(safety.ID);
+    m.distanceChoice = choice;
     for (int slot = 1; slot <= kPictureSlotCount; ++slot)
         m.pictures[std::size_t(slot - 1)].note = slotInitialNote(slot);
     m.machineId = arguments.value("--machine-id").value_or(QString());
@@ -167,8 +178,9 @@ void runReport(const Arguments &arguments)
     settings.UserName = arguments.value("--user").value_or(settings.UserName);
     if (arguments.has("--no-analysis"))
         settings.AddAnalysisPage = false;
-    ReportContent content = reportContent(measurementFromProject(project.stopTimes, project.record, project.pictures),
-                                          settings, QDateTime::currentDateTime());
+    Measurement measurement = measurementFromProject(project.stopTimes, project.record, project.pictures);
+    measurement.distanceChoice = choiceFromOptions(arguments, projectChoice(project.record));
+    ReportContent content = reportContent(measurement, settings, QDateTime::currentDateTime());
     QString logoProblem;
     content.logo =
         loadLogo(settingsFolder(settingsFilePathOf(QStringLiteral("zirk"))), settings.LogoFile, &logoProblem);
@@ -203,40 +215,49 @@ std::vector<Command> projectCommands()
           "\"pictures\": [four of {\"note\", \"include\", \"width\", \"height\"} in slot order]}\n"},
          runProjectInfo},
         {{"new-project",
-          "new-project -o OUT.zPRJ [--import FILE]... [--kind KIND] [--d MM] [--height MM] [--machine-id TEXT] "
-          "[--note TEXT]",
+          "new-project -o OUT.zPRJ [--import FILE]... [--kind KIND] [--d MM] [--height MM] [--c MM] [--step MM] "
+          "[--machine-id TEXT] "
+          "[--note TEXT] [--standard ID] [--tr MS] [--brake-monitor MS] [--k MM_PER_S] [--dds MM] [--z MM] "
+          "[--dpf MM] [--no-encroachment] [--installed MM]",
           "write a project file of imported stop times",
-          {{"-o", "OUT.zPRJ", "the project file to create or replace", false, true},
+          withStandardOptions({{"-o", "OUT.zPRJ", "the project file to create or replace", false, true},
            {"--import", "FILE", "a text file of stop times, read as File > Import Values reads it; repeatable", true,
             true},
            {"--kind", "KIND", "vlc (default), hlc, scanner, twohand, estop, door or mat"},
-           {"--d", "MM", "resolution d of a vertical light curtain (default 14 without --kind)"},
+           {"--d", "MM", "resolution d of a vertical light curtain (default 14 without --kind); of hlc and "
+                         "scanner under iso13855-2024"},
            {"--height", "MM", "height H above the ground (hlc, scanner)"},
+           {"--c", "MM", "additional distance C of ISO 13857 (door)"},
+           {"--step", "MM", "step height h (mat)"},
            {"--machine-id", "TEXT", "machine ID"},
-           {"--note", "TEXT", "note of the measurement"}},
+           {"--note", "TEXT", "note of the measurement"}}),
           nullptr, 0, 0,
           "The file is the one the window saves after File > New, choosing the device\n"
           "and importing the files in the order given: the stop times, the device\n"
           "kind with d or H and the captions the window shows for it, machine ID and\n"
           "note, no instrument data and no pictures.  Texts are stored in the\n"
           "Windows-1252 code page and cut to 100 bytes; characters it lacks become \"?\".\n"
-          "A door's C and a mat's h are not part of project files.\n\n"
+          "The standard, its entries and the installed distance are stored with it;\n"
+          "without --standard the file names no standard and opens as ISO 13855:2010.\n\n"
           "JSON: {\"file\", \"count\"}\n"},
          runNewProject},
-        {{"report", "report PROJECT.zPRJ -o OUT.pdf [--company TEXT] [--user TEXT] [--no-analysis]",
+        {{"report",
+          "report PROJECT.zPRJ -o OUT.pdf [--company TEXT] [--user TEXT] [--no-analysis] [--standard ID] [--tr MS] "
+          "[--brake-monitor MS] [--k MM_PER_S] [--dds MM] [--z MM] [--dpf MM] [--no-encroachment] [--installed MM]",
           "write the measurement protocol of a project file as PDF",
-          {{"-o", "OUT.pdf", "the PDF file to create or replace", false, true},
+          withStandardOptions({{"-o", "OUT.pdf", "the PDF file to create or replace", false, true},
            {"--company", "TEXT", "the company named in the protocol (default: from the settings)"},
            {"--user", "TEXT", "who measured (default: from the settings)"},
-           {"--no-analysis", nullptr, "leave out the analysis page"}},
+           {"--no-analysis", nullptr, "leave out the analysis page"}}),
           "PROJECT.zPRJ", 1, 1,
           "The protocol is the one the window writes after opening the project: the\n"
           "stored captions, instrument data and stop times, the statistics and the\n"
-          "safety distance of the stored kind, d and H, the analysis page (the chart\n"
-          "of the series and the calculation written out) unless --no-analysis or the\n"
-          "settings leave it out, then a page for each pair of pictures whose flag is\n"
-          "set.  Where there is no distance (under ten values, or a door or a mat,\n"
-          "whose C and h are not stored) it reads -- --- mm.  Company and user come from\n"
+          "safety distance of the stored kind and its input by the stored standard\n"
+          "(the options replace it and its entries), the analysis page (the chart of\n"
+          "the series and the standard's calculation written out) unless\n"
+          "--no-analysis or the settings leave it out, then a page for each pair of\n"
+          "pictures whose flag is set.  Where there is no distance (under ten values,\n"
+          "or an input that is not stored) it reads -- --- mm.  Company and user come from\n"
           "the options or else from the program's settings file, as does the company\n"
           "logo at the top right of the first page.\n"
           "No viewer is opened.\n\n"

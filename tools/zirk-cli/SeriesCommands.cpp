@@ -17,6 +17,7 @@ struct Series
 {
     std::vector<double> values;
     std::optional<DeviceChoice> storedDevice;
+    std::optional<DistanceChoice> storedChoice;
     QString importNotes; // for standard error
 };
 
@@ -27,8 +28,10 @@ Series readSeries(const QStringList &fileNames)
         if (isProjectFile(fileName)) {
             const OpenedProject project = openProject(fileName);
             series.values.insert(series.values.end(), project.stopTimes.begin(), project.stopTimes.end());
-            if (!series.storedDevice)
+            if (!series.storedDevice) {
                 series.storedDevice = projectDevice(project.record);
+                series.storedChoice = projectChoice(project.record);
+            }
             continue;
         }
         series.importNotes += importValues(fileName, series.values);
@@ -51,7 +54,9 @@ void runStats(const Arguments &arguments)
     defaults.parameter = 14.0;
     const DeviceChoice device = deviceFromOptions(arguments, series.storedDevice.value_or(defaults));
 
-    const SeriesResult outcome = computeSeriesResult(series.values, safetyDevice(device));
+    const DistanceChoice choice = choiceFromOptions(arguments, series.storedChoice.value_or(DistanceChoice{}));
+
+    const SeriesResult outcome = computeSeriesResult(series.values, safetyDevice(device), choice);
     const std::optional<SeriesStatistics> &stats = outcome.statistics;
     const bool enoughValues = outcome.enoughValues();
     const std::optional<double> &distance = outcome.distanceMm;
@@ -81,6 +86,7 @@ void runStats(const Arguments &arguments)
         else
             json.null();
         json.member("distance_mm", distance);
+        writeStandardMembers(json, choice, outcome.distance);
         json.endObject();
         writeJson(json);
         writeWarning(series.importNotes);
@@ -107,6 +113,9 @@ void runStats(const Arguments &arguments)
     if (distance)
         result = formatDistanceMm(*distance) + QStringLiteral("  (") + formatDistanceInch(*distance / 25.4).trimmed()
             + QLatin1Char(')');
+    else if (enoughValues && outcome.governingMs && !outcome.notFinite && !outcome.distance.noDistanceReason.isEmpty()
+             && choice.standard() != &defaultDistanceStandard())
+        result = kNoValueMm + QStringLiteral("  (") + outcome.distance.noDistanceReason.render() + QLatin1Char(')');
     else if (!enoughValues)
         result = kNoValueMm + QStringLiteral("  (from %1 values on)").arg(kMinimumValuesForDistance);
     else if (outcome.notFinite)
@@ -114,6 +123,7 @@ void runStats(const Arguments &arguments)
     else
         result = kNoValueMm + QStringLiteral("  (") + missingInput(device) + QLatin1Char(')');
     text += QStringLiteral("Safety distance:     %1\n").arg(result);
+    text += standardLines(choice, outcome.distance, 21);
     writeText(text);
     writeWarning(series.importNotes);
 }
@@ -137,14 +147,25 @@ void runExport(const Arguments &arguments)
                     QStringLiteral("%1 stop times written to %2\n").arg(series.values.size()).arg(fileName));
 }
 
+std::vector<OptionSpec> statsOptions()
+{
+    std::vector<OptionSpec> options = deviceOptions();
+    for (const OptionSpec &o : standardOptions())
+        options.push_back(o);
+    return options;
+}
+
 } // namespace
 
 std::vector<Command> seriesCommands()
 {
     return {
-        {{"stats", "stats [--kind KIND] [--d MM] [--height MM] [--c MM] [--step MM] [--non-industrial] FILE...",
+        {{"stats",
+          "stats [--kind KIND] [--d MM] [--height MM] [--c MM] [--step MM] [--non-industrial] [--standard ID] "
+          "[--tr MS] [--brake-monitor MS] [--k MM_PER_S] [--dds MM] [--z MM] [--dpf MM] [--no-encroachment] "
+          "[--installed MM] FILE...",
           "statistics and safety distance of the stop times in project and text files",
-          deviceOptions(), "FILE", 1, -1,
+          statsOptions(), "FILE", 1, -1,
           "The series is made of the values of all FILEs in order.  A FILE ending in\n"
           ".zPRJ (any letter case) is a project file; any other is a text file with one\n"
           "stop time in ms per line, read as File > Import Values reads it: a line that\n"
@@ -156,10 +177,14 @@ std::vector<Command> seriesCommands()
           "time (the maximum, or mean + 3 sigma where that is greater) for the kind\n"
           "given.  Without --kind the kind, d and H stored in the first project file\n"
           "count, else a vertical light curtain with d = 14 mm; the parameter options\n"
-          "replace the stored value.  A door's C and a mat's h are not stored in\n"
-          "project files: give --c or --step, or the distance stays empty.\n\n"
+          "replace the stored value.  A door's C and a mat's h are stored only by\n"
+          "this version's projects: else give --c or --step, or the distance stays\n"
+          "empty.  The standard, its entries and the installed distance stored in the\n"
+          "first project file apply unless an option replaces them; --standard starts\n"
+          "over with no entries (the installed distance stays).\n\n"
           "JSON: {\"count\", \"mean_ms\", \"sigma_ms\", \"mean_plus_3sigma_ms\", \"max_ms\",\n"
-          "\"governing_ms\", \"governing\" (\"max\" or \"mean+3sigma\"), \"kind\", \"distance_mm\"};\n"
+          "\"governing_ms\", \"governing\" (\"max\" or \"mean+3sigma\"), \"kind\", \"distance_mm\",\n"
+          "\"standard\", \"distance_in\", \"installed_mm\", \"verdict\" (\"meets\", \"closer\" or null)};\n"
           "the statistics are null for an empty series, distance_mm under ten values or\n"
           "when the formula has no input.  A statistic or distance that is not finite\n"
           "(sums beyond the range of a double, a NaN in a project file) is null, and\n"
