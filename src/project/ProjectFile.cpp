@@ -42,6 +42,65 @@ constexpr int kSafetyDeviceIdOffset = 672;
 constexpr int kResolutionOffset = 680;
 constexpr int kHeightOffset = 688;
 
+// The reserved area at the end of the record and the extension block in it:
+//
+//   +0    4  marker "ZXSD"
+//   +4    1  version, 1
+//   +5    1  length of the block in bytes, 112
+//   +6   16  standard id, ASCII, zero-padded
+//   +22   2  which optional values are present, bit n for the value at +28 + 8 n
+//   +24   1  choices: bit 0 encroachment excluded, bit 1 non-industrial use
+//   +25   3  zero
+//   +28   8  Tr, ms                 (bit 0)
+//   +36   8  brake monitor, ms      (bit 1)
+//   +44   8  K, mm/s                (bit 2)
+//   +52   8  D_DS, mm               (bit 3)
+//   +60   8  Z, mm                  (bit 4)
+//   +68   8  Dpf, mm                (bit 5)
+//   +76   8  installed distance, mm (bit 6)
+//   +84   8  door C, mm             (bit 7)
+//   +92   8  mat h, mm              (bit 8)
+//   +100  8  last measured value, signed ms since 1970 UTC (bit 9)
+//   +108  4  CRC-32 (IEEE) of bytes +0 to +107
+//
+// doubles are IEEE 754, everything little-endian; the rest of the area is
+// zero.
+constexpr int kReservedOffset = 922;
+constexpr int kReservedSize = 206;
+constexpr char kExtensionMarker[4] = {'Z', 'X', 'S', 'D'};
+constexpr quint8 kExtensionVersion = 1;
+constexpr int kExtensionSize = 112;
+constexpr int kExtVersion = 4;
+constexpr int kExtSize = 5;
+constexpr int kExtStandard = 6;
+constexpr int kExtPresent = 22;
+constexpr int kExtChoices = 24;
+constexpr int kExtValues = 28;
+constexpr int kExtLastValue = 100;
+constexpr int kExtChecksum = 108;
+constexpr quint8 kChoiceNoEncroachment = 1;
+constexpr quint8 kChoiceNonIndustrial = 2;
+static_assert(kExtensionSize <= kReservedSize && kReservedOffset + kReservedSize == 1128);
+
+using ExtensionValue = std::optional<double> ProjectExtension::*;
+constexpr ExtensionValue kExtensionValues[] = {
+    &ProjectExtension::trMs,  &ProjectExtension::brakeMonitorMs, &ProjectExtension::kMmPerS,
+    &ProjectExtension::ddsMm, &ProjectExtension::zMm,            &ProjectExtension::dpfMm,
+    &ProjectExtension::installedMm, &ProjectExtension::doorC,    &ProjectExtension::matH,
+};
+constexpr int kLastValueBit = 9;
+
+quint32 crc32(const char *data, int size)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (int i = 0; i < size; ++i) {
+        crc ^= quint8(data[i]);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
 constexpr bool kLittleEndianHost = std::endian::native == std::endian::little;
 
 template <typename T>
@@ -260,6 +319,78 @@ double ProjectRecord::resolution() const { return loadDouble(m_bytes.data() + kR
 void ProjectRecord::setResolution(double d) { storeDouble(m_bytes.data() + kResolutionOffset, d); }
 double ProjectRecord::height() const { return loadDouble(m_bytes.data() + kHeightOffset); }
 void ProjectRecord::setHeight(double height) { storeDouble(m_bytes.data() + kHeightOffset, height); }
+
+std::optional<ProjectExtension> ProjectRecord::extension(QString *problem) const
+{
+    auto fail = [problem](const QString &why) -> std::optional<ProjectExtension> {
+        if (problem)
+            *problem = why;
+        return std::nullopt;
+    };
+    if (problem)
+        problem->clear();
+    const char *b = m_bytes.data() + kReservedOffset;
+    if (std::all_of(b, b + kReservedSize, [](char c) { return c == 0; }))
+        return std::nullopt;
+    if (std::memcmp(b, kExtensionMarker, sizeof kExtensionMarker) != 0)
+        return fail(QStringLiteral("the reserved bytes of the project hold no known block"));
+    if (quint8(b[kExtVersion]) != kExtensionVersion)
+        return fail(QStringLiteral("the block of the standard is of version %1, which this program does not read")
+                        .arg(quint8(b[kExtVersion])));
+    if (quint8(b[kExtSize]) != kExtensionSize)
+        return fail(QStringLiteral("the block of the standard has a wrong length"));
+    if (load<quint32>(b + kExtChecksum) != crc32(b, kExtChecksum))
+        return fail(QStringLiteral("the block of the standard fails its checksum"));
+
+    ProjectExtension e;
+    const char *id = b + kExtStandard;
+    const int idLength = int(std::find(id, id + ProjectExtension::kStandardIdCapacity, '\0') - id);
+    e.standardId = QString::fromLatin1(id, idLength);
+    const quint16 present = load<quint16>(b + kExtPresent);
+    for (int i = 0; i < int(std::size(kExtensionValues)); ++i)
+        if (present & (1u << i))
+            e.*kExtensionValues[i] = loadDouble(b + kExtValues + 8 * i);
+    if (present & (1u << kLastValueBit))
+        e.lastValueUtcMs = load<qint64>(b + kExtLastValue);
+    const quint8 choices = quint8(b[kExtChoices]);
+    e.noEncroachment = choices & kChoiceNoEncroachment;
+    e.nonIndustrial = choices & kChoiceNonIndustrial;
+    return e;
+}
+
+bool ProjectRecord::setExtension(const std::optional<ProjectExtension> &extension)
+{
+    std::array<char, kReservedSize> area{};
+    if (extension) {
+        const QString &id = extension->standardId;
+        if (id.isEmpty() || id.size() > ProjectExtension::kStandardIdCapacity
+            || !std::all_of(id.begin(), id.end(), [](QChar c) { return c.unicode() > 32 && c.unicode() < 127; }))
+            return false;
+        char *b = area.data();
+        std::memcpy(b, kExtensionMarker, sizeof kExtensionMarker);
+        b[kExtVersion] = char(kExtensionVersion);
+        b[kExtSize] = char(kExtensionSize);
+        const QByteArray latin1 = id.toLatin1();
+        std::memcpy(b + kExtStandard, latin1.constData(), size_t(latin1.size()));
+        quint16 present = 0;
+        for (int i = 0; i < int(std::size(kExtensionValues)); ++i) {
+            if (const std::optional<double> &v = (*extension).*kExtensionValues[i]) {
+                present |= quint16(1u << i);
+                storeDouble(b + kExtValues + 8 * i, *v);
+            }
+        }
+        if (extension->lastValueUtcMs) {
+            present |= quint16(1u << kLastValueBit);
+            store<qint64>(b + kExtLastValue, *extension->lastValueUtcMs);
+        }
+        store<quint16>(b + kExtPresent, present);
+        b[kExtChoices] = char((extension->noEncroachment ? kChoiceNoEncroachment : 0)
+                              | (extension->nonIndustrial ? kChoiceNonIndustrial : 0));
+        store<quint32>(b + kExtChecksum, crc32(b, kExtChecksum));
+    }
+    std::memcpy(m_bytes.data() + kReservedOffset, area.data(), area.size());
+    return true;
+}
 
 // --- the file ---
 

@@ -14,11 +14,40 @@
 #include <QByteArrayView>
 #include <QImage>
 
+#include <QString>
+
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class QIODevice;
+
+// What a project keeps of the safety-distance calculation beyond the
+// record's own fields: the standard, its optional entries, the installed
+// distance, the door's C, the mat's h, the non-industrial choice and when the
+// last value was measured.  Stored in the record's reserved bytes, so older
+// readers skip it.
+struct ProjectExtension
+{
+    QString standardId; // as the safety unit names it, ASCII, at most kStandardIdCapacity bytes
+    std::optional<double> trMs;
+    std::optional<double> brakeMonitorMs;
+    std::optional<double> kMmPerS;
+    std::optional<double> ddsMm;
+    std::optional<double> zMm;
+    std::optional<double> dpfMm;
+    bool noEncroachment = false;
+    std::optional<double> installedMm;
+    std::optional<double> doorC;
+    std::optional<double> matH;
+    bool nonIndustrial = false;
+    std::optional<qint64> lastValueUtcMs; // milliseconds since 1970-01-01 UTC
+
+    static constexpr int kStandardIdCapacity = 16;
+
+    friend bool operator==(const ProjectExtension &, const ProjectExtension &) = default;
+};
 
 // The project record, kept as the bytes of the file.  Only the named fields
 // are ever written; unused and reserved bytes and the bytes behind each text
@@ -69,6 +98,16 @@ public:
     void setResolution(double d);
     double height() const; // H in mm
     void setHeight(double height);
+
+    // The extension block in the reserved bytes at offset 922.  None when
+    // they are all zero (every file from before the block) or when they do
+    // not hold a sound block; then *problem, if given, says why (empty for
+    // all zeros).
+    std::optional<ProjectExtension> extension(QString *problem = nullptr) const;
+    // Writes the block (none: zeros) into the reserved bytes and touches no
+    // other byte.  False, and nothing written, for a standard id that is
+    // empty, longer than kStandardIdCapacity or not printable ASCII.
+    bool setExtension(const std::optional<ProjectExtension> &extension);
 
     const std::array<char, kSize> &bytes() const { return m_bytes; }
     std::array<char, kSize> &bytes() { return m_bytes; }
