@@ -213,6 +213,10 @@ std::vector<LanguageKey> buildKeys()
         caption(settings, "ArchiveUrlLabel", "Archive (empty: this computer):", W::Settings, "Label_ArchiveUrlCaption"),
         hint(settings, "ArchiveUrlHint", "sqlite:///path/to/archive.sqlite or postgresql://user@host:port/dbname",
              W::Settings, "Edit_ArchiveUrl"),
+        plainText(settings, "ArchivePasswordText",
+                  "A password does not belong in the archive URL: it would stand in the settings file for anyone to"
+                  " read. Remove it and put it in ~/.pgpass (host:port:database:user:password, readable only by you).",
+                  W::Settings),
         caption(settings, "TrendPercentLabel", "Warn when the stop time grew by more than [%]:", W::Settings,
                 "Label_TrendPercentCaption"),
         caption(settings, "ReportBoxLabel", "Report", W::Settings, "GroupBox_Report"),

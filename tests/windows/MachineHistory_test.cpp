@@ -234,4 +234,34 @@ TEST_F(MachineArchiveWindows, SettingsKeepTheArchiveAndThresholdOnlyOnceSet)
     EXPECT_EQ(state().appSettings.ArchiveTrendPercent, 12.5);
 }
 
+TEST_F(MachineArchiveWindows, SettingsRefuseAnArchiveUrlWithAPassword)
+{
+    TMainForm &window = start();
+    TSettingsForm *settings = forms().SettingsForm;
+    int result = -1;
+    fake.dialogs.onModal = [settings, &result](QDialog *dialog) {
+        if (dialog != settings)
+            return int(QDialog::Rejected);
+        settings->FormShow();
+        settings->setResult(-1);
+        settings->Edit_ArchiveUrl->setText(QStringLiteral("postgresql://alice:s3cr3t@db:5432/zirk"));
+        settings->Button3->click();
+        result = settings->result();
+        // The user follows the advice and takes the password out.
+        settings->Edit_ArchiveUrl->setText(QStringLiteral("postgresql://alice@db:5432/zirk"));
+        settings->Button3->click();
+        return settings->result();
+    };
+    window.submenu_SettingsClick();
+    EXPECT_EQ(result, -1) << "OK closed the dialog with a password in the URL";
+    ASSERT_EQ(fake.dialogs.errors.size(), 1u);
+    EXPECT_TRUE(fake.dialogs.errors[0].contains(QLatin1String("~/.pgpass"))) << fake.dialogs.errors[0].toStdString();
+    EXPECT_FALSE(fake.dialogs.errors[0].contains(QLatin1String("s3cr3t")));
+    EXPECT_EQ(state().appSettings.ArchiveUrl, QStringLiteral("postgresql://alice@db:5432/zirk"));
+    ASSERT_TRUE(window.close());
+    QFile file(settingsFilePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(file.readAll().contains("s3cr3t"));
+}
+
 } // namespace
