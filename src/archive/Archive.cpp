@@ -28,10 +28,20 @@ constexpr qint64 kSchemaLockKey = 0x7a69726b;
 // Both engines read these types alike: TEXT, INTEGER, BIGINT and DOUBLE
 // PRECISION (an IEEE double in both, so a stop time comes back bit for bit).
 // Only the generated key is spelled differently.
+struct NewColumn
+{
+    const char *table;
+    const char *column;
+    const char *type;
+};
+
 struct SchemaStep
 {
     int version;
     std::vector<const char *> statements; // %KEY% is the engine's generated key
+    // Added where missing: another version of the program may have added
+    // the same column with the same meaning already.
+    std::vector<NewColumn> columns = {};
 };
 
 const std::vector<SchemaStep> &schemaSteps()
@@ -81,6 +91,19 @@ const std::vector<SchemaStep> &schemaSteps()
              " position INTEGER NOT NULL,"          // 1 for the first value of the series
              " stop_ms DOUBLE PRECISION NOT NULL,"
              " PRIMARY KEY (measurement, position))",
+         }},
+        {2,
+         {},
+         {
+             // The measurement the user marked as the machine's reference;
+             // NULL: its first measurement.
+             {"machines", "baseline", "BIGINT"},
+             // The standard whose distance was computed, the distance
+             // measured on the machine and how the two compare: 'meets',
+             // 'closer', or NULL where it is not known.
+             {"measurements", "standard", "TEXT"},
+             {"measurements", "installed_mm", "REAL"},
+             {"measurements", "verdict", "TEXT"},
          }},
     };
     return steps;
@@ -300,8 +323,9 @@ void Archive::finishStatements()
         q.finish();
 }
 
-Archive::Archive(const ArchiveLocation &location)
+Archive::Archive(const ArchiveLocation &location, Access access)
     : m_location(location),
+      m_access(access),
       m_connectionName(QStringLiteral("zirk-archive-%1").arg(quintptr(this), 0, 16))
 {
     try {
@@ -354,24 +378,55 @@ void Archive::openConnection()
         return;
     }
 
+    openSqlite();
+}
+
+void Archive::openSqlite()
+{
     const QFileInfo file(m_location.filePath);
     if (file.isDir())
         fail(QStringLiteral("cannot be opened"), QStringLiteral("this is a folder, not a file"));
-    // The archive is created on first use, folder and all.
-    if (!QDir().mkpath(file.absolutePath()))
-        fail(QStringLiteral("cannot be created"), QStringLiteral("no folder %1").arg(file.absolutePath()));
-    m_db.setDatabaseName(m_location.filePath);
     // The window and zirk-cli may write at the same moment: wait for the
-    // other's transaction instead of failing.
-    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    // other's commit instead of failing.
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000");
+    if (m_access == Access::Read) {
+        // Nothing to read yet: an empty archive in memory answers every
+        // question without creating a file another user might not own.
+        if (!file.exists()) {
+            m_db.setDatabaseName(QStringLiteral(":memory:"));
+            if (!m_db.open())
+                fail(QStringLiteral("cannot be opened"), oneLine(m_db.lastError()));
+            return;
+        }
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    } else if (!QDir().mkpath(file.absolutePath())) {
+        // The archive is created on first use, folder and all.
+        fail(QStringLiteral("cannot be created"), QStringLiteral("no folder %1").arg(file.absolutePath()));
+    }
+    m_db.setDatabaseName(m_location.filePath);
+    m_db.setConnectOptions(options);
     if (!m_db.open())
         fail(QStringLiteral("cannot be opened"), oneLine(m_db.lastError()));
-    // Write-ahead logging lets the history window read while another program
-    // adds; foreign keys are off in SQLite unless asked for.
-    for (const char *pragma : {"PRAGMA foreign_keys = ON", "PRAGMA journal_mode = WAL", "PRAGMA synchronous = NORMAL"}) {
-        QSqlQuery q(m_db);
-        if (!q.exec(QLatin1String(pragma)))
-            fail(QStringLiteral("cannot be opened"), oneLine(q.lastError()));
+    // Foreign keys are off in SQLite unless asked for (a connection's own
+    // choice, nothing is written).
+    QSqlQuery keys(m_db);
+    if (!keys.exec(QStringLiteral("PRAGMA foreign_keys = ON")))
+        fail(QStringLiteral("cannot be opened"), oneLine(keys.lastError()));
+    if (m_access == Access::Read)
+        return;
+
+    // Archives of earlier versions used write-ahead logging, whose -shm file
+    // a reader without write rights cannot use and a reader with them
+    // leaves owned by itself.  Back to a rollback journal, which readers
+    // never write; that needs the file to itself, so a writer that finds it
+    // in use tries again next time instead of waiting.
+    QSqlQuery mode(m_db);
+    if (mode.exec(QStringLiteral("PRAGMA journal_mode")) && mode.next()
+        && mode.value(0).toString().compare(QLatin1String("delete"), Qt::CaseInsensitive) != 0) {
+        mode.finish();
+        QSqlQuery(m_db).exec(QStringLiteral("PRAGMA busy_timeout = 0"));
+        QSqlQuery(m_db).exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
+        QSqlQuery(m_db).exec(QStringLiteral("PRAGMA busy_timeout = 10000"));
     }
 }
 
@@ -415,17 +470,61 @@ int Archive::storedSchemaVersion(bool &foreign)
 
 void Archive::prepareSchema()
 {
+    // Read without a lock first: an archive that is up to date, which is
+    // every open but the first, is never locked for writing by opening it.
+    bool foreign = false;
+    int version = 0;
+    {
+        const FinishStatements finish(*this);
+        version = storedSchemaVersion(foreign);
+    }
+    auto refuseForeignOrNewer = [&] {
+        if (foreign)
+            fail(QStringLiteral("not a Zirk archive"),
+                 QStringLiteral("the database holds other tables; name an empty database or a new file"));
+        if (version > kSchemaVersion)
+            fail(QStringLiteral("written by a newer Zirk"),
+                 QStringLiteral("schema version %1, this program knows up to %2").arg(version).arg(kSchemaVersion));
+    };
+    refuseForeignOrNewer();
+    if (version == kSchemaVersion)
+        return;
+    if (m_access == Access::Read && !isPostgreSQL()) {
+        if (version == 0) {
+            // An empty file reads as an empty archive, and stays untouched.
+            if (m_db.databaseName() != QLatin1String(":memory:")) {
+                m_statements.clear();
+                m_db.close();
+                m_db.setConnectOptions(QString());
+                m_db.setDatabaseName(QStringLiteral(":memory:"));
+                if (!m_db.open())
+                    fail(QStringLiteral("cannot be opened"), oneLine(m_db.lastError()));
+            }
+            upgradeFrom(0);
+            return;
+        }
+        // An older archive is brought up to date once, by a writer of its
+        // own, where this user may write; else it cannot be read.
+        try {
+            const Archive writer(m_location, Access::Write);
+        } catch (const ArchiveError &) {
+            fail(QStringLiteral("written by an older Zirk"),
+                 QStringLiteral("schema version %1; a user who may write to it must open it once").arg(version));
+        }
+        const FinishStatements finish(*this);
+        version = storedSchemaVersion(foreign);
+        if (version != kSchemaVersion)
+            fail(QStringLiteral("cannot be opened"), QStringLiteral("schema version %1 after the upgrade").arg(version));
+        return;
+    }
+
     Transaction transaction(*this, QStringLiteral("cannot be opened"));
     if (isPostgreSQL())
         run(QStringLiteral("SELECT pg_advisory_xact_lock(?)"), {kSchemaLockKey},
             QStringLiteral("cannot be opened"));
-    bool foreign = false;
-    const int version = storedSchemaVersion(foreign);
-    if (foreign)
-        fail(QStringLiteral("not a Zirk archive"), QStringLiteral("the database holds other tables; name an empty database or a new file"));
-    if (version > kSchemaVersion)
-        fail(QStringLiteral("written by a newer Zirk"),
-             QStringLiteral("schema version %1, this program knows up to %2").arg(version).arg(kSchemaVersion));
+    // Another program may have created or upgraded it since the look above.
+    version = storedSchemaVersion(foreign);
+    refuseForeignOrNewer();
     if (version == kSchemaVersion)
         return; // rolled back: nothing was written
     upgradeFrom(version);
@@ -445,6 +544,8 @@ void Archive::upgradeFrom(int version)
             if (!q.exec(QString::fromLatin1(statement).replace(QLatin1String("%KEY%"), key)))
                 fail(what, oneLine(q.lastError()));
         }
+        for (const NewColumn &c : step.columns)
+            addColumn(c.table, c.column, c.type, what);
     }
     if (version == 0)
         run(QStringLiteral("INSERT INTO zirk_archive (name, value) VALUES ('format', ?)"), {kFormat}, what);
@@ -452,6 +553,27 @@ void Archive::upgradeFrom(int version)
         ? QStringLiteral("INSERT INTO zirk_archive (name, value) VALUES ('schema_version', ?)")
         : QStringLiteral("UPDATE zirk_archive SET value = ? WHERE name = 'schema_version'");
     run(versionSql, {QString::number(kSchemaVersion)}, what);
+}
+
+void Archive::addColumn(const char *table, const char *column, const char *type, const QString &what)
+{
+    const QString name = QString::fromLatin1(column);
+    QSqlQuery q(m_db);
+    if (isPostgreSQL()) {
+        if (!q.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN IF NOT EXISTS %2 %3")
+                        .arg(QLatin1String(table), name, QLatin1String(type))))
+            fail(what, oneLine(q.lastError()));
+        return;
+    }
+    if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(QLatin1String(table))))
+        fail(what, oneLine(q.lastError()));
+    while (q.next()) {
+        if (q.value(1).toString().compare(name, Qt::CaseInsensitive) == 0)
+            return;
+    }
+    q.finish();
+    if (!q.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(QLatin1String(table), name, QLatin1String(type))))
+        fail(what, oneLine(q.lastError()));
 }
 
 Archive::AddResult Archive::add(const ArchiveMeasurement &m)

@@ -20,14 +20,25 @@
 // whole or not at all; on PostgreSQL two programs may add at once.
 //
 // One object is one connection, used from the thread that opened it.
+//
+// A reader (Access::Read) never takes SQLite's write lock and writes
+// nothing: it opens the file read-only, so it lists an archive on a
+// read-only file or folder and never leaves a file behind that another user
+// could not write past.  SQLite archives use a rollback journal (journal
+// mode DELETE): readers need no -shm or -wal file, a reader waits only for
+// the moment a writer commits, and the file works on a network share.
 class Archive
 {
 public:
     // The schema this program writes and understands.
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
+
+    enum class Access { Read, Write };
 
     // Throws ArchiveError when the archive cannot be opened or is not ours.
-    explicit Archive(const ArchiveLocation &location);
+    // A reader of an SQLite file that does not exist yet sees an empty
+    // archive, and creates nothing.
+    explicit Archive(const ArchiveLocation &location, Access access = Access::Write);
     ~Archive();
     Archive(const Archive &) = delete;
     Archive &operator=(const Archive &) = delete;
@@ -65,12 +76,15 @@ private:
     QSqlQuery &run(const QString &sql, const QVariantList &values, const QString &what);
     void finishStatements();
     void openConnection();
+    void openSqlite();
     void prepareSchema();
     int storedSchemaVersion(bool &foreign);
     void upgradeFrom(int version);
+    void addColumn(const char *table, const char *column, const char *type, const QString &what);
     bool isPostgreSQL() const { return m_location.engine == ArchiveLocation::Engine::PostgreSQL; }
 
     ArchiveLocation m_location;
+    Access m_access = Access::Write;
     QString m_connectionName;
     QSqlDatabase m_db;
     // One query object per statement, used again: SQLite compiles it once.

@@ -230,7 +230,7 @@ void TMachineHistoryForm::FormShow()
     m_archive.reset();
     const QString url = archiveUrlInForce(m_state.appSettings.ArchiveUrl);
     try {
-        m_archive = std::make_unique<Archive>(parseArchiveUrl(url));
+        m_archive = std::make_unique<Archive>(parseArchiveUrl(url), Archive::Access::Read);
         Label_Archive->setText(m_archive->location().url());
     } catch (const ArchiveError &e) {
         Label_Archive->setText(e.message());

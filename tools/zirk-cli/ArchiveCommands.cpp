@@ -18,12 +18,14 @@
 namespace {
 
 // ZIRK_ARCHIVE, else the window's setting, else the default file.
-std::unique_ptr<Archive> openArchive()
+// Readers open it read-only: they never wait for a writer's lock and work
+// on an archive they may not write.
+std::unique_ptr<Archive> openArchive(Archive::Access access)
 {
     const QString url = chooseArchiveUrl(QProcessEnvironment::systemEnvironment(),
                                          settingsValue(kArchiveSettingsKey), defaultArchivePath());
     try {
-        return std::make_unique<Archive>(parseArchiveUrl(url));
+        return std::make_unique<Archive>(parseArchiveUrl(url), access);
     } catch (const ArchiveError &e) {
         throw badInput(e.message());
     }
@@ -57,7 +59,7 @@ void runAdd(const Arguments &arguments)
     const QStringList files = arguments.files().mid(1);
     if (files.isEmpty())
         throw usageError(QStringLiteral("archive add needs project files"));
-    const std::unique_ptr<Archive> archive = openArchive();
+    const std::unique_ptr<Archive> archive = openArchive(Archive::Access::Write);
     const QString user = settingsText("UserName");
     const QString company = settingsText("CompanyName");
     long long added = 0;
@@ -96,7 +98,7 @@ void runList(const Arguments &arguments)
 {
     if (arguments.files().size() > 1)
         throw usageError(QStringLiteral("archive list takes no files"));
-    const std::unique_ptr<Archive> archive = openArchive();
+    const std::unique_ptr<Archive> archive = openArchive(Archive::Access::Read);
     const std::vector<ArchiveEntry> entries = archive->entries(arguments.value("--machine"));
     if (arguments.json()) {
         JsonWriter json;
@@ -145,7 +147,7 @@ void runTrend(const Arguments &arguments)
         : trendThresholdFromSetting(settingsValue(kTrendThresholdSettingsKey));
     if (!(threshold >= 0.0))
         throw badInput(QStringLiteral("--threshold: a percentage of 0 or more"));
-    const std::unique_ptr<Archive> archive = openArchive();
+    const std::unique_ptr<Archive> archive = openArchive(Archive::Access::Read);
     const std::vector<ArchiveEntry> entries = archive->entries(machineId);
     // A misspelt machine must not read as "no warning".
     if (entries.empty())
