@@ -731,6 +731,34 @@ std::vector<ArchiveEntry> Archive::entries(const std::optional<QString> &machine
     return list;
 }
 
+std::optional<qint64> Archive::baseline(const QString &machineId)
+{
+    const FinishStatements finish(*this);
+    QSqlQuery &q = run(QStringLiteral("SELECT baseline FROM machines WHERE machine_id = ?"), {text(machineId.trimmed())},
+                      QStringLiteral("cannot be read"));
+    if (!q.next() || q.isNull(0))
+        return std::nullopt;
+    return q.value(0).toLongLong();
+}
+
+void Archive::setBaseline(const QString &machineId, std::optional<qint64> measurementId)
+{
+    const QString what = QStringLiteral("cannot be written");
+    Transaction transaction(*this, what);
+    if (measurementId) {
+        QSqlQuery &q = run(QStringLiteral("SELECT m.machine_id FROM measurements x JOIN machines m ON m.id = x.machine"
+                                         " WHERE x.id = ?"),
+                          {*measurementId}, what);
+        if (!q.next() || q.value(0).toString() != machineId.trimmed())
+            fail(what, QStringLiteral("measurement %1 is not one of machine \"%2\"").arg(*measurementId).arg(machineId));
+        q.finish();
+    }
+    run(QStringLiteral("UPDATE machines SET baseline = ? WHERE machine_id = ?"),
+        {measurementId ? QVariant(*measurementId) : QVariant(QMetaType(QMetaType::LongLong)), text(machineId.trimmed())},
+        what);
+    transaction.commit();
+}
+
 std::optional<ArchiveMeasurement> Archive::measurement(qint64 id)
 {
     const FinishStatements finish(*this);

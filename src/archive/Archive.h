@@ -64,6 +64,14 @@ public:
     std::vector<ArchiveMachine> machines(const QString &search = QString());
     // A machine's measurements, or all with an empty optional, oldest first.
     std::vector<ArchiveEntry> entries(const std::optional<QString> &machineId = std::nullopt);
+    // The measurement the user marked as the machine's reference, against
+    // which its trend is held; none: its first one.
+    std::optional<qint64> baseline(const QString &machineId);
+    // Marks one of the machine's measurements as its reference, or with an
+    // empty optional goes back to the first.  Throws ArchiveError for a
+    // measurement of another machine.
+    void setBaseline(const QString &machineId, std::optional<qint64> measurementId);
+
     // One measurement whole, with its stop times; none for an unknown id.
     std::optional<ArchiveMeasurement> measurement(qint64 id);
 

@@ -159,6 +159,10 @@ TMachineHistoryForm::TMachineHistoryForm(ProgramState &state, Platform &platform
     Label_Archive = named(new QLabel, "Label_Archive");
     Label_Archive->setWordWrap(true);
     Label_Archive->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Label_Changes = named(new QLabel, "Label_Changes");
+    Label_Changes->setWordWrap(true);
+    Btn_Reference = named(new QPushButton, "Btn_Reference");
+    Btn_Reference->setEnabled(false);
     Btn_Open = named(new QPushButton, "Btn_Open");
     Btn_Open->setEnabled(false);
     Btn_Close = named(new QPushButton, "Btn_Close");
@@ -174,12 +178,14 @@ TMachineHistoryForm::TMachineHistoryForm(ProgramState &state, Platform &platform
     right->addWidget(Label_MeasurementsCaption);
     right->addWidget(LW_measurements, 1);
     right->addWidget(Chart, 1);
+    right->addWidget(Label_Changes);
     right->addWidget(Label_Warning);
     auto *columns = new QHBoxLayout;
     columns->addLayout(left, 2);
     columns->addLayout(right, 3);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(Label_Archive, 1);
+    buttons->addWidget(Btn_Reference);
     buttons->addWidget(Btn_Open);
     buttons->addWidget(Btn_Close);
     auto *outer = new QVBoxLayout(this);
@@ -190,12 +196,19 @@ TMachineHistoryForm::TMachineHistoryForm(ProgramState &state, Platform &platform
     connect(Edit_Search, &QLineEdit::textChanged, this, [this] { showMachines(); });
     connect(LW_machines, &QTableWidget::currentCellChanged, this, [this](int row) { showMachine(row); });
     connect(LW_measurements, &QTableWidget::currentCellChanged, this,
-            [this](int row) { Btn_Open->setEnabled(row >= 0 && row < int(m_entries.size())); });
+            [this](int row) {
+                const bool chosen = row >= 0 && row < int(m_entries.size());
+                Btn_Open->setEnabled(chosen);
+                Btn_Reference->setEnabled(chosen);
+            });
     connect(LW_measurements, &QTableWidget::cellDoubleClicked, this, [this] {
         runGuarded(*m_platform.dialogs, this, [this] { Btn_OpenClick(); });
     });
     connect(Btn_Open, &QPushButton::clicked, this, [this] {
         runGuarded(*m_platform.dialogs, this, [this] { Btn_OpenClick(); });
+    });
+    connect(Btn_Reference, &QPushButton::clicked, this, [this] {
+        runGuarded(*m_platform.dialogs, this, [this] { Btn_ReferenceClick(); });
     });
     connect(Btn_Close, &QPushButton::clicked, this, &QDialog::reject);
     followLanguage(m_state, TextWindow::History, this);
@@ -291,17 +304,60 @@ void TMachineHistoryForm::showMachine(int row)
     }
     LW_measurements->setCurrentCell(-1, 0);
     Btn_Open->setEnabled(false);
+    Btn_Reference->setEnabled(false);
 
-    const MachineTrend trend = machineTrend(m_entries, m_state.appSettings.ArchiveTrendPercent);
-    Chart->setTrend(trend.points, text("TrendGoverning"), text("TrendDistance"));
-    QString warning;
-    if (trend.warning) {
-        const TrendPoint &before = trend.points[trend.points.size() - 2];
-        warning = text("TrendWarning")
-                      .arg(trend.changePercent ? QString::number(qRound(*trend.changePercent)) : QStringLiteral("∞"),
-                           before.measuredAt.toLocalTime().date().toString(Qt::ISODate));
+    std::optional<qint64> baselineId;
+    if (m_archive && row >= 0 && row < int(m_machines.size())) {
+        try {
+            baselineId = m_archive->baseline(m_machines[std::size_t(row)].machineId);
+        } catch (const ArchiveError &e) {
+            Label_Archive->setText(e.message());
+        }
     }
-    Label_Warning->setText(warning);
+    const MachineTrend trend = machineTrend(m_entries, m_state.appSettings.ArchiveTrendPercent, baselineId);
+    Chart->setTrend(trend.points, text("TrendGoverning"), text("TrendDistance"));
+    auto day = [](const TrendPoint &p) { return p.measuredAt.toLocalTime().date().toString(Qt::ISODate); };
+    auto percent = [this](const std::optional<double> &change) {
+        return change ? formatNumber(*change, 1, 0) + QStringLiteral(" %") : text("NoComparison");
+    };
+    // Both changes, each "no comparison" where the time it is held against
+    // is 0 ms: the same rule as zirk-cli's.
+    QString changes;
+    if (trend.points.size() >= 2) {
+        const TrendPoint &baseline = trend.points[*trend.baseline];
+        changes = text("TrendChanges").arg(percent(trend.changePercent), day(trend.points[trend.points.size() - 2]),
+                                           *trend.baseline == trend.points.size() - 1
+                                               ? QStringLiteral("-")
+                                               : percent(trend.changeVsBaselinePercent),
+                                           day(baseline));
+    }
+    Label_Changes->setText(changes);
+    QStringList warnings;
+    if (trend.warningVsPrevious)
+        warnings << text("TrendWarning").arg(qRound(*trend.changePercent)).arg(day(trend.points[trend.points.size() - 2]));
+    if (trend.warningVsBaseline)
+        warnings << text("TrendBaselineWarning")
+                        .arg(qRound(*trend.changeVsBaselinePercent))
+                        .arg(day(trend.points[*trend.baseline]));
+    Label_Warning->setText(warnings.join(QLatin1Char('\n')));
+}
+
+void TMachineHistoryForm::Btn_ReferenceClick()
+{
+    const int machineRow = LW_machines->currentRow();
+    const int row = LW_measurements->currentRow();
+    if (row < 0 || row >= int(m_entries.size()) || machineRow < 0 || machineRow >= int(m_machines.size()))
+        return;
+    // The history reads without the write lock; marking is the one write it
+    // makes, on a connection of its own for that moment.
+    try {
+        Archive writer(parseArchiveUrl(archiveUrlInForce(m_state.appSettings.ArchiveUrl)));
+        writer.setBaseline(m_machines[std::size_t(machineRow)].machineId, m_entries[std::size_t(row)].id);
+    } catch (const ArchiveError &e) {
+        Label_Archive->setText(e.message());
+        return;
+    }
+    showMachine(machineRow);
 }
 
 void TMachineHistoryForm::Btn_OpenClick()

@@ -43,7 +43,9 @@ private:
 // Tools > Machine History: the machines of the archive with a search field;
 // for the chosen machine its measurements, the trend chart and the warning
 // when the latest governing stop time grew more than the setting allows
-// against the one before.  Open brings a measurement into the main window.
+// against the one before or against the machine's reference (its first
+// measurement unless one is marked).  Open brings a measurement into the
+// main window.
 class TMachineHistoryForm : public QDialog
 {
     Q_OBJECT
@@ -59,6 +61,8 @@ public:
     void showMachine(int row);
     // Brings the chosen measurement into the main window and closes.
     void Btn_OpenClick();
+    // Marks the chosen measurement as the machine's reference for the trend.
+    void Btn_ReferenceClick();
 
     QLabel *Label_SearchCaption = nullptr;
     QLineEdit *Edit_Search = nullptr;
@@ -67,8 +71,10 @@ public:
     QLabel *Label_MeasurementsCaption = nullptr;
     QTableWidget *LW_measurements = nullptr;
     TrendChartView *Chart = nullptr;
+    QLabel *Label_Changes = nullptr; // against the one before and the reference
     QLabel *Label_Warning = nullptr;
     QLabel *Label_Archive = nullptr; // where the archive is, or why it cannot be read
+    QPushButton *Btn_Reference = nullptr;
     QPushButton *Btn_Open = nullptr;
     QPushButton *Btn_Close = nullptr;
 

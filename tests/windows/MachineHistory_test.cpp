@@ -153,8 +153,13 @@ TEST_F(MachineArchiveWindows, HistoryListsSearchesWarnsAndOpensAMeasurement)
     EXPECT_EQ(history->LW_measurements->item(2, 1)->text(), QStringLiteral("10"));
     EXPECT_EQ(history->LW_measurements->item(2, 2)->text(), QStringLiteral("114 ms"));
     EXPECT_EQ(history->LW_measurements->item(2, 4)->text(), QStringLiteral("0123456789ABCD"));
-    // 100 -> 114 ms: more than the 10 % of the setting.
-    EXPECT_EQ(history->Label_Warning->text(), QStringLiteral("Stop time grew by 14 % since 2025-11-03: check the brake."));
+    // 100 -> 114 ms: more than the 10 % of the setting; 90 -> 114 ms against
+    // the first measurement, too.
+    EXPECT_EQ(history->Label_Warning->text(),
+              QStringLiteral("Stop time grew by 14 % since 2025-11-03: check the brake.\n"
+                             "Stop time grew by 27 % since the reference of 2024-11-03: check the brake."));
+    EXPECT_EQ(history->Label_Changes->text(),
+              QStringLiteral("Change: 14.0 % against 2025-11-03, 26.7 % against the reference of 2024-11-03"));
     const TrendChartLayout chart = history->Chart->chartLayout();
     ASSERT_EQ(chart.governing.size(), 3u);
     EXPECT_EQ(chart.dateTicks.back().label, QStringLiteral("2026-11-05"));
@@ -184,11 +189,24 @@ TEST_F(MachineArchiveWindows, HistoryListsSearchesWarnsAndOpensAMeasurement)
     EXPECT_EQ(state().result().distanceMm, door.distanceMm);
     EXPECT_EQ(window.Label_SafetyDevice->text(), QStringLiteral("Door"));
 
-    // A threshold above the growth: no warning.
+    // A threshold above one step but not above the creep since the first.
     state().appSettings.ArchiveTrendPercent = 15.0;
+    history->FormShow();
     history->Edit_Search->clear();
     history->LW_machines->setCurrentCell(1, 0);
-    EXPECT_TRUE(history->Label_Warning->text().isEmpty());
+    EXPECT_EQ(history->Label_Warning->text(),
+              QStringLiteral("Stop time grew by 27 % since the reference of 2024-11-03: check the brake."));
+
+    // The brake was repaired before the second: the user marks it as the
+    // reference, the archive keeps the mark, and the warning goes.
+    history->LW_measurements->setCurrentCell(1, 0);
+    ASSERT_TRUE(history->Btn_Reference->isEnabled());
+    history->Btn_Reference->click();
+    EXPECT_TRUE(history->Label_Warning->text().isEmpty()) << history->Label_Warning->text().toStdString();
+    EXPECT_EQ(history->Label_Changes->text(),
+              QStringLiteral("Change: 14.0 % against 2025-11-03, 14.0 % against the reference of 2025-11-03"));
+    const std::vector<ArchiveEntry> press = Archive(parseArchiveUrl(archiveUrl())).entries(QStringLiteral("Press 4"));
+    EXPECT_EQ(Archive(parseArchiveUrl(archiveUrl())).baseline(QStringLiteral("Press 4")), press[1].id);
 }
 
 TEST_F(MachineArchiveWindows, AnArchiveThatCannotBeReadIsNamedInTheHistoryWindow)

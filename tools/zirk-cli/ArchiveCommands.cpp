@@ -152,7 +152,8 @@ void runTrend(const Arguments &arguments)
     // A misspelt machine must not read as "no warning".
     if (entries.empty())
         throw badInput(QStringLiteral("no machine \"%1\" in archive %2").arg(machineId, archive->location().url()));
-    const MachineTrend trend = machineTrend(entries, threshold);
+    const MachineTrend trend = machineTrend(entries, threshold, archive->baseline(machineId));
+    const TrendPoint *baseline = trend.baseline ? &trend.points[*trend.baseline] : nullptr;
 
     if (arguments.json()) {
         JsonWriter json;
@@ -169,29 +170,44 @@ void runTrend(const Arguments &arguments)
         }
         json.endArray();
         json.member("change_percent", trend.changePercent);
+        optionalText(json, "baseline_measured_at", baseline ? isoTime(baseline->measuredAt) : QString());
+        json.member("change_vs_baseline_percent", trend.changeVsBaselinePercent);
         json.member("warning", trend.warning);
         json.endObject();
         writeJson(json);
         return;
     }
+    auto day = [](const TrendPoint &p) { return p.measuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")); };
     QString text = QStringLiteral("Machine: %1\n").arg(machineId);
     for (const TrendPoint &p : trend.points)
         text += QStringLiteral("  %1  %2  %3\n")
                     .arg(p.measuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
                          formatStatisticMs(p.governingMs), p.distanceMm ? formatDistanceMm(*p.distanceMm) : kNoValueMm);
-    if (trend.changePercent)
+    const std::size_t count = trend.points.size();
+    if (count < 2)
+        text += QStringLiteral("Change: none (fewer than two measurements with ten values or more)\n");
+    else if (trend.changePercent)
         text += QStringLiteral("Change: %1 % against the measurement before\n").arg(formatNumber(*trend.changePercent, 1, 0));
     else
-        text += QStringLiteral("Change: none (fewer than two measurements with ten values or more)\n");
-    if (trend.warning) {
-        const TrendPoint &before = trend.points[trend.points.size() - 2];
-        text += trend.changePercent
-            ? QStringLiteral("Stop time grew by %1 % since %2: check the brake.\n")
-                  .arg(qRound(*trend.changePercent))
-                  .arg(before.measuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")))
-            : QStringLiteral("Stop time grew since %1: check the brake.\n")
-                  .arg(before.measuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")));
+        text += QStringLiteral("Change: no comparison (the measurement before has a governing time of 0 ms)\n");
+    if (baseline && count >= 2) {
+        if (*trend.baseline == count - 1)
+            text += QStringLiteral("Baseline: %1, the latest measurement\n").arg(day(*baseline));
+        else if (trend.changeVsBaselinePercent)
+            text += QStringLiteral("Change against the baseline of %1: %2 %\n")
+                        .arg(day(*baseline), formatNumber(*trend.changeVsBaselinePercent, 1, 0));
+        else
+            text += QStringLiteral("Change against the baseline of %1: no comparison (its governing time is 0 ms)\n")
+                        .arg(day(*baseline));
     }
+    if (trend.warningVsPrevious)
+        text += QStringLiteral("Stop time grew by %1 % since %2: check the brake.\n")
+                    .arg(qRound(*trend.changePercent))
+                    .arg(day(trend.points[count - 2]));
+    if (trend.warningVsBaseline)
+        text += QStringLiteral("Stop time grew by %1 % since the baseline of %2: check the brake.\n")
+                    .arg(qRound(*trend.changeVsBaselinePercent))
+                    .arg(day(*baseline));
     writeText(text);
 }
 
@@ -242,11 +258,15 @@ std::vector<Command> archiveCommands()
           "recorded by the window without a project file.\n\n"
           "archive trend MACHINE_ID: the governing stop times and distances of the\n"
           "machine's measurements of ten values or more, and how much the latest\n"
-          "governing time grew against the one before.  A machine without\n"
+          "governing time grew against the one before and against the baseline (the\n"
+          "measurement marked as reference in the history window, else the first).\n"
+          "A time of 0 ms or less gives no comparison.  A machine without\n"
           "measurements in the archive is bad input.\n"
           "JSON: {\"machine_id\", \"points\": [{\"measured_at\", \"governing_ms\", \"distance_mm\"}],\n"
-          "\"change_percent\" (null with fewer than two points), \"warning\" (true when\n"
-          "change_percent is above the threshold)}\n"},
+          "\"change_percent\" (against the one before; null with fewer than two points or\n"
+          "no comparison), \"baseline_measured_at\", \"change_vs_baseline_percent\" (null\n"
+          "when the latest is the baseline or no comparison), \"warning\" (true when\n"
+          "either change is above the threshold)}\n"},
          runArchive},
     };
 }
