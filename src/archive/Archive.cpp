@@ -605,26 +605,29 @@ Archive::AddResult Archive::add(const ArchiveMeasurement &m)
             return {AddOutcome::SameFile, same.value(0).toLongLong()};
     }
 
-    // The same measurement saved and then reported, or saved twice, is one
-    // point of the machine's history, not two.
-    QSqlQuery &latest = run(QStringLiteral("SELECT id, device_kind, device_parameter, non_industrial, stop_count"
-                                          " FROM measurements WHERE machine = ? ORDER BY id DESC LIMIT 1"),
-                           {machine}, what);
-    if (latest.next()) {
-        const qint64 latestId = latest.value(0).toLongLong();
-        const bool sameDevice = latest.value(1).toInt() == m.deviceKind
-            && optionalDouble(latest, 2) == m.deviceParameter && (latest.value(3).toInt() != 0) == m.nonIndustrial
-            && latest.value(4).toLongLong() == qint64(m.stopTimes.size());
-        latest.finish();
-        if (sameDevice) {
-            QSqlQuery &values = run(QStringLiteral("SELECT stop_ms FROM stop_times WHERE measurement = ? ORDER BY position"),
-                                   {latestId}, what);
-            std::vector<double> stored;
-            while (values.next())
-                stored.push_back(values.value(0).toDouble());
-            if (stored == m.stopTimes)
-                return {AddOutcome::SameAsLatest, latestId};
-        }
+    // A measurement is its series, machine and safety device: saved and then
+    // reported, opened from the history and saved again, or added from a
+    // copy of its file, it is one point of the machine's history, wherever
+    // it sits there, whatever time and file it comes with.
+    QSqlQuery &same = run(QStringLiteral("SELECT id, device_parameter, non_industrial FROM measurements"
+                                        " WHERE machine = ? AND device_kind = ? AND stop_count = ? ORDER BY id"),
+                         {machine, m.deviceKind, qint64(m.stopTimes.size())}, what);
+    std::vector<qint64> candidates;
+    while (same.next()) {
+        if (optionalDouble(same, 1) == m.deviceParameter && (same.value(2).toInt() != 0) == m.nonIndustrial)
+            candidates.push_back(same.value(0).toLongLong());
+    }
+    same.finish();
+    for (const qint64 candidate : candidates) {
+        QSqlQuery &values = run(QStringLiteral("SELECT stop_ms FROM stop_times WHERE measurement = ? ORDER BY position"),
+                               {candidate}, what);
+        std::vector<double> stored;
+        stored.reserve(m.stopTimes.size());
+        while (values.next())
+            stored.push_back(values.value(0).toDouble());
+        values.finish();
+        if (stored == m.stopTimes)
+            return {AddOutcome::SameMeasurement, candidate};
     }
 
     const std::optional<SeriesStatistics> &stats = m.result.statistics;

@@ -48,7 +48,7 @@ public:
     enum class AddOutcome {
         Added,
         SameFile,     // a file of the same bytes is kept already
-        SameAsLatest, // the machine's latest measurement has the same series and safety device
+        SameMeasurement, // the machine has a measurement of the same series and safety device
     };
     struct AddResult
     {

@@ -44,6 +44,10 @@ public:
     // Hands the selection, the machine ID and the note to the program state
     // (after OK).
     void storeSelection();
+    // Shows a device the program took whole (a kept measurement opened): its
+    // kind's input and the non-industrial choice, so that OK without a
+    // change keeps the device the measurement was made behind.
+    void showDevice(const SafetyDevice &device);
 
     QTabWidget *PageControl1 = nullptr;
 

@@ -7,6 +7,7 @@
 #include "base/Seams.h"
 #include "settings/LanguageTexts.h"
 #include "state/ProgramState.h"
+#include "windows/DevSelectForm.h"
 #include "windows/MachineHistoryForm.h"
 
 #include <QFile>
@@ -49,4 +50,5 @@ void TMainForm::openArchivedMeasurement(const ArchiveMeasurement &kept)
     // A kept measurement has no pictures: those on screen stay.
     m.pictures = m_state.measurement().pictures;
     m_state.setMeasurement(m);
+    m_forms.devselectform->showDevice(m.safetyDevice);
 }

@@ -179,7 +179,7 @@ TEST_P(ArchiveStore, KeepsOneFileOnceWhateverItsName)
     EXPECT_EQ(archive->entries().size(), 1u);
 }
 
-TEST_P(ArchiveStore, TheSameMeasurementIsNotRecordedTwiceInARow)
+TEST_P(ArchiveStore, TheSameMeasurementIsNotRecordedTwice)
 {
     struct Case
     {
@@ -188,13 +188,13 @@ TEST_P(ArchiveStore, TheSameMeasurementIsNotRecordedTwiceInARow)
         Outcome outcome;
     };
     const Case cases[] = {
-        {"saved, then reported", [](ArchiveMeasurement &) {}, Outcome::SameAsLatest},
+        {"saved, then reported", [](ArchiveMeasurement &) {}, Outcome::SameMeasurement},
         {"another note and time", [](ArchiveMeasurement &m) {
              m.note = QStringLiteral("report");
              m.measuredAt = m.measuredAt.addSecs(600);
-         }, Outcome::SameAsLatest},
+         }, Outcome::SameMeasurement},
         {"blanks around the machine ID", [](ArchiveMeasurement &m) { m.machineId = QStringLiteral(" Press 4 "); },
-         Outcome::SameAsLatest},
+         Outcome::SameMeasurement},
         {"one more value", [](ArchiveMeasurement &m) { m.stopTimes.push_back(150.0); }, Outcome::Added},
         {"one value less", [](ArchiveMeasurement &m) { m.stopTimes.pop_back(); }, Outcome::Added},
         {"a value changed in its last bit",
@@ -218,7 +218,7 @@ TEST_P(ArchiveStore, TheSameMeasurementIsNotRecordedTwiceInARow)
         c.change(again);
         const Archive::AddResult result = archive->add(again);
         EXPECT_EQ(result.outcome, c.outcome);
-        if (c.outcome == Outcome::SameAsLatest) {
+        if (c.outcome == Outcome::SameMeasurement) {
             EXPECT_EQ(result.id, firstId);
         }
         // Each case starts from its own archive.
@@ -227,20 +227,29 @@ TEST_P(ArchiveStore, TheSameMeasurementIsNotRecordedTwiceInARow)
     }
 }
 
-TEST_P(ArchiveStore, TheSameMeasurementAfterAnotherOneIsKeptAgain)
+TEST_P(ArchiveStore, TheSameMeasurementIsKeptOnceWhereverItSitsInTheHistory)
 {
-    // "In a row" is the machine's latest: A, B, A is three points.
+    // P1 on 1 January (100 ms) and 1 March (120 ms); the older one opened
+    // and saved or reported again today is no third point.
     const auto archive = open();
-    const ArchiveMeasurement a = measurement(QStringLiteral("Press 4"), tenValues(), "2025-03-01T10:00:00Z");
-    const ArchiveMeasurement b = measurement(QStringLiteral("Press 4"), tenValues(200.0), "2025-04-01T10:00:00Z");
-    EXPECT_EQ(archive->add(a).outcome, Outcome::Added);
+    const ArchiveMeasurement a = measurement(QStringLiteral("P1"), tenValues(100.0), "2024-01-01T10:00:00Z");
+    const ArchiveMeasurement b = measurement(QStringLiteral("P1"), tenValues(120.0), "2024-03-01T10:00:00Z");
+    const qint64 aId = archive->add(a).id;
     EXPECT_EQ(archive->add(b).outcome, Outcome::Added);
-    EXPECT_EQ(archive->add(a).outcome, Outcome::Added);
-    // Another machine in between does not break the row of Press 4.
-    EXPECT_EQ(archive->add(measurement(QStringLiteral("Press 5"), tenValues(), "2025-05-01T10:00:00Z")).outcome,
+    EXPECT_EQ(archive->add(measurement(QStringLiteral("P2"), tenValues(100.0), "2024-05-01T10:00:00Z")).outcome,
               Outcome::Added);
-    EXPECT_EQ(archive->add(a).outcome, Outcome::SameAsLatest);
-    EXPECT_EQ(archive->entries(QStringLiteral("Press 4")).size(), 3u);
+    ArchiveMeasurement again = a;
+    again.measuredAt = at("2026-12-10T09:00:00Z");
+    again.note = QStringLiteral("reprinted");
+    again.filePath = QStringLiteral("/tmp/Project_20261210_0900_.zPRJ");
+    again.fileSha256 = QString(64, QLatin1Char('b'));
+    const Archive::AddResult result = archive->add(again);
+    EXPECT_EQ(result.outcome, Outcome::SameMeasurement);
+    EXPECT_EQ(result.id, aId);
+    const std::vector<ArchiveEntry> p1 = archive->entries(QStringLiteral("P1"));
+    ASSERT_EQ(p1.size(), 2u);
+    EXPECT_EQ(p1.back().measuredAt, at("2024-03-01T10:00:00Z"));
+    EXPECT_EQ(archive->machines(QStringLiteral("P1")).front().measurementCount, 2);
 }
 
 TEST_P(ArchiveStore, ListsOldestFirstAndFindsMachinesInAnyLetterCase)

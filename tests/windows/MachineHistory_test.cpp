@@ -11,9 +11,11 @@
 #include "settings/FileLocations.h"
 #include "settings/IniFile.h"
 #include "state/ProgramState.h"
+#include "windows/DevSelectForm.h"
 #include "windows/MachineHistoryForm.h"
 #include "windows/SettingsForm.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -250,6 +252,64 @@ TEST_F(MachineArchiveWindows, SettingsKeepTheArchiveAndThresholdOnlyOnceSet)
     start();
     EXPECT_EQ(state().appSettings.ArchiveUrl, QStringLiteral("postgresql://qa@db:5432/zirk"));
     EXPECT_EQ(state().appSettings.ArchiveTrendPercent, 12.5);
+}
+
+// P1 on 1 January (100 ms) and 1 March (120 ms) warns.  Opening the older
+// one and saving or reporting it again today adds no third point dated
+// today, and the warning stays; the selection dialog shows the device the
+// kept measurement was made behind.
+TEST_F(MachineArchiveWindows, AKeptMeasurementOpenedAndSavedAgainIsNoNewPoint)
+{
+    {
+        Archive archive(parseArchiveUrl(archiveUrl()));
+        for (const auto &[when, ms] : {std::pair{"2024-01-01", 100.0}, std::pair{"2024-03-01", 120.0}}) {
+            ArchiveMeasurement m;
+            m.machineId = QStringLiteral("P1");
+            m.measuredAt = QDateTime(QDate::fromString(QString::fromLatin1(when), Qt::ISODate), QTime(9, 30));
+            m.stopTimes = std::vector<double>(10, ms);
+            m.deviceKind = KindVerticalLightCurtain;
+            m.deviceParameter = 30.0;
+            m.result = computeSeriesResult(m.stopTimes, SafetyDevice::selected(KindVerticalLightCurtain, 30.0, false));
+            archive.add(m);
+        }
+    }
+    TMainForm &window = start();
+    Tdevselectform *select = forms().devselectform;
+    select->Edit_VLC_d->setText(QStringLiteral("14"));
+    select->CheckBox_VLC_nonindustrial->setChecked(true);
+    select->PageControl1->setCurrentIndex(KindDoor);
+    TMachineHistoryForm *history = forms().MachineHistoryForm;
+    history->FormShow();
+    history->LW_machines->setCurrentCell(0, 0);
+    ASSERT_EQ(history->LW_measurements->rowCount(), 2);
+    history->LW_measurements->setCurrentCell(0, 0);
+    history->Btn_OpenClick();
+    EXPECT_EQ(state().lastValueAt(), QDateTime(QDate(2024, 1, 1), QTime(9, 30)));
+    EXPECT_EQ(select->Edit_VLC_d->text(), QStringLiteral("30"));
+    EXPECT_FALSE(select->CheckBox_VLC_nonindustrial->isChecked());
+    EXPECT_EQ(select->PageControl1->currentIndex(), int(KindVerticalLightCurtain));
+    EXPECT_EQ(select->selection(), state().safetyDevice());
+
+    fake.clock.current = QDateTime(QDate(2026, 12, 10), QTime(11, 0));
+    const QString project = tempDir.filePath(QStringLiteral("Project_20261210_1100_.zPRJ"));
+    fake.dialogs.fileAnswers = {project, tempDir.filePath(QStringLiteral("reprint.pdf"))};
+    window.submenu_SaveAsClick();
+    window.Generuj_Report();
+    ASSERT_TRUE(fake.dialogs.errors.empty()) << fake.dialogs.errors.front().toStdString();
+    const std::vector<ArchiveEntry> entries = kept();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries.back().measuredAt, QDateTime(QDate(2024, 3, 1), QTime(9, 30)));
+
+    // The saved file opened again is the same measurement too.
+    fake.dialogs.fileAnswers = {project};
+    window.submenu_OpenClick();
+    fake.dialogs.fileAnswers = {tempDir.filePath(QStringLiteral("reprint2.pdf"))};
+    window.Generuj_Report();
+    EXPECT_EQ(kept().size(), 2u);
+
+    history->FormShow();
+    history->LW_machines->setCurrentCell(0, 0);
+    EXPECT_EQ(history->Label_Warning->text().left(22), QStringLiteral("Stop time grew by 20 %"));
 }
 
 TEST_F(MachineArchiveWindows, SettingsRefuseAnArchiveUrlWithAPassword)
