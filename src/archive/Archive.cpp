@@ -242,7 +242,7 @@ private:
     {
         QSqlQuery q(m_archive.m_db);
         if (!q.exec(sql))
-            m_archive.fail(m_what, oneLine(q.lastError()));
+            m_archive.failStatement(m_what, q.lastError());
     }
     Archive &m_archive;
     QString m_what;
@@ -298,7 +298,7 @@ QSqlQuery &Archive::run(const QString &sql, const QVariantList &values, const QS
         }
         Q_ASSERT(next == values.size());
         if (!q.exec(text))
-            fail(what, oneLine(q.lastError()));
+            failStatement(what, q.lastError());
         return q;
     }
     for (qsizetype i = 0; i < values.size(); ++i)
@@ -347,12 +347,27 @@ Archive::~Archive()
     QSqlDatabase::removeDatabase(m_connectionName);
 }
 
-void Archive::fail(const QString &what, const QString &driverText) const
+void Archive::fail(const QString &what, const QString &driverText, bool unreachable) const
 {
     QString text = QStringLiteral("archive %1: %2").arg(m_location.url(), what);
     if (!driverText.isEmpty())
         text += QStringLiteral(": ") + driverText;
-    throw ArchiveError(text);
+    throw ArchiveError(text, unreachable);
+}
+
+void Archive::failStatement(const QString &what, const QSqlError &error) const
+{
+    // PostgreSQL's SQLSTATE: 57014 a statement cancelled by its time-out,
+    // 55P03 a lock not granted in time, class 08 a connection lost.
+    const QString state = error.nativeErrorCode();
+    if (state == QLatin1String("57014") || state == QLatin1String("55P03"))
+        fail(what,
+             QStringLiteral("the archive server did not answer within %1 s (another program may hold the"
+                            " measurements locked): %2")
+                 .arg(kStatementTimeoutMs / 1000)
+                 .arg(oneLine(error)),
+             true);
+    fail(what, oneLine(error), state.startsWith(QLatin1String("08")) || !m_db.isOpen());
 }
 
 void Archive::openConnection()
@@ -370,11 +385,21 @@ void Archive::openConnection()
         m_db.setDatabaseName(m_location.databaseName);
         // No password here: libpq reads ~/.pgpass and PGPASSWORD itself.  A
         // server that does not answer must not hang the program.
-        m_db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=zirk"));
+        m_db.setConnectOptions(QStringLiteral("connect_timeout=%1;application_name=zirk;keepalives=1;"
+                                              "keepalives_idle=10;keepalives_interval=5;keepalives_count=2")
+                                   .arg(kStatementTimeoutMs / 1000));
         if (!m_db.open())
-            fail(QStringLiteral("cannot be opened"), oneLine(m_db.lastError()));
-        // Notices of CREATE and the like are nobody's business.
-        QSqlQuery(m_db).exec(QStringLiteral("SET client_min_messages TO WARNING"));
+            fail(QStringLiteral("cannot be opened"), oneLine(m_db.lastError()), true);
+        // Notices of CREATE and the like are nobody's business.  A statement
+        // or a lock that another session holds for longer must not keep
+        // the program waiting without end: it fails with a time-out.
+        for (const QString &setting : {QStringLiteral("SET client_min_messages TO WARNING"),
+                                       QStringLiteral("SET statement_timeout = %1").arg(kStatementTimeoutMs),
+                                       QStringLiteral("SET lock_timeout = %1").arg(kStatementTimeoutMs)}) {
+            QSqlQuery q(m_db);
+            if (!q.exec(setting))
+                failStatement(QStringLiteral("cannot be opened"), q.lastError());
+        }
         return;
     }
 

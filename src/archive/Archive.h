@@ -4,6 +4,7 @@
 #include "ArchiveMeasurement.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 
@@ -75,12 +76,16 @@ public:
     // One measurement whole, with its stop times; none for an unknown id.
     std::optional<ArchiveMeasurement> measurement(qint64 id);
 
+    // A PostgreSQL statement or lock wait longer than this fails.
+    static constexpr int kStatementTimeoutMs = 10000;
+
     // Throws ArchiveError with the archive's name and the driver's text.
-    [[noreturn]] void fail(const QString &what, const QString &driverText) const;
+    [[noreturn]] void fail(const QString &what, const QString &driverText, bool unreachable = false) const;
 
 private:
     class Transaction;
     struct FinishStatements;
+    [[noreturn]] void failStatement(const QString &what, const QSqlError &error) const;
     QSqlQuery &run(const QString &sql, const QVariantList &values, const QString &what);
     void finishStatements();
     void openConnection();

@@ -249,6 +249,8 @@ std::vector<LanguageKey> buildKeys()
         plainText(history, "TrendDistance", "Safety distance [mm]", W::History),
         plainText(history, "NoMachineID", "(no machine ID)", W::History),
         plainText(history, "ArchiveNotWritten", "The archive could not be written: %1", W::History),
+        plainText(history, "ArchiveKept", "kept in the archive", W::History),
+        plainText(history, "ArchiveQueued", "queued: the archive server does not answer", W::History),
     });
     return k;
 }

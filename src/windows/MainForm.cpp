@@ -44,6 +44,8 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
+#include <QDeadlineTimer>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -93,7 +95,14 @@ TMainForm::TMainForm(ProgramState &state, Platform &platform, Forms &forms,
     setFixedSize(725, 831 + menuBar()->sizeHint().height());
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    // A delivery still under way keeps its measurements in the queue until
+    // it is done; one that a server holds longer is left to end on its own
+    // (the next start delivers what it did not).
+    if (m_archiveDelivery && m_archiveDelivery->wait(QDeadlineTimer(5000)))
+        delete m_archiveDelivery;
+}
 
 void TMainForm::buildUi()
 {
@@ -410,6 +419,8 @@ void TMainForm::FormShow()
     Aktualizuj_Ukazatele();
 
     Timer1->start();
+    // What the archive did not take last time goes now.
+    deliverArchiveQueue();
 }
 
 void TMainForm::connectState()

@@ -37,7 +37,12 @@ class MachineArchiveWindows : public ProgramFixture
 {
 protected:
     QString archiveUrl() const { return QString::fromLocal8Bit(qgetenv("ZIRK_ARCHIVE")); }
-    std::vector<ArchiveEntry> kept() { return Archive(parseArchiveUrl(archiveUrl())).entries(); }
+    // What the archive holds once the window's deliveries are done.
+    std::vector<ArchiveEntry> kept()
+    {
+        EXPECT_TRUE(forms().MainForm->waitForArchive());
+        return Archive(parseArchiveUrl(archiveUrl())).entries();
+    }
 
     // A series measured on Press 4, as if it had come from the instrument.
     void measure(TMainForm &window, const std::vector<double> &values)
@@ -101,12 +106,14 @@ TEST_F(MachineArchiveWindows, AnArchiveThatCannotBeWrittenStopsNeitherSaveNorRep
     fake.dialogs.fileAnswers = {project, report};
     window.submenu_SaveAsClick();
     EXPECT_TRUE(QFileInfo::exists(project));
+    ASSERT_TRUE(window.waitForArchive());
     EXPECT_TRUE(window.statusText().startsWith(QStringLiteral("The archive could not be written: archive sqlite://")
                                                + notes))
         << window.statusText().toStdString();
     EXPECT_TRUE(window.statusText().contains(QLatin1String("not a database"))) << window.statusText().toStdString();
     window.Generuj_Report();
     EXPECT_TRUE(QFileInfo::exists(report));
+    ASSERT_TRUE(window.waitForArchive());
     EXPECT_TRUE(window.statusText().startsWith(QStringLiteral("The archive could not be written")));
     EXPECT_TRUE(fake.dialogs.errors.empty());
     EXPECT_EQ(fake.shell.calls.size(), 1u);
@@ -310,6 +317,36 @@ TEST_F(MachineArchiveWindows, AKeptMeasurementOpenedAndSavedAgainIsNoNewPoint)
     history->FormShow();
     history->LW_machines->setCurrentCell(0, 0);
     EXPECT_EQ(history->Label_Warning->text().left(22), QStringLiteral("Stop time grew by 20 %"));
+}
+
+// The archive's folder cannot be made (a file stands where it would go): the
+// measurement waits in the queue, survives the end of the program and goes
+// at the next start, once the way is free.
+TEST_F(MachineArchiveWindows, AQueuedMeasurementSurvivesARestartAndGoesAtTheNextStart)
+{
+    const QString blocker = tempDir.filePath(QStringLiteral("share"));
+    QFile file(blocker);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QString url = QStringLiteral("sqlite://") + blocker + QStringLiteral("/archive.sqlite");
+    qputenv("ZIRK_ARCHIVE", url.toLocal8Bit());
+    TMainForm &window = start();
+    measure(window, series(100.0));
+    fake.dialogs.fileAnswers = {tempDir.filePath(QStringLiteral("Project_20261209_1030_.zPRJ"))};
+    window.submenu_SaveAsClick();
+    ASSERT_TRUE(window.waitForArchive());
+    EXPECT_TRUE(window.statusText().startsWith(QStringLiteral("The archive could not be written")))
+        << window.statusText().toStdString();
+    program.reset();
+
+    ASSERT_TRUE(QFile::remove(blocker));
+    TMainForm &again = start();
+    ASSERT_TRUE(again.waitForArchive());
+    EXPECT_EQ(again.statusText(), QStringLiteral("kept in the archive"));
+    const std::vector<ArchiveEntry> entries = kept();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].machineId, QStringLiteral("Press 4"));
+    EXPECT_EQ(entries[0].count, 12);
 }
 
 TEST_F(MachineArchiveWindows, SettingsRefuseAnArchiveUrlWithAPassword)

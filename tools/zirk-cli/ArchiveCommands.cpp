@@ -9,6 +9,7 @@
 #include "archive/ArchiveError.h"
 #include "archive/ArchiveInput.h"
 #include "archive/ArchiveLocation.h"
+#include "archive/ArchiveQueue.h"
 #include "archive/Trend.h"
 
 #include <QProcessEnvironment>
@@ -211,11 +212,40 @@ void runTrend(const Arguments &arguments)
     writeText(text);
 }
 
+// What the window queued while the archive did not answer, delivered by hand.
+void runSync(const Arguments &arguments)
+{
+    if (arguments.files().size() > 1)
+        throw usageError(QStringLiteral("archive sync takes no files"));
+    ArchiveQueue::Delivery delivery;
+    try {
+        delivery = ArchiveQueue(defaultArchiveQueuePath()).deliver();
+    } catch (const ArchiveError &e) {
+        throw badInput(e.message());
+    }
+    if (arguments.json()) {
+        JsonWriter json;
+        json.beginObject();
+        json.member("delivered", static_cast<long long>(delivery.delivered));
+        json.member("waiting", static_cast<long long>(delivery.waiting));
+        optionalText(json, "error", delivery.error);
+        json.endObject();
+        writeJson(json);
+    } else {
+        writeText(QStringLiteral("%1 delivered, %2 waiting\n").arg(delivery.delivered).arg(delivery.waiting));
+    }
+    // A script must see that measurements are still waiting.
+    if (!delivery.error.isEmpty())
+        throw badInput(delivery.error);
+}
+
 void runArchive(const Arguments &arguments)
 {
     const QString action = arguments.files().value(0);
     if (action == QLatin1String("add"))
         return runAdd(arguments);
+    if (action == QLatin1String("sync"))
+        return runSync(arguments);
     if (arguments.has("--machine") && action != QLatin1String("list"))
         throw usageError(QStringLiteral("--machine belongs to archive list"));
     if (arguments.has("--threshold") && action != QLatin1String("trend"))
@@ -224,7 +254,7 @@ void runArchive(const Arguments &arguments)
         return runList(arguments);
     if (action == QLatin1String("trend"))
         return runTrend(arguments);
-    throw usageError(QStringLiteral("unknown archive command '%1' (add, list or trend)").arg(action));
+    throw usageError(QStringLiteral("unknown archive command '%1' (add, list, trend or sync)").arg(action));
 }
 
 } // namespace
@@ -232,11 +262,12 @@ void runArchive(const Arguments &arguments)
 std::vector<Command> archiveCommands()
 {
     return {
-        {{"archive", "archive add FILE.zPRJ... | archive list [--machine ID] | archive trend MACHINE_ID",
-          "keep measurements in the machine archive, list them, and show a machine's trend",
+        {{"archive",
+          "archive add FILE.zPRJ... | archive list [--machine ID] | archive trend MACHINE_ID | archive sync",
+          "keep measurements in the machine archive, list them, show a machine's trend, deliver what the window queued",
           {{"--machine", "ID", "archive list: only the measurements of this machine"},
            {"--threshold", "PERCENT", "archive trend: warn above this growth (default: the setting, else 10)"}},
-          "add|list|trend", 1, -1,
+          "add|list|trend|sync", 1, -1,
           "The archive is ZIRK_ARCHIVE when set, else the archive chosen in the\n"
           "settings of zirk, else ~/.local/share/zirk/archive.sqlite ($XDG_DATA_HOME),\n"
           "created on first use.  It is named by a URL: sqlite:///path/to/file.sqlite\n"
@@ -250,6 +281,10 @@ std::vector<Command> archiveCommands()
           "machine ID as any measurement of the machine, is skipped.  Files are added one by one: a bad file stops the command, and\n"
           "those added before it stay.\n"
           "JSON: {\"added\", \"skipped\"}\n\n"
+          "archive sync: delivers the measurements that zirk queued while their\n"
+          "archive did not answer (~/.local/share/zirk/archive-queue.sqlite).  Those an\n"
+          "archive still does not take stay queued, and the command fails naming it.\n"
+          "JSON: {\"delivered\", \"waiting\", \"error\" (null when all went)}\n\n"
           "archive list [--machine ID]: the measurements, oldest first.\n"
           "JSON: {\"measurements\": [{\"id\", \"machine_id\", \"measured_at\" (ISO 8601), \"count\",\n"
           "\"governing_ms\", \"distance_mm\", \"kind\", \"serial_number\", \"file\", \"sha256\"}]};\n"
