@@ -341,6 +341,7 @@ Archive::Archive(const ArchiveLocation &location, Access access)
 
 Archive::~Archive()
 {
+    m_batch.reset();
     m_statements.clear();
     m_db.close();
     m_db = QSqlDatabase();
@@ -610,7 +611,10 @@ Archive::AddResult Archive::add(const ArchiveMeasurement &m)
     }
     const QString machineId = m.machineId.trimmed();
 
-    Transaction transaction(*this, what);
+    // Inside a batch the batch's transaction is the one.
+    std::optional<Transaction> own;
+    if (!m_batch)
+        own.emplace(*this, what);
     run(QStringLiteral("INSERT INTO machines (machine_id) VALUES (?) ON CONFLICT (machine_id) DO NOTHING"),
         {text(machineId)}, what);
     // Locking the machine's row makes the checks below and the insert one
@@ -699,8 +703,28 @@ Archive::AddResult Archive::add(const ArchiveMeasurement &m)
                        " last_measured_at = CASE WHEN last_measured_at IS NULL OR last_measured_at < ? THEN ?"
                        " ELSE last_measured_at END WHERE id = ?"),
         {measuredAt, measuredAt, machine}, what);
-    transaction.commit();
+    if (own)
+        own->commit();
     return {AddOutcome::Added, id};
+}
+
+void Archive::beginBatch()
+{
+    if (!m_batch)
+        m_batch = std::make_unique<Transaction>(*this, QStringLiteral("cannot be written"));
+}
+
+void Archive::commitBatch()
+{
+    if (!m_batch)
+        return;
+    const std::unique_ptr<Transaction> batch = std::move(m_batch);
+    batch->commit();
+}
+
+void Archive::rollbackBatch()
+{
+    m_batch.reset();
 }
 
 std::vector<ArchiveMachine> Archive::machines(const QString &search)
@@ -756,6 +780,56 @@ std::vector<ArchiveEntry> Archive::entries(const std::optional<QString> &machine
         e.fileSha256 = q.value(9).toString();
         list.push_back(std::move(e));
     }
+    return list;
+}
+
+std::vector<ArchiveMachineSummary> Archive::overview()
+{
+    const FinishStatements finish(*this);
+    // Each subquery walks the index (machine, measured_at, id) from one end:
+    // a few rows per machine, not the whole history.
+    const QString governed = QStringLiteral("SELECT p.id FROM measurements p WHERE p.machine = m.id"
+                                            " AND p.governing_ms IS NOT NULL ORDER BY p.measured_at %1, p.id %1 LIMIT 1%2");
+    const QString sql =
+        QStringLiteral("SELECT m.machine_id, m.measurement_count, m.last_measured_at,"
+                       " l.governing_ms, l.distance_mm, l.standard, l.installed_mm, l.verdict,"
+                       " lg.id, lg.governing_ms, pg.governing_ms, b.id, b.governing_ms, f.id, f.governing_ms"
+                       " FROM machines m"
+                       " LEFT JOIN measurements l ON l.id = (SELECT x.id FROM measurements x WHERE x.machine = m.id"
+                       " ORDER BY x.measured_at DESC, x.id DESC LIMIT 1)"
+                       " LEFT JOIN measurements lg ON lg.id = (%1)"
+                       " LEFT JOIN measurements pg ON pg.id = (%2)"
+                       " LEFT JOIN measurements b ON b.id = m.baseline AND b.machine = m.id AND b.governing_ms IS NOT NULL"
+                       " LEFT JOIN measurements f ON f.id = (%3)"
+                       " WHERE m.measurement_count > 0")
+            .arg(governed.arg(QStringLiteral("DESC"), QString()),
+                 governed.arg(QStringLiteral("DESC"), QStringLiteral(" OFFSET 1")),
+                 governed.arg(QStringLiteral("ASC"), QString()));
+    QSqlQuery &q = run(sql, {}, QStringLiteral("cannot be read"));
+    std::vector<ArchiveMachineSummary> list;
+    while (q.next()) {
+        ArchiveMachineSummary s;
+        s.machineId = q.value(0).toString();
+        s.measurementCount = q.value(1).toInt();
+        s.lastMeasuredAt = timeFromText(q.value(2).toString());
+        s.governingMs = optionalDouble(q, 3);
+        s.distanceMm = optionalDouble(q, 4);
+        s.standard = q.value(5).toString();
+        s.installedMm = optionalDouble(q, 6);
+        s.verdict = q.value(7).toString();
+        s.latestGoverningMs = optionalDouble(q, 9);
+        s.previousGoverningMs = optionalDouble(q, 10);
+        // The marked reference where it has a governing time, else the first.
+        const bool marked = !q.isNull(11);
+        s.baselineGoverningMs = marked ? optionalDouble(q, 12) : optionalDouble(q, 14);
+        const qint64 baselineId = marked ? q.value(11).toLongLong() : q.value(13).toLongLong();
+        s.baselineIsLatest = !q.isNull(8) && baselineId == q.value(8).toLongLong();
+        list.push_back(std::move(s));
+    }
+    std::sort(list.begin(), list.end(), [](const ArchiveMachineSummary &a, const ArchiveMachineSummary &b) {
+        const int order = compareMachineIds(a.machineId, b.machineId);
+        return order != 0 ? order < 0 : a.machineId < b.machineId;
+    });
     return list;
 }
 

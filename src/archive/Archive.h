@@ -2,6 +2,7 @@
 
 #include "ArchiveLocation.h"
 #include "ArchiveMeasurement.h"
+#include "FleetOverview.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -61,6 +62,16 @@ public:
     // the write fails; then nothing of it is kept.  Stop times must be finite.
     AddResult add(const ArchiveMeasurement &measurement);
 
+    // Many adds in one transaction: one commit (one synced write) for a
+    // whole batch of project files instead of one per file.  Between
+    // beginBatch and commitBatch an add keeps nothing on its own; after an
+    // add has thrown, only rollbackBatch is left (nothing of the batch is
+    // kept).  Throws ArchiveError when the transaction cannot be begun or
+    // committed.
+    void beginBatch();
+    void commitBatch();
+    void rollbackBatch();
+
     // The machines whose ID contains search (any letter case), by ID.
     std::vector<ArchiveMachine> machines(const QString &search = QString());
     // A machine's measurements, or all with an empty optional, oldest first.
@@ -72,6 +83,11 @@ public:
     // empty optional goes back to the first.  Throws ArchiveError for a
     // measurement of another machine.
     void setBaseline(const QString &machineId, std::optional<qint64> measurementId);
+
+    // Every machine with measurements, by ID as machines() orders them, with
+    // what the fleet overview shows of it: one statement, whatever the
+    // number of machines.
+    std::vector<ArchiveMachineSummary> overview();
 
     // One measurement whole, with its stop times; none for an unknown id.
     std::optional<ArchiveMeasurement> measurement(qint64 id);
@@ -103,4 +119,5 @@ private:
     // One query object per statement, used again: SQLite compiles it once.
     // A map, so that references to them stay valid.
     std::map<QString, QSqlQuery> m_statements;
+    std::unique_ptr<Transaction> m_batch;
 };

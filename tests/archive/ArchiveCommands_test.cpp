@@ -374,7 +374,8 @@ TEST(ArchiveCommandsLocation, CallsTheCommandDoesNotUnderstandAreUsageErrors)
         const char *named;
     };
     const Case cases[] = {
-        {{"archive"}, "add|list|trend|sync missing"},
+        {{"archive"}, "add|list|trend|overview|sync missing"},
+        {{"archive", "overview", "extra"}, "takes no files"},
         {{"archive", "sync", "extra"}, "takes no files"},
         {{"archive", "frob"}, "unknown archive command 'frob'"},
         {{"archive", "add"}, "needs project files"},

@@ -10,6 +10,7 @@
 #include "archive/ArchiveInput.h"
 #include "archive/ArchiveLocation.h"
 #include "archive/ArchiveQueue.h"
+#include "archive/FleetOverview.h"
 #include "archive/Trend.h"
 
 #include <QProcessEnvironment>
@@ -66,23 +67,68 @@ void runAdd(const Arguments &arguments)
     long long added = 0;
     long long skipped = 0;
     QString text;
-    for (const QString &fileName : files) {
-        // Each file is its own transaction: what was added before a bad file
-        // stays, and adding the same files again skips it.
-        try {
-            const Archive::AddResult result = archive->add(measurementFromProjectFile(fileName, user, company));
-            if (result.outcome == Archive::AddOutcome::Added) {
-                ++added;
-                text += QStringLiteral("%1: added as measurement %2\n").arg(fileName).arg(result.id);
-            } else {
-                ++skipped;
-                text += QStringLiteral("%1: already kept as measurement %2\n").arg(fileName).arg(result.id);
-            }
-        } catch (const ZirkError &e) {
-            throw badInput(added > 0 ? QStringLiteral("%1 (%2 added before it)").arg(e.message()).arg(added)
-                                     : e.message());
+    struct Read
+    {
+        QString fileName;
+        ArchiveMeasurement measurement;
+    };
+    std::vector<Read> batch;
+    auto note = [&](const QString &fileName, const Archive::AddResult &result) {
+        if (result.outcome == Archive::AddOutcome::Added) {
+            ++added;
+            text += QStringLiteral("%1: added as measurement %2\n").arg(fileName).arg(result.id);
+        } else {
+            ++skipped;
+            text += QStringLiteral("%1: already kept as measurement %2\n").arg(fileName).arg(result.id);
         }
+    };
+    auto failed = [&added](const QString &message) {
+        return badInput(added > 0 ? QStringLiteral("%1 (%2 added before it)").arg(message).arg(added) : message);
+    };
+    // A batch of files is one transaction: one commit for hundreds of files.
+    // When the archive refuses one of them, the batch goes again file by
+    // file, so that what comes before the refused file stays and the
+    // message names it.
+    auto keepBatch = [&] {
+        if (batch.empty())
+            return;
+        std::vector<Archive::AddResult> results;
+        try {
+            archive->beginBatch();
+            for (const Read &r : batch)
+                results.push_back(archive->add(r.measurement));
+            archive->commitBatch();
+        } catch (const ArchiveError &) {
+            archive->rollbackBatch();
+            results.clear();
+        }
+        if (results.size() == batch.size()) {
+            for (std::size_t i = 0; i < batch.size(); ++i)
+                note(batch[i].fileName, results[i]);
+        } else {
+            for (const Read &r : batch) {
+                try {
+                    note(r.fileName, archive->add(r.measurement));
+                } catch (const ArchiveError &e) {
+                    throw failed(e.message());
+                }
+            }
+        }
+        batch.clear();
+    };
+    constexpr std::size_t kFilesPerBatch = 500;
+    for (const QString &fileName : files) {
+        try {
+            batch.push_back({fileName, measurementFromProjectFile(fileName, user, company)});
+        } catch (const ZirkError &e) {
+            // What was read before the bad file is kept.
+            keepBatch();
+            throw failed(e.message());
+        }
+        if (batch.size() == kFilesPerBatch)
+            keepBatch();
     }
+    keepBatch();
     if (arguments.json()) {
         JsonWriter json;
         json.beginObject();
@@ -212,6 +258,58 @@ void runTrend(const Arguments &arguments)
     writeText(text);
 }
 
+void runOverview(const Arguments &arguments)
+{
+    if (arguments.files().size() > 1)
+        throw usageError(QStringLiteral("archive overview takes no files"));
+    const double threshold = trendThresholdFromSetting(settingsValue(kTrendThresholdSettingsKey));
+    const int interval = measurementIntervalFromSetting(settingsValue(kMeasurementIntervalSettingsKey));
+    const std::unique_ptr<Archive> archive = openArchive(Archive::Access::Read);
+    const std::vector<FleetRow> rows = fleetRows(archive->overview(), QDate::currentDate(), interval, threshold);
+    if (arguments.json()) {
+        JsonWriter json;
+        json.beginObject();
+        json.key("machines");
+        json.beginArray();
+        for (const FleetRow &r : rows) {
+            const ArchiveMachineSummary &m = r.machine;
+            json.beginObject();
+            json.member("machine_id", m.machineId);
+            json.member("last_measured_at", isoTime(m.lastMeasuredAt));
+            json.member("measurements", static_cast<long long>(m.measurementCount));
+            json.member("governing_ms", m.governingMs);
+            json.member("distance_mm", m.distanceMm);
+            optionalText(json, "standard", m.standard);
+            json.member("installed_mm", m.installedMm);
+            optionalText(json, "verdict", m.verdict);
+            json.member("change_vs_baseline_percent", r.changeVsBaselinePercent);
+            optionalText(json, "due", r.due.toString(Qt::ISODate));
+            json.member("status", QString::fromLatin1(fleetStatusKey(r.status)));
+            json.endObject();
+        }
+        json.endArray();
+        json.endObject();
+        writeJson(json);
+        return;
+    }
+    QString text;
+    for (const FleetRow &r : rows) {
+        const ArchiveMachineSummary &m = r.machine;
+        text += QStringLiteral("%1  %2  %3 measurements  %4  %5  %6  installed %7  %8  baseline %9  due %10  %11\n")
+                    .arg(m.machineId, m.lastMeasuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")),
+                         formatCount(m.measurementCount).trimmed(),
+                         (m.governingMs ? formatStatisticMs(*m.governingMs) : kNoValueMs).trimmed(),
+                         (m.distanceMm ? formatDistanceMm(*m.distanceMm) : kNoValueMm).trimmed(),
+                         m.standard.isEmpty() ? QStringLiteral("-") : m.standard,
+                         m.installedMm ? formatDistanceMm(*m.installedMm).trimmed() : QStringLiteral("-"),
+                         m.verdict.isEmpty() ? QStringLiteral("-") : m.verdict,
+                         r.changeVsBaselinePercent ? formatNumber(*r.changeVsBaselinePercent, 1, 0) + QStringLiteral(" %")
+                                                   : QStringLiteral("-"))
+                    .arg(r.due.toString(Qt::ISODate), QString::fromLatin1(fleetStatusKey(r.status)));
+    }
+    writeText(text);
+}
+
 // What the window queued while the archive did not answer, delivered by hand.
 void runSync(const Arguments &arguments)
 {
@@ -254,7 +352,9 @@ void runArchive(const Arguments &arguments)
         return runList(arguments);
     if (action == QLatin1String("trend"))
         return runTrend(arguments);
-    throw usageError(QStringLiteral("unknown archive command '%1' (add, list, trend or sync)").arg(action));
+    if (action == QLatin1String("overview"))
+        return runOverview(arguments);
+    throw usageError(QStringLiteral("unknown archive command '%1' (add, list, trend, overview or sync)").arg(action));
 }
 
 } // namespace
@@ -263,11 +363,11 @@ std::vector<Command> archiveCommands()
 {
     return {
         {{"archive",
-          "archive add FILE.zPRJ... | archive list [--machine ID] | archive trend MACHINE_ID | archive sync",
+          "archive add FILE.zPRJ... | archive list [--machine ID] | archive trend MACHINE_ID | archive overview | archive sync",
           "keep measurements in the machine archive, list them, show a machine's trend, deliver what the window queued",
           {{"--machine", "ID", "archive list: only the measurements of this machine"},
            {"--threshold", "PERCENT", "archive trend: warn above this growth (default: the setting, else 10)"}},
-          "add|list|trend|sync", 1, -1,
+          "add|list|trend|overview|sync", 1, -1,
           "The archive is ZIRK_ARCHIVE when set, else the archive chosen in the\n"
           "settings of zirk, else ~/.local/share/zirk/archive.sqlite ($XDG_DATA_HOME),\n"
           "created on first use.  It is named by a URL: sqlite:///path/to/file.sqlite\n"
@@ -278,9 +378,19 @@ std::vector<Command> archiveCommands()
           "measured at the time of its last value as the file keeps it, else the time\n"
           "in its name (Project_YYYYMMDD_HHMM_), else when the file was last changed.\n"
           "A file whose bytes are kept already, or the same series, safety device and\n"
-          "machine ID as any measurement of the machine, is skipped.  Files are added one by one: a bad file stops the command, and\n"
-          "those added before it stay.\n"
+          "machine ID as any measurement of the machine, is skipped.  Files are added\n"
+          "in batches of one transaction each; a bad file stops the command, and\n"
+          "those before it stay.\n"
           "JSON: {\"added\", \"skipped\"}\n\n"
+          "archive overview: every machine with its last measurement, the number of\n"
+          "measurements, the governing time and distance of the last one, its standard,\n"
+          "installed distance and verdict, the change against the baseline, the next\n"
+          "due date (last measured + ArchiveIntervalMonths of the settings, default 12)\n"
+          "and a status: closer (than the minimum), warning (of the trend), overdue or\n"
+          "ok, the first that applies.\n"
+          "JSON: {\"machines\": [{\"machine_id\", \"last_measured_at\", \"measurements\",\n"
+          "\"governing_ms\", \"distance_mm\", \"standard\", \"installed_mm\", \"verdict\",\n"
+          "\"change_vs_baseline_percent\", \"due\" (ISO date), \"status\"}]}\n\n"
           "archive sync: delivers the measurements that zirk queued while their\n"
           "archive did not answer (~/.local/share/zirk/archive-queue.sqlite).  Those an\n"
           "archive still does not take stay queued, and the command fails naming it.\n"
