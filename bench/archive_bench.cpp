@@ -8,6 +8,7 @@
 
 #include "archive/Archive.h"
 #include "archive/ArchiveLocation.h"
+#include "archive/FleetOverview.h"
 #include "archive/Trend.h"
 #include "project/ProjectFile.h"
 
@@ -255,6 +256,26 @@ void BM_MachineHistory(benchmark::State &state)
     }
 }
 BENCHMARK(BM_MachineHistory)->ArgName("postgres")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The fleet overview of all 2,000 machines as the history window opens on it
+// and zirk-cli archive overview prints it: the archive's one statement and
+// the due dates and statuses.
+void BM_FleetOverview(benchmark::State &state)
+{
+    Archive *archive = fullArchive(state.range(0) == 1);
+    if (!archive) {
+        state.SkipWithError("no archive (PostgreSQL server?)");
+        return;
+    }
+    const QDate today(2026, 12, 10);
+    for (auto _ : state) {
+        const std::vector<FleetRow> rows = fleetRows(archive->overview(), today, 12, 10.0);
+        if (rows.size() != kMachines)
+            state.SkipWithError("wrong number of machines");
+        benchmark::DoNotOptimize(rows.data());
+    }
+}
+BENCHMARK(BM_FleetOverview)->ArgName("postgres")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Opening one measurement with its stop times.
 void BM_OpenMeasurement(benchmark::State &state)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/FleetOverview.h"
 #include "archive/Trend.h"
 #include "archive/TrendLayout.h"
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 class Archive;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -55,8 +57,11 @@ public:
 
     // Opens the archive in force and lists its machines.
     void FormShow();
-    // The machines whose ID holds the search text.
+    // The fleet overview: the machines whose ID holds the search text (only
+    // those that need attention when so chosen), sortable by each column.
     void showMachines();
+    // Writes the overview as it stands (filter, order) to a CSV file.
+    void Btn_ExportClick();
     // The measurements and the trend of the machine in row `row`.
     void showMachine(int row);
     // Brings the chosen measurement into the main window and closes.
@@ -67,7 +72,9 @@ public:
     QLabel *Label_SearchCaption = nullptr;
     QLineEdit *Edit_Search = nullptr;
     QLabel *Label_MachinesCaption = nullptr;
-    QTableWidget *LW_machines = nullptr;
+    QTableWidget *LW_machines = nullptr; // the fleet overview
+    QCheckBox *CHB_Attention = nullptr;  // only machines that need attention
+    QPushButton *Btn_Export = nullptr;
     QLabel *Label_MeasurementsCaption = nullptr;
     QTableWidget *LW_measurements = nullptr;
     TrendChartView *Chart = nullptr;
@@ -89,6 +96,8 @@ private:
     Platform &m_platform;
     Forms &m_forms;
     std::unique_ptr<Archive> m_archive;
-    std::vector<ArchiveMachine> m_machines;
+    std::vector<FleetRow> m_machines; // as the table shows them, filtered
+    // The machine of a table row, whatever the order the user sorted by.
+    QString machineAt(int row) const;
     std::vector<ArchiveEntry> m_entries;
 };

@@ -2,6 +2,7 @@
 // driver installation in the main window.
 #include "windows/MainForm.h"
 
+#include "archive/FleetOverview.h"
 #include "archive/ArchiveLocation.h"
 #include "archive/Trend.h"
 #include "base/ErrorHandling.h"
@@ -137,6 +138,8 @@ void TMainForm::NactiIni()
     s.ArchiveUrl = ini.readString(kSettings, QLatin1String(kArchiveSettingsKey), QString()).trimmed();
     s.ArchiveTrendPercent =
         trendThresholdFromSetting(ini.readString(kSettings, QLatin1String(kTrendThresholdSettingsKey), QString()));
+    s.ArchiveIntervalMonths = measurementIntervalFromSetting(
+        ini.readString(kSettings, QLatin1String(kMeasurementIntervalSettingsKey), QString()));
     if (!failure.isEmpty())
         m_platform.dialogs->error(this, kApplicationTitle, unreadableSettingsText(fileName, failure));
 }
@@ -195,6 +198,9 @@ void TMainForm::ZapisIni()
         ini.writeString(kSettings, QLatin1String(kArchiveSettingsKey), s.ArchiveUrl);
     if (s.ArchiveTrendPercent != kDefaultTrendThresholdPercent || present(kTrendThresholdSettingsKey))
         ini.writeString(kSettings, QLatin1String(kTrendThresholdSettingsKey), formatGeneral(s.ArchiveTrendPercent));
+    if (s.ArchiveIntervalMonths != kDefaultMeasurementIntervalMonths || present(kMeasurementIntervalSettingsKey))
+        ini.writeString(kSettings, QLatin1String(kMeasurementIntervalSettingsKey),
+                        QString::number(s.ArchiveIntervalMonths));
 
     // Written beside the old file and renamed over it: a full disk or a
     // read-only folder leaves the old settings whole.

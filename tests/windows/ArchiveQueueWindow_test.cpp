@@ -81,12 +81,14 @@ TEST_F(ArchiveQueueWindow, TheWindowKeepsPaintingWhileTheServerIsStoppedAndTheMe
     ticker.start(50);
     QTimer::singleShot(0, &window, [&window] { window.submenu_SaveAsClick(); });
     QEventLoop loop;
-    QTimer::singleShot(3000, &loop, &QEventLoop::quit);
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
     loop.exec();
     ticker.stop();
 
+    // A save that waited for the server would stand still for the whole
+    // connection time-out (10 s); a busy machine may pause a little.
     EXPECT_GT(ticks, 20);
-    EXPECT_LT(longestPause, 1000) << "the window stood still for " << longestPause << " ms";
+    EXPECT_LT(longestPause, 2500) << "the window stood still for " << longestPause << " ms";
     EXPECT_NE(window.statusText(), QStringLiteral("kept in the archive"));
 
     ASSERT_EQ(::kill(pid, SIGCONT), 0);

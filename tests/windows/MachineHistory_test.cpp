@@ -16,6 +16,7 @@
 #include "windows/SettingsForm.h"
 
 #include <QCheckBox>
+#include <QDateTime>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -152,7 +153,7 @@ TEST_F(MachineArchiveWindows, HistoryListsSearchesWarnsAndOpensAMeasurement)
     ASSERT_EQ(history->LW_machines->rowCount(), 2);
     EXPECT_EQ(history->LW_machines->item(0, 0)->text(), QStringLiteral("Laser cutter"));
     EXPECT_EQ(history->LW_machines->item(1, 0)->text(), QStringLiteral("Press 4"));
-    EXPECT_EQ(history->LW_machines->item(1, 1)->text(), QStringLiteral("3"));
+    EXPECT_EQ(history->LW_machines->item(1, 2)->text(), QStringLiteral("3"));
 
     history->Edit_Search->setText(QStringLiteral("PRESS"));
     ASSERT_EQ(history->LW_machines->rowCount(), 1);
@@ -347,6 +348,69 @@ TEST_F(MachineArchiveWindows, AQueuedMeasurementSurvivesARestartAndGoesAtTheNext
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].machineId, QStringLiteral("Press 4"));
     EXPECT_EQ(entries[0].count, 12);
+}
+
+// The history opens on the fleet: every machine with its status, sortable,
+// narrowed to those that need attention, and exported as CSV.
+TEST_F(MachineArchiveWindows, TheOverviewShowsEachStatusSortsFiltersAndExports)
+{
+    const QDateTime today(QDate(2026, 12, 10), QTime(12, 0));
+    fake.clock.current = today;
+    {
+        Archive archive(parseArchiveUrl(archiveUrl()));
+        auto add = [&archive](const char *machine, const QDateTime &when, double ms) {
+            ArchiveMeasurement m;
+            m.machineId = QString::fromLatin1(machine);
+            m.measuredAt = when;
+            m.stopTimes = std::vector<double>(10, ms);
+            m.deviceKind = 0;
+            m.deviceParameter = 14.0;
+            m.result = computeSeriesResult(m.stopTimes, SafetyDevice::ofKind(0, 14.0));
+            archive.add(m);
+        };
+        add("Press 10", today.addMonths(-2), 100.0);
+        add("Press 10", today.addMonths(-1), 125.0); // warning
+        add("Press 9", today.addMonths(-13), 80.0);  // overdue
+        add("Press 2", today.addMonths(-1), 90.0);   // ok
+    }
+    TMainForm &window = start();
+    (void)window;
+    TMachineHistoryForm *history = forms().MachineHistoryForm;
+    history->FormShow();
+    QTableWidget *table = history->LW_machines;
+    ASSERT_EQ(table->rowCount(), 3);
+    auto column = [table](int c) {
+        QStringList texts;
+        for (int r = 0; r < table->rowCount(); ++r)
+            texts << table->item(r, c)->text();
+        return texts;
+    };
+    EXPECT_EQ(column(0), (QStringList{"Press 2", "Press 9", "Press 10"}));
+    EXPECT_EQ(column(10), (QStringList{"ok", "overdue", "warning"}));
+    EXPECT_EQ(column(9), (QStringList{"2027-11-10", "2026-11-10", "2027-11-10"}));
+    EXPECT_EQ(table->item(2, 8)->text(), QStringLiteral("25.0 %"));
+
+    // Sorted by the number of measurements, not by their text.
+    table->sortItems(2, Qt::DescendingOrder);
+    EXPECT_EQ(column(0).first(), QStringLiteral("Press 10"));
+    // A row chosen after sorting is the machine it shows.
+    table->setCurrentCell(0, 0);
+    EXPECT_EQ(history->LW_measurements->rowCount(), 2);
+
+    history->CHB_Attention->setChecked(true);
+    EXPECT_EQ(table->rowCount(), 2);
+    EXPECT_FALSE(column(10).contains(QStringLiteral("ok")));
+
+    const QString csvFile = tempDir.filePath(QStringLiteral("machines.csv"));
+    fake.dialogs.fileAnswers = {csvFile};
+    history->Btn_Export->click();
+    ASSERT_TRUE(fake.dialogs.errors.empty()) << fake.dialogs.errors.front().toStdString();
+    QFile csv(csvFile);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = csv.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 4); // header, two machines, the end
+    EXPECT_TRUE(lines[1].startsWith("Press 10,")) << lines[1].constData();
+    EXPECT_TRUE(lines[1].endsWith(",warning\r")) << lines[1].constData();
 }
 
 TEST_F(MachineArchiveWindows, SettingsRefuseAnArchiveUrlWithAPassword)
