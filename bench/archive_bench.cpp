@@ -178,6 +178,14 @@ bool fill(const QString &url)
     exec(QStringLiteral("UPDATE machines SET measurement_count = (SELECT count(*) FROM measurements x"
                         " WHERE x.machine = machines.id), last_measured_at = (SELECT max(measured_at) FROM"
                         " measurements x WHERE x.machine = machines.id)"));
+    // What the fleet overview reads, as every add keeps it.
+    exec(QStringLiteral("UPDATE machines SET latest_id = (SELECT x.id FROM measurements x WHERE x.machine = machines.id"
+                        " ORDER BY x.measured_at DESC, x.id DESC LIMIT 1), latest_governing_id = (SELECT x.id FROM measurements x"
+                        " WHERE x.machine = machines.id ORDER BY x.measured_at DESC, x.id DESC LIMIT 1),"
+                        " first_governing_id = (SELECT x.id FROM measurements x WHERE x.machine = machines.id"
+                        " ORDER BY x.measured_at, x.id LIMIT 1), previous_governing_id = (SELECT x.id FROM"
+                        " measurements x WHERE x.machine = machines.id ORDER BY x.measured_at DESC, x.id DESC"
+                        " LIMIT 1 OFFSET 1)"));
     if (pg) {
         // The generated keys go on after the ids given here.
         exec(QStringLiteral("SELECT setval(pg_get_serial_sequence('machines', 'id'), %1)").arg(kMachines));

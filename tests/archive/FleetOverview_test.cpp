@@ -174,6 +174,56 @@ TEST_P(FleetOverviewArchive, OneRowPerMachineWithEachStatusAsZirkCliPrintsIt)
               now.addMonths(-14).date().addMonths(12).toString(Qt::ISODate));
 }
 
+// An archive of the first schema gets the new columns, filled from what it
+// holds; one that has some of them already (another program's upgrade)
+// keeps them.
+TEST_P(FleetOverviewArchive, AnOlderArchiveIsUpgradedOnceAndTheUpgradeMayMeetItsColumns)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    {
+        const auto archive = open();
+        archive->add(at("Press 4", now.addMonths(-2), 100.0));
+        archive->add(at("Press 4", now.addMonths(-1), 120.0));
+    }
+    struct Case
+    {
+        const char *name;
+        std::vector<const char *> sql;
+    };
+    const Case cases[] = {
+        {"first schema",
+         {"ALTER TABLE machines DROP COLUMN baseline", "ALTER TABLE machines DROP COLUMN latest_id",
+          "ALTER TABLE machines DROP COLUMN latest_governing_id", "ALTER TABLE machines DROP COLUMN previous_governing_id",
+          "ALTER TABLE machines DROP COLUMN first_governing_id", "ALTER TABLE measurements DROP COLUMN standard",
+          "ALTER TABLE measurements DROP COLUMN installed_mm", "ALTER TABLE measurements DROP COLUMN verdict",
+          "UPDATE zirk_archive SET value = '1' WHERE name = 'schema_version'"}},
+        {"columns there already", {"UPDATE zirk_archive SET value = '1' WHERE name = 'schema_version'"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        {
+            const ArchiveLocation l = parseArchiveUrl(url);
+            QSqlDatabase db = QSqlDatabase::addDatabase(
+                GetParam() == Engine::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), QStringLiteral("u"));
+            db.setDatabaseName(GetParam() == Engine::SQLite ? l.filePath : l.databaseName);
+            db.setHostName(l.hostName);
+            db.setUserName(l.userName);
+            ASSERT_TRUE(db.open());
+            QSqlQuery q(db);
+            for (const char *sql : c.sql)
+                ASSERT_TRUE(q.exec(QString::fromLatin1(sql))) << sql;
+            q.finish();
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("u"));
+        const std::vector<ArchiveMachineSummary> summary = open()->overview();
+        ASSERT_EQ(summary.size(), 1u);
+        EXPECT_EQ(summary[0].latestGoverningMs, 120.0);
+        EXPECT_EQ(summary[0].previousGoverningMs, 100.0);
+        EXPECT_EQ(summary[0].baselineGoverningMs, 100.0);
+    }
+}
+
 ON_BOTH_ENGINES(FleetOverviewArchive);
 
 } // namespace
