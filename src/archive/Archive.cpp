@@ -226,6 +226,25 @@ const QString kOverviewColumns = QStringLiteral(
     " first_governing_id = (SELECT x.id FROM measurements x WHERE x.machine = machines.id"
     " AND x.governing_ms IS NOT NULL ORDER BY x.measured_at, x.id LIMIT 1)");
 
+// A measurement's place in a machine's history: by the time it was
+// measured (text of one format, so it sorts as time does), then by id.
+struct OrderKey
+{
+    std::optional<qint64> id;
+    QString measuredAt;
+    bool operator<(const OrderKey &other) const
+    {
+        return measuredAt != other.measuredAt ? measuredAt < other.measuredAt : id < other.id;
+    }
+};
+
+OrderKey orderKey(const QSqlQuery &q, int column)
+{
+    if (q.isNull(column))
+        return {};
+    return {q.value(column).toLongLong(), q.value(column + 1).toString()};
+}
+
 // Stop times go in with one statement per this many rows: few round trips
 // to a server, and well below SQLite's limit of bound values.
 constexpr std::size_t kStopTimesPerStatement = 200;
@@ -640,13 +659,26 @@ Archive::AddResult Archive::add(const ArchiveMeasurement &m)
     // Locking the machine's row makes the checks below and the insert one
     // step for every program that adds to the same machine.  A new machine
     // is inserted first (once; two programs may try at once).
-    const QString machineSql = isPostgreSQL() ? QStringLiteral("SELECT id FROM machines WHERE machine_id = ? FOR UPDATE")
-                                              : QStringLiteral("SELECT id FROM machines WHERE machine_id = ?");
+    // With it come the measurements the overview names and their order
+    // keys, which the new one may replace.
+    const QString machineSql = QStringLiteral(
+        "SELECT m.id, m.latest_id, l.measured_at, m.latest_governing_id, lg.measured_at,"
+        " m.previous_governing_id, pg.measured_at, m.first_governing_id, f.measured_at FROM machines m"
+        " LEFT JOIN measurements l ON l.id = m.latest_id LEFT JOIN measurements lg ON lg.id = m.latest_governing_id"
+        " LEFT JOIN measurements pg ON pg.id = m.previous_governing_id"
+        " LEFT JOIN measurements f ON f.id = m.first_governing_id WHERE m.machine_id = ?")
+        + (isPostgreSQL() ? QStringLiteral(" FOR UPDATE OF m") : QString());
     qint64 machine = 0;
+    OrderKey latest, latestGoverning, previousGoverning, firstGoverning;
     for (int attempt = 0; attempt < 2 && machine == 0; ++attempt) {
         QSqlQuery &machineQuery = run(machineSql, {text(machineId)}, what);
-        if (machineQuery.next())
+        if (machineQuery.next()) {
             machine = machineQuery.value(0).toLongLong();
+            latest = orderKey(machineQuery, 1);
+            latestGoverning = orderKey(machineQuery, 3);
+            previousGoverning = orderKey(machineQuery, 5);
+            firstGoverning = orderKey(machineQuery, 7);
+        }
         machineQuery.finish();
         if (machine == 0 && attempt == 0)
             run(QStringLiteral("INSERT INTO machines (machine_id) VALUES (?) ON CONFLICT (machine_id) DO NOTHING"),
@@ -731,11 +763,29 @@ Archive::AddResult Archive::add(const ArchiveMeasurement &m)
         run(sql, values, what);
     }
     const QString measuredAt = timeText(m.measuredAt);
+    // The new measurement in the overview's places, in the history's order
+    // (time measured, then id).
+    const OrderKey added{id, measuredAt};
+    if (!latest.id || latest < added)
+        latest = added;
+    if (m.result.governingMs) {
+        if (!latestGoverning.id || latestGoverning < added) {
+            previousGoverning = latestGoverning;
+            latestGoverning = added;
+        } else if (!previousGoverning.id || previousGoverning < added) {
+            previousGoverning = added;
+        }
+        if (!firstGoverning.id || added < firstGoverning)
+            firstGoverning = added;
+    }
+    auto idValue = [](const OrderKey &k) { return k.id ? QVariant(*k.id) : QVariant(QMetaType(QMetaType::LongLong)); };
     run(QStringLiteral("UPDATE machines SET measurement_count = measurement_count + 1,"
                        " last_measured_at = CASE WHEN last_measured_at IS NULL OR last_measured_at < ? THEN ?"
-                       " ELSE last_measured_at END, ")
-            + kOverviewColumns + QStringLiteral(" WHERE id = ?"),
-        {measuredAt, measuredAt, machine}, what);
+                       " ELSE last_measured_at END, latest_id = ?, latest_governing_id = ?, previous_governing_id = ?,"
+                       " first_governing_id = ? WHERE id = ?"),
+        {measuredAt, measuredAt, idValue(latest), idValue(latestGoverning), idValue(previousGoverning),
+         idValue(firstGoverning), machine},
+        what);
     if (own)
         own->commit();
     return {AddOutcome::Added, id};

@@ -5,6 +5,7 @@
 #include "cli/CliRunner.h"
 
 #include "archive/FleetOverview.h"
+#include "archive/Trend.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -172,6 +173,38 @@ TEST_P(FleetOverviewArchive, OneRowPerMachineWithEachStatusAsZirkCliPrintsIt)
     EXPECT_TRUE(machines[2].toObject().value(QLatin1String("standard")).isNull());
     EXPECT_EQ(machines[3].toObject().value(QLatin1String("due")).toString(),
               now.addMonths(-14).date().addMonths(12).toString(Qt::ISODate));
+}
+
+// Measurements added out of the order they were measured in (files of
+// several years at once): the overview compares what the machine's trend
+// compares.
+TEST_P(FleetOverviewArchive, AgreesWithTheTrendWhateverOrderTheMeasurementsCameIn)
+{
+    const QDateTime start(QDate(2020, 1, 1), QTime(8, 0), Qt::UTC);
+    const struct
+    {
+        int month;
+        double ms;
+        int count;
+    } adds[] = {{5, 110.0, 10}, {1, 100.0, 10}, {9, 130.0, 5}, {7, 120.0, 10}, {3, 105.0, 10}, {8, 90.0, 10}, {0, 95.0, 5}};
+    const auto archive = open();
+    for (const auto &a : adds) {
+        archive->add(at("P", start.addMonths(a.month), a.ms, a.count));
+        const std::vector<ArchiveEntry> entries = archive->entries(QStringLiteral("P"));
+        const MachineTrend trend = machineTrend(entries, 10.0);
+        const ArchiveMachineSummary s = archive->overview().at(0);
+        ASSERT_EQ(s.latestGoverningMs.has_value(), !trend.points.empty());
+        if (trend.points.empty())
+            continue;
+        EXPECT_EQ(*s.latestGoverningMs, trend.points.back().governingMs);
+        EXPECT_EQ(s.previousGoverningMs.has_value(), trend.points.size() > 1);
+        if (trend.points.size() > 1) {
+            EXPECT_EQ(*s.previousGoverningMs, trend.points[trend.points.size() - 2].governingMs);
+        }
+        EXPECT_EQ(s.baselineGoverningMs, trend.points.front().governingMs);
+        EXPECT_EQ(s.baselineIsLatest, trend.points.size() == 1);
+        EXPECT_EQ(s.governingMs, entries.back().governingMs);
+    }
 }
 
 // An archive of the first schema gets the new columns, filled from what it
