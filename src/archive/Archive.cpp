@@ -267,6 +267,12 @@ public:
         if (!m_done) {
             m_archive.finishStatements();
             QSqlQuery(m_archive.m_db).exec(QStringLiteral("ROLLBACK"));
+            // Statements prepared in a transaction that failed may be gone
+            // with it: prepare anew, under new names.
+            if (m_archive.isPostgreSQL() && !m_archive.m_prepared.empty()) {
+                m_archive.m_prepared.clear();
+                QSqlQuery(m_archive.m_db).exec(QStringLiteral("DEALLOCATE ALL"));
+            }
         }
     }
     void commit()
@@ -304,10 +310,10 @@ QVariant text(const QString &s)
 
 // A statement with its values in place of the ?s, in order; a failure
 // throws.  SQLite binds them to a statement compiled once per connection.
-// For PostgreSQL the driver writes each value as a literal (strings escaped
-// by libpq), which is what Qt's prepared statements send anyway, in one round
-// trip instead of three, and without statements to free in a transaction
-// that has failed.  The caller finishes what it reads.
+// For PostgreSQL the statement is prepared once by SQL (PREPARE) and run as
+// EXECUTE with each value written as a literal by the driver (strings
+// escaped by libpq): one round trip instead of Qt's three, and a rollback
+// forgets what was prepared.  The caller finishes what it reads.
 QSqlQuery &Archive::run(const QString &sql, const QVariantList &values, const QString &what)
 {
     auto cached = m_statements.find(sql);
@@ -321,21 +327,37 @@ QSqlQuery &Archive::run(const QString &sql, const QVariantList &values, const QS
     QSqlQuery &q = cached->second;
     q.finish();
     if (isPostgreSQL()) {
+        // A statement with values is planned once per connection (PREPARE)
+        // and then only executed: an add runs the same few statements ten
+        // thousand times, and planning a join costs more than running it.
         QString text;
-        text.reserve(sql.size() + 16 * values.size());
-        qsizetype next = 0;
-        for (const QChar c : sql) {
-            if (c != QLatin1Char('?')) {
-                text += c;
-                continue;
+        if (!values.isEmpty()) {
+            auto prepared = m_prepared.find(sql);
+            if (prepared == m_prepared.end()) {
+                const QString name = QStringLiteral("zirk_%1").arg(++m_preparedCount);
+                QString withParameters;
+                int n = 0;
+                for (const QChar c : sql)
+                    withParameters += c == QLatin1Char('?') ? QStringLiteral("$%1").arg(++n) : QString(c);
+                QSqlQuery prepare(m_db);
+                if (!prepare.exec(QStringLiteral("PREPARE %1 AS %2").arg(name, withParameters)))
+                    failStatement(what, prepare.lastError());
+                prepared = m_prepared.emplace(sql, name).first;
             }
-            Q_ASSERT(next < values.size());
-            const QVariant &v = values[next++];
+            text = QStringLiteral("EXECUTE ") + prepared->second + QLatin1Char('(');
+        }
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            const QVariant &v = values[i];
             QSqlField field(QString(), v.metaType());
             field.setValue(v);
+            if (i > 0)
+                text += QStringLiteral(", ");
             text += m_db.driver()->formatValue(field);
         }
-        Q_ASSERT(next == values.size());
+        if (!values.isEmpty())
+            text += QLatin1Char(')');
+        else
+            text = sql;
         if (!q.exec(text))
             failStatement(what, q.lastError());
         return q;

@@ -120,4 +120,7 @@ private:
     // A map, so that references to them stay valid.
     std::map<QString, QSqlQuery> m_statements;
     std::unique_ptr<Transaction> m_batch;
+    // PostgreSQL: the name each statement with values was prepared under.
+    std::map<QString, QString> m_prepared;
+    int m_preparedCount = 0;
 };
