@@ -216,8 +216,9 @@ TMachineHistoryForm::TMachineHistoryForm(ProgramState &state, Platform &platform
     right->addWidget(Label_Changes);
     right->addWidget(Label_Warning);
     auto *columns = new QHBoxLayout;
-    columns->addLayout(left, 2);
-    columns->addLayout(right, 3);
+    // The fleet overview has eleven columns: it takes the larger part.
+    columns->addLayout(left, 3);
+    columns->addLayout(right, 2);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(Label_Archive, 1);
     buttons->addWidget(Btn_Reference);
@@ -226,7 +227,7 @@ TMachineHistoryForm::TMachineHistoryForm(ProgramState &state, Platform &platform
     auto *outer = new QVBoxLayout(this);
     outer->addLayout(columns, 1);
     outer->addLayout(buttons);
-    resize(900, 560);
+    resize(1280, 600);
 
     connect(Edit_Search, &QLineEdit::textChanged, this, [this] { showMachines(); });
     connect(LW_machines, &QTableWidget::currentCellChanged, this, [this](int row) { showMachine(row); });
