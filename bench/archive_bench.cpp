@@ -8,6 +8,7 @@
 
 #include "archive/Archive.h"
 #include "archive/ArchiveLocation.h"
+#include "archive/FleetOverview.h"
 #include "archive/Trend.h"
 #include "project/ProjectFile.h"
 
@@ -177,6 +178,14 @@ bool fill(const QString &url)
     exec(QStringLiteral("UPDATE machines SET measurement_count = (SELECT count(*) FROM measurements x"
                         " WHERE x.machine = machines.id), last_measured_at = (SELECT max(measured_at) FROM"
                         " measurements x WHERE x.machine = machines.id)"));
+    // What the fleet overview reads, as every add keeps it.
+    exec(QStringLiteral("UPDATE machines SET latest_id = (SELECT x.id FROM measurements x WHERE x.machine = machines.id"
+                        " ORDER BY x.measured_at DESC, x.id DESC LIMIT 1), latest_governing_id = (SELECT x.id FROM measurements x"
+                        " WHERE x.machine = machines.id ORDER BY x.measured_at DESC, x.id DESC LIMIT 1),"
+                        " first_governing_id = (SELECT x.id FROM measurements x WHERE x.machine = machines.id"
+                        " ORDER BY x.measured_at, x.id LIMIT 1), previous_governing_id = (SELECT x.id FROM"
+                        " measurements x WHERE x.machine = machines.id ORDER BY x.measured_at DESC, x.id DESC"
+                        " LIMIT 1 OFFSET 1)"));
     if (pg) {
         // The generated keys go on after the ids given here.
         exec(QStringLiteral("SELECT setval(pg_get_serial_sequence('machines', 'id'), %1)").arg(kMachines));
@@ -255,6 +264,26 @@ void BM_MachineHistory(benchmark::State &state)
     }
 }
 BENCHMARK(BM_MachineHistory)->ArgName("postgres")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The fleet overview of all 2,000 machines as the history window opens on it
+// and zirk-cli archive overview prints it: the archive's one statement and
+// the due dates and statuses.
+void BM_FleetOverview(benchmark::State &state)
+{
+    Archive *archive = fullArchive(state.range(0) == 1);
+    if (!archive) {
+        state.SkipWithError("no archive (PostgreSQL server?)");
+        return;
+    }
+    const QDate today(2026, 12, 10);
+    for (auto _ : state) {
+        const std::vector<FleetRow> rows = fleetRows(archive->overview(), today, 12, 10.0);
+        if (rows.size() != kMachines)
+            state.SkipWithError("wrong number of machines");
+        benchmark::DoNotOptimize(rows.data());
+    }
+}
+BENCHMARK(BM_FleetOverview)->ArgName("postgres")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Opening one measurement with its stop times.
 void BM_OpenMeasurement(benchmark::State &state)

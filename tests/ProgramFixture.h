@@ -23,6 +23,9 @@ protected:
         qputenv("ZIRK_CONFIG_DIR", tempDir.path().toLocal8Bit());
         // Save as and the report keep measurements: never in the user's archive.
         qputenv("ZIRK_ARCHIVE", ("sqlite://" + tempDir.filePath(QStringLiteral("archive.sqlite"))).toLocal8Bit());
+        // The archive's local queue lies in the data folder: the test's own.
+        m_dataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", tempDir.filePath(QStringLiteral("data")).toLocal8Bit());
     }
     void TearDown() override
     {
@@ -30,6 +33,10 @@ protected:
         QLocale::setDefault(QLocale::c());
         qunsetenv("ZIRK_CONFIG_DIR");
         qunsetenv("ZIRK_ARCHIVE");
+        if (m_dataHome.isEmpty())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", m_dataHome);
     }
 
     // Creates the program and shows its main window (runs the start-up).
@@ -58,6 +65,7 @@ protected:
     Forms &forms() { return program->forms(); }
 
     QTemporaryDir tempDir;
+    QByteArray m_dataHome;
     FakePlatform fake;
     std::unique_ptr<ZirkProgram> program;
 };

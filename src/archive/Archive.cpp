@@ -28,10 +28,20 @@ constexpr qint64 kSchemaLockKey = 0x7a69726b;
 // Both engines read these types alike: TEXT, INTEGER, BIGINT and DOUBLE
 // PRECISION (an IEEE double in both, so a stop time comes back bit for bit).
 // Only the generated key is spelled differently.
+struct NewColumn
+{
+    const char *table;
+    const char *column;
+    const char *type;
+};
+
 struct SchemaStep
 {
     int version;
     std::vector<const char *> statements; // %KEY% is the engine's generated key
+    // Added where missing: another version of the program may have added
+    // the same column with the same meaning already.
+    std::vector<NewColumn> columns = {};
 };
 
 const std::vector<SchemaStep> &schemaSteps()
@@ -82,14 +92,27 @@ const std::vector<SchemaStep> &schemaSteps()
              " stop_ms DOUBLE PRECISION NOT NULL,"
              " PRIMARY KEY (measurement, position))",
          }},
-        // The standard the distance was computed by, the installed distance
-        // and the verdict.  Measurements kept before were all by ISO
-        // 13855:2010, with nothing to compare with.
         {2,
+         {},
          {
-             "ALTER TABLE measurements ADD COLUMN standard TEXT NOT NULL DEFAULT 'iso13855-2010'",
-             "ALTER TABLE measurements ADD COLUMN installed_mm DOUBLE PRECISION",
-             "ALTER TABLE measurements ADD COLUMN verdict TEXT", // 'meets', 'closer'; NULL without a comparison
+             // The measurement the user marked as the machine's reference;
+             // NULL: its first measurement.
+             {"machines", "baseline", "BIGINT"},
+             // The standard whose distance was computed (measurements kept
+             // before were all by ISO 13855:2010), the distance measured on
+             // the machine and how the two compare: 'meets', 'closer', or
+             // NULL where there is nothing to compare with.
+             {"measurements", "standard", "TEXT NOT NULL DEFAULT 'iso13855-2010'"},
+             {"measurements", "installed_mm", "DOUBLE PRECISION"},
+             {"measurements", "verdict", "TEXT"},
+             // What the fleet overview shows of each machine, kept up to date
+             // by every add: the newest measurement, the newest and the one
+             // before among those with a governing time, and the first of
+             // those.  2,000 machines then cost one join, not 8,000 lookups.
+             {"machines", "latest_id", "BIGINT"},
+             {"machines", "latest_governing_id", "BIGINT"},
+             {"machines", "previous_governing_id", "BIGINT"},
+             {"machines", "first_governing_id", "BIGINT"},
          }},
     };
     return steps;
@@ -192,6 +215,37 @@ int compareMachineIds(const QString &a, const QString &b)
     return 0;
 }
 
+// The overview's columns of machines from the machine's measurements; each
+// subquery walks the index (machine, measured_at, id) from one end.
+const QString kOverviewColumns = QStringLiteral(
+    "latest_id = (SELECT x.id FROM measurements x WHERE x.machine = machines.id"
+    " ORDER BY x.measured_at DESC, x.id DESC LIMIT 1),"
+    " latest_governing_id = (SELECT x.id FROM measurements x WHERE x.machine = machines.id"
+    " AND x.governing_ms IS NOT NULL ORDER BY x.measured_at DESC, x.id DESC LIMIT 1),"
+    " previous_governing_id = (SELECT x.id FROM measurements x WHERE x.machine = machines.id"
+    " AND x.governing_ms IS NOT NULL ORDER BY x.measured_at DESC, x.id DESC LIMIT 1 OFFSET 1),"
+    " first_governing_id = (SELECT x.id FROM measurements x WHERE x.machine = machines.id"
+    " AND x.governing_ms IS NOT NULL ORDER BY x.measured_at, x.id LIMIT 1)");
+
+// A measurement's place in a machine's history: by the time it was
+// measured (text of one format, so it sorts as time does), then by id.
+struct OrderKey
+{
+    std::optional<qint64> id;
+    QString measuredAt;
+    bool operator<(const OrderKey &other) const
+    {
+        return measuredAt != other.measuredAt ? measuredAt < other.measuredAt : id < other.id;
+    }
+};
+
+OrderKey orderKey(const QSqlQuery &q, int column)
+{
+    if (q.isNull(column))
+        return {};
+    return {q.value(column).toLongLong(), q.value(column + 1).toString()};
+}
+
 // Stop times go in with one statement per this many rows: few round trips
 // to a server, and well below SQLite's limit of bound values.
 constexpr std::size_t kStopTimesPerStatement = 200;
@@ -214,6 +268,12 @@ public:
         if (!m_done) {
             m_archive.finishStatements();
             QSqlQuery(m_archive.m_db).exec(QStringLiteral("ROLLBACK"));
+            // Statements prepared in a transaction that failed may be gone
+            // with it: prepare anew, under new names.
+            if (m_archive.isPostgreSQL() && !m_archive.m_prepared.empty()) {
+                m_archive.m_prepared.clear();
+                QSqlQuery(m_archive.m_db).exec(QStringLiteral("DEALLOCATE ALL"));
+            }
         }
     }
     void commit()
@@ -228,7 +288,7 @@ private:
     {
         QSqlQuery q(m_archive.m_db);
         if (!q.exec(sql))
-            m_archive.fail(m_what, oneLine(q.lastError()));
+            m_archive.failStatement(m_what, q.lastError());
     }
     Archive &m_archive;
     QString m_what;
@@ -251,10 +311,10 @@ QVariant text(const QString &s)
 
 // A statement with its values in place of the ?s, in order; a failure
 // throws.  SQLite binds them to a statement compiled once per connection.
-// For PostgreSQL the driver writes each value as a literal (strings escaped
-// by libpq), which is what Qt's prepared statements send anyway, in one round
-// trip instead of three, and without statements to free in a transaction
-// that has failed.  The caller finishes what it reads.
+// For PostgreSQL the statement is prepared once by SQL (PREPARE) and run as
+// EXECUTE with each value written as a literal by the driver (strings
+// escaped by libpq): one round trip instead of Qt's three, and a rollback
+// forgets what was prepared.  The caller finishes what it reads.
 QSqlQuery &Archive::run(const QString &sql, const QVariantList &values, const QString &what)
 {
     auto cached = m_statements.find(sql);
@@ -268,23 +328,39 @@ QSqlQuery &Archive::run(const QString &sql, const QVariantList &values, const QS
     QSqlQuery &q = cached->second;
     q.finish();
     if (isPostgreSQL()) {
+        // A statement with values is planned once per connection (PREPARE)
+        // and then only executed: an add runs the same few statements ten
+        // thousand times, and planning a join costs more than running it.
         QString text;
-        text.reserve(sql.size() + 16 * values.size());
-        qsizetype next = 0;
-        for (const QChar c : sql) {
-            if (c != QLatin1Char('?')) {
-                text += c;
-                continue;
+        if (!values.isEmpty()) {
+            auto prepared = m_prepared.find(sql);
+            if (prepared == m_prepared.end()) {
+                const QString name = QStringLiteral("zirk_%1").arg(++m_preparedCount);
+                QString withParameters;
+                int n = 0;
+                for (const QChar c : sql)
+                    withParameters += c == QLatin1Char('?') ? QStringLiteral("$%1").arg(++n) : QString(c);
+                QSqlQuery prepare(m_db);
+                if (!prepare.exec(QStringLiteral("PREPARE %1 AS %2").arg(name, withParameters)))
+                    failStatement(what, prepare.lastError());
+                prepared = m_prepared.emplace(sql, name).first;
             }
-            Q_ASSERT(next < values.size());
-            const QVariant &v = values[next++];
+            text = QStringLiteral("EXECUTE ") + prepared->second + QLatin1Char('(');
+        }
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            const QVariant &v = values[i];
             QSqlField field(QString(), v.metaType());
             field.setValue(v);
+            if (i > 0)
+                text += QStringLiteral(", ");
             text += m_db.driver()->formatValue(field);
         }
-        Q_ASSERT(next == values.size());
+        if (!values.isEmpty())
+            text += QLatin1Char(')');
+        else
+            text = sql;
         if (!q.exec(text))
-            fail(what, oneLine(q.lastError()));
+            failStatement(what, q.lastError());
         return q;
     }
     for (qsizetype i = 0; i < values.size(); ++i)
@@ -309,8 +385,9 @@ void Archive::finishStatements()
         q.finish();
 }
 
-Archive::Archive(const ArchiveLocation &location)
+Archive::Archive(const ArchiveLocation &location, Access access)
     : m_location(location),
+      m_access(access),
       m_connectionName(QStringLiteral("zirk-archive-%1").arg(quintptr(this), 0, 16))
 {
     try {
@@ -326,18 +403,34 @@ Archive::Archive(const ArchiveLocation &location)
 
 Archive::~Archive()
 {
+    m_batch.reset();
     m_statements.clear();
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connectionName);
 }
 
-void Archive::fail(const QString &what, const QString &driverText) const
+void Archive::fail(const QString &what, const QString &driverText, bool unreachable) const
 {
     QString text = QStringLiteral("archive %1: %2").arg(m_location.url(), what);
     if (!driverText.isEmpty())
         text += QStringLiteral(": ") + driverText;
-    throw ArchiveError(text);
+    throw ArchiveError(text, unreachable);
+}
+
+void Archive::failStatement(const QString &what, const QSqlError &error) const
+{
+    // PostgreSQL's SQLSTATE: 57014 a statement cancelled by its time-out,
+    // 55P03 a lock not granted in time, class 08 a connection lost.
+    const QString state = error.nativeErrorCode();
+    if (state == QLatin1String("57014") || state == QLatin1String("55P03"))
+        fail(what,
+             QStringLiteral("the archive server did not answer within %1 s (another program may hold the"
+                            " measurements locked): %2")
+                 .arg(kStatementTimeoutMs / 1000)
+                 .arg(oneLine(error)),
+             true);
+    fail(what, oneLine(error), state.startsWith(QLatin1String("08")) || !m_db.isOpen());
 }
 
 void Archive::openConnection()
@@ -355,32 +448,73 @@ void Archive::openConnection()
         m_db.setDatabaseName(m_location.databaseName);
         // No password here: libpq reads ~/.pgpass and PGPASSWORD itself.  A
         // server that does not answer must not hang the program.
-        m_db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=zirk"));
+        m_db.setConnectOptions(QStringLiteral("connect_timeout=%1;application_name=zirk;keepalives=1;"
+                                              "keepalives_idle=10;keepalives_interval=5;keepalives_count=2")
+                                   .arg(kStatementTimeoutMs / 1000));
         if (!m_db.open())
-            fail(QStringLiteral("cannot be opened"), oneLine(m_db.lastError()));
-        // Notices of CREATE and the like are nobody's business.
-        QSqlQuery(m_db).exec(QStringLiteral("SET client_min_messages TO WARNING"));
+            fail(QStringLiteral("cannot be opened"), oneLine(m_db.lastError()), true);
+        // Notices of CREATE and the like are nobody's business.  A statement
+        // or a lock that another session holds for longer must not keep
+        // the program waiting without end: it fails with a time-out.
+        for (const QString &setting : {QStringLiteral("SET client_min_messages TO WARNING"),
+                                       QStringLiteral("SET statement_timeout = %1").arg(kStatementTimeoutMs),
+                                       QStringLiteral("SET lock_timeout = %1").arg(kStatementTimeoutMs)}) {
+            QSqlQuery q(m_db);
+            if (!q.exec(setting))
+                failStatement(QStringLiteral("cannot be opened"), q.lastError());
+        }
         return;
     }
 
+    openSqlite();
+}
+
+void Archive::openSqlite()
+{
     const QFileInfo file(m_location.filePath);
     if (file.isDir())
         fail(QStringLiteral("cannot be opened"), QStringLiteral("this is a folder, not a file"));
-    // The archive is created on first use, folder and all.
-    if (!QDir().mkpath(file.absolutePath()))
-        fail(QStringLiteral("cannot be created"), QStringLiteral("no folder %1").arg(file.absolutePath()));
-    m_db.setDatabaseName(m_location.filePath);
     // The window and zirk-cli may write at the same moment: wait for the
-    // other's transaction instead of failing.
-    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    // other's commit instead of failing.
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000");
+    if (m_access == Access::Read) {
+        // Nothing to read yet: an empty archive in memory answers every
+        // question without creating a file another user might not own.
+        if (!file.exists()) {
+            m_db.setDatabaseName(QStringLiteral(":memory:"));
+            if (!m_db.open())
+                fail(QStringLiteral("cannot be opened"), oneLine(m_db.lastError()));
+            return;
+        }
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    } else if (!QDir().mkpath(file.absolutePath())) {
+        // The archive is created on first use, folder and all.
+        fail(QStringLiteral("cannot be created"), QStringLiteral("no folder %1").arg(file.absolutePath()));
+    }
+    m_db.setDatabaseName(m_location.filePath);
+    m_db.setConnectOptions(options);
     if (!m_db.open())
         fail(QStringLiteral("cannot be opened"), oneLine(m_db.lastError()));
-    // Write-ahead logging lets the history window read while another program
-    // adds; foreign keys are off in SQLite unless asked for.
-    for (const char *pragma : {"PRAGMA foreign_keys = ON", "PRAGMA journal_mode = WAL", "PRAGMA synchronous = NORMAL"}) {
-        QSqlQuery q(m_db);
-        if (!q.exec(QLatin1String(pragma)))
-            fail(QStringLiteral("cannot be opened"), oneLine(q.lastError()));
+    // Foreign keys are off in SQLite unless asked for (a connection's own
+    // choice, nothing is written).
+    QSqlQuery keys(m_db);
+    if (!keys.exec(QStringLiteral("PRAGMA foreign_keys = ON")))
+        fail(QStringLiteral("cannot be opened"), oneLine(keys.lastError()));
+    if (m_access == Access::Read)
+        return;
+
+    // Archives of earlier versions used write-ahead logging, whose -shm file
+    // a reader without write rights cannot use and a reader with them
+    // leaves owned by itself.  Back to a rollback journal, which readers
+    // never write; that needs the file to itself, so a writer that finds it
+    // in use tries again next time instead of waiting.
+    QSqlQuery mode(m_db);
+    if (mode.exec(QStringLiteral("PRAGMA journal_mode")) && mode.next()
+        && mode.value(0).toString().compare(QLatin1String("delete"), Qt::CaseInsensitive) != 0) {
+        mode.finish();
+        QSqlQuery(m_db).exec(QStringLiteral("PRAGMA busy_timeout = 0"));
+        QSqlQuery(m_db).exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
+        QSqlQuery(m_db).exec(QStringLiteral("PRAGMA busy_timeout = 10000"));
     }
 }
 
@@ -424,17 +558,61 @@ int Archive::storedSchemaVersion(bool &foreign)
 
 void Archive::prepareSchema()
 {
+    // Read without a lock first: an archive that is up to date, which is
+    // every open but the first, is never locked for writing by opening it.
+    bool foreign = false;
+    int version = 0;
+    {
+        const FinishStatements finish(*this);
+        version = storedSchemaVersion(foreign);
+    }
+    auto refuseForeignOrNewer = [&] {
+        if (foreign)
+            fail(QStringLiteral("not a Zirk archive"),
+                 QStringLiteral("the database holds other tables; name an empty database or a new file"));
+        if (version > kSchemaVersion)
+            fail(QStringLiteral("written by a newer Zirk"),
+                 QStringLiteral("schema version %1, this program knows up to %2").arg(version).arg(kSchemaVersion));
+    };
+    refuseForeignOrNewer();
+    if (version == kSchemaVersion)
+        return;
+    if (m_access == Access::Read && !isPostgreSQL()) {
+        if (version == 0) {
+            // An empty file reads as an empty archive, and stays untouched.
+            if (m_db.databaseName() != QLatin1String(":memory:")) {
+                m_statements.clear();
+                m_db.close();
+                m_db.setConnectOptions(QString());
+                m_db.setDatabaseName(QStringLiteral(":memory:"));
+                if (!m_db.open())
+                    fail(QStringLiteral("cannot be opened"), oneLine(m_db.lastError()));
+            }
+            upgradeFrom(0);
+            return;
+        }
+        // An older archive is brought up to date once, by a writer of its
+        // own, where this user may write; else it cannot be read.
+        try {
+            const Archive writer(m_location, Access::Write);
+        } catch (const ArchiveError &) {
+            fail(QStringLiteral("written by an older Zirk"),
+                 QStringLiteral("schema version %1; a user who may write to it must open it once").arg(version));
+        }
+        const FinishStatements finish(*this);
+        version = storedSchemaVersion(foreign);
+        if (version != kSchemaVersion)
+            fail(QStringLiteral("cannot be opened"), QStringLiteral("schema version %1 after the upgrade").arg(version));
+        return;
+    }
+
     Transaction transaction(*this, QStringLiteral("cannot be opened"));
     if (isPostgreSQL())
         run(QStringLiteral("SELECT pg_advisory_xact_lock(?)"), {kSchemaLockKey},
             QStringLiteral("cannot be opened"));
-    bool foreign = false;
-    const int version = storedSchemaVersion(foreign);
-    if (foreign)
-        fail(QStringLiteral("not a Zirk archive"), QStringLiteral("the database holds other tables; name an empty database or a new file"));
-    if (version > kSchemaVersion)
-        fail(QStringLiteral("written by a newer Zirk"),
-             QStringLiteral("schema version %1, this program knows up to %2").arg(version).arg(kSchemaVersion));
+    // Another program may have created or upgraded it since the look above.
+    version = storedSchemaVersion(foreign);
+    refuseForeignOrNewer();
     if (version == kSchemaVersion)
         return; // rolled back: nothing was written
     upgradeFrom(version);
@@ -454,13 +632,38 @@ void Archive::upgradeFrom(int version)
             if (!q.exec(QString::fromLatin1(statement).replace(QLatin1String("%KEY%"), key)))
                 fail(what, oneLine(q.lastError()));
         }
+        for (const NewColumn &c : step.columns)
+            addColumn(c.table, c.column, c.type, what);
     }
+    if (version < 2)
+        run(QStringLiteral("UPDATE machines SET ") + kOverviewColumns, {}, what);
     if (version == 0)
         run(QStringLiteral("INSERT INTO zirk_archive (name, value) VALUES ('format', ?)"), {kFormat}, what);
     const QString versionSql = version == 0
         ? QStringLiteral("INSERT INTO zirk_archive (name, value) VALUES ('schema_version', ?)")
         : QStringLiteral("UPDATE zirk_archive SET value = ? WHERE name = 'schema_version'");
     run(versionSql, {QString::number(kSchemaVersion)}, what);
+}
+
+void Archive::addColumn(const char *table, const char *column, const char *type, const QString &what)
+{
+    const QString name = QString::fromLatin1(column);
+    QSqlQuery q(m_db);
+    if (isPostgreSQL()) {
+        if (!q.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN IF NOT EXISTS %2 %3")
+                        .arg(QLatin1String(table), name, QLatin1String(type))))
+            fail(what, oneLine(q.lastError()));
+        return;
+    }
+    if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(QLatin1String(table))))
+        fail(what, oneLine(q.lastError()));
+    while (q.next()) {
+        if (q.value(1).toString().compare(name, Qt::CaseInsensitive) == 0)
+            return;
+    }
+    q.finish();
+    if (!q.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(QLatin1String(table), name, QLatin1String(type))))
+        fail(what, oneLine(q.lastError()));
 }
 
 Archive::AddResult Archive::add(const ArchiveMeasurement &m)
@@ -472,48 +675,79 @@ Archive::AddResult Archive::add(const ArchiveMeasurement &m)
     }
     const QString machineId = m.machineId.trimmed();
 
-    Transaction transaction(*this, what);
-    run(QStringLiteral("INSERT INTO machines (machine_id) VALUES (?) ON CONFLICT (machine_id) DO NOTHING"),
-        {text(machineId)}, what);
+    // Inside a batch the batch's transaction is the one.
+    std::optional<Transaction> own;
+    if (!m_batch)
+        own.emplace(*this, what);
     // Locking the machine's row makes the checks below and the insert one
-    // step for every program that adds to the same machine.
-    QSqlQuery &machineQuery = run(isPostgreSQL() ? QStringLiteral("SELECT id FROM machines WHERE machine_id = ? FOR UPDATE")
-                                                : QStringLiteral("SELECT id FROM machines WHERE machine_id = ?"),
-                                 {text(machineId)}, what);
-    if (!machineQuery.next())
-        fail(what, QStringLiteral("the machine was not kept"));
-    const qint64 machine = machineQuery.value(0).toLongLong();
-    machineQuery.finish();
-
-    if (!m.fileSha256.isEmpty()) {
-        QSqlQuery &same = run(QStringLiteral("SELECT id FROM measurements WHERE file_sha256 = ?"),
-                             {m.fileSha256}, what);
-        if (same.next())
-            return {AddOutcome::SameFile, same.value(0).toLongLong()};
-    }
-
-    // The same measurement saved and then reported, or saved twice, is one
-    // point of the machine's history, not two.
-    QSqlQuery &latest = run(QStringLiteral("SELECT id, device_kind, device_parameter, non_industrial, stop_count,"
-                                          " standard, installed_mm"
-                                          " FROM measurements WHERE machine = ? ORDER BY id DESC LIMIT 1"),
-                           {machine}, what);
-    if (latest.next()) {
-        const qint64 latestId = latest.value(0).toLongLong();
-        const bool sameDevice = latest.value(1).toInt() == m.deviceKind
-            && optionalDouble(latest, 2) == m.deviceParameter && (latest.value(3).toInt() != 0) == m.nonIndustrial
-            && latest.value(4).toLongLong() == qint64(m.stopTimes.size())
-            && latest.value(5).toString() == m.standardId && optionalDouble(latest, 6) == m.installedMm;
-        latest.finish();
-        if (sameDevice) {
-            QSqlQuery &values = run(QStringLiteral("SELECT stop_ms FROM stop_times WHERE measurement = ? ORDER BY position"),
-                                   {latestId}, what);
-            std::vector<double> stored;
-            while (values.next())
-                stored.push_back(values.value(0).toDouble());
-            if (stored == m.stopTimes)
-                return {AddOutcome::SameAsLatest, latestId};
+    // step for every program that adds to the same machine.  A new machine
+    // is inserted first (once; two programs may try at once).
+    // With it come the measurements the overview names and their order
+    // keys, which the new one may replace.
+    const QString machineSql = QStringLiteral(
+        "SELECT m.id, m.latest_id, l.measured_at, m.latest_governing_id, lg.measured_at,"
+        " m.previous_governing_id, pg.measured_at, m.first_governing_id, f.measured_at FROM machines m"
+        " LEFT JOIN measurements l ON l.id = m.latest_id LEFT JOIN measurements lg ON lg.id = m.latest_governing_id"
+        " LEFT JOIN measurements pg ON pg.id = m.previous_governing_id"
+        " LEFT JOIN measurements f ON f.id = m.first_governing_id WHERE m.machine_id = ?")
+        + (isPostgreSQL() ? QStringLiteral(" FOR UPDATE OF m") : QString());
+    qint64 machine = 0;
+    OrderKey latest, latestGoverning, previousGoverning, firstGoverning;
+    for (int attempt = 0; attempt < 2 && machine == 0; ++attempt) {
+        QSqlQuery &machineQuery = run(machineSql, {text(machineId)}, what);
+        if (machineQuery.next()) {
+            machine = machineQuery.value(0).toLongLong();
+            latest = orderKey(machineQuery, 1);
+            latestGoverning = orderKey(machineQuery, 3);
+            previousGoverning = orderKey(machineQuery, 5);
+            firstGoverning = orderKey(machineQuery, 7);
         }
+        machineQuery.finish();
+        if (machine == 0 && attempt == 0)
+            run(QStringLiteral("INSERT INTO machines (machine_id) VALUES (?) ON CONFLICT (machine_id) DO NOTHING"),
+                {text(machineId)}, what);
+    }
+    if (machine == 0)
+        fail(what, QStringLiteral("the machine was not kept"));
+
+    // A file of the same bytes, and the machine's measurements that may be
+    // the same one, in one round trip.
+    // A measurement is its series, machine and safety device: saved and then
+    // reported, opened from the history and saved again, or added from a
+    // copy of its file, it is one point of the machine's history, wherever
+    // it sits there, whatever time and file it comes with.
+    // The standard and the installed distance belong to the device's side
+    // of it: judged by another standard, or mounted elsewhere, it is
+    // another point.
+    QSqlQuery &same = run(QStringLiteral("SELECT 0, id, NULL, 0, NULL, NULL FROM measurements WHERE file_sha256 = ?"
+                                        " UNION ALL SELECT 1, id, device_parameter, non_industrial, standard, installed_mm"
+                                        " FROM measurements WHERE machine = ? AND device_kind = ? AND stop_count = ?"),
+                         {m.fileSha256.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(m.fileSha256),
+                          machine, m.deviceKind, qint64(m.stopTimes.size())},
+                         what);
+    std::vector<qint64> candidates;
+    std::optional<qint64> sameFile;
+    while (same.next()) {
+        if (same.value(0).toInt() == 0)
+            sameFile = same.value(1).toLongLong();
+        else if (optionalDouble(same, 2) == m.deviceParameter && (same.value(3).toInt() != 0) == m.nonIndustrial
+                 && same.value(4).toString() == m.standardId && optionalDouble(same, 5) == m.installedMm)
+            candidates.push_back(same.value(1).toLongLong());
+    }
+    same.finish();
+    if (sameFile)
+        return {AddOutcome::SameFile, *sameFile};
+    std::sort(candidates.begin(), candidates.end());
+    for (const qint64 candidate : candidates) {
+        QSqlQuery &values = run(QStringLiteral("SELECT stop_ms FROM stop_times WHERE measurement = ? ORDER BY position"),
+                               {candidate}, what);
+        std::vector<double> stored;
+        stored.reserve(m.stopTimes.size());
+        while (values.next())
+            stored.push_back(values.value(0).toDouble());
+        values.finish();
+        if (stored == m.stopTimes)
+            return {AddOutcome::SameMeasurement, candidate};
     }
 
     const std::optional<SeriesStatistics> &stats = m.result.statistics;
@@ -557,12 +791,51 @@ Archive::AddResult Archive::add(const ArchiveMeasurement &m)
         run(sql, values, what);
     }
     const QString measuredAt = timeText(m.measuredAt);
+    // The new measurement in the overview's places, in the history's order
+    // (time measured, then id).
+    const OrderKey added{id, measuredAt};
+    if (!latest.id || latest < added)
+        latest = added;
+    if (m.result.governingMs) {
+        if (!latestGoverning.id || latestGoverning < added) {
+            previousGoverning = latestGoverning;
+            latestGoverning = added;
+        } else if (!previousGoverning.id || previousGoverning < added) {
+            previousGoverning = added;
+        }
+        if (!firstGoverning.id || added < firstGoverning)
+            firstGoverning = added;
+    }
+    auto idValue = [](const OrderKey &k) { return k.id ? QVariant(*k.id) : QVariant(QMetaType(QMetaType::LongLong)); };
     run(QStringLiteral("UPDATE machines SET measurement_count = measurement_count + 1,"
                        " last_measured_at = CASE WHEN last_measured_at IS NULL OR last_measured_at < ? THEN ?"
-                       " ELSE last_measured_at END WHERE id = ?"),
-        {measuredAt, measuredAt, machine}, what);
-    transaction.commit();
+                       " ELSE last_measured_at END, latest_id = ?, latest_governing_id = ?, previous_governing_id = ?,"
+                       " first_governing_id = ? WHERE id = ?"),
+        {measuredAt, measuredAt, idValue(latest), idValue(latestGoverning), idValue(previousGoverning),
+         idValue(firstGoverning), machine},
+        what);
+    if (own)
+        own->commit();
     return {AddOutcome::Added, id};
+}
+
+void Archive::beginBatch()
+{
+    if (!m_batch)
+        m_batch = std::make_unique<Transaction>(*this, QStringLiteral("cannot be written"));
+}
+
+void Archive::commitBatch()
+{
+    if (!m_batch)
+        return;
+    const std::unique_ptr<Transaction> batch = std::move(m_batch);
+    batch->commit();
+}
+
+void Archive::rollbackBatch()
+{
+    m_batch.reset();
 }
 
 std::vector<ArchiveMachine> Archive::machines(const QString &search)
@@ -622,6 +895,79 @@ std::vector<ArchiveEntry> Archive::entries(const std::optional<QString> &machine
         list.push_back(std::move(e));
     }
     return list;
+}
+
+std::vector<ArchiveMachineSummary> Archive::overview()
+{
+    const FinishStatements finish(*this);
+    // The machine's row names the measurements the overview shows (kept up
+    // to date by every add): joins on primary keys only.
+    const QString sql = QStringLiteral(
+        "SELECT m.machine_id, m.measurement_count, m.last_measured_at,"
+        " l.governing_ms, l.distance_mm, l.standard, l.installed_mm, l.verdict,"
+        " m.latest_governing_id, lg.governing_ms, pg.governing_ms, b.id, b.governing_ms, m.first_governing_id,"
+        " f.governing_ms"
+        " FROM machines m"
+        " LEFT JOIN measurements l ON l.id = m.latest_id"
+        " LEFT JOIN measurements lg ON lg.id = m.latest_governing_id"
+        " LEFT JOIN measurements pg ON pg.id = m.previous_governing_id"
+        " LEFT JOIN measurements b ON b.id = m.baseline AND b.machine = m.id AND b.governing_ms IS NOT NULL"
+        " LEFT JOIN measurements f ON f.id = m.first_governing_id"
+        " WHERE m.measurement_count > 0");
+    QSqlQuery &q = run(sql, {}, QStringLiteral("cannot be read"));
+    std::vector<ArchiveMachineSummary> list;
+    while (q.next()) {
+        ArchiveMachineSummary s;
+        s.machineId = q.value(0).toString();
+        s.measurementCount = q.value(1).toInt();
+        s.lastMeasuredAt = timeFromText(q.value(2).toString());
+        s.governingMs = optionalDouble(q, 3);
+        s.distanceMm = optionalDouble(q, 4);
+        s.standard = q.value(5).toString();
+        s.installedMm = optionalDouble(q, 6);
+        s.verdict = q.value(7).toString();
+        s.latestGoverningMs = optionalDouble(q, 9);
+        s.previousGoverningMs = optionalDouble(q, 10);
+        // The marked reference where it has a governing time, else the first.
+        const bool marked = !q.isNull(11);
+        s.baselineGoverningMs = marked ? optionalDouble(q, 12) : optionalDouble(q, 14);
+        const qint64 baselineId = marked ? q.value(11).toLongLong() : q.value(13).toLongLong();
+        s.baselineIsLatest = !q.isNull(8) && baselineId == q.value(8).toLongLong();
+        list.push_back(std::move(s));
+    }
+    std::sort(list.begin(), list.end(), [](const ArchiveMachineSummary &a, const ArchiveMachineSummary &b) {
+        const int order = compareMachineIds(a.machineId, b.machineId);
+        return order != 0 ? order < 0 : a.machineId < b.machineId;
+    });
+    return list;
+}
+
+std::optional<qint64> Archive::baseline(const QString &machineId)
+{
+    const FinishStatements finish(*this);
+    QSqlQuery &q = run(QStringLiteral("SELECT baseline FROM machines WHERE machine_id = ?"), {text(machineId.trimmed())},
+                      QStringLiteral("cannot be read"));
+    if (!q.next() || q.isNull(0))
+        return std::nullopt;
+    return q.value(0).toLongLong();
+}
+
+void Archive::setBaseline(const QString &machineId, std::optional<qint64> measurementId)
+{
+    const QString what = QStringLiteral("cannot be written");
+    Transaction transaction(*this, what);
+    if (measurementId) {
+        QSqlQuery &q = run(QStringLiteral("SELECT m.machine_id FROM measurements x JOIN machines m ON m.id = x.machine"
+                                         " WHERE x.id = ?"),
+                          {*measurementId}, what);
+        if (!q.next() || q.value(0).toString() != machineId.trimmed())
+            fail(what, QStringLiteral("measurement %1 is not one of machine \"%2\"").arg(*measurementId).arg(machineId));
+        q.finish();
+    }
+    run(QStringLiteral("UPDATE machines SET baseline = ? WHERE machine_id = ?"),
+        {measurementId ? QVariant(*measurementId) : QVariant(QMetaType(QMetaType::LongLong)), text(machineId.trimmed())},
+        what);
+    transaction.commit();
 }
 
 std::optional<ArchiveMeasurement> Archive::measurement(qint64 id)

@@ -7,5 +7,12 @@
 class ArchiveError : public ZirkError
 {
 public:
-    using ZirkError::ZirkError;
+    // unreachable: the archive did not answer (no connection, a time-out),
+    // so the same write may well succeed later; otherwise it refused.
+    explicit ArchiveError(const QString &message, bool unreachable = false)
+        : ZirkError(message), m_unreachable(unreachable) {}
+    bool unreachable() const { return m_unreachable; }
+
+private:
+    bool m_unreachable = false;
 };

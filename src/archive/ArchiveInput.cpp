@@ -72,24 +72,6 @@ Measurement measurementFromArchive(const ArchiveMeasurement &kept, const QString
     return m;
 }
 
-std::optional<QDateTime> timeInProjectFileName(const QString &fileName)
-{
-    static const QRegularExpression pattern(QStringLiteral("^Project_(\\d{4})(\\d{2})(\\d{2})_(\\d{2})(\\d{2})_"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = pattern.match(QFileInfo(fileName).fileName());
-    if (!match.hasMatch())
-        return std::nullopt;
-    auto number = [&match](int group) { return match.captured(group).toInt(); };
-    const QDate date(number(1), number(2), number(3));
-    const QTime time(number(4), number(5));
-    if (!date.isValid() || !time.isValid())
-        return std::nullopt;
-    const QDateTime when(date, time);
-    if (!when.isValid())
-        return std::nullopt;
-    return when;
-}
-
 ArchiveMeasurement measurementFromProjectFile(const QString &fileName, const QString &userName,
                                               const QString &companyName)
 {
@@ -112,7 +94,7 @@ ArchiveMeasurement measurementFromProjectFile(const QString &fileName, const QSt
         throw ZirkError(QStringLiteral("%1: invalid or corrupted project file").arg(fileName));
 
     ArchiveMeasurement m = archiveRecord(measurementFromProject(stopTimes, record, pictures), userName, companyName,
-                                         timeInProjectFileName(fileName).value_or(modified));
+                                         projectMeasurementTime(record, fileName, modified));
     m.filePath = QFileInfo(fileName).absoluteFilePath();
     m.fileSha256 = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
     return m;

@@ -2,6 +2,7 @@
 
 #include "ArchiveMeasurement.h"
 
+#include "project/ProjectMeasurement.h"
 #include "safety/SafetyDevice.h"
 #include "series/Measurement.h"
 
@@ -24,16 +25,11 @@ ArchiveMeasurement archiveRecord(const Measurement &measurement, const QString &
 // display name in the user's language.  It has no pictures.
 Measurement measurementFromArchive(const ArchiveMeasurement &kept, const QString &deviceName);
 
-// The time Save as puts into the name it proposes, "Project_YYYYMMDD_HHMM_",
-// read as local time; none when the name does not begin with a valid one.
-std::optional<QDateTime> timeInProjectFileName(const QString &fileName);
-
 // A project file as a measurement: its series, safety device (kind, d and H;
 // a door's C, a mat's h and the non-industrial choice where the file's
 // extension block keeps them), the standard and the installed distance,
-// machine ID, note and instrument, measured when its block says the last
-// value was, else at the time in its name, else when the file was last
-// modified, with its absolute path and the
+// machine ID, note and instrument, measured at the time of its last value
+// (projectMeasurementTime), with its absolute path and the
 // SHA-256 of its bytes.  Throws ZirkError naming the file when it cannot be
 // read or is not a whole project file.
 ArchiveMeasurement measurementFromProjectFile(const QString &fileName, const QString &userName,

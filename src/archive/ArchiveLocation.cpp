@@ -13,10 +13,35 @@ const QString kUsage = QStringLiteral("use sqlite:///path/to/file.sqlite or post
 
 [[noreturn]] void refuse(const QString &url, const QString &why)
 {
-    throw ArchiveError(QStringLiteral("archive %1: %2").arg(url, why));
+    throw ArchiveError(QStringLiteral("archive %1: %2").arg(withoutPassword(url), why));
 }
 
 } // namespace
+
+const QString kNoPassword = QStringLiteral("a password does not belong in the archive URL; put it in ~/.pgpass or PGPASSWORD");
+
+bool hasPassword(const QString &url)
+{
+    return withoutPassword(url.trimmed()) != url.trimmed();
+}
+
+QString withoutPassword(const QString &url)
+{
+    // Taken apart by hand, not by QUrl: the text that needs it most is one
+    // QUrl refuses (a bad port, a stray character), and a password may hold
+    // any character but the '@' that ends it.
+    const qsizetype schemeEnd = url.indexOf(QLatin1String("://"));
+    if (schemeEnd < 0)
+        return url;
+    const qsizetype start = schemeEnd + 3;
+    const qsizetype at = url.lastIndexOf(QLatin1Char('@'));
+    if (at < start)
+        return url;
+    const qsizetype colon = url.indexOf(QLatin1Char(':'), start);
+    if (colon < 0 || colon > at)
+        return url;
+    return url.left(colon) + url.mid(at);
+}
 
 QString ArchiveLocation::url() const
 {
@@ -49,6 +74,10 @@ ArchiveLocation parseArchiveUrl(const QString &text)
     // Tolerant: a path typed with blanks in it is what the user means.
     const QUrl parsed(url, QUrl::TolerantMode);
     const QString scheme = parsed.scheme().toLower();
+    // Said first, whatever else is wrong with the URL: the user learns
+    // where the password goes before fixing a typo next to it.
+    if ((scheme.isEmpty() || scheme.startsWith(QLatin1String("postgres"))) && hasPassword(url))
+        refuse(url, kNoPassword);
     if (!parsed.isValid() || scheme.isEmpty())
         refuse(url, QStringLiteral("not an archive URL; ") + kUsage);
 
@@ -66,11 +95,8 @@ ArchiveLocation parseArchiveUrl(const QString &text)
 
     if (scheme == QLatin1String("postgresql") || scheme == QLatin1String("postgres")) {
         location.engine = ArchiveLocation::Engine::PostgreSQL;
-        if (!parsed.password().isEmpty() || parsed.userInfo().contains(QLatin1Char(':'))) {
-            QUrl withoutPassword = parsed;
-            withoutPassword.setPassword(QString());
-            refuse(withoutPassword.toString(), QStringLiteral("a password does not belong in the archive URL; put it in ~/.pgpass or PGPASSWORD"));
-        }
+        if (hasPassword(url))
+            refuse(url, kNoPassword);
         location.userName = parsed.userName(QUrl::FullyDecoded);
         location.hostName = parsed.host(QUrl::FullyDecoded);
         location.port = parsed.port(5432);

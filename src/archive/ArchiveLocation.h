@@ -33,6 +33,15 @@ struct ArchiveLocation
 // Throws ArchiveError for anything else, and for a URL with a password.
 ArchiveLocation parseArchiveUrl(const QString &url);
 
+// The URL with the password of its user information cut out ("alice:s3cr3t@"
+// becomes "alice@"), even when the rest of it is malformed: what messages
+// show of a URL the user typed.
+QString withoutPassword(const QString &url);
+// The URL names a user with a password (even an empty one, "alice:@").
+bool hasPassword(const QString &url);
+// Why an archive URL takes no password, and where it goes instead.
+extern const QString kNoPassword;
+
 // $XDG_DATA_HOME/zirk/archive.sqlite (~/.local/share/zirk/ by default).
 QString defaultArchivePath();
 

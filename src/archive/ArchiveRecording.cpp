@@ -21,7 +21,7 @@ std::optional<QString> recordMeasurement(const QString &url, const ArchiveMeasur
     } catch (const ArchiveError &e) {
         return e.message();
     } catch (const std::exception &e) {
-        return QStringLiteral("archive %1: %2").arg(url, QString::fromLocal8Bit(e.what()));
+        return QStringLiteral("archive %1: %2").arg(withoutPassword(url), QString::fromLocal8Bit(e.what()));
     }
 }
 

@@ -4,6 +4,9 @@
 #include "safety/DistanceStandard.h"
 
 
+#include <QFileInfo>
+#include <QRegularExpression>
+
 #include <cmath>
 #include <limits>
 
@@ -147,4 +150,29 @@ Measurement measurementFromProject(const std::vector<double> &stopTimes, const P
     m.machineId = projectText(record, Text::MachineID);
     m.note = projectText(record, Text::Note);
     return m;
+}
+
+std::optional<QDateTime> timeInProjectFileName(const QString &fileName)
+{
+    static const QRegularExpression pattern(QStringLiteral("^Project_(\\d{4})(\\d{2})(\\d{2})_(\\d{2})(\\d{2})_"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = pattern.match(QFileInfo(fileName).fileName());
+    if (!match.hasMatch())
+        return std::nullopt;
+    auto number = [&match](int group) { return match.captured(group).toInt(); };
+    const QDate date(number(1), number(2), number(3));
+    const QTime time(number(4), number(5));
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    const QDateTime when(date, time);
+    if (!when.isValid())
+        return std::nullopt;
+    return when;
+}
+
+QDateTime projectMeasurementTime(const ProjectRecord &record, const QString &fileName, const QDateTime &modified)
+{
+    if (const std::optional<ProjectExtension> block = record.extension(); block && block->lastValueUtcMs)
+        return QDateTime::fromMSecsSinceEpoch(*block->lastValueUtcMs, Qt::UTC);
+    return timeInProjectFileName(fileName).value_or(modified);
 }

@@ -3,7 +3,10 @@
 #include "project/ProjectFile.h"
 #include "series/Measurement.h"
 
+#include <QDateTime>
 #include <QString>
+
+#include <optional>
 
 #include <vector>
 
@@ -29,6 +32,16 @@ void writeMeasurement(const Measurement &measurement, ProjectRecord &record, Pro
 // is ignored and *problem, if given, says why (empty otherwise).
 Measurement measurementFromProject(const std::vector<double> &stopTimes, const ProjectRecord &record,
                                    const ProjectPictures &pictures, QString *problem = nullptr);
+
+// When the measurement of a project file was made, the time of its last
+// value: as the file's extension block keeps it, else the time Save as puts
+// into the name it proposes ("Project_YYYYMMDD_HHMM_", local time), else
+// `modified`, the file's modification time.
+QDateTime projectMeasurementTime(const ProjectRecord &record, const QString &fileName, const QDateTime &modified);
+
+// The time in a name "Project_YYYYMMDD_HHMM_...", read as local time; none
+// when the name does not begin with a valid one.
+std::optional<QDateTime> timeInProjectFileName(const QString &fileName);
 
 // A text field as Open reads it and Save as writes it.
 QString projectText(const ProjectRecord &record, ProjectRecord::Text field);

@@ -23,6 +23,8 @@ struct AppSettings
     // of the governing stop time, in percent, above which its trend warns.
     QString ArchiveUrl;
     double ArchiveTrendPercent = 10.0;
+    // Months from one measurement of a machine to the next one due.
+    int ArchiveIntervalMonths = 12;
     // The protocol's analysis page and company logo (a file name in the
     // settings folder, empty for none).
     bool AddAnalysisPage = true;

@@ -65,6 +65,15 @@ double trendThresholdFromSetting(const QString &text)
     return *percent;
 }
 
+int measurementIntervalFromSetting(const QString &text)
+{
+    bool ok = false;
+    const int months = text.trimmed().toInt(&ok);
+    if (!ok || months < 1 || months > 120)
+        return kDefaultMeasurementIntervalMonths;
+    return months;
+}
+
 SavedSettings readSettings(const IniFile &ini)
 {
     SavedSettings saved;
@@ -92,6 +101,7 @@ SavedSettings readSettings(const IniFile &ini)
     readRecentProjects(ini, s);
     s.ArchiveUrl = text(ini, kArchiveSettingsKey).trimmed();
     s.ArchiveTrendPercent = trendThresholdFromSetting(text(ini, kTrendThresholdSettingsKey));
+    s.ArchiveIntervalMonths = measurementIntervalFromSetting(text(ini, kMeasurementIntervalSettingsKey));
     // As written; whether a standard of that id exists the window decides.
     s.Standard = text(ini, "Standard", AppSettings().Standard).trimmed();
 
@@ -149,6 +159,9 @@ void writeSettings(IniFile &ini, const SavedSettings &saved)
         ini.writeString(kSettings, QLatin1String(kArchiveSettingsKey), s.ArchiveUrl);
     if (s.ArchiveTrendPercent != kDefaultTrendThresholdPercent || present(kTrendThresholdSettingsKey))
         ini.writeString(kSettings, QLatin1String(kTrendThresholdSettingsKey), formatGeneral(s.ArchiveTrendPercent));
+    if (s.ArchiveIntervalMonths != kDefaultMeasurementIntervalMonths || present(kMeasurementIntervalSettingsKey))
+        ini.writeString(kSettings, QLatin1String(kMeasurementIntervalSettingsKey),
+                        QString::number(s.ArchiveIntervalMonths));
 }
 
 QList<int> splitterSizes(const QString &text)

@@ -27,6 +27,12 @@ inline constexpr const char *kArchiveSettingsKey = "ArchiveUrl";
 inline constexpr const char *kTrendThresholdSettingsKey = "ArchiveTrendPercent";
 inline constexpr double kDefaultTrendThresholdPercent = 10.0;
 
+// The interval between measurements of a machine, in months, and its
+// default; anything but a whole number from 1 to 120 is the default.
+inline constexpr const char *kMeasurementIntervalSettingsKey = "ArchiveIntervalMonths";
+inline constexpr int kDefaultMeasurementIntervalMonths = 12;
+int measurementIntervalFromSetting(const QString &text);
+
 // The threshold as the settings file holds it: a decimal number of percent
 // not below 0, else the default.
 double trendThresholdFromSetting(const QString &text);

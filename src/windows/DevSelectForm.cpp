@@ -487,6 +487,18 @@ void Tdevselectform::storeSelection()
     m_state.setMachine(Edit_MachineID->text(), Edit_Note->text());
 }
 
+void Tdevselectform::showDevice(const SafetyDevice &device)
+{
+    QLineEdit *edit = parameterEdit(device.ID);
+    if (edit) {
+        const std::optional<double> parameter = device.parameter();
+        edit->setText(parameter ? formatGeneral(*parameter) : QString());
+    }
+    if (device.ID == KindVerticalLightCurtain)
+        CheckBox_VLC_nonindustrial->setChecked(device.NonIndustrial && CheckBox_VLC_nonindustrial->isEnabled());
+    PageControl1->setCurrentIndex(device.ID);
+}
+
 void Tdevselectform::tabShown(int index)
 {
     showEntries();

@@ -52,6 +52,10 @@ public:
     void storeSelection();
     // Shows which entries the chosen standard reads for the chosen kind.
     void showEntries();
+    // Shows a device the program took whole (a kept measurement opened): its
+    // kind's input and the non-industrial choice, so that OK without a
+    // change keeps the device the measurement was made behind.
+    void showDevice(const SafetyDevice &device);
 
     QTabWidget *PageControl1 = nullptr;
 

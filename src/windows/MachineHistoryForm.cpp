@@ -5,11 +5,14 @@
 #include "archive/ArchiveRecording.h"
 #include "base/ErrorHandling.h"
 #include "base/NumberFormat.h"
+#include "base/SaveFile.h"
 #include "base/Seams.h"
+#include "project/ValueExport.h"
 #include "state/ProgramState.h"
 #include "windows/MainForm.h"
 #include "windows/WindowTexts.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -40,11 +43,36 @@ QTableWidget *table(const char *name)
     return t;
 }
 
-QTableWidgetItem *cell(const QString &text, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
+// Sorts by its key (a number, a date) rather than by the text it shows.
+class SortedItem : public QTableWidgetItem
 {
-    auto *item = new QTableWidgetItem(text);
+public:
+    using QTableWidgetItem::QTableWidgetItem;
+    bool operator<(const QTableWidgetItem &other) const override
+    {
+        const QVariant mine = data(kSortKey);
+        const QVariant theirs = other.data(kSortKey);
+        if (mine.isValid() && theirs.isValid())
+            return QVariant::compare(mine, theirs) == QPartialOrdering::Less;
+        return QTableWidgetItem::operator<(other);
+    }
+    static constexpr int kSortKey = Qt::UserRole + 1;
+};
+
+QTableWidgetItem *cell(const QString &text, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter,
+                       const QVariant &sortKey = QVariant())
+{
+    auto *item = new SortedItem(text);
     item->setTextAlignment(alignment);
+    if (sortKey.isValid())
+        item->setData(SortedItem::kSortKey, sortKey);
     return item;
+}
+
+QVariant optionalKey(const std::optional<double> &v)
+{
+    // Unknown sorts before every number.
+    return v ? QVariant(*v) : QVariant(-std::numeric_limits<double>::infinity());
 }
 
 const QColor kGoverningColour(30, 90, 200);
@@ -145,7 +173,10 @@ TMachineHistoryForm::TMachineHistoryForm(ProgramState &state, Platform &platform
     Label_SearchCaption->setBuddy(Edit_Search);
     Label_MachinesCaption = named(new QLabel, "Label_MachinesCaption");
     LW_machines = table("LW_machines");
-    LW_machines->setColumnCount(3);
+    LW_machines->setColumnCount(11);
+    LW_machines->setSortingEnabled(true);
+    CHB_Attention = named(new QCheckBox, "CHB_Attention");
+    Btn_Export = named(new QPushButton, "Btn_Export");
     Label_MeasurementsCaption = named(new QLabel, "Label_MeasurementsCaption");
     LW_measurements = table("LW_measurements");
     Label_MachinesCaption->setBuddy(LW_machines);
@@ -158,6 +189,10 @@ TMachineHistoryForm::TMachineHistoryForm(ProgramState &state, Platform &platform
     Label_Archive = named(new QLabel, "Label_Archive");
     Label_Archive->setWordWrap(true);
     Label_Archive->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Label_Changes = named(new QLabel, "Label_Changes");
+    Label_Changes->setWordWrap(true);
+    Btn_Reference = named(new QPushButton, "Btn_Reference");
+    Btn_Reference->setEnabled(false);
     Btn_Open = named(new QPushButton, "Btn_Open");
     Btn_Open->setEnabled(false);
     Btn_Close = named(new QPushButton, "Btn_Close");
@@ -169,32 +204,50 @@ TMachineHistoryForm::TMachineHistoryForm(ProgramState &state, Platform &platform
     left->addLayout(search);
     left->addWidget(Label_MachinesCaption);
     left->addWidget(LW_machines);
+    auto *fleetButtons = new QHBoxLayout;
+    fleetButtons->addWidget(CHB_Attention, 1);
+    fleetButtons->addWidget(Btn_Export);
+    left->addLayout(fleetButtons);
     auto *right = new QVBoxLayout;
     right->addWidget(Label_MeasurementsCaption);
     right->addWidget(LW_measurements, 1);
     right->addWidget(Chart, 1);
+    right->addWidget(Label_Changes);
     right->addWidget(Label_Warning);
     auto *columns = new QHBoxLayout;
-    columns->addLayout(left, 2);
-    columns->addLayout(right, 3);
+    // The fleet overview has eleven columns: it takes the larger part.
+    columns->addLayout(left, 3);
+    columns->addLayout(right, 2);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(Label_Archive, 1);
+    buttons->addWidget(Btn_Reference);
     buttons->addWidget(Btn_Open);
     buttons->addWidget(Btn_Close);
     auto *outer = new QVBoxLayout(this);
     outer->addLayout(columns, 1);
     outer->addLayout(buttons);
-    resize(900, 560);
+    resize(1280, 600);
 
     connect(Edit_Search, &QLineEdit::textChanged, this, [this] { showMachines(); });
     connect(LW_machines, &QTableWidget::currentCellChanged, this, [this](int row) { showMachine(row); });
+    connect(CHB_Attention, &QCheckBox::toggled, this, [this] { showMachines(); });
+    connect(Btn_Export, &QPushButton::clicked, this, [this] {
+        runGuarded(*m_platform.dialogs, this, [this] { Btn_ExportClick(); });
+    });
     connect(LW_measurements, &QTableWidget::currentCellChanged, this,
-            [this](int row) { Btn_Open->setEnabled(row >= 0 && row < int(m_entries.size())); });
+            [this](int row) {
+                const bool chosen = row >= 0 && row < int(m_entries.size());
+                Btn_Open->setEnabled(chosen);
+                Btn_Reference->setEnabled(chosen);
+            });
     connect(LW_measurements, &QTableWidget::cellDoubleClicked, this, [this] {
         runGuarded(*m_platform.dialogs, this, [this] { Btn_OpenClick(); });
     });
     connect(Btn_Open, &QPushButton::clicked, this, [this] {
         runGuarded(*m_platform.dialogs, this, [this] { Btn_OpenClick(); });
+    });
+    connect(Btn_Reference, &QPushButton::clicked, this, [this] {
+        runGuarded(*m_platform.dialogs, this, [this] { Btn_ReferenceClick(); });
     });
     connect(Btn_Close, &QPushButton::clicked, this, &QDialog::reject);
     followLanguage(m_state, TextWindow::History, this);
@@ -211,7 +264,10 @@ QString TMachineHistoryForm::text(const char *key) const
 
 void TMachineHistoryForm::setHeaders()
 {
-    LW_machines->setHorizontalHeaderLabels({text("MachinesLabel"), text("MachineCountColumn"), text("DateColumn")});
+    LW_machines->setHorizontalHeaderLabels({text("MachinesLabel"), text("DateColumn"), text("MachineCountColumn"),
+                                            text("GoverningColumn"), text("DistanceColumn"), text("StandardColumn"),
+                                            text("InstalledColumn"), text("VerdictColumn"), text("BaselineColumn"),
+                                            text("DueColumn"), text("StatusColumn")});
     LW_measurements->setHorizontalHeaderLabels({text("DateColumn"), text("CountColumn"), text("GoverningColumn"),
                                                 text("DistanceColumn"), text("SerialNumberColumn")});
 }
@@ -233,7 +289,7 @@ void TMachineHistoryForm::FormShow()
     m_archive.reset();
     const QString url = archiveUrlInForce(m_state.appSettings.ArchiveUrl);
     try {
-        m_archive = std::make_unique<Archive>(parseArchiveUrl(url));
+        m_archive = std::make_unique<Archive>(parseArchiveUrl(url), Archive::Access::Read);
         Label_Archive->setText(m_archive->location().url());
     } catch (const ArchiveError &e) {
         Label_Archive->setText(e.message());
@@ -241,41 +297,111 @@ void TMachineHistoryForm::FormShow()
     showMachines();
 }
 
+QString TMachineHistoryForm::machineAt(int row) const
+{
+    const QTableWidgetItem *item = row >= 0 ? LW_machines->item(row, 0) : nullptr;
+    return item ? item->data(Qt::UserRole).toString() : QString();
+}
+
 void TMachineHistoryForm::showMachines()
 {
-    const QString chosen = LW_machines->currentRow() >= 0 && LW_machines->currentRow() < int(m_machines.size())
-        ? m_machines[std::size_t(LW_machines->currentRow())].machineId
-        : QString();
+    const QString chosen = machineAt(LW_machines->currentRow());
     m_machines.clear();
     if (m_archive) {
         try {
-            m_machines = m_archive->machines(Edit_Search->text());
+            const AppSettings &s = m_state.appSettings;
+            const std::vector<FleetRow> all = fleetRows(m_archive->overview(), m_platform.clock->now().date(),
+                                                        s.ArchiveIntervalMonths, s.ArchiveTrendPercent);
+            const QString needle = Edit_Search->text().trimmed();
+            for (const FleetRow &r : all) {
+                if (!needle.isEmpty() && !r.machine.machineId.contains(needle, Qt::CaseInsensitive))
+                    continue;
+                if (CHB_Attention->isChecked() && r.status == FleetStatus::Ok)
+                    continue;
+                m_machines.push_back(r);
+            }
         } catch (const ArchiveError &e) {
             Label_Archive->setText(e.message());
         }
     }
     const QSignalBlocker blocker(LW_machines);
+    // Rows go in unsorted; the order the user chose is applied after.
+    LW_machines->setSortingEnabled(false);
     LW_machines->setRowCount(int(m_machines.size()));
-    int keep = -1;
+    const Qt::Alignment number = Qt::AlignRight | Qt::AlignVCenter;
+    auto optionalText = [](const QString &t) { return t.isEmpty() ? QStringLiteral("-") : t; };
     for (std::size_t i = 0; i < m_machines.size(); ++i) {
-        const ArchiveMachine &m = m_machines[i];
+        const FleetRow &r = m_machines[i];
+        const ArchiveMachineSummary &m = r.machine;
         const int row = int(i);
-        LW_machines->setItem(row, 0, cell(m.machineId.isEmpty() ? text("NoMachineID") : m.machineId));
-        LW_machines->setItem(row, 1, cell(QString::number(m.measurementCount), Qt::AlignRight | Qt::AlignVCenter));
-        LW_machines->setItem(row, 2, cell(m.lastMeasuredAt.toLocalTime().date().toString(Qt::ISODate)));
-        if (m.machineId == chosen)
+        QTableWidgetItem *id = cell(m.machineId.isEmpty() ? text("NoMachineID") : m.machineId);
+        id->setData(Qt::UserRole, m.machineId);
+        LW_machines->setItem(row, 0, id);
+        LW_machines->setItem(row, 1, cell(m.lastMeasuredAt.toLocalTime().date().toString(Qt::ISODate),
+                                          Qt::AlignLeft | Qt::AlignVCenter, m.lastMeasuredAt));
+        LW_machines->setItem(row, 2, cell(QString::number(m.measurementCount), number, m.measurementCount));
+        LW_machines->setItem(row, 3, cell((m.governingMs ? formatStatisticMs(*m.governingMs) : kNoValueMs).trimmed(),
+                                          number, optionalKey(m.governingMs)));
+        LW_machines->setItem(row, 4, cell((m.distanceMm ? formatDistanceMm(*m.distanceMm) : kNoValueMm).trimmed(),
+                                          number, optionalKey(m.distanceMm)));
+        LW_machines->setItem(row, 5, cell(optionalText(m.standard)));
+        LW_machines->setItem(row, 6, cell(m.installedMm ? formatDistanceMm(*m.installedMm).trimmed() : QStringLiteral("-"),
+                                          number, optionalKey(m.installedMm)));
+        LW_machines->setItem(row, 7, cell(optionalText(m.verdict)));
+        LW_machines->setItem(row, 8, cell(r.changeVsBaselinePercent
+                                              ? formatNumber(*r.changeVsBaselinePercent, 1, 0) + QStringLiteral(" %")
+                                              : QStringLiteral("-"),
+                                          number, optionalKey(r.changeVsBaselinePercent)));
+        LW_machines->setItem(row, 9, cell(r.due.toString(Qt::ISODate), Qt::AlignLeft | Qt::AlignVCenter, r.due));
+        const char *statusKeys[] = {"StatusCloser", "StatusWarning", "StatusOverdue", "StatusOk"};
+        QTableWidgetItem *status = cell(text(statusKeys[int(r.status)]), Qt::AlignLeft | Qt::AlignVCenter, int(r.status));
+        if (r.status != FleetStatus::Ok)
+            status->setForeground(QColor(0xb0, 0, 0));
+        LW_machines->setItem(row, 10, status);
+    }
+    LW_machines->setSortingEnabled(true);
+    int keep = -1;
+    for (int row = 0; row < LW_machines->rowCount(); ++row) {
+        if (!chosen.isNull() && machineAt(row) == chosen)
             keep = row;
     }
     LW_machines->setCurrentCell(keep, 0);
     showMachine(keep);
 }
 
+void TMachineHistoryForm::Btn_ExportClick()
+{
+    FileDialogRequest request;
+    request.fileName = QStringLiteral("machines.csv");
+    request.filter = QStringLiteral("CSV files (*.csv)");
+    request.confirmOverwrite = true;
+    const QString file = m_platform.dialogs->saveFile(this, request);
+    if (file.isEmpty())
+        return;
+    // The rows in the order and with the filter the table shows.
+    std::vector<FleetRow> shown;
+    for (int row = 0; row < LW_machines->rowCount(); ++row) {
+        const QString id = machineAt(row);
+        for (const FleetRow &r : m_machines) {
+            if (r.machine.machineId == id) {
+                shown.push_back(r);
+                break;
+            }
+        }
+    }
+    const QByteArray csv = fleetCsv(shown, defaultDecimalMark());
+    const SaveResult saved = saveWholeFile(file, [&csv](QIODevice &out) { return out.write(csv) == csv.size(); });
+    if (saved.stage != SaveResult::Saved)
+        throw ZirkError(QStringLiteral("Cannot write file \"%1\". %2").arg(file, saved.error));
+}
+
 void TMachineHistoryForm::showMachine(int row)
 {
     m_entries.clear();
-    if (m_archive && row >= 0 && row < int(m_machines.size())) {
+    const QString machine = machineAt(row);
+    if (m_archive && row >= 0) {
         try {
-            m_entries = m_archive->entries(m_machines[std::size_t(row)].machineId);
+            m_entries = m_archive->entries(machine);
         } catch (const ArchiveError &e) {
             Label_Archive->setText(e.message());
         }
@@ -294,17 +420,61 @@ void TMachineHistoryForm::showMachine(int row)
     }
     LW_measurements->setCurrentCell(-1, 0);
     Btn_Open->setEnabled(false);
+    Btn_Reference->setEnabled(false);
 
-    const MachineTrend trend = machineTrend(m_entries, m_state.appSettings.ArchiveTrendPercent);
-    Chart->setTrend(trend.points, text("TrendGoverning"), text("TrendDistance"));
-    QString warning;
-    if (trend.warning) {
-        const TrendPoint &before = trend.points[trend.points.size() - 2];
-        warning = text("TrendWarning")
-                      .arg(trend.changePercent ? QString::number(qRound(*trend.changePercent)) : QStringLiteral("∞"),
-                           before.measuredAt.toLocalTime().date().toString(Qt::ISODate));
+    std::optional<qint64> baselineId;
+    if (m_archive && row >= 0) {
+        try {
+            baselineId = m_archive->baseline(machine);
+        } catch (const ArchiveError &e) {
+            Label_Archive->setText(e.message());
+        }
     }
-    Label_Warning->setText(warning);
+    const MachineTrend trend = machineTrend(m_entries, m_state.appSettings.ArchiveTrendPercent, baselineId);
+    Chart->setTrend(trend.points, text("TrendGoverning"), text("TrendDistance"));
+    auto day = [](const TrendPoint &p) { return p.measuredAt.toLocalTime().date().toString(Qt::ISODate); };
+    auto percent = [this](const std::optional<double> &change) {
+        return change ? formatNumber(*change, 1, 0) + QStringLiteral(" %") : text("NoComparison");
+    };
+    // Both changes, each "no comparison" where the time it is held against
+    // is 0 ms: the same rule as zirk-cli's.
+    QString changes;
+    if (trend.points.size() >= 2) {
+        const TrendPoint &baseline = trend.points[*trend.baseline];
+        changes = text("TrendChanges").arg(percent(trend.changePercent), day(trend.points[trend.points.size() - 2]),
+                                           *trend.baseline == trend.points.size() - 1
+                                               ? QStringLiteral("-")
+                                               : percent(trend.changeVsBaselinePercent),
+                                           day(baseline));
+    }
+    Label_Changes->setText(changes);
+    QStringList warnings;
+    if (trend.warningVsPrevious)
+        warnings << text("TrendWarning").arg(qRound(*trend.changePercent)).arg(day(trend.points[trend.points.size() - 2]));
+    if (trend.warningVsBaseline)
+        warnings << text("TrendBaselineWarning")
+                        .arg(qRound(*trend.changeVsBaselinePercent))
+                        .arg(day(trend.points[*trend.baseline]));
+    Label_Warning->setText(warnings.join(QLatin1Char('\n')));
+}
+
+void TMachineHistoryForm::Btn_ReferenceClick()
+{
+    const int machineRow = LW_machines->currentRow();
+    const int row = LW_measurements->currentRow();
+    if (row < 0 || row >= int(m_entries.size()) || machineRow < 0)
+        return;
+    // The history reads without the write lock; marking is the one write it
+    // makes, on a connection of its own for that moment.
+    try {
+        Archive writer(parseArchiveUrl(archiveUrlInForce(m_state.appSettings.ArchiveUrl)));
+        writer.setBaseline(machineAt(machineRow), m_entries[std::size_t(row)].id);
+    } catch (const ArchiveError &e) {
+        Label_Archive->setText(e.message());
+        return;
+    }
+    // The status and the change against the reference in the table follow.
+    showMachines();
 }
 
 void TMachineHistoryForm::Btn_OpenClick()

@@ -46,6 +46,8 @@
 #include <QDir>
 #include <QStatusBar>
 #include <QTableView>
+#include <QDeadlineTimer>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -95,7 +97,14 @@ TMainForm::TMainForm(ProgramState &state, Platform &platform, Forms &forms,
     setFixedSize(725, 831 + menuBar()->sizeHint().height());
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    // A delivery still under way keeps its measurements in the queue until
+    // it is done; one that a server holds longer is left to end on its own
+    // (the next start delivers what it did not).
+    if (m_archiveDelivery && m_archiveDelivery->wait(QDeadlineTimer(5000)))
+        delete m_archiveDelivery;
+}
 
 void TMainForm::buildUi()
 {
@@ -433,6 +442,8 @@ void TMainForm::FormShow()
     Aktualizuj_Ukazatele();
 
     Timer1->start();
+    // What the archive did not take last time goes now.
+    deliverArchiveQueue();
 
     if (!start.projectFile.isEmpty())
         openProjectFile(start.projectFile);

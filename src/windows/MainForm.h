@@ -22,6 +22,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTableView;
+class QThread;
 class QTimer;
 class QToolButton;
 class QFrame;
@@ -118,9 +119,17 @@ public:
     void showLogo();
 
     // --- machine archive ---
-    // Keeps the series as saved to projectFile (empty: as reported); a
-    // failure is told in the status bar and stops nothing.
+    // Keeps the series as saved to projectFile (empty: as reported): puts
+    // it into the local queue and delivers the queue off this thread; the
+    // status bar tells how it went, a failure stops nothing.
     void recordInArchive(const QString &projectFile);
+    // Delivers what waits in the local queue, off the user-interface thread
+    // (at start, after each recording); a delivery under way is followed by
+    // one more.
+    void deliverArchiveQueue();
+    // Waits until no delivery runs (at most timeoutMs); true when none does.
+    // For the end of the program and for tests.
+    bool waitForArchive(int timeoutMs = 30000);
     void submenu_MachineHistoryClick();
     // Brings a kept measurement into the window as opening its project would.
     void openArchivedMeasurement(const ArchiveMeasurement &measurement);
@@ -251,6 +260,11 @@ private:
     // The chart follows the series, the language and the list's selection.
     void connectChart();
     DeviceSession *m_device = nullptr;
+
+    // The delivery of the archive queue under way, if any.
+    QThread *m_archiveDelivery = nullptr;
+    bool m_deliverAgain = false;
+    void archiveDelivered(const struct ArchiveDeliveryResult &result);
 
     // The list, the indicators and the device labels follow the state.
     void connectSeries();

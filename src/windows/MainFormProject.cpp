@@ -108,6 +108,9 @@ void TMainForm::openProjectFile(const QString &fileName)
     // now; slots the file did not reach keep their pictures.
     QString blockProblem;
     Measurement opened = measurementFromProject(stopTimes, record, pictures, &blockProblem);
+    // Saved again or reported, it keeps the time it was measured at, and the
+    // archive knows it as the measurement it is.
+    opened.lastValueAt = projectMeasurementTime(record, fileName, QFileInfo(file).lastModified());
     for (int slot = read.picturesRead + 1; slot <= kPictureSlotCount; ++slot)
         opened.pictures[std::size_t(slot - 1)].picture = m_state.pictureSlot(slot).picture;
     m_state.projectRecord = record;

@@ -2,6 +2,7 @@
 // driver installation in the main window.
 #include "windows/MainForm.h"
 
+#include "archive/FleetOverview.h"
 #include "archive/ArchiveLocation.h"
 #include "archive/Trend.h"
 #include "base/ErrorHandling.h"

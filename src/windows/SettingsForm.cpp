@@ -177,7 +177,7 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     setTabOrder(Button_LogoRemove, Button3);
     setTabOrder(Button3, Button4);
 
-    connect(Button3, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Button3, &QPushButton::clicked, this, &TSettingsForm::Button3Click);
     connect(Button4, &QPushButton::clicked, this, &QDialog::reject);
     connect(Button1, &QPushButton::clicked, this, [this] {
         runGuarded(*m_platform.dialogs, this, [this] { Button1Click(); });
@@ -258,6 +258,18 @@ void TSettingsForm::Button_LogoRemoveClick()
     showLogoChoice();
 }
 
+void TSettingsForm::Button3Click()
+{
+    // The settings file is plain text that backups and colleagues read: a
+    // password typed into the URL stays out of it, and the dialog stays open.
+    if (hasPassword(Edit_ArchiveUrl->text())) {
+        m_platform.dialogs->error(this, kApplicationTitle, m_state.texts().text("SettingsWindow", "ArchivePasswordText"));
+        Edit_ArchiveUrl->setFocus();
+        return;
+    }
+    accept();
+}
+
 bool TSettingsForm::storeSettings()
 {
     AppSettings &s = m_state.appSettings;
@@ -267,7 +279,9 @@ bool TSettingsForm::storeSettings()
     s.SSSpeed = parseDecimal(Edit_SSSpeed->text()).value_or(10.0);
     s.SoundFile = Edit_SoundFile->text();
     s.SoundEnable = CHB_SoundEnable->isChecked();
-    s.ArchiveUrl = Edit_ArchiveUrl->text().trimmed();
+    // Only a URL without a password is ever kept (OK refuses the others).
+    if (!hasPassword(Edit_ArchiveUrl->text()))
+        s.ArchiveUrl = Edit_ArchiveUrl->text().trimmed();
     // A percentage that is no number of 0 or more keeps the one before.
     if (const std::optional<double> percent = parseDecimal(Edit_TrendPercent->text().trimmed());
         percent && std::isfinite(*percent) && *percent >= 0.0)

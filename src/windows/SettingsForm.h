@@ -28,6 +28,7 @@ public:
     bool storeSettings();
     void Button1Click(); // browse for a sound file
     void Button2Click(); // play the sound file named in the field
+    void Button3Click(); // OK: refuses an archive URL with a password
     // The company logo: Choose takes a picture, Remove drops the logo; both
     // count only when the dialog closes with OK.
     void Button_LogoChooseClick();

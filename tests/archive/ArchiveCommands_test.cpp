@@ -193,6 +193,60 @@ TEST_P(ArchiveCommands, WarnsOnlyAboveTheThresholdOfTheOptionOrTheSetting)
     }
 }
 
+// 4 % slower every time never warns against the one before; against the
+// baseline (the first, or the marked reference) it does.
+TEST_P(ArchiveCommands, TrendWarnsAgainstTheBaselineAndSaysNoComparisonForZero)
+{
+    const double times[] = {100.0, 104.0, 108.0, 112.5};
+    const char *const names[] = {"Project_20240101_0800_.zPRJ", "Project_20240201_0800_.zPRJ",
+                                 "Project_20240301_0800_.zPRJ", "Project_20240401_0800_.zPRJ"};
+    QStringList arguments = {"archive", "add"};
+    for (int i = 0; i < 4; ++i)
+        arguments << project(QString::fromLatin1(names[i]), "Creep", std::vector<double>(10, times[i]));
+    ASSERT_EQ(runCli(arguments).exitCode, 0);
+
+    CliRun run = runCli({"archive", "trend", "Creep", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    QJsonObject trend = run.json();
+    EXPECT_DOUBLE_EQ(trend.value(QLatin1String("change_percent")).toDouble(), (112.5 - 108.0) / 108.0 * 100.0);
+    EXPECT_EQ(trend.value(QLatin1String("baseline_measured_at")).toString(), QStringLiteral("2024-01-01T08:00:00+01:00"));
+    EXPECT_DOUBLE_EQ(trend.value(QLatin1String("change_vs_baseline_percent")).toDouble(), 12.5);
+    EXPECT_TRUE(trend.value(QLatin1String("warning")).toBool());
+    run = runCli({"archive", "trend", "Creep"});
+    EXPECT_TRUE(run.out.contains("Stop time grew by 13 % since the baseline of 2024-01-01: check the brake."))
+        << run.out.constData();
+    EXPECT_FALSE(run.out.contains("since 2024-03-01")) << run.out.constData();
+
+    // The reference marked after a repair: 104 -> 112.5 ms is 8.2 %.
+    {
+        const auto archive = open();
+        const std::vector<ArchiveEntry> entries = archive->entries(QStringLiteral("Creep"));
+        ASSERT_EQ(entries.size(), 4u);
+        archive->setBaseline(QStringLiteral("Creep"), entries[1].id);
+    }
+    run = runCli({"archive", "trend", "Creep", "--json"});
+    trend = run.json();
+    EXPECT_EQ(trend.value(QLatin1String("baseline_measured_at")).toString(), QStringLiteral("2024-02-01T08:00:00+01:00"));
+    EXPECT_NEAR(trend.value(QLatin1String("change_vs_baseline_percent")).toDouble(), (112.5 - 104.0) / 104.0 * 100.0, 1e-9);
+    EXPECT_FALSE(trend.value(QLatin1String("warning")).toBool());
+
+    // A governing time of 0 ms before: no comparison, in text and JSON alike.
+    ASSERT_EQ(runCli({"archive", "add", project(QStringLiteral("Project_20240101_0800_z.zPRJ"), "Zero", std::vector<double>(10, 0.0)),
+                      project(QStringLiteral("Project_20240201_0800_z.zPRJ"), "Zero", std::vector<double>(10, 50.0))})
+                  .exitCode,
+              0);
+    run = runCli({"archive", "trend", "Zero", "--json"});
+    trend = run.json();
+    EXPECT_EQ(trend.value(QLatin1String("points")).toArray().size(), 2);
+    EXPECT_TRUE(trend.value(QLatin1String("change_percent")).isNull());
+    EXPECT_TRUE(trend.value(QLatin1String("change_vs_baseline_percent")).isNull());
+    EXPECT_FALSE(trend.value(QLatin1String("warning")).toBool());
+    run = runCli({"archive", "trend", "Zero"});
+    EXPECT_TRUE(run.out.contains("Change: no comparison")) << run.out.constData();
+    EXPECT_FALSE(run.out.contains("fewer than two")) << run.out.constData();
+    EXPECT_FALSE(run.out.contains("check the brake")) << run.out.constData();
+}
+
 TEST_P(ArchiveCommands, ABadFileStopsTheCommandAndKeepsWhatWasAddedBeforeIt)
 {
     const QString good = project(QStringLiteral("good.zPRJ"), "M", series(100.0, 10));
@@ -320,7 +374,9 @@ TEST(ArchiveCommandsLocation, CallsTheCommandDoesNotUnderstandAreUsageErrors)
         const char *named;
     };
     const Case cases[] = {
-        {{"archive"}, "add|list|trend missing"},
+        {{"archive"}, "add|list|trend|overview|sync missing"},
+        {{"archive", "overview", "extra"}, "takes no files"},
+        {{"archive", "sync", "extra"}, "takes no files"},
         {{"archive", "frob"}, "unknown archive command 'frob'"},
         {{"archive", "add"}, "needs project files"},
         {{"archive", "list", "extra"}, "takes no files"},

@@ -138,6 +138,29 @@ TEST(ProjectFileMeasurement, ANameWithoutTimeTakesTheFilesModificationTime)
     EXPECT_EQ(measurementFromProjectFile(path, QString(), QString()).measuredAt, modified);
 }
 
+// The time of the last value as the file keeps it comes before the name's
+// (the minute Save as was chosen) and the file's (when it was copied).
+TEST(ProjectFileMeasurement, TheTimeOfTheLastValueInTheFileComesFirst)
+{
+    QTemporaryDir dir;
+    const QDateTime measured(QDate(2024, 1, 1), QTime(9, 41, 17), Qt::UTC);
+    TestProject p = lightCurtainProject(tenValues());
+    ProjectExtension block;
+    block.standardId = QStringLiteral("iso13855-2010");
+    block.lastValueUtcMs = measured.toMSecsSinceEpoch();
+    ASSERT_TRUE(p.record.setExtension(block));
+    const QString path = dir.filePath(QStringLiteral("Project_20261210_0900_.zPRJ"));
+    writeProject(path, p);
+    EXPECT_EQ(measurementFromProjectFile(path, QString(), QString()).measuredAt, measured);
+
+    // A block without the time: the name's.
+    block.lastValueUtcMs.reset();
+    ASSERT_TRUE(p.record.setExtension(block));
+    writeProject(path, p);
+    EXPECT_EQ(measurementFromProjectFile(path, QString(), QString()).measuredAt,
+              QDateTime(QDate(2026, 12, 10), QTime(9, 0)));
+}
+
 TEST(ProjectFileMeasurement, AFileThatIsNotAWholeProjectIsRefusedByName)
 {
     QTemporaryDir dir;

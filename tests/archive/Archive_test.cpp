@@ -5,6 +5,7 @@
 
 #include "archive/ArchiveError.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -179,7 +180,7 @@ TEST_P(ArchiveStore, KeepsOneFileOnceWhateverItsName)
     EXPECT_EQ(archive->entries().size(), 1u);
 }
 
-TEST_P(ArchiveStore, TheSameMeasurementIsNotRecordedTwiceInARow)
+TEST_P(ArchiveStore, TheSameMeasurementIsNotRecordedTwice)
 {
     struct Case
     {
@@ -188,13 +189,13 @@ TEST_P(ArchiveStore, TheSameMeasurementIsNotRecordedTwiceInARow)
         Outcome outcome;
     };
     const Case cases[] = {
-        {"saved, then reported", [](ArchiveMeasurement &) {}, Outcome::SameAsLatest},
+        {"saved, then reported", [](ArchiveMeasurement &) {}, Outcome::SameMeasurement},
         {"another note and time", [](ArchiveMeasurement &m) {
              m.note = QStringLiteral("report");
              m.measuredAt = m.measuredAt.addSecs(600);
-         }, Outcome::SameAsLatest},
+         }, Outcome::SameMeasurement},
         {"blanks around the machine ID", [](ArchiveMeasurement &m) { m.machineId = QStringLiteral(" Press 4 "); },
-         Outcome::SameAsLatest},
+         Outcome::SameMeasurement},
         {"one more value", [](ArchiveMeasurement &m) { m.stopTimes.push_back(150.0); }, Outcome::Added},
         {"one value less", [](ArchiveMeasurement &m) { m.stopTimes.pop_back(); }, Outcome::Added},
         {"a value changed in its last bit",
@@ -218,7 +219,7 @@ TEST_P(ArchiveStore, TheSameMeasurementIsNotRecordedTwiceInARow)
         c.change(again);
         const Archive::AddResult result = archive->add(again);
         EXPECT_EQ(result.outcome, c.outcome);
-        if (c.outcome == Outcome::SameAsLatest) {
+        if (c.outcome == Outcome::SameMeasurement) {
             EXPECT_EQ(result.id, firstId);
         }
         // Each case starts from its own archive.
@@ -227,20 +228,29 @@ TEST_P(ArchiveStore, TheSameMeasurementIsNotRecordedTwiceInARow)
     }
 }
 
-TEST_P(ArchiveStore, TheSameMeasurementAfterAnotherOneIsKeptAgain)
+TEST_P(ArchiveStore, TheSameMeasurementIsKeptOnceWhereverItSitsInTheHistory)
 {
-    // "In a row" is the machine's latest: A, B, A is three points.
+    // P1 on 1 January (100 ms) and 1 March (120 ms); the older one opened
+    // and saved or reported again today is no third point.
     const auto archive = open();
-    const ArchiveMeasurement a = measurement(QStringLiteral("Press 4"), tenValues(), "2025-03-01T10:00:00Z");
-    const ArchiveMeasurement b = measurement(QStringLiteral("Press 4"), tenValues(200.0), "2025-04-01T10:00:00Z");
-    EXPECT_EQ(archive->add(a).outcome, Outcome::Added);
+    const ArchiveMeasurement a = measurement(QStringLiteral("P1"), tenValues(100.0), "2024-01-01T10:00:00Z");
+    const ArchiveMeasurement b = measurement(QStringLiteral("P1"), tenValues(120.0), "2024-03-01T10:00:00Z");
+    const qint64 aId = archive->add(a).id;
     EXPECT_EQ(archive->add(b).outcome, Outcome::Added);
-    EXPECT_EQ(archive->add(a).outcome, Outcome::Added);
-    // Another machine in between does not break the row of Press 4.
-    EXPECT_EQ(archive->add(measurement(QStringLiteral("Press 5"), tenValues(), "2025-05-01T10:00:00Z")).outcome,
+    EXPECT_EQ(archive->add(measurement(QStringLiteral("P2"), tenValues(100.0), "2024-05-01T10:00:00Z")).outcome,
               Outcome::Added);
-    EXPECT_EQ(archive->add(a).outcome, Outcome::SameAsLatest);
-    EXPECT_EQ(archive->entries(QStringLiteral("Press 4")).size(), 3u);
+    ArchiveMeasurement again = a;
+    again.measuredAt = at("2026-12-10T09:00:00Z");
+    again.note = QStringLiteral("reprinted");
+    again.filePath = QStringLiteral("/tmp/Project_20261210_0900_.zPRJ");
+    again.fileSha256 = QString(64, QLatin1Char('b'));
+    const Archive::AddResult result = archive->add(again);
+    EXPECT_EQ(result.outcome, Outcome::SameMeasurement);
+    EXPECT_EQ(result.id, aId);
+    const std::vector<ArchiveEntry> p1 = archive->entries(QStringLiteral("P1"));
+    ASSERT_EQ(p1.size(), 2u);
+    EXPECT_EQ(p1.back().measuredAt, at("2024-03-01T10:00:00Z"));
+    EXPECT_EQ(archive->machines(QStringLiteral("P1")).front().measurementCount, 2);
 }
 
 TEST_P(ArchiveStore, ListsOldestFirstAndFindsMachinesInAnyLetterCase)
@@ -443,6 +453,123 @@ TEST_P(ArchiveStore, KeepsTheStandardTheInstalledDistanceAndTheVerdictAndUpgrade
 }
 
 ON_BOTH_ENGINES(ArchiveStore);
+
+// Two users share one SQLite archive on a common folder: one records, the
+// other only looks, possibly without the right to write.  The looking must
+// neither wait for the recording nor leave a file behind that the recorder
+// cannot write past.
+class SharedSQLiteArchive : public ::testing::Test
+{
+protected:
+    QString path() const { return dir.filePath(QStringLiteral("archive.sqlite")); }
+    ArchiveLocation location() const { return parseArchiveUrl(QStringLiteral("sqlite://") + path()); }
+    QStringList files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+    void add(const char *when, double first)
+    {
+        Archive(location()).add(measurement(QStringLiteral("Press 4"), tenValues(first), when));
+    }
+    // The file and its folder as a user without write rights sees them (to
+    // root they stay writable: the read-only connection shows it then).
+    void makeReadOnly(bool readOnly)
+    {
+        const auto r = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        const auto x = QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+        QFile::setPermissions(path(), readOnly ? r : r | QFileDevice::WriteOwner);
+        QFile::setPermissions(dir.path(), readOnly ? r | x : r | x | QFileDevice::WriteOwner);
+    }
+    void TearDown() override { makeReadOnly(false); }
+    QTemporaryDir dir;
+};
+
+TEST_F(SharedSQLiteArchive, AReaderNeitherWaitsForAWriterNorLeavesFilesBehind)
+{
+    add("2025-03-01T10:00:00Z", 100.0);
+    // Another program is in the middle of recording.
+    QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+    other.setDatabaseName(path());
+    ASSERT_TRUE(other.open());
+    ASSERT_TRUE(QSqlQuery(other).exec(QStringLiteral("BEGIN IMMEDIATE")));
+    ASSERT_TRUE(QSqlQuery(other).exec(QStringLiteral("UPDATE machines SET measurement_count = measurement_count")));
+    {
+        std::unique_ptr<Archive> reader;
+        ASSERT_NO_THROW(reader = std::make_unique<Archive>(location(), Archive::Access::Read));
+        EXPECT_EQ(reader->entries().size(), 1u);
+        EXPECT_EQ(reader->machines().size(), 1u);
+        for (const QString &f : files())
+            EXPECT_FALSE(f.endsWith(QLatin1String("-wal")) || f.endsWith(QLatin1String("-shm"))) << f.toStdString();
+        ASSERT_TRUE(QSqlQuery(other).exec(QStringLiteral("ROLLBACK")));
+
+        // The recorder keeps recording while the reader stays open, and the
+        // reader sees it.
+        EXPECT_NO_THROW(add("2025-04-01T10:00:00Z", 200.0));
+        EXPECT_EQ(reader->entries().size(), 2u);
+    }
+    other.close();
+    other = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    EXPECT_EQ(files(), QStringList{QStringLiteral("archive.sqlite")});
+}
+
+TEST_F(SharedSQLiteArchive, AReadOnlyUserListsWhileTheOtherKeepsRecording)
+{
+    add("2025-03-01T10:00:00Z", 100.0);
+    const QByteArray before = [this] {
+        QFile f(path());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    makeReadOnly(true);
+    {
+        Archive reader(location(), Archive::Access::Read);
+        EXPECT_EQ(reader.entries().size(), 1u);
+        ASSERT_EQ(reader.machines().size(), 1u);
+        EXPECT_TRUE(reader.measurement(reader.entries()[0].id));
+        EXPECT_EQ(files(), QStringList{QStringLiteral("archive.sqlite")});
+        // The reader changed no byte of the archive.
+        QFile f(path());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), before);
+
+        // The user who may write goes on while the reader is open.
+        makeReadOnly(false);
+        EXPECT_NO_THROW(add("2025-04-01T10:00:00Z", 200.0));
+        makeReadOnly(true);
+        EXPECT_EQ(reader.entries().size(), 2u);
+    }
+    EXPECT_EQ(files(), QStringList{QStringLiteral("archive.sqlite")});
+    makeReadOnly(false);
+    EXPECT_NO_THROW(add("2025-05-01T10:00:00Z", 300.0));
+}
+
+TEST_F(SharedSQLiteArchive, AReaderOfAMissingArchiveSeesItEmptyAndCreatesNothing)
+{
+    Archive reader(location(), Archive::Access::Read);
+    EXPECT_TRUE(reader.machines().empty());
+    EXPECT_TRUE(reader.entries().empty());
+    EXPECT_TRUE(files().isEmpty());
+}
+
+TEST_F(SharedSQLiteArchive, AnArchiveWithWriteAheadLogIsTurnedBackToARollbackJournal)
+{
+    add("2025-03-01T10:00:00Z", 100.0);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("old"));
+        db.setDatabaseName(path());
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA journal_mode = WAL")));
+        q.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("old"));
+    add("2025-04-01T10:00:00Z", 200.0);
+    QFile f(path());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray header = f.read(20);
+    // Bytes 18 and 19 of the header: 1 for a rollback journal, 2 for WAL.
+    EXPECT_EQ(int(header.at(18)), 1);
+    EXPECT_EQ(int(header.at(19)), 1);
+    EXPECT_EQ(Archive(location(), Archive::Access::Read).entries().size(), 2u);
+}
 
 TEST(SQLiteArchive, RefusesAFileThatIsNoDatabaseInOneLine)
 {

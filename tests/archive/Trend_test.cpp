@@ -43,11 +43,14 @@ TEST(MachineTrend, ComparesTheLatestGoverningTimeWithTheOneBefore)
         {"just below", history({200.0, 219.0}), 10.0, 2, 9.5, false},
         {"a higher threshold", history({100.0, 114.0}), 20.0, 2, 14.000000000000002, false},
         {"stops faster", history({120.0, 100.0}), 10.0, 2, -16.666666666666664, false},
-        {"only the last two count", history({50.0, 100.0, 105.0}), 10.0, 3, 5.0, false},
+        {"the last two and the first count", history({100.0, 104.0, 105.0}), 10.0, 3, (105.0 - 104.0) / 104.0 * 100.0,
+         false},
         // Series under ten values have no governing time and no place here.
         {"a short series in between", history({100.0, 120.0, std::nullopt}), 10.0, 2, 20.0, true},
         {"short series only", history({std::nullopt, std::nullopt}), 10.0, 0, std::nullopt, false},
-        {"from standstill", history({0.0, 5.0}), 10.0, 2, std::nullopt, true},
+        // A governing time of 0 ms is no comparison, and no warning: not
+        // "none" in one place and "grew" in another.
+        {"from standstill", history({0.0, 5.0}), 10.0, 2, std::nullopt, false},
         {"standstill twice", history({0.0, 0.0}), 10.0, 2, std::nullopt, false},
     };
     for (const Case &c : cases) {
@@ -56,6 +59,53 @@ TEST(MachineTrend, ComparesTheLatestGoverningTimeWithTheOneBefore)
         EXPECT_EQ(trend.points.size(), c.points);
         EXPECT_EQ(trend.changePercent, c.change);
         EXPECT_EQ(trend.warning, c.warning);
+    }
+}
+
+// A brake that gets 4 % slower every month never grows 10 % in one step,
+// but it does against the baseline.
+TEST(MachineTrend, WarnsAgainstTheBaselineToo)
+{
+    struct Case
+    {
+        const char *name;
+        std::vector<ArchiveEntry> entries;
+        std::optional<qint64> marked;
+        std::optional<std::size_t> baseline;
+        std::optional<double> change;
+        std::optional<double> changeVsBaseline;
+        bool warningVsPrevious;
+        bool warningVsBaseline;
+    };
+    const double creep = 100.0 * 1.04 * 1.04 * 1.04;
+    const Case cases[] = {
+        {"slow creep", history({100.0, 104.0, 108.16, creep}), std::nullopt, 0, creep / 108.16 * 100.0 - 100.0,
+         creep - 100.0, false, true},
+        {"one step", history({100.0, 120.0}), std::nullopt, 0, 20.0, 20.0, true, true},
+        {"marked after a repair", history({150.0, 100.0, 104.0, creep}), 2, 1, creep / 104.0 * 100.0 - 100.0,
+         creep - 100.0, false, true},
+        {"marked the latest", history({100.0, 120.0}), 2, 1, 20.0, std::nullopt, true, false},
+        {"marked one without a governing time", history({100.0, std::nullopt, 115.0}), 2, 0, 15.0, 15.0, true, true},
+        {"a baseline of 0 ms", history({0.0, 100.0, 105.0}), std::nullopt, 0, 5.0, std::nullopt, false, false},
+        {"a marked baseline below 0 ms", history({-1.0, 100.0, 105.0}), 1, 0, 5.0, std::nullopt, false, false},
+        {"one point", history({100.0}), std::nullopt, 0, std::nullopt, std::nullopt, false, false},
+        {"none", history({}), std::nullopt, std::nullopt, std::nullopt, std::nullopt, false, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const MachineTrend trend = machineTrend(c.entries, 10.0, c.marked);
+        EXPECT_EQ(trend.baseline, c.baseline);
+        ASSERT_EQ(trend.changePercent.has_value(), c.change.has_value());
+        if (c.change) {
+            EXPECT_NEAR(*trend.changePercent, *c.change, 1e-9);
+        }
+        ASSERT_EQ(trend.changeVsBaselinePercent.has_value(), c.changeVsBaseline.has_value());
+        if (c.changeVsBaseline) {
+            EXPECT_NEAR(*trend.changeVsBaselinePercent, *c.changeVsBaseline, 1e-9);
+        }
+        EXPECT_EQ(trend.warningVsPrevious, c.warningVsPrevious);
+        EXPECT_EQ(trend.warningVsBaseline, c.warningVsBaseline);
+        EXPECT_EQ(trend.warning, c.warningVsPrevious || c.warningVsBaseline);
     }
 }
 

@@ -78,7 +78,7 @@ TEST(ShellFiles, BashCompletesCommandsOptionsKindsAndFilesByExtension)
         {"stats ", "a.zPRJ b.ZPRJ c.txt d.csv e.pdf"},
         {"distance --kind ", "door estop hlc mat scanner twohand vlc"},
         {"distance --time ", ""},
-        {"archive ", "add list trend"},
+        {"archive ", "add list overview sync trend"},
         {"archive add ", "a.zPRJ b.ZPRJ"},
         {"new-project --import ", "a.zPRJ b.ZPRJ c.txt d.csv e.pdf"},
     };

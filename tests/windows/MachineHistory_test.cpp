@@ -11,9 +11,12 @@
 #include "settings/FileLocations.h"
 #include "settings/IniFile.h"
 #include "state/ProgramState.h"
+#include "windows/DevSelectForm.h"
 #include "windows/MachineHistoryForm.h"
 #include "windows/SettingsForm.h"
 
+#include <QCheckBox>
+#include <QDateTime>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -35,7 +38,12 @@ class MachineArchiveWindows : public ProgramFixture
 {
 protected:
     QString archiveUrl() const { return QString::fromLocal8Bit(qgetenv("ZIRK_ARCHIVE")); }
-    std::vector<ArchiveEntry> kept() { return Archive(parseArchiveUrl(archiveUrl())).entries(); }
+    // What the archive holds once the window's deliveries are done.
+    std::vector<ArchiveEntry> kept()
+    {
+        EXPECT_TRUE(forms().MainForm->waitForArchive());
+        return Archive(parseArchiveUrl(archiveUrl())).entries();
+    }
 
     // A series measured on Press 4, as if it had come from the instrument.
     void measure(TMainForm &window, const std::vector<double> &values)
@@ -99,12 +107,14 @@ TEST_F(MachineArchiveWindows, AnArchiveThatCannotBeWrittenStopsNeitherSaveNorRep
     fake.dialogs.fileAnswers = {project, report};
     window.submenu_SaveAsClick();
     EXPECT_TRUE(QFileInfo::exists(project));
+    ASSERT_TRUE(window.waitForArchive());
     EXPECT_TRUE(window.statusText().startsWith(QStringLiteral("The archive could not be written: archive sqlite://")
                                                + notes))
         << window.statusText().toStdString();
     EXPECT_TRUE(window.statusText().contains(QLatin1String("not a database"))) << window.statusText().toStdString();
     window.Generuj_Report();
     EXPECT_TRUE(QFileInfo::exists(report));
+    ASSERT_TRUE(window.waitForArchive());
     EXPECT_TRUE(window.statusText().startsWith(QStringLiteral("The archive could not be written")));
     EXPECT_TRUE(fake.dialogs.errors.empty());
     EXPECT_EQ(fake.shell.calls.size(), 1u);
@@ -143,7 +153,7 @@ TEST_F(MachineArchiveWindows, HistoryListsSearchesWarnsAndOpensAMeasurement)
     ASSERT_EQ(history->LW_machines->rowCount(), 2);
     EXPECT_EQ(history->LW_machines->item(0, 0)->text(), QStringLiteral("Laser cutter"));
     EXPECT_EQ(history->LW_machines->item(1, 0)->text(), QStringLiteral("Press 4"));
-    EXPECT_EQ(history->LW_machines->item(1, 1)->text(), QStringLiteral("3"));
+    EXPECT_EQ(history->LW_machines->item(1, 2)->text(), QStringLiteral("3"));
 
     history->Edit_Search->setText(QStringLiteral("PRESS"));
     ASSERT_EQ(history->LW_machines->rowCount(), 1);
@@ -153,8 +163,13 @@ TEST_F(MachineArchiveWindows, HistoryListsSearchesWarnsAndOpensAMeasurement)
     EXPECT_EQ(history->LW_measurements->item(2, 1)->text(), QStringLiteral("10"));
     EXPECT_EQ(history->LW_measurements->item(2, 2)->text(), QStringLiteral("114 ms"));
     EXPECT_EQ(history->LW_measurements->item(2, 4)->text(), QStringLiteral("0123456789ABCD"));
-    // 100 -> 114 ms: more than the 10 % of the setting.
-    EXPECT_EQ(history->Label_Warning->text(), QStringLiteral("Stop time grew by 14 % since 2025-11-03: check the brake."));
+    // 100 -> 114 ms: more than the 10 % of the setting; 90 -> 114 ms against
+    // the first measurement, too.
+    EXPECT_EQ(history->Label_Warning->text(),
+              QStringLiteral("Stop time grew by 14 % since 2025-11-03: check the brake.\n"
+                             "Stop time grew by 27 % since the reference of 2024-11-03: check the brake."));
+    EXPECT_EQ(history->Label_Changes->text(),
+              QStringLiteral("Change: 14.0 % against 2025-11-03, 26.7 % against the reference of 2024-11-03"));
     const TrendChartLayout chart = history->Chart->chartLayout();
     ASSERT_EQ(chart.governing.size(), 3u);
     EXPECT_EQ(chart.dateTicks.back().label, QStringLiteral("2026-11-05"));
@@ -184,11 +199,24 @@ TEST_F(MachineArchiveWindows, HistoryListsSearchesWarnsAndOpensAMeasurement)
     EXPECT_EQ(state().result().distanceMm, door.distanceMm);
     EXPECT_EQ(window.Label_SafetyDevice->text(), QStringLiteral("Door"));
 
-    // A threshold above the growth: no warning.
+    // A threshold above one step but not above the creep since the first.
     state().appSettings.ArchiveTrendPercent = 15.0;
+    history->FormShow();
     history->Edit_Search->clear();
     history->LW_machines->setCurrentCell(1, 0);
-    EXPECT_TRUE(history->Label_Warning->text().isEmpty());
+    EXPECT_EQ(history->Label_Warning->text(),
+              QStringLiteral("Stop time grew by 27 % since the reference of 2024-11-03: check the brake."));
+
+    // The brake was repaired before the second: the user marks it as the
+    // reference, the archive keeps the mark, and the warning goes.
+    history->LW_measurements->setCurrentCell(1, 0);
+    ASSERT_TRUE(history->Btn_Reference->isEnabled());
+    history->Btn_Reference->click();
+    EXPECT_TRUE(history->Label_Warning->text().isEmpty()) << history->Label_Warning->text().toStdString();
+    EXPECT_EQ(history->Label_Changes->text(),
+              QStringLiteral("Change: 14.0 % against 2025-11-03, 14.0 % against the reference of 2025-11-03"));
+    const std::vector<ArchiveEntry> press = Archive(parseArchiveUrl(archiveUrl())).entries(QStringLiteral("Press 4"));
+    EXPECT_EQ(Archive(parseArchiveUrl(archiveUrl())).baseline(QStringLiteral("Press 4")), press[1].id);
 }
 
 TEST_F(MachineArchiveWindows, AnArchiveThatCannotBeReadIsNamedInTheHistoryWindow)
@@ -232,6 +260,187 @@ TEST_F(MachineArchiveWindows, SettingsKeepTheArchiveAndThresholdOnlyOnceSet)
     start();
     EXPECT_EQ(state().appSettings.ArchiveUrl, QStringLiteral("postgresql://qa@db:5432/zirk"));
     EXPECT_EQ(state().appSettings.ArchiveTrendPercent, 12.5);
+}
+
+// P1 on 1 January (100 ms) and 1 March (120 ms) warns.  Opening the older
+// one and saving or reporting it again today adds no third point dated
+// today, and the warning stays; the selection dialog shows the device the
+// kept measurement was made behind.
+TEST_F(MachineArchiveWindows, AKeptMeasurementOpenedAndSavedAgainIsNoNewPoint)
+{
+    {
+        Archive archive(parseArchiveUrl(archiveUrl()));
+        for (const auto &[when, ms] : {std::pair{"2024-01-01", 100.0}, std::pair{"2024-03-01", 120.0}}) {
+            ArchiveMeasurement m;
+            m.machineId = QStringLiteral("P1");
+            m.measuredAt = QDateTime(QDate::fromString(QString::fromLatin1(when), Qt::ISODate), QTime(9, 30));
+            m.stopTimes = std::vector<double>(10, ms);
+            m.deviceKind = KindVerticalLightCurtain;
+            m.deviceParameter = 30.0;
+            m.result = computeSeriesResult(m.stopTimes, SafetyDevice::selected(KindVerticalLightCurtain, 30.0, false));
+            archive.add(m);
+        }
+    }
+    TMainForm &window = start();
+    Tdevselectform *select = forms().devselectform;
+    select->Edit_VLC_d->setText(QStringLiteral("14"));
+    select->CheckBox_VLC_nonindustrial->setChecked(true);
+    select->PageControl1->setCurrentIndex(KindDoor);
+    TMachineHistoryForm *history = forms().MachineHistoryForm;
+    history->FormShow();
+    history->LW_machines->setCurrentCell(0, 0);
+    ASSERT_EQ(history->LW_measurements->rowCount(), 2);
+    history->LW_measurements->setCurrentCell(0, 0);
+    history->Btn_OpenClick();
+    EXPECT_EQ(state().lastValueAt(), QDateTime(QDate(2024, 1, 1), QTime(9, 30)));
+    EXPECT_EQ(select->Edit_VLC_d->text(), QStringLiteral("30"));
+    EXPECT_FALSE(select->CheckBox_VLC_nonindustrial->isChecked());
+    EXPECT_EQ(select->PageControl1->currentIndex(), int(KindVerticalLightCurtain));
+    EXPECT_EQ(select->selection(), state().safetyDevice());
+
+    fake.clock.current = QDateTime(QDate(2026, 12, 10), QTime(11, 0));
+    const QString project = tempDir.filePath(QStringLiteral("Project_20261210_1100_.zPRJ"));
+    fake.dialogs.fileAnswers = {project, tempDir.filePath(QStringLiteral("reprint.pdf"))};
+    window.submenu_SaveAsClick();
+    window.Generuj_Report();
+    ASSERT_TRUE(fake.dialogs.errors.empty()) << fake.dialogs.errors.front().toStdString();
+    const std::vector<ArchiveEntry> entries = kept();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries.back().measuredAt, QDateTime(QDate(2024, 3, 1), QTime(9, 30)));
+
+    // The saved file opened again is the same measurement too.
+    fake.dialogs.fileAnswers = {project};
+    window.submenu_OpenClick();
+    fake.dialogs.fileAnswers = {tempDir.filePath(QStringLiteral("reprint2.pdf"))};
+    window.Generuj_Report();
+    EXPECT_EQ(kept().size(), 2u);
+
+    history->FormShow();
+    history->LW_machines->setCurrentCell(0, 0);
+    EXPECT_EQ(history->Label_Warning->text().left(22), QStringLiteral("Stop time grew by 20 %"));
+}
+
+// The archive's folder cannot be made (a file stands where it would go): the
+// measurement waits in the queue, survives the end of the program and goes
+// at the next start, once the way is free.
+TEST_F(MachineArchiveWindows, AQueuedMeasurementSurvivesARestartAndGoesAtTheNextStart)
+{
+    const QString blocker = tempDir.filePath(QStringLiteral("share"));
+    QFile file(blocker);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QString url = QStringLiteral("sqlite://") + blocker + QStringLiteral("/archive.sqlite");
+    qputenv("ZIRK_ARCHIVE", url.toLocal8Bit());
+    TMainForm &window = start();
+    measure(window, series(100.0));
+    fake.dialogs.fileAnswers = {tempDir.filePath(QStringLiteral("Project_20261209_1030_.zPRJ"))};
+    window.submenu_SaveAsClick();
+    ASSERT_TRUE(window.waitForArchive());
+    EXPECT_TRUE(window.statusText().startsWith(QStringLiteral("The archive could not be written")))
+        << window.statusText().toStdString();
+    program.reset();
+
+    ASSERT_TRUE(QFile::remove(blocker));
+    TMainForm &again = start();
+    ASSERT_TRUE(again.waitForArchive());
+    EXPECT_EQ(again.statusText(), QStringLiteral("kept in the archive"));
+    const std::vector<ArchiveEntry> entries = kept();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].machineId, QStringLiteral("Press 4"));
+    EXPECT_EQ(entries[0].count, 12);
+}
+
+// The history opens on the fleet: every machine with its status, sortable,
+// narrowed to those that need attention, and exported as CSV.
+TEST_F(MachineArchiveWindows, TheOverviewShowsEachStatusSortsFiltersAndExports)
+{
+    const QDateTime today(QDate(2026, 12, 10), QTime(12, 0));
+    fake.clock.current = today;
+    {
+        Archive archive(parseArchiveUrl(archiveUrl()));
+        auto add = [&archive](const char *machine, const QDateTime &when, double ms) {
+            ArchiveMeasurement m;
+            m.machineId = QString::fromLatin1(machine);
+            m.measuredAt = when;
+            m.stopTimes = std::vector<double>(10, ms);
+            m.deviceKind = 0;
+            m.deviceParameter = 14.0;
+            m.result = computeSeriesResult(m.stopTimes, SafetyDevice::ofKind(0, 14.0));
+            archive.add(m);
+        };
+        add("Press 10", today.addMonths(-2), 100.0);
+        add("Press 10", today.addMonths(-1), 125.0); // warning
+        add("Press 9", today.addMonths(-13), 80.0);  // overdue
+        add("Press 2", today.addMonths(-1), 90.0);   // ok
+    }
+    TMainForm &window = start();
+    (void)window;
+    TMachineHistoryForm *history = forms().MachineHistoryForm;
+    history->FormShow();
+    QTableWidget *table = history->LW_machines;
+    ASSERT_EQ(table->rowCount(), 3);
+    auto column = [table](int c) {
+        QStringList texts;
+        for (int r = 0; r < table->rowCount(); ++r)
+            texts << table->item(r, c)->text();
+        return texts;
+    };
+    EXPECT_EQ(column(0), (QStringList{"Press 2", "Press 9", "Press 10"}));
+    EXPECT_EQ(column(10), (QStringList{"ok", "overdue", "warning"}));
+    EXPECT_EQ(column(9), (QStringList{"2027-11-10", "2026-11-10", "2027-11-10"}));
+    EXPECT_EQ(table->item(2, 8)->text(), QStringLiteral("25.0 %"));
+
+    // Sorted by the number of measurements, not by their text.
+    table->sortItems(2, Qt::DescendingOrder);
+    EXPECT_EQ(column(0).first(), QStringLiteral("Press 10"));
+    // A row chosen after sorting is the machine it shows.
+    table->setCurrentCell(0, 0);
+    EXPECT_EQ(history->LW_measurements->rowCount(), 2);
+
+    history->CHB_Attention->setChecked(true);
+    EXPECT_EQ(table->rowCount(), 2);
+    EXPECT_FALSE(column(10).contains(QStringLiteral("ok")));
+
+    const QString csvFile = tempDir.filePath(QStringLiteral("machines.csv"));
+    fake.dialogs.fileAnswers = {csvFile};
+    history->Btn_Export->click();
+    ASSERT_TRUE(fake.dialogs.errors.empty()) << fake.dialogs.errors.front().toStdString();
+    QFile csv(csvFile);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = csv.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 4); // header, two machines, the end
+    EXPECT_TRUE(lines[1].startsWith("Press 10,")) << lines[1].constData();
+    EXPECT_TRUE(lines[1].endsWith(",warning\r")) << lines[1].constData();
+}
+
+TEST_F(MachineArchiveWindows, SettingsRefuseAnArchiveUrlWithAPassword)
+{
+    TMainForm &window = start();
+    TSettingsForm *settings = forms().SettingsForm;
+    int result = -1;
+    fake.dialogs.onModal = [settings, &result](QDialog *dialog) {
+        if (dialog != settings)
+            return int(QDialog::Rejected);
+        settings->FormShow();
+        settings->setResult(-1);
+        settings->Edit_ArchiveUrl->setText(QStringLiteral("postgresql://alice:s3cr3t@db:5432/zirk"));
+        settings->Button3->click();
+        result = settings->result();
+        // The user follows the advice and takes the password out.
+        settings->Edit_ArchiveUrl->setText(QStringLiteral("postgresql://alice@db:5432/zirk"));
+        settings->Button3->click();
+        return settings->result();
+    };
+    window.submenu_SettingsClick();
+    EXPECT_EQ(result, -1) << "OK closed the dialog with a password in the URL";
+    ASSERT_EQ(fake.dialogs.errors.size(), 1u);
+    EXPECT_TRUE(fake.dialogs.errors[0].contains(QLatin1String("~/.pgpass"))) << fake.dialogs.errors[0].toStdString();
+    EXPECT_FALSE(fake.dialogs.errors[0].contains(QLatin1String("s3cr3t")));
+    EXPECT_EQ(state().appSettings.ArchiveUrl, QStringLiteral("postgresql://alice@db:5432/zirk"));
+    ASSERT_TRUE(window.close());
+    QFile file(settingsFilePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(file.readAll().contains("s3cr3t"));
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 #include "archive/ArchiveError.h"
 #include "archive/ArchiveInput.h"
 #include "archive/ArchiveLocation.h"
+#include "archive/ArchiveQueue.h"
+#include "archive/FleetOverview.h"
 #include "archive/Trend.h"
 
 #include <QProcessEnvironment>
@@ -18,12 +20,14 @@
 namespace {
 
 // ZIRK_ARCHIVE, else the window's setting, else the default file.
-std::unique_ptr<Archive> openArchive()
+// Readers open it read-only: they never wait for a writer's lock and work
+// on an archive they may not write.
+std::unique_ptr<Archive> openArchive(Archive::Access access)
 {
     const QString url = chooseArchiveUrl(QProcessEnvironment::systemEnvironment(),
                                          programSettings().ArchiveUrl, defaultArchivePath());
     try {
-        return std::make_unique<Archive>(parseArchiveUrl(url));
+        return std::make_unique<Archive>(parseArchiveUrl(url), access);
     } catch (const ArchiveError &e) {
         throw badInput(e.message());
     }
@@ -57,29 +61,74 @@ void runAdd(const Arguments &arguments)
     const QStringList files = arguments.files().mid(1);
     if (files.isEmpty())
         throw usageError(QStringLiteral("archive add needs project files"));
-    const std::unique_ptr<Archive> archive = openArchive();
+    const std::unique_ptr<Archive> archive = openArchive(Archive::Access::Write);
     const QString user = programSettings().UserName;
     const QString company = programSettings().CompanyName;
     long long added = 0;
     long long skipped = 0;
     QString text;
-    for (const QString &fileName : files) {
-        // Each file is its own transaction: what was added before a bad file
-        // stays, and adding the same files again skips it.
-        try {
-            const Archive::AddResult result = archive->add(measurementFromProjectFile(fileName, user, company));
-            if (result.outcome == Archive::AddOutcome::Added) {
-                ++added;
-                text += QStringLiteral("%1: added as measurement %2\n").arg(fileName).arg(result.id);
-            } else {
-                ++skipped;
-                text += QStringLiteral("%1: already kept as measurement %2\n").arg(fileName).arg(result.id);
-            }
-        } catch (const ZirkError &e) {
-            throw badInput(added > 0 ? QStringLiteral("%1 (%2 added before it)").arg(e.message()).arg(added)
-                                     : e.message());
+    struct Read
+    {
+        QString fileName;
+        ArchiveMeasurement measurement;
+    };
+    std::vector<Read> batch;
+    auto note = [&](const QString &fileName, const Archive::AddResult &result) {
+        if (result.outcome == Archive::AddOutcome::Added) {
+            ++added;
+            text += QStringLiteral("%1: added as measurement %2\n").arg(fileName).arg(result.id);
+        } else {
+            ++skipped;
+            text += QStringLiteral("%1: already kept as measurement %2\n").arg(fileName).arg(result.id);
         }
+    };
+    auto failed = [&added](const QString &message) {
+        return badInput(added > 0 ? QStringLiteral("%1 (%2 added before it)").arg(message).arg(added) : message);
+    };
+    // A batch of files is one transaction: one commit for hundreds of files.
+    // When the archive refuses one of them, the batch goes again file by
+    // file, so that what comes before the refused file stays and the
+    // message names it.
+    auto keepBatch = [&] {
+        if (batch.empty())
+            return;
+        std::vector<Archive::AddResult> results;
+        try {
+            archive->beginBatch();
+            for (const Read &r : batch)
+                results.push_back(archive->add(r.measurement));
+            archive->commitBatch();
+        } catch (const ArchiveError &) {
+            archive->rollbackBatch();
+            results.clear();
+        }
+        if (results.size() == batch.size()) {
+            for (std::size_t i = 0; i < batch.size(); ++i)
+                note(batch[i].fileName, results[i]);
+        } else {
+            for (const Read &r : batch) {
+                try {
+                    note(r.fileName, archive->add(r.measurement));
+                } catch (const ArchiveError &e) {
+                    throw failed(e.message());
+                }
+            }
+        }
+        batch.clear();
+    };
+    constexpr std::size_t kFilesPerBatch = 500;
+    for (const QString &fileName : files) {
+        try {
+            batch.push_back({fileName, measurementFromProjectFile(fileName, user, company)});
+        } catch (const ZirkError &e) {
+            // What was read before the bad file is kept.
+            keepBatch();
+            throw failed(e.message());
+        }
+        if (batch.size() == kFilesPerBatch)
+            keepBatch();
     }
+    keepBatch();
     if (arguments.json()) {
         JsonWriter json;
         json.beginObject();
@@ -96,7 +145,7 @@ void runList(const Arguments &arguments)
 {
     if (arguments.files().size() > 1)
         throw usageError(QStringLiteral("archive list takes no files"));
-    const std::unique_ptr<Archive> archive = openArchive();
+    const std::unique_ptr<Archive> archive = openArchive(Archive::Access::Read);
     const std::vector<ArchiveEntry> entries = archive->entries(arguments.value("--machine"));
     if (arguments.json()) {
         JsonWriter json;
@@ -147,12 +196,13 @@ void runTrend(const Arguments &arguments)
         : programSettings().ArchiveTrendPercent;
     if (!(threshold >= 0.0))
         throw badInput(QStringLiteral("--threshold: a percentage of 0 or more"));
-    const std::unique_ptr<Archive> archive = openArchive();
+    const std::unique_ptr<Archive> archive = openArchive(Archive::Access::Read);
     const std::vector<ArchiveEntry> entries = archive->entries(machineId);
     // A misspelt machine must not read as "no warning".
     if (entries.empty())
         throw badInput(QStringLiteral("no machine \"%1\" in archive %2").arg(machineId, archive->location().url()));
-    const MachineTrend trend = machineTrend(entries, threshold);
+    const MachineTrend trend = machineTrend(entries, threshold, archive->baseline(machineId));
+    const TrendPoint *baseline = trend.baseline ? &trend.points[*trend.baseline] : nullptr;
 
     if (arguments.json()) {
         JsonWriter json;
@@ -169,30 +219,124 @@ void runTrend(const Arguments &arguments)
         }
         json.endArray();
         json.member("change_percent", trend.changePercent);
+        optionalText(json, "baseline_measured_at", baseline ? isoTime(baseline->measuredAt) : QString());
+        json.member("change_vs_baseline_percent", trend.changeVsBaselinePercent);
         json.member("warning", trend.warning);
         json.endObject();
         writeJson(json);
         return;
     }
+    auto day = [](const TrendPoint &p) { return p.measuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")); };
     QString text = QStringLiteral("Machine: %1\n").arg(machineId);
     for (const TrendPoint &p : trend.points)
         text += QStringLiteral("  %1  %2  %3\n")
                     .arg(p.measuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
                          formatStatisticMs(p.governingMs), p.distanceMm ? formatDistanceMm(*p.distanceMm) : kNoValueMm);
-    if (trend.changePercent)
+    const std::size_t count = trend.points.size();
+    if (count < 2)
+        text += QStringLiteral("Change: none (fewer than two measurements with ten values or more)\n");
+    else if (trend.changePercent)
         text += QStringLiteral("Change: %1 % against the measurement before\n").arg(formatNumber(*trend.changePercent, 1, 0));
     else
-        text += QStringLiteral("Change: none (fewer than two measurements with ten values or more)\n");
-    if (trend.warning) {
-        const TrendPoint &before = trend.points[trend.points.size() - 2];
-        text += trend.changePercent
-            ? QStringLiteral("Stop time grew by %1 % since %2: check the brake.\n")
-                  .arg(qRound(*trend.changePercent))
-                  .arg(before.measuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")))
-            : QStringLiteral("Stop time grew since %1: check the brake.\n")
-                  .arg(before.measuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")));
+        text += QStringLiteral("Change: no comparison (the measurement before has a governing time of 0 ms)\n");
+    if (baseline && count >= 2) {
+        if (*trend.baseline == count - 1)
+            text += QStringLiteral("Baseline: %1, the latest measurement\n").arg(day(*baseline));
+        else if (trend.changeVsBaselinePercent)
+            text += QStringLiteral("Change against the baseline of %1: %2 %\n")
+                        .arg(day(*baseline), formatNumber(*trend.changeVsBaselinePercent, 1, 0));
+        else
+            text += QStringLiteral("Change against the baseline of %1: no comparison (its governing time is 0 ms)\n")
+                        .arg(day(*baseline));
+    }
+    if (trend.warningVsPrevious)
+        text += QStringLiteral("Stop time grew by %1 % since %2: check the brake.\n")
+                    .arg(qRound(*trend.changePercent))
+                    .arg(day(trend.points[count - 2]));
+    if (trend.warningVsBaseline)
+        text += QStringLiteral("Stop time grew by %1 % since the baseline of %2: check the brake.\n")
+                    .arg(qRound(*trend.changeVsBaselinePercent))
+                    .arg(day(*baseline));
+    writeText(text);
+}
+
+void runOverview(const Arguments &arguments)
+{
+    if (arguments.files().size() > 1)
+        throw usageError(QStringLiteral("archive overview takes no files"));
+    const double threshold = programSettings().ArchiveTrendPercent;
+    const int interval = programSettings().ArchiveIntervalMonths;
+    const std::unique_ptr<Archive> archive = openArchive(Archive::Access::Read);
+    const std::vector<FleetRow> rows = fleetRows(archive->overview(), QDate::currentDate(), interval, threshold);
+    if (arguments.json()) {
+        JsonWriter json;
+        json.beginObject();
+        json.key("machines");
+        json.beginArray();
+        for (const FleetRow &r : rows) {
+            const ArchiveMachineSummary &m = r.machine;
+            json.beginObject();
+            json.member("machine_id", m.machineId);
+            json.member("last_measured_at", isoTime(m.lastMeasuredAt));
+            json.member("measurements", static_cast<long long>(m.measurementCount));
+            json.member("governing_ms", m.governingMs);
+            json.member("distance_mm", m.distanceMm);
+            optionalText(json, "standard", m.standard);
+            json.member("installed_mm", m.installedMm);
+            optionalText(json, "verdict", m.verdict);
+            json.member("change_vs_baseline_percent", r.changeVsBaselinePercent);
+            optionalText(json, "due", r.due.toString(Qt::ISODate));
+            json.member("status", QString::fromLatin1(fleetStatusKey(r.status)));
+            json.endObject();
+        }
+        json.endArray();
+        json.endObject();
+        writeJson(json);
+        return;
+    }
+    QString text;
+    for (const FleetRow &r : rows) {
+        const ArchiveMachineSummary &m = r.machine;
+        text += QStringLiteral("%1  %2  %3 measurements  %4  %5  %6  installed %7  %8  baseline %9  due %10  %11\n")
+                    .arg(m.machineId, m.lastMeasuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")),
+                         formatCount(m.measurementCount).trimmed(),
+                         (m.governingMs ? formatStatisticMs(*m.governingMs) : kNoValueMs).trimmed(),
+                         (m.distanceMm ? formatDistanceMm(*m.distanceMm) : kNoValueMm).trimmed(),
+                         m.standard.isEmpty() ? QStringLiteral("-") : m.standard,
+                         m.installedMm ? formatDistanceMm(*m.installedMm).trimmed() : QStringLiteral("-"),
+                         m.verdict.isEmpty() ? QStringLiteral("-") : m.verdict,
+                         r.changeVsBaselinePercent ? formatNumber(*r.changeVsBaselinePercent, 1, 0) + QStringLiteral(" %")
+                                                   : QStringLiteral("-"))
+                    .arg(r.due.toString(Qt::ISODate), QString::fromLatin1(fleetStatusKey(r.status)));
     }
     writeText(text);
+}
+
+// What the window queued while the archive did not answer, delivered by hand.
+void runSync(const Arguments &arguments)
+{
+    if (arguments.files().size() > 1)
+        throw usageError(QStringLiteral("archive sync takes no files"));
+    ArchiveQueue::Delivery delivery;
+    try {
+        delivery = ArchiveQueue(defaultArchiveQueuePath()).deliver();
+    } catch (const ArchiveError &e) {
+        throw badInput(e.message());
+    }
+    if (arguments.json()) {
+        JsonWriter json;
+        json.beginObject();
+        json.member("delivered", static_cast<long long>(delivery.delivered));
+        json.member("waiting", static_cast<long long>(delivery.waiting));
+        optionalText(json, "error", delivery.error);
+        json.endObject();
+        writeJson(json);
+    } else {
+        writeText(QStringLiteral("%1 delivered, %2 waiting\n").arg(delivery.delivered).arg(delivery.waiting));
+    }
+    // A script must see that measurements are still waiting.
+    if (!delivery.error.isEmpty())
+        throw badInput(delivery.error);
 }
 
 void runArchive(const Arguments &arguments)
@@ -200,6 +344,8 @@ void runArchive(const Arguments &arguments)
     const QString action = arguments.files().value(0);
     if (action == QLatin1String("add"))
         return runAdd(arguments);
+    if (action == QLatin1String("sync"))
+        return runSync(arguments);
     if (arguments.has("--machine") && action != QLatin1String("list"))
         throw usageError(QStringLiteral("--machine belongs to archive list"));
     if (arguments.has("--threshold") && action != QLatin1String("trend"))
@@ -208,7 +354,9 @@ void runArchive(const Arguments &arguments)
         return runList(arguments);
     if (action == QLatin1String("trend"))
         return runTrend(arguments);
-    throw usageError(QStringLiteral("unknown archive command '%1' (add, list or trend)").arg(action));
+    if (action == QLatin1String("overview"))
+        return runOverview(arguments);
+    throw usageError(QStringLiteral("unknown archive command '%1' (add, list, trend, overview or sync)").arg(action));
 }
 
 } // namespace
@@ -216,11 +364,12 @@ void runArchive(const Arguments &arguments)
 std::vector<Command> archiveCommands()
 {
     return {
-        {{"archive", "archive add FILE.zPRJ... | archive list [--machine ID] | archive trend MACHINE_ID",
-          "keep measurements in the machine archive, list them, and show a machine's trend",
+        {{"archive",
+          "archive add FILE.zPRJ... | archive list [--machine ID] | archive trend MACHINE_ID | archive overview | archive sync",
+          "keep measurements in the machine archive, list them, show a machine's trend, deliver what the window queued",
           {{"--machine", "ID", "archive list: only the measurements of this machine"},
            {"--threshold", "PERCENT", "archive trend: warn above this growth (default: the setting, else 10)"}},
-          "add|list|trend", 1, -1,
+          "add|list|trend|overview|sync", 1, -1,
           "The archive is ZIRK_ARCHIVE when set, else the archive chosen in the\n"
           "settings of zirk, else ~/.local/share/zirk/archive.sqlite ($XDG_DATA_HOME),\n"
           "created on first use.  It is named by a URL: sqlite:///path/to/file.sqlite\n"
@@ -228,12 +377,26 @@ std::vector<Command> archiveCommands()
           "PGPASSWORD.  An archive that cannot be opened or is not a Zirk archive is\n"
           "bad input.\n\n"
           "archive add FILE.zPRJ...: keeps each project file as one measurement,\n"
-          "measured at the time in its name (Project_YYYYMMDD_HHMM_) or else when the\n"
-          "file was last changed.  A file whose bytes are kept already, or the same\n"
-          "series, safety device and machine ID as the machine's latest measurement,\n"
-          "is skipped.  Files are added one by one: a bad file stops the command, and\n"
-          "those added before it stay.\n"
+          "measured at the time of its last value as the file keeps it, else the time\n"
+          "in its name (Project_YYYYMMDD_HHMM_), else when the file was last changed.\n"
+          "A file whose bytes are kept already, or the same series, safety device and\n"
+          "machine ID as any measurement of the machine, is skipped.  Files are added\n"
+          "in batches of one transaction each; a bad file stops the command, and\n"
+          "those before it stay.\n"
           "JSON: {\"added\", \"skipped\"}\n\n"
+          "archive overview: every machine with its last measurement, the number of\n"
+          "measurements, the governing time and distance of the last one, its standard,\n"
+          "installed distance and verdict, the change against the baseline, the next\n"
+          "due date (last measured + ArchiveIntervalMonths of the settings, default 12)\n"
+          "and a status: closer (than the minimum), warning (of the trend), overdue or\n"
+          "ok, the first that applies.\n"
+          "JSON: {\"machines\": [{\"machine_id\", \"last_measured_at\", \"measurements\",\n"
+          "\"governing_ms\", \"distance_mm\", \"standard\", \"installed_mm\", \"verdict\",\n"
+          "\"change_vs_baseline_percent\", \"due\" (ISO date), \"status\"}]}\n\n"
+          "archive sync: delivers the measurements that zirk queued while their\n"
+          "archive did not answer (~/.local/share/zirk/archive-queue.sqlite).  Those an\n"
+          "archive still does not take stay queued, and the command fails naming it.\n"
+          "JSON: {\"delivered\", \"waiting\", \"error\" (null when all went)}\n\n"
           "archive list [--machine ID]: the measurements, oldest first.\n"
           "JSON: {\"measurements\": [{\"id\", \"machine_id\", \"measured_at\" (ISO 8601), \"count\",\n"
           "\"governing_ms\", \"distance_mm\", \"standard\", \"verdict\" (\"meets\", \"closer\" or null),\n"
@@ -243,11 +406,15 @@ std::vector<Command> archiveCommands()
           "recorded by the window without a project file.\n\n"
           "archive trend MACHINE_ID: the governing stop times and distances of the\n"
           "machine's measurements of ten values or more, and how much the latest\n"
-          "governing time grew against the one before.  A machine without\n"
+          "governing time grew against the one before and against the baseline (the\n"
+          "measurement marked as reference in the history window, else the first).\n"
+          "A time of 0 ms or less gives no comparison.  A machine without\n"
           "measurements in the archive is bad input.\n"
           "JSON: {\"machine_id\", \"points\": [{\"measured_at\", \"governing_ms\", \"distance_mm\"}],\n"
-          "\"change_percent\" (null with fewer than two points), \"warning\" (true when\n"
-          "change_percent is above the threshold)}\n"},
+          "\"change_percent\" (against the one before; null with fewer than two points or\n"
+          "no comparison), \"baseline_measured_at\", \"change_vs_baseline_percent\" (null\n"
+          "when the latest is the baseline or no comparison), \"warning\" (true when\n"
+          "either change is above the threshold)}\n"},
          runArchive},
     };
 }

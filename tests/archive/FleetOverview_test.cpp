@@ -1,0 +1,264 @@
+// The fleet overview: one row per machine from one statement of the
+// archive, due dates and the status that says which machine needs attention.
+#include "ArchiveEngines.h"
+
+#include "cli/CliRunner.h"
+
+#include "archive/FleetOverview.h"
+#include "archive/Trend.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+namespace {
+
+ArchiveMeasurement at(const char *machine, const QDateTime &when, double governing, int count = 10)
+{
+    ArchiveMeasurement m;
+    m.machineId = QString::fromLatin1(machine);
+    m.measuredAt = when;
+    m.deviceKind = 0;
+    m.deviceParameter = 14.0;
+    m.stopTimes = std::vector<double>(std::size_t(count), governing);
+    if (count >= 10) {
+        m.result.governing = GoverningStatistic::Maximum;
+        m.result.governingMs = governing;
+        m.result.distanceMm = 2.0 * governing + 100.0;
+    }
+    return m;
+}
+
+TEST(FleetRow, StatusIsTheFirstThatApplies)
+{
+    const QDate today(2026, 12, 10);
+    const QDateTime recent(QDate(2026, 6, 1), QTime(10, 0));
+    const QDateTime old(QDate(2025, 6, 1), QTime(10, 0));
+    struct Case
+    {
+        const char *name;
+        QDateTime last;
+        const char *verdict;
+        std::optional<double> latest, previous, baseline;
+        bool baselineIsLatest;
+        std::optional<double> change;
+        FleetStatus status;
+    };
+    const Case cases[] = {
+        {"ok", recent, "", 105.0, 104.0, 100.0, false, 5.0, FleetStatus::Ok},
+        {"creep against the baseline", recent, "meets", 112.0, 108.0, 100.0, false, 12.0, FleetStatus::Warning},
+        {"one step", recent, "", 120.0, 100.0, 100.0, false, 20.0, FleetStatus::Warning},
+        {"overdue", old, "", 100.0, std::nullopt, 100.0, true, std::nullopt, FleetStatus::Overdue},
+        {"closer comes first", old, "closer", 130.0, 100.0, 100.0, false, 30.0, FleetStatus::Closer},
+        {"warning before overdue", old, "", 130.0, 100.0, 100.0, false, 30.0, FleetStatus::Warning},
+        {"a baseline of 0 ms", recent, "", 50.0, 49.0, 0.0, false, std::nullopt, FleetStatus::Ok},
+        {"no governing time", recent, "", std::nullopt, std::nullopt, std::nullopt, false, std::nullopt,
+         FleetStatus::Ok},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ArchiveMachineSummary m;
+        m.machineId = QStringLiteral("M");
+        m.lastMeasuredAt = c.last;
+        m.verdict = QString::fromLatin1(c.verdict);
+        m.latestGoverningMs = c.latest;
+        m.previousGoverningMs = c.previous;
+        m.baselineGoverningMs = c.baseline;
+        m.baselineIsLatest = c.baselineIsLatest;
+        const FleetRow row = fleetRow(m, today, 12, 10.0);
+        EXPECT_EQ(row.status, c.status) << fleetStatusKey(row.status);
+        ASSERT_EQ(row.changeVsBaselinePercent.has_value(), c.change.has_value());
+        if (c.change) {
+            EXPECT_NEAR(*row.changeVsBaselinePercent, *c.change, 1e-9);
+        }
+        EXPECT_EQ(row.due, c.last.date().addMonths(12));
+    }
+}
+
+TEST(FleetRow, CsvIsWhatTheValueExportWrites)
+{
+    ArchiveMachineSummary m;
+    m.machineId = QStringLiteral("Presse \"Süd\"; 3");
+    m.lastMeasuredAt = QDateTime(QDate(2026, 6, 1), QTime(10, 0));
+    m.measurementCount = 4;
+    m.governingMs = 112.5;
+    m.distanceMm = 325.0;
+    m.latestGoverningMs = 112.5;
+    m.baselineGoverningMs = 100.0;
+    const FleetRow row = fleetRow(m, QDate(2026, 12, 10), 12, 10.0);
+    const QByteArray csv = fleetCsv({row}, DecimalMark::Comma);
+    EXPECT_TRUE(csv.startsWith("\xEF\xBB\xBF" "Machine ID;Last measured;Measurements;"));
+    EXPECT_TRUE(csv.endsWith("\"Presse \"\"Süd\"\"; 3\";2026-06-01 10:00;4;112,5;325;;;;12,5;2027-06-01;warning\r\n"))
+        << csv.constData();
+}
+
+class FleetOverviewArchive : public OnBothEngines
+{
+};
+
+TEST_P(FleetOverviewArchive, OneRowPerMachineWithEachStatusAsZirkCliPrintsIt)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    {
+        const auto archive = open();
+        // Creeps 4 % a time: against the first measurement 12.5 %.
+        archive->add(at("Creep", now.addMonths(-3), 100.0));
+        archive->add(at("Creep", now.addMonths(-2), 104.0));
+        archive->add(at("Creep", now.addMonths(-1).addDays(-1), 108.0));
+        archive->add(at("Creep", now.addMonths(-1), 112.5));
+        archive->add(at("Creep", now.addDays(-1), 150.0, 5)); // too few values: no point of the trend
+        archive->add(at("Old", now.addMonths(-14), 80.0));
+        archive->add(at("Fine", now.addMonths(-2), 90.0));
+        archive->add(at("Fine", now.addMonths(-1), 91.0));
+        archive->add(at("Close", now.addMonths(-1), 90.0));
+    }
+    {
+        // The standards' columns as a measurement of them will fill them.
+        const ArchiveLocation l = parseArchiveUrl(url);
+        QSqlDatabase db = QSqlDatabase::addDatabase(
+            GetParam() == Engine::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), QStringLiteral("v"));
+        db.setDatabaseName(GetParam() == Engine::SQLite ? l.filePath : l.databaseName);
+        db.setHostName(l.hostName);
+        db.setUserName(l.userName);
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("UPDATE measurements SET standard = 'iso13855-2024', installed_mm = 250,"
+                                          " verdict = 'closer' WHERE machine = (SELECT id FROM machines"
+                                          " WHERE machine_id = 'Close')")));
+        q.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("v"));
+
+    const std::vector<ArchiveMachineSummary> summary = open()->overview();
+    ASSERT_EQ(summary.size(), 4u);
+    const ArchiveMachineSummary &creep = summary[1];
+    EXPECT_EQ(creep.machineId, QStringLiteral("Creep"));
+    EXPECT_EQ(creep.measurementCount, 5);
+    EXPECT_FALSE(creep.governingMs); // the newest has five values
+    EXPECT_EQ(creep.latestGoverningMs, 112.5);
+    EXPECT_EQ(creep.previousGoverningMs, 108.0);
+    EXPECT_EQ(creep.baselineGoverningMs, 100.0);
+
+    const QByteArray saved = qgetenv("ZIRK_ARCHIVE");
+    qputenv("ZIRK_ARCHIVE", url.toUtf8());
+    const CliRun run = runCli({"archive", "overview", "--json"});
+    qputenv("ZIRK_ARCHIVE", saved);
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    const QJsonArray machines = run.json().value(QLatin1String("machines")).toArray();
+    ASSERT_EQ(machines.size(), 4);
+    struct Expected
+    {
+        const char *id;
+        const char *status;
+        int measurements;
+    };
+    const Expected expected[] = {{"Close", "closer", 1}, {"Creep", "warning", 5}, {"Fine", "ok", 2}, {"Old", "overdue", 1}};
+    for (int i = 0; i < 4; ++i) {
+        const QJsonObject m = machines[i].toObject();
+        SCOPED_TRACE(expected[i].id);
+        EXPECT_EQ(m.value(QLatin1String("machine_id")).toString(), QLatin1String(expected[i].id));
+        EXPECT_EQ(m.value(QLatin1String("status")).toString(), QLatin1String(expected[i].status));
+        EXPECT_EQ(m.value(QLatin1String("measurements")).toInt(), expected[i].measurements);
+        for (const char *key : {"last_measured_at", "governing_ms", "distance_mm", "standard", "installed_mm", "verdict",
+                                "change_vs_baseline_percent", "due"})
+            EXPECT_TRUE(m.contains(QLatin1String(key))) << key;
+    }
+    EXPECT_EQ(machines[0].toObject().value(QLatin1String("standard")).toString(), QStringLiteral("iso13855-2024"));
+    EXPECT_EQ(machines[0].toObject().value(QLatin1String("installed_mm")).toDouble(), 250.0);
+    EXPECT_EQ(machines[0].toObject().value(QLatin1String("verdict")).toString(), QStringLiteral("closer"));
+    EXPECT_DOUBLE_EQ(machines[1].toObject().value(QLatin1String("change_vs_baseline_percent")).toDouble(), 12.5);
+    EXPECT_TRUE(machines[1].toObject().value(QLatin1String("governing_ms")).isNull());
+    // Kept without a choice: the default standard, nothing to compare with.
+    EXPECT_EQ(machines[2].toObject().value(QLatin1String("standard")).toString(), QStringLiteral("iso13855-2010"));
+    EXPECT_TRUE(machines[2].toObject().value(QLatin1String("verdict")).isNull());
+    EXPECT_EQ(machines[3].toObject().value(QLatin1String("due")).toString(),
+              now.addMonths(-14).date().addMonths(12).toString(Qt::ISODate));
+}
+
+// Measurements added out of the order they were measured in (files of
+// several years at once): the overview compares what the machine's trend
+// compares.
+TEST_P(FleetOverviewArchive, AgreesWithTheTrendWhateverOrderTheMeasurementsCameIn)
+{
+    const QDateTime start(QDate(2020, 1, 1), QTime(8, 0), Qt::UTC);
+    const struct
+    {
+        int month;
+        double ms;
+        int count;
+    } adds[] = {{5, 110.0, 10}, {1, 100.0, 10}, {9, 130.0, 5}, {7, 120.0, 10}, {3, 105.0, 10}, {8, 90.0, 10}, {0, 95.0, 5}};
+    const auto archive = open();
+    for (const auto &a : adds) {
+        archive->add(at("P", start.addMonths(a.month), a.ms, a.count));
+        const std::vector<ArchiveEntry> entries = archive->entries(QStringLiteral("P"));
+        const MachineTrend trend = machineTrend(entries, 10.0);
+        const ArchiveMachineSummary s = archive->overview().at(0);
+        ASSERT_EQ(s.latestGoverningMs.has_value(), !trend.points.empty());
+        if (trend.points.empty())
+            continue;
+        EXPECT_EQ(*s.latestGoverningMs, trend.points.back().governingMs);
+        EXPECT_EQ(s.previousGoverningMs.has_value(), trend.points.size() > 1);
+        if (trend.points.size() > 1) {
+            EXPECT_EQ(*s.previousGoverningMs, trend.points[trend.points.size() - 2].governingMs);
+        }
+        EXPECT_EQ(s.baselineGoverningMs, trend.points.front().governingMs);
+        EXPECT_EQ(s.baselineIsLatest, trend.points.size() == 1);
+        EXPECT_EQ(s.governingMs, entries.back().governingMs);
+    }
+}
+
+// An archive of the first schema gets the new columns, filled from what it
+// holds; one that has some of them already (another program's upgrade)
+// keeps them.
+TEST_P(FleetOverviewArchive, AnOlderArchiveIsUpgradedOnceAndTheUpgradeMayMeetItsColumns)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    {
+        const auto archive = open();
+        archive->add(at("Press 4", now.addMonths(-2), 100.0));
+        archive->add(at("Press 4", now.addMonths(-1), 120.0));
+    }
+    struct Case
+    {
+        const char *name;
+        std::vector<const char *> sql;
+    };
+    const Case cases[] = {
+        {"first schema",
+         {"ALTER TABLE machines DROP COLUMN baseline", "ALTER TABLE machines DROP COLUMN latest_id",
+          "ALTER TABLE machines DROP COLUMN latest_governing_id", "ALTER TABLE machines DROP COLUMN previous_governing_id",
+          "ALTER TABLE machines DROP COLUMN first_governing_id", "ALTER TABLE measurements DROP COLUMN standard",
+          "ALTER TABLE measurements DROP COLUMN installed_mm", "ALTER TABLE measurements DROP COLUMN verdict",
+          "UPDATE zirk_archive SET value = '1' WHERE name = 'schema_version'"}},
+        {"columns there already", {"UPDATE zirk_archive SET value = '1' WHERE name = 'schema_version'"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        {
+            const ArchiveLocation l = parseArchiveUrl(url);
+            QSqlDatabase db = QSqlDatabase::addDatabase(
+                GetParam() == Engine::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), QStringLiteral("u"));
+            db.setDatabaseName(GetParam() == Engine::SQLite ? l.filePath : l.databaseName);
+            db.setHostName(l.hostName);
+            db.setUserName(l.userName);
+            ASSERT_TRUE(db.open());
+            QSqlQuery q(db);
+            for (const char *sql : c.sql)
+                ASSERT_TRUE(q.exec(QString::fromLatin1(sql))) << sql;
+            q.finish();
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("u"));
+        const std::vector<ArchiveMachineSummary> summary = open()->overview();
+        ASSERT_EQ(summary.size(), 1u);
+        EXPECT_EQ(summary[0].latestGoverningMs, 120.0);
+        EXPECT_EQ(summary[0].previousGoverningMs, 100.0);
+        EXPECT_EQ(summary[0].baselineGoverningMs, 100.0);
+    }
+}
+
+ON_BOTH_ENGINES(FleetOverviewArchive);
+
+} // namespace
