@@ -1,4 +1,5 @@
 #include "ArchiveInput.h"
+#include "ArchiveRecording.h"
 
 #include "base/CodePage.h"
 #include "base/ErrorHandling.h"
@@ -7,7 +8,6 @@
 #include "series/SeriesResult.h"
 
 #include <QBuffer>
-#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -96,6 +96,6 @@ ArchiveMeasurement measurementFromProjectFile(const QString &fileName, const QSt
     ArchiveMeasurement m = archiveRecord(measurementFromProject(stopTimes, record, pictures), userName, companyName,
                                          projectMeasurementTime(record, fileName, modified));
     m.filePath = QFileInfo(fileName).absoluteFilePath();
-    m.fileSha256 = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    m.fileSha256 = sha256Hex(bytes);
     return m;
 }

@@ -1,8 +1,7 @@
 #pragma once
 
 // Who the measurement protocol and the about box name as maker of the
-// instrument and author of the document.  Kept here alone so that a
-// rebranding touches one file.
+// instrument.  Kept here alone so that a rebranding touches one file.
 namespace ReportIdentity {
 
 // The Device ID line reads "Zirk device, Manufacturer: <name>, <web>" from
@@ -10,7 +9,6 @@ namespace ReportIdentity {
 // 39 characters so that the line ends before the table's rule does (195 mm).
 inline constexpr char kManufacturerName[] = "Zirk Instruments";
 inline constexpr char kManufacturerWeb[] = "www.zirk.example";
-inline constexpr char kAuthor[] = "Zirk";
 inline constexpr char kManufacturerEmail[] = "info@zirk.example";
 
 } // namespace ReportIdentity
