@@ -2,6 +2,9 @@
 
 #include <iconv.h>
 
+#include <QLocale>
+#include <QRegularExpression>
+
 #include <array>
 #include <cerrno>
 #include <map>
@@ -132,4 +135,55 @@ QByteArray toWindows1252(const QString &text)
 QString fromWindows1252(const QByteArray &bytes)
 {
     return decodeSingleByte(bytes, "WINDOWS-1252");
+}
+
+const char *windowsCodePageName(int codePage)
+{
+    switch (codePage) {
+    case 1250: return "Windows-1250";
+    case 1251: return "Windows-1251";
+    case 1252: return "Windows-1252";
+    case 1253: return "Windows-1253";
+    case 1254: return "Windows-1254";
+    default: return nullptr;
+    }
+}
+
+int windowsAnsiCodePage(const QString &localeName)
+{
+    // "cs_CZ.UTF-8@euro" names the language before '_', '-', '.' or '@';
+    // "C" and "POSIX" name none.
+    static const QRegularExpression languagePart(QStringLiteral("^([A-Za-z]{2,3})(?:[_\\-.@]|$)"));
+    const QRegularExpressionMatch match = languagePart.match(localeName.trimmed());
+    if (!match.hasMatch())
+        return 1252;
+    switch (QLocale::codeToLanguage(match.captured(1).toLower())) {
+    case QLocale::Czech:
+    case QLocale::Polish:
+    case QLocale::Slovak:
+    case QLocale::Hungarian:
+    case QLocale::Slovenian:
+    case QLocale::Croatian:
+        return 1250;
+    case QLocale::Russian:
+    case QLocale::Ukrainian:
+    case QLocale::Bulgarian:
+        return 1251;
+    case QLocale::Greek:
+        return 1253;
+    case QLocale::Turkish:
+        return 1254;
+    default:
+        return 1252;
+    }
+}
+
+int windowsAnsiCodePageOfEnvironment()
+{
+    for (const char *variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const QString value = qEnvironmentVariable(variable);
+        if (!value.isEmpty())
+            return windowsAnsiCodePage(value);
+    }
+    return windowsAnsiCodePage(QString());
 }

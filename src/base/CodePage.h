@@ -25,3 +25,23 @@ QByteArray toWindows1250(const QString &text);
 QString fromWindows1250(const QByteArray &bytes);
 QByteArray toWindows1252(const QString &text);
 QString fromWindows1252(const QByteArray &bytes);
+
+// --- Windows' ANSI code pages ---
+// Windows keeps the text of a program that is not Unicode in the "ANSI"
+// code page of the user's language.  These are the ones a Zirk user meets.
+inline constexpr int kWindowsAnsiCodePages[] = {1250, 1251, 1252, 1253, 1254};
+
+// The name of one of them ("Windows-1250"), as iconv and people read it;
+// nullptr for any other number.
+const char *windowsCodePageName(int codePage);
+
+// The ANSI code page Windows gives a user of the locale named localeName
+// ("cs_CZ.UTF-8", "pl_PL", "de-AT", "C", ""): 1250 for Czech, Polish,
+// Slovak, Hungarian, Slovenian and Croatian; 1251 for Russian, Ukrainian
+// and Bulgarian; 1253 for Greek; 1254 for Turkish; 1252 for every other
+// language and for none.
+int windowsAnsiCodePage(const QString &localeName);
+
+// The same for the locale of this process's character handling, as POSIX
+// orders it: LC_ALL, else LC_CTYPE, else LANG.
+int windowsAnsiCodePageOfEnvironment();

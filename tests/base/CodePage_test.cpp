@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -53,6 +54,66 @@ TEST(CodePage, OnlySingleByteCodePagesAreAccepted)
     for (const char *codePage : {"NO-SUCH-CODE-PAGE", "UTF-8", "UTF-16", "SHIFT_JIS"}) {
         EXPECT_THROW(encodeSingleByte(QStringLiteral("a"), codePage), std::invalid_argument) << codePage;
         EXPECT_THROW(decodeSingleByte("a", codePage), std::invalid_argument) << codePage;
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST(WindowsAnsiCodePage, FollowsTheLanguageOfTheLocaleAsWindowsDoes)
+{
+    struct Case { const char *locale; int codePage; };
+    const Case cases[] = {
+        {"cs_CZ.UTF-8", 1250}, {"pl_PL", 1250}, {"sk_SK.UTF-8", 1250}, {"hu_HU.ISO-8859-2", 1250},
+        {"sl_SI", 1250}, {"hr_HR.UTF-8", 1250}, {"cs", 1250}, {"cs-CZ", 1250},
+        {"ru_RU.UTF-8", 1251}, {"uk_UA", 1251}, {"bg_BG.CP1251", 1251},
+        {"el_GR.UTF-8", 1253}, {"tr_TR.UTF-8@euro", 1254},
+        {"de_DE.UTF-8", 1252}, {"en_US", 1252}, {"fr_FR@euro", 1252}, {"ja_JP.UTF-8", 1252},
+        {"C", 1252}, {"C.UTF-8", 1252}, {"POSIX", 1252}, {"", 1252}, {"xx_YY", 1252},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(windowsAnsiCodePage(QString::fromLatin1(c.locale)), c.codePage) << c.locale;
+
+    for (const int codePage : kWindowsAnsiCodePages) {
+        ASSERT_NE(windowsCodePageName(codePage), nullptr) << codePage;
+        // Each is a single-byte code page iconv knows.
+        EXPECT_EQ(decodeSingleByte("a", windowsCodePageName(codePage)), QStringLiteral("a")) << codePage;
+    }
+    EXPECT_EQ(windowsCodePageName(437), nullptr);
+    EXPECT_EQ(windowsCodePageName(0), nullptr);
+    EXPECT_EQ(encodeSingleByte(QStringLiteral("Пресс"), windowsCodePageName(1251)), QByteArray("\xcf\xf0\xe5\xf1\xf1"));
+}
+
+TEST(WindowsAnsiCodePage, TheEnvironmentIsReadAsPosixOrdersIt)
+{
+    struct Saved
+    {
+        const char *name;
+        QByteArray value;
+        bool set;
+    };
+    std::vector<Saved> saved;
+    for (const char *name : {"LC_ALL", "LC_CTYPE", "LANG"})
+        saved.push_back({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
+    struct Case { const char *all; const char *ctype; const char *lang; int codePage; };
+    const Case cases[] = {
+        {"cs_CZ.UTF-8", "ru_RU.UTF-8", "el_GR.UTF-8", 1250},
+        {"", "ru_RU.UTF-8", "el_GR.UTF-8", 1251},
+        {"", "", "el_GR.UTF-8", 1253},
+        {"", "", "", 1252},
+    };
+    for (const Case &c : cases) {
+        qputenv("LC_ALL", c.all);
+        qputenv("LC_CTYPE", c.ctype);
+        qputenv("LANG", c.lang);
+        EXPECT_EQ(windowsAnsiCodePageOfEnvironment(), c.codePage) << c.all << "/" << c.ctype << "/" << c.lang;
+    }
+    for (const Saved &s : saved) {
+        if (s.set)
+            qputenv(s.name, s.value);
+        else
+            qunsetenv(s.name);
     }
 }
 
