@@ -31,7 +31,9 @@ ArchiveMeasurement archiveRecord(const Measurement &measurement, const QString &
     m.installedMm = choice.installedMm;
     if (const std::optional<DistanceVerdict> &verdict = m.result.distance.verdict)
         m.verdict = verdictKey(*verdict);
-    m.machineId = measurement.machineId.trimmed();
+    // The machine as its project file keeps it, so that the window's
+    // measurement and the same one opened from its file are one machine.
+    m.machineId = keptProjectText(measurement.machineId, ProjectRecord::Text::MachineID).trimmed();
     m.note = measurement.note;
     m.measuredAt = measurement.lastValueAt.isValid() ? measurement.lastValueAt : fallbackTime;
     const MeasuringInstrument &instrument = measurement.instrument;

@@ -17,7 +17,8 @@
 // A measurement as the archive keeps it: the series with the result the
 // main window shows for it, the safety device, machine, instrument and who
 // recorded it.  Its time is the measurement's own (the last value's) where
-// it has one, else fallbackTime.
+// it has one, else fallbackTime.  The machine ID is the one its project
+// file keeps (keptProjectText), trimmed.
 ArchiveMeasurement archiveRecord(const Measurement &measurement, const QString &userName,
                                  const QString &companyName, const QDateTime &fallbackTime);
 

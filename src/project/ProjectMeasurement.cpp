@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <atomic>
 #include <cmath>
 #include <limits>
 
@@ -53,15 +54,60 @@ std::optional<ProjectExtension> extensionOf(const Measurement &m)
 
 } // namespace
 
+namespace {
+
+// 0: not chosen, the locale's.
+std::atomic<int> chosenCodePage {0};
+
+const char *projectCodePageName()
+{
+    return windowsCodePageName(projectCodePage());
+}
+
+} // namespace
+
+int projectCodePage()
+{
+    const int chosen = chosenCodePage.load();
+    if (chosen != 0)
+        return chosen;
+    static const int ofLocale = windowsAnsiCodePageOfEnvironment();
+    return ofLocale;
+}
+
+void setProjectCodePage(int codePage)
+{
+    chosenCodePage.store(windowsCodePageName(codePage) ? codePage : 0);
+}
+
 QString projectText(const ProjectRecord &record, ProjectRecord::Text field)
 {
-    // Project files are written on Western European Windows systems.
-    return fromWindows1252(record.text(field));
+    return decodeSingleByte(record.text(field), projectCodePageName());
 }
 
 void setProjectText(ProjectRecord &record, ProjectRecord::Text field, const QString &text)
 {
-    record.setText(field, toWindows1252(text));
+    record.setText(field, encodeSingleByte(text, projectCodePageName()));
+}
+
+QString keptProjectText(const QString &text, ProjectRecord::Text field)
+{
+    const char *codePage = projectCodePageName();
+    return decodeSingleByte(encodeSingleByte(text, codePage).left(ProjectRecord::capacity(field)), codePage);
+}
+
+ProjectTextFit projectTextFit(const QString &text, ProjectRecord::Text field)
+{
+    const char *codePage = projectCodePageName();
+    ProjectTextFit fit;
+    fit.capacity = ProjectRecord::capacity(field);
+    fit.bytes = int(encodeSingleByte(text, codePage).size());
+    for (const char32_t c : text.toUcs4()) {
+        const QString one = QString::fromUcs4(&c, 1);
+        if (c != U'?' && encodeSingleByte(one, codePage) == "?" && !fit.unkept.contains(one))
+            fit.unkept += one;
+    }
+    return fit;
 }
 
 void writeMeasurement(const Measurement &m, ProjectRecord &record, ProjectPictures &pictures)

@@ -12,7 +12,7 @@
 
 // A measurement in a project file and back: the one mapping that File > Open,
 // Save as, zirk-cli and the archive's import share.  Texts are stored in the
-// code page of project files (Windows-1252), cut to their field's capacity.
+// code page of project files (projectCodePage()), cut to their field's capacity.
 
 // Writes the measurement's fields into record and pictures.  Only the named
 // fields of the record change; every other byte keeps what record held (the
@@ -43,6 +43,31 @@ QDateTime projectMeasurementTime(const ProjectRecord &record, const QString &fil
 // when the name does not begin with a valid one.
 std::optional<QDateTime> timeInProjectFileName(const QString &fileName);
 
-// A text field as Open reads it and Save as writes it.
+// --- texts of project files ---
+// A project file keeps its texts in the ANSI code page of the Windows
+// system that wrote it: Windows-1250 on a Czech or Polish one, 1252 on a
+// German one.  Zirk takes the code page of the user's locale
+// (windowsAnsiCodePageOfEnvironment) unless the settings name one, for the
+// whole process, as Windows does.
+int projectCodePage();
+// 0 follows the locale; any number but those of kWindowsAnsiCodePages
+// counts as 0.
+void setProjectCodePage(int codePage);
+
+// A text field as Open reads it and Save as writes it, in projectCodePage().
 QString projectText(const ProjectRecord &record, ProjectRecord::Text field);
 void setProjectText(ProjectRecord &record, ProjectRecord::Text field, const QString &text);
+
+// text as a project file keeps it in field: what the code page lacks
+// becomes "?", and it is cut to the field's capacity.
+QString keptProjectText(const QString &text, ProjectRecord::Text field);
+
+// How text fits a field of a project file.
+struct ProjectTextFit
+{
+    QString unkept; // the characters the code page lacks, each once, in order
+    int bytes = 0;  // as the code page writes it
+    int capacity = 0;
+    bool fits() const { return unkept.isEmpty() && bytes <= capacity; }
+};
+ProjectTextFit projectTextFit(const QString &text, ProjectRecord::Text field);

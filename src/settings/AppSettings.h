@@ -31,6 +31,9 @@ struct AppSettings
     QString LogoFile;
     // File > Open Recent, newest first.
     QStringList RecentProjects;
+    // The code page of project files' texts: 0 for the one of the user's
+    // locale, else one of kWindowsAnsiCodePages.
+    int ProjectCodePage = 0;
     // The id of the standard a new measurement starts with.
     QString Standard = QStringLiteral("iso13855-2010");
 

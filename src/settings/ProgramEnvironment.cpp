@@ -11,6 +11,11 @@ std::vector<ManItem> sharedEnvironmentItems()
         {QStringLiteral("ZIRK_DATA_DIR"),
          QStringLiteral("the folder that holds the data folders (Languages, Sounds, Docs, Drivers), before the "
                         "installed one")},
+        {QStringLiteral("LC_ALL, LC_CTYPE, LANG"),
+         QStringLiteral("the first one set names the locale whose Windows code page project files' texts use "
+                        "(Windows-1250 for Czech, Polish, Slovak, Hungarian, Slovenian and Croatian; 1251 for "
+                        "Russian, Ukrainian and Bulgarian; 1253 for Greek; 1254 for Turkish; 1252 for the rest), "
+                        "unless ProjectCodePage in the settings names one")},
     };
 }
 

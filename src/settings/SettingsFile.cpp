@@ -74,6 +74,13 @@ int measurementIntervalFromSetting(const QString &text)
     return months;
 }
 
+int projectCodePageFromSetting(const QString &text)
+{
+    bool ok = false;
+    const int codePage = text.trimmed().toInt(&ok);
+    return ok && windowsCodePageName(codePage) ? codePage : 0;
+}
+
 SavedSettings readSettings(const IniFile &ini)
 {
     SavedSettings saved;
@@ -102,6 +109,7 @@ SavedSettings readSettings(const IniFile &ini)
     s.ArchiveUrl = text(ini, kArchiveSettingsKey).trimmed();
     s.ArchiveTrendPercent = trendThresholdFromSetting(text(ini, kTrendThresholdSettingsKey));
     s.ArchiveIntervalMonths = measurementIntervalFromSetting(text(ini, kMeasurementIntervalSettingsKey));
+    s.ProjectCodePage = projectCodePageFromSetting(text(ini, kProjectCodePageSettingsKey));
     // As written; whether a standard of that id exists the window decides.
     s.Standard = text(ini, "Standard", AppSettings().Standard).trimmed();
 
@@ -148,8 +156,9 @@ void writeSettings(IniFile &ini, const SavedSettings &saved)
     writeReportSettings(ini, s);
     writeRecentProjects(ini, s);
 
-    // The archive's keys join the file once they are set, so that a file of
-    // a program that never used the archive stays as it was.
+    // The newer keys (standard, archive, code page) join the file once they
+    // are set, so that a file of a program that never used them stays as it
+    // was.
     auto present = [&ini](const char *key) {
         return ini.readString(kSettings, QLatin1String(key), QStringLiteral("\x01")) != QStringLiteral("\x01");
     };
@@ -162,6 +171,9 @@ void writeSettings(IniFile &ini, const SavedSettings &saved)
     if (s.ArchiveIntervalMonths != kDefaultMeasurementIntervalMonths || present(kMeasurementIntervalSettingsKey))
         ini.writeString(kSettings, QLatin1String(kMeasurementIntervalSettingsKey),
                         QString::number(s.ArchiveIntervalMonths));
+    if (s.ProjectCodePage != 0 || present(kProjectCodePageSettingsKey))
+        ini.writeString(kSettings, QLatin1String(kProjectCodePageSettingsKey),
+                        s.ProjectCodePage != 0 ? QString::number(s.ProjectCodePage) : QString());
 }
 
 QList<int> splitterSizes(const QString &text)

@@ -33,6 +33,11 @@ inline constexpr const char *kMeasurementIntervalSettingsKey = "ArchiveIntervalM
 inline constexpr int kDefaultMeasurementIntervalMonths = 12;
 int measurementIntervalFromSetting(const QString &text);
 
+// The code page of project files: the number of a Windows code page
+// ("1250"), anything else the locale's (0).
+inline constexpr const char *kProjectCodePageSettingsKey = "ProjectCodePage";
+int projectCodePageFromSetting(const QString &text);
+
 // The threshold as the settings file holds it: a decimal number of percent
 // not below 0, else the default.
 double trendThresholdFromSetting(const QString &text);

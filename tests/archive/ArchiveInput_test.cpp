@@ -161,6 +161,46 @@ TEST(ProjectFileMeasurement, TheTimeOfTheLastValueInTheFileComesFirst)
               QDateTime(QDate(2026, 12, 10), QTime(9, 0)));
 }
 
+// The window's measurement and its file are one machine, whatever the
+// user typed: the archive keys on the ID as the file keeps it.
+TEST(ProjectFileMeasurement, TheWindowsMachineIdIsTheOneItsFileKeeps)
+{
+    struct Case
+    {
+        int codePage;
+        QString typed;
+        QString kept;
+    };
+    const Case cases[] = {
+        {1252, QStringLiteral("Presse Ω-7"), QStringLiteral("Presse ?-7")},
+        {1250, QStringLiteral("Lis č. 4"), QStringLiteral("Lis č. 4")},
+        {1252, QStringLiteral("Lis č. 4"), QStringLiteral("Lis ?. 4")},
+        {1252, QString(60, QLatin1Char('P')) + QString(60, QLatin1Char('Q')),
+         QString(60, QLatin1Char('P')) + QString(40, QLatin1Char('Q'))},
+    };
+    QTemporaryDir dir;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        setProjectCodePage(c.codePage);
+        Measurement m;
+        m.stopTimes = tenValues();
+        m.safetyDevice = SafetyDevice::selected(KindVerticalLightCurtain, 14.0);
+        m.machineId = c.typed;
+        m.lastValueAt = QDateTime(QDate(2024, 1, 1), QTime(9, 0), Qt::UTC);
+        const ArchiveMeasurement fromWindow = archiveRecord(m, QString(), QString(), QDateTime());
+
+        TestProject p;
+        p.values = m.stopTimes;
+        writeMeasurement(m, p.record, p.pictures);
+        const QString path = dir.filePath(QStringLiteral("p.zPRJ"));
+        writeProject(path, p);
+        const ArchiveMeasurement fromFile = measurementFromProjectFile(path, QString(), QString());
+        EXPECT_EQ(fromWindow.machineId, c.kept);
+        EXPECT_EQ(fromFile.machineId, c.kept);
+    }
+    setProjectCodePage(0);
+}
+
 TEST(ProjectFileMeasurement, AFileThatIsNotAWholeProjectIsRefusedByName)
 {
     QTemporaryDir dir;

@@ -4,6 +4,8 @@
 #include "ArchiveEngines.h"
 
 #include "archive/ArchiveError.h"
+#include "archive/ArchiveInput.h"
+#include "project/ProjectMeasurement.h"
 
 #include <QDir>
 #include <QFile>
@@ -251,6 +253,37 @@ TEST_P(ArchiveStore, TheSameMeasurementIsKeptOnceWhereverItSitsInTheHistory)
     ASSERT_EQ(p1.size(), 2u);
     EXPECT_EQ(p1.back().measuredAt, at("2024-03-01T10:00:00Z"));
     EXPECT_EQ(archive->machines(QStringLiteral("P1")).front().measurementCount, 2);
+}
+
+// Recorded from the window as typed, then added from its saved file: one
+// machine, one measurement.
+TEST_P(ArchiveStore, AMachineIdTheFileCannotKeepIsOneMachineWithItsFile)
+{
+    setProjectCodePage(1252);
+    const auto archive = open();
+    Measurement m;
+    m.stopTimes = tenValues();
+    m.safetyDevice = SafetyDevice::selected(KindVerticalLightCurtain, 14.0);
+    m.machineId = QStringLiteral("Presse Ω-7");
+    m.lastValueAt = at("2025-03-01T10:00:00Z");
+    const Archive::AddResult recorded = archive->add(archiveRecord(m, QString(), QString(), QDateTime()));
+    EXPECT_EQ(recorded.outcome, Outcome::Added);
+
+    ProjectRecord record;
+    ProjectPictures pictures;
+    writeMeasurement(m, record, pictures);
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("Presse.zPRJ"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(writeProjectFile(file, m.stopTimes, record, pictures));
+    file.close();
+    const Archive::AddResult added = archive->add(measurementFromProjectFile(path, QString(), QString()));
+    EXPECT_EQ(added.outcome, Outcome::SameMeasurement);
+    EXPECT_EQ(added.id, recorded.id);
+    const std::vector<ArchiveMachine> machines = archive->machines(QString());
+    ASSERT_EQ(machines.size(), 1u);
+    EXPECT_EQ(machines.front().machineId, QStringLiteral("Presse ?-7"));
+    setProjectCodePage(0);
 }
 
 TEST_P(ArchiveStore, ListsOldestFirstAndFindsMachinesInAnyLetterCase)

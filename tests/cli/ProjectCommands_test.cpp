@@ -603,3 +603,46 @@ TEST_F(ZirkCliProject, NewProjectStoresTheStandardWhichStatsAndReportApplyUnless
 }
 
 } // namespace
+
+namespace {
+
+// The code page of project files is the Windows one of the user's locale,
+// unless the settings name one; a text the file cannot keep is said so.
+TEST_F(ZirkCliProject, ProjectTextsFollowTheLocalesCodePageOrTheSettings)
+{
+    ASSERT_TRUE(QDir().mkpath(path("cp1250")));
+    writeBytes(path("cp1250/zirk.ini"), "[Settings]\nProjectCodePage=1250\n");
+    struct Case
+    {
+        const char *name;
+        QString locale;
+        QString configDir;
+        QByteArray stored;
+        QString reopened;
+        bool warned;
+    };
+    const Case cases[] = {
+        {"Czech system", QStringLiteral("cs_CZ.UTF-8"), QString(), "Lis \xE8. 4", QStringLiteral("Lis č. 4"), false},
+        {"German system", kCommaLocale, QString(), "Lis ?. 4", QStringLiteral("Lis ?. 4"), true},
+        {"German system, settings say 1250", kCommaLocale, path("cp1250"), "Lis \xE8. 4", QStringLiteral("Lis č. 4"),
+         false},
+    };
+    const QString out = path("lis.zPRJ");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const CliRun made = runCli({"new-project", "-o", out, "--machine-id", QStringLiteral("Lis č. 4")}, c.locale,
+                                   c.configDir);
+        ASSERT_EQ(made.exitCode, 0) << made.err.constData();
+        EXPECT_EQ(made.err.contains("--machine-id is kept as \"Lis ?. 4\" (project files use Windows-1252"), c.warned)
+            << made.err.constData();
+        TestProject read;
+        QFile file(out);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        ASSERT_TRUE(readProjectFile(file, read.values, read.record, read.pictures).complete);
+        EXPECT_EQ(read.record.text(Text::MachineID), c.stored);
+        const QJsonObject info = runCli({"project-info", out, "--json"}, c.locale, c.configDir).json();
+        EXPECT_EQ(info.value("machine_id").toString(), c.reopened);
+    }
+}
+
+} // namespace

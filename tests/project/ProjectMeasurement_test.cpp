@@ -149,3 +149,97 @@ TEST(ProjectMeasurement, ABlockThatFailsItsCheckIsIgnoredWithAReason)
     EXPECT_TRUE(problem.contains(QStringLiteral("iso13855-2031"))) << problem.toStdString();
     EXPECT_FALSE(newer.result().distanceMm);
 }
+
+namespace {
+
+// The project files' code page of one test; the locale's again after it.
+class ProjectCodePageScope
+{
+public:
+    explicit ProjectCodePageScope(int codePage) { setProjectCodePage(codePage); }
+    ~ProjectCodePageScope() { setProjectCodePage(0); }
+};
+
+} // namespace
+
+TEST(ProjectTexts, SurviveARoundTripInTheCodePageOfTheUsersSystem)
+{
+    struct Case
+    {
+        int codePage;
+        QString typed;
+        QString reopened;
+    };
+    const Case cases[] = {
+        {1250, QStringLiteral("Lis č. 4"), QStringLiteral("Lis č. 4")},
+        {1252, QStringLiteral("Lis č. 4"), QStringLiteral("Lis ?. 4")},
+        {1252, QStringLiteral("Presse Süd"), QStringLiteral("Presse Süd")},
+        {1250, QStringLiteral("Presse Süd"), QStringLiteral("Presse Süd")},
+        {1251, QStringLiteral("Пресс 5"), QStringLiteral("Пресс 5")},
+        {1253, QStringLiteral("Πρέσα Ω-7"), QStringLiteral("Πρέσα Ω-7")},
+        {1254, QStringLiteral("Pres İş"), QStringLiteral("Pres İş")},
+        {1252, QStringLiteral("Presse Ω-7"), QStringLiteral("Presse ?-7")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.codePage);
+        const ProjectCodePageScope scope(c.codePage);
+        Measurement m = measured(SafetyDevice::selected(KindVerticalLightCurtain, 14.0), DistanceChoice());
+        m.machineId = c.typed;
+        m.note = c.typed;
+        m.pictures[0].note = c.typed;
+        ProjectRecord record;
+        ProjectPictures pictures;
+        writeMeasurement(m, record, pictures);
+        const Measurement opened = measurementFromProject(m.stopTimes, record, pictures);
+        EXPECT_EQ(opened.machineId, c.reopened);
+        EXPECT_EQ(opened.note, c.reopened);
+        EXPECT_EQ(opened.pictures[0].note, c.reopened);
+        // What the window keeps is what the file gives back.
+        EXPECT_EQ(keptProjectText(c.typed, ProjectRecord::Text::MachineID), c.reopened);
+        EXPECT_EQ(projectTextFit(c.typed, ProjectRecord::Text::MachineID).fits(), c.typed == c.reopened);
+    }
+}
+
+TEST(ProjectTexts, AFitNamesWhatTheCodePageLacksAndCountsTheBytes)
+{
+    const ProjectCodePageScope scope(1252);
+    using Text = ProjectRecord::Text;
+    struct Case
+    {
+        QString text;
+        QString unkept;
+        int bytes;
+    };
+    const Case cases[] = {
+        {QStringLiteral("Presse Süd"), QString(), 10},
+        {QStringLiteral("ΩΩ č Ω"), QStringLiteral("Ωč"), 6},
+        {QStringLiteral("Is it? ?"), QString(), 8}, // a question mark of the user's is kept
+        {QStringLiteral("a\U0001F600b"), QStringLiteral("\U0001F600"), 3},
+        {QString(100, QLatin1Char('x')), QString(), 100},
+        {QString(101, QLatin1Char('x')), QString(), 101},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        const ProjectTextFit fit = projectTextFit(c.text, Text::MachineID);
+        EXPECT_EQ(fit.unkept, c.unkept);
+        EXPECT_EQ(fit.bytes, c.bytes);
+        EXPECT_EQ(fit.capacity, 100);
+        EXPECT_EQ(fit.fits(), c.unkept.isEmpty() && c.bytes <= 100);
+    }
+    // The serial number's field is shorter, and the kept text is cut to it.
+    EXPECT_EQ(projectTextFit(QString(51, QLatin1Char('1')), Text::SerialNumber).capacity, 50);
+    EXPECT_EQ(keptProjectText(QString(101, QLatin1Char('x')), Text::MachineID), QString(100, QLatin1Char('x')));
+}
+
+TEST(ProjectTexts, OnlyTheFiveWindowsCodePagesCanBeChosen)
+{
+    const int locale = projectCodePage();
+    for (const int chosen : {1250, 1251, 1252, 1253, 1254}) {
+        setProjectCodePage(chosen);
+        EXPECT_EQ(projectCodePage(), chosen);
+    }
+    for (const int other : {0, 437, 65001, -1}) {
+        setProjectCodePage(other);
+        EXPECT_EQ(projectCodePage(), locale) << other;
+    }
+}

@@ -67,6 +67,38 @@ TEST(SettingsFile, AnEmptyFileGivesTheDefaultsAndNoArchiveKeys)
     // A program that never used the archive leaves its keys out.
     EXPECT_EQ(written.readString(QStringLiteral("Settings"), QLatin1String(kArchiveSettingsKey), QStringLiteral("-")),
               QStringLiteral("-"));
+    EXPECT_EQ(s.app.ProjectCodePage, 0);
+    EXPECT_EQ(written.readString(QStringLiteral("Settings"), QLatin1String(kProjectCodePageSettingsKey),
+                                 QStringLiteral("-")),
+              QStringLiteral("-"));
+}
+
+TEST(SettingsFile, TheProjectCodePageIsOneOfWindowsOrTheLocales)
+{
+    struct Case { const char *stored; int codePage; };
+    const Case cases[] = {
+        {"1250", 1250}, {" 1251 ", 1251}, {"1252", 1252}, {"1253", 1253}, {"1254", 1254},
+        {"", 0}, {"0", 0}, {"437", 0}, {"65001", 0}, {"windows-1250", 0}, {"1250.0", 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.stored);
+        const IniFile ini = IniFile::fromBytes(QByteArray("[Settings]\r\nProjectCodePage=") + c.stored + "\r\n");
+        const SavedSettings s = readSettings(ini);
+        EXPECT_EQ(s.app.ProjectCodePage, c.codePage);
+        IniFile written = IniFile::fromBytes(QByteArray());
+        writeSettings(written, s);
+        EXPECT_EQ(readSettings(written).app.ProjectCodePage, c.codePage);
+    }
+    // Back to the locale's after a choice: the key stays, empty.
+    SavedSettings chosen;
+    chosen.app.ProjectCodePage = 1250;
+    IniFile written = IniFile::fromBytes(QByteArray());
+    writeSettings(written, chosen);
+    chosen.app.ProjectCodePage = 0;
+    writeSettings(written, chosen);
+    EXPECT_EQ(written.readString(QStringLiteral("Settings"), QLatin1String(kProjectCodePageSettingsKey),
+                                 QStringLiteral("-")),
+              QString());
 }
 
 } // namespace

@@ -62,6 +62,7 @@ void runAdd(const Arguments &arguments)
     if (files.isEmpty())
         throw usageError(QStringLiteral("archive add needs project files"));
     const std::unique_ptr<Archive> archive = openArchive(Archive::Access::Write);
+    useProjectCodePage();
     const QString user = programSettings().UserName;
     const QString company = programSettings().CompanyName;
     long long added = 0;

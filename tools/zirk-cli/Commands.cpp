@@ -255,8 +255,14 @@ bool isProjectFile(const QString &fileName)
     return fileName.endsWith(QLatin1String(".zPRJ"), Qt::CaseInsensitive);
 }
 
+void useProjectCodePage()
+{
+    setProjectCodePage(programSettings().ProjectCodePage);
+}
+
 OpenedProject openProject(const QString &fileName)
 {
+    useProjectCodePage();
     OpenedProject project;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))

@@ -116,6 +116,9 @@ struct OpenedProject
     ProjectPictures pictures;
 };
 
+// Makes project texts use the code page of the settings (or the locale's).
+void useProjectCodePage();
+
 // Reads a whole project file.  Bad input where the window's Open reports
 // an invalid or corrupted file; the window then goes on with what it read,
 // a script must not.

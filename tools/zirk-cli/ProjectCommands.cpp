@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "JsonWriter.h"
 
+#include "base/CodePage.h"
 #include "base/ErrorHandling.h"
 #include "base/SaveFile.h"
 #include "base/NumberFormat.h"
@@ -18,6 +19,7 @@
 #include "settings/ReportSettings.h"
 
 #include <QDateTime>
+#include <tuple>
 
 namespace {
 
@@ -148,6 +150,17 @@ void runNewProject(const Arguments &arguments)
         m.pictures[std::size_t(slot - 1)].note = slotInitialNote(slot);
     m.machineId = arguments.value("--machine-id").value_or(QString());
     m.note = arguments.value("--note").value_or(QString());
+    // A text the file cannot keep as given is kept as it can, and said so.
+    useProjectCodePage();
+    for (const auto &[option, text, field] : {std::tuple{"--machine-id", m.machineId, Text::MachineID},
+                                              std::tuple{"--note", m.note, Text::Note}}) {
+        if (!projectTextFit(text, field).fits())
+            importNotes += QStringLiteral("zirk-cli new-project: %1 is kept as \"%2\" (project files use %3, "
+                                          "%4 bytes a field)\n")
+                               .arg(QLatin1String(option), keptProjectText(text, field),
+                                    QLatin1String(windowsCodePageName(projectCodePage())))
+                               .arg(ProjectRecord::capacity(field));
+    }
     ProjectRecord record;
     ProjectPictures pictures;
     writeMeasurement(m, record, pictures);
