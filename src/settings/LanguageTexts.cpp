@@ -177,6 +177,9 @@ std::vector<LanguageKey> buildKeys()
         caption(devices, "NoEncroachmentCaption", "Reaching in is excluded", W::DeviceSelect,
                 "CheckBox_NoEncroachment"),
         caption(devices, "InstalledLabel", "Installed distance:", W::DeviceSelect, "Label_Installed"),
+        plainText(devices, "TextNotInCodePage", "\"%1\" cannot be kept: project files use %2.", W::DeviceSelect),
+        plainText(devices, "TextTooLong", "A project file keeps at most %1 characters here.", W::DeviceSelect),
+        plainText(devices, "TextKeptAs", "The project file keeps this as \"%1\".", W::DeviceSelect),
 
         title(calc, "WindowCaption", "Calculator", W::Calculator),
         caption(calc, "ResolutionLabel", "Resolution d:", W::Calculator, "Label11"),
@@ -244,6 +247,13 @@ std::vector<LanguageKey> buildKeys()
         caption(settings, "LogoChooseButton", "Choose...", W::Settings, "Button_LogoChoose"),
         caption(settings, "LogoRemoveButton", "Remove", W::Settings, "Button_LogoRemove"),
         caption(settings, "StandardLabel", "Standard:", W::Settings, "Label_Standard"),
+        caption(settings, "CodePageLabel", "Code page of project files:", W::Settings, "Label_CodePage"),
+        plainText(settings, "CodePageOfSystem", "As the system: %1", W::Settings),
+        plainText(settings, "CodePage1250", "Windows-1250 (Central European)", W::Settings),
+        plainText(settings, "CodePage1251", "Windows-1251 (Cyrillic)", W::Settings),
+        plainText(settings, "CodePage1252", "Windows-1252 (Western European)", W::Settings),
+        plainText(settings, "CodePage1253", "Windows-1253 (Greek)", W::Settings),
+        plainText(settings, "CodePage1254", "Windows-1254 (Turkish)", W::Settings),
 
         title("AboutWindow", "WindowCaption", "About...", W::About),
 

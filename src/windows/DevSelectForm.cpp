@@ -4,6 +4,7 @@
 #include "base/NumberFormat.h"
 #include "state/ProgramState.h"
 #include "windows/DevicePictures.h"
+#include "windows/ProjectTextCheck.h"
 #include "safety/Iso13855_2010.h"
 #include "series/SeriesResult.h"
 
@@ -309,6 +310,20 @@ void Tdevselectform::buildUi()
     Label20 = namedLabel("Label20", QString());
     Edit_Note = new QLineEdit;
     Edit_Note->setObjectName(QStringLiteral("Edit_Note"));
+    // Only what a project file keeps is taken, and the dialog says so
+    // while the user types.
+    const auto checkLabel = [](const char *name) {
+        QLabel *l = namedLabel(name, QString(), true);
+        QPalette p = l->palette();
+        p.setColor(QPalette::WindowText, Qt::darkRed);
+        l->setPalette(p);
+        return l;
+    };
+    Label_MachineIDCheck = checkLabel("Label_MachineIDCheck");
+    Label_NoteCheck = checkLabel("Label_NoteCheck");
+    m_machineIdCheck =
+        new ProjectTextCheck(Edit_MachineID, Label_MachineIDCheck, ProjectRecord::Text::MachineID, m_state.texts());
+    m_noteCheck = new ProjectTextCheck(Edit_Note, Label_NoteCheck, ProjectRecord::Text::Note, m_state.texts());
     Label19->setBuddy(Edit_MachineID);
     Label20->setBuddy(Edit_Note);
     Label8->setBuddy(Edit_VLC_d);
@@ -317,8 +332,10 @@ void Tdevselectform::buildUi()
     Label26->setBuddy(Edit_StepHeight);
     machine->addWidget(Label19, 0, 0);
     machine->addWidget(Edit_MachineID, 0, 1);
-    machine->addWidget(Label20, 1, 0);
-    machine->addWidget(Edit_Note, 1, 1);
+    machine->addWidget(Label_MachineIDCheck, 1, 1);
+    machine->addWidget(Label20, 2, 0);
+    machine->addWidget(Edit_Note, 2, 1);
+    machine->addWidget(Label_NoteCheck, 3, 1);
     outer->addLayout(machine);
     setTabOrder(Edit_MachineID, Edit_Note);
 
@@ -434,6 +451,8 @@ void Tdevselectform::showMachine()
 {
     Edit_MachineID->setText(m_state.machineId());
     Edit_Note->setText(m_state.note());
+    m_machineIdCheck->recheck();
+    m_noteCheck->recheck();
 }
 
 SafetyDevice Tdevselectform::selection() const
@@ -484,7 +503,7 @@ void Tdevselectform::storeSelection()
         device.d = parseDecimal(Edit_ZoneD->text()).value_or(-1.0);
     m_state.setSafetyDevice(device);
     m_state.setDistanceChoice(distanceChoice());
-    m_state.setMachine(Edit_MachineID->text(), Edit_Note->text());
+    m_state.setMachine(m_machineIdCheck->keptText(), m_noteCheck->keptText());
 }
 
 void Tdevselectform::showDevice(const SafetyDevice &device)

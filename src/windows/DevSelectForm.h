@@ -16,6 +16,7 @@ class QWidget;
 struct Forms;
 struct Platform;
 class ProgramState;
+class ProjectTextCheck;
 
 // The safety device selection dialog: one tab per kind of safety device
 // (tab index = SafetyDevice.ID), its parameter, the machine ID and a note.
@@ -148,6 +149,8 @@ public:
     QLineEdit *Edit_MachineID = nullptr;
     QLabel *Label20 = nullptr;
     QLineEdit *Edit_Note = nullptr;
+    QLabel *Label_MachineIDCheck = nullptr; // what the project file cannot keep
+    QLabel *Label_NoteCheck = nullptr;
     QPushButton *Button_OK = nullptr;
     QPushButton *Button_Cancel = nullptr;
 
@@ -165,4 +168,6 @@ private:
     ProgramState &m_state;
     Platform &m_platform;
     Forms &m_forms;
+    ProjectTextCheck *m_machineIdCheck = nullptr;
+    ProjectTextCheck *m_noteCheck = nullptr;
 };

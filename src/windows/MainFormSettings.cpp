@@ -8,6 +8,7 @@
 #include "base/ErrorHandling.h"
 #include "base/NumberFormat.h"
 #include "safety/DistanceStandard.h"
+#include "project/ProjectMeasurement.h"
 #include "state/ProgramState.h"
 #include "windows/AboutForm.h"
 #include "windows/CalcForm.h"
@@ -62,6 +63,7 @@ void TMainForm::NactiIni()
     m_state.appSettings = saved.app;
     m_state.appSettings.HelpFileName = helpFileName;
     m_state.appSettings.settingsFileUnreadable = !failure.isEmpty();
+    setProjectCodePage(m_state.appSettings.ProjectCodePage);
 
     const auto windows = positionedWindows(this, m_forms);
     for (std::size_t i = 0; i < windows.size(); ++i) {
@@ -141,6 +143,7 @@ void TMainForm::submenu_SettingsClick()
         return;
 
     const bool languageChanged = form->storeSettings();
+    setProjectCodePage(m_state.appSettings.ProjectCodePage);
     showLogo();
     if (!languageChanged)
         return;

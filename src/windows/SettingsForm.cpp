@@ -1,6 +1,7 @@
 #include "windows/SettingsForm.h"
 
 #include "safety/DistanceStandard.h"
+#include "base/CodePage.h"
 
 #include "base/ErrorHandling.h"
 #include "base/NumberFormat.h"
@@ -73,8 +74,17 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     ComboBox_Language->setEditable(true);
     ComboBox_Language->setInsertPolicy(QComboBox::NoInsert);
     ComboBox_Language->setEditText(QStringLiteral("default"));
+    // Project files keep their texts in one Windows code page.
+    Label_CodePage = named(new QLabel, "Label_CodePage");
+    ComboBox_CodePage = named(new QComboBox, "ComboBox_CodePage");
+    ComboBox_CodePage->addItem(QString(), 0);
+    for (const int codePage : kWindowsAnsiCodePages)
+        ComboBox_CodePage->addItem(QString(), codePage);
+    Label_CodePage->setBuddy(ComboBox_CodePage);
     auto *language = new QVBoxLayout(GroupBox6);
     language->addWidget(ComboBox_Language);
+    language->addWidget(Label_CodePage);
+    language->addWidget(ComboBox_CodePage);
     language->addStretch(1);
 
     GroupBox2 = groupBox("GroupBox2");
@@ -164,7 +174,8 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
 
     setTabOrder(Edit_Name, Edit_Company);
     setTabOrder(Edit_Company, ComboBox_Language);
-    setTabOrder(ComboBox_Language, CHB_DirectionChangeDetection);
+    setTabOrder(ComboBox_Language, ComboBox_CodePage);
+    setTabOrder(ComboBox_CodePage, CHB_DirectionChangeDetection);
     setTabOrder(CHB_DirectionChangeDetection, CHB_SoundEnable);
     setTabOrder(CHB_SoundEnable, Edit_SoundFile);
     setTabOrder(Edit_SoundFile, Button1);
@@ -218,11 +229,25 @@ void TSettingsForm::FormShow()
     // Adding items must not replace the text the user sees.
     ComboBox_Language->setEditText(s.Language);
 
+    showCodePages();
+    ComboBox_CodePage->setCurrentIndex(std::max(0, ComboBox_CodePage->findData(s.ProjectCodePage)));
     CHB_AnalysisPage->setChecked(s.AddAnalysisPage);
     ComboBox_Standard->setCurrentIndex(std::max(0, ComboBox_Standard->findData(s.Standard)));
     m_chosenLogo.clear();
     m_removeLogo = false;
     showLogoChoice();
+}
+
+void TSettingsForm::showCodePages()
+{
+    const LanguageTexts &texts = m_state.texts();
+    const auto name = [&texts](int codePage) {
+        return texts.text("SettingsWindow", QByteArray("CodePage" + QByteArray::number(codePage)).constData());
+    };
+    ComboBox_CodePage->setItemText(0, texts.text("SettingsWindow", "CodePageOfSystem")
+                                          .arg(name(windowsAnsiCodePageOfEnvironment())));
+    for (int i = 1; i < ComboBox_CodePage->count(); ++i)
+        ComboBox_CodePage->setItemText(i, name(ComboBox_CodePage->itemData(i).toInt()));
 }
 
 void TSettingsForm::showLogoChoice()
@@ -288,6 +313,7 @@ bool TSettingsForm::storeSettings()
         s.ArchiveTrendPercent = *percent;
     s.AddAnalysisPage = CHB_AnalysisPage->isChecked();
     s.Standard = ComboBox_Standard->currentData().toString();
+    s.ProjectCodePage = ComboBox_CodePage->currentData().toInt();
     // The logo is copied beside the settings file, so the protocol finds it
     // when the original has gone.
     const QString folder = settingsFolder(settingsFilePath());

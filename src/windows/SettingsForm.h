@@ -60,6 +60,8 @@ public:
     QLabel *Label_LogoCaption = nullptr;
     QLabel *Label_Standard = nullptr;
     QComboBox *ComboBox_Standard = nullptr; // the standard of a new measurement
+    QLabel *Label_CodePage = nullptr;
+    QComboBox *ComboBox_CodePage = nullptr; // of project files; data 0: the locale's
     QLabel *Label_LogoFile = nullptr;
     QPushButton *Button_LogoChoose = nullptr;
     QPushButton *Button_LogoRemove = nullptr;
@@ -70,6 +72,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void showCodePages();
     void showLogoChoice();
 
     ProgramState &m_state;

@@ -1,6 +1,7 @@
 #include "ProgramFixture.h"
 #include "QtPrinters.h"
 
+#include "project/ProjectMeasurement.h"
 #include "state/ProgramState.h"
 #include "windows/DevicePictures.h"
 #include "windows/DevSelectForm.h"
@@ -8,8 +9,10 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -252,4 +255,72 @@ TEST_F(DeviceSelection, TheStandardAndTheEntriesItReadsAreAcceptedOnOK)
     // Cancel leaves the accepted choice as it was.
     choose(QDialog::Rejected, [&] { pick("osha-1910.217"); });
     EXPECT_EQ(state().distanceChoice().standardId, QStringLiteral("ansi-b11.19"));
+}
+
+namespace {
+
+// Types text into the edit key by key, as the user would.
+void type(QLineEdit *edit, const QString &text)
+{
+    edit->setFocus();
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(edit, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(edit, &release);
+    }
+}
+
+class ProjectCodePageScope
+{
+public:
+    explicit ProjectCodePageScope(int codePage) { setProjectCodePage(codePage); }
+    ~ProjectCodePageScope() { setProjectCodePage(0); }
+};
+
+} // namespace
+
+TEST_F(DeviceSelection, TheMachineIdTakesOnlyWhatAProjectFileKeepsAndSaysSoWhileTyping)
+{
+    {
+        const ProjectCodePageScope western(1252);
+        choose(QDialog::Accepted, [&] {
+            sel->Edit_MachineID->clear();
+            EXPECT_FALSE(sel->Label_MachineIDCheck->isVisibleTo(sel));
+            type(sel->Edit_MachineID, QStringLiteral("Presse Ω"));
+            EXPECT_EQ(sel->Edit_MachineID->text(), QStringLiteral("Presse "));
+            ASSERT_TRUE(sel->Label_MachineIDCheck->isVisibleTo(sel));
+            EXPECT_EQ(sel->Label_MachineIDCheck->text(),
+                      QStringLiteral("\"Ω\" cannot be kept: project files use Windows-1252."));
+            // The next key that is kept clears the message.
+            type(sel->Edit_MachineID, QStringLiteral("Süd-7"));
+            EXPECT_FALSE(sel->Label_MachineIDCheck->isVisibleTo(sel));
+
+            sel->Edit_Note->setText(QString(100, QLatin1Char('n')));
+            type(sel->Edit_Note, QStringLiteral("x"));
+            EXPECT_EQ(sel->Edit_Note->text(), QString(100, QLatin1Char('n')));
+            EXPECT_EQ(sel->Label_NoteCheck->text(), QStringLiteral("A project file keeps at most 100 characters here."));
+        });
+        EXPECT_EQ(state().machineId(), QStringLiteral("Presse Süd-7"));
+        EXPECT_EQ(state().note(), QString(100, QLatin1Char('n')));
+
+        // A machine ID that came from elsewhere is shown as the file will
+        // keep it, and OK takes that.
+        state().setMachine(QStringLiteral("Presse Ω-7"), QString());
+        choose(QDialog::Accepted, [&] {
+            EXPECT_EQ(sel->Label_MachineIDCheck->text(),
+                      QStringLiteral("The project file keeps this as \"Presse ?-7\"."));
+        });
+        EXPECT_EQ(state().machineId(), QStringLiteral("Presse ?-7"));
+    }
+    {
+        // On a Czech system the same dialog takes Czech.
+        const ProjectCodePageScope czech(1250);
+        choose(QDialog::Accepted, [&] {
+            sel->Edit_MachineID->clear();
+            type(sel->Edit_MachineID, QStringLiteral("Lis č. 4"));
+            EXPECT_FALSE(sel->Label_MachineIDCheck->isVisibleTo(sel));
+        });
+        EXPECT_EQ(state().machineId(), QStringLiteral("Lis č. 4"));
+    }
 }

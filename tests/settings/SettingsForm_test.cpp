@@ -1,6 +1,7 @@
 #include "SettingsProgram.h"
 #include "UnwrittenFifo.h"
 
+#include "project/ProjectMeasurement.h"
 #include "state/ProgramState.h"
 #include "windows/SettingsForm.h"
 
@@ -89,6 +90,30 @@ TEST_F(SettingsDialog, CancelChangesNothingAndOkTakesEveryField)
     EXPECT_EQ(s.SSSpeed, 10.0);
     EXPECT_EQ(s.SoundFile, QStringLiteral("/sounds/gong.wav"));
     EXPECT_TRUE(s.SoundEnable);
+}
+
+TEST_F(SettingsDialog, TheCodePageOfProjectFilesIsTheLocalesUnlessChosen)
+{
+    // The tests run under LC_ALL=C.UTF-8: Windows would give 1252.
+    writeSettings("[Settings]\r\nProjectCodePage=1250\r\n");
+    TMainForm &main = start();
+    EXPECT_EQ(state().appSettings.ProjectCodePage, 1250);
+    EXPECT_EQ(projectCodePage(), 1250);
+
+    answer(QDialog::Accepted, [](TSettingsForm &f) {
+        EXPECT_EQ(f.ComboBox_CodePage->currentData().toInt(), 1250);
+        EXPECT_EQ(f.ComboBox_CodePage->currentText(), QStringLiteral("Windows-1250 (Central European)"));
+        EXPECT_EQ(f.ComboBox_CodePage->itemText(0), QStringLiteral("As the system: Windows-1252 (Western European)"));
+        f.ComboBox_CodePage->setCurrentIndex(f.ComboBox_CodePage->findData(1251));
+    });
+    main.submenu_Settings->trigger();
+    EXPECT_EQ(state().appSettings.ProjectCodePage, 1251);
+    EXPECT_EQ(projectCodePage(), 1251);
+
+    answer(QDialog::Accepted, [](TSettingsForm &f) { f.ComboBox_CodePage->setCurrentIndex(0); });
+    main.submenu_Settings->trigger();
+    EXPECT_EQ(state().appSettings.ProjectCodePage, 0);
+    EXPECT_EQ(projectCodePage(), 1252);
 }
 
 TEST_F(SettingsDialog, TextsAreReloadedOnlyWhenTheLanguageChanges)
