@@ -8,6 +8,7 @@
 #include "base/SaveFile.h"
 #include "base/Seams.h"
 #include "project/ValueExport.h"
+#include "safety/DistanceStandard.h"
 #include "state/ProgramState.h"
 #include "windows/MainForm.h"
 #include "windows/WindowTexts.h"
@@ -344,7 +345,9 @@ void TMachineHistoryForm::showMachines()
                                           number, optionalKey(m.governingMs)));
         LW_machines->setItem(row, 4, cell((m.distanceMm ? formatDistanceMm(*m.distanceMm) : kNoValueMm).trimmed(),
                                           number, optionalKey(m.distanceMm)));
-        LW_machines->setItem(row, 5, cell(optionalText(m.standard)));
+        // The standard by its name where this program knows it.
+        const DistanceStandard *standard = findDistanceStandard(m.standard);
+        LW_machines->setItem(row, 5, cell(standard ? standard->name() : optionalText(m.standard)));
         LW_machines->setItem(row, 6, cell(m.installedMm ? formatDistanceMm(*m.installedMm).trimmed() : QStringLiteral("-"),
                                           number, optionalKey(m.installedMm)));
         LW_machines->setItem(row, 7, cell(optionalText(m.verdict)));

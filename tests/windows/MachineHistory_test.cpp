@@ -17,7 +17,9 @@
 
 #include <QCheckBox>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -358,7 +360,8 @@ TEST_F(MachineArchiveWindows, TheOverviewShowsEachStatusSortsFiltersAndExports)
     fake.clock.current = today;
     {
         Archive archive(parseArchiveUrl(archiveUrl()));
-        auto add = [&archive](const char *machine, const QDateTime &when, double ms) {
+        auto add = [&archive](const char *machine, const QDateTime &when, double ms,
+                              std::optional<double> installedMm = std::nullopt) {
             ArchiveMeasurement m;
             m.machineId = QString::fromLatin1(machine);
             m.measuredAt = when;
@@ -366,29 +369,47 @@ TEST_F(MachineArchiveWindows, TheOverviewShowsEachStatusSortsFiltersAndExports)
             m.deviceKind = 0;
             m.deviceParameter = 14.0;
             m.result = computeSeriesResult(m.stopTimes, SafetyDevice::ofKind(0, 14.0));
+            m.standardId = QStringLiteral("iso13855-2010");
+            if (installedMm) {
+                m.installedMm = installedMm;
+                m.verdict = *installedMm < *m.result.distanceMm ? QStringLiteral("closer") : QStringLiteral("meets");
+            }
             archive.add(m);
         };
         add("Press 10", today.addMonths(-2), 100.0);
-        add("Press 10", today.addMonths(-1), 125.0); // warning
-        add("Press 9", today.addMonths(-13), 80.0);  // overdue
-        add("Press 2", today.addMonths(-1), 90.0);   // ok
+        add("Press 10", today.addMonths(-1), 125.0);     // warning
+        add("Press 9", today.addMonths(-13), 80.0);      // overdue
+        add("Press 2", today.addMonths(-1), 90.0, 400.0); // ok
+        add("Press 4", today.addMonths(-3), 95.0, 150.0); // closer
     }
     TMainForm &window = start();
     (void)window;
     TMachineHistoryForm *history = forms().MachineHistoryForm;
     history->FormShow();
     QTableWidget *table = history->LW_machines;
-    ASSERT_EQ(table->rowCount(), 3);
+    ASSERT_EQ(table->rowCount(), 4);
     auto column = [table](int c) {
         QStringList texts;
         for (int r = 0; r < table->rowCount(); ++r)
             texts << table->item(r, c)->text();
         return texts;
     };
-    EXPECT_EQ(column(0), (QStringList{"Press 2", "Press 9", "Press 10"}));
-    EXPECT_EQ(column(10), (QStringList{"ok", "overdue", "warning"}));
-    EXPECT_EQ(column(9), (QStringList{"2027-11-10", "2026-11-10", "2027-11-10"}));
-    EXPECT_EQ(table->item(2, 8)->text(), QStringLiteral("25.0 %"));
+    EXPECT_EQ(column(0), (QStringList{"Press 2", "Press 4", "Press 9", "Press 10"}));
+    EXPECT_EQ(column(10), (QStringList{"ok", "closer than the minimum", "overdue", "warning"}));
+    EXPECT_EQ(column(9), (QStringList{"2027-11-10", "2027-09-10", "2026-11-10", "2027-11-10"}));
+    EXPECT_EQ(table->item(3, 8)->text(), QStringLiteral("25.0 %"));
+    // ZIRK_DOCS_SCREENSHOTS=folder: a picture of the overview for the manual.
+    if (const QString docs = qEnvironmentVariable("ZIRK_DOCS_SCREENSHOTS"); !docs.isEmpty()) {
+        history->show();
+        table->resizeColumnsToContents();
+        int width = table->verticalHeader()->width() + 2 * table->frameWidth();
+        for (int c = 0; c < table->columnCount(); ++c)
+            width += table->columnWidth(c);
+        // The machines take three fifths of the window.
+        history->resize(width * 5 / 3 + 60, 420);
+        ASSERT_TRUE(history->grab().save(QDir(docs).filePath(QStringLiteral("fleet-overview.png"))));
+        history->hide();
+    }
 
     // Sorted by the number of measurements, not by their text.
     table->sortItems(2, Qt::DescendingOrder);
@@ -398,7 +419,7 @@ TEST_F(MachineArchiveWindows, TheOverviewShowsEachStatusSortsFiltersAndExports)
     EXPECT_EQ(history->LW_measurements->rowCount(), 2);
 
     history->CHB_Attention->setChecked(true);
-    EXPECT_EQ(table->rowCount(), 2);
+    EXPECT_EQ(table->rowCount(), 3);
     EXPECT_FALSE(column(10).contains(QStringLiteral("ok")));
 
     const QString csvFile = tempDir.filePath(QStringLiteral("machines.csv"));
@@ -408,7 +429,7 @@ TEST_F(MachineArchiveWindows, TheOverviewShowsEachStatusSortsFiltersAndExports)
     QFile csv(csvFile);
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = csv.readAll().split('\n');
-    ASSERT_EQ(lines.size(), 4); // header, two machines, the end
+    ASSERT_EQ(lines.size(), 5); // header, three machines, the end
     EXPECT_TRUE(lines[1].startsWith("Press 10,")) << lines[1].constData();
     EXPECT_TRUE(lines[1].endsWith(",warning\r")) << lines[1].constData();
 }
