@@ -42,7 +42,7 @@ struct Bench
         program = std::make_unique<ZirkProgram>(fake.platform, QStringList());
         program->mainForm()->show();
         // Saved right after start: the images dialog's four placeholders.
-        Timagesform *images = program->forms().imagesform;
+        Timagesform *images = program->forms().imagesform();
         for (int slot = 1; slot <= Timagesform::kSlotCount; ++slot) {
             if (images->picture(slot).isNull()) {
                 QImage placeholder(270, 210, QImage::Format_RGB888);

@@ -19,8 +19,14 @@ ProgramState::ProgramState(QObject *parent)
     : QObject(parent)
 {
     m_texts.applyTo(messageTexts, appSettings);
-    for (int slot = 1; slot <= kPictureSlotCount; ++slot)
-        m_measurement.pictures[std::size_t(slot - 1)].note = slotInitialNote(slot);
+    // Every slot starts with its note and the placeholder picture, as the
+    // images dialog shows them before the user chooses one.
+    const QImage placeholder = slotPlaceholderPicture();
+    for (int slot = 1; slot <= kPictureSlotCount; ++slot) {
+        PictureSlot &s = m_measurement.pictures[std::size_t(slot - 1)];
+        s.note = slotInitialNote(slot);
+        s.picture = placeholder;
+    }
 }
 
 void ProgramState::seriesDone()

@@ -7,7 +7,7 @@ class QFrame;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
-struct Forms;
+class Forms;
 struct Platform;
 class ProgramState;
 

@@ -12,7 +12,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 struct CalculatorInput;
-struct Forms;
+class Forms;
 struct Platform;
 class ProgramState;
 

@@ -359,6 +359,8 @@ void Tdevselectform::buildUi()
     connect(PageControl1, &QTabWidget::currentChanged, this, &Tdevselectform::tabShown);
     connect(&m_state, &ProgramState::machineChanged, this, &Tdevselectform::showMachine);
     followLanguage(m_state, TextWindow::DeviceSelect, this);
+    // Made at its first use: it starts with the state's machine.
+    showMachine();
 }
 
 void Tdevselectform::showEvent(QShowEvent *event)

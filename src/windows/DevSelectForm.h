@@ -13,7 +13,7 @@ class QLineEdit;
 class QPushButton;
 class QTabWidget;
 class QWidget;
-struct Forms;
+class Forms;
 struct Platform;
 class ProgramState;
 class ProjectTextCheck;

@@ -61,7 +61,6 @@ Timagesform::Timagesform(ProgramState &state, Platform &platform, Forms &forms, 
     columns->addWidget(Label7, 0, 0);
     columns->addWidget(Label8, 0, 1);
 
-    const QImage placeholder = slotPlaceholderPicture();
     for (int i = 0; i < kSlotCount; ++i) {
         const QString n = QString::number(i + 1);
         QFrame *panel = *panels[i] = new QFrame(this);
@@ -98,10 +97,8 @@ Timagesform::Timagesform(ProgramState &state, Platform &platform, Forms &forms, 
                 [this, slot](bool on) { m_state.setPictureIncluded(slot, on); });
     }
     connect(&m_state, &ProgramState::pictureChanged, this, &Timagesform::showSlot);
-    for (int slot = 1; slot <= kSlotCount; ++slot) {
-        m_state.setPicture(slot, placeholder);
+    for (int slot = 1; slot <= kSlotCount; ++slot)
         showSlot(slot);
-    }
     columns->setRowStretch(3, 1);
 
     Panel7 = new QFrame(this);

@@ -11,7 +11,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-struct Forms;
+class Forms;
 struct Platform;
 class ProgramState;
 

@@ -16,7 +16,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
-struct Forms;
+class Forms;
 struct Platform;
 class ProgramState;
 

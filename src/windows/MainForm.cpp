@@ -80,11 +80,6 @@ TMainForm::TMainForm(ProgramState &state, Platform &platform, Forms &forms,
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
-    for (int i = 0; i < 4; ++i)
-        IL_semafor.push_back(beaconPicture(i));
-    // Device pictures, drawn once; the dialogs take their tab icons from here.
-    il_devices_32 = devicePictures(32);
-    IL_devices_150 = devicePictures(150);
     m_device = new DeviceSession(m_platform.device, m_platform.dialogs, *m_platform.clock, this);
     Timer1 = m_device->Timer1;
 
@@ -525,15 +520,20 @@ void TMainForm::clampWindowPositions()
     if (!screen)
         return;
     const QSize size = screen->geometry().size();
-    QWidget *const windows[] = {this,
-                                m_forms.CalcForm,
-                                m_forms.devselectform,
-                                m_forms.SettingsForm,
-                                m_forms.imagesform,
-                                m_forms.SafetyAdvisorForm};
-    for (QWidget *w : windows) {
+    for (QPoint &kept : m_windowPositions)
+        kept = clampWindowPosition(kept, size);
+    for (QWidget *w : m_forms.positionedWindows()) {
         if (w)
             w->move(clampWindowPosition(w->pos(), size));
+    }
+}
+
+void TMainForm::placeWindow(QWidget *window)
+{
+    const auto windows = m_forms.positionedWindows();
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (windows[i] == window)
+            window->move(m_windowPositions[i]);
     }
 }
 

@@ -10,7 +10,10 @@
 #include <functional>
 #include <memory>
 
+#include "windows/DevicePictures.h"
 #include "windows/Forms.h"
+#include "windows/Pictures.h"
+#include "safety/SafetyDevice.h"
 #include "base/Seams.h"
 
 class QAbstractButton;
@@ -143,6 +146,8 @@ public:
     ProgramState &state() { return m_state; }
     Platform &platform() { return m_platform; }
     Forms &forms() { return m_forms; }
+    // Puts a window that has just been made where the settings keep it.
+    void placeWindow(QWidget *window);
     StopTimesModel *stopTimesModel() const { return m_model; }
 
     // Controls (names as the rest of the program knows them).
@@ -225,10 +230,10 @@ public:
     QAction *ExportValues1 = nullptr;
     QAction *PopupCopyRows = nullptr;
 
-    // Image lists.
-    QVector<QPixmap> IL_semafor;
-    QVector<QPixmap> il_devices_32;
-    QVector<QPixmap> IL_devices_150;
+    // Image lists, each picture drawn at its first use.
+    ImageList IL_semafor{4, beaconPicture};
+    ImageList il_devices_32{SafetyDeviceKindCount, [](int kind) { return devicePicture(kind, 32); }};
+    ImageList IL_devices_150{SafetyDeviceKindCount, [](int kind) { return devicePicture(kind, 150); }};
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -244,6 +249,8 @@ private:
     ProgramState &m_state;
     Platform &m_platform;
     Forms &m_forms;
+    // Where the settings keep each window of Forms::positionedWindows.
+    WindowPositions m_windowPositions = kDefaultWindowPositions;
     QStringList m_arguments;
     // Drops kept projects whose file is gone and tells the user which.
     void dropMissingRecentProjects();

@@ -123,7 +123,7 @@ bool TMainForm::waitForArchive(int timeoutMs)
 
 void TMainForm::submenu_MachineHistoryClick()
 {
-    m_platform.dialogs->showModal(m_forms.MachineHistoryForm);
+    m_platform.dialogs->showModal(m_forms.MachineHistoryForm());
 }
 
 void TMainForm::openArchivedMeasurement(const ArchiveMeasurement &kept)
@@ -132,5 +132,5 @@ void TMainForm::openArchivedMeasurement(const ArchiveMeasurement &kept)
     // A kept measurement has no pictures: those on screen stay.
     m.pictures = m_state.measurement().pictures;
     m_state.setMeasurement(m);
-    m_forms.devselectform->showDevice(m.safetyDevice);
+    m_forms.devselectform()->showDevice(m.safetyDevice);
 }

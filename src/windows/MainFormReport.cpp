@@ -59,7 +59,7 @@ void TMainForm::Generuj_Report()
 
 void TMainForm::submenu_ImagesClick()
 {
-    m_platform.dialogs->showModal(m_forms.imagesform);
+    m_platform.dialogs->showModal(m_forms.imagesform());
 }
 
 void TMainForm::SB_ImagesClick()

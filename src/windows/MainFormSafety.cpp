@@ -19,7 +19,7 @@
 
 void TMainForm::submenu_DeviceSelectClick()
 {
-    Tdevselectform *sel = m_forms.devselectform;
+    Tdevselectform *sel = m_forms.devselectform();
     // Cancel changes nothing outside the dialog; its fields keep their edits.
     if (m_platform.dialogs->showModal(sel) != QDialog::Accepted)
         return;
@@ -52,12 +52,8 @@ void TMainForm::SB_DeviceSelectClick()
 
 void TMainForm::Nastav_obrazky_dle_DeviceID(quint32 ID)
 {
-    if (IL_devices_150.isEmpty()) {
-        il_devices_32 = devicePictures(32);
-        IL_devices_150 = devicePictures(150);
-    }
     // Outside 0..6 the picture stays empty and the button has no icon.
-    QPixmap picture(IL_devices_150.constFirst().size());
+    QPixmap picture(150, 150);
     picture.fill(Qt::transparent);
     if (ID < quint32(IL_devices_150.size()))
         picture = IL_devices_150[int(ID)];
@@ -67,17 +63,17 @@ void TMainForm::Nastav_obrazky_dle_DeviceID(quint32 ID)
 
 void TMainForm::submenu_CalculatorClick()
 {
-    m_platform.dialogs->showModal(m_forms.CalcForm);
+    m_platform.dialogs->showModal(m_forms.CalcForm());
 }
 
 void TMainForm::SB_CalculatorClick()
 {
-    m_platform.dialogs->showModal(m_forms.CalcForm);
+    m_platform.dialogs->showModal(m_forms.CalcForm());
 }
 
 void TMainForm::SafetyAdvisor1Click()
 {
-    m_platform.dialogs->showModal(m_forms.SafetyAdvisorForm);
+    m_platform.dialogs->showModal(m_forms.SafetyAdvisorForm());
 }
 
 void TMainForm::GenerateVLCtable1Click()

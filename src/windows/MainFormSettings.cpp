@@ -37,13 +37,6 @@
 
 namespace {
 
-// The windows whose positions the settings file keeps, in its order.
-std::array<QWidget *, kPositionedWindowCount> positionedWindows(TMainForm *main, const Forms &forms)
-{
-    return {main, forms.CalcForm, forms.devselectform, forms.SettingsForm, forms.imagesform,
-            forms.SafetyAdvisorForm};
-}
-
 QString unreadableSettingsText(const QString &fileName, const QString &reason)
 {
     return QStringLiteral("The settings file %1 cannot be read (%2). Zirk runs on its default settings "
@@ -65,7 +58,9 @@ void TMainForm::NactiIni()
     m_state.appSettings.settingsFileUnreadable = !failure.isEmpty();
     setProjectCodePage(m_state.appSettings.ProjectCodePage);
 
-    const auto windows = positionedWindows(this, m_forms);
+    // A window not made yet goes there when it is made.
+    m_windowPositions = saved.windowPositions;
+    const auto windows = m_forms.positionedWindows();
     for (std::size_t i = 0; i < windows.size(); ++i) {
         if (windows[i])
             windows[i]->move(saved.windowPositions[i]);
@@ -104,7 +99,9 @@ void TMainForm::ZapisIni()
 
     SavedSettings saved;
     saved.app = m_state.appSettings;
-    const auto windows = positionedWindows(this, m_forms);
+    // Where a window has been, or where it would have gone.
+    saved.windowPositions = m_windowPositions;
+    const auto windows = m_forms.positionedWindows();
     for (std::size_t i = 0; i < windows.size(); ++i) {
         if (windows[i])
             saved.windowPositions[i] = windows[i]->pos();
@@ -138,7 +135,7 @@ void TMainForm::NactiTexty()
 
 void TMainForm::submenu_SettingsClick()
 {
-    TSettingsForm *form = m_forms.SettingsForm;
+    TSettingsForm *form = m_forms.SettingsForm();
     if (m_platform.dialogs->showModal(form) != QDialog::Accepted)
         return;
 
@@ -170,7 +167,7 @@ void TMainForm::submenu_helpClick()
 
 void TMainForm::submenu_aboutClick()
 {
-    TAboutForm *about = m_forms.AboutForm;
+    TAboutForm *about = m_forms.AboutForm();
     about->adjustSize();
     about->move(x() + (width() - about->width()) / 2, y() + (height() - about->height()) / 2);
     m_platform.dialogs->showModal(about);

@@ -156,8 +156,10 @@ QIcon glyphIcon(Glyph glyph)
 
 QIcon applicationIcon()
 {
+    // The sizes a window manager shows beside a title or in a task
+    // switcher; the desktop's larger pictures come from the installed icon.
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256}) {
+    for (int size : {16, 32, 48, 64}) {
         QPixmap pm = makePixmap(size, size);
         QPainter p(&pm);
         p.setRenderHint(QPainter::Antialiasing);

@@ -3,6 +3,9 @@
 #include <QIcon>
 #include <QPixmap>
 
+#include <functional>
+#include <vector>
+
 // The program's own pictures, drawn once here and looked up by index.
 
 // Beacon: three round lamps side by side, 96 x 32 (states 0..3).
@@ -16,3 +19,26 @@ QPixmap startGlyph(int state);
 
 // Icon of the application windows.
 QIcon applicationIcon();
+
+// An image list whose pictures are drawn at their first use, so that the
+// start draws only those it shows.
+class ImageList
+{
+public:
+    ImageList(int count, std::function<QPixmap(int)> draw) : m_pictures(std::size_t(count)), m_draw(std::move(draw)) {}
+
+    int size() const { return int(m_pictures.size()); }
+    bool isEmpty() const { return m_pictures.empty(); }
+    // Picture i, 0 <= i < size(), drawn once.
+    QPixmap operator[](int i) const
+    {
+        QPixmap &picture = m_pictures[std::size_t(i)];
+        if (picture.isNull())
+            picture = m_draw(i);
+        return picture;
+    }
+
+private:
+    mutable std::vector<QPixmap> m_pictures;
+    std::function<QPixmap(int)> m_draw;
+};

@@ -7,9 +7,9 @@
 #include <QStringList>
 #include <memory>
 
-// The running program: its records and its seven windows, created once in
-// a fixed order and kept until the end.  main() and the window tests both
-// start here.
+// The running program: its records and its windows, the main window made at
+// start and each other one at its first use (Forms).  main() and the window
+// tests both start here.
 class ZirkProgram
 {
 public:

@@ -6,7 +6,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-struct Forms;
+class Forms;
 struct Platform;
 class ProgramState;
 

@@ -68,7 +68,7 @@ TEST_F(ZirkCliSameAsTheWindow, NewProjectHoldsTheBytesOfSaveAs)
         // behind shorter texts from the last save.
         program.reset();
         TMainForm &window = start();
-        Tdevselectform *selection = forms().devselectform;
+        Tdevselectform *selection = forms().devselectform();
         fake.dialogs.onModal = [&](QDialog *dialog) {
             if (dialog != selection)
                 return int(QDialog::Rejected);
@@ -191,7 +191,7 @@ TEST_F(ZirkCliSameAsTheWindow, WindowAndToolAgreeOnTheDistance)
         SCOPED_TRACE(c.name);
         program.reset();
         TMainForm &window = start();
-        Tdevselectform *selection = forms().devselectform;
+        Tdevselectform *selection = forms().devselectform();
         auto choose = [&](const char *typed, QDialog::DialogCode answer) {
             fake.dialogs.onModal = [&, typed, answer](QDialog *dialog) {
                 if (dialog != selection)

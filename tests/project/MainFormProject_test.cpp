@@ -58,7 +58,7 @@ class ProjectFilesTest : public ProgramFixture
 {
 protected:
     QString path(const QString &name) const { return tempDir.filePath(name); }
-    Timagesform &images() { return *forms().imagesform; }
+    Timagesform &images() { return *forms().imagesform(); }
 
     void run(QAction *action, const QString &answer)
     {
@@ -202,7 +202,7 @@ TEST_F(ProjectFilesTest, NewEmptiesSeriesAndPicturesButKeepsNotesDeviceAndCaptio
     EXPECT_EQ(w.Label_MachineID->text(), "Press 4");
     EXPECT_EQ(state().projectRecord.bytes()[1000], 'r');
     ASSERT_EQ(fake.dialogs.modalShown.size(), 1u);
-    EXPECT_EQ(fake.dialogs.modalShown[0], forms().devselectform);
+    EXPECT_EQ(fake.dialogs.modalShown[0], forms().devselectform());
 
     // After New no picture goes into the file.
     save(path("new.zPRJ"));

@@ -20,7 +20,7 @@
 class ImagesFormTest : public ProgramFixture
 {
 protected:
-    Timagesform &images() { return *forms().imagesform; }
+    Timagesform &images() { return *forms().imagesform(); }
 
     QString savePicture(const char *name, int w, int h, QColor colour)
     {
@@ -171,8 +171,8 @@ TEST_F(ImagesFormTest, MenuAndToolButtonShowTheWindowAndKeepEveryChange)
     w.submenu_Images->trigger();
     w.SB_Images->click();
     ASSERT_EQ(fake.dialogs.modalShown.size(), 2u);
-    EXPECT_EQ(fake.dialogs.modalShown[0], forms().imagesform);
-    EXPECT_EQ(fake.dialogs.modalShown[1], forms().imagesform);
+    EXPECT_EQ(fake.dialogs.modalShown[0], forms().imagesform());
+    EXPECT_EQ(fake.dialogs.modalShown[1], forms().imagesform());
     EXPECT_EQ(images().Edit1->text(), QStringLiteral("Press brake"));
     EXPECT_TRUE(images().CheckBox4->isChecked());
 }

@@ -31,7 +31,7 @@ protected:
         state().setInstrument({QStringLiteral("ZK-00417"), 12, 2025, 3, 5, true});
         state().appSettings.CompanyName = QStringLiteral("Acme Presses Ltd");
         state().appSettings.UserName = QStringLiteral("Jana Novak");
-        Timagesform &images = *forms().imagesform;
+        Timagesform &images = *forms().imagesform();
         images.Edit4->setText(QStringLiteral("Hydraulic press P-07"));
         images.CheckBox4->setChecked(true);
         return w;

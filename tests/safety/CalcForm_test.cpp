@@ -252,11 +252,11 @@ TEST_F(CalcFormInProgram, MenuAndToolButtonShowTheCalculator)
     main.submenu_Calculator->trigger();
     main.SB_Calculator->click();
     ASSERT_EQ(fake.dialogs.modalShown.size(), 2u);
-    EXPECT_EQ(fake.dialogs.modalShown[0], forms().CalcForm);
-    EXPECT_EQ(fake.dialogs.modalShown[1], forms().CalcForm);
+    EXPECT_EQ(fake.dialogs.modalShown[0], forms().CalcForm());
+    EXPECT_EQ(fake.dialogs.modalShown[1], forms().CalcForm());
     EXPECT_TRUE(fake.dialogs.errors.empty());
 
-    TCalcForm *calc = forms().CalcForm;
+    TCalcForm *calc = forms().CalcForm();
     calc->show();
     const QImage icon = calc->PageControl1->tabIcon(3).pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32);
     EXPECT_EQ(icon, main.il_devices_32[3].toImage().convertToFormat(QImage::Format_ARGB32));

@@ -25,7 +25,7 @@ protected:
     {
         ProgramFixture::SetUp();
         start();
-        sel = forms().devselectform;
+        sel = forms().devselectform();
     }
     TMainForm &main() { return *program->mainForm(); }
 

@@ -99,7 +99,7 @@ TEST_F(SafetyAdvisorInProgram, MenuItemShowsTheAdvisor)
     TMainForm &main = start();
     main.SafetyAdvisor1->trigger();
     ASSERT_EQ(fake.dialogs.modalShown.size(), 1u);
-    EXPECT_EQ(fake.dialogs.modalShown[0], forms().SafetyAdvisorForm);
+    EXPECT_EQ(fake.dialogs.modalShown[0], forms().SafetyAdvisorForm());
 }
 
 } // namespace

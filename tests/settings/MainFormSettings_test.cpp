@@ -81,8 +81,8 @@ protected:
     // The six windows whose positions the settings file keeps, in its order.
     std::array<QWidget *, 6> positionedWindows()
     {
-        return {program->mainForm(), forms().CalcForm, forms().devselectform, forms().SettingsForm,
-                forms().imagesform, forms().SafetyAdvisorForm};
+        return {program->mainForm(), forms().CalcForm(), forms().devselectform(), forms().SettingsForm(),
+                forms().imagesform(), forms().SafetyAdvisorForm()};
     }
 };
 
@@ -91,8 +91,8 @@ TEST_F(MainFormSettings, WithoutASettingsFileEveryKeyHasItsDefaultAndClosingWrit
     TMainForm &main = start();
     const AppSettings &s = state().appSettings;
     EXPECT_EQ(main.pos(), QPoint(100, 100));
-    EXPECT_EQ(forms().CalcForm->pos(), QPoint(200, 100));
-    EXPECT_EQ(forms().SafetyAdvisorForm->pos(), QPoint(200, 200));
+    EXPECT_EQ(forms().CalcForm()->pos(), QPoint(200, 100));
+    EXPECT_EQ(forms().SafetyAdvisorForm()->pos(), QPoint(200, 200));
     EXPECT_EQ(s.Language, QStringLiteral("English"));
     EXPECT_FALSE(s.SoundEnable);
     EXPECT_TRUE(s.SoundFile.isEmpty());
@@ -189,8 +189,8 @@ TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
     // Blanks around a value do not survive an INI file.
     EXPECT_EQ(main.Label_MachineID->text(), QStringLiteral("Press 7 = hall B"));
     EXPECT_EQ(main.Label_Note->text(), QStringLiteral("after repair; brake 2"));
-    EXPECT_EQ(forms().devselectform->Edit_MachineID->text(), QStringLiteral("Press 7 = hall B"));
-    EXPECT_EQ(forms().devselectform->Edit_Note->text(), QStringLiteral("after repair; brake 2"));
+    EXPECT_EQ(forms().devselectform()->Edit_MachineID->text(), QStringLiteral("Press 7 = hall B"));
+    EXPECT_EQ(forms().devselectform()->Edit_Note->text(), QStringLiteral("after repair; brake 2"));
 }
 
 // On Linux the file dialogs start in the user's folders, not in "C:\", and
@@ -406,9 +406,40 @@ TEST_F(MainFormSettings, WindowsBeyondTheRightOrBottomEdgeComeBackOnScreen)
                       .toLatin1());
     TMainForm &main = start();
     EXPECT_EQ(main.pos(), QPoint(w - 50, h - 50));
-    EXPECT_EQ(forms().CalcForm->pos(), QPoint(w / 2, h / 2));
-    EXPECT_EQ(forms().devselectform->pos(), QPoint(-500, -300));
-    EXPECT_EQ(forms().SettingsForm->pos(), QPoint(w / 2, h / 2));
+    EXPECT_EQ(forms().CalcForm()->pos(), QPoint(w / 2, h / 2));
+    EXPECT_EQ(forms().devselectform()->pos(), QPoint(-500, -300));
+    EXPECT_EQ(forms().SettingsForm()->pos(), QPoint(w / 2, h / 2));
+}
+
+// The other windows are made at their first use: until then the settings
+// keep their places as read, and once made they stand there.
+TEST_F(MainFormSettings, AWindowNotYetMadeKeepsItsPlaceInTheSettings)
+{
+    writeSettings("[Windows Positions]\nCalculatorWindowLeft=310\nCalculatorWindowTop=220\n"
+                  "ImagesWindowLeft=99999\nImagesWindowTop=40\n");
+    {
+        TMainForm &main = start();
+        const auto made = forms().positionedWindows();
+        EXPECT_EQ(made[0], &main);
+        for (std::size_t i = 1; i < made.size(); ++i)
+            EXPECT_EQ(made[i], nullptr) << i;
+        EXPECT_TRUE(main.close());
+    }
+    QStringList lines = keyLines(settingsBytes());
+    EXPECT_TRUE(lines.contains(QStringLiteral("Windows Positions/CalculatorWindowLeft=310")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Windows Positions/CalculatorWindowTop=220")));
+    // Clamped at start, as a window that is made then would be.
+    const int half = QGuiApplication::primaryScreen()->geometry().width() / 2;
+    EXPECT_TRUE(lines.contains(QStringLiteral("Windows Positions/ImagesWindowLeft=%1").arg(half)));
+
+    TMainForm &main = start();
+    main.submenu_Calculator->trigger();
+    ASSERT_NE(forms().positionedWindows()[1], nullptr);
+    EXPECT_EQ(forms().CalcForm()->pos(), QPoint(310, 220));
+    forms().CalcForm()->move(330, 240);
+    EXPECT_TRUE(main.close());
+    lines = keyLines(settingsBytes());
+    EXPECT_TRUE(lines.contains(QStringLiteral("Windows Positions/CalculatorWindowLeft=330")));
 }
 
 TEST_F(MainFormSettings, AFailedWriteIsReportedAndKeepsTheProgramOpen)
@@ -492,7 +523,7 @@ TEST_F(MainFormSettings, TextsFromALanguageFileAreNeverMarkup)
     QList<QWidget *> windows = {&main};
     for (QWidget *w : positionedWindows())
         windows << w;
-    windows << forms().AboutForm;
+    windows << forms().AboutForm();
     int labels = 0;
     int tips = 0;
     for (QWidget *window : windows) {
@@ -541,8 +572,8 @@ TEST_F(MainFormSettings, SwitchingBackToEnglishRestoresEveryTextAlsoInClosedWind
     installShippedLanguage("German");
     writeSettings("[Settings]\nLanguage=German\n");
     TMainForm &main = start();
-    Tdevselectform *sel = forms().devselectform;
-    TSettingsForm *settings = forms().SettingsForm;
+    Tdevselectform *sel = forms().devselectform();
+    TSettingsForm *settings = forms().SettingsForm();
     struct Caption { const char *name; std::function<QString()> text; const char *german; const char *english; };
     const Caption captions[] = {
         {"menu", [&] { return main.menu_file->title(); }, "Datei", "File"},
@@ -560,13 +591,13 @@ TEST_F(MainFormSettings, SwitchingBackToEnglishRestoresEveryTextAlsoInClosedWind
         {"device select cancel", [&] { return sel->Button_Cancel->text(); }, "Abbrechen", "Cancel"},
         {"settings label", [&] { return settings->Label_NameCaption->text(); }, "Name:", "Use Name:"},
         {"settings hint", [&] { return settings->Button2->toolTip(); }, "Ton testen", "Sound Test"},
-        {"about title", [&] { return forms().AboutForm->windowTitle(); }, "Über...", "About..."},
-        {"calculator title", [&] { return forms().CalcForm->windowTitle(); }, "Sicherheitsabstandsrechner",
+        {"about title", [&] { return forms().AboutForm()->windowTitle(); }, "Über...", "About..."},
+        {"calculator title", [&] { return forms().CalcForm()->windowTitle(); }, "Sicherheitsabstandsrechner",
          "Calculator"},
-        {"calculator tab", [&] { return forms().CalcForm->PageControl1->tabText(4); }, "Not-Halt", "E-stop"},
-        {"calculator label", [&] { return forms().CalcForm->Label26->text(); }, "Nachlaufzeit t:", "Stop Time t:"},
-        {"calculator button", [&] { return forms().CalcForm->Button1->text(); }, "Schließen", "Close"},
-        {"images check box", [&] { return forms().imagesform->CheckBox1->text(); }, "In den PDF-Bericht aufnehmen",
+        {"calculator tab", [&] { return forms().CalcForm()->PageControl1->tabText(4); }, "Not-Halt", "E-stop"},
+        {"calculator label", [&] { return forms().CalcForm()->Label26->text(); }, "Nachlaufzeit t:", "Stop Time t:"},
+        {"calculator button", [&] { return forms().CalcForm()->Button1->text(); }, "Schließen", "Close"},
+        {"images check box", [&] { return forms().imagesform()->CheckBox1->text(); }, "In den PDF-Bericht aufnehmen",
          "Include in pdf Report"},
         {"device caption", [&] { return main.Label_SafetyDevice->text(); }, "Vertikaler Lichtvorhang",
          "Vertical Light Curtain"},
@@ -624,7 +655,7 @@ TEST_F(MainFormSettings, DriversInstallationAsksFirstAndStartsTheInstaller)
 TEST_F(MainFormSettings, AboutBoxIsCentredOverTheMainWindowAndOpensTheWebAddress)
 {
     TMainForm &main = start();
-    TAboutForm *about = forms().AboutForm;
+    TAboutForm *about = forms().AboutForm();
     main.submenu_about->trigger();
     ASSERT_EQ(fake.dialogs.modalShown.size(), 1u);
     EXPECT_EQ(fake.dialogs.modalShown[0], about);

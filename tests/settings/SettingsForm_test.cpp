@@ -44,7 +44,7 @@ TEST_F(SettingsDialog, ShowsTheSettingsAndTheLanguagesThereAre)
     s.SoundEnable = true;
     s.Language = QStringLiteral("Klingon");
 
-    TSettingsForm *form = forms().SettingsForm;
+    TSettingsForm *form = forms().SettingsForm();
     answer(QDialog::Rejected, [](TSettingsForm &f) {
         EXPECT_EQ(f.Edit_Name->text(), QStringLiteral("Anna"));
         EXPECT_EQ(f.Edit_Company->text(), QStringLiteral("ACME"));
@@ -150,7 +150,7 @@ TEST_F(SettingsDialog, SoundTestPlaysTheTypedFileAndBrowseProposesTheSoundsFolde
     QDir(dataDir.path()).mkdir(QStringLiteral("Sounds"));
     TMainForm &main = start();
     state().appSettings.LastDirectory = QStringLiteral("/projects");
-    TSettingsForm *form = forms().SettingsForm;
+    TSettingsForm *form = forms().SettingsForm();
     form->FormShow();
     form->CHB_SoundEnable->setChecked(false);
     form->Edit_SoundFile->setText(QStringLiteral("/typed/ding.wav"));

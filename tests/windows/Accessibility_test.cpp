@@ -63,7 +63,7 @@ TEST_F(Accessibility, ControlsAreNamedByTheirHintOrCaption)
 {
     start();
     QWidget *main = forms().MainForm;
-    QWidget *sel = forms().devselectform;
+    QWidget *sel = forms().devselectform();
     struct Case
     {
         QWidget *window;
@@ -84,9 +84,9 @@ TEST_F(Accessibility, ControlsAreNamedByTheirHintOrCaption)
         {sel, "Edit_StepHeight", "Step Height h"},
         {sel, "Edit_MachineID", "Machine ID"},
         {sel, "Edit_Note", "Note"},
-        {forms().SettingsForm, "Edit_Name", "Use Name"},
-        {forms().imagesform, "Edit3", "Note"},
-        {forms().SafetyAdvisorForm, "Edit1", "Stop Time t"},
+        {forms().SettingsForm(), "Edit_Name", "Use Name"},
+        {forms().imagesform(), "Edit3", "Note"},
+        {forms().SafetyAdvisorForm(), "Edit1", "Stop Time t"},
     };
     for (const Case &c : cases) {
         QWidget *w = control(c.window, c.control);
@@ -99,8 +99,8 @@ TEST_F(Accessibility, EveryControlOfEveryWindowHasAName)
 {
     start();
     const Forms &f = forms();
-    QWidget *const windows[] = {f.MainForm, f.CalcForm, f.SettingsForm, f.AboutForm, f.devselectform,
-                                f.imagesform, f.SafetyAdvisorForm, f.MachineHistoryForm};
+    QWidget *const windows[] = {f.MainForm, f.CalcForm(), f.SettingsForm(), f.AboutForm(), f.devselectform(),
+                                f.imagesform(), f.SafetyAdvisorForm(), f.MachineHistoryForm()};
     for (QWidget *window : windows) {
         for (QWidget *w : window->findChildren<QWidget *>()) {
             if (w->window() != window)
@@ -125,7 +125,7 @@ TEST_F(Accessibility, NamesFollowTheLanguage)
     EXPECT_EQ(accessibleName(control(forms().MainForm, "SB_Start")), QStringLiteral("Messung starten"));
     // An empty value is read by its caption, in the new language.
     EXPECT_EQ(accessibleName(control(forms().MainForm, "Label_MachineID")), QStringLiteral("Maschine"));
-    EXPECT_EQ(accessibleName(control(forms().devselectform, "Edit_VLC_d")), QString::fromUtf8("Auflösung d"));
+    EXPECT_EQ(accessibleName(control(forms().devselectform(), "Edit_VLC_d")), QString::fromUtf8("Auflösung d"));
 }
 
 // A label that shows a value is read as that value, and its caption is
@@ -161,7 +161,7 @@ TEST_F(Accessibility, ValueLabelsAreReadAsTheirValuesWithTheirCaptionAsLabel)
     };
     check(false);
 
-    Tdevselectform *sel = forms().devselectform;
+    Tdevselectform *sel = forms().devselectform();
     fake.dialogs.onModal = [sel](QDialog *d) {
         d->show();
         sel->PageControl1->setCurrentIndex(1);
@@ -179,7 +179,7 @@ TEST_F(Accessibility, ValueLabelsAreReadAsTheirValuesWithTheirCaptionAsLabel)
 TEST_F(Accessibility, AButtonIsNamedByItsOwnCaption)
 {
     start();
-    QWidget *choose = control(forms().SettingsForm, "Button_LogoChoose");
+    QWidget *choose = control(forms().SettingsForm(), "Button_LogoChoose");
     ASSERT_NE(choose, nullptr);
     EXPECT_EQ(accessibleName(choose), QStringLiteral("Choose..."));
     EXPECT_EQ(accessibleDescription(choose), QStringLiteral("Company logo"));

@@ -150,7 +150,7 @@ TEST_F(MachineArchiveWindows, HistoryListsSearchesWarnsAndOpensAMeasurement)
         add("Laser cutter", "2026-01-10", 50.0, 3, 0.0);
     }
     TMainForm &window = start();
-    TMachineHistoryForm *history = forms().MachineHistoryForm;
+    TMachineHistoryForm *history = forms().MachineHistoryForm();
     history->FormShow();
     ASSERT_EQ(history->LW_machines->rowCount(), 2);
     EXPECT_EQ(history->LW_machines->item(0, 0)->text(), QStringLiteral("Laser cutter"));
@@ -225,7 +225,7 @@ TEST_F(MachineArchiveWindows, AnArchiveThatCannotBeReadIsNamedInTheHistoryWindow
 {
     qputenv("ZIRK_ARCHIVE", "postgresql://zirk@127.0.0.1:1/zirk");
     start();
-    TMachineHistoryForm *history = forms().MachineHistoryForm;
+    TMachineHistoryForm *history = forms().MachineHistoryForm();
     history->FormShow();
     EXPECT_EQ(history->LW_machines->rowCount(), 0);
     EXPECT_TRUE(history->Label_Archive->text().startsWith(QStringLiteral("archive postgresql://zirk@127.0.0.1:1/zirk")))
@@ -244,7 +244,7 @@ TEST_F(MachineArchiveWindows, SettingsKeepTheArchiveAndThresholdOnlyOnceSet)
     program.reset();
 
     TMainForm &again = start();
-    TSettingsForm *settings = forms().SettingsForm;
+    TSettingsForm *settings = forms().SettingsForm();
     fake.dialogs.onModal = [settings](QDialog *dialog) {
         if (dialog != settings)
             return int(QDialog::Rejected);
@@ -284,11 +284,11 @@ TEST_F(MachineArchiveWindows, AKeptMeasurementOpenedAndSavedAgainIsNoNewPoint)
         }
     }
     TMainForm &window = start();
-    Tdevselectform *select = forms().devselectform;
+    Tdevselectform *select = forms().devselectform();
     select->Edit_VLC_d->setText(QStringLiteral("14"));
     select->CheckBox_VLC_nonindustrial->setChecked(true);
     select->PageControl1->setCurrentIndex(KindDoor);
-    TMachineHistoryForm *history = forms().MachineHistoryForm;
+    TMachineHistoryForm *history = forms().MachineHistoryForm();
     history->FormShow();
     history->LW_machines->setCurrentCell(0, 0);
     ASSERT_EQ(history->LW_measurements->rowCount(), 2);
@@ -384,7 +384,7 @@ TEST_F(MachineArchiveWindows, TheOverviewShowsEachStatusSortsFiltersAndExports)
     }
     TMainForm &window = start();
     (void)window;
-    TMachineHistoryForm *history = forms().MachineHistoryForm;
+    TMachineHistoryForm *history = forms().MachineHistoryForm();
     history->FormShow();
     QTableWidget *table = history->LW_machines;
     ASSERT_EQ(table->rowCount(), 4);
@@ -437,7 +437,7 @@ TEST_F(MachineArchiveWindows, TheOverviewShowsEachStatusSortsFiltersAndExports)
 TEST_F(MachineArchiveWindows, SettingsRefuseAnArchiveUrlWithAPassword)
 {
     TMainForm &window = start();
-    TSettingsForm *settings = forms().SettingsForm;
+    TSettingsForm *settings = forms().SettingsForm();
     int result = -1;
     fake.dialogs.onModal = [settings, &result](QDialog *dialog) {
         if (dialog != settings)

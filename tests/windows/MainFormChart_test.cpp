@@ -148,7 +148,7 @@ TEST_F(MainFormChartTest, CtrlCCopiesTheSelectedRow)
 TEST_F(MainFormChartTest, SettingsDialogKeepsTheAnalysisChoiceAndTheLogo)
 {
     TMainForm &w = start();
-    TSettingsForm &form = *forms().SettingsForm;
+    TSettingsForm &form = *forms().SettingsForm();
     const QString picture = path("company.png");
     QImage logo(200, 80, QImage::Format_RGB32);
     logo.fill(QColor(0, 90, 170));

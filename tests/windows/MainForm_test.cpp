@@ -289,7 +289,7 @@ TEST_F(MainFormTest, DistanceFollowsTheAcceptedKindAndItsInput)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         TMainForm &w = start();
-        Tdevselectform *sel = forms().devselectform;
+        Tdevselectform *sel = forms().devselectform();
         sel->PageControl1->setCurrentIndex(c.kind);
         if (c.field)
             sel->parameterEdit(c.kind)->setText(QString::fromLatin1(c.field));

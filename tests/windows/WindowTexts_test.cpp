@@ -90,7 +90,7 @@ protected:
     {
         const Forms &f = forms();
         const std::array<QWidget *, std::size_t(TextWindow::Count)> windows = {
-            f.MainForm, f.devselectform, f.CalcForm, f.imagesform, f.SettingsForm, f.AboutForm, f.MachineHistoryForm};
+            f.MainForm, f.devselectform(), f.CalcForm(), f.imagesform(), f.SettingsForm(), f.AboutForm(), f.MachineHistoryForm()};
         return windows[std::size_t(which)];
     }
 
@@ -169,14 +169,14 @@ TEST_F(WindowTexts, EveryKeyOfALanguageReachesItsTargetAndNothingElseChanges)
         {f.MainForm, "SafetyAdvisor1", "Safety Advisor"},
         {f.MainForm, "DeleteAll1", "Delete All"},
         {f.MainForm, "Label10", "mm"},
-        {f.devselectform, "GroupBox7", "Parameters"},
-        {f.devselectform, "Label26", "Step Height h:"},
-        {f.CalcForm, "Label37", "C:"},
-        {f.CalcForm, "Label59", "Stop Time t:"},
-        {f.CalcForm, "Label60", "Safety distance:"},
-        {f.SettingsForm, "Button2", "T"},
-        {f.AboutForm, "Button1", "OK"},
-        {f.SafetyAdvisorForm, "Button1", "Close"},
+        {f.devselectform(), "GroupBox7", "Parameters"},
+        {f.devselectform(), "Label26", "Step Height h:"},
+        {f.CalcForm(), "Label37", "C:"},
+        {f.CalcForm(), "Label59", "Stop Time t:"},
+        {f.CalcForm(), "Label60", "Safety distance:"},
+        {f.SettingsForm(), "Button2", "T"},
+        {f.AboutForm(), "Button1", "OK"},
+        {f.SafetyAdvisorForm(), "Button1", "Close"},
     };
     for (const Kept &c : kept) {
         QObject *control = c.window->objectName() == QLatin1String(c.control) ? c.window
