@@ -21,12 +21,18 @@ ProgramState::ProgramState(QObject *parent)
     m_texts.applyTo(messageTexts, appSettings);
     // Every slot starts with its note and the placeholder picture, as the
     // images dialog shows them before the user chooses one.
+    for (int slot = 1; slot <= kPictureSlotCount; ++slot)
+        m_measurement.pictures[std::size_t(slot - 1)].note = slotInitialNote(slot);
+}
+
+void ProgramState::drawPlaceholders() const
+{
+    if (m_placeholdersDrawn)
+        return;
+    m_placeholdersDrawn = true;
     const QImage placeholder = slotPlaceholderPicture();
-    for (int slot = 1; slot <= kPictureSlotCount; ++slot) {
-        PictureSlot &s = m_measurement.pictures[std::size_t(slot - 1)];
-        s.note = slotInitialNote(slot);
+    for (PictureSlot &s : m_measurement.pictures)
         s.picture = placeholder;
-    }
 }
 
 void ProgramState::seriesDone()
@@ -139,6 +145,7 @@ void ProgramState::setMachine(const QString &machineId, const QString &note)
 const PictureSlot &ProgramState::pictureSlot(int slot) const
 {
     static const PictureSlot none;
+    drawPlaceholders();
     return slot >= 1 && slot <= kPictureSlotCount ? m_measurement.pictures[std::size_t(slot - 1)] : none;
 }
 
@@ -146,6 +153,7 @@ void ProgramState::setPicture(int slot, const QImage &picture)
 {
     if (slot < 1 || slot > kPictureSlotCount)
         return;
+    drawPlaceholders();
     m_measurement.pictures[std::size_t(slot - 1)].picture =
         picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB888);
     emit pictureChanged(slot);

@@ -82,7 +82,11 @@ public:
     void setPictureIncluded(int slot, bool include);
 
     // --- the whole measurement, for files, the archive and the report ---
-    const Measurement &measurement() const { return m_measurement; }
+    const Measurement &measurement() const
+    {
+        drawPlaceholders();
+        return m_measurement;
+    }
     // Takes another measurement whole (Open, a kept measurement); signals
     // each part.
     void setMeasurement(const Measurement &measurement);
@@ -117,7 +121,13 @@ private:
     void seriesDone();
     void insertValues(const double *values, std::size_t count);
 
-    Measurement m_measurement;
+    // Every slot starts with the placeholder picture, drawn when the
+    // pictures are first looked at or changed: a start that shows none of
+    // them draws none.
+    void drawPlaceholders() const;
+
+    mutable Measurement m_measurement; // mutable for drawPlaceholders only
+    mutable bool m_placeholdersDrawn = false;
     mutable std::optional<SeriesResult> m_result;
     LanguageTexts m_texts;
 };

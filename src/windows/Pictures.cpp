@@ -1,8 +1,11 @@
 #include "windows/Pictures.h"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+
+#include <array>
 
 namespace {
 
@@ -139,19 +142,64 @@ QPixmap toolPixmap(Glyph glyph, bool disabled)
 
 } // namespace
 
+namespace {
+
+// A tool button's glyph, each of its pictures (normal, disabled; the start
+// button's up, disabled, down and held) drawn when a button first shows it.
+class GlyphIconEngine : public QIconEngine
+{
+public:
+    explicit GlyphIconEngine(Glyph glyph) : m_glyph(glyph) {}
+
+    QSize actualSize(const QSize &size, QIcon::Mode, QIcon::State) override
+    {
+        return nativeSize().boundedTo(size);
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return {nativeSize()}; }
+
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        QPixmap &drawn = m_drawn[std::size_t(variant(mode, state))];
+        if (drawn.isNull())
+            drawn = m_glyph == Glyph::Start ? startGlyph(variant(mode, state))
+                                            : toolPixmap(m_glyph, mode == QIcon::Disabled);
+        const QSize shown = actualSize(size, mode, state);
+        return drawn.size() == shown ? drawn : drawn.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+
+    QIconEngine *clone() const override { return new GlyphIconEngine(*this); }
+
+private:
+    QSize nativeSize() const { return m_glyph == Glyph::Start ? QSize(64, 64) : QSize(32, 32); }
+
+    // The start button: 0 up, 1 disabled, 2 down, 3 held; the others:
+    // 0 normal, 1 disabled.
+    int variant(QIcon::Mode mode, QIcon::State state) const
+    {
+        if (mode == QIcon::Disabled)
+            return 1;
+        if (m_glyph != Glyph::Start)
+            return 0;
+        if (state == QIcon::On)
+            return 3;
+        return mode == QIcon::Active ? 2 : 0;
+    }
+
+    Glyph m_glyph;
+    std::array<QPixmap, 4> m_drawn;
+};
+
+} // namespace
+
 QIcon glyphIcon(Glyph glyph)
 {
-    QIcon icon;
-    if (glyph == Glyph::Start) {
-        icon.addPixmap(startGlyph(0), QIcon::Normal, QIcon::Off);
-        icon.addPixmap(startGlyph(1), QIcon::Disabled, QIcon::Off);
-        icon.addPixmap(startGlyph(2), QIcon::Active, QIcon::Off);
-        icon.addPixmap(startGlyph(3), QIcon::Normal, QIcon::On);
-        return icon;
-    }
-    icon.addPixmap(toolPixmap(glyph, false), QIcon::Normal);
-    icon.addPixmap(toolPixmap(glyph, true), QIcon::Disabled);
-    return icon;
+    return QIcon(new GlyphIconEngine(glyph));
 }
 
 QIcon applicationIcon()
