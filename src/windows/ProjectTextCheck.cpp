@@ -77,4 +77,6 @@ void ProjectTextCheck::say(const QString &text)
 {
     m_message->setText(text);
     m_message->setVisible(!text.isEmpty());
+    // A screen reader on the edit hears why the key did nothing.
+    m_edit->setAccessibleDescription(text);
 }

@@ -6,6 +6,7 @@
 #include "windows/DevicePictures.h"
 #include "windows/DevSelectForm.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -292,6 +293,8 @@ TEST_F(DeviceSelection, TheMachineIdTakesOnlyWhatAProjectFileKeepsAndSaysSoWhile
             ASSERT_TRUE(sel->Label_MachineIDCheck->isVisibleTo(sel));
             EXPECT_EQ(sel->Label_MachineIDCheck->text(),
                       QStringLiteral("\"Ω\" cannot be kept: project files use Windows-1252."));
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(sel->Edit_MachineID)->text(QAccessible::Description),
+                      sel->Label_MachineIDCheck->text());
             // The next key that is kept clears the message.
             type(sel->Edit_MachineID, QStringLiteral("Süd-7"));
             EXPECT_FALSE(sel->Label_MachineIDCheck->isVisibleTo(sel));
