@@ -8,13 +8,36 @@
 #include "series/SeriesResult.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QThread>
+
+#include <csignal>
 
 namespace {
 
 using Text = ProjectRecord::Text;
+
+// The server's processes: the postmaster and the backends it started.
+std::vector<pid_t> serverProcesses(pid_t postmaster)
+{
+    std::vector<pid_t> pids{postmaster};
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool isPid = false;
+        const pid_t pid = pid_t(entry.toLongLong(&isPid));
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!isPid || !stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid ...": the name may hold blanks.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1].toLongLong() == postmaster)
+            pids.push_back(pid);
+    }
+    return pids;
+}
 
 // Sets a variable for the zirk-cli runs of one test and restores it after.
 class ScopedEnv
@@ -297,6 +320,55 @@ TEST_P(ArchiveCommands, TwoScriptsAddingAtOnceLoseNothing)
     for (const QJsonValue &m : all)
         kept.insert(m.toObject().value(QLatin1String("file")).toString());
     EXPECT_EQ(kept.size(), 40);
+}
+
+// A server stopped (SIGSTOP) in the middle of an archive add: the command
+// gives up after ZIRK_ARCHIVE_WAIT seconds instead of waiting for ever, and
+// the archive keeps whole batches only.
+TEST_P(ArchiveCommands, AStoppedServerEndsTheCommandInsteadOfKeepingItWaiting)
+{
+    if (GetParam() != Engine::PostgreSQL)
+        GTEST_SKIP() << "a stopped server is PostgreSQL's";
+    PostgresServer *server = PostgresServer::get();
+    QFile pidFile(server->socketFolder() + QStringLiteral("/data/postmaster.pid"));
+    ASSERT_TRUE(pidFile.open(QIODevice::ReadOnly));
+    const pid_t pid = pid_t(pidFile.readLine().trimmed().toLongLong());
+    ASSERT_GT(pid, 0);
+    QStringList names;
+    for (int i = 0; i < 6000; ++i)
+        names << project(QStringLiteral("s%1.zPRJ").arg(i), "Press 4", series(100.0 + i, 10));
+    QProcess add;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), kPointLocale);
+    env.insert(QStringLiteral("ZIRK_ARCHIVE_WAIT"), QStringLiteral("2"));
+    add.setProcessEnvironment(env);
+    add.start(QStringLiteral(ZIRK_BINARY_DIR "/zirk-cli"), QStringList{"archive", "add", "--json"} + names);
+    ASSERT_TRUE(add.waitForStarted());
+    // Once the first batch is on its way.
+    QThread::msleep(700);
+    const std::vector<pid_t> processes = serverProcesses(pid);
+    for (const pid_t p : processes)
+        ::kill(p, SIGSTOP);
+    const bool finished = add.waitForFinished(30000);
+    for (const pid_t p : processes)
+        ::kill(p, SIGCONT);
+    if (!finished) {
+        add.kill();
+        add.waitForFinished();
+        FAIL() << "zirk-cli kept waiting for the stopped server";
+    }
+    EXPECT_EQ(add.exitCode(), 1);
+    const QByteArray err = add.readAllStandardError();
+    EXPECT_TRUE(err.contains("zirk-cli archive: the archive did not answer for 2 s")) << err.constData();
+    EXPECT_TRUE(add.readAllStandardOutput().isEmpty());
+
+    // The server rolled back the batch it was given; what was kept is
+    // whole batches of 500.
+    const CliRun run = runCli({"archive", "list", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    const qsizetype kept = run.json().value(QLatin1String("measurements")).toArray().size();
+    EXPECT_EQ(kept % 500, 0) << kept;
+    EXPECT_LT(kept, 6000);
 }
 
 ON_BOTH_ENGINES(ArchiveCommands);

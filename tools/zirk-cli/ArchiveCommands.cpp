@@ -15,9 +15,87 @@
 
 #include <QProcessEnvironment>
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 namespace {
+
+// A PostgreSQL server that stops answering in the middle of a statement
+// (stopped, or its machine gone without a word) keeps a client waiting for
+// ever: the server's own statement and lock timeouts cannot fire then.  No
+// answer for this long ends the command with one line, exit status 1; the
+// server rolls back what it had not committed when the connection goes.
+class AnswerDeadline
+{
+public:
+    explicit AnswerDeadline(std::chrono::milliseconds limit)
+        : m_limit(limit), m_last(std::chrono::steady_clock::now()), m_watch([this] { watch(); })
+    {
+    }
+    ~AnswerDeadline()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_done = true;
+        }
+        m_changed.notify_one();
+        m_watch.join();
+    }
+    AnswerDeadline(const AnswerDeadline &) = delete;
+    AnswerDeadline &operator=(const AnswerDeadline &) = delete;
+
+    // The archive answered: the clock starts again.
+    void answered()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_last = std::chrono::steady_clock::now();
+    }
+
+private:
+    void watch()
+    {
+        std::unique_lock lock(m_mutex);
+        while (!m_done) {
+            const auto deadline = m_last + m_limit;
+            if (std::chrono::steady_clock::now() >= deadline) {
+                writeWarning(QStringLiteral("zirk-cli archive: the archive did not answer for %1 s; given up, "
+                                            "nothing more was kept\n")
+                                 .arg(double(m_limit.count()) / 1000.0));
+                std::_Exit(ExitBadInput);
+            }
+            m_changed.wait_until(lock, deadline);
+        }
+    }
+
+    const std::chrono::milliseconds m_limit;
+    std::chrono::steady_clock::time_point m_last;
+    bool m_done = false;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::thread m_watch;
+};
+
+// How long zirk-cli waits for an answer of the archive: ZIRK_ARCHIVE_WAIT
+// seconds, else 30 (the server's own timeouts, 10 s, come first).
+std::chrono::milliseconds answerLimit()
+{
+    bool ok = false;
+    const double seconds = qEnvironmentVariable("ZIRK_ARCHIVE_WAIT").toDouble(&ok);
+    return std::chrono::milliseconds(ok && seconds > 0 && seconds <= 86400 ? qint64(seconds * 1000) : 30000);
+}
+
+AnswerDeadline *g_deadline = nullptr;
+
+// Called after every answer of the archive in a long command.
+void archiveAnswered()
+{
+    if (g_deadline)
+        g_deadline->answered();
+}
 
 // ZIRK_ARCHIVE, else the window's setting, else the default file.
 // Readers open it read-only: they never wait for a writer's lock and work
@@ -96,9 +174,12 @@ void runAdd(const Arguments &arguments)
         std::vector<Archive::AddResult> results;
         try {
             archive->beginBatch();
-            for (const Read &r : batch)
+            for (const Read &r : batch) {
                 results.push_back(archive->add(r.measurement));
+                archiveAnswered();
+            }
             archive->commitBatch();
+            archiveAnswered();
         } catch (const ArchiveError &) {
             archive->rollbackBatch();
             results.clear();
@@ -110,6 +191,7 @@ void runAdd(const Arguments &arguments)
             for (const Read &r : batch) {
                 try {
                     note(r.fileName, archive->add(r.measurement));
+                    archiveAnswered();
                 } catch (const ArchiveError &e) {
                     throw failed(e.message());
                 }
@@ -342,6 +424,12 @@ void runSync(const Arguments &arguments)
 
 void runArchive(const Arguments &arguments)
 {
+    AnswerDeadline deadline(answerLimit());
+    g_deadline = &deadline;
+    struct Forget
+    {
+        ~Forget() { g_deadline = nullptr; }
+    } forget;
     const QString action = arguments.files().value(0);
     if (action == QLatin1String("add"))
         return runAdd(arguments);
@@ -376,7 +464,8 @@ std::vector<Command> archiveCommands()
           "created on first use.  It is named by a URL: sqlite:///path/to/file.sqlite\n"
           "or postgresql://user@host:port/dbname; the password comes from ~/.pgpass or\n"
           "PGPASSWORD.  An archive that cannot be opened or is not a Zirk archive is\n"
-          "bad input.\n\n"
+          "bad input.  An archive that does not answer for ZIRK_ARCHIVE_WAIT seconds\n"
+          "(default 30) ends the command as bad input; what it had not kept stays out.\n\n"
           "archive add FILE.zPRJ...: keeps each project file as one measurement,\n"
           "measured at the time of its last value as the file keeps it, else the time\n"
           "in its name (Project_YYYYMMDD_HHMM_), else when the file was last changed.\n"

@@ -80,6 +80,9 @@ std::vector<ManItem> environmentItems()
 {
     std::vector<ManItem> items = sharedEnvironmentItems();
     items.push_back({QStringLiteral("LC_ALL, LC_NUMERIC, LANG"), QStringLiteral("the number format read and shown")});
+    items.push_back({QStringLiteral("ZIRK_ARCHIVE_WAIT"),
+                     QStringLiteral("seconds an archive command waits for an answer of the archive before it gives "
+                                    "up (default 30)")});
     return items;
 }
 
