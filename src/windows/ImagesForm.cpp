@@ -1,4 +1,6 @@
 #include "windows/ImagesForm.h"
+
+#include "windows/ProjectTextCheck.h"
 #include "windows/WindowTexts.h"
 
 #include "base/ErrorHandling.h"
@@ -106,13 +108,22 @@ Timagesform::Timagesform(ProgramState &state, Platform &platform, Forms &forms, 
     Panel7->setFrameStyle(QFrame::Panel | QFrame::Raised);
     auto *bar = new QHBoxLayout(Panel7);
     bar->setContentsMargins(8, 6, 8, 6);
-    bar->addStretch(1);
+    // What a note's field in the project file cannot keep, said while the
+    // user types.
+    Label_NoteCheck = new QLabel(Panel7);
+    Label_NoteCheck->setObjectName(QStringLiteral("Label_NoteCheck"));
+    Label_NoteCheck->setWordWrap(true);
+    QPalette warning = Label_NoteCheck->palette();
+    warning.setColor(QPalette::WindowText, Qt::darkRed);
+    Label_NoteCheck->setPalette(warning);
+    for (int slot = 1; slot <= kSlotCount; ++slot)
+        new ProjectTextCheck(edit(slot), Label_NoteCheck, ProjectRecord::pictureNote(slot), m_state.texts());
+    bar->addWidget(Label_NoteCheck, 1);
     Button1 = new QPushButton(Panel7);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setDefault(true);
     Button1->setMinimumWidth(90);
     bar->addWidget(Button1);
-    bar->addStretch(1);
     outer->addWidget(Panel7);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
 

@@ -73,6 +73,7 @@ public:
     QFrame *Panel4 = nullptr;
     QFrame *Panel7 = nullptr;
     QPushButton *Button1 = nullptr;
+    QLabel *Label_NoteCheck = nullptr; // what a note's field cannot keep
     // The picture dialog as this window sets it up; fileName holds the file
     // last chosen.  Shown through Dialogs::openPicture.
     FileDialogRequest OpenPictureDialog1;

@@ -3,12 +3,14 @@
 #include "state/ProgramState.h"
 #include "windows/ImagesForm.h"
 #include "windows/OpenPictureDialog.h"
+#include "project/ProjectMeasurement.h"
 #include "report/ReportPictures.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -175,6 +177,26 @@ TEST_F(ImagesFormTest, MenuAndToolButtonShowTheWindowAndKeepEveryChange)
     EXPECT_EQ(fake.dialogs.modalShown[1], forms().imagesform());
     EXPECT_EQ(images().Edit1->text(), QStringLiteral("Press brake"));
     EXPECT_TRUE(images().CheckBox4->isChecked());
+}
+
+// A note keeps only what its field in the project file keeps.
+TEST_F(ImagesFormTest, ANoteTakesOnlyWhatTheProjectFileKeepsAndSaysWhy)
+{
+    setProjectCodePage(1252);
+    start();
+    images().show();
+    QLineEdit *edit = images().Edit2;
+    edit->clear();
+    edit->setFocus();
+    for (const QChar c : QStringLiteral("Lis č")) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(edit, &press);
+    }
+    EXPECT_EQ(state().pictureSlot(2).note, QStringLiteral("Lis "));
+    EXPECT_TRUE(images().Label_NoteCheck->isVisibleTo(&images()));
+    EXPECT_EQ(images().Label_NoteCheck->text(), QStringLiteral("\"č\" cannot be kept: project files use Windows-1252."));
+    images().hide();
+    setProjectCodePage(0);
 }
 
 TEST_F(ImagesFormTest, OkButtonClosesWithOk)
