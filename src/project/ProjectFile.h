@@ -10,6 +10,8 @@
 // Everything is little-endian.  There is no signature and no version: a file
 // of the right length is accepted whatever it holds.
 
+#include "safety/DistanceStandard.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QImage>
@@ -28,17 +30,9 @@ class QIODevice;
 // distance, the door's C, the mat's h, the non-industrial choice and when the
 // last value was measured.  Stored in the record's reserved bytes, so older
 // readers skip it.
-struct ProjectExtension
+struct ProjectExtension : StandardEntries
 {
     QString standardId; // as the safety unit names it, ASCII, at most kStandardIdCapacity bytes
-    std::optional<double> trMs;
-    std::optional<double> brakeMonitorMs;
-    std::optional<double> kMmPerS;
-    std::optional<double> ddsMm;
-    std::optional<double> zMm;
-    std::optional<double> dpfMm;
-    bool noEncroachment = false;
-    std::optional<double> installedMm;
     std::optional<double> doorC;
     std::optional<double> matH;
     bool nonIndustrial = false;

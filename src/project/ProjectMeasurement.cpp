@@ -32,14 +32,7 @@ std::optional<ProjectExtension> extensionOf(const Measurement &m)
     const DistanceChoice &c = m.distanceChoice;
     ProjectExtension e;
     e.standardId = c.standardId.isEmpty() ? defaultDistanceStandard().id() : c.standardId;
-    e.trMs = c.trMs;
-    e.brakeMonitorMs = c.brakeMonitorMs;
-    e.kMmPerS = c.kMmPerS;
-    e.ddsMm = c.ddsMm;
-    e.zMm = c.zMm;
-    e.dpfMm = c.dpfMm;
-    e.noEncroachment = c.noEncroachment;
-    e.installedMm = c.installedMm;
+    static_cast<StandardEntries &>(e) = c;
     e.doorC = given(m.safetyDevice.C);
     e.matH = given(m.safetyDevice.StepHeight);
     e.nonIndustrial = m.safetyDevice.NonIndustrial;
@@ -172,14 +165,7 @@ Measurement measurementFromProject(const std::vector<double> &stopTimes, const P
     if (extension) {
         DistanceChoice &c = m.distanceChoice;
         c.standardId = extension->standardId;
-        c.trMs = extension->trMs;
-        c.brakeMonitorMs = extension->brakeMonitorMs;
-        c.kMmPerS = extension->kMmPerS;
-        c.ddsMm = extension->ddsMm;
-        c.zMm = extension->zMm;
-        c.dpfMm = extension->dpfMm;
-        c.noEncroachment = extension->noEncroachment;
-        c.installedMm = extension->installedMm;
+        static_cast<StandardEntries &>(c) = *extension;
         if (extension->lastValueUtcMs)
             m.lastValueAt = QDateTime::fromMSecsSinceEpoch(*extension->lastValueUtcMs, Qt::UTC);
         if (!c.standard() && problem)

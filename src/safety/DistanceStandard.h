@@ -93,9 +93,26 @@ enum DistanceEntry : unsigned {
 };
 using DistanceEntries = unsigned;
 
-// What a calculation starts from.  Empty optionals are entries the user left
-// empty (or fields whose text is no number).
-struct DistanceInputs
+// The entries a standard reads besides the safety device, and where the
+// device is actually mounted: one set of fields for the measurement's
+// choice, the project file's block and the calculation.  Empty optionals
+// are entries the user left empty (or fields whose text is no number).
+struct StandardEntries
+{
+    std::optional<double> trMs;
+    std::optional<double> brakeMonitorMs;
+    std::optional<double> kMmPerS;
+    std::optional<double> ddsMm;
+    std::optional<double> zMm;
+    std::optional<double> dpfMm;
+    bool noEncroachment = false;
+    std::optional<double> installedMm;
+
+    friend bool operator==(const StandardEntries &, const StandardEntries &) = default;
+};
+
+// What a calculation starts from.
+struct DistanceInputs : StandardEntries
 {
     int kind = 0; // SafetyDeviceKind
     // The device's own measures: d (resolution), H (height of the zone), C
@@ -108,16 +125,6 @@ struct DistanceInputs
 
     double governingMs = 0.0;
     DistanceText stopTimeNote; // which statistic the governing time is
-
-    std::optional<double> trMs;
-    std::optional<double> brakeMonitorMs;
-    std::optional<double> kMmPerS;
-    std::optional<double> ddsMm;
-    std::optional<double> zMm;
-    std::optional<double> dpfMm;
-    bool noEncroachment = false;
-
-    std::optional<double> installedMm;
 };
 
 // The installed distance compared with the minimum one.

@@ -10,17 +10,9 @@
 // reads besides the safety device, and where the device is actually
 // mounted.  Kept with the measurement: the window, project files, the
 // report, zirk-cli and the archive read it from there.
-struct DistanceChoice
+struct DistanceChoice : StandardEntries
 {
     QString standardId; // as the registry names it; empty: the default standard
-    std::optional<double> trMs;
-    std::optional<double> brakeMonitorMs;
-    std::optional<double> kMmPerS;
-    std::optional<double> ddsMm;
-    std::optional<double> zMm;
-    std::optional<double> dpfMm;
-    bool noEncroachment = false;
-    std::optional<double> installedMm;
 
     // A choice of that standard with no entries.
     static DistanceChoice of(const QString &id)

@@ -27,14 +27,7 @@ DistanceInputs distanceInputs(const SafetyDevice &device, const DistanceChoice &
     in.nonIndustrial = device.NonIndustrial;
     in.governingMs = governingMs;
     in.stopTimeNote = std::move(stopTimeNote);
-    in.trMs = choice.trMs;
-    in.brakeMonitorMs = choice.brakeMonitorMs;
-    in.kMmPerS = choice.kMmPerS;
-    in.ddsMm = choice.ddsMm;
-    in.zMm = choice.zMm;
-    in.dpfMm = choice.dpfMm;
-    in.noEncroachment = choice.noEncroachment;
-    in.installedMm = choice.installedMm;
+    static_cast<StandardEntries &>(in) = choice;
     return in;
 }
 
