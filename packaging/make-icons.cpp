@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QGuiApplication>
-#include <QIcon>
 
 int main(int argc, char **argv)
 {
@@ -11,11 +10,10 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     if (argc != 2)
         return 2;
-    const QIcon icon = applicationIcon();
     for (int size : {16, 32, 48, 64, 128, 256}) {
         const QString dir = QStringLiteral("%1/%2x%2/apps").arg(QString::fromLocal8Bit(argv[1])).arg(size);
         QDir().mkpath(dir);
-        if (!icon.pixmap(size, size).save(dir + QStringLiteral("/zirk.png")))
+        if (!applicationIconPicture(size).save(dir + QStringLiteral("/zirk.png")))
             return 1;
     }
     return 0;

@@ -202,30 +202,32 @@ QIcon glyphIcon(Glyph glyph)
     return QIcon(new GlyphIconEngine(glyph));
 }
 
+QPixmap applicationIconPicture(int size)
+{
+    QPixmap pm = makePixmap(size, size);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 64.0, size / 64.0);
+    p.setBrush(QColor(250, 200, 0));
+    p.setPen(QPen(QColor(40, 40, 40), 3));
+    p.drawRoundedRect(QRectF(3, 3, 58, 58), 10, 10);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 40, 40));
+    // a stylised stopwatch
+    p.drawEllipse(QPointF(32, 36), 20, 20);
+    p.drawRect(QRectF(28, 8, 8, 8));
+    p.setBrush(QColor(250, 250, 250));
+    p.drawEllipse(QPointF(32, 36), 15, 15);
+    p.setPen(QPen(QColor(220, 30, 30), 4, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(32, 36), QPointF(40, 26));
+    p.end();
+    return pm;
+}
+
 QIcon applicationIcon()
 {
-    // The sizes a window manager shows beside a title or in a task
-    // switcher; the desktop's larger pictures come from the installed icon.
     QIcon icon;
-    for (int size : {16, 32, 48, 64}) {
-        QPixmap pm = makePixmap(size, size);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(size / 64.0, size / 64.0);
-        p.setBrush(QColor(250, 200, 0));
-        p.setPen(QPen(QColor(40, 40, 40), 3));
-        p.drawRoundedRect(QRectF(3, 3, 58, 58), 10, 10);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(40, 40, 40));
-        // a stylised stopwatch
-        p.drawEllipse(QPointF(32, 36), 20, 20);
-        p.drawRect(QRectF(28, 8, 8, 8));
-        p.setBrush(QColor(250, 250, 250));
-        p.drawEllipse(QPointF(32, 36), 15, 15);
-        p.setPen(QPen(QColor(220, 30, 30), 4, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(32, 36), QPointF(40, 26));
-        p.end();
-        icon.addPixmap(pm);
-    }
+    for (int size : {16, 32, 48, 64})
+        icon.addPixmap(applicationIconPicture(size));
     return icon;
 }

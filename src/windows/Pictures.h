@@ -17,7 +17,12 @@ QIcon glyphIcon(Glyph glyph);
 // The start button's four states (up, disabled, down, held) as pixmaps.
 QPixmap startGlyph(int state);
 
-// Icon of the application windows.
+// The program's icon drawn at size x size pixels, for the desktop's icon
+// theme (16 to 256).
+QPixmap applicationIconPicture(int size);
+// Icon of the application windows: the sizes a window manager shows beside
+// a title or in a task switcher (16 to 64); the desktop's larger pictures
+// come from the installed icon.
 QIcon applicationIcon();
 
 // An image list whose pictures are drawn at their first use, so that the
