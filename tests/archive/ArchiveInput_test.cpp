@@ -1,4 +1,5 @@
 // Project files as measurements of the archive.
+#include "ProjectCodePageScope.h"
 #include "QtPrinters.h"
 #include "cli/ProjectFiles.h"
 
@@ -181,7 +182,7 @@ TEST(ProjectFileMeasurement, TheWindowsMachineIdIsTheOneItsFileKeeps)
     QTemporaryDir dir;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.typed.toStdString());
-        setProjectCodePage(c.codePage);
+        const ProjectCodePageScope codePage(c.codePage);
         Measurement m;
         m.stopTimes = tenValues();
         m.safetyDevice = SafetyDevice::selected(KindVerticalLightCurtain, 14.0);
@@ -198,7 +199,6 @@ TEST(ProjectFileMeasurement, TheWindowsMachineIdIsTheOneItsFileKeeps)
         EXPECT_EQ(fromWindow.machineId, c.kept);
         EXPECT_EQ(fromFile.machineId, c.kept);
     }
-    setProjectCodePage(0);
 }
 
 TEST(ProjectFileMeasurement, AFileThatIsNotAWholeProjectIsRefusedByName)

@@ -2,6 +2,7 @@
 // nothing is kept twice, a failed write keeps nothing, and a database that
 // is not ours is refused.
 #include "ArchiveEngines.h"
+#include "ProjectCodePageScope.h"
 
 #include "archive/ArchiveError.h"
 #include "archive/ArchiveInput.h"
@@ -259,7 +260,7 @@ TEST_P(ArchiveStore, TheSameMeasurementIsKeptOnceWhereverItSitsInTheHistory)
 // machine, one measurement.
 TEST_P(ArchiveStore, AMachineIdTheFileCannotKeepIsOneMachineWithItsFile)
 {
-    setProjectCodePage(1252);
+    const ProjectCodePageScope westernEuropean(1252);
     const auto archive = open();
     Measurement m;
     m.stopTimes = tenValues();
@@ -283,7 +284,6 @@ TEST_P(ArchiveStore, AMachineIdTheFileCannotKeepIsOneMachineWithItsFile)
     const std::vector<ArchiveMachine> machines = archive->machines(QString());
     ASSERT_EQ(machines.size(), 1u);
     EXPECT_EQ(machines.front().machineId, QStringLiteral("Presse ?-7"));
-    setProjectCodePage(0);
 }
 
 TEST_P(ArchiveStore, ListsOldestFirstAndFindsMachinesInAnyLetterCase)

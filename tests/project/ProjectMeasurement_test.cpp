@@ -1,5 +1,6 @@
 #include "project/ProjectMeasurement.h"
 
+#include "ProjectCodePageScope.h"
 #include "QtPrinters.h"
 #include "series/SeriesResult.h"
 
@@ -149,18 +150,6 @@ TEST(ProjectMeasurement, ABlockThatFailsItsCheckIsIgnoredWithAReason)
     EXPECT_TRUE(problem.contains(QStringLiteral("iso13855-2031"))) << problem.toStdString();
     EXPECT_FALSE(newer.result().distanceMm);
 }
-
-namespace {
-
-// The project files' code page of one test; the locale's again after it.
-class ProjectCodePageScope
-{
-public:
-    explicit ProjectCodePageScope(int codePage) { setProjectCodePage(codePage); }
-    ~ProjectCodePageScope() { setProjectCodePage(0); }
-};
-
-} // namespace
 
 TEST(ProjectTexts, SurviveARoundTripInTheCodePageOfTheUsersSystem)
 {

@@ -1,4 +1,5 @@
 #include "ProgramFixture.h"
+#include "ProjectCodePageScope.h"
 
 #include "state/ProgramState.h"
 #include "windows/ImagesForm.h"
@@ -182,7 +183,7 @@ TEST_F(ImagesFormTest, MenuAndToolButtonShowTheWindowAndKeepEveryChange)
 // A note keeps only what its field in the project file keeps.
 TEST_F(ImagesFormTest, ANoteTakesOnlyWhatTheProjectFileKeepsAndSaysWhy)
 {
-    setProjectCodePage(1252);
+    const ProjectCodePageScope westernEuropean(1252);
     start();
     images().show();
     QLineEdit *edit = images().Edit2;
@@ -196,7 +197,6 @@ TEST_F(ImagesFormTest, ANoteTakesOnlyWhatTheProjectFileKeepsAndSaysWhy)
     EXPECT_TRUE(images().Label_NoteCheck->isVisibleTo(&images()));
     EXPECT_EQ(images().Label_NoteCheck->text(), QStringLiteral("\"č\" cannot be kept: project files use Windows-1252."));
     images().hide();
-    setProjectCodePage(0);
 }
 
 TEST_F(ImagesFormTest, OkButtonClosesWithOk)

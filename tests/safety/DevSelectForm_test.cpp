@@ -1,4 +1,5 @@
 #include "ProgramFixture.h"
+#include "ProjectCodePageScope.h"
 #include "QtPrinters.h"
 
 #include "project/ProjectMeasurement.h"
@@ -271,13 +272,6 @@ void type(QLineEdit *edit, const QString &text)
         QCoreApplication::sendEvent(edit, &release);
     }
 }
-
-class ProjectCodePageScope
-{
-public:
-    explicit ProjectCodePageScope(int codePage) { setProjectCodePage(codePage); }
-    ~ProjectCodePageScope() { setProjectCodePage(0); }
-};
 
 } // namespace
 

@@ -1,7 +1,7 @@
 #include "SettingsProgram.h"
 #include "UnwrittenFifo.h"
 
-#include "project/ProjectMeasurement.h"
+#include "ProjectCodePageScope.h"
 #include "state/ProgramState.h"
 #include "windows/SettingsForm.h"
 
@@ -95,6 +95,7 @@ TEST_F(SettingsDialog, CancelChangesNothingAndOkTakesEveryField)
 TEST_F(SettingsDialog, TheCodePageOfProjectFilesIsTheLocalesUnlessChosen)
 {
     // The tests run under LC_ALL=C.UTF-8: Windows would give 1252.
+    const ProjectCodePageScope localeAfterwards(0);
     writeSettings("[Settings]\r\nProjectCodePage=1250\r\n");
     TMainForm &main = start();
     EXPECT_EQ(state().appSettings.ProjectCodePage, 1250);
