@@ -312,15 +312,8 @@ void Tdevselectform::buildUi()
     Edit_Note->setObjectName(QStringLiteral("Edit_Note"));
     // Only what a project file keeps is taken, and the dialog says so
     // while the user types.
-    const auto checkLabel = [](const char *name) {
-        QLabel *l = namedLabel(name, QString(), true);
-        QPalette p = l->palette();
-        p.setColor(QPalette::WindowText, Qt::darkRed);
-        l->setPalette(p);
-        return l;
-    };
-    Label_MachineIDCheck = checkLabel("Label_MachineIDCheck");
-    Label_NoteCheck = checkLabel("Label_NoteCheck");
+    Label_MachineIDCheck = namedLabel("Label_MachineIDCheck", QString());
+    Label_NoteCheck = namedLabel("Label_NoteCheck", QString());
     m_machineIdCheck =
         new ProjectTextCheck(Edit_MachineID, Label_MachineIDCheck, ProjectRecord::Text::MachineID, m_state.texts());
     m_noteCheck = new ProjectTextCheck(Edit_Note, Label_NoteCheck, ProjectRecord::Text::Note, m_state.texts());

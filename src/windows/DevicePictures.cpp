@@ -1,6 +1,7 @@
 #include "windows/DevicePictures.h"
 
 #include "safety/SafetyDevice.h"
+#include "windows/Pictures.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -303,14 +304,6 @@ QPixmap devicePicture(int kind, int size)
     return pm;
 }
 
-QVector<QPixmap> devicePictures(int size)
-{
-    QVector<QPixmap> pictures;
-    for (int kind = 0; kind < SafetyDeviceKindCount; ++kind)
-        pictures.push_back(devicePicture(kind, size));
-    return pictures;
-}
-
 QPixmap curtainArrangementPicture(int kind)
 {
     const int w = 150;
@@ -352,7 +345,7 @@ QPixmap curtainArrangementPicture(int kind)
 
 QPixmap deviceIcon32(int kind)
 {
-    // Drawn once, on first use, and looked up by kind from then on.
-    static const QVector<QPixmap> icons = devicePictures(32);
+    // Each drawn at its first use and looked up by kind from then on.
+    static const ImageList icons{SafetyDeviceKindCount, [](int k) { return devicePicture(k, 32); }};
     return kind >= 0 && kind < icons.size() ? icons[kind] : devicePicture(kind, 32);
 }

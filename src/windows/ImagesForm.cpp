@@ -112,10 +112,6 @@ Timagesform::Timagesform(ProgramState &state, Platform &platform, Forms &forms, 
     // user types.
     Label_NoteCheck = new QLabel(Panel7);
     Label_NoteCheck->setObjectName(QStringLiteral("Label_NoteCheck"));
-    Label_NoteCheck->setWordWrap(true);
-    QPalette warning = Label_NoteCheck->palette();
-    warning.setColor(QPalette::WindowText, Qt::darkRed);
-    Label_NoteCheck->setPalette(warning);
     for (int slot = 1; slot <= kSlotCount; ++slot)
         new ProjectTextCheck(edit(slot), Label_NoteCheck, ProjectRecord::pictureNote(slot), m_state.texts());
     bar->addWidget(Label_NoteCheck, 1);

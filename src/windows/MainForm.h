@@ -232,7 +232,7 @@ public:
 
     // Image lists, each picture drawn at its first use.
     ImageList IL_semafor{4, beaconPicture};
-    ImageList il_devices_32{SafetyDeviceKindCount, [](int kind) { return devicePicture(kind, 32); }};
+    ImageList il_devices_32{SafetyDeviceKindCount, deviceIcon32}; // the dialogs' tab icons too
     ImageList IL_devices_150{SafetyDeviceKindCount, [](int kind) { return devicePicture(kind, 150); }};
 
 protected:

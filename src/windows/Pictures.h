@@ -33,7 +33,6 @@ public:
     ImageList(int count, std::function<QPixmap(int)> draw) : m_pictures(std::size_t(count)), m_draw(std::move(draw)) {}
 
     int size() const { return int(m_pictures.size()); }
-    bool isEmpty() const { return m_pictures.empty(); }
     // Picture i, 0 <= i < size(), drawn once.
     QPixmap operator[](int i) const
     {

@@ -44,6 +44,11 @@ ProjectTextCheck::ProjectTextCheck(QLineEdit *edit, QLabel *message, ProjectReco
     // and the like); only a refused edit says so.
     connect(edit, &QLineEdit::inputRejected, this, [this] { refused(m_attempt); });
     connect(edit, &QLineEdit::textEdited, this, [this] { say(QString()); });
+    // The message stands out from the dialog's captions.
+    message->setWordWrap(true);
+    QPalette warning = message->palette();
+    warning.setColor(QPalette::WindowText, Qt::darkRed);
+    message->setPalette(warning);
     say(QString());
 }
 

@@ -12,8 +12,9 @@ class QLineEdit;
 // Keeps a line edit to what a text field of a project file can keep: an
 // edit with a character the project files' code page lacks, or longer than
 // the field, is refused as it is typed or pasted, and the message label
-// says why.  A text the program puts into the edit is not refused; the
-// label then says how the file will keep it.
+// says why, word-wrapped in dark red.  A text the program puts into the
+// edit is not refused; the label then says how the file will keep it.  One
+// label may serve several edits.
 class ProjectTextCheck : public QObject
 {
     Q_OBJECT

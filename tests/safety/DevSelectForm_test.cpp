@@ -193,7 +193,7 @@ TEST_F(DeviceSelection, AKindOutsideTheSevenShowsNoPicture)
 
 TEST_F(DeviceSelection, EveryKindHasItsOwnPictureAndTabIcon)
 {
-    const QVector<QPixmap> big = devicePictures(150);
+    const ImageList &big = main().IL_devices_150;
     for (int kind = 0; kind < 7; ++kind) {
         const QImage image = big[kind].toImage();
         EXPECT_EQ(image.size(), QSize(150, 150));
