@@ -54,6 +54,10 @@ struct Measurement
     // the device.
     DistanceChoice distanceChoice;
     QString machineId;
+    // The safety device of the machine this series belongs to, as the user
+    // names it ("Front light curtain"); empty: the machine's unnamed one of
+    // this kind and parameter.
+    QString safeguard;
     QString note;
     PictureSlots pictures;
     // When the last value of the series was measured; invalid where nobody
