@@ -1,5 +1,5 @@
 // The machine archive at the size of a long-serving team: 100,000
-// measurements of 20 stop times over 2,000 machines.  What the history
+// measurements of 20 stop times over 2,000 machines of three safeguards each.  What the history
 // window loads (the machine list, one machine's history and trend) and
 // `zirk-cli archive add` of 10,000 project files, on SQLite and on a
 // PostgreSQL server this program starts with durable commits
@@ -7,7 +7,9 @@
 #include <benchmark/benchmark.h>
 
 #include "archive/Archive.h"
+#include "archive/ArchiveConnection.h"
 #include "archive/ArchiveLocation.h"
+#include "archive/ArchiveSchema.h"
 #include "archive/FleetOverview.h"
 #include "archive/Trend.h"
 #include "project/ProjectFile.h"
@@ -30,6 +32,8 @@ constexpr int kMachines = 2000;
 constexpr int kMeasurements = 100000;
 constexpr int kStopTimes = 20;
 constexpr int kProjectFiles = 10000;
+// A light curtain, a door and an emergency stop on every machine.
+constexpr int kKinds[3] = {0, 5, 4};
 const char *const kScript = ZIRK_SOURCE_DIR "/tests/archive/postgres-server.sh";
 
 // The SQL drivers are plugins; the application object is the one the
@@ -145,10 +149,12 @@ bool fill(const QString &url)
                                    " device_parameter, non_industrial, stop_count, maximum_ms, mean_ms, sigma_ms,"
                                    " mean_plus_3sigma_ms, governing, governing_ms, distance_mm, serial_number,"
                                    " standstill_speed, calibration_year, calibration_month, calibration_day,"
-                                   " calibrated, user_name, company_name, file_path, file_sha256) VALUES ")
+                                   " calibrated, user_name, company_name, file_path, file_sha256, standard)"
+                                   " VALUES ")
                              : QStringLiteral(", "))
-            + QStringLiteral("(%1, %2, 'yearly check', '%3', '%3', 0, 14, 0, %4, %5, %6, 1.5, %7, 'max', %5, %8,"
-                             " '0123456789ABCD', 10, 2024, 3, 5, 1, 'Anna', 'Prüf KG', '/data/p%1.zPRJ', '%9')")
+            + QStringLiteral("(%1, %2, 'yearly check', '%3', '%3', %10, 14, 0, %4, %5, %6, 1.5, %7, 'max', %5, %8,"
+                             " '0123456789ABCD', 10, 2024, 3, 5, 1, 'Anna', 'Prüf KG', '/data/p%1.zPRJ', '%9',"
+                             " 'iso13855-2010')")
                   .arg(m + 1)
                   .arg(machine + 1)
                   .arg(when)
@@ -157,7 +163,8 @@ bool fill(const QString &url)
                   .arg(governing - 2.0)
                   .arg(governing - 0.1)
                   .arg(2.0 * governing)
-                  .arg(QStringLiteral("%1").arg(m + 1, 64, 10, QLatin1Char('0')));
+                  .arg(QStringLiteral("%1").arg(m + 1, 64, 10, QLatin1Char('0')))
+                  .arg(kKinds[(m / kMachines) % 3]);
         // The measurements go in before their stop times.
         if (m % 50 == 49 || m == kMeasurements - 1) {
             exec(sql);
@@ -178,27 +185,30 @@ bool fill(const QString &url)
     exec(QStringLiteral("UPDATE machines SET measurement_count = (SELECT count(*) FROM measurements x"
                         " WHERE x.machine = machines.id), last_measured_at = (SELECT max(measured_at) FROM"
                         " measurements x WHERE x.machine = machines.id)"));
-    // What the fleet overview reads, as every add keeps it.
-    exec(QStringLiteral("UPDATE machines SET latest_id = (SELECT x.id FROM measurements x WHERE x.machine = machines.id"
-                        " ORDER BY x.measured_at DESC, x.id DESC LIMIT 1), latest_governing_id = (SELECT x.id FROM measurements x"
-                        " WHERE x.machine = machines.id ORDER BY x.measured_at DESC, x.id DESC LIMIT 1),"
-                        " first_governing_id = (SELECT x.id FROM measurements x WHERE x.machine = machines.id"
-                        " ORDER BY x.measured_at, x.id LIMIT 1), previous_governing_id = (SELECT x.id FROM"
-                        " measurements x WHERE x.machine = machines.id ORDER BY x.measured_at DESC, x.id DESC"
-                        " LIMIT 1 OFFSET 1)"));
+    // Each machine's three safeguards, unnamed, by kind.
+    exec(QStringLiteral("INSERT INTO safeguards (machine, safeguard_key, name, device_kind, device_parameter)"
+                        " SELECT DISTINCT machine, 'kind:' || device_kind || ':14', '', device_kind, 14"
+                        " FROM measurements"));
+    exec(QStringLiteral("UPDATE measurements SET safeguard = (SELECT s.id FROM safeguards s"
+                        " WHERE s.machine = measurements.machine AND s.device_kind = measurements.device_kind)"));
     if (pg) {
         // The generated keys go on after the ids given here.
         exec(QStringLiteral("SELECT setval(pg_get_serial_sequence('machines', 'id'), %1)").arg(kMachines));
         exec(QStringLiteral("SELECT setval(pg_get_serial_sequence('measurements', 'id'), %1)").arg(kMeasurements));
     }
     exec(QStringLiteral("COMMIT"));
-    if (pg)
-        exec(QStringLiteral("ANALYZE"));
     q = QSqlQuery();
     db.close();
     db = QSqlDatabase();
     QSqlDatabase::removeDatabase(QStringLiteral("bench-fill"));
-    return ok;
+    if (!ok)
+        return false;
+    // What the fleet overview reads, as every add keeps it.
+    ArchiveConnection connection(location, ArchiveConnection::Access::Write);
+    ArchiveSchema::refreshSafeguards(connection, QStringLiteral("cannot be filled"));
+    if (pg)
+        connection.exec(QStringLiteral("ANALYZE"), QStringLiteral("cannot be analysed"));
+    return true;
 }
 
 // The full archive of one engine, filled once per run.
@@ -277,7 +287,7 @@ void BM_FleetOverview(benchmark::State &state)
     }
     const QDate today(2026, 12, 10);
     for (auto _ : state) {
-        const std::vector<FleetRow> rows = fleetRows(archive->overview(), today, 12, 10.0);
+        const std::vector<FleetMachineRow> rows = fleetRows(archive->overview(), today, 12, 10.0);
         if (rows.size() != kMachines)
             state.SkipWithError("wrong number of machines");
         benchmark::DoNotOptimize(rows.data());

@@ -28,12 +28,13 @@ ArchiveMeasurement archiveRecord(const Measurement &measurement, const QString &
     m.result = measurement.result();
     const DistanceChoice &choice = measurement.distanceChoice;
     m.standardId = choice.standardId.isEmpty() ? defaultDistanceStandard().id() : choice.standardId;
-    m.installedMm = choice.installedMm;
+    m.entries = choice;
     if (const std::optional<DistanceVerdict> &verdict = m.result.distance.verdict)
         m.verdict = verdictKey(*verdict);
     // The machine as its project file keeps it, so that the window's
     // measurement and the same one opened from its file are one machine.
     m.machineId = keptProjectText(measurement.machineId, ProjectRecord::Text::MachineID).trimmed();
+    m.safeguard = measurement.safeguard.trimmed();
     m.note = measurement.note;
     m.measuredAt = measurement.lastValueAt.isValid() ? measurement.lastValueAt : fallbackTime;
     const MeasuringInstrument &instrument = measurement.instrument;
@@ -54,6 +55,7 @@ Measurement measurementFromArchive(const ArchiveMeasurement &kept, const QString
     m.stopTimes = kept.stopTimes;
     m.lastValueAt = kept.measuredAt;
     m.machineId = kept.machineId;
+    m.safeguard = kept.safeguard;
     m.note = kept.note;
     MeasuringInstrument &instrument = m.instrument;
     instrument.serialNumber = kept.serialNumber;
@@ -67,10 +69,10 @@ Measurement measurementFromArchive(const ArchiveMeasurement &kept, const QString
     SafetyDevice device = SafetyDevice::selected(kept.deviceKind, kept.deviceParameter, kept.nonIndustrial);
     device.Name = deviceName;
     m.safetyDevice = device;
-    // The archive keeps the standard and the installed distance, not the
-    // standard's entries.
+    // The standard with its entries and the installed distance, as far as
+    // the archive kept them.
+    static_cast<StandardEntries &>(m.distanceChoice) = kept.entries;
     m.distanceChoice.standardId = kept.standardId;
-    m.distanceChoice.installedMm = kept.installedMm;
     return m;
 }
 
@@ -81,23 +83,31 @@ ArchiveMeasurement measurementFromProjectFile(const QString &fileName, const QSt
     if (!file.open(QIODevice::ReadOnly))
         throw ZirkError(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
     // Read once: the hash and the parser see the same bytes.
-    QByteArray bytes = file.readAll();
+    const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw ZirkError(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
     const QDateTime modified = QFileInfo(file).lastModified();
     file.close();
+    return measurementFromProjectBytes(bytes, QFileInfo(fileName).absoluteFilePath(), userName, companyName,
+                                       modified);
+}
 
+ArchiveMeasurement measurementFromProjectBytes(const QByteArray &bytes, const QString &fileName,
+                                               const QString &userName, const QString &companyName,
+                                               const QDateTime &fallbackTime)
+{
     std::vector<double> stopTimes;
     ProjectRecord record;
     ProjectPictures pictures;
-    QBuffer buffer(&bytes);
+    QByteArray copy = bytes;
+    QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);
     if (!readProjectFile(buffer, stopTimes, record, pictures).complete)
         throw ZirkError(QStringLiteral("%1: invalid or corrupted project file").arg(fileName));
 
     ArchiveMeasurement m = archiveRecord(measurementFromProject(stopTimes, record, pictures), userName, companyName,
-                                         projectMeasurementTime(record, fileName, modified));
-    m.filePath = QFileInfo(fileName).absoluteFilePath();
+                                         projectMeasurementTime(record, fileName, fallbackTime));
+    m.filePath = fileName;
     m.fileSha256 = sha256Hex(bytes);
     return m;
 }

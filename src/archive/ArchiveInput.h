@@ -35,3 +35,10 @@ Measurement measurementFromArchive(const ArchiveMeasurement &kept, const QString
 // read or is not a whole project file.
 ArchiveMeasurement measurementFromProjectFile(const QString &fileName, const QString &userName,
                                               const QString &companyName);
+
+// The same from the bytes of a project file: fileName (may be empty) names
+// it, and a time it proposes stands before `fallbackTime` where the block
+// keeps none.  Throws ZirkError when the bytes are not a whole project file.
+ArchiveMeasurement measurementFromProjectBytes(const QByteArray &bytes, const QString &fileName,
+                                               const QString &userName, const QString &companyName,
+                                               const QDateTime &fallbackTime);

@@ -2,10 +2,15 @@
 
 #include "Archive.h"
 #include "ArchiveError.h"
+#include "ArchiveInput.h"
 #include "ArchiveLocation.h"
+#include "ArchiveRecording.h"
+
+#include "base/ErrorHandling.h"
 
 #include <QDataStream>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QSqlError>
@@ -16,40 +21,25 @@
 
 namespace {
 
-// The layout of a queued measurement; a queue written by a later program
-// with another layout is left alone.
-constexpr qint32 kPayloadVersion = 1;
+// The layouts of a queued entry.  1: the measurement field by field (an
+// earlier program's; read, never written); 2: the project file's bytes.
+constexpr qint32 kFieldsPayload = 1;
+constexpr qint32 kProjectPayload = 2;
 
-QByteArray encode(const ArchiveMeasurement &m)
+QByteArray encodeProject(const QByteArray &projectBytes, const QString &filePath, const QString &userName,
+                         const QString &companyName)
 {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_6_0);
-    out << kPayloadVersion << m.machineId << m.note << m.measuredAt << qint32(m.deviceKind)
-        << bool(m.deviceParameter) << m.deviceParameter.value_or(0.0) << m.nonIndustrial;
-    out << quint64(m.stopTimes.size());
-    for (const double v : m.stopTimes)
-        out << v;
-    const SeriesResult &r = m.result;
-    out << bool(r.statistics);
-    if (r.statistics)
-        out << quint64(r.statistics->count) << r.statistics->maximum << r.statistics->mean << r.statistics->sigma
-            << r.statistics->meanPlus3Sigma;
-    out << qint32(r.governing) << bool(r.governingMs) << r.governingMs.value_or(0.0) << bool(r.distanceMm)
-        << r.distanceMm.value_or(0.0) << bool(r.distanceInch) << r.distanceInch.value_or(0.0);
-    out << m.serialNumber << qint32(m.standstillSpeed) << qint32(m.calibrationYear) << qint32(m.calibrationMonth)
-        << qint32(m.calibrationDay) << m.calibrated << m.userName << m.companyName << m.filePath << m.fileSha256;
+    out << kProjectPayload << filePath << userName << companyName << projectBytes;
     return bytes;
 }
 
-std::optional<ArchiveMeasurement> decode(const QByteArray &bytes)
+// An earlier program's entry: what it kept, which is all but the standard,
+// its entries, the installed distance and the verdict.
+std::optional<ArchiveMeasurement> decodeFields(QDataStream &in, qsizetype size)
 {
-    QDataStream in(bytes);
-    in.setVersion(QDataStream::Qt_6_0);
-    qint32 version = 0;
-    in >> version;
-    if (version != kPayloadVersion)
-        return std::nullopt;
     ArchiveMeasurement m;
     auto optional = [&in](std::optional<double> &target) {
         bool has = false;
@@ -64,7 +54,7 @@ std::optional<ArchiveMeasurement> decode(const QByteArray &bytes)
     in >> m.nonIndustrial;
     quint64 count = 0;
     in >> count;
-    if (count > quint64(bytes.size()))
+    if (count > quint64(size))
         return std::nullopt;
     m.stopTimes.resize(std::size_t(count));
     for (double &v : m.stopTimes)
@@ -96,6 +86,54 @@ std::optional<ArchiveMeasurement> decode(const QByteArray &bytes)
         return std::nullopt;
     return m;
 }
+
+} // namespace
+
+std::optional<ArchiveMeasurement> queuedMeasurement(const QByteArray &entry, const QDateTime &queuedAt)
+{
+    QDataStream in(entry);
+    in.setVersion(QDataStream::Qt_6_0);
+    qint32 version = 0;
+    in >> version;
+    if (version == kProjectPayload) {
+        QString filePath, userName, companyName;
+        QByteArray project;
+        in >> filePath >> userName >> companyName >> project;
+        if (in.status() != QDataStream::Ok)
+            return std::nullopt;
+        try {
+            return measurementFromProjectBytes(project, filePath, userName, companyName, queuedAt);
+        } catch (const ZirkError &) {
+            return std::nullopt;
+        }
+    }
+    if (version != kFieldsPayload)
+        return std::nullopt;
+    std::optional<ArchiveMeasurement> m = decodeFields(in, entry.size());
+    if (!m)
+        return std::nullopt;
+    // The file it was saved as tells the whole measurement, as long as it
+    // is still the same bytes.
+    if (!m->filePath.isEmpty() && !m->fileSha256.isEmpty()) {
+        QFile file(m->filePath);
+        if (file.open(QIODevice::ReadOnly)) {
+            const QByteArray bytes = file.readAll();
+            if (sha256Hex(bytes) == m->fileSha256) {
+                try {
+                    return measurementFromProjectBytes(bytes, m->filePath, m->userName, m->companyName,
+                                                       m->measuredAt);
+                } catch (const ZirkError &) {
+                }
+            }
+        }
+    }
+    m->withoutStandard = true;
+    m->standardId.clear();
+    m->entriesKept = false;
+    return m;
+}
+
+namespace {
 
 [[noreturn]] void queueFailed(const QString &path, const QString &what, const QString &why)
 {
@@ -137,13 +175,14 @@ ArchiveQueue::~ArchiveQueue()
     QSqlDatabase::removeDatabase(m_connectionName);
 }
 
-void ArchiveQueue::push(const QString &url, const ArchiveMeasurement &measurement)
+void ArchiveQueue::push(const QString &url, const QByteArray &projectBytes, const QString &filePath,
+                        const QString &userName, const QString &companyName)
 {
     QSqlQuery q(m_db);
     q.prepare(QStringLiteral("INSERT INTO queue (url, queued_at, measurement) VALUES (?, ?, ?)"));
     q.addBindValue(url);
     q.addBindValue(QDateTime::currentDateTimeUtc().toString(Qt::ISODate));
-    q.addBindValue(encode(measurement));
+    q.addBindValue(encodeProject(projectBytes, filePath, userName, companyName));
     if (!q.exec())
         queueFailed(m_path, QStringLiteral("cannot be written"), q.lastError().text().simplified());
 }
@@ -162,15 +201,17 @@ ArchiveQueue::Delivery ArchiveQueue::deliver()
     {
         qint64 id;
         QString url;
+        QDateTime queuedAt;
         QByteArray bytes;
     };
     std::vector<Waiting> waiting;
     {
         QSqlQuery q(m_db);
-        if (!q.exec(QStringLiteral("SELECT id, url, measurement FROM queue ORDER BY id")))
+        if (!q.exec(QStringLiteral("SELECT id, url, queued_at, measurement FROM queue ORDER BY id")))
             queueFailed(m_path, QStringLiteral("cannot be read"), q.lastError().text().simplified());
         while (q.next())
-            waiting.push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toByteArray()});
+            waiting.push_back({q.value(0).toLongLong(), q.value(1).toString(),
+                               QDateTime::fromString(q.value(2).toString(), Qt::ISODate), q.value(3).toByteArray()});
     }
 
     Delivery delivery;
@@ -183,7 +224,7 @@ ArchiveQueue::Delivery ArchiveQueue::deliver()
             ++delivery.waiting;
             continue;
         }
-        const std::optional<ArchiveMeasurement> m = decode(w.bytes);
+        const std::optional<ArchiveMeasurement> m = queuedMeasurement(w.bytes, w.queuedAt);
         if (!m) {
             ++delivery.waiting; // a later program's: left for it
             continue;

@@ -3,7 +3,11 @@
 #include "ArchiveMeasurement.h"
 
 #include <QSqlDatabase>
+#include <QByteArray>
+#include <QDateTime>
 #include <QString>
+
+#include <optional>
 
 // Measurements on their way to the archive.  The window never waits for an
 // archive server: it puts the measurement into this queue, a small SQLite
@@ -25,8 +29,13 @@ public:
     ArchiveQueue &operator=(const ArchiveQueue &) = delete;
 
     // Keeps a measurement for the archive named by url (as the settings
-    // name it).  Throws ArchiveError when the queue cannot be written.
-    void push(const QString &url, const ArchiveMeasurement &measurement);
+    // name it): the bytes of its project file, as it was saved (filePath)
+    // or as Save as would write it (no path), with who recorded it.  The
+    // delivery reads them as archive add reads the file, so the queue
+    // cannot keep less than the file does.  Throws ArchiveError when the
+    // queue cannot be written.
+    void push(const QString &url, const QByteArray &projectBytes, const QString &filePath, const QString &userName,
+              const QString &companyName);
     // How many measurements wait.
     int size();
 
@@ -50,6 +59,14 @@ private:
     QString m_connectionName;
     QSqlDatabase m_db;
 };
+
+// What a queued entry holds, as the delivery takes it to the archive.
+// Entries of an earlier program kept the measurement field by field and
+// lost its standard on the way: such an entry is read again from its
+// project file where that file still has the same bytes, and otherwise it
+// goes with its standard, installed distance and verdict unknown.  None for
+// an entry of a later program's layout (left for it).
+std::optional<ArchiveMeasurement> queuedMeasurement(const QByteArray &entry, const QDateTime &queuedAt);
 
 // $XDG_DATA_HOME/zirk/archive-queue.sqlite, beside the default archive.
 QString defaultArchiveQueuePath();

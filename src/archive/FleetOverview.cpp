@@ -4,40 +4,76 @@
 
 #include <cmath>
 
-FleetRow fleetRow(const ArchiveMachineSummary &machine, const QDate &today, int intervalMonths,
+FleetRow fleetRow(const ArchiveSafeguardSummary &safeguard, const QDate &today, int intervalMonths,
                   double thresholdPercent)
 {
     FleetRow row;
-    row.machine = machine;
-    // The same comparisons as the machine's trend, from the three times the
-    // archive gave: the window's table and its history cannot disagree.
+    row.safeguard = safeguard;
+    const ArchiveSafeguardSummary &s = safeguard;
+    // The same comparisons as the safeguard's trend, from the three times
+    // the archive gave: the window's table and its history cannot disagree.
     std::optional<double> changeVsPrevious;
-    if (machine.latestGoverningMs && machine.previousGoverningMs)
-        changeVsPrevious = changePercent(*machine.previousGoverningMs, *machine.latestGoverningMs);
-    if (machine.latestGoverningMs && machine.baselineGoverningMs && !machine.baselineIsLatest)
-        row.changeVsBaselinePercent = changePercent(*machine.baselineGoverningMs, *machine.latestGoverningMs);
+    if (s.latestGoverningMs && s.previousGoverningMs)
+        changeVsPrevious = changePercent(*s.previousGoverningMs, *s.latestGoverningMs);
+    if (s.latestGoverningMs && s.baselineGoverningMs && !s.baselineIsLatest)
+        row.changeVsBaselinePercent = changePercent(*s.baselineGoverningMs, *s.latestGoverningMs);
     const bool warning = aboveThreshold(changeVsPrevious, thresholdPercent)
         || aboveThreshold(row.changeVsBaselinePercent, thresholdPercent);
-    if (machine.lastMeasuredAt.isValid())
-        row.due = machine.lastMeasuredAt.toLocalTime().date().addMonths(intervalMonths);
-    if (machine.verdict == QLatin1String("closer"))
+    if (s.lastMeasuredAt.isValid())
+        row.due = s.lastMeasuredAt.toLocalTime().date().addMonths(intervalMonths);
+    if (s.verdict == QLatin1String("closer"))
         row.status = FleetStatus::Closer;
     else if (warning)
         row.status = FleetStatus::Warning;
-    else if (row.due.isValid() && row.due < today)
+    else if (!s.lastMeasuredAt.isValid() || !row.due.isValid())
+        row.status = FleetStatus::Unknown;
+    else if (row.due < today)
         row.status = FleetStatus::Overdue;
     else
         row.status = FleetStatus::Ok;
     return row;
 }
 
-std::vector<FleetRow> fleetRows(const std::vector<ArchiveMachineSummary> &machines, const QDate &today,
-                                int intervalMonths, double thresholdPercent)
+namespace {
+
+// Which of two safeguards makes the machine's row: the worse status, then
+// the one due first.
+bool worse(const FleetRow &a, const FleetRow &b)
 {
-    std::vector<FleetRow> rows;
-    rows.reserve(machines.size());
-    for (const ArchiveMachineSummary &m : machines)
-        rows.push_back(fleetRow(m, today, intervalMonths, thresholdPercent));
+    if (a.status != b.status)
+        return int(a.status) < int(b.status);
+    if (a.due.isValid() != b.due.isValid())
+        return !a.due.isValid();
+    return a.due < b.due;
+}
+
+} // namespace
+
+std::vector<FleetMachineRow> fleetRows(const std::vector<ArchiveSafeguardSummary> &safeguards, const QDate &today,
+                                       int intervalMonths, double thresholdPercent)
+{
+    std::vector<FleetMachineRow> rows;
+    for (const ArchiveSafeguardSummary &s : safeguards) {
+        if (rows.empty() || rows.back().machineId != s.machineId) {
+            rows.emplace_back();
+            rows.back().machineId = s.machineId;
+        }
+        rows.back().safeguards.push_back(fleetRow(s, today, intervalMonths, thresholdPercent));
+    }
+    for (FleetMachineRow &machine : rows) {
+        for (std::size_t i = 0; i < machine.safeguards.size(); ++i) {
+            const FleetRow &r = machine.safeguards[i];
+            machine.measurementCount += r.safeguard.measurementCount;
+            if (r.safeguard.lastMeasuredAt.isValid()
+                && (!machine.lastMeasuredAt.isValid() || machine.lastMeasuredAt < r.safeguard.lastMeasuredAt))
+                machine.lastMeasuredAt = r.safeguard.lastMeasuredAt;
+            if (r.due.isValid() && (!machine.due.isValid() || r.due < machine.due))
+                machine.due = r.due;
+            if (i > 0 && worse(r, machine.safeguards[machine.worst]))
+                machine.worst = i;
+        }
+        machine.status = machine.safeguards[machine.worst].status;
+    }
     return rows;
 }
 
@@ -46,48 +82,55 @@ const char *fleetStatusKey(FleetStatus status)
     switch (status) {
     case FleetStatus::Closer: return "closer";
     case FleetStatus::Warning: return "warning";
+    case FleetStatus::Unknown: return "unknown";
     case FleetStatus::Overdue: return "overdue";
     case FleetStatus::Ok: break;
     }
     return "ok";
 }
 
-QByteArray fleetCsv(const std::vector<FleetRow> &rows, DecimalMark mark)
+QByteArray fleetCsv(const std::vector<FleetMachineRow> &rows, DecimalMark mark,
+                    const std::function<QString(const ArchiveSafeguardSummary &)> &safeguardName)
 {
     const char separator = mark == DecimalMark::Comma ? ';' : ',';
     auto number = [mark](const std::optional<double> &v) { return v ? csvNumber(*v, mark) : QByteArray(); };
     QByteArray csv("\xEF\xBB\xBF");
-    const char *const headers[] = {"Machine ID",      "Last measured",       "Measurements",
-                                   "Governing time [ms]", "Safety distance [mm]", "Standard",
-                                   "Installed distance [mm]", "Verdict",       "Change vs baseline [%]",
-                                   "Due",             "Status"};
+    const char *const headers[] = {"Machine ID",      "Safeguard",           "Last measured",
+                                   "Measurements",    "Governing time [ms]", "Safety distance [mm]",
+                                   "Standard",        "Installed distance [mm]", "Verdict",
+                                   "Change vs baseline [%]", "Due",          "Status"};
     for (std::size_t i = 0; i < std::size(headers); ++i) {
         if (i > 0)
             csv.append(separator);
         csv.append(csvField(headers[i], separator));
     }
     csv.append("\r\n");
-    for (const FleetRow &r : rows) {
-        const ArchiveMachineSummary &m = r.machine;
-        const QByteArray fields[] = {
-            m.machineId.toUtf8(),
-            m.lastMeasuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toUtf8(),
-            QByteArray::number(m.measurementCount),
-            number(m.governingMs),
-            number(m.distanceMm),
-            m.standard.toUtf8(),
-            number(m.installedMm),
-            m.verdict.toUtf8(),
-            number(r.changeVsBaselinePercent),
-            r.due.toString(Qt::ISODate).toUtf8(),
-            fleetStatusKey(r.status),
-        };
-        for (std::size_t i = 0; i < std::size(fields); ++i) {
-            if (i > 0)
-                csv.append(separator);
-            csv.append(csvField(fields[i], separator));
+    for (const FleetMachineRow &machine : rows) {
+        for (const FleetRow &r : machine.safeguards) {
+            const ArchiveSafeguardSummary &s = r.safeguard;
+            const QByteArray fields[] = {
+                s.machineId.toUtf8(),
+                safeguardName(s).toUtf8(),
+                s.lastMeasuredAt.isValid()
+                    ? s.lastMeasuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toUtf8()
+                    : QByteArray(),
+                QByteArray::number(s.measurementCount),
+                number(s.governingMs),
+                number(s.distanceMm),
+                s.standard.toUtf8(),
+                number(s.installedMm),
+                s.verdict.toUtf8(),
+                number(r.changeVsBaselinePercent),
+                r.due.toString(Qt::ISODate).toUtf8(),
+                fleetStatusKey(r.status),
+            };
+            for (std::size_t i = 0; i < std::size(fields); ++i) {
+                if (i > 0)
+                    csv.append(separator);
+                csv.append(csvField(fields[i], separator));
+            }
+            csv.append("\r\n");
         }
-        csv.append("\r\n");
     }
     return csv;
 }

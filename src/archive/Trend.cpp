@@ -25,7 +25,10 @@ MachineTrend machineTrend(const std::vector<ArchiveEntry> &entries, double thres
 {
     MachineTrend trend;
     for (const ArchiveEntry &e : entries) {
-        if (e.governingMs && std::isfinite(*e.governingMs)) {
+        // Only what decides the status is a point: a whole series, placed
+        // in time, with its standard (as the overview counts them).
+        const bool decides = e.count >= int(kMinimumValuesForDistance) && e.timeFlag.isEmpty() && !e.withoutStandard;
+        if (decides && e.governingMs && std::isfinite(*e.governingMs)) {
             if (baselineId && e.id == *baselineId)
                 trend.baseline = trend.points.size();
             trend.points.push_back({e.id, e.measuredAt, *e.governingMs, e.distanceMm});

@@ -8,10 +8,11 @@
 #include <optional>
 #include <vector>
 
-// Does the machine stop slower than before?  The trend takes the
-// measurements that have a governing stop time (ten values and more) in the
-// order they were measured and compares the latest with the one before and
-// with the machine's baseline.
+// Does a safeguard stop slower than before?  The trend takes its
+// measurements that decide its status (ten values and more, a time that
+// places them, with their standard) in the order they were measured and
+// compares the latest with the one before and with the safeguard's
+// baseline.  A door's stop time is never held against a light curtain's.
 struct TrendPoint
 {
     qint64 id = 0;
@@ -40,7 +41,7 @@ struct MachineTrend
     bool warning = false;
 };
 
-// entries: one machine's measurements, oldest first, as Archive::entries
+// entries: one safeguard's measurements, oldest first, as Archive::entries
 // gives them; baselineId: the measurement marked as the reference, if any
 // (one without a governing time cannot be one: the first point stands).
 MachineTrend machineTrend(const std::vector<ArchiveEntry> &entries, double thresholdPercent,

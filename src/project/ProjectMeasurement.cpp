@@ -4,6 +4,7 @@
 #include "safety/DistanceStandard.h"
 
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -200,6 +201,17 @@ std::optional<QDateTime> timeInProjectFileName(const QString &fileName)
     if (!when.isValid())
         return std::nullopt;
     return when;
+}
+
+QByteArray projectFileBytes(const Measurement &measurement, ProjectRecord record)
+{
+    ProjectPictures pictures;
+    writeMeasurement(measurement, record, pictures);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    writeProjectFile(buffer, measurement.stopTimes, record, pictures);
+    return bytes;
 }
 
 QDateTime projectMeasurementTime(const ProjectRecord &record, const QString &fileName, const QDateTime &modified)

@@ -275,6 +275,7 @@ std::vector<LanguageKey> buildKeys()
         plainText(history, "StatusColumn", "Status", W::History),
         plainText(history, "StatusCloser", "closer than the minimum", W::History),
         plainText(history, "StatusWarning", "warning", W::History),
+        plainText(history, "StatusUnknown", "unknown", W::History),
         plainText(history, "StatusOverdue", "overdue", W::History),
         plainText(history, "StatusOk", "ok", W::History),
         caption(history, "AttentionLabel", "Only machines that need attention", W::History, "CHB_Attention"),

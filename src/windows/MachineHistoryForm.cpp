@@ -311,11 +311,11 @@ void TMachineHistoryForm::showMachines()
     if (m_archive) {
         try {
             const AppSettings &s = m_state.appSettings;
-            const std::vector<FleetRow> all = fleetRows(m_archive->overview(), m_platform.clock->now().date(),
+            const std::vector<FleetMachineRow> all = fleetRows(m_archive->overview(), m_platform.clock->now().date(),
                                                         s.ArchiveIntervalMonths, s.ArchiveTrendPercent);
             const QString needle = Edit_Search->text().trimmed();
-            for (const FleetRow &r : all) {
-                if (!needle.isEmpty() && !r.machine.machineId.contains(needle, Qt::CaseInsensitive))
+            for (const FleetMachineRow &r : all) {
+                if (!needle.isEmpty() && !r.machineId.contains(needle, Qt::CaseInsensitive))
                     continue;
                 if (CHB_Attention->isChecked() && r.status == FleetStatus::Ok)
                     continue;
@@ -332,15 +332,16 @@ void TMachineHistoryForm::showMachines()
     const Qt::Alignment number = Qt::AlignRight | Qt::AlignVCenter;
     auto optionalText = [](const QString &t) { return t.isEmpty() ? QStringLiteral("-") : t; };
     for (std::size_t i = 0; i < m_machines.size(); ++i) {
-        const FleetRow &r = m_machines[i];
-        const ArchiveMachineSummary &m = r.machine;
+        const FleetMachineRow &machine = m_machines[i];
+        const FleetRow &r = machine.worstSafeguard();
+        const ArchiveSafeguardSummary &m = r.safeguard;
         const int row = int(i);
         QTableWidgetItem *id = cell(m.machineId.isEmpty() ? text("NoMachineID") : m.machineId);
         id->setData(Qt::UserRole, m.machineId);
         LW_machines->setItem(row, 0, id);
-        LW_machines->setItem(row, 1, cell(m.lastMeasuredAt.toLocalTime().date().toString(Qt::ISODate),
-                                          Qt::AlignLeft | Qt::AlignVCenter, m.lastMeasuredAt));
-        LW_machines->setItem(row, 2, cell(QString::number(m.measurementCount), number, m.measurementCount));
+        LW_machines->setItem(row, 1, cell(machine.lastMeasuredAt.toLocalTime().date().toString(Qt::ISODate),
+                                          Qt::AlignLeft | Qt::AlignVCenter, machine.lastMeasuredAt));
+        LW_machines->setItem(row, 2, cell(QString::number(machine.measurementCount), number, machine.measurementCount));
         LW_machines->setItem(row, 3, cell((m.governingMs ? formatStatisticMs(*m.governingMs) : kNoValueMs).trimmed(),
                                           number, optionalKey(m.governingMs)));
         LW_machines->setItem(row, 4, cell((m.distanceMm ? formatDistanceMm(*m.distanceMm) : kNoValueMm).trimmed(),
@@ -355,10 +356,11 @@ void TMachineHistoryForm::showMachines()
                                               ? formatNumber(*r.changeVsBaselinePercent, 1, 0) + QStringLiteral(" %")
                                               : QStringLiteral("-"),
                                           number, optionalKey(r.changeVsBaselinePercent)));
-        LW_machines->setItem(row, 9, cell(r.due.toString(Qt::ISODate), Qt::AlignLeft | Qt::AlignVCenter, r.due));
-        const char *statusKeys[] = {"StatusCloser", "StatusWarning", "StatusOverdue", "StatusOk"};
-        QTableWidgetItem *status = cell(text(statusKeys[int(r.status)]), Qt::AlignLeft | Qt::AlignVCenter, int(r.status));
-        if (r.status != FleetStatus::Ok)
+        LW_machines->setItem(row, 9, cell(machine.due.toString(Qt::ISODate), Qt::AlignLeft | Qt::AlignVCenter, machine.due));
+        const char *statusKeys[] = {"StatusCloser", "StatusWarning", "StatusUnknown", "StatusOverdue", "StatusOk"};
+        QTableWidgetItem *status =
+            cell(text(statusKeys[int(machine.status)]), Qt::AlignLeft | Qt::AlignVCenter, int(machine.status));
+        if (machine.status != FleetStatus::Ok)
             status->setForeground(QColor(0xb0, 0, 0));
         LW_machines->setItem(row, 10, status);
     }
@@ -382,17 +384,19 @@ void TMachineHistoryForm::Btn_ExportClick()
     if (file.isEmpty())
         return;
     // The rows in the order and with the filter the table shows.
-    std::vector<FleetRow> shown;
+    std::vector<FleetMachineRow> shown;
     for (int row = 0; row < LW_machines->rowCount(); ++row) {
         const QString id = machineAt(row);
-        for (const FleetRow &r : m_machines) {
-            if (r.machine.machineId == id) {
+        for (const FleetMachineRow &r : m_machines) {
+            if (r.machineId == id) {
                 shown.push_back(r);
                 break;
             }
         }
     }
-    const QByteArray csv = fleetCsv(shown, defaultDecimalMark());
+    const QByteArray csv = fleetCsv(shown, defaultDecimalMark(), [](const ArchiveSafeguardSummary &s) {
+        return s.safeguard;
+    });
     const SaveResult saved = saveWholeFile(file, [&csv](QIODevice &out) { return out.write(csv) == csv.size(); });
     if (saved.stage != SaveResult::Saved)
         throw ZirkError(QStringLiteral("Cannot write file \"%1\". %2").arg(file, saved.error));

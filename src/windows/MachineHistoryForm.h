@@ -96,7 +96,7 @@ private:
     Platform &m_platform;
     Forms &m_forms;
     std::unique_ptr<Archive> m_archive;
-    std::vector<FleetRow> m_machines; // as the table shows them, filtered
+    std::vector<FleetMachineRow> m_machines; // as the table shows them, filtered
     // The machine of a table row, whatever the order the user sorted by.
     QString machineAt(int row) const;
     std::vector<ArchiveEntry> m_entries;

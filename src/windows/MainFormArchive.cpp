@@ -8,6 +8,7 @@
 #include "archive/ArchiveQueue.h"
 #include "archive/ArchiveRecording.h"
 #include "base/Seams.h"
+#include "project/ProjectMeasurement.h"
 #include "settings/LanguageTexts.h"
 #include "state/ProgramState.h"
 #include "windows/DevSelectForm.h"
@@ -35,20 +36,27 @@ void TMainForm::recordInArchive(const QString &projectFile)
     if (m_state.stopTimes().empty())
         return;
 
-    ArchiveMeasurement m = archiveRecord(m_state.measurement(), m_state.appSettings.UserName,
-                                         m_state.appSettings.CompanyName, m_platform.clock->now());
+    // The archive gets the project file, the bytes that were saved or, for
+    // a protocol, those Save as would write: it reads them as archive add
+    // reads a file, so nothing of the measurement is lost on the way.
+    QByteArray bytes;
+    QString filePath;
     if (!projectFile.isEmpty()) {
         QFile file(projectFile);
         if (file.open(QIODevice::ReadOnly)) {
-            m.fileSha256 = sha256Hex(file.readAll());
-            m.filePath = QFileInfo(projectFile).absoluteFilePath();
+            bytes = file.readAll();
+            filePath = QFileInfo(projectFile).absoluteFilePath();
         }
     }
+    if (filePath.isEmpty())
+        bytes = projectFileBytes(m_state.measurement(), m_state.projectRecord);
 
     // The file or the protocol is written already; the queue is a local
     // file and answers at once, the archive may not.
     try {
-        ArchiveQueue(defaultArchiveQueuePath()).push(archiveUrlInForce(m_state.appSettings.ArchiveUrl), m);
+        ArchiveQueue(defaultArchiveQueuePath())
+            .push(archiveUrlInForce(m_state.appSettings.ArchiveUrl), bytes, filePath, m_state.appSettings.UserName,
+                  m_state.appSettings.CompanyName);
     } catch (const ArchiveError &e) {
         setStatusText(m_state.texts().text("HistoryWindow", "ArchiveNotWritten").arg(e.message()));
         return;

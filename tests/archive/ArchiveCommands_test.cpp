@@ -5,16 +5,21 @@
 #include "cli/CliRunner.h"
 #include "cli/ProjectFiles.h"
 
+#include "archive/ArchiveInput.h"
+#include "project/ProjectMeasurement.h"
 #include "series/SeriesResult.h"
 
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <csignal>
+#include <limits>
 
 namespace {
 
@@ -119,12 +124,12 @@ TEST_P(ArchiveCommands, AddsListsAndShowsTheTrendAsAScriptReadsThem)
 
     CliRun run = runCli({"archive", "add", a, b, few, other, "--json"});
     ASSERT_EQ(run.exitCode, 0) << run.err.constData();
-    EXPECT_EQ(run.out, QByteArray("{\"added\":4,\"skipped\":0}\n"));
+    EXPECT_EQ(run.out, QByteArray("{\"added\":4,\"skipped\":0,\"repaired\":0}\n"));
     // The same files again, one under another name: all kept already.
     ASSERT_TRUE(QFile::copy(a, files.filePath(QStringLiteral("copy.zPRJ"))));
     run = runCli({"archive", "add", a, files.filePath(QStringLiteral("copy.zPRJ")), b, few, other, "--json"});
     ASSERT_EQ(run.exitCode, 0) << run.err.constData();
-    EXPECT_EQ(run.out, QByteArray("{\"added\":0,\"skipped\":5}\n"));
+    EXPECT_EQ(run.out, QByteArray("{\"added\":0,\"skipped\":5,\"repaired\":0}\n"));
 
     run = runCli({"archive", "list", "--json"});
     ASSERT_EQ(run.exitCode, 0) << run.err.constData();
@@ -281,7 +286,7 @@ TEST_P(ArchiveCommands, ABadFileStopsTheCommandAndKeepsWhatWasAddedBeforeIt)
     EXPECT_TRUE(run.err.contains("1 added before it")) << run.err.constData();
     run = runCli({"archive", "add", good, later, "--json"});
     ASSERT_EQ(run.exitCode, 0) << run.err.constData();
-    EXPECT_EQ(run.out, QByteArray("{\"added\":1,\"skipped\":1}\n"));
+    EXPECT_EQ(run.out, QByteArray("{\"added\":1,\"skipped\":1,\"repaired\":0}\n"));
 }
 
 TEST_P(ArchiveCommands, TwoScriptsAddingAtOnceLoseNothing)
@@ -369,6 +374,252 @@ TEST_P(ArchiveCommands, AStoppedServerEndsTheCommandInsteadOfKeepingItWaiting)
     const qsizetype kept = run.json().value(QLatin1String("measurements")).toArray().size();
     EXPECT_EQ(kept % 500, 0) << kept;
     EXPECT_LT(kept, 6000);
+}
+
+// A project file of one safety device, as Save as writes it: the series,
+// the kind with its parameter, the installed distance, and the time in its
+// name.
+QString saveProject(const QTemporaryDir &dir, const QString &name, const char *machine, int kind, double parameter,
+                    const std::vector<double> &values, std::optional<double> installedMm,
+                    std::optional<qint64> blockTimeMs = std::nullopt)
+{
+    Measurement m;
+    m.machineId = QString::fromLatin1(machine);
+    m.stopTimes = values;
+    m.safetyDevice = SafetyDevice::selected(kind, parameter);
+    m.distanceChoice.installedMm = installedMm;
+    ProjectRecord record;
+    ProjectPictures pictures;
+    writeMeasurement(m, record, pictures);
+    if (blockTimeMs) {
+        ProjectExtension block = record.extension().value_or(ProjectExtension());
+        if (block.standardId.isEmpty())
+            block.standardId = QStringLiteral("iso13855-2010");
+        block.lastValueUtcMs = blockTimeMs;
+        EXPECT_TRUE(record.setExtension(block));
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(writeProjectFile(buffer, m.stopTimes, record, pictures));
+    const QString path = dir.filePath(name);
+    writeBytes(path, bytes);
+    return path;
+}
+
+QString nameAt(const QDate &day)
+{
+    return QStringLiteral("Project_%1_1000_.zPRJ").arg(day.toString(QStringLiteral("yyyyMMdd")));
+}
+
+QJsonObject machineOf(const QJsonArray &machines, const char *id)
+{
+    for (const QJsonValue &m : machines) {
+        if (m.toObject().value(QLatin1String("machine_id")).toString() == QLatin1String(id))
+            return m.toObject();
+    }
+    ADD_FAILURE() << "no machine " << id;
+    return {};
+}
+
+// A press with a front light curtain and a door: the light curtain mounted
+// closer than its minimum stays the machine's status when the door is
+// measured after it, and each safety device has its own trend, so a door's
+// stop time is never held against a light curtain's.
+TEST_P(ArchiveCommands, AMachineIsItsWorstSafeguardAndEachHasItsOwnTrend)
+{
+    // P9: the light curtain, 2,000 mm/s x 166.5 ms = 333 mm, mounted at 100.
+    const QString curtain = saveProject(files, QStringLiteral("Project_20260101_1000_curtain.zPRJ"), "P9", 0, 14.0,
+                                        std::vector<double>(10, 166.5), 100.0);
+    const QString door = saveProject(files, QStringLiteral("Project_20260201_1000_door.zPRJ"), "P9", 5, 0.0,
+                                     std::vector<double>(10, 116.4), 2000.0);
+    // L2: the light curtain's stop time grew by 17.6 % in a year; an
+    // emergency stop measured three months later.
+    const QString before = saveProject(files, QStringLiteral("Project_20250601_1000_l2.zPRJ"), "L2", 0, 14.0,
+                                       std::vector<double>(10, 136.3), std::nullopt);
+    const QString after = saveProject(files, QStringLiteral("Project_20260601_1000_l2.zPRJ"), "L2", 0, 14.0,
+                                      std::vector<double>(10, 160.3), std::nullopt);
+    const QString estop = saveProject(files, QStringLiteral("Project_20260901_1000_l2.zPRJ"), "L2", 4, 0.0,
+                                      std::vector<double>(10, 125.0), std::nullopt);
+    CliRun run = runCli({"archive", "add", curtain, door, before, after, estop});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+
+    run = runCli({"archive", "overview", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    const QJsonArray machines = run.json().value(QLatin1String("machines")).toArray();
+    ASSERT_EQ(machines.size(), 2);
+
+    const QJsonObject p9 = machineOf(machines, "P9");
+    EXPECT_EQ(p9.value(QLatin1String("status")).toString(), QStringLiteral("closer"));
+    EXPECT_EQ(p9.value(QLatin1String("verdict")).toString(), QStringLiteral("closer"));
+    EXPECT_DOUBLE_EQ(p9.value(QLatin1String("distance_mm")).toDouble(), 333.0);
+    EXPECT_EQ(p9.value(QLatin1String("measurements")).toInt(), 2);
+    const QJsonArray p9Safeguards = p9.value(QLatin1String("safeguards")).toArray();
+    ASSERT_EQ(p9Safeguards.size(), 2);
+    EXPECT_EQ(p9Safeguards[0].toObject().value(QLatin1String("safeguard")).toString(),
+              QStringLiteral("Vertical Light Curtain, d=14 mm"));
+    EXPECT_EQ(p9Safeguards[0].toObject().value(QLatin1String("status")).toString(), QStringLiteral("closer"));
+    EXPECT_EQ(p9Safeguards[1].toObject().value(QLatin1String("kind")).toString(), QStringLiteral("door"));
+    EXPECT_EQ(p9Safeguards[1].toObject().value(QLatin1String("verdict")).toString(), QStringLiteral("meets"));
+    // Each safeguard is due a year after its own last measurement; the
+    // machine on the earliest.
+    EXPECT_EQ(p9.value(QLatin1String("due")).toString(), QStringLiteral("2027-01-01"));
+    EXPECT_EQ(p9Safeguards[1].toObject().value(QLatin1String("due")).toString(), QStringLiteral("2027-02-01"));
+
+    const QJsonObject l2 = machineOf(machines, "L2");
+    EXPECT_EQ(l2.value(QLatin1String("status")).toString(), QStringLiteral("warning"));
+    EXPECT_NEAR(l2.value(QLatin1String("change_vs_baseline_percent")).toDouble(), 17.6, 0.05);
+    const QJsonArray l2Safeguards = l2.value(QLatin1String("safeguards")).toArray();
+    ASSERT_EQ(l2Safeguards.size(), 2);
+    EXPECT_EQ(l2Safeguards[0].toObject().value(QLatin1String("kind")).toString(), QStringLiteral("vlc"));
+    EXPECT_EQ(l2Safeguards[0].toObject().value(QLatin1String("status")).toString(), QStringLiteral("warning"));
+    EXPECT_EQ(l2Safeguards[1].toObject().value(QLatin1String("kind")).toString(), QStringLiteral("estop"));
+
+    // The text names the light curtain under its machine.
+    run = runCli({"archive", "overview"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    const QString text = QString::fromUtf8(run.out);
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("\\nP9  .*closer\\n    Vertical Light Curtain, d=14 mm  "
+                                                                "2026-01-01 .* closer\\n    Door, C=0 mm .* ok\\n"))))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("\\n    Vertical Light Curtain, d=14 mm .*17[.,]6 %.*"
+                                                                "warning\\n    Emergency stop  "))))
+        << text.toStdString();
+
+    // The trend of a machine with two safeguards needs one named.
+    run = runCli({"archive", "trend", "P9"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("has 2 safeguards")) << run.err.constData();
+    EXPECT_TRUE(run.err.contains("\"Vertical Light Curtain, d=14 mm\"")) << run.err.constData();
+    run = runCli({"archive", "trend", "L2", "--safeguard", "vlc", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.json().value(QLatin1String("safeguard")).toString(), QStringLiteral("Vertical Light Curtain, d=14 mm"));
+    EXPECT_EQ(run.json().value(QLatin1String("points")).toArray().size(), 2);
+    EXPECT_TRUE(run.json().value(QLatin1String("warning")).toBool());
+    run = runCli({"archive", "trend", "L2", "--safeguard", "Emergency stop", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.json().value(QLatin1String("points")).toArray().size(), 1);
+    EXPECT_FALSE(run.json().value(QLatin1String("warning")).toBool());
+    run = runCli({"archive", "trend", "L2", "--safeguard", "Rear door"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("no safeguard \"Rear door\"")) << run.err.constData();
+}
+
+// What cannot decide a status is kept and shown, but never hides what the
+// measurement before found: an aborted series of three values, and times
+// that a wrong clock or a damaged file gave.
+TEST_P(ArchiveCommands, IncompleteSeriesAndTimesOutOfPlaceNeverHideCloser)
+{
+    const QDate today = QDate::currentDate();
+    // K: 2,000 mm/s x 250 ms = 500 mm, mounted at 400; then three values.
+    const QString k = saveProject(files, QStringLiteral("k-") + nameAt(today.addDays(-1)), "K", 0, 14.0,
+                                  std::vector<double>(10, 250.0), 400.0);
+    const QString aborted = saveProject(files, QStringLiteral("k-") + nameAt(today), "K", 0, 14.0,
+                                        std::vector<double>(3, 100.0), 400.0);
+    // Y: closer today, and measurements whose times cannot place them.
+    const QString y = saveProject(files, QStringLiteral("y-") + nameAt(today), "Y", 0, 14.0,
+                                  std::vector<double>(10, 250.0), 400.0);
+    struct Case
+    {
+        const char *name;
+        QString file;
+        std::optional<qint64> blockTimeMs;
+        const char *flag;
+    };
+    const Case cases[] = {
+        {"a wrong clock", QStringLiteral("Project_21000101_1000_.zPRJ"), std::nullopt, "dated in the future"},
+        {"year 9999 in the name", QStringLiteral("Project_99991231_2359_.zPRJ"), std::nullopt, "dated in the future"},
+        {"1970", QStringLiteral("Project_19700101_0000_.zPRJ"), std::nullopt, "dated before 2000"},
+        {"block time of INT64_MAX", QStringLiteral("max.zPRJ"), std::numeric_limits<qint64>::max(), ""},
+        {"block time of INT64_MIN", QStringLiteral("min.zPRJ"), std::numeric_limits<qint64>::min(), ""},
+    };
+    QStringList all{k, aborted, y};
+    double first = 90.0;
+    for (const Case &c : cases)
+        all << saveProject(files, c.file, "Y", 0, 14.0, std::vector<double>(10, first += 1.0), 2000.0, c.blockTimeMs);
+    QStringList arguments{QStringLiteral("archive"), QStringLiteral("add")};
+    arguments << all;
+    CliRun run = runCli(arguments);
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+
+    run = runCli({"archive", "overview", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    const QJsonArray machines = run.json().value(QLatin1String("machines")).toArray();
+    const QJsonObject kRow = machineOf(machines, "K");
+    EXPECT_EQ(kRow.value(QLatin1String("status")).toString(), QStringLiteral("closer"));
+    EXPECT_DOUBLE_EQ(kRow.value(QLatin1String("distance_mm")).toDouble(), 500.0);
+    EXPECT_EQ(kRow.value(QLatin1String("measurements")).toInt(), 2);
+    EXPECT_EQ(kRow.value(QLatin1String("safeguards")).toArray()[0].toObject().value(QLatin1String("note")).toString(),
+              QStringLiteral("incomplete"));
+    const QJsonObject yRow = machineOf(machines, "Y");
+    EXPECT_EQ(yRow.value(QLatin1String("status")).toString(), QStringLiteral("closer"));
+    EXPECT_EQ(yRow.value(QLatin1String("measurements")).toInt(), 6);
+    EXPECT_EQ(yRow.value(QLatin1String("due")).toString(), today.addMonths(12).toString(Qt::ISODate));
+    EXPECT_EQ(yRow.value(QLatin1String("last_measured_at")).toString().left(10), today.toString(Qt::ISODate));
+
+    // The history shows why each stands apart.
+    run = runCli({"archive", "list", "--machine", "Y", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    const QJsonArray listed = run.json().value(QLatin1String("measurements")).toArray();
+    ASSERT_EQ(listed.size(), 6);
+    int flagged = 0;
+    for (const QJsonValue &v : listed) {
+        const QString flags = v.toObject().value(QLatin1String("flags")).toString();
+        if (!flags.isEmpty())
+            ++flagged;
+    }
+    EXPECT_EQ(flagged, 5);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (*c.flag == '\0')
+            continue;
+        bool found = false;
+        for (const QJsonValue &v : listed)
+            found = found || v.toObject().value(QLatin1String("flags")).toString() == QLatin1String(c.flag);
+        EXPECT_TRUE(found);
+    }
+    run = runCli({"archive", "list", "--machine", "K"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_TRUE(run.out.contains("(incomplete)")) << run.out.constData();
+}
+
+// A measurement the window's queue recorded without its standard is
+// repaired by archive add of the same file: no measurement is added.
+TEST_P(ArchiveCommands, AddingTheSameFileRepairsAMeasurementKeptWithoutItsStandard)
+{
+    Measurement m;
+    m.machineId = QStringLiteral("Press 9");
+    m.stopTimes = std::vector<double>(10, 180.0);
+    m.safetyDevice = SafetyDevice::selected(0, 14.0);
+    m.distanceChoice = DistanceChoice::of(QStringLiteral("ansi-b11.19"));
+    m.distanceChoice.installedMm = 305.0;
+    const QString file = files.filePath(QStringLiteral("Project_20261201_1000_ansi.zPRJ"));
+    writeBytes(file, projectFileBytes(m, ProjectRecord()));
+    // What the queue of the program before delivered: the default standard,
+    // no installed distance, no verdict.
+    ArchiveMeasurement lost = measurementFromProjectFile(file, QString(), QString());
+    ASSERT_EQ(lost.verdict, QStringLiteral("closer"));
+    lost.standardId = QStringLiteral("iso13855-2010");
+    lost.entries = StandardEntries();
+    lost.verdict.clear();
+    open()->add(lost);
+
+    CliRun run = runCli({"archive", "add", file, "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out, QByteArray("{\"added\":0,\"skipped\":1,\"repaired\":1}\n"));
+    const std::vector<ArchiveEntry> kept = open()->entries();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].standardId, QStringLiteral("ansi-b11.19"));
+    EXPECT_EQ(kept[0].installedMm, 305.0);
+    EXPECT_EQ(kept[0].verdict, QStringLiteral("closer"));
+    run = runCli({"archive", "overview", "--json"});
+    EXPECT_EQ(machineOf(run.json().value(QLatin1String("machines")).toArray(), "Press 9")
+                  .value(QLatin1String("status"))
+                  .toString(),
+              QStringLiteral("closer"));
+    // Once repaired, the same file again changes nothing.
+    run = runCli({"archive", "add", file, "--json"});
+    EXPECT_EQ(run.out, QByteArray("{\"added\":0,\"skipped\":1,\"repaired\":0}\n"));
 }
 
 ON_BOTH_ENGINES(ArchiveCommands);

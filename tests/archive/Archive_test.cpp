@@ -386,8 +386,8 @@ TEST_P(ArchiveStore, OpensItsOwnArchiveAgainAndRefusesAForeignOne)
         const char *named;
     };
     const Case cases[] = {
-        {"newer schema", "UPDATE zirk_archive SET value = '3' WHERE name = 'schema_version'",
-         "written by a newer Zirk: schema version 3"},
+        {"newer schema", "UPDATE zirk_archive SET value = '4' WHERE name = 'schema_version'",
+         "written by a newer Zirk: schema version 4"},
         {"another program's marker", "UPDATE zirk_archive SET value = 'other' WHERE name = 'format'",
          "not a Zirk archive"},
         {"version not a number", "UPDATE zirk_archive SET value = 'x' WHERE name = 'schema_version'",
@@ -430,13 +430,13 @@ TEST_P(ArchiveStore, KeepsTheStandardTheInstalledDistanceAndTheVerdictAndUpgrade
         const auto archive = open();
         ArchiveMeasurement m = measurement(QStringLiteral("Press 9"), tenValues(), "2025-03-01T10:00:00Z");
         m.standardId = QStringLiteral("ansi-b11.19");
-        m.installedMm = 612.5;
+        m.entries.installedMm = 612.5;
         m.verdict = QStringLiteral("closer");
         const qint64 id = archive->add(m).id;
         const std::optional<ArchiveMeasurement> back = archive->measurement(id);
         ASSERT_TRUE(back);
         EXPECT_EQ(back->standardId, m.standardId);
-        EXPECT_EQ(back->installedMm, m.installedMm);
+        EXPECT_EQ(back->entries.installedMm, m.entries.installedMm);
         EXPECT_EQ(back->verdict, m.verdict);
         ASSERT_EQ(archive->entries().size(), 1u);
         EXPECT_EQ(archive->entries()[0].verdict, QStringLiteral("closer"));
@@ -473,7 +473,7 @@ TEST_P(ArchiveStore, KeepsTheStandardTheInstalledDistanceAndTheVerdictAndUpgrade
         const std::optional<ArchiveMeasurement> kept = upgraded->measurement(e.id);
         ASSERT_TRUE(kept);
         EXPECT_EQ(kept->standardId, QStringLiteral("iso13855-2010"));
-        EXPECT_FALSE(kept->installedMm);
+        EXPECT_FALSE(kept->entries.installedMm);
         EXPECT_TRUE(kept->verdict.isEmpty());
     }
     ArchiveMeasurement later = measurement(QStringLiteral("Press 9"), tenValues(300.0), "2025-04-01T10:00:00Z");

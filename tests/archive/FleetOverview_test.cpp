@@ -55,10 +55,15 @@ TEST(FleetRow, StatusIsTheFirstThatApplies)
         {"a baseline of 0 ms", recent, "", 50.0, 49.0, 0.0, false, std::nullopt, FleetStatus::Ok},
         {"no governing time", recent, "", std::nullopt, std::nullopt, std::nullopt, false, std::nullopt,
          FleetStatus::Ok},
+        // Nothing decides it: never "ok".
+        {"no measurement decides", QDateTime(), "", std::nullopt, std::nullopt, std::nullopt, false, std::nullopt,
+         FleetStatus::Unknown},
+        {"closer before unknown", QDateTime(), "closer", std::nullopt, std::nullopt, std::nullopt, false, std::nullopt,
+         FleetStatus::Closer},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        ArchiveMachineSummary m;
+        ArchiveSafeguardSummary m;
         m.machineId = QStringLiteral("M");
         m.lastMeasuredAt = c.last;
         m.verdict = QString::fromLatin1(c.verdict);
@@ -72,24 +77,36 @@ TEST(FleetRow, StatusIsTheFirstThatApplies)
         if (c.change) {
             EXPECT_NEAR(*row.changeVsBaselinePercent, *c.change, 1e-9);
         }
-        EXPECT_EQ(row.due, c.last.date().addMonths(12));
+        EXPECT_EQ(row.due, c.last.isValid() ? c.last.date().addMonths(12) : QDate());
     }
 }
 
 TEST(FleetRow, CsvIsWhatTheValueExportWrites)
 {
-    ArchiveMachineSummary m;
+    ArchiveSafeguardSummary m;
     m.machineId = QStringLiteral("Presse \"Süd\"; 3");
+    m.safeguard = QStringLiteral("Front light curtain");
     m.lastMeasuredAt = QDateTime(QDate(2026, 6, 1), QTime(10, 0));
     m.measurementCount = 4;
     m.governingMs = 112.5;
     m.distanceMm = 325.0;
     m.latestGoverningMs = 112.5;
     m.baselineGoverningMs = 100.0;
-    const FleetRow row = fleetRow(m, QDate(2026, 12, 10), 12, 10.0);
-    const QByteArray csv = fleetCsv({row}, DecimalMark::Comma);
-    EXPECT_TRUE(csv.startsWith("\xEF\xBB\xBF" "Machine ID;Last measured;Measurements;"));
-    EXPECT_TRUE(csv.endsWith("\"Presse \"\"Süd\"\"; 3\";2026-06-01 10:00;4;112,5;325;;;;12,5;2027-06-01;warning\r\n"))
+    ArchiveSafeguardSummary door = m;
+    door.safeguard.clear();
+    door.deviceKind = 5;
+    door.latestGoverningMs = 100.0;
+    door.baselineIsLatest = true;
+    const std::vector<FleetMachineRow> rows = fleetRows({m, door}, QDate(2026, 12, 10), 12, 10.0);
+    ASSERT_EQ(rows.size(), 1u);
+    const QByteArray csv = fleetCsv(rows, DecimalMark::Comma, [](const ArchiveSafeguardSummary &s) {
+        return s.safeguard.isEmpty() ? QStringLiteral("Door") : s.safeguard;
+    });
+    EXPECT_TRUE(csv.startsWith("\xEF\xBB\xBF" "Machine ID;Safeguard;Last measured;Measurements;"));
+    // One row per safeguard, each with its machine.
+    EXPECT_TRUE(csv.endsWith("\"Presse \"\"Süd\"\"; 3\";Front light curtain;2026-06-01 10:00;4;112,5;325;;;;12,5;"
+                             "2027-06-01;warning\r\n"
+                             "\"Presse \"\"Süd\"\"; 3\";Door;2026-06-01 10:00;4;112,5;325;;;;;2027-06-01;ok\r\n"))
         << csv.constData();
 }
 
@@ -131,12 +148,14 @@ TEST_P(FleetOverviewArchive, OneRowPerMachineWithEachStatusAsZirkCliPrintsIt)
     }
     QSqlDatabase::removeDatabase(QStringLiteral("v"));
 
-    const std::vector<ArchiveMachineSummary> summary = open()->overview();
+    const std::vector<ArchiveSafeguardSummary> summary = open()->overview();
     ASSERT_EQ(summary.size(), 4u);
-    const ArchiveMachineSummary &creep = summary[1];
+    const ArchiveSafeguardSummary &creep = summary[1];
     EXPECT_EQ(creep.machineId, QStringLiteral("Creep"));
     EXPECT_EQ(creep.measurementCount, 5);
-    EXPECT_FALSE(creep.governingMs); // the newest has five values
+    // The newest has five values: it is kept, but the one before decides.
+    EXPECT_EQ(creep.governingMs, 112.5);
+    EXPECT_EQ(creep.newerNote, QStringLiteral("incomplete"));
     EXPECT_EQ(creep.latestGoverningMs, 112.5);
     EXPECT_EQ(creep.previousGoverningMs, 108.0);
     EXPECT_EQ(creep.baselineGoverningMs, 100.0);
@@ -169,7 +188,12 @@ TEST_P(FleetOverviewArchive, OneRowPerMachineWithEachStatusAsZirkCliPrintsIt)
     EXPECT_EQ(machines[0].toObject().value(QLatin1String("installed_mm")).toDouble(), 250.0);
     EXPECT_EQ(machines[0].toObject().value(QLatin1String("verdict")).toString(), QStringLiteral("closer"));
     EXPECT_DOUBLE_EQ(machines[1].toObject().value(QLatin1String("change_vs_baseline_percent")).toDouble(), 12.5);
-    EXPECT_TRUE(machines[1].toObject().value(QLatin1String("governing_ms")).isNull());
+    EXPECT_EQ(machines[1].toObject().value(QLatin1String("governing_ms")).toDouble(), 112.5);
+    const QJsonArray creepSafeguards = machines[1].toObject().value(QLatin1String("safeguards")).toArray();
+    ASSERT_EQ(creepSafeguards.size(), 1);
+    EXPECT_EQ(creepSafeguards[0].toObject().value(QLatin1String("note")).toString(), QStringLiteral("incomplete"));
+    EXPECT_EQ(creepSafeguards[0].toObject().value(QLatin1String("safeguard")).toString(),
+              QStringLiteral("Vertical Light Curtain, d=14 mm"));
     // Kept without a choice: the default standard, nothing to compare with.
     EXPECT_EQ(machines[2].toObject().value(QLatin1String("standard")).toString(), QStringLiteral("iso13855-2010"));
     EXPECT_TRUE(machines[2].toObject().value(QLatin1String("verdict")).isNull());
@@ -194,7 +218,7 @@ TEST_P(FleetOverviewArchive, AgreesWithTheTrendWhateverOrderTheMeasurementsCameI
         archive->add(at("P", start.addMonths(a.month), a.ms, a.count));
         const std::vector<ArchiveEntry> entries = archive->entries(QStringLiteral("P"));
         const MachineTrend trend = machineTrend(entries, 10.0);
-        const ArchiveMachineSummary s = archive->overview().at(0);
+        const ArchiveSafeguardSummary s = archive->overview().at(0);
         ASSERT_EQ(s.latestGoverningMs.has_value(), !trend.points.empty());
         if (trend.points.empty())
             continue;
@@ -205,57 +229,8 @@ TEST_P(FleetOverviewArchive, AgreesWithTheTrendWhateverOrderTheMeasurementsCameI
         }
         EXPECT_EQ(s.baselineGoverningMs, trend.points.front().governingMs);
         EXPECT_EQ(s.baselineIsLatest, trend.points.size() == 1);
-        EXPECT_EQ(s.governingMs, entries.back().governingMs);
-    }
-}
-
-// An archive of the first schema gets the new columns, filled from what it
-// holds; one that has some of them already (another program's upgrade)
-// keeps them.
-TEST_P(FleetOverviewArchive, AnOlderArchiveIsUpgradedOnceAndTheUpgradeMayMeetItsColumns)
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    {
-        const auto archive = open();
-        archive->add(at("Press 4", now.addMonths(-2), 100.0));
-        archive->add(at("Press 4", now.addMonths(-1), 120.0));
-    }
-    struct Case
-    {
-        const char *name;
-        std::vector<const char *> sql;
-    };
-    const Case cases[] = {
-        {"first schema",
-         {"ALTER TABLE machines DROP COLUMN baseline", "ALTER TABLE machines DROP COLUMN latest_id",
-          "ALTER TABLE machines DROP COLUMN latest_governing_id", "ALTER TABLE machines DROP COLUMN previous_governing_id",
-          "ALTER TABLE machines DROP COLUMN first_governing_id", "ALTER TABLE measurements DROP COLUMN standard",
-          "ALTER TABLE measurements DROP COLUMN installed_mm", "ALTER TABLE measurements DROP COLUMN verdict",
-          "UPDATE zirk_archive SET value = '1' WHERE name = 'schema_version'"}},
-        {"columns there already", {"UPDATE zirk_archive SET value = '1' WHERE name = 'schema_version'"}},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        {
-            const ArchiveLocation l = parseArchiveUrl(url);
-            QSqlDatabase db = QSqlDatabase::addDatabase(
-                GetParam() == Engine::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), QStringLiteral("u"));
-            db.setDatabaseName(GetParam() == Engine::SQLite ? l.filePath : l.databaseName);
-            db.setHostName(l.hostName);
-            db.setUserName(l.userName);
-            ASSERT_TRUE(db.open());
-            QSqlQuery q(db);
-            for (const char *sql : c.sql)
-                ASSERT_TRUE(q.exec(QString::fromLatin1(sql))) << sql;
-            q.finish();
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("u"));
-        const std::vector<ArchiveMachineSummary> summary = open()->overview();
-        ASSERT_EQ(summary.size(), 1u);
-        EXPECT_EQ(summary[0].latestGoverningMs, 120.0);
-        EXPECT_EQ(summary[0].previousGoverningMs, 100.0);
-        EXPECT_EQ(summary[0].baselineGoverningMs, 100.0);
+        // The newest that decides, never a newer incomplete series.
+        EXPECT_EQ(s.governingMs, trend.points.back().governingMs);
     }
 }
 

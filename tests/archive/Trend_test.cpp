@@ -14,6 +14,7 @@ std::vector<ArchiveEntry> history(std::initializer_list<std::optional<double>> g
         ArchiveEntry e;
         e.id = ++id;
         e.measuredAt = when;
+        e.count = 10;
         e.governingMs = g;
         e.distanceMm = g ? std::optional<double>(*g * 2.0) : std::nullopt;
         entries.push_back(e);

@@ -371,7 +371,7 @@ TEST_F(MachineArchiveWindows, TheOverviewShowsEachStatusSortsFiltersAndExports)
             m.result = computeSeriesResult(m.stopTimes, SafetyDevice::ofKind(0, 14.0));
             m.standardId = QStringLiteral("iso13855-2010");
             if (installedMm) {
-                m.installedMm = installedMm;
+                m.entries.installedMm = installedMm;
                 m.verdict = *installedMm < *m.result.distanceMm ? QStringLiteral("closer") : QStringLiteral("meets");
             }
             archive.add(m);

@@ -5,6 +5,7 @@
 
 #include "base/ErrorHandling.h"
 #include "base/NumberFormat.h"
+#include "safety/SafetyDevice.h"
 #include "archive/Archive.h"
 #include "archive/ArchiveError.h"
 #include "archive/ArchiveInput.h"
@@ -134,6 +135,92 @@ void optionalText(JsonWriter &json, const char *key, const QString &text)
         json.value(text);
 }
 
+// A safeguard as zirk-cli shows it: its name, or for an unnamed one its
+// kind with its parameter ("Vertical Light Curtain, d=14 mm").
+QString safeguardText(const QString &name, int kind, const std::optional<double> &parameter)
+{
+    if (!name.isEmpty())
+        return name;
+    QString params = deviceParamsText(SafetyDevice::selected(kind, parameter), QLocale::c());
+    // A door's C and a mat's h are no fields of the device record: named
+    // by their symbol here.
+    if (params == QLatin1String("---") || params.isEmpty()) {
+        const KindName *k = kindById(kind);
+        params = k && k->parameterSymbol && parameter
+            ? QStringLiteral("%1=%2 mm").arg(QLatin1String(k->parameterSymbol), formatGeneral(*parameter, QLocale::c()))
+            : QString();
+    }
+    return params.isEmpty() ? kindDisplayName(kind) : kindDisplayName(kind) + QStringLiteral(", ") + params;
+}
+
+QString safeguardText(const ArchiveSafeguard &s)
+{
+    return safeguardText(s.name, s.deviceKind, s.deviceParameter);
+}
+
+// Why a measurement stands apart in its history, as list and the overview
+// say it; empty when nothing does.
+QString flagText(const QString &timeFlag, bool withoutStandard, int count)
+{
+    QStringList flags;
+    if (timeFlag == QLatin1String("future"))
+        flags << QStringLiteral("dated in the future");
+    else if (timeFlag == QLatin1String("before-2000"))
+        flags << QStringLiteral("dated before 2000");
+    else if (!timeFlag.isEmpty())
+        flags << QStringLiteral("time unreadable");
+    if (withoutStandard)
+        flags << QStringLiteral("recorded without its standard");
+    if (count < int(kMinimumValuesForDistance))
+        flags << QStringLiteral("incomplete");
+    return flags.join(QStringLiteral(", "));
+}
+
+// The safeguard of a machine that a command is about: the one --safeguard
+// names (its name; for an unnamed one its text as list shows it, or the
+// kind's id when the machine has one unnamed safeguard of that kind), else
+// the machine's only one.  Several and none named is bad input that names
+// them.
+ArchiveSafeguard chooseSafeguard(Archive &archive, const QString &machineId, const std::optional<QString> &wanted)
+{
+    const std::vector<ArchiveSafeguard> all = archive.safeguards(machineId);
+    // A misspelt machine must not read as "no warning".
+    if (all.empty())
+        throw badInput(QStringLiteral("no machine \"%1\" in archive %2").arg(machineId, archive.location().url()));
+    QStringList names;
+    for (const ArchiveSafeguard &s : all)
+        names << QLatin1Char('"') + safeguardText(s) + QLatin1Char('"');
+    if (!wanted) {
+        if (all.size() == 1)
+            return all.front();
+        throw badInput(QStringLiteral("machine \"%1\" has %2 safeguards, name one with --safeguard: %3")
+                           .arg(machineId)
+                           .arg(all.size())
+                           .arg(names.join(QStringLiteral(", "))));
+    }
+    const QString name = wanted->trimmed();
+    for (const ArchiveSafeguard &s : all) {
+        if (s.name.isEmpty() ? safeguardText(s) == name : s.name == name)
+            return s;
+    }
+    if (const KindName *kind = kindByName(name)) {
+        std::vector<const ArchiveSafeguard *> unnamed;
+        for (const ArchiveSafeguard &s : all) {
+            if (s.name.isEmpty() && s.deviceKind == kind->kind)
+                unnamed.push_back(&s);
+        }
+        if (unnamed.size() == 1)
+            return *unnamed.front();
+        if (unnamed.size() > 1)
+            throw badInput(QStringLiteral("machine \"%1\" has %2 unnamed safeguards of kind %3; name one: %4")
+                               .arg(machineId)
+                               .arg(unnamed.size())
+                               .arg(name, names.join(QStringLiteral(", "))));
+    }
+    throw badInput(QStringLiteral("machine \"%1\" has no safeguard \"%2\"; it has %3")
+                       .arg(machineId, name, names.join(QStringLiteral(", "))));
+}
+
 void runAdd(const Arguments &arguments)
 {
     const QStringList files = arguments.files().mid(1);
@@ -145,6 +232,7 @@ void runAdd(const Arguments &arguments)
     const QString company = programSettings().CompanyName;
     long long added = 0;
     long long skipped = 0;
+    long long repaired = 0;
     QString text;
     struct Read
     {
@@ -156,6 +244,13 @@ void runAdd(const Arguments &arguments)
         if (result.outcome == Archive::AddOutcome::Added) {
             ++added;
             text += QStringLiteral("%1: added as measurement %2\n").arg(fileName).arg(result.id);
+        } else if (result.repaired) {
+            ++skipped;
+            ++repaired;
+            text += QStringLiteral("%1: already kept as measurement %2; its standard, installed distance and"
+                                   " verdict were missing and are now the file's\n")
+                        .arg(fileName)
+                        .arg(result.id);
         } else {
             ++skipped;
             text += QStringLiteral("%1: already kept as measurement %2\n").arg(fileName).arg(result.id);
@@ -217,6 +312,7 @@ void runAdd(const Arguments &arguments)
         json.beginObject();
         json.member("added", added);
         json.member("skipped", skipped);
+        json.member("repaired", repaired);
         json.endObject();
         writeJson(json);
         return;
@@ -239,12 +335,16 @@ void runList(const Arguments &arguments)
             json.beginObject();
             json.member("id", static_cast<long long>(e.id));
             json.member("machine_id", e.machineId);
+            json.member("safeguard", safeguardText(e.safeguard, e.deviceKind, e.deviceParameter));
+            json.member("safeguard_named", !e.safeguard.isEmpty());
             json.member("measured_at", isoTime(e.measuredAt));
             json.member("count", static_cast<long long>(e.count));
             json.member("governing_ms", e.governingMs);
             json.member("distance_mm", e.distanceMm);
-            json.member("standard", e.standardId);
+            optionalText(json, "standard", e.standardId);
+            json.member("installed_mm", e.installedMm);
             optionalText(json, "verdict", e.verdict);
+            optionalText(json, "flags", flagText(e.timeFlag, e.withoutStandard, e.count));
             optionalText(json, "kind", kindText(e.deviceKind));
             json.member("serial_number", e.serialNumber);
             optionalText(json, "file", e.filePath);
@@ -258,13 +358,15 @@ void runList(const Arguments &arguments)
     }
     QString text;
     for (const ArchiveEntry &e : entries) {
-        text += QStringLiteral("%1  %2  %3  %4 values  %5  %6  %7  SN %8  %9\n")
+        const QString flags = flagText(e.timeFlag, e.withoutStandard, e.count);
+        text += QStringLiteral("%1  %2  %3  %4  %5 values  %6  %7  %8  SN %9")
                     .arg(formatInteger(e.id, 6), e.measuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
-                         e.machineId, formatCount(e.count),
-                         e.governingMs ? formatStatisticMs(*e.governingMs) : kNoValueMs,
+                         e.machineId, safeguardText(e.safeguard, e.deviceKind, e.deviceParameter),
+                         formatCount(e.count), e.governingMs ? formatStatisticMs(*e.governingMs) : kNoValueMs,
                          e.distanceMm ? formatDistanceMm(*e.distanceMm) : kNoValueMm,
                          kindText(e.deviceKind).isEmpty() ? QStringLiteral("?") : kindText(e.deviceKind),
-                         e.serialNumber, e.filePath);
+                         e.serialNumber)
+            + QStringLiteral("  %1%2\n").arg(e.filePath, flags.isEmpty() ? QString() : QStringLiteral("  (") + flags + QLatin1Char(')'));
     }
     writeText(text);
 }
@@ -280,17 +382,16 @@ void runTrend(const Arguments &arguments)
     if (!(threshold >= 0.0))
         throw badInput(QStringLiteral("--threshold: a percentage of 0 or more"));
     const std::unique_ptr<Archive> archive = openArchive(Archive::Access::Read);
-    const std::vector<ArchiveEntry> entries = archive->entries(machineId);
-    // A misspelt machine must not read as "no warning".
-    if (entries.empty())
-        throw badInput(QStringLiteral("no machine \"%1\" in archive %2").arg(machineId, archive->location().url()));
-    const MachineTrend trend = machineTrend(entries, threshold, archive->baseline(machineId));
+    const ArchiveSafeguard safeguard = chooseSafeguard(*archive, machineId, arguments.value("--safeguard"));
+    const std::vector<ArchiveEntry> entries = archive->entries(machineId, safeguard.id);
+    const MachineTrend trend = machineTrend(entries, threshold, archive->baseline(machineId, safeguard.id));
     const TrendPoint *baseline = trend.baseline ? &trend.points[*trend.baseline] : nullptr;
 
     if (arguments.json()) {
         JsonWriter json;
         json.beginObject();
         json.member("machine_id", machineId);
+        json.member("safeguard", safeguardText(safeguard));
         json.key("points");
         json.beginArray();
         for (const TrendPoint &p : trend.points) {
@@ -310,7 +411,7 @@ void runTrend(const Arguments &arguments)
         return;
     }
     auto day = [](const TrendPoint &p) { return p.measuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")); };
-    QString text = QStringLiteral("Machine: %1\n").arg(machineId);
+    QString text = QStringLiteral("Machine: %1\nSafeguard: %2\n").arg(machineId, safeguardText(safeguard));
     for (const TrendPoint &p : trend.points)
         text += QStringLiteral("  %1  %2  %3\n")
                     .arg(p.measuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
@@ -343,6 +444,42 @@ void runTrend(const Arguments &arguments)
     writeText(text);
 }
 
+void overviewJson(JsonWriter &json, const ArchiveSafeguardSummary &s, const FleetRow &r)
+{
+    json.member("governing_ms", s.governingMs);
+    json.member("distance_mm", s.distanceMm);
+    optionalText(json, "standard", s.standard);
+    json.member("installed_mm", s.installedMm);
+    optionalText(json, "verdict", s.verdict);
+    json.member("change_vs_baseline_percent", r.changeVsBaselinePercent);
+}
+
+QString overviewFigures(const ArchiveSafeguardSummary &s, const FleetRow &r)
+{
+    return QStringLiteral("%1  %2  %3  installed %4  %5  baseline %6")
+        .arg((s.governingMs ? formatStatisticMs(*s.governingMs) : kNoValueMs).trimmed(),
+             (s.distanceMm ? formatDistanceMm(*s.distanceMm) : kNoValueMm).trimmed(),
+             s.standard.isEmpty() ? QStringLiteral("-") : s.standard,
+             s.installedMm ? formatDistanceMm(*s.installedMm).trimmed() : QStringLiteral("-"),
+             s.verdict.isEmpty() ? QStringLiteral("-") : s.verdict,
+             r.changeVsBaselinePercent ? formatNumber(*r.changeVsBaselinePercent, 1, 0) + QStringLiteral(" %")
+                                       : QStringLiteral("-"));
+}
+
+QString day(const QDateTime &when)
+{
+    return when.isValid() ? when.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")) : QStringLiteral("-");
+}
+
+QString newerNoteText(const QString &note)
+{
+    if (note == QLatin1String("incomplete"))
+        return QStringLiteral("a newer series is incomplete");
+    if (note == QLatin1String("without-standard"))
+        return QStringLiteral("a newer measurement was recorded without its standard");
+    return QString();
+}
+
 void runOverview(const Arguments &arguments)
 {
     if (arguments.files().size() > 1)
@@ -350,26 +487,38 @@ void runOverview(const Arguments &arguments)
     const double threshold = programSettings().ArchiveTrendPercent;
     const int interval = programSettings().ArchiveIntervalMonths;
     const std::unique_ptr<Archive> archive = openArchive(Archive::Access::Read);
-    const std::vector<FleetRow> rows = fleetRows(archive->overview(), QDate::currentDate(), interval, threshold);
+    const std::vector<FleetMachineRow> rows = fleetRows(archive->overview(), QDate::currentDate(), interval, threshold);
     if (arguments.json()) {
         JsonWriter json;
         json.beginObject();
         json.key("machines");
         json.beginArray();
-        for (const FleetRow &r : rows) {
-            const ArchiveMachineSummary &m = r.machine;
+        for (const FleetMachineRow &m : rows) {
+            const FleetRow &worst = m.worstSafeguard();
             json.beginObject();
             json.member("machine_id", m.machineId);
-            json.member("last_measured_at", isoTime(m.lastMeasuredAt));
+            optionalText(json, "last_measured_at", m.lastMeasuredAt.isValid() ? isoTime(m.lastMeasuredAt) : QString());
             json.member("measurements", static_cast<long long>(m.measurementCount));
-            json.member("governing_ms", m.governingMs);
-            json.member("distance_mm", m.distanceMm);
-            optionalText(json, "standard", m.standard);
-            json.member("installed_mm", m.installedMm);
-            optionalText(json, "verdict", m.verdict);
-            json.member("change_vs_baseline_percent", r.changeVsBaselinePercent);
-            optionalText(json, "due", r.due.toString(Qt::ISODate));
-            json.member("status", QString::fromLatin1(fleetStatusKey(r.status)));
+            overviewJson(json, worst.safeguard, worst);
+            optionalText(json, "due", m.due.toString(Qt::ISODate));
+            json.member("status", QString::fromLatin1(fleetStatusKey(m.status)));
+            json.key("safeguards");
+            json.beginArray();
+            for (const FleetRow &r : m.safeguards) {
+                const ArchiveSafeguardSummary &s = r.safeguard;
+                json.beginObject();
+                json.member("safeguard", safeguardText(s.safeguard, s.deviceKind, s.deviceParameter));
+                json.member("safeguard_named", !s.safeguard.isEmpty());
+                optionalText(json, "kind", kindText(s.deviceKind));
+                optionalText(json, "last_measured_at", s.lastMeasuredAt.isValid() ? isoTime(s.lastMeasuredAt) : QString());
+                json.member("measurements", static_cast<long long>(s.measurementCount));
+                overviewJson(json, s, r);
+                optionalText(json, "due", r.due.toString(Qt::ISODate));
+                json.member("status", QString::fromLatin1(fleetStatusKey(r.status)));
+                optionalText(json, "note", s.newerNote);
+                json.endObject();
+            }
+            json.endArray();
             json.endObject();
         }
         json.endArray();
@@ -378,19 +527,23 @@ void runOverview(const Arguments &arguments)
         return;
     }
     QString text;
-    for (const FleetRow &r : rows) {
-        const ArchiveMachineSummary &m = r.machine;
-        text += QStringLiteral("%1  %2  %3 measurements  %4  %5  %6  installed %7  %8  baseline %9  due %10  %11\n")
-                    .arg(m.machineId, m.lastMeasuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")),
-                         formatCount(m.measurementCount).trimmed(),
-                         (m.governingMs ? formatStatisticMs(*m.governingMs) : kNoValueMs).trimmed(),
-                         (m.distanceMm ? formatDistanceMm(*m.distanceMm) : kNoValueMm).trimmed(),
-                         m.standard.isEmpty() ? QStringLiteral("-") : m.standard,
-                         m.installedMm ? formatDistanceMm(*m.installedMm).trimmed() : QStringLiteral("-"),
-                         m.verdict.isEmpty() ? QStringLiteral("-") : m.verdict,
-                         r.changeVsBaselinePercent ? formatNumber(*r.changeVsBaselinePercent, 1, 0) + QStringLiteral(" %")
-                                                   : QStringLiteral("-"))
-                    .arg(r.due.toString(Qt::ISODate), QString::fromLatin1(fleetStatusKey(r.status)));
+    for (const FleetMachineRow &m : rows) {
+        const FleetRow &worst = m.worstSafeguard();
+        text += QStringLiteral("%1  %2  %3 measurements  %4  due %5  %6\n")
+                    .arg(m.machineId, day(m.lastMeasuredAt), formatCount(m.measurementCount).trimmed(),
+                         overviewFigures(worst.safeguard, worst),
+                         m.due.isValid() ? m.due.toString(Qt::ISODate) : QStringLiteral("-"),
+                         QString::fromLatin1(fleetStatusKey(m.status)));
+        for (const FleetRow &r : m.safeguards) {
+            const ArchiveSafeguardSummary &s = r.safeguard;
+            const QString note = newerNoteText(s.newerNote);
+            text += QStringLiteral("    %1  %2  %3 measurements  %4  due %5  %6%7\n")
+                        .arg(safeguardText(s.safeguard, s.deviceKind, s.deviceParameter), day(s.lastMeasuredAt),
+                             formatCount(s.measurementCount).trimmed(), overviewFigures(s, r),
+                             r.due.isValid() ? r.due.toString(Qt::ISODate) : QStringLiteral("-"),
+                             QString::fromLatin1(fleetStatusKey(r.status)),
+                             note.isEmpty() ? QString() : QStringLiteral("  (") + note + QLatin1Char(')'));
+        }
     }
     writeText(text);
 }
@@ -439,6 +592,8 @@ void runArchive(const Arguments &arguments)
         throw usageError(QStringLiteral("--machine belongs to archive list"));
     if (arguments.has("--threshold") && action != QLatin1String("trend"))
         throw usageError(QStringLiteral("--threshold belongs to archive trend"));
+    if (arguments.has("--safeguard") && action != QLatin1String("trend"))
+        throw usageError(QStringLiteral("--safeguard belongs to archive trend"));
     if (action == QLatin1String("list"))
         return runList(arguments);
     if (action == QLatin1String("trend"))
@@ -454,10 +609,12 @@ std::vector<Command> archiveCommands()
 {
     return {
         {{"archive",
-          "archive add FILE.zPRJ... | archive list [--machine ID] | archive trend MACHINE_ID | archive overview | archive sync",
+          "archive add FILE.zPRJ... | archive list [--machine ID] | archive trend MACHINE_ID [--safeguard NAME] |"
+          " archive overview | archive sync",
           "keep measurements in the machine archive, list them, show a machine's trend, deliver what the window queued",
           {{"--machine", "ID", "archive list: only the measurements of this machine"},
-           {"--threshold", "PERCENT", "archive trend: warn above this growth (default: the setting, else 10)"}},
+           {"--threshold", "PERCENT", "archive trend: warn above this growth (default: the setting, else 10)"},
+           {"--safeguard", "NAME", "archive trend: the machine's safeguard (its name, or an unnamed one's kind)"}},
           "add|list|trend|overview|sync", 1, -1,
           "The archive is ZIRK_ARCHIVE when set, else the archive chosen in the\n"
           "settings of zirk, else ~/.local/share/zirk/archive.sqlite ($XDG_DATA_HOME),\n"
@@ -470,37 +627,58 @@ std::vector<Command> archiveCommands()
           "measured at the time of its last value as the file keeps it, else the time\n"
           "in its name (Project_YYYYMMDD_HHMM_), else when the file was last changed.\n"
           "A file whose bytes are kept already, or the same series, safety device and\n"
-          "machine ID as any measurement of the machine, is skipped.  Files are added\n"
+          "standard as any measurement of the same safeguard of the machine, is\n"
+          "skipped; a kept measurement of the same bytes that had been recorded\n"
+          "without its standard, installed distance and verdict gets the file's.\n"
+          "Each measurement belongs to a safeguard of its machine: the one its file\n"
+          "names, else the machine's unnamed one of its kind and parameter (d, H, C\n"
+          "or h).  A series of fewer than ten values, or one whose time lies more\n"
+          "than a day ahead, before 2000 or cannot be read, is kept but decides no\n"
+          "status, due date or baseline.  Files are added\n"
           "in batches of one transaction each; a bad file stops the command, and\n"
           "those before it stay.\n"
-          "JSON: {\"added\", \"skipped\"}\n\n"
-          "archive overview: every machine with its last measurement, the number of\n"
-          "measurements, the governing time and distance of the last one, its standard,\n"
-          "installed distance and verdict, the change against the baseline, the next\n"
+          "JSON: {\"added\", \"skipped\", \"repaired\"}\n\n"
+          "archive overview: every machine, each with its safeguards indented under\n"
+          "it.  A safeguard shows its last measurement that decides (ten values or\n"
+          "more, a time that places it, with its standard), the number of\n"
+          "measurements, the governing time and distance of that one, its standard,\n"
+          "installed distance and verdict, the change against its baseline, the next\n"
           "due date (last measured + ArchiveIntervalMonths of the settings, default 12)\n"
-          "and a status: closer (than the minimum), warning (of the trend), overdue or\n"
-          "ok, the first that applies.\n"
+          "and a status: closer (than the minimum), warning (of the trend), unknown\n"
+          "(no measurement decides it), overdue or ok, the first that applies.  A\n"
+          "machine has the status of its worst safeguard, with that one's figures,\n"
+          "the earliest due date, the latest last measurement and the sum of counts.\n"
           "JSON: {\"machines\": [{\"machine_id\", \"last_measured_at\", \"measurements\",\n"
           "\"governing_ms\", \"distance_mm\", \"standard\", \"installed_mm\", \"verdict\",\n"
-          "\"change_vs_baseline_percent\", \"due\" (ISO date), \"status\"}]}\n\n"
+          "\"change_vs_baseline_percent\", \"due\" (ISO date), \"status\", \"safeguards\":\n"
+          "[{\"safeguard\", \"safeguard_named\", \"kind\", \"last_measured_at\",\n"
+          "\"measurements\", \"governing_ms\", \"distance_mm\", \"standard\", \"installed_mm\",\n"
+          "\"verdict\", \"change_vs_baseline_percent\", \"due\", \"status\", \"note\"\n"
+          "(\"incomplete\" or \"without-standard\" when a newer measurement does not\n"
+          "decide, else null)}]}]}\n\n"
           "archive sync: delivers the measurements that zirk queued while their\n"
           "archive did not answer (~/.local/share/zirk/archive-queue.sqlite).  Those an\n"
           "archive still does not take stay queued, and the command fails naming it.\n"
           "JSON: {\"delivered\", \"waiting\", \"error\" (null when all went)}\n\n"
           "archive list [--machine ID]: the measurements, oldest first.\n"
-          "JSON: {\"measurements\": [{\"id\", \"machine_id\", \"measured_at\" (ISO 8601), \"count\",\n"
-          "\"governing_ms\", \"distance_mm\", \"standard\", \"verdict\" (\"meets\", \"closer\" or null),\n"
-          "\"kind\", \"serial_number\", \"file\", \"sha256\"}]};\n"
+          "JSON: {\"measurements\": [{\"id\", \"machine_id\", \"safeguard\", \"safeguard_named\",\n"
+          "\"measured_at\" (ISO 8601), \"count\", \"governing_ms\", \"distance_mm\", \"standard\"\n"
+          "(null: recorded without it), \"installed_mm\", \"verdict\" (\"meets\", \"closer\" or\n"
+          "null), \"flags\" (why it decides no status, or null), \"kind\", \"serial_number\",\n"
+          "\"file\", \"sha256\"}]};\n"
           "governing_ms and distance_mm are null under ten values, distance_mm also\n"
           "when the formula had no input; file and sha256 are null for a measurement\n"
           "recorded by the window without a project file.\n\n"
-          "archive trend MACHINE_ID: the governing stop times and distances of the\n"
-          "machine's measurements of ten values or more, and how much the latest\n"
+          "archive trend MACHINE_ID [--safeguard NAME]: the governing stop times and\n"
+          "distances of the measurements of one safeguard of the machine that decide\n"
+          "its status (--safeguard, which a machine of several safeguards needs; an\n"
+          "unnamed one by its text as list shows it, or by its kind, e.g. vlc, when it\n"
+          "is the machine's only unnamed one of that kind), and how much the latest\n"
           "governing time grew against the one before and against the baseline (the\n"
           "measurement marked as reference in the history window, else the first).\n"
           "A time of 0 ms or less gives no comparison.  A machine without\n"
           "measurements in the archive is bad input.\n"
-          "JSON: {\"machine_id\", \"points\": [{\"measured_at\", \"governing_ms\", \"distance_mm\"}],\n"
+          "JSON: {\"machine_id\", \"safeguard\", \"points\": [{\"measured_at\", \"governing_ms\", \"distance_mm\"}],\n"
           "\"change_percent\" (against the one before; null with fewer than two points or\n"
           "no comparison), \"baseline_measured_at\", \"change_vs_baseline_percent\" (null\n"
           "when the latest is the baseline or no comparison), \"warning\" (true when\n"
