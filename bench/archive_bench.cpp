@@ -24,6 +24,7 @@
 #include <QTemporaryDir>
 
 #include <cstdlib>
+#include <map>
 #include <memory>
 
 namespace {
@@ -311,63 +312,104 @@ void BM_OpenMeasurement(benchmark::State &state)
 }
 BENCHMARK(BM_OpenMeasurement)->ArgName("postgres")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-const QStringList &projectFiles()
+// `count` project files of 20 values each over `machines` machines, four a
+// day from 2016 on; made once per shape.
+const QStringList &projectFiles(int count = kProjectFiles, int machines = kMachines)
 {
     static QTemporaryDir dir;
-    static const QStringList files = [] {
-        QStringList list;
-        for (int i = 0; i < kProjectFiles; ++i) {
-            std::vector<double> values;
-            for (int v = 0; v < kStopTimes; ++v)
-                values.push_back(100.0 + (i % 97) + 0.1 * v);
-            ProjectRecord record;
-            record.setSafetyDeviceId(0);
-            record.setResolution(14.0);
-            record.setHeight(-1.0);
-            record.setText(ProjectRecord::Text::MachineID, machineName(i % kMachines).toLatin1());
-            record.setText(ProjectRecord::Text::SerialNumber, QByteArray("0123456789ABCD"));
-            const QString name = dir.filePath(QStringLiteral("Project_%1_%2_.zPRJ")
-                                                  .arg(QDate(2016, 1, 1).addDays(i / 4).toString(QStringLiteral("yyyyMMdd")))
-                                                  .arg((i % 4) * 6, 2, 10, QLatin1Char('0')) + QStringLiteral("00"));
-            QFile file(name);
-            if (!file.open(QIODevice::WriteOnly) || !writeProjectFile(file, values, record, ProjectPictures()))
-                std::abort();
-            list << name;
-        }
+    static std::map<std::pair<int, int>, QStringList> made;
+    QStringList &list = made[{count, machines}];
+    if (!list.isEmpty())
         return list;
-    }();
-    return files;
+    const QString folder = QStringLiteral("%1-%2").arg(count).arg(machines);
+    QDir(dir.path()).mkpath(folder);
+    for (int i = 0; i < count; ++i) {
+        std::vector<double> values;
+        for (int v = 0; v < kStopTimes; ++v)
+            values.push_back(100.0 + (i % 97) + 0.1 * v + 0.001 * (i / 97));
+        ProjectRecord record;
+        record.setSafetyDeviceId(0);
+        record.setResolution(14.0);
+        record.setHeight(-1.0);
+        record.setText(ProjectRecord::Text::MachineID, machineName(i % machines).toLatin1());
+        record.setText(ProjectRecord::Text::SerialNumber, QByteArray("0123456789ABCD"));
+        const QString name = dir.filePath(folder + QStringLiteral("/Project_%1_%2_.zPRJ")
+                                                       .arg(QDate(2016, 1, 1).addDays(i / 4).toString(QStringLiteral("yyyyMMdd")))
+                                                       .arg((i % 4) * 6, 2, 10, QLatin1Char('0')) + QStringLiteral("00"));
+        QFile file(name);
+        if (!file.open(QIODevice::WriteOnly) || !writeProjectFile(file, values, record, ProjectPictures()))
+            std::abort();
+        list << name;
+    }
+    return list;
 }
+
+// zirk-cli archive add of the files into a new archive, the whole process
+// as a script runs it; false when it failed.
+bool addWithZirkCli(benchmark::State &state, bool pg, const QStringList &files)
+{
+    static int run = 0;
+    state.PauseTiming();
+    static QTemporaryDir dir;
+    const QString url = pg ? newPostgresDatabase(QStringLiteral("zirk_bench_add_%1").arg(run))
+                           : QStringLiteral("sqlite://") + dir.filePath(QStringLiteral("add%1.sqlite").arg(run));
+    ++run;
+    if (url.isEmpty()) {
+        state.SkipWithError("no PostgreSQL server");
+        return false;
+    }
+    QProcess cli;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ZIRK_ARCHIVE"), url);
+    cli.setProcessEnvironment(env);
+    cli.setStandardOutputFile(QProcess::nullDevice());
+    state.ResumeTiming();
+    cli.start(QStringLiteral(ZIRK_BINARY_DIR "/zirk-cli"), QStringList{"archive", "add", "--json"} + files);
+    if (!cli.waitForFinished(600000) || cli.exitCode() != 0) {
+        state.SkipWithError("zirk-cli archive add failed");
+        return false;
+    }
+    return true;
+}
+
+// An add must not grow with the history of the safeguard it goes to: 4,000
+// files on 5 machines (800 measurements each) against the same number on
+// 1,000 machines; and 2,000 files on 400 machines.
+void BM_ArchiveAddHistoryDepth(benchmark::State &state)
+{
+    needApplication();
+    const bool pg = state.range(0) == 1;
+    const int files = int(state.range(1));
+    const int machines = int(state.range(2));
+    const QStringList &list = projectFiles(files, machines);
+    for (auto _ : state) {
+        if (!addWithZirkCli(state, pg, list))
+            return;
+    }
+    state.counters["files"] = files;
+    state.counters["machines"] = machines;
+}
+BENCHMARK(BM_ArchiveAddHistoryDepth)
+    ->ArgNames({"postgres", "files", "machines"})
+    ->Args({0, 4000, 5})
+    ->Args({0, 4000, 1000})
+    ->Args({0, 2000, 400})
+    ->Args({1, 4000, 5})
+    ->Args({1, 4000, 1000})
+    ->Args({1, 2000, 400})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
 
 // zirk-cli archive add of 10,000 project files into a new archive, the whole
 // process as a script runs it.
 void BM_ArchiveAddProjectFiles(benchmark::State &state)
 {
     needApplication();
-    const bool pg = state.range(0) == 1;
     const QStringList &files = projectFiles();
-    int run = 0;
     for (auto _ : state) {
-        state.PauseTiming();
-        static QTemporaryDir dir;
-        const QString url = pg ? newPostgresDatabase(QStringLiteral("zirk_bench_add_%1").arg(run))
-                               : QStringLiteral("sqlite://") + dir.filePath(QStringLiteral("add%1.sqlite").arg(run));
-        ++run;
-        if (url.isEmpty()) {
-            state.SkipWithError("no PostgreSQL server");
+        if (!addWithZirkCli(state, state.range(0) == 1, files))
             return;
-        }
-        QProcess cli;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("ZIRK_ARCHIVE"), url);
-        cli.setProcessEnvironment(env);
-        cli.setStandardOutputFile(QProcess::nullDevice());
-        state.ResumeTiming();
-        cli.start(QStringLiteral(ZIRK_BINARY_DIR "/zirk-cli"), QStringList{"archive", "add", "--json"} + files);
-        if (!cli.waitForFinished(600000) || cli.exitCode() != 0) {
-            state.SkipWithError("zirk-cli archive add failed");
-            return;
-        }
     }
     state.counters["files"] = kProjectFiles;
 }
