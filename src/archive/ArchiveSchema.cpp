@@ -232,8 +232,7 @@ void upgradeToVersion3(ArchiveConnection &c, const QString &what)
                what);
     } else {
         // The stop times name the measurements by id, which the new table
-        // keeps: their keys are checked at the commit, when it has them.
-        c.exec(QStringLiteral("PRAGMA defer_foreign_keys = ON"), what);
+        // keeps (foreign keys are off for the upgrade, see prepare).
         c.exec(QString::fromLatin1(kVersion3Measurements), what);
         c.exec(QStringLiteral("INSERT INTO measurements_v3 (%1) SELECT %1 FROM measurements")
                    .arg(QLatin1String(kVersion2MeasurementColumns)),
@@ -242,6 +241,11 @@ void upgradeToVersion3(ArchiveConnection &c, const QString &what)
         c.exec(QStringLiteral("ALTER TABLE measurements_v3 RENAME TO measurements"), what);
         c.exec(QStringLiteral("CREATE INDEX measurements_by_machine ON measurements (machine, measured_at, id)"),
                what);
+        QSqlQuery &check = c.run(QStringLiteral("PRAGMA foreign_key_check"), {}, what);
+        const bool broken = check.next();
+        check.finish();
+        if (broken)
+            c.fail(what, QStringLiteral("a stop time lost its measurement"));
     }
     for (const NewColumn &column : kVersion3Columns)
         addColumn(c, column, what);
@@ -455,6 +459,23 @@ void prepare(ArchiveConnection &c)
         return;
     }
 
+    // SQLite builds a table anew in an upgrade, which its foreign keys
+    // would refuse while the old one is gone; they can only be switched
+    // outside a transaction, and are checked before the commit instead.
+    struct ForeignKeysOff
+    {
+        ArchiveConnection &c;
+        explicit ForeignKeysOff(ArchiveConnection &connection) : c(connection)
+        {
+            if (!c.isPostgreSQL())
+                c.exec(QStringLiteral("PRAGMA foreign_keys = OFF"), QStringLiteral("cannot be opened"));
+        }
+        ~ForeignKeysOff()
+        {
+            if (!c.isPostgreSQL())
+                QSqlQuery(c.database()).exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+        }
+    } foreignKeysOff(c);
     ArchiveConnection::Transaction transaction(c, QStringLiteral("cannot be opened"));
     if (c.isPostgreSQL())
         c.run(QStringLiteral("SELECT pg_advisory_xact_lock(?)"), {kSchemaLockKey}, QStringLiteral("cannot be opened"));

@@ -406,9 +406,15 @@ void TMachineHistoryForm::showMachine(int row)
 {
     m_entries.clear();
     const QString machine = machineAt(row);
+    // The trend is of one safety device: the machine's worst safeguard.
+    qint64 safeguard = 0;
+    for (const FleetMachineRow &r : m_machines) {
+        if (r.machineId == machine)
+            safeguard = r.worstSafeguard().safeguard.safeguardId;
+    }
     if (m_archive && row >= 0) {
         try {
-            m_entries = m_archive->entries(machine);
+            m_entries = m_archive->entries(machine, safeguard);
         } catch (const ArchiveError &e) {
             Label_Archive->setText(e.message());
         }
@@ -432,7 +438,7 @@ void TMachineHistoryForm::showMachine(int row)
     std::optional<qint64> baselineId;
     if (m_archive && row >= 0) {
         try {
-            baselineId = m_archive->baseline(machine);
+            baselineId = m_archive->baseline(machine, safeguard);
         } catch (const ArchiveError &e) {
             Label_Archive->setText(e.message());
         }

@@ -6,6 +6,7 @@
 
 #include "archive/ArchiveError.h"
 #include "archive/ArchiveInput.h"
+#include "archive/FleetOverview.h"
 #include "project/ProjectMeasurement.h"
 
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QSqlQuery>
 
 #include <cmath>
+#include <map>
 #include <limits>
 
 namespace {
@@ -424,7 +426,7 @@ TEST_P(ArchiveStore, OpensItsOwnArchiveAgainAndRefusesAForeignOne)
     }
 }
 
-TEST_P(ArchiveStore, KeepsTheStandardTheInstalledDistanceAndTheVerdictAndUpgradesAnOlderArchive)
+TEST_P(ArchiveStore, KeepsTheStandardTheInstalledDistanceAndTheVerdict)
 {
     {
         const auto archive = open();
@@ -445,44 +447,131 @@ TEST_P(ArchiveStore, KeepsTheStandardTheInstalledDistanceAndTheVerdictAndUpgrade
         m.verdict.clear();
         EXPECT_EQ(archive->add(m).outcome, Archive::AddOutcome::Added);
     }
+}
 
-    // An archive of the version before: no such columns, schema version 1.
+// An archive that the version before wrote (schema 2: one history per
+// machine, tests/archive/data/make-archive-v2.sh) in place of this test's,
+// made older still where `firstSchema` says so.
+void loadVersion2Archive(Engine engine, const QString &url, bool firstSchema)
+{
+    const ArchiveLocation l = parseArchiveUrl(url);
+    const QString data = QStringLiteral(ZIRK_SOURCE_DIR "/tests/archive/data/");
+    if (engine == Engine::SQLite) {
+        QFile::remove(l.filePath);
+        ASSERT_TRUE(QFile::copy(data + QStringLiteral("archive-v2.sqlite"), l.filePath));
+        QFile(l.filePath).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
     {
-        const ArchiveLocation l = parseArchiveUrl(url);
         QSqlDatabase db = QSqlDatabase::addDatabase(
-            GetParam() == Engine::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), QStringLiteral("v1"));
-        db.setDatabaseName(GetParam() == Engine::SQLite ? l.filePath : l.databaseName);
+            engine == Engine::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), QStringLiteral("v2"));
+        db.setDatabaseName(engine == Engine::SQLite ? l.filePath : l.databaseName);
         db.setHostName(l.hostName);
         db.setUserName(l.userName);
         ASSERT_TRUE(db.open());
         QSqlQuery q(db);
-        for (const char *sql : {"ALTER TABLE measurements DROP COLUMN standard",
-                                "ALTER TABLE measurements DROP COLUMN installed_mm",
-                                "ALTER TABLE measurements DROP COLUMN verdict",
-                                "UPDATE zirk_archive SET value = '1' WHERE name = 'schema_version'"})
-            ASSERT_TRUE(q.exec(QString::fromLatin1(sql))) << sql << q.lastError().text().toStdString();
+        if (engine == Engine::PostgreSQL) {
+            QFile dump(data + QStringLiteral("archive-v2.sql"));
+            ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
+            ASSERT_TRUE(q.exec(QString::fromUtf8(dump.readAll()))) << q.lastError().text().toStdString();
+            // The dump leaves the search path empty for its own session.
+            ASSERT_TRUE(q.exec(QStringLiteral("SET search_path TO public")));
+        }
+        if (firstSchema) {
+            for (const char *sql : {"ALTER TABLE measurements DROP COLUMN standard",
+                                    "ALTER TABLE measurements DROP COLUMN installed_mm",
+                                    "ALTER TABLE measurements DROP COLUMN verdict",
+                                    "ALTER TABLE machines DROP COLUMN baseline", "ALTER TABLE machines DROP COLUMN latest_id",
+                                    "ALTER TABLE machines DROP COLUMN latest_governing_id",
+                                    "ALTER TABLE machines DROP COLUMN previous_governing_id",
+                                    "ALTER TABLE machines DROP COLUMN first_governing_id",
+                                    "UPDATE zirk_archive SET value = '1' WHERE name = 'schema_version'"})
+                ASSERT_TRUE(q.exec(QString::fromLatin1(sql))) << sql << q.lastError().text().toStdString();
+        }
         q.finish();
         db.close();
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("v1"));
-    const auto upgraded = open();
-    const std::vector<ArchiveEntry> entries = upgraded->entries();
-    ASSERT_EQ(entries.size(), 2u);
-    for (const ArchiveEntry &e : entries) {
-        // What was kept before was by ISO 13855:2010, with nothing to compare.
-        const std::optional<ArchiveMeasurement> kept = upgraded->measurement(e.id);
-        ASSERT_TRUE(kept);
-        EXPECT_EQ(kept->standardId, QStringLiteral("iso13855-2010"));
-        EXPECT_FALSE(kept->entries.installedMm);
-        EXPECT_TRUE(kept->verdict.isEmpty());
+    QSqlDatabase::removeDatabase(QStringLiteral("v2"));
+}
+
+// The archive of the version before goes by safeguard with nothing lost:
+// every measurement with its stop times goes to the unnamed safeguard of
+// its machine, kind and parameter, and the fleet overview gives the answers
+// per safeguard that the version before got wrong.
+TEST_P(ArchiveStore, AnArchiveOfTheVersionBeforeMigratesWithNothingLost)
+{
+    for (const bool firstSchema : {false, true}) {
+        SCOPED_TRACE(firstSchema ? "schema 1" : "schema 2");
+        loadVersion2Archive(GetParam(), url, firstSchema);
+        if (HasFatalFailure())
+            return;
+        const auto archive = open();
+        const std::vector<ArchiveEntry> entries = archive->entries();
+        ASSERT_EQ(entries.size(), 8u);
+        struct Kept
+        {
+            const char *machine;
+            int count;
+            double ms;
+            const char *standard;
+            std::optional<double> installed;
+        };
+        const Kept kept[] = {
+            {"L2", 10, 136.3, "iso13855-2010", std::nullopt}, {"P9", 10, 166.5, "iso13855-2010", 100.0},
+            {"P9", 10, 116.4, "iso13855-2010", 2000.0},       {"L2", 10, 160.3, "iso13855-2010", std::nullopt},
+            {"L2", 10, 125.0, "iso13855-2010", std::nullopt}, {"K", 10, 250.0, "iso13855-2010", 400.0},
+            {"K", 3, 100.0, "iso13855-2010", 400.0},          {"A1", 10, 180.0, "ansi-b11.19", 305.0},
+        };
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            SCOPED_TRACE(i);
+            const std::optional<ArchiveMeasurement> m = archive->measurement(entries[i].id);
+            ASSERT_TRUE(m);
+            EXPECT_EQ(m->machineId, QLatin1String(kept[i].machine));
+            EXPECT_EQ(m->stopTimes, std::vector<double>(std::size_t(kept[i].count), kept[i].ms));
+            EXPECT_TRUE(m->safeguard.isEmpty());
+            // What schema 1 did not keep was by ISO 13855:2010 with nothing
+            // to compare; the entries were kept by neither.
+            EXPECT_EQ(m->standardId, firstSchema ? QStringLiteral("iso13855-2010") : QLatin1String(kept[i].standard));
+            EXPECT_EQ(m->entries.installedMm, firstSchema ? std::nullopt : kept[i].installed);
+            EXPECT_FALSE(m->entriesKept);
+            EXPECT_FALSE(m->withoutStandard);
+        }
+        EXPECT_EQ(archive->safeguards(QStringLiteral("P9")).size(), 2u);
+        EXPECT_EQ(archive->safeguards(QStringLiteral("L2")).size(), 2u);
+
+        const std::vector<FleetMachineRow> rows = fleetRows(archive->overview(), QDate(2026, 12, 10), 12, 10.0);
+        ASSERT_EQ(rows.size(), 4u);
+        std::map<QString, const FleetMachineRow *> byId;
+        for (const FleetMachineRow &r : rows)
+            byId[r.machineId] = &r;
+        EXPECT_EQ(byId[QStringLiteral("L2")]->status, FleetStatus::Warning);
+        EXPECT_EQ(byId[QStringLiteral("L2")]->worstSafeguard().safeguard.deviceKind, 0);
+        EXPECT_NEAR(*byId[QStringLiteral("L2")]->worstSafeguard().changeVsBaselinePercent, 17.6, 0.05);
+        if (!firstSchema) {
+            EXPECT_EQ(byId[QStringLiteral("P9")]->status, FleetStatus::Closer);
+            EXPECT_EQ(byId[QStringLiteral("P9")]->worstSafeguard().safeguard.deviceKind, 0);
+            EXPECT_EQ(byId[QStringLiteral("K")]->status, FleetStatus::Closer);
+            EXPECT_EQ(byId[QStringLiteral("K")]->worstSafeguard().safeguard.newerNote, QStringLiteral("incomplete"));
+            EXPECT_EQ(byId[QStringLiteral("A1")]->status, FleetStatus::Closer);
+        }
+
+        // A measurement of the same series comes again: one point of its
+        // safeguard's history still.
+        ArchiveMeasurement again = *archive->measurement(entries[0].id);
+        again.fileSha256.clear();
+        EXPECT_EQ(archive->add(again).outcome, Archive::AddOutcome::SameMeasurement);
+        // A new one after the migration goes to the same safeguard.
+        ArchiveMeasurement later = again;
+        later.stopTimes = std::vector<double>(10, 150.0);
+        later.result = computeSeriesResult(later.stopTimes, SafetyDevice::selected(0, 14.0));
+        later.measuredAt = QDateTime(QDate(2026, 11, 1), QTime(10, 0), Qt::UTC);
+        EXPECT_EQ(archive->add(later).outcome, Archive::AddOutcome::Added);
+        EXPECT_EQ(archive->safeguards(QStringLiteral("L2")).size(), 2u);
+        // Start again from an empty archive for the next case.
+        if (GetParam() == Engine::PostgreSQL) {
+            dir.remove();
+            SetUp();
+        }
     }
-    ArchiveMeasurement later = measurement(QStringLiteral("Press 9"), tenValues(300.0), "2025-04-01T10:00:00Z");
-    later.standardId = QStringLiteral("iso13855-2024");
-    later.verdict = QStringLiteral("meets");
-    const std::optional<ArchiveMeasurement> back = upgraded->measurement(upgraded->add(later).id);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->standardId, later.standardId);
-    EXPECT_EQ(back->verdict, later.verdict);
 }
 
 ON_BOTH_ENGINES(ArchiveStore);

@@ -146,7 +146,10 @@ TEST_F(MachineArchiveWindows, HistoryListsSearchesWarnsAndOpensAMeasurement)
         };
         add("Press 4", "2024-11-03", 90.0, 0, 14.0);
         add("Press 4", "2025-11-03", 100.0, 0, 14.0);
-        add("Press 4", "2026-11-05", 114.0, 5, 850.0); // a door with C = 850 mm
+        add("Press 4", "2026-11-05", 114.0, 0, 14.0);
+        // The press's door: a safeguard of its own, whose stop time is
+        // never held against the light curtain's.
+        add("Press 4", "2026-11-06", 60.0, 5, 850.0); // a door with C = 850 mm
         add("Laser cutter", "2026-01-10", 50.0, 3, 0.0);
     }
     TMainForm &window = start();
@@ -155,7 +158,7 @@ TEST_F(MachineArchiveWindows, HistoryListsSearchesWarnsAndOpensAMeasurement)
     ASSERT_EQ(history->LW_machines->rowCount(), 2);
     EXPECT_EQ(history->LW_machines->item(0, 0)->text(), QStringLiteral("Laser cutter"));
     EXPECT_EQ(history->LW_machines->item(1, 0)->text(), QStringLiteral("Press 4"));
-    EXPECT_EQ(history->LW_machines->item(1, 2)->text(), QStringLiteral("3"));
+    EXPECT_EQ(history->LW_machines->item(1, 2)->text(), QStringLiteral("4"));
 
     history->Edit_Search->setText(QStringLiteral("PRESS"));
     ASSERT_EQ(history->LW_machines->rowCount(), 1);
@@ -175,7 +178,6 @@ TEST_F(MachineArchiveWindows, HistoryListsSearchesWarnsAndOpensAMeasurement)
     const TrendChartLayout chart = history->Chart->chartLayout();
     ASSERT_EQ(chart.governing.size(), 3u);
     EXPECT_EQ(chart.dateTicks.back().label, QStringLiteral("2026-11-05"));
-    // The door's distance and the light curtain's share the right axis.
     EXPECT_TRUE(chart.distance[0] && chart.distance[2]);
     // Drawn headless: the stop-time line in its colour where the layout
     // puts the latest point.
@@ -185,21 +187,21 @@ TEST_F(MachineArchiveWindows, HistoryListsSearchesWarnsAndOpensAMeasurement)
     const TrendChartLayout drawn = history->Chart->chartLayout();
     EXPECT_EQ(picture.pixelColor(drawn.governing.back().toPoint()), QColor(30, 90, 200));
 
-    // Open the door measurement: the main window computes the distance the
-    // archive kept.
+    // Open the latest measurement: the main window computes the distance
+    // the archive kept.
     history->LW_measurements->setCurrentCell(2, 0);
     ASSERT_TRUE(history->Btn_Open->isEnabled());
     history->Btn_OpenClick();
     EXPECT_EQ(state().stopTimes(), std::vector<double>(10, 114.0));
     EXPECT_EQ(state().machineId(), QStringLiteral("Press 4"));
     EXPECT_EQ(state().note(), QStringLiteral("yearly check"));
-    EXPECT_EQ(state().safetyDevice().ID, 5);
+    EXPECT_EQ(state().safetyDevice().ID, 0);
     EXPECT_EQ(state().instrument().serialNumber, QStringLiteral("0123456789ABCD"));
     EXPECT_EQ(state().instrument().standstillSpeed, 12);
     EXPECT_TRUE(state().instrument().calibrated);
-    const SeriesResult door = computeSeriesResult(std::vector<double>(10, 114.0), SafetyDevice::ofKind(5, 850.0));
-    EXPECT_EQ(state().result().distanceMm, door.distanceMm);
-    EXPECT_EQ(window.Label_SafetyDevice->text(), QStringLiteral("Door"));
+    const SeriesResult curtain = computeSeriesResult(std::vector<double>(10, 114.0), SafetyDevice::ofKind(0, 14.0));
+    EXPECT_EQ(state().result().distanceMm, curtain.distanceMm);
+    EXPECT_EQ(window.Label_SafetyDevice->text(), QStringLiteral("Vertical Light Curtain"));
 
     // A threshold above one step but not above the creep since the first.
     state().appSettings.ArchiveTrendPercent = 15.0;
