@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QJsonArray>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <limits>
@@ -65,8 +66,10 @@ TEST_F(ZirkCliProject, InfoShowsEverythingTheFileHolds)
                          R"("calibrated":true,"kind":"vlc","d":14,"height":null)"));
 
     const QJsonObject json = run.json();
-    EXPECT_EQ(json.size(), 13);
+    EXPECT_EQ(json.size(), 14);
     EXPECT_EQ(json.value("device_caption").toString(), "Vertical Light Curtain");
+    // A file without a safeguard block names none.
+    EXPECT_TRUE(json.value("safeguard").isNull());
     EXPECT_EQ(json.value("params_caption").toString(), "d=14 mm");
     EXPECT_EQ(json.value("machine_id").toString(), "Press 4");
     EXPECT_EQ(json.value("note").toString(), QString::fromUtf8("Süd – after repair"));
@@ -692,6 +695,16 @@ TEST_F(ZirkCliProject, TheSafeguardOfANewProjectIsShownByInfoAndStats)
             EXPECT_TRUE(statsText.out.contains(c.statsLine)) << statsText.out.constData();
         else
             EXPECT_FALSE(statsText.out.contains("Safeguard")) << statsText.out.constData();
+
+        // The protocol names it in its header; without a name it has no such line.
+        const QString pdf = c.file + QStringLiteral(".pdf");
+        ASSERT_EQ(runCli({"report", c.file, "-o", pdf, "--no-analysis"}, kCommaLocale).exitCode, 0);
+        const QByteArray text = pdfText(pdf);
+        if (c.statsLine)
+            EXPECT_TRUE(QString::fromUtf8(text).contains(QRegularExpression(QString::fromUtf8("Safeguard: +Tür hinten\n"))))
+                << text.constData();
+        else
+            EXPECT_FALSE(text.contains("Safeguard")) << text.constData();
     }
 
     // The window's own mapping reads the same name from the file.
@@ -719,7 +732,7 @@ TEST_F(ZirkCliProject, ASafeguardNameTheFileCannotKeepIsRefusedWithItsReason)
     const Case cases[] = {
         {"longer than 60 bytes", QString(61, QLatin1Char('x')), "at most 60 bytes"},
         {"a character the code page lacks", QStringLiteral("Vrata č. 2"), "Windows-1252, which lacks \"\xc4\x8d\""},
-        {"a tab", QStringLiteral("Rear\tdoor"), "control character"},
+        {"a tab", QStringLiteral("Rear\tdoor"), "\"Rear\\u0009door\" cannot be kept: it holds a control character"},
         {"a line break", QStringLiteral("Rear door\n"), "control character"},
     };
     const QString out = path("refused.zPRJ");

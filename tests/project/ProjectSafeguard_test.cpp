@@ -257,9 +257,11 @@ TEST(ProjectSafeguard, RefusesANameItCannotKeep)
         b = char(random());
     const ProjectRecord before = filled;
     ASSERT_TRUE(filled.setSafeguard(QByteArray(60, '\xe4')));
-    for (int i = 0; i < ProjectRecord::kSize; ++i)
-        if (i < kSafeguardOffset || i >= kSafeguardOffset + kSafeguardSize)
+    for (int i = 0; i < ProjectRecord::kSize; ++i) {
+        if (i < kSafeguardOffset || i >= kSafeguardOffset + kSafeguardSize) {
             ASSERT_EQ(filled.bytes()[size_t(i)], before.bytes()[size_t(i)]) << i;
+        }
+    }
     EXPECT_EQ(filled.safeguard(), QByteArray(60, '\xe4'));
 }
 

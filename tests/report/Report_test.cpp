@@ -172,7 +172,7 @@ TEST_F(ReportTest, ANamedSafeguardStandsUnderTheMachineId)
     }
     // The warning that moved down stays clear of the heading below it.
     const PdfWord *warning = w.find(QStringLiteral("Calibrated!"));
-    const PdfWord *heading = w.find(QStringLiteral("Measured"));
+    const PdfWord *heading = w.find(QStringLiteral("Values")); // "Measured Values"
     ASSERT_TRUE(warning && heading);
     EXPECT_LT(warning->yMax, heading->yMin);
 

@@ -192,7 +192,13 @@ void runNewProject(const Arguments &arguments)
             why = QStringLiteral("project files keep at most %1 bytes of it, it has %2")
                       .arg(fit.capacity)
                       .arg(fit.bytes);
-        throw badInput(QStringLiteral("--safeguard \"%1\" cannot be kept: %2").arg(safeguard, why));
+        // A control character is written out, so that the message stays one line.
+        QString shown;
+        for (const QChar c : safeguard)
+            shown += c.category() == QChar::Other_Control
+                ? QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'))
+                : QString(c);
+        throw badInput(QStringLiteral("--safeguard \"%1\" cannot be kept: %2").arg(shown, why));
     }
     m.safeguard = keptSafeguardName(safeguard);
     ProjectRecord record;
