@@ -103,8 +103,8 @@ void setProjectText(ProjectRecord &record, ProjectRecord::Text field, const QStr
 QString keptProjectText(const QString &text, ProjectRecord::Text field)
 {
     const char *codePage = projectCodePageName();
-    return decodeSingleByte(encodeSingleByte(withoutRefused(text, field), codePage).left(ProjectRecord::capacity(field)),
-                            codePage);
+    const QByteArray stored = encodeSingleByte(withoutRefused(text, field), codePage);
+    return decodeSingleByte(stored.left(ProjectRecord::capacity(field)), codePage);
 }
 
 QString keptSafeguardName(const QString &name)

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
@@ -408,6 +409,9 @@ TEST_F(DeviceSelection, TheSafeguardListOffersWhatItIsGivenForTheMachineId)
         EXPECT_EQ(sel->ComboBox_Safeguard->currentText(), QStringLiteral("Rear door"));
         ASSERT_EQ(sel->ComboBox_Safeguard->count(), 2);
         EXPECT_EQ(sel->ComboBox_Safeguard->itemText(0), QStringLiteral("Front light curtain"));
+        // ZIRK_SCREENSHOTS names a folder for pictures of the dialog.
+        if (const QString shots = qEnvironmentVariable("ZIRK_SCREENSHOTS"); !shots.isEmpty())
+            sel->grab().save(QDir(shots).filePath(QStringLiteral("device-select-safeguard.png")));
 
         // Another machine: the field asks again as the user types.
         asked.clear();
