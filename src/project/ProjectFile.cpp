@@ -82,6 +82,32 @@ constexpr quint8 kChoiceNoEncroachment = 1;
 constexpr quint8 kChoiceNonIndustrial = 2;
 static_assert(kExtensionSize <= kReservedSize && kReservedOffset + kReservedSize == 1128);
 
+// The safeguard block right after the extension block, so that a reader of
+// the extension block alone (an older Zirk) reads it as before:
+//
+//   +0    4  marker "ZXSG"
+//   +4    1  version, 1
+//   +5    1  length of the block in bytes, 71
+//   +6    1  length of the name in bytes, 1 to 60
+//   +7   60  the name in the project files' code page, zero-padded
+//   +67   4  CRC-32 (IEEE) of bytes +0 to +66
+constexpr int kSafeguardOffset = kReservedOffset + kExtensionSize;
+constexpr char kSafeguardMarker[4] = {'Z', 'X', 'S', 'G'};
+constexpr quint8 kSafeguardVersion = 1;
+constexpr int kSafeguardSize = 71;
+constexpr int kSgVersion = 4;
+constexpr int kSgSize = 5;
+constexpr int kSgLength = 6;
+constexpr int kSgName = 7;
+constexpr int kSgChecksum = 67;
+static_assert(kSgName + ProjectRecord::kSafeguardCapacity == kSgChecksum && kSgChecksum + 4 == kSafeguardSize);
+static_assert(kExtensionSize + kSafeguardSize <= kReservedSize);
+
+bool isControlByte(char c)
+{
+    return quint8(c) < 32 || quint8(c) == 127;
+}
+
 using ExtensionValue = std::optional<double> ProjectExtension::*;
 constexpr ExtensionValue kExtensionValues[] = {
     &ProjectExtension::trMs,  &ProjectExtension::brakeMonitorMs, &ProjectExtension::kMmPerS,
@@ -273,11 +299,20 @@ ProjectRecord::Text ProjectRecord::pictureNote(int slot)
 
 int ProjectRecord::capacity(Text field)
 {
+    if (field == Text::Safeguard)
+        return kSafeguardCapacity;
     return kTextFields[int(field)].capacity;
+}
+
+bool ProjectRecord::refusesControls(Text field)
+{
+    return field == Text::Safeguard;
 }
 
 QByteArray ProjectRecord::text(Text field) const
 {
+    if (field == Text::Safeguard)
+        return safeguard().value_or(QByteArray());
     const TextField &f = kTextFields[int(field)];
     const int length = std::min<int>(quint8(m_bytes[f.offset]), f.capacity);
     return QByteArray(m_bytes.data() + f.offset + 1, length);
@@ -285,6 +320,11 @@ QByteArray ProjectRecord::text(Text field) const
 
 void ProjectRecord::setText(Text field, QByteArrayView text)
 {
+    if (field == Text::Safeguard) {
+        const QByteArray name(text.data(), std::min<qsizetype>(text.size(), kSafeguardCapacity));
+        setSafeguard(name.isEmpty() ? std::nullopt : std::optional<QByteArray>(name));
+        return;
+    }
     const TextField &f = kTextFields[int(field)];
     const int length = int(std::min<qsizetype>(text.size(), f.capacity));
     m_bytes[f.offset] = char(length);
@@ -389,6 +429,55 @@ bool ProjectRecord::setExtension(const std::optional<ProjectExtension> &extensio
         store<quint32>(b + kExtChecksum, crc32(b, kExtChecksum));
     }
     std::memcpy(m_bytes.data() + kReservedOffset, area.data(), area.size());
+    return true;
+}
+
+std::optional<QByteArray> ProjectRecord::safeguard(QString *problem) const
+{
+    auto fail = [problem](const QString &why) -> std::optional<QByteArray> {
+        if (problem)
+            *problem = why;
+        return std::nullopt;
+    };
+    if (problem)
+        problem->clear();
+    const char *b = m_bytes.data() + kSafeguardOffset;
+    if (std::all_of(b, b + kSafeguardSize, [](char c) { return c == 0; }))
+        return std::nullopt;
+    if (std::memcmp(b, kSafeguardMarker, sizeof kSafeguardMarker) != 0)
+        return fail(QStringLiteral("the bytes after the block of the standard hold no known block"));
+    if (quint8(b[kSgVersion]) != kSafeguardVersion)
+        return fail(QStringLiteral("the block of the safeguard is of version %1, which this program does not read")
+                        .arg(quint8(b[kSgVersion])));
+    if (quint8(b[kSgSize]) != kSafeguardSize)
+        return fail(QStringLiteral("the block of the safeguard has a wrong length"));
+    if (load<quint32>(b + kSgChecksum) != crc32(b, kSgChecksum))
+        return fail(QStringLiteral("the block of the safeguard fails its checksum"));
+    const int length = quint8(b[kSgLength]);
+    if (length < 1 || length > kSafeguardCapacity)
+        return fail(QStringLiteral("the block of the safeguard has a name of a wrong length"));
+    const QByteArray name(b + kSgName, length);
+    if (std::any_of(name.begin(), name.end(), isControlByte))
+        return fail(QStringLiteral("the name of the safeguard holds a control character"));
+    return name;
+}
+
+bool ProjectRecord::setSafeguard(const std::optional<QByteArray> &name)
+{
+    std::array<char, kSafeguardSize> block{};
+    if (name) {
+        if (name->isEmpty() || name->size() > kSafeguardCapacity
+            || std::any_of(name->begin(), name->end(), isControlByte))
+            return false;
+        char *b = block.data();
+        std::memcpy(b, kSafeguardMarker, sizeof kSafeguardMarker);
+        b[kSgVersion] = char(kSafeguardVersion);
+        b[kSgSize] = char(kSafeguardSize);
+        b[kSgLength] = char(name->size());
+        std::memcpy(b + kSgName, name->constData(), size_t(name->size()));
+        store<quint32>(b + kSgChecksum, crc32(b, kSgChecksum));
+    }
+    std::memcpy(m_bytes.data() + kSafeguardOffset, block.data(), block.size());
     return true;
 }
 

@@ -63,14 +63,23 @@ public:
         SafetyDeviceParams,
         MachineID,
         Note,
+        // The name of the safeguard, kept in a block of its own after the
+        // standard's block (safeguard(), setSafeguard()); text() and
+        // setText() read and write that block.
+        Safeguard,
     };
     static Text pictureNote(int slot); // slot 1 to 4
     static int capacity(Text field);
+    // The fields that refuse control characters (tab, line break, ...).
+    static bool refusesControls(Text field);
 
     // The stored single-byte text.  A length byte beyond the capacity (a
-    // damaged file) reads as the full capacity, never past the field.
+    // damaged file) reads as the full capacity, never past the field.  The
+    // safeguard's name is empty where its block is missing or damaged.
     QByteArray text(Text field) const;
     // Cuts the text to the capacity; bytes behind it keep their content.
+    // The safeguard's name: empty writes no block, and a name with a
+    // control byte is not written.
     void setText(Text field, QByteArrayView text);
 
     quint16 standstillSpeed() const;
@@ -98,10 +107,23 @@ public:
     // not hold a sound block; then *problem, if given, says why (empty for
     // all zeros).
     std::optional<ProjectExtension> extension(QString *problem = nullptr) const;
-    // Writes the block (none: zeros) into the reserved bytes and touches no
-    // other byte.  False, and nothing written, for a standard id that is
-    // empty, longer than kStandardIdCapacity or not printable ASCII.
+    // Writes the block (none: zeros) into the reserved bytes, the whole
+    // area (a safeguard block in it too), and touches no other byte.  False,
+    // and nothing written, for a standard id that is empty, longer than
+    // kStandardIdCapacity or not printable ASCII.
     bool setExtension(const std::optional<ProjectExtension> &extension);
+
+    // The safeguard block right after the extension block: the name of the
+    // safeguard the measurement belongs to, in the project files' code page.
+    // None when its bytes are all zero (every file without a name) or when
+    // they do not hold a sound block; then *problem, if given, says why
+    // (empty for all zeros).  Read whatever the extension block holds.
+    std::optional<QByteArray> safeguard(QString *problem = nullptr) const;
+    // Writes the block (none: zeros) and touches no other byte.  False, and
+    // nothing written, for a name that is empty, longer than
+    // kSafeguardCapacity or holds a control byte (below 32, or 127).
+    bool setSafeguard(const std::optional<QByteArray> &name);
+    static constexpr int kSafeguardCapacity = 60;
 
     const std::array<char, kSize> &bytes() const { return m_bytes; }
     std::array<char, kSize> &bytes() { return m_bytes; }

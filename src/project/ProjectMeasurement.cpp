@@ -27,8 +27,8 @@ double orNoNumber(std::optional<double> mm)
 }
 
 // What the block keeps of the measurement; none where it would hold nothing
-// beyond the default standard.
-std::optional<ProjectExtension> extensionOf(const Measurement &m)
+// beyond the default standard, unless `evenPlain`.
+std::optional<ProjectExtension> extensionOf(const Measurement &m, bool evenPlain)
 {
     const DistanceChoice &c = m.distanceChoice;
     ProjectExtension e;
@@ -41,9 +41,26 @@ std::optional<ProjectExtension> extensionOf(const Measurement &m)
         e.lastValueUtcMs = m.lastValueAt.toMSecsSinceEpoch();
     ProjectExtension plain;
     plain.standardId = defaultDistanceStandard().id();
-    if (e == plain)
+    if (e == plain && !evenPlain)
         return std::nullopt;
     return e;
+}
+
+bool isControl(char32_t c)
+{
+    return QChar::category(c) == QChar::Other_Control;
+}
+
+// text without the control characters a field refuses.
+QString withoutRefused(const QString &text, ProjectRecord::Text field)
+{
+    if (!ProjectRecord::refusesControls(field))
+        return text;
+    QString kept;
+    for (const char32_t c : text.toUcs4())
+        if (!isControl(c))
+            kept += QString::fromUcs4(&c, 1);
+    return kept;
 }
 
 } // namespace
@@ -87,7 +104,13 @@ void setProjectText(ProjectRecord &record, ProjectRecord::Text field, const QStr
 QString keptProjectText(const QString &text, ProjectRecord::Text field)
 {
     const char *codePage = projectCodePageName();
-    return decodeSingleByte(encodeSingleByte(text, codePage).left(ProjectRecord::capacity(field)), codePage);
+    const QByteArray stored = encodeSingleByte(withoutRefused(text, field), codePage);
+    return decodeSingleByte(stored.left(ProjectRecord::capacity(field)), codePage);
+}
+
+QString keptSafeguardName(const QString &name)
+{
+    return keptProjectText(name, Text::Safeguard).trimmed();
 }
 
 ProjectTextFit projectTextFit(const QString &text, ProjectRecord::Text field)
@@ -96,7 +119,12 @@ ProjectTextFit projectTextFit(const QString &text, ProjectRecord::Text field)
     ProjectTextFit fit;
     fit.capacity = ProjectRecord::capacity(field);
     fit.bytes = int(encodeSingleByte(text, codePage).size());
+    const bool refusesControls = ProjectRecord::refusesControls(field);
     for (const char32_t c : text.toUcs4()) {
+        if (refusesControls && isControl(c)) {
+            fit.controls = true;
+            continue;
+        }
         const QString one = QString::fromUcs4(&c, 1);
         if (c != U'?' && encodeSingleByte(one, codePage) == "?" && !fit.unkept.contains(one))
             fit.unkept += one;
@@ -131,16 +159,25 @@ void writeMeasurement(const Measurement &m, ProjectRecord &record, ProjectPictur
     setProjectText(record, Text::MachineID, m.machineId);
     setProjectText(record, Text::Note, m.note);
 
-    const std::optional<ProjectExtension> extension = extensionOf(m);
+    // A named safeguard always comes with the standard's block, so that a
+    // reader of that block alone (an older Zirk) finds a sound block where
+    // the name begins, never bytes it does not know.
+    const QString safeguard = keptSafeguardName(m.safeguard);
+    const std::optional<ProjectExtension> extension = extensionOf(m, !safeguard.isEmpty());
     // Without a block of its own, a block the last opened file held goes
     // (its choice is not this measurement's); reserved bytes that hold
-    // something else stay as they were.
+    // something else stay as they were.  The standard's block is written
+    // first: it clears the whole reserved area.
     if (extension || record.extension())
         record.setExtension(extension);
+    if (!safeguard.isEmpty())
+        record.setSafeguard(encodeSingleByte(safeguard, projectCodePageName()));
+    else if (record.safeguard())
+        record.setSafeguard(std::nullopt);
 }
 
 Measurement measurementFromProject(const std::vector<double> &stopTimes, const ProjectRecord &record,
-                                   const ProjectPictures &pictures, QString *problem)
+                                   const ProjectPictures &pictures, QString *problem, QString *safeguardProblem)
 {
     Measurement m;
     m.stopTimes = stopTimes;
@@ -182,6 +219,8 @@ Measurement measurementFromProject(const std::vector<double> &stopTimes, const P
     }
     m.machineId = projectText(record, Text::MachineID);
     m.note = projectText(record, Text::Note);
+    if (const std::optional<QByteArray> name = record.safeguard(safeguardProblem))
+        m.safeguard = decodeSingleByte(*name, projectCodePageName());
     return m;
 }
 

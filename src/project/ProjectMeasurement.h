@@ -20,7 +20,10 @@
 // the door's C, the mat's h, the non-industrial choice and the time of the
 // last value go into the extension block of the reserved bytes; a
 // measurement that has none of them beyond the default standard writes no
-// block, so that its file is the file of before.  The captions are those the main window shows: the
+// block, so that its file is the file of before.  The safeguard's name, as
+// keptSafeguardName() gives it, goes into the safeguard block behind it
+// (with the standard's block, even a plain one); without a name there is no
+// safeguard block.  The captions are those the main window shows: the
 // device's name and its parameter text.
 void writeMeasurement(const Measurement &measurement, ProjectRecord &record, ProjectPictures &pictures);
 
@@ -33,9 +36,12 @@ QByteArray projectFileBytes(const Measurement &measurement, ProjectRecord record
 // stored device caption as its name), machine ID, note and the pictures with
 // their notes and flags, and what the extension block keeps.  Without a
 // block: the default standard with no entries.  A block that fails its check
-// is ignored and *problem, if given, says why (empty otherwise).
+// is ignored and *problem, if given, says why (empty otherwise).  The
+// safeguard's name from the safeguard block; a block that fails its check
+// is ignored (no name) and *safeguardProblem, if given, says why.
 Measurement measurementFromProject(const std::vector<double> &stopTimes, const ProjectRecord &record,
-                                   const ProjectPictures &pictures, QString *problem = nullptr);
+                                   const ProjectPictures &pictures, QString *problem = nullptr,
+                                   QString *safeguardProblem = nullptr);
 
 // When the measurement of a project file was made, the time of its last
 // value: as the file's extension block keeps it, else the time Save as puts
@@ -63,15 +69,21 @@ QString projectText(const ProjectRecord &record, ProjectRecord::Text field);
 void setProjectText(ProjectRecord &record, ProjectRecord::Text field, const QString &text);
 
 // text as a project file keeps it in field: what the code page lacks
-// becomes "?", and it is cut to the field's capacity.
+// becomes "?", control characters are left out where the field refuses
+// them, and it is cut to the field's capacity.
 QString keptProjectText(const QString &text, ProjectRecord::Text field);
+
+// A safeguard's name as the project file keeps it (keptProjectText),
+// without spaces at either end: a blank name is no name.
+QString keptSafeguardName(const QString &name);
 
 // How text fits a field of a project file.
 struct ProjectTextFit
 {
     QString unkept; // the characters the code page lacks, each once, in order
+    bool controls = false; // control characters, where the field refuses them
     int bytes = 0;  // as the code page writes it
     int capacity = 0;
-    bool fits() const { return unkept.isEmpty() && bytes <= capacity; }
+    bool fits() const { return unkept.isEmpty() && !controls && bytes <= capacity; }
 };
 ProjectTextFit projectTextFit(const QString &text, ProjectRecord::Text field);

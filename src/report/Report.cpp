@@ -137,12 +137,23 @@ private:
             const LogoPlacement at = logoPlacement(c.logo.size());
             m_pdf.Image(logoForReport(c.logo), at.x, at.y, at.width, at.height);
         }
+        // A named safeguard takes the line under the machine ID, and the
+        // lines below move down by one to make room; the table below them
+        // stays where it is.
+        const bool named = !c.safeguard.isEmpty();
+        constexpr int kMachineIdY = 227;
+        constexpr int kLineStep = 6;
+        auto place = [named](int y) { return named && y < kMachineIdY ? y - kLineStep : y; };
         for (const Field &f : fields) {
-            text(15, f.y, kHelveticaBold, 10, QLatin1String(f.label));
-            text(50, f.y, kCourier, 10, f.value);
+            text(15, place(f.y), kHelveticaBold, 10, QLatin1String(f.label));
+            text(50, place(f.y), kCourier, 10, f.value);
+        }
+        if (named) {
+            text(15, kMachineIdY - kLineStep, kHelveticaBold, 10, QStringLiteral("Safeguard:"));
+            text(50, kMachineIdY - kLineStep, kCourier, 10, c.safeguard);
         }
         if (!c.calibrated)
-            text(50, 175, kCourierBold, 12, QStringLiteral("Device should be Calibrated!"));
+            text(50, place(175), kCourierBold, 12, QStringLiteral("Device should be Calibrated!"));
         text(70, 160, kCourierBold, 18, QStringLiteral("Measured Values"));
         text(15, 145, kCourierBold, 10,
              QString(19, QLatin1Char(' ')) + '#' + QString(21, QLatin1Char(' ')) + QStringLiteral("Result [ms]"));

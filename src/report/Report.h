@@ -39,6 +39,9 @@ struct ReportContent
     QString userName;
     // Captions as the main window shows them.
     QString machineId;
+    // The safeguard of the machine as the user named it; empty leaves the
+    // header as it always was.
+    QString safeguard;
     QString note;
     QString safetyDevice;
     QString deviceParams;

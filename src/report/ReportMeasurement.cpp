@@ -9,6 +9,7 @@ ReportContent reportContent(const Measurement &m, const AppSettings &settings, c
     content.companyName = settings.CompanyName;
     content.userName = settings.UserName;
     content.machineId = m.machineId;
+    content.safeguard = m.safeguard;
     content.note = m.note;
     content.safetyDevice = m.safetyDevice.Name;
     content.deviceParams = deviceParamsText(m.safetyDevice, locale);

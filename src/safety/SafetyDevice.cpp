@@ -127,17 +127,34 @@ bool kindParameterIsStored(int kind)
     return field == &SafetyDevice::d || field == &SafetyDevice::Height;
 }
 
+QString kindParameterText(int kind, double value, const QLocale &locale)
+{
+    const char *symbol = nullptr;
+    switch (kind) {
+    case KindVerticalLightCurtain: symbol = "d"; break;
+    case KindHorizontalLightCurtain:
+    case KindSafetyScanner: symbol = "H"; break;
+    case KindDoor: symbol = "C"; break;
+    case KindPressureSensitiveMat: symbol = "h"; break;
+    default: return QString();
+    }
+    return QLatin1String(symbol) + QLatin1Char('=') + formatGeneral(value, locale) + QStringLiteral(" mm");
+}
+
 QString deviceParamsText(const SafetyDevice &device, const QLocale &locale)
 {
-    switch (device.ID) {
-    case KindVerticalLightCurtain:
-        return QStringLiteral("d=") + formatGeneral(device.d, locale) + QStringLiteral(" mm");
-    case KindHorizontalLightCurtain:
-    case KindSafetyScanner:
-        return QStringLiteral("H=") + formatGeneral(device.Height, locale) + QStringLiteral(" mm");
-    default:
+    // Project files and protocols name only d and H here.
+    if (!kindParameterIsStored(device.ID))
         return QStringLiteral("---");
-    }
+    return kindParameterText(device.ID, device.ID == KindVerticalLightCurtain ? device.d : device.Height, locale);
+}
+
+QString safeguardDisplayName(int kind, std::optional<double> parameter, const QString &kindName,
+                             const QLocale &locale)
+{
+    if (!parameter || SafetyDevice::isNoParameter(kind, *parameter) || !kindHasParameter(kind))
+        return kindName;
+    return kindName + QStringLiteral(", ") + kindParameterText(kind, *parameter, locale);
 }
 
 namespace {

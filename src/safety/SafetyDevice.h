@@ -92,3 +92,17 @@ bool kindParameterIsStored(int kind);
 // for a horizontal light curtain or a scanner (the shortest form of the
 // number in the locale), "---" for the other kinds.
 QString deviceParamsText(const SafetyDevice &device, const QLocale &locale = QLocale());
+
+// The kind's input as that text writes it: "d=14 mm", "H=300 mm", "C=250 mm",
+// "h=0 mm"; empty for the kinds whose formula takes none.
+QString kindParameterText(int kind, double value, const QLocale &locale = QLocale());
+
+// What an unnamed safeguard is shown as: the kind's display name (the
+// caller's, in the user's language) with its input in the form of
+// kindParameterText, "Vertical Light Curtain, d=14 mm"; the kind's name
+// alone for two-hand control and emergency stop, and where there is no input
+// (none, NaN, or -1 for d and H).  zirk-cli's English form:
+// safeguardDisplayName(kind, parameter, kindDisplayName(LanguageTexts(), kind),
+// QLocale::c()).
+QString safeguardDisplayName(int kind, std::optional<double> parameter, const QString &kindName,
+                             const QLocale &locale = QLocale());

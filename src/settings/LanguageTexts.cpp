@@ -109,6 +109,7 @@ std::vector<LanguageKey> buildKeys()
         plainText(main, "VerdictMeets", "meets the minimum distance", W::Main),
         plainText(main, "VerdictCloser", "closer than the minimum distance by %1 mm", W::Main),
         plainText(main, "StandardBlockIgnored", "The standard stored in the project was not read", W::Main),
+        plainText(main, "SafeguardBlockIgnored", "The safeguard named in the project was not read", W::Main),
 
         message("NoDeviceFoundText", "No Zirk device found!", &MessageTexts::NoDeviceFound),
         message("NewMeasurementText", "Are you sure you want to start a new measurement? All data will be lost!",
@@ -142,6 +143,7 @@ std::vector<LanguageKey> buildKeys()
         caption(devices, "HeightLabel", "Height H:", W::DeviceSelect, "Label17"),
         caption(devices, "MachineIDCaption", "Machine ID:", W::DeviceSelect, "Label19"),
         caption(devices, "NoteCaption", "Note:", W::DeviceSelect, "Label20"),
+        caption(devices, "SafeguardCaption", "Safeguard:", W::DeviceSelect, "Label_Safeguard"),
         caption(devices, "VLCAbbreviation", "VLC", W::DeviceSelect, "TabSheet1"),
         caption(devices, "HLCAbbreviation", "HLC", W::DeviceSelect, "TabSheet2"),
         caption(devices, "ScannerAbbreviation", "Scanner", W::DeviceSelect, "TabSheet3"),
@@ -180,6 +182,8 @@ std::vector<LanguageKey> buildKeys()
         plainText(devices, "TextNotInCodePage", "\"%1\" cannot be kept: project files use %2.", W::DeviceSelect),
         plainText(devices, "TextTooLong", "A project file keeps at most %1 characters here.", W::DeviceSelect),
         plainText(devices, "TextKeptAs", "The project file keeps this as \"%1\".", W::DeviceSelect),
+        plainText(devices, "TextHasControls", "Tabs, line breaks and other control characters cannot be kept here.",
+                  W::DeviceSelect),
 
         title(calc, "WindowCaption", "Calculator", W::Calculator),
         caption(calc, "ResolutionLabel", "Resolution d:", W::Calculator, "Label11"),

@@ -142,6 +142,14 @@ void ProgramState::setMachine(const QString &machineId, const QString &note)
     emit machineChanged();
 }
 
+void ProgramState::setSafeguard(const QString &safeguard)
+{
+    if (safeguard == m_measurement.safeguard)
+        return;
+    m_measurement.safeguard = safeguard;
+    emit machineChanged();
+}
+
 const PictureSlot &ProgramState::pictureSlot(int slot) const
 {
     static const PictureSlot none;
@@ -189,6 +197,7 @@ void ProgramState::setMeasurement(const Measurement &measurement)
         setPictureIncluded(slot, p.include);
     }
     setMachine(measurement.machineId, measurement.note);
+    setSafeguard(measurement.safeguard);
 }
 
 void ProgramState::setTexts(const LanguageTexts &texts)

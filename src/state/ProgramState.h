@@ -74,6 +74,11 @@ public:
     const QString &machineId() const { return m_measurement.machineId; }
     const QString &note() const { return m_measurement.note; }
     void setMachine(const QString &machineId, const QString &note);
+    // The safeguard of the machine the series belongs to, as the user names
+    // it; empty: the machine's unnamed one of this kind and parameter.
+    // Signalled as machineChanged.
+    const QString &safeguard() const { return m_measurement.safeguard; }
+    void setSafeguard(const QString &safeguard);
 
     // --- report pictures ---
     const PictureSlot &pictureSlot(int slot) const;

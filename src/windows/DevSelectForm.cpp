@@ -5,6 +5,7 @@
 #include "state/ProgramState.h"
 #include "windows/DevicePictures.h"
 #include "windows/ProjectTextCheck.h"
+#include "project/ProjectMeasurement.h"
 #include "safety/Iso13855_2010.h"
 #include "series/SeriesResult.h"
 
@@ -317,6 +318,19 @@ void Tdevselectform::buildUi()
     m_machineIdCheck =
         new ProjectTextCheck(Edit_MachineID, Label_MachineIDCheck, ProjectRecord::Text::MachineID, m_state.texts());
     m_noteCheck = new ProjectTextCheck(Edit_Note, Label_NoteCheck, ProjectRecord::Text::Note, m_state.texts());
+    // The safeguard beside the machine ID: one the machine is known to
+    // have, or a new name.
+    Label_Safeguard = namedLabel("Label_Safeguard", QString());
+    ComboBox_Safeguard = new QComboBox;
+    ComboBox_Safeguard->setObjectName(QStringLiteral("ComboBox_Safeguard"));
+    ComboBox_Safeguard->setEditable(true);
+    ComboBox_Safeguard->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox_Safeguard->setMinimumContentsLength(20);
+    Label_SafeguardCheck = namedLabel("Label_SafeguardCheck", QString());
+    m_safeguardCheck =
+        new ProjectTextCheck(ComboBox_Safeguard, Label_SafeguardCheck, ProjectRecord::Text::Safeguard, m_state.texts());
+    Label_Safeguard->setBuddy(ComboBox_Safeguard);
+    connect(Edit_MachineID, &QLineEdit::textChanged, this, &Tdevselectform::machineIdEdited);
     Label19->setBuddy(Edit_MachineID);
     Label20->setBuddy(Edit_Note);
     Label8->setBuddy(Edit_VLC_d);
@@ -326,11 +340,15 @@ void Tdevselectform::buildUi()
     machine->addWidget(Label19, 0, 0);
     machine->addWidget(Edit_MachineID, 0, 1);
     machine->addWidget(Label_MachineIDCheck, 1, 1);
+    machine->addWidget(Label_Safeguard, 0, 2);
+    machine->addWidget(ComboBox_Safeguard, 0, 3);
+    machine->addWidget(Label_SafeguardCheck, 1, 3);
     machine->addWidget(Label20, 2, 0);
-    machine->addWidget(Edit_Note, 2, 1);
-    machine->addWidget(Label_NoteCheck, 3, 1);
+    machine->addWidget(Edit_Note, 2, 1, 1, 3);
+    machine->addWidget(Label_NoteCheck, 3, 1, 1, 3);
     outer->addLayout(machine);
-    setTabOrder(Edit_MachineID, Edit_Note);
+    setTabOrder(Edit_MachineID, ComboBox_Safeguard);
+    setTabOrder(ComboBox_Safeguard, Edit_Note);
 
     // Button bar
     auto *buttons = new QHBoxLayout;
@@ -372,6 +390,9 @@ void Tdevselectform::FormShow()
         tabShown(before);
     showMachine();
     showChoice();
+    // The list follows the machine the dialog opens on, also when its ID
+    // is the one of the last opening.
+    emit machineIdEdited(Edit_MachineID->text());
 }
 
 void Tdevselectform::showChoice()
@@ -446,8 +467,19 @@ void Tdevselectform::showMachine()
 {
     Edit_MachineID->setText(m_state.machineId());
     Edit_Note->setText(m_state.note());
+    ComboBox_Safeguard->setEditText(m_state.safeguard());
     m_machineIdCheck->recheck();
     m_noteCheck->recheck();
+    m_safeguardCheck->recheck();
+}
+
+void Tdevselectform::setKnownSafeguards(const QStringList &names)
+{
+    const QString typed = ComboBox_Safeguard->currentText();
+    ComboBox_Safeguard->clear();
+    ComboBox_Safeguard->addItems(names);
+    ComboBox_Safeguard->setCurrentIndex(-1);
+    ComboBox_Safeguard->setEditText(typed);
 }
 
 SafetyDevice Tdevselectform::selection() const
@@ -496,9 +528,15 @@ void Tdevselectform::storeSelection()
     SafetyDevice device = selection();
     if (readsZoneResolution())
         device.d = parseDecimal(Edit_ZoneD->text()).value_or(-1.0);
+    // Read before any is handed on: the state's signals show its machine in
+    // the fields again.
+    const QString machineId = m_machineIdCheck->keptText();
+    const QString note = m_noteCheck->keptText();
+    const QString safeguard = keptSafeguardName(ComboBox_Safeguard->currentText());
     m_state.setSafetyDevice(device);
     m_state.setDistanceChoice(distanceChoice());
-    m_state.setMachine(m_machineIdCheck->keptText(), m_noteCheck->keptText());
+    m_state.setMachine(machineId, note);
+    m_state.setSafeguard(safeguard);
 }
 
 void Tdevselectform::showDevice(const SafetyDevice &device)

@@ -4,6 +4,7 @@
 #include "series/DistanceChoice.h"
 
 #include <QDialog>
+#include <QStringList>
 
 class QCheckBox;
 class QComboBox;
@@ -19,7 +20,8 @@ class ProgramState;
 class ProjectTextCheck;
 
 // The safety device selection dialog: one tab per kind of safety device
-// (tab index = SafetyDevice.ID), its parameter, the machine ID and a note.
+// (tab index = SafetyDevice.ID), its parameter, the machine ID, the
+// safeguard of that machine and a note.
 // Its fields are never reset: they keep their contents between openings,
 // also after Cancel; they are the dialog's own until OK hands the selection
 // to the program state.
@@ -30,7 +32,7 @@ public:
     Tdevselectform(ProgramState &state, Platform &platform, Forms &forms, QWidget *parent = nullptr);
 
     // Prepares the dialog on each opening: the tab of the current kind, the
-    // main window's machine ID and note.
+    // main window's machine ID, safeguard and note.
     void FormShow();
     // Field checks while editing: red when the text is not a number in the
     // user's locale.  They never block OK.
@@ -48,8 +50,8 @@ public:
     // kind (a field that is empty or no number is none) and the installed
     // distance in mm.
     DistanceChoice distanceChoice() const;
-    // Hands the selection, the distance choice, the machine ID and the note
-    // to the program state (after OK).
+    // Hands the selection, the distance choice, the machine ID, the
+    // safeguard and the note to the program state (after OK).
     void storeSelection();
     // Shows which entries the chosen standard reads for the chosen kind.
     void showEntries();
@@ -57,6 +59,9 @@ public:
     // kind's input and the non-industrial choice, so that OK without a
     // change keeps the device the measurement was made behind.
     void showDevice(const SafetyDevice &device);
+    // The safeguards known for the machine the machine ID names, as the
+    // safeguard list offers them; the name in the field stays as it is.
+    void setKnownSafeguards(const QStringList &names);
 
     QTabWidget *PageControl1 = nullptr;
 
@@ -151,8 +156,16 @@ public:
     QLineEdit *Edit_Note = nullptr;
     QLabel *Label_MachineIDCheck = nullptr; // what the project file cannot keep
     QLabel *Label_NoteCheck = nullptr;
+    QLabel *Label_Safeguard = nullptr;
+    QComboBox *ComboBox_Safeguard = nullptr; // editable: a known safeguard or a new name
+    QLabel *Label_SafeguardCheck = nullptr;
     QPushButton *Button_OK = nullptr;
     QPushButton *Button_Cancel = nullptr;
+
+signals:
+    // The machine ID field changed, and on each opening: whoever knows the
+    // machine's safeguards answers with setKnownSafeguards.
+    void machineIdEdited(const QString &machineId);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -170,4 +183,5 @@ private:
     Forms &m_forms;
     ProjectTextCheck *m_machineIdCheck = nullptr;
     ProjectTextCheck *m_noteCheck = nullptr;
+    ProjectTextCheck *m_safeguardCheck = nullptr;
 };

@@ -107,7 +107,8 @@ void TMainForm::openProjectFile(const QString &fileName)
     // What the file held, as far as it could be read, is the measurement
     // now; slots the file did not reach keep their pictures.
     QString blockProblem;
-    Measurement opened = measurementFromProject(stopTimes, record, pictures, &blockProblem);
+    QString safeguardProblem;
+    Measurement opened = measurementFromProject(stopTimes, record, pictures, &blockProblem, &safeguardProblem);
     // Saved again or reported, it keeps the time it was measured at, and the
     // archive knows it as the measurement it is.
     opened.lastValueAt = projectMeasurementTime(record, fileName, QFileInfo(file).lastModified());
@@ -117,9 +118,16 @@ void TMainForm::openProjectFile(const QString &fileName)
     m_state.setMeasurement(opened);
     // The file opens as one without the block: the measurement stands, the
     // user learns that its standard and entries were not read.
+    // Likewise the safeguard's name: it opens as unnamed.
+    QStringList ignored;
     if (!blockProblem.isEmpty())
-        setStatusText(m_state.texts().text("MainWindow", "StandardBlockIgnored") + QStringLiteral(" (")
-                      + blockProblem + QStringLiteral(")"));
+        ignored << m_state.texts().text("MainWindow", "StandardBlockIgnored") + QStringLiteral(" (") + blockProblem
+                + QStringLiteral(")");
+    if (!safeguardProblem.isEmpty())
+        ignored << m_state.texts().text("MainWindow", "SafeguardBlockIgnored") + QStringLiteral(" (")
+                + safeguardProblem + QStringLiteral(")");
+    if (!ignored.isEmpty())
+        setStatusText(ignored.join(QStringLiteral("; ")));
     if (!read.complete)
         MujMessageDlg(m_state.messageTexts.InvalidFile);
 }

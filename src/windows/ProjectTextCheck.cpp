@@ -4,6 +4,7 @@
 #include "project/ProjectMeasurement.h"
 #include "settings/LanguageTexts.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QValidator>
@@ -37,7 +38,7 @@ private:
 
 ProjectTextCheck::ProjectTextCheck(QLineEdit *edit, QLabel *message, ProjectRecord::Text field,
                                    const LanguageTexts &texts)
-    : QObject(edit), m_edit(edit), m_message(message), m_field(field), m_texts(texts)
+    : QObject(edit), m_edit(edit), m_spoken(edit), m_message(message), m_field(field), m_texts(texts)
 {
     edit->setValidator(new FitValidator(field, [this](const QString &attempt) { m_attempt = attempt; }, this));
     // The validator is also asked about texts nobody typed (hasAcceptableInput
@@ -52,11 +53,22 @@ ProjectTextCheck::ProjectTextCheck(QLineEdit *edit, QLabel *message, ProjectReco
     say(QString());
 }
 
+ProjectTextCheck::ProjectTextCheck(QComboBox *list, QLabel *message, ProjectRecord::Text field,
+                                   const LanguageTexts &texts)
+    : ProjectTextCheck(list->lineEdit(), message, field, texts)
+{
+    m_spoken = list;
+    connect(list, &QComboBox::textActivated, this, &ProjectTextCheck::recheck);
+    say(QString());
+}
+
 void ProjectTextCheck::refused(const QString &attempt)
 {
     const ProjectTextFit fit = projectTextFit(attempt, m_field);
     const char *section = "DevicesWindow";
-    if (!fit.unkept.isEmpty()) {
+    if (fit.controls) {
+        say(m_texts.text(section, "TextHasControls"));
+    } else if (!fit.unkept.isEmpty()) {
         say(m_texts.text(section, "TextNotInCodePage")
                 .arg(fit.unkept, QString::fromLatin1(windowsCodePageName(projectCodePage()))));
     } else if (fit.bytes > fit.capacity) {
@@ -83,5 +95,5 @@ void ProjectTextCheck::say(const QString &text)
     m_message->setText(text);
     m_message->setVisible(!text.isEmpty());
     // A screen reader on the edit hears why the key did nothing.
-    m_edit->setAccessibleDescription(text);
+    m_spoken->setAccessibleDescription(text);
 }

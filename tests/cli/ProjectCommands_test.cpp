@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QJsonArray>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <limits>
@@ -65,8 +66,10 @@ TEST_F(ZirkCliProject, InfoShowsEverythingTheFileHolds)
                          R"("calibrated":true,"kind":"vlc","d":14,"height":null)"));
 
     const QJsonObject json = run.json();
-    EXPECT_EQ(json.size(), 13);
+    EXPECT_EQ(json.size(), 14);
     EXPECT_EQ(json.value("device_caption").toString(), "Vertical Light Curtain");
+    // A file without a safeguard block names none.
+    EXPECT_TRUE(json.value("safeguard").isNull());
     EXPECT_EQ(json.value("params_caption").toString(), "d=14 mm");
     EXPECT_EQ(json.value("machine_id").toString(), "Press 4");
     EXPECT_EQ(json.value("note").toString(), QString::fromUtf8("Süd – after repair"));
@@ -643,6 +646,109 @@ TEST_F(ZirkCliProject, ProjectTextsFollowTheLocalesCodePageOrTheSettings)
         const QJsonObject info = runCli({"project-info", out, "--json"}, c.locale, c.configDir).json();
         EXPECT_EQ(info.value("machine_id").toString(), c.reopened);
     }
+}
+
+} // namespace
+
+namespace {
+
+// The safeguard given to new-project is the one project-info and stats show,
+// as text and JSON, and the one the window opens.
+TEST_F(ZirkCliProject, TheSafeguardOfANewProjectIsShownByInfoAndStats)
+{
+    writeBytes(path("times.txt"), "100\n101\n102\n103\n104\n105\n106\n107\n108\n109\n");
+    const QString named = path("named.zPRJ");
+    const QString unnamed = path("unnamed.zPRJ");
+    ASSERT_EQ(runCli({"new-project", "-o", named, "--import", path("times.txt"), "--machine-id", "Press 9",
+                      "--safeguard", QString::fromUtf8("Tür hinten")},
+                     kCommaLocale)
+                  .exitCode,
+              0);
+    ASSERT_EQ(runCli({"new-project", "-o", unnamed, "--import", path("times.txt"), "--kind", "door", "--c", "250"})
+                  .exitCode,
+              0);
+
+    struct Case
+    {
+        QString file;
+        QJsonValue json;
+        const char *infoLine;
+        const char *statsLine; // none: no line
+    };
+    const Case cases[] = {
+        {named, QString::fromUtf8("Tür hinten"), "Safeguard:          T\xc3\xbcr hinten\n",
+         "Safeguard:           T\xc3\xbcr hinten\n"},
+        {unnamed, QJsonValue(QJsonValue::Null), "Safeguard:          unnamed (Door, C=250 mm)\n", nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        const QJsonObject info = runCli({"project-info", c.file, "--json"}, kCommaLocale).json();
+        ASSERT_TRUE(info.contains("safeguard"));
+        EXPECT_EQ(info.value("safeguard"), c.json);
+        const CliRun infoText = runCli({"project-info", c.file}, kCommaLocale);
+        EXPECT_TRUE(infoText.out.contains(c.infoLine)) << infoText.out.constData();
+        const QJsonObject stats = runCli({"stats", c.file, "--json"}, kCommaLocale).json();
+        ASSERT_TRUE(stats.contains("safeguard"));
+        EXPECT_EQ(stats.value("safeguard"), c.json);
+        const CliRun statsText = runCli({"stats", c.file}, kCommaLocale);
+        if (c.statsLine)
+            EXPECT_TRUE(statsText.out.contains(c.statsLine)) << statsText.out.constData();
+        else
+            EXPECT_FALSE(statsText.out.contains("Safeguard")) << statsText.out.constData();
+
+        // The protocol names it in its header; without a name it has no such line.
+        const QString pdf = c.file + QStringLiteral(".pdf");
+        ASSERT_EQ(runCli({"report", c.file, "-o", pdf, "--no-analysis"}, kCommaLocale).exitCode, 0);
+        const QByteArray text = pdfText(pdf);
+        if (c.statsLine)
+            EXPECT_TRUE(QString::fromUtf8(text).contains(QRegularExpression(QString::fromUtf8("Safeguard: +Tür hinten\n"))))
+                << text.constData();
+        else
+            EXPECT_FALSE(text.contains("Safeguard")) << text.constData();
+    }
+
+    // The window's own mapping reads the same name from the file.
+    TestProject read;
+    QFile file(named);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(readProjectFile(file, read.values, read.record, read.pictures).complete);
+    EXPECT_EQ(read.record.safeguard(), QByteArray("T\xFCr hinten"));
+    // Without a name there is no block: the file of before.
+    TestProject plain;
+    QFile plainFile(unnamed);
+    ASSERT_TRUE(plainFile.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(readProjectFile(plainFile, plain.values, plain.record, plain.pictures).complete);
+    EXPECT_FALSE(plain.record.safeguard());
+}
+
+TEST_F(ZirkCliProject, ASafeguardNameTheFileCannotKeepIsRefusedWithItsReason)
+{
+    struct Case
+    {
+        const char *what;
+        QString name;
+        const char *reason;
+    };
+    const Case cases[] = {
+        {"longer than 60 bytes", QString(61, QLatin1Char('x')), "at most 60 bytes"},
+        {"a character the code page lacks", QStringLiteral("Vrata č. 2"), "Windows-1252, which lacks \"\xc4\x8d\""},
+        {"a tab", QStringLiteral("Rear\tdoor"), "\"Rear\\u0009door\" cannot be kept: it holds a control character"},
+        {"a line break", QStringLiteral("Rear door\n"), "control character"},
+    };
+    const QString out = path("refused.zPRJ");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QStringList arguments = {"new-project", "-o", out, "--safeguard", c.name};
+        const CliRun run = runCli(arguments, kCommaLocale);
+        expectFailure(run, 1, c.reason, callText(arguments));
+        EXPECT_TRUE(run.err.contains("--safeguard")) << run.err.constData();
+        EXPECT_FALSE(QFile::exists(out));
+    }
+    // Exactly 60 bytes are kept whole.
+    const CliRun kept = runCli({"new-project", "-o", out, "--safeguard", QString(60, QChar(0xe4))}, kCommaLocale);
+    ASSERT_EQ(kept.exitCode, 0) << kept.err.constData();
+    EXPECT_EQ(runCli({"project-info", out, "--json"}, kCommaLocale).json().value("safeguard").toString(),
+              QString(60, QChar(0xe4)));
 }
 
 } // namespace

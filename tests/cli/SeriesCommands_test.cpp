@@ -46,7 +46,7 @@ TEST_F(ZirkCliStats, JsonOfTenValuesWithTheDefaultLightCurtain)
                                   R"("mean_plus_3sigma_ms":204.8683298050514,"max_ms":200,)"
                                   R"("governing_ms":204.8683298050514,"governing":"mean+3sigma",)"
                                   R"("kind":"vlc","distance_mm":409.7366596101028,"standard":"iso13855-2010",)"
-                                  R"("distance_in":16.13136455157885,"installed_mm":null,"verdict":null})"
+                                  R"("distance_in":16.13136455157885,"installed_mm":null,"verdict":null,"safeguard":null})"
                                   "\n"));
 }
 
@@ -96,7 +96,9 @@ TEST_F(ZirkCliStats, StatisticsAndDistanceOfATextFile)
         const CliRun run = runCli(QStringList{"stats", values, "--json"} + c.options, c.locale);
         ASSERT_EQ(run.exitCode, 0) << c.what << run.err.constData();
         const QJsonObject json = run.json();
-        EXPECT_EQ(json.size(), 13) << c.what;
+        EXPECT_EQ(json.size(), 14) << c.what;
+        // Text files name no safeguard.
+        EXPECT_TRUE(json.value("safeguard").isNull()) << c.what;
         EXPECT_EQ(json.value("count").toInteger(-1), c.count) << c.what;
         for (const char *key : {"mean_ms", "sigma_ms", "mean_plus_3sigma_ms", "max_ms", "governing_ms"}) {
             EXPECT_EQ(json.value(key).isNull(), !c.mean) << c.what << " " << key;

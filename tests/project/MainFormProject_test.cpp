@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QStringEncoder>
@@ -926,4 +927,40 @@ TEST_F(ProjectFilesTest, AProjectOfBeforeOpensAsIso2010AndADamagedBlockIsNamedIn
     EXPECT_TRUE(w.statusText().contains(QStringLiteral("The standard stored in the project was not read")))
         << w.statusText().toStdString();
     EXPECT_TRUE(w.statusText().contains(QStringLiteral("checksum")));
+}
+
+// The safeguard accepted in the dialog goes into the saved file and comes
+// back with Open; a damaged block of it opens unnamed and says so.
+TEST_F(ProjectFilesTest, TheSafeguardNamedInTheDialogIsSavedAndOpenedAgain)
+{
+    start();
+    TMainForm &w = *program->mainForm();
+    state().replace(std::vector<double>(10, 100.0));
+    fake.dialogs.onModal = [this](QDialog *d) {
+        d->show();
+        forms().devselectform()->ComboBox_Safeguard->setEditText(QStringLiteral("Front light curtain"));
+        d->hide();
+        return int(QDialog::Accepted);
+    };
+    w.submenu_DeviceSelect->trigger();
+    ASSERT_EQ(state().safeguard(), QStringLiteral("Front light curtain"));
+    const QString named = path(QStringLiteral("named.zPRJ"));
+    save(named);
+
+    state().setSafeguard(QString());
+    open(named);
+    EXPECT_EQ(state().safeguard(), QStringLiteral("Front light curtain"));
+    EXPECT_TRUE(w.statusText().isEmpty()) << w.statusText().toStdString();
+
+    QByteArray bytes = readAll(named);
+    const int block = 4 + 10 * 8 + 922 + 112;
+    ASSERT_EQ(bytes.mid(block, 4), QByteArray("ZXSG"));
+    bytes[block + 10] = char(bytes[block + 10] ^ 0x20);
+    writeFile(named, bytes);
+    open(named);
+    EXPECT_TRUE(state().safeguard().isEmpty());
+    EXPECT_TRUE(w.statusText().contains(QStringLiteral("The safeguard named in the project was not read")))
+        << w.statusText().toStdString();
+    // The standard's block in front of it is read all the same.
+    EXPECT_FALSE(w.statusText().contains(QStringLiteral("The standard stored"))) << w.statusText().toStdString();
 }

@@ -138,6 +138,51 @@ TEST_F(ReportTest, HeaderLinesStandAtTheirPlaces)
     EXPECT_NEAR(result->xMin, 43 + 41 * 6, 0.6);
 }
 
+// A named safeguard stands under the machine ID; the lines below it move
+// down by one and the values table stays where it was.
+TEST_F(ReportTest, ANamedSafeguardStandsUnderTheMachineId)
+{
+    ReportContent c = sampleContent();
+    c.calibrated = false;
+    c.safeguard = QStringLiteral("Front light curtain");
+    const PdfWords w = write(c);
+    struct Line
+    {
+        int x, y;
+        QString text;
+    };
+    const Line lines[] = {
+        {15, 237, "Measured by:"}, {50, 237, "Jana Novak"},
+        {15, 227, "Machine ID:"}, {50, 227, "Press 7"},
+        {15, 221, "Safeguard:"}, {50, 221, "Front light curtain"},
+        {15, 215, "Note:"}, {50, 215, "Left guard"},
+        {15, 209, "Safety Device:"}, {50, 209, "Vertical Light Curtain"},
+        {15, 203, "Device params:"}, {50, 203, "d=14 mm"},
+        {15, 193, "Standstill Speed:"}, {50, 193, "10 mm/s"},
+        {15, 187, "Device ID:"},
+        {15, 181, "Device SN:"}, {50, 181, "ZK-00417"},
+        {15, 175, "Last Calibration:"}, {50, 175, "5/3/2019"},
+        {50, 169, "Device should be Calibrated!"},
+        {70, 160, "Measured Values"},
+        {15, 139, QString(85, QLatin1Char('-'))},
+    };
+    for (const Line &l : lines) {
+        SCOPED_TRACE(l.text.toStdString());
+        EXPECT_EQ(w.textAt(1, l.x, l.y, l.text), l.text);
+    }
+    // The warning that moved down stays clear of the heading below it.
+    const PdfWord *warning = w.find(QStringLiteral("Calibrated!"));
+    const PdfWord *heading = w.find(QStringLiteral("Values")); // "Measured Values"
+    ASSERT_TRUE(warning && heading);
+    EXPECT_LT(warning->yMax, heading->yMin);
+
+    // Without a name the header is the one of always.
+    c.safeguard.clear();
+    const PdfWords unnamed = write(c);
+    EXPECT_FALSE(unnamed.allText().contains(QStringLiteral("Safeguard")));
+    EXPECT_EQ(unnamed.textAt(1, 15, 221, QStringLiteral("Note:")), QStringLiteral("Note:"));
+}
+
 // The font each fixed line of the first page is set in: 2 Helvetica-Bold,
 // 5 Courier, 6 Courier-Bold.
 TEST_F(ReportTest, FixedLinesAreSetInTheirFonts)

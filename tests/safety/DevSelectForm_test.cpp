@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
@@ -320,4 +321,113 @@ TEST_F(DeviceSelection, TheMachineIdTakesOnlyWhatAProjectFileKeepsAndSaysSoWhile
         });
         EXPECT_EQ(state().machineId(), QStringLiteral("Lis č. 4"));
     }
+}
+
+// The safeguard field beside the machine ID: checked as the machine ID is,
+// with its own capacity and no control characters, opened on the current
+// measurement's name and taken with OK.
+TEST_F(DeviceSelection, TheSafeguardTakesOnlyWhatAProjectFileKeepsAndGoesWithOk)
+{
+    const ProjectCodePageScope western(1252);
+    QLineEdit *edit = sel->ComboBox_Safeguard->lineEdit();
+    ASSERT_TRUE(edit);
+    auto description = [this] {
+        return QAccessible::queryAccessibleInterface(sel->ComboBox_Safeguard)->text(QAccessible::Description);
+    };
+    struct Case
+    {
+        const char *what;
+        QString before;
+        QString typed; // inserted at once, as a paste is
+        QString after;
+        const char *message;
+    };
+    const Case cases[] = {
+        {"a character the code page lacks", QStringLiteral("Tür "), QStringLiteral("Ω"), QStringLiteral("Tür "),
+         "\"Ω\" cannot be kept: project files use Windows-1252."},
+        {"a tab", QStringLiteral("Rear"), QStringLiteral("\tdoor"), QStringLiteral("Rear"),
+         "Tabs, line breaks and other control characters cannot be kept here."},
+        {"a line break", QStringLiteral("Rear"), QStringLiteral("\n"), QStringLiteral("Rear"),
+         "Tabs, line breaks and other control characters cannot be kept here."},
+        {"beyond 60 bytes", QString(60, QLatin1Char('s')), QStringLiteral("x"), QString(60, QLatin1Char('s')),
+         "A project file keeps at most 60 characters here."},
+        {"what fits", QStringLiteral("Front "), QStringLiteral("light curtain"), QStringLiteral("Front light curtain"),
+         nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        choose(QDialog::Accepted, [&] {
+            edit->setText(c.before);
+            edit->setFocus();
+            edit->end(false);
+            edit->insert(c.typed);
+            EXPECT_EQ(sel->ComboBox_Safeguard->currentText(), c.after);
+            EXPECT_EQ(sel->Label_SafeguardCheck->isVisibleTo(sel), c.message != nullptr);
+            if (c.message) {
+                EXPECT_EQ(sel->Label_SafeguardCheck->text(), QString::fromUtf8(c.message));
+                // A screen reader on the field hears why nothing was typed.
+                EXPECT_EQ(description(), sel->Label_SafeguardCheck->text());
+            }
+        });
+        EXPECT_EQ(state().safeguard(), c.after.trimmed());
+    }
+
+    // The dialog opens on the measurement's name; Cancel leaves it.
+    state().setSafeguard(QStringLiteral("Rear door"));
+    choose(QDialog::Rejected, [&] {
+        EXPECT_EQ(sel->ComboBox_Safeguard->currentText(), QStringLiteral("Rear door"));
+        sel->ComboBox_Safeguard->setEditText(QStringLiteral("Other"));
+    });
+    EXPECT_EQ(state().safeguard(), QStringLiteral("Rear door"));
+    // Spaces at the ends are no part of the name; a blank one is none.
+    choose(QDialog::Accepted, [&] { sel->ComboBox_Safeguard->setEditText(QStringLiteral("  Rear door  ")); });
+    EXPECT_EQ(state().safeguard(), QStringLiteral("Rear door"));
+    choose(QDialog::Accepted, [&] { sel->ComboBox_Safeguard->setEditText(QStringLiteral("   ")); });
+    EXPECT_TRUE(state().safeguard().isEmpty());
+
+    // A name from elsewhere that the file cannot keep is shown as it will be
+    // kept, and OK takes that.
+    state().setSafeguard(QStringLiteral("Tür Ω"));
+    choose(QDialog::Accepted, [&] {
+        EXPECT_EQ(sel->Label_SafeguardCheck->text(), QStringLiteral("The project file keeps this as \"Tür ?\"."));
+    });
+    EXPECT_EQ(state().safeguard(), QStringLiteral("Tür ?"));
+}
+
+TEST_F(DeviceSelection, TheSafeguardListOffersWhatItIsGivenForTheMachineId)
+{
+    std::vector<QString> asked;
+    QObject::connect(sel, &Tdevselectform::machineIdEdited, [&asked](const QString &id) { asked.push_back(id); });
+    state().setMachine(QStringLiteral("Press 9"), QString());
+    state().setSafeguard(QStringLiteral("Rear door"));
+    choose(QDialog::Accepted, [&] {
+        // Each opening asks for the machine it opens on.
+        ASSERT_FALSE(asked.empty());
+        EXPECT_EQ(asked.back(), QStringLiteral("Press 9"));
+        sel->setKnownSafeguards({QStringLiteral("Front light curtain"), QStringLiteral("Rear door")});
+        // The list does not replace what the field holds.
+        EXPECT_EQ(sel->ComboBox_Safeguard->currentText(), QStringLiteral("Rear door"));
+        ASSERT_EQ(sel->ComboBox_Safeguard->count(), 2);
+        EXPECT_EQ(sel->ComboBox_Safeguard->itemText(0), QStringLiteral("Front light curtain"));
+        // ZIRK_SCREENSHOTS names a folder for pictures of the dialog.
+        if (const QString shots = qEnvironmentVariable("ZIRK_SCREENSHOTS"); !shots.isEmpty())
+            sel->grab().save(QDir(shots).filePath(QStringLiteral("device-select-safeguard.png")));
+
+        // Another machine: the field asks again as the user types.
+        asked.clear();
+        type(sel->Edit_MachineID, QStringLiteral("X"));
+        ASSERT_FALSE(asked.empty());
+        EXPECT_EQ(asked.back(), QStringLiteral("Press 9X"));
+        sel->setKnownSafeguards({});
+        EXPECT_EQ(sel->ComboBox_Safeguard->count(), 0);
+        EXPECT_EQ(sel->ComboBox_Safeguard->currentText(), QStringLiteral("Rear door"));
+
+        // A safeguard picked from the list is the one OK takes.
+        sel->setKnownSafeguards({QStringLiteral("E-stop operator side")});
+        sel->ComboBox_Safeguard->setCurrentIndex(0);
+        emit sel->ComboBox_Safeguard->textActivated(sel->ComboBox_Safeguard->currentText());
+        EXPECT_FALSE(sel->Label_SafeguardCheck->isVisibleTo(sel));
+    });
+    EXPECT_EQ(state().machineId(), QStringLiteral("Press 9X"));
+    EXPECT_EQ(state().safeguard(), QStringLiteral("E-stop operator side"));
 }

@@ -134,3 +134,40 @@ TEST(SafetyDeviceParams, TextOfTheMainWindowAndProjectFiles)
         EXPECT_EQ(deviceParamsText(device, c.locale), QLatin1String(c.text)) << c.kind << " " << c.text;
     }
 }
+
+TEST(SafeguardDisplayName, IsTheKindsNameWithItsInputAsTheMainWindowWritesIt)
+{
+    const QLocale point = QLocale::c();
+    const QLocale comma(QLocale::German, QLocale::Germany);
+    struct Case
+    {
+        int kind;
+        std::optional<double> parameter;
+        const char *kindName;
+        const QLocale &locale;
+        const char *shown;
+    };
+    const Case cases[] = {
+        {KindVerticalLightCurtain, 14.0, "Vertical Light Curtain", point, "Vertical Light Curtain, d=14 mm"},
+        {KindVerticalLightCurtain, 14.5, "Vertikaler Lichtvorhang", comma, "Vertikaler Lichtvorhang, d=14,5 mm"},
+        {KindHorizontalLightCurtain, 300.0, "Horizontal Light Curtain", point, "Horizontal Light Curtain, H=300 mm"},
+        {KindSafetyScanner, 1234.5, "Safety Scanner", comma, "Safety Scanner, H=1234,5 mm"},
+        {KindDoor, 250.0, "Door", point, "Door, C=250 mm"},
+        {KindPressureSensitiveMat, 0.0, "Mat", point, "Mat, h=0 mm"},
+        // The kinds without an input, and an input that is none.
+        {KindTwoHandControl, 0.0, "Two Hand Control", point, "Two Hand Control"},
+        {KindEmergencyStop, std::nullopt, "Emergency stop", point, "Emergency stop"},
+        {KindVerticalLightCurtain, std::nullopt, "Vertical Light Curtain", point, "Vertical Light Curtain"},
+        {KindVerticalLightCurtain, -1.0, "Vertical Light Curtain", point, "Vertical Light Curtain"},
+        {KindDoor, std::numeric_limits<double>::quiet_NaN(), "Door", point, "Door"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(safeguardDisplayName(c.kind, c.parameter, QString::fromUtf8(c.kindName), c.locale),
+                  QString::fromUtf8(c.shown))
+            << c.shown;
+    }
+    // The same text as the main window's parameter caption of the device.
+    SafetyDevice device = SafetyDevice::selected(KindVerticalLightCurtain, 14.0);
+    EXPECT_TRUE(safeguardDisplayName(device.ID, device.parameter(), QStringLiteral("VLC"), comma)
+                    .endsWith(deviceParamsText(device, comma)));
+}

@@ -83,6 +83,7 @@ TEST_F(Accessibility, ControlsAreNamedByTheirHintOrCaption)
         {sel, "Edit_Door_C", "C"},
         {sel, "Edit_StepHeight", "Step Height h"},
         {sel, "Edit_MachineID", "Machine ID"},
+        {sel, "ComboBox_Safeguard", "Safeguard"},
         {sel, "Edit_Note", "Note"},
         {forms().SettingsForm(), "Edit_Name", "Use Name"},
         {forms().imagesform(), "Edit3", "Note"},

@@ -315,6 +315,21 @@ DistanceChoice projectChoice(const ProjectRecord &record)
     return choice;
 }
 
+QString projectSafeguard(const ProjectRecord &record, QString *problem)
+{
+    QString safeguardProblem;
+    const QString name = measurementFromProject({}, record, {}, nullptr, &safeguardProblem).safeguard;
+    if (problem)
+        *problem = safeguardProblem;
+    return name;
+}
+
+QString englishSafeguardName(const SafetyDevice &device)
+{
+    return safeguardDisplayName(device.ID, device.parameter(), kindDisplayName(LanguageTexts(), device.ID),
+                                QLocale::c());
+}
+
 namespace {
 
 // Read once, when a command first needs it, by the reader the window

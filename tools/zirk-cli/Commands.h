@@ -144,6 +144,14 @@ DeviceChoice projectDevice(const ProjectRecord &record);
 // the default standard without a block.
 DistanceChoice projectChoice(const ProjectRecord &record);
 
+// The safeguard a project names; empty for none (no safeguard block, or
+// one that fails its check: then *problem says why).
+QString projectSafeguard(const ProjectRecord &record, QString *problem = nullptr);
+
+// The name an unnamed safeguard of that device goes by in English:
+// "Vertical Light Curtain, d=14 mm".
+QString englishSafeguardName(const SafetyDevice &device);
+
 // --- settings ---
 
 // The program's settings as the window reads them from its settings file,

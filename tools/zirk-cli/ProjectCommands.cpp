@@ -38,6 +38,12 @@ void runProjectInfo(const Arguments &arguments)
     const OpenedProject project = openProject(fileName);
     const ProjectRecord &r = project.record;
     const DeviceChoice device = projectDevice(r);
+    QString safeguardProblem;
+    const QString safeguard = projectSafeguard(r, &safeguardProblem);
+    // The file is read all the same, as the window opens it: unnamed.
+    if (!safeguardProblem.isEmpty())
+        writeWarning(QStringLiteral("zirk-cli project-info: %1: the safeguard's name was not read (%2)\n")
+                         .arg(fileName, safeguardProblem));
 
     if (arguments.json()) {
         JsonWriter json;
@@ -66,6 +72,11 @@ void runProjectInfo(const Arguments &arguments)
         json.member("device_caption", projectText(r, Text::SafetyDeviceName));
         json.member("params_caption", projectText(r, Text::SafetyDeviceParams));
         json.member("machine_id", projectText(r, Text::MachineID));
+        json.key("safeguard");
+        if (safeguard.isEmpty())
+            json.null();
+        else
+            json.value(safeguard);
         json.member("note", projectText(r, Text::Note));
         json.key("pictures");
         json.beginArray();
@@ -107,6 +118,11 @@ void runProjectInfo(const Arguments &arguments)
     text += QStringLiteral("Device caption:     %1\n").arg(projectText(r, Text::SafetyDeviceName));
     text += QStringLiteral("Parameter caption:  %1\n").arg(projectText(r, Text::SafetyDeviceParams));
     text += QStringLiteral("Machine ID:         %1\n").arg(projectText(r, Text::MachineID));
+    text += QStringLiteral("Safeguard:          %1\n")
+                .arg(!safeguard.isEmpty() ? safeguard
+                                          : QStringLiteral("unnamed (%1)")
+                                                .arg(englishSafeguardName(
+                                                    measurementFromProject({}, r, {}).safetyDevice)));
     text += QStringLiteral("Note:               %1\n").arg(projectText(r, Text::Note));
     for (int slot = 1; slot <= 4; ++slot) {
         const QImage &picture = project.pictures[std::size_t(slot - 1)];
@@ -161,6 +177,30 @@ void runNewProject(const Arguments &arguments)
                                     QLatin1String(windowsCodePageName(projectCodePage())))
                                .arg(ProjectRecord::capacity(field));
     }
+    // The safeguard's name is who the archive files the measurement under:
+    // a name the file would keep otherwise than given is refused, not
+    // changed.
+    const QString safeguard = arguments.value("--safeguard").value_or(QString());
+    if (const ProjectTextFit fit = projectTextFit(safeguard, Text::Safeguard); !fit.fits()) {
+        QString why;
+        if (fit.controls)
+            why = QStringLiteral("it holds a control character");
+        else if (!fit.unkept.isEmpty())
+            why = QStringLiteral("project files use %1, which lacks \"%2\"")
+                      .arg(QLatin1String(windowsCodePageName(projectCodePage())), fit.unkept);
+        else
+            why = QStringLiteral("project files keep at most %1 bytes of it, it has %2")
+                      .arg(fit.capacity)
+                      .arg(fit.bytes);
+        // A control character is written out, so that the message stays one line.
+        QString shown;
+        for (const QChar c : safeguard)
+            shown += c.category() == QChar::Other_Control
+                ? QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'))
+                : QString(c);
+        throw badInput(QStringLiteral("--safeguard \"%1\" cannot be kept: %2").arg(shown, why));
+    }
+    m.safeguard = keptSafeguardName(safeguard);
     ProjectRecord record;
     ProjectPictures pictures;
     writeMeasurement(m, record, pictures);
@@ -224,12 +264,13 @@ std::vector<Command> projectCommands()
           "size of an empty picture slot are null.\n\n"
           "JSON: {\"values_ms\": [...], \"ss_speed\", \"serial_number\",\n"
           "\"calibration\": {\"day\", \"month\", \"year\"}, \"calibrated\", \"kind\", \"d\", \"height\",\n"
-          "\"device_caption\", \"params_caption\", \"machine_id\", \"note\",\n"
+          "\"device_caption\", \"params_caption\", \"machine_id\", \"safeguard\" (null when the\n"
+          "file names none), \"note\",\n"
           "\"pictures\": [four of {\"note\", \"include\", \"width\", \"height\"} in slot order]}\n"},
          runProjectInfo},
         {{"new-project",
           "new-project -o OUT.zPRJ [--import FILE]... [--kind KIND] [--d MM] [--height MM] [--c MM] [--step MM] "
-          "[--machine-id TEXT] "
+          "[--machine-id TEXT] [--safeguard NAME] "
           "[--note TEXT] [--standard ID] [--tr MS] [--brake-monitor MS] [--k MM_PER_S] [--dds MM] [--z MM] "
           "[--dpf MM] [--no-encroachment] [--installed MM]",
           "write a project file of imported stop times",
@@ -243,13 +284,16 @@ std::vector<Command> projectCommands()
            {"--c", "MM", "additional distance C of ISO 13857 (door)"},
            {"--step", "MM", "step height h (mat)"},
            {"--machine-id", "TEXT", "machine ID"},
+           {"--safeguard", "NAME", "the safeguard of the machine, e.g. \"Front light curtain\" (default: unnamed)"},
            {"--note", "TEXT", "note of the measurement"}}),
           nullptr, 0, 0,
           "The file is the one the window saves after File > New, choosing the device\n"
           "and importing the files in the order given: the stop times, the device\n"
-          "kind with d or H and the captions the window shows for it, machine ID and\n"
-          "note, no instrument data and no pictures.  Texts are stored in the\n"
+          "kind with d or H and the captions the window shows for it, machine ID,\n"
+          "safeguard and note, no instrument data and no pictures.  Texts are stored in the\n"
           "Windows-1252 code page and cut to 100 bytes; characters it lacks become \"?\".\n"
+          "The safeguard's name takes at most 60 bytes without control characters; a\n"
+          "name the file cannot keep as given is bad input.\n"
           "The standard, its entries and the installed distance are stored with it;\n"
           "without --standard the file names no standard and opens as ISO 13855:2010.\n\n"
           "JSON: {\"file\", \"count\"}\n"},

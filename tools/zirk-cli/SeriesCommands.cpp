@@ -18,6 +18,7 @@ struct Series
     std::vector<double> values;
     std::optional<DeviceChoice> storedDevice;
     std::optional<DistanceChoice> storedChoice;
+    QString safeguard; // as the first project file names it
     QString importNotes; // for standard error
 };
 
@@ -31,6 +32,7 @@ Series readSeries(const QStringList &fileNames)
             if (!series.storedDevice) {
                 series.storedDevice = projectDevice(project.record);
                 series.storedChoice = projectChoice(project.record);
+                series.safeguard = projectSafeguard(project.record);
             }
             continue;
         }
@@ -87,6 +89,11 @@ void runStats(const Arguments &arguments)
             json.null();
         json.member("distance_mm", distance);
         writeStandardMembers(json, choice, outcome.distance);
+        json.key("safeguard");
+        if (series.safeguard.isEmpty())
+            json.null();
+        else
+            json.value(series.safeguard);
         json.endObject();
         writeJson(json);
         writeWarning(series.importNotes);
@@ -109,6 +116,8 @@ void runStats(const Arguments &arguments)
                                                         : QStringLiteral("maximum"));
     }
     text += QStringLiteral("Safety device:       %1\n").arg(deviceText(device));
+    if (!series.safeguard.isEmpty())
+        text += QStringLiteral("Safeguard:           %1\n").arg(series.safeguard);
     QString result;
     if (distance)
         result = formatDistanceMm(*distance) + QStringLiteral("  (") + formatDistanceInch(*distance / 25.4).trimmed()
@@ -181,10 +190,12 @@ std::vector<Command> seriesCommands()
           "this version's projects: else give --c or --step, or the distance stays\n"
           "empty.  The standard, its entries and the installed distance stored in the\n"
           "first project file apply unless an option replaces them; --standard starts\n"
-          "over with no entries (the installed distance stays).\n\n"
+          "over with no entries (the installed distance stays).  The safeguard the first\n"
+          "project file names is shown (the line \"Safeguard:\" only when it names one).\n\n"
           "JSON: {\"count\", \"mean_ms\", \"sigma_ms\", \"mean_plus_3sigma_ms\", \"max_ms\",\n"
           "\"governing_ms\", \"governing\" (\"max\" or \"mean+3sigma\"), \"kind\", \"distance_mm\",\n"
-          "\"standard\", \"distance_in\", \"installed_mm\", \"verdict\" (\"meets\", \"closer\" or null)};\n"
+          "\"standard\", \"distance_in\", \"installed_mm\", \"verdict\" (\"meets\", \"closer\" or null),\n"
+          "\"safeguard\" (the name the first project file gives its safeguard, else null)};\n"
           "the statistics are null for an empty series, distance_mm under ten values or\n"
           "when the formula has no input.  A statistic or distance that is not finite\n"
           "(sums beyond the range of a double, a NaN in a project file) is null, and\n"
