@@ -34,7 +34,7 @@ ArchiveMeasurement archiveRecord(const Measurement &measurement, const QString &
     // The machine as its project file keeps it, so that the window's
     // measurement and the same one opened from its file are one machine.
     m.machineId = keptProjectText(measurement.machineId, ProjectRecord::Text::MachineID).trimmed();
-    m.safeguard = measurement.safeguard.trimmed();
+    m.safeguard = keptSafeguardName(measurement.safeguard);
     m.note = measurement.note;
     m.measuredAt = measurement.lastValueAt.isValid() ? measurement.lastValueAt : fallbackTime;
     const MeasuringInstrument &instrument = measurement.instrument;

@@ -1,5 +1,8 @@
 #include "windows/DevSelectForm.h"
 
+#include "archive/ArchiveRecording.h"
+#include "windows/KnownSafeguards.h"
+
 #include "windows/WindowTexts.h"
 #include "base/NumberFormat.h"
 #include "state/ProgramState.h"
@@ -331,6 +334,16 @@ void Tdevselectform::buildUi()
         new ProjectTextCheck(ComboBox_Safeguard, Label_SafeguardCheck, ProjectRecord::Text::Safeguard, m_state.texts());
     Label_Safeguard->setBuddy(ComboBox_Safeguard);
     connect(Edit_MachineID, &QLineEdit::textChanged, this, &Tdevselectform::machineIdEdited);
+    // The list offers what the archive knows of the machine, read off the
+    // user-interface thread.
+    auto *known = new KnownSafeguards(this);
+    connect(this, &Tdevselectform::machineIdEdited, known, [this, known](const QString &machineId) {
+        known->load(archiveUrlInForce(m_state.appSettings.ArchiveUrl), machineId);
+    });
+    connect(known, &KnownSafeguards::loaded, this, [this](const QString &machineId, const QStringList &names) {
+        if (machineId == Edit_MachineID->text().trimmed())
+            setKnownSafeguards(names);
+    });
     Label19->setBuddy(Edit_MachineID);
     Label20->setBuddy(Edit_Note);
     Label8->setBuddy(Edit_VLC_d);

@@ -16,7 +16,10 @@
 #include "windows/SettingsForm.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -25,6 +28,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
+
+#include <cstring>
 
 namespace {
 
@@ -464,6 +469,38 @@ TEST_F(MachineArchiveWindows, SettingsRefuseAnArchiveUrlWithAPassword)
     QFile file(settingsFilePath());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_FALSE(file.readAll().contains("s3cr3t"));
+}
+
+} // namespace
+
+namespace {
+
+// The selection dialog offers the safeguards the archive knows for the
+// machine typed, read off the user-interface thread.
+TEST_F(MachineArchiveWindows, TheSelectionDialogOffersTheSafeguardsTheArchiveKnows)
+{
+    {
+        Archive archive(parseArchiveUrl(archiveUrl()));
+        for (const char *name : {"Rear door", "Front light curtain", ""}) {
+            ArchiveMeasurement m;
+            m.machineId = QStringLiteral("P9");
+            m.safeguard = QString::fromLatin1(name);
+            m.measuredAt = QDateTime(QDate(2026, 1, 1), QTime(10, 0), Qt::UTC);
+            m.stopTimes = std::vector<double>(10, 100.0 + std::strlen(name));
+            archive.add(m);
+        }
+    }
+    start();
+    Tdevselectform *dialog = forms().devselectform();
+    dialog->Edit_MachineID->setText(QStringLiteral("P9"));
+    QElapsedTimer clock;
+    clock.start();
+    while (dialog->ComboBox_Safeguard->count() < 2 && clock.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_EQ(dialog->ComboBox_Safeguard->count(), 2);
+    // Named ones only, by name.
+    EXPECT_EQ(dialog->ComboBox_Safeguard->itemText(0), QStringLiteral("Front light curtain"));
+    EXPECT_EQ(dialog->ComboBox_Safeguard->itemText(1), QStringLiteral("Rear door"));
 }
 
 } // namespace

@@ -141,16 +141,7 @@ QString safeguardText(const QString &name, int kind, const std::optional<double>
 {
     if (!name.isEmpty())
         return name;
-    QString params = deviceParamsText(SafetyDevice::selected(kind, parameter), QLocale::c());
-    // A door's C and a mat's h are no fields of the device record: named
-    // by their symbol here.
-    if (params == QLatin1String("---") || params.isEmpty()) {
-        const KindName *k = kindById(kind);
-        params = k && k->parameterSymbol && parameter
-            ? QStringLiteral("%1=%2 mm").arg(QLatin1String(k->parameterSymbol), formatGeneral(*parameter, QLocale::c()))
-            : QString();
-    }
-    return params.isEmpty() ? kindDisplayName(kind) : kindDisplayName(kind) + QStringLiteral(", ") + params;
+    return safeguardDisplayName(kind, parameter, kindDisplayName(kind), QLocale::c());
 }
 
 QString safeguardText(const ArchiveSafeguard &s)
