@@ -2,6 +2,8 @@
 
 #include "Trend.h"
 
+#include "safety/MinimumDistance.h"
+
 #include <cmath>
 
 FleetRow fleetRow(const ArchiveMachineSummary &machine, const QDate &today, int intervalMonths,
@@ -20,7 +22,10 @@ FleetRow fleetRow(const ArchiveMachineSummary &machine, const QDate &today, int 
         || aboveThreshold(row.changeVsBaselinePercent, thresholdPercent);
     if (machine.lastMeasuredAt.isValid())
         row.due = machine.lastMeasuredAt.toLocalTime().date().addMonths(intervalMonths);
-    if (machine.verdict == QLatin1String("closer"))
+    // From the stored numbers by the one comparison of the protocol; a
+    // verdict kept without them stands as it was recorded.
+    const std::optional<DistanceVerdict> verdict = compareInstalled(machine.distanceMm, machine.installedMm);
+    if (verdict ? !verdict->meets : machine.verdict == QLatin1String("closer"))
         row.status = FleetStatus::Closer;
     else if (warning)
         row.status = FleetStatus::Warning;

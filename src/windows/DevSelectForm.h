@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+#include <map>
+
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -57,6 +59,10 @@ public:
     // kind's input and the non-industrial choice, so that OK without a
     // change keeps the device the measurement was made behind.
     void showDevice(const SafetyDevice &device);
+    // After a measurement from the archive, which keeps no entries: the
+    // Standard group says which entries the standard reads, until OK or
+    // another measurement.
+    void setEntriesFromArchive(bool fromArchive);
 
     QTabWidget *PageControl1 = nullptr;
 
@@ -140,6 +146,7 @@ public:
     QLabel *Label_ZoneD = nullptr;
     QLineEdit *Edit_ZoneD = nullptr; // d of a horizontal zone, ISO 13855:2024
     QCheckBox *CheckBox_NoEncroachment = nullptr;
+    QLabel *Label_EntriesNotKept = nullptr;
     QLabel *Label_Installed = nullptr;
     QLineEdit *Edit_Installed = nullptr;
     QComboBox *ComboBox_InstalledUnit = nullptr; // mm or inch
@@ -170,4 +177,7 @@ private:
     Forms &m_forms;
     ProjectTextCheck *m_machineIdCheck = nullptr;
     ProjectTextCheck *m_noteCheck = nullptr;
+    std::map<QWidget *, QLabel *> m_units; // an entry's field and its unit
+    bool m_storing = false;
+    bool m_entriesFromArchive = false;
 };

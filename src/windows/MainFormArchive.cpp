@@ -37,6 +37,10 @@ void TMainForm::recordInArchive(const QString &projectFile)
 
     ArchiveMeasurement m = archiveRecord(m_state.measurement(), m_state.appSettings.UserName,
                                          m_state.appSettings.CompanyName, m_platform.clock->now());
+    // A blank machine ID is no machine: the archive keeps measurements by
+    // machine.
+    if (m.machineId.isEmpty())
+        return;
     if (!projectFile.isEmpty()) {
         QFile file(projectFile);
         if (file.open(QIODevice::ReadOnly)) {
@@ -133,4 +137,5 @@ void TMainForm::openArchivedMeasurement(const ArchiveMeasurement &kept)
     m.pictures = m_state.measurement().pictures;
     m_state.setMeasurement(m);
     m_forms.devselectform()->showDevice(m.safetyDevice);
+    m_forms.devselectform()->setEntriesFromArchive(true);
 }

@@ -56,7 +56,9 @@ void ProjectTextCheck::refused(const QString &attempt)
 {
     const ProjectTextFit fit = projectTextFit(attempt, m_field);
     const char *section = "DevicesWindow";
-    if (!fit.unkept.isEmpty()) {
+    if (!fit.controls.isEmpty()) {
+        say(m_texts.text(section, "TextControlCharacter").arg(fit.controls));
+    } else if (!fit.unkept.isEmpty()) {
         say(m_texts.text(section, "TextNotInCodePage")
                 .arg(fit.unkept, QString::fromLatin1(windowsCodePageName(projectCodePage()))));
     } else if (fit.bytes > fit.capacity) {

@@ -12,6 +12,7 @@
 #include "archive/ArchiveQueue.h"
 #include "archive/FleetOverview.h"
 #include "archive/Trend.h"
+#include "project/ProjectMeasurement.h"
 
 #include <QProcessEnvironment>
 
@@ -200,9 +201,18 @@ void runAdd(const Arguments &arguments)
         batch.clear();
     };
     constexpr std::size_t kFilesPerBatch = 500;
+    long long withoutMachine = 0;
     for (const QString &fileName : files) {
         try {
-            batch.push_back({fileName, measurementFromProjectFile(fileName, user, company)});
+            ArchiveMeasurement m = measurementFromProjectFile(fileName, user, company);
+            // A blank machine ID is no machine: the archive has no row to
+            // keep it under.
+            if (m.machineId.isEmpty()) {
+                ++withoutMachine;
+                text += QStringLiteral("%1: no machine ID, not kept\n").arg(fileName);
+                continue;
+            }
+            batch.push_back({fileName, std::move(m)});
         } catch (const ZirkError &e) {
             // What was read before the bad file is kept.
             keepBatch();
@@ -217,11 +227,16 @@ void runAdd(const Arguments &arguments)
         json.beginObject();
         json.member("added", added);
         json.member("skipped", skipped);
+        json.member("without_machine_id", withoutMachine);
         json.endObject();
         writeJson(json);
         return;
     }
-    writeText(text + QStringLiteral("%1 added, %2 already kept in %3\n").arg(added).arg(skipped).arg(archive->location().url()));
+    writeText(text + QStringLiteral("%1 added, %2 already kept in %3%4\n")
+                         .arg(added)
+                         .arg(skipped)
+                         .arg(archive->location().url(),
+                              withoutMachine ? QStringLiteral(", %1 without machine ID").arg(withoutMachine) : QString()));
 }
 
 void runList(const Arguments &arguments)
@@ -258,13 +273,16 @@ void runList(const Arguments &arguments)
     }
     QString text;
     for (const ArchiveEntry &e : entries) {
-        text += QStringLiteral("%1  %2  %3  %4 values  %5  %6  %7  SN %8  %9\n")
+        // A machine ID of an older archive may hold a line break: escaped,
+        // it cannot forge a row.
+        text += QStringLiteral("%1  %2  %3  %4  %5  %6  %7  SN %8  %9\n")
                     .arg(formatInteger(e.id, 6), e.measuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
-                         e.machineId, formatCount(e.count),
+                         escapeControlCharacters(e.machineId),
+                         formatCount(e.count) + (e.count == 1 ? QStringLiteral(" value ") : QStringLiteral(" values")),
                          e.governingMs ? formatStatisticMs(*e.governingMs) : kNoValueMs,
                          e.distanceMm ? formatDistanceMm(*e.distanceMm) : kNoValueMm,
                          kindText(e.deviceKind).isEmpty() ? QStringLiteral("?") : kindText(e.deviceKind),
-                         e.serialNumber, e.filePath);
+                         escapeControlCharacters(e.serialNumber), escapeControlCharacters(e.filePath));
     }
     writeText(text);
 }
@@ -380,13 +398,15 @@ void runOverview(const Arguments &arguments)
     QString text;
     for (const FleetRow &r : rows) {
         const ArchiveMachineSummary &m = r.machine;
-        text += QStringLiteral("%1  %2  %3 measurements  %4  %5  %6  installed %7  %8  baseline %9  due %10  %11\n")
-                    .arg(m.machineId, m.lastMeasuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")),
-                         formatCount(m.measurementCount).trimmed(),
+        text += QStringLiteral("%1  %2  %3  %4  %5  %6  installed %7  %8  baseline %9  due %10  %11\n")
+                    .arg(escapeControlCharacters(m.machineId),
+                         m.lastMeasuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd")),
+                         m.measurementCount == 1 ? QStringLiteral("1 measurement")
+                                                 : formatCount(m.measurementCount).trimmed() + QStringLiteral(" measurements"),
                          (m.governingMs ? formatStatisticMs(*m.governingMs) : kNoValueMs).trimmed(),
                          (m.distanceMm ? formatDistanceMm(*m.distanceMm) : kNoValueMm).trimmed(),
                          m.standard.isEmpty() ? QStringLiteral("-") : m.standard,
-                         m.installedMm ? formatDistanceMm(*m.installedMm).trimmed() : QStringLiteral("-"),
+                         m.installedMm ? formatInstalledMm(*m.installedMm) : QStringLiteral("-"),
                          m.verdict.isEmpty() ? QStringLiteral("-") : m.verdict,
                          r.changeVsBaselinePercent ? formatNumber(*r.changeVsBaselinePercent, 1, 0) + QStringLiteral(" %")
                                                    : QStringLiteral("-"))

@@ -35,7 +35,7 @@ void runDistance(const Arguments &arguments)
         inch = QStringLiteral("  (") + formatDistanceInch(*result.distanceInch).trimmed() + QLatin1Char(')');
     writeText(QStringLiteral("Safety device:   %1\nStop time:       %2 ms\nSafety distance: %3\n")
                   .arg(deviceText(device), formatGeneral(time),
-                       distance ? formatCalculatorMm(*distance) + inch : kNoValueMm)
+                       distance ? formatCalculatorMm(*distance) + inch : refusedDistanceText(result))
               + standardLines(choice, result, 17));
 }
 

@@ -18,6 +18,9 @@ struct Series
     std::vector<double> values;
     std::optional<DeviceChoice> storedDevice;
     std::optional<DistanceChoice> storedChoice;
+    // The project whose choice counts, when its standard was not read.
+    QString unreadStandardFile;
+    QString unreadStandardProblem;
     QString importNotes; // for standard error
 };
 
@@ -31,6 +34,10 @@ Series readSeries(const QStringList &fileNames)
             if (!series.storedDevice) {
                 series.storedDevice = projectDevice(project.record);
                 series.storedChoice = projectChoice(project.record);
+                if (!project.standardProblem.isEmpty()) {
+                    series.unreadStandardFile = fileName;
+                    series.unreadStandardProblem = project.standardProblem;
+                }
             }
             continue;
         }
@@ -49,6 +56,7 @@ QString missingInput(const DeviceChoice &device)
 void runStats(const Arguments &arguments)
 {
     const Series series = readSeries(arguments.files());
+    refuseUnreadStandard(arguments, series.unreadStandardFile, series.unreadStandardProblem);
     DeviceChoice defaults;
     defaults.kind = kindById(KindVerticalLightCurtain);
     defaults.parameter = 14.0;
@@ -87,6 +95,7 @@ void runStats(const Arguments &arguments)
             json.null();
         json.member("distance_mm", distance);
         writeStandardMembers(json, choice, outcome.distance);
+        writeWarningsMember(json);
         json.endObject();
         writeJson(json);
         writeWarning(series.importNotes);
@@ -114,8 +123,8 @@ void runStats(const Arguments &arguments)
         result = formatDistanceMm(*distance) + QStringLiteral("  (") + formatDistanceInch(*distance / 25.4).trimmed()
             + QLatin1Char(')');
     else if (enoughValues && outcome.governingMs && !outcome.notFinite && !outcome.distance.noDistanceReason.isEmpty()
-             && choice.standard() != &defaultDistanceStandard())
-        result = kNoValueMm + QStringLiteral("  (") + outcome.distance.noDistanceReason.render() + QLatin1Char(')');
+             && device.kind && !(device.kind->parameterOption && !device.parameter))
+        result = refusedDistanceText(outcome.distance);
     else if (!enoughValues)
         result = kNoValueMm + QStringLiteral("  (from %1 values on)").arg(kMinimumValuesForDistance);
     else if (outcome.notFinite)
