@@ -4,6 +4,7 @@
 #include "base/NumberFormat.h"
 #include "state/ProgramState.h"
 #include "project/ProjectFile.h"
+#include "project/ProjectMeasurement.h"
 #include "windows/ImagesForm.h"
 #include "windows/DevSelectForm.h"
 #include "series/StopTimesModel.h"
@@ -741,7 +742,7 @@ TEST_F(ProjectFilesTest, ImportTakesRegularFilesOnly)
 }
 
 // The file manager starts "zirk FILE.zPRJ": the project opens as File > Open
-// opens it, and "/demo" still counts wherever it stands.
+// opens it; beside it "/demo" is no switch.
 TEST_F(ProjectFilesTest, ProjectNamedOnTheCommandLineOpensAsFileOpenDoes)
 {
     start();
@@ -756,8 +757,8 @@ TEST_F(ProjectFilesTest, ProjectNamedOnTheCommandLineOpensAsFileOpenDoes)
     };
     const Case cases[] = {
         {{path("given.zPRJ")}, false},
-        {{"/demo", path("given.zPRJ")}, true},
-        {{path("given.zPRJ"), "/DEMO"}, true},
+        {{"/demo", path("given.zPRJ")}, false},
+        {{path("given.zPRJ"), "/DEMO"}, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
@@ -770,10 +771,108 @@ TEST_F(ProjectFilesTest, ProjectNamedOnTheCommandLineOpensAsFileOpenDoes)
         program.reset();
     }
 
-    // A file that is not there is reported as File > Open reports it.
+    // A file that is not there: one OK message that names it.
     start({path("missing.zPRJ")});
-    EXPECT_EQ(fake.dialogs.questions.size(), 1u);
+    EXPECT_TRUE(fake.dialogs.questions.empty());
+    ASSERT_EQ(fake.dialogs.errors.size(), 1u);
+    EXPECT_TRUE(fake.dialogs.errors[0].contains(path("missing.zPRJ"))) << fake.dialogs.errors[0].toStdString();
     EXPECT_TRUE(state().stopTimes().empty());
+}
+
+// What is named at start and is no project is read only as far as a
+// regular file: a FIFO never blocks the window, a folder is said to be one,
+// an empty or a sparse file gets one OK message with its reason, and none of
+// them enters Open Recent.
+TEST_F(ProjectFilesTest, AStartArgumentThatIsNoProjectGetsOneMessageWithItsReason)
+{
+    UnwrittenFifo fifo(path("fifo.zPRJ"));
+    ASSERT_TRUE(fifo.made());
+    writeFile(path("empty.zPRJ"), QByteArray());
+    {
+        QFile sparse(path("sparse.zPRJ"));
+        ASSERT_TRUE(sparse.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(sparse.resize(qint64(2) << 30));
+    }
+    QDir(tempDir.path()).mkdir(QStringLiteral("folder.zPRJ"));
+    struct Case
+    {
+        QString argument;
+        const char *reason;
+    };
+    const Case cases[] = {
+        {path("fifo.zPRJ"), "not a regular file"},
+        {path("folder.zPRJ"), "is a folder, not a project file"},
+        {path("empty.zPRJ"), "Invalid/Corrupted file! (the file is empty)"},
+        {path("sparse.zPRJ"), "Invalid/Corrupted file! (it is not a whole Zirk project)"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.argument.toStdString());
+        fake.dialogs.errors.clear();
+        fake.dialogs.questions.clear();
+        start({c.argument});
+        EXPECT_TRUE(fake.dialogs.questions.empty());
+        ASSERT_EQ(fake.dialogs.errors.size(), 1u);
+        EXPECT_TRUE(fake.dialogs.errors[0].contains(QLatin1String(c.reason))) << fake.dialogs.errors[0].toStdString();
+        EXPECT_TRUE(fake.dialogs.errors[0].contains(c.argument)) << fake.dialogs.errors[0].toStdString();
+        EXPECT_FALSE(state().appSettings.RecentProjects.contains(c.argument));
+        program.reset();
+    }
+    EXPECT_FALSE(fifo.rescued()) << "the FIFO was opened";
+}
+
+// A block of the standard that does not read stays beside the distance,
+// where the device's tick cannot overwrite it, until a standard is chosen
+// with OK in the selection dialog.
+TEST_F(ProjectFilesTest, ADamagedBlockOfTheStandardIsSaidBesideTheDistanceUntilOneIsChosen)
+{
+    Measurement m;
+    m.stopTimes = std::vector<double>(10, 190.0);
+    m.safetyDevice = SafetyDevice::selected(KindVerticalLightCurtain, 30.0);
+    m.safetyDevice.Name = QStringLiteral("Vertical Light Curtain");
+    m.distanceChoice = DistanceChoice::of(QStringLiteral("ansi-b11.19"));
+    m.distanceChoice.installedMm = 305;
+    ProjectRecord record;
+    ProjectPictures pictures;
+    writeMeasurement(m, record, pictures);
+    struct Case
+    {
+        const char *what;
+        int offset;
+        const char *problem;
+    };
+    const Case cases[] = {
+        {"a flipped byte of the checksum", 108, "fails its checksum"},
+        {"version 255", 4, "of version 255"},
+    };
+    TMainForm &w = start();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ProjectRecord damaged = record;
+        char &byte = damaged.bytes()[922 + c.offset];
+        byte = c.offset == 4 ? char(255) : char(~byte);
+        const QString name = path(QStringLiteral("damaged.zPRJ"));
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_TRUE(writeProjectFile(file, m.stopTimes, damaged, pictures));
+        file.close();
+
+        open(name);
+        EXPECT_TRUE(w.Label_DistanceWarning->isVisibleTo(&w));
+        EXPECT_TRUE(w.Label_DistanceWarning->text().contains(QStringLiteral("The standard stored in the project was not read")))
+            << w.Label_DistanceWarning->text().toStdString();
+        EXPECT_TRUE(w.Label_DistanceWarning->text().contains(QLatin1String(c.problem)));
+        EXPECT_FALSE(w.statusText().contains(QStringLiteral("not read")));
+        // A value more and a language change redraw it; it stays.
+        state().append(190.0);
+        EXPECT_TRUE(w.Label_DistanceWarning->text().contains(QLatin1String(c.problem)));
+
+        // Choosing the standard with its entries in the selection dialog.
+        fake.dialogs.onModal = [](QDialog *) { return int(QDialog::Accepted); };
+        w.submenu_DeviceSelect->trigger();
+        fake.dialogs.onModal = nullptr;
+        EXPECT_FALSE(w.Label_DistanceWarning->text().contains(QLatin1String(c.problem)));
+        EXPECT_TRUE(state().standardProblem().isEmpty());
+    }
 }
 
 TEST_F(ProjectFilesTest, OpenRecentListsSavedAndOpenedProjectsAcrossStarts)

@@ -227,7 +227,8 @@ void runAdd(const Arguments &arguments)
         json.beginObject();
         json.member("added", added);
         json.member("skipped", skipped);
-        json.member("without_machine_id", withoutMachine);
+        if (withoutMachine > 0)
+            json.member("without_machine_id", withoutMachine);
         json.endObject();
         writeJson(json);
         return;
