@@ -204,18 +204,37 @@ private:
             text(15, y - 35, kCourierBold, 14, QStringLiteral("Check for minimum safety Distance!"));
         // Where the number would stand, the reason there is none, and a
         // standard that was not read from the project is not passed over.
+        // Courier 8 pt holds about a hundred characters a line.
         int bottom = y - 35;
-        if (!(mm && std::isfinite(*mm)) && !c.noDistanceReason.isEmpty()) {
-            bottom -= 5;
-            text(15, bottom, kCourierBold, 10, QStringLiteral("No safety distance: ") + c.noDistanceReason + QLatin1Char('.'));
-        }
-        if (!c.standardProblem.isEmpty()) {
-            bottom -= 5;
-            text(15, bottom, kCourierBold, 10,
-                 QStringLiteral("The standard stored in the project could not be read (") + c.standardProblem
-                     + QStringLiteral(")."));
-        }
+        auto wrapped = [this, &bottom](const QString &line) {
+            for (const QString &part : wrapWords(line, 100)) {
+                bottom -= 4;
+                text(15, bottom, kCourierBold, 8, part);
+            }
+        };
+        if (!(mm && std::isfinite(*mm)) && !c.noDistanceReason.isEmpty())
+            wrapped(QStringLiteral("No safety distance: ") + c.noDistanceReason + QLatin1Char('.'));
+        if (!c.standardProblem.isEmpty())
+            wrapped(QStringLiteral("The standard stored in the project could not be read (") + c.standardProblem
+                    + QStringLiteral(")."));
         return bottom;
+    }
+
+    // Lines of at most `width` characters, broken between words.
+    static QStringList wrapWords(const QString &line, qsizetype width)
+    {
+        QStringList lines;
+        QString current;
+        for (const QString &word : line.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            if (!current.isEmpty() && current.size() + 1 + word.size() > width) {
+                lines << current;
+                current.clear();
+            }
+            current += (current.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+        }
+        if (!current.isEmpty())
+            lines << current;
+        return lines;
     }
 
     void explanation(int y)

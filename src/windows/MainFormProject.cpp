@@ -130,7 +130,7 @@ void TMainForm::openProjectFile(const QString &fileName, ProjectOpenMessage mess
     Measurement opened = measurementFromProject(stopTimes, record, pictures);
     // Saved again or reported, it keeps the time it was measured at, and the
     // archive knows it as the measurement it is.
-    opened.lastValueAt = projectMeasurementTime(record, fileName, QFileInfo(file).lastModified());
+    opened.lastValueAt = projectMeasurementTime(record, fileName, QFileInfo(fileName).lastModified());
     for (int slot = read.picturesRead + 1; slot <= kPictureSlotCount; ++slot)
         opened.pictures[std::size_t(slot - 1)].picture = m_state.pictureSlot(slot).picture;
     m_state.projectRecord = record;

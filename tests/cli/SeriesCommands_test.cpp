@@ -364,3 +364,40 @@ TEST_F(ZirkCliStats, OutputThatCannotBeWrittenFailsTheCommand)
 }
 
 } // namespace
+
+namespace {
+
+// A project whose block holds an entry that would shorten the distance (a
+// negative Tr or Z) gives no distance, and the line says why.
+TEST_F(ZirkCliStats, ANegativeEntryStoredInAProjectIsRefusedWithItsReason)
+{
+    struct Case
+    {
+        const char *standard;
+        std::optional<double> StandardEntries::*entry;
+        const char *reason;
+    };
+    const Case cases[] = {
+        {"ansi-b11.19", &StandardEntries::trMs, "Tr must be a number not below 0"},
+        {"iso13855-2024", &StandardEntries::zMm, "Z must be a number not below 0"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.standard);
+        TestProject p = lightCurtainProject(std::vector<double>(10, 100.0));
+        ProjectExtension block;
+        block.standardId = QLatin1String(c.standard);
+        block.ddsMm = 100.0;
+        block.*c.entry = -10.0;
+        ASSERT_TRUE(p.record.setExtension(block));
+        const QString fileName = project("negative.zPRJ", p);
+        const CliRun text = runCli({"stats", fileName});
+        ASSERT_EQ(text.exitCode, 0) << text.err.constData();
+        EXPECT_TRUE(text.out.contains("Safety distance:     -- --- mm (no distance: " + QByteArray(c.reason) + ")\n"))
+            << text.out.constData();
+        const QJsonObject json = runCli({"stats", fileName, "--json"}).json();
+        EXPECT_TRUE(json.value("distance_mm").isNull());
+        EXPECT_EQ(json.value("refused").toString(), QLatin1String(c.reason));
+    }
+}
+
+} // namespace

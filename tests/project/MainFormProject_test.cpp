@@ -351,7 +351,7 @@ TEST_F(ProjectFilesTest, BytesThisProgramDoesNotUseSurviveOpenAndSave)
         record.bytes()[size_t(i)] = char(i % 251 + 1);
     // Valid texts and flags; the bytes behind each text stay as they are.
     for (int field = 0; field <= int(ProjectRecord::Text::Note); ++field)
-        record.setText(ProjectRecord::Text(field), QByteArray("text \x81\xfe ") + char('A' + field));
+        record.setText(ProjectRecord::Text(field), QByteArray("text \xe9\xfe ") + char('A' + field));
     // The parameter caption is what the window shows for the stored device,
     // a kind outside the seven here.
     ASSERT_TRUE(record.safetyDeviceId() < 0 || record.safetyDeviceId() > KindSafetyScanner);
@@ -941,7 +941,7 @@ TEST_F(ProjectFilesTest, EachStandardWithItsEntriesAndTheInstalledDistanceReopen
     iso2024.installedMm = 1500; // 1600 x 0.19 + 850 + 20 = 1174 mm
     DistanceChoice osha = DistanceChoice::of(QStringLiteral("osha-1910.217"));
     osha.trMs = 10;
-    osha.installedMm = 300; // 63 in/s x 0.2 s = 12.6 in = 320.04 mm: short by 20.04, shown 20.1
+    osha.installedMm = 300; // 63 in/s x 0.2 s = 12.6 in = 320.04 mm, printed 321 mm: short by 21
     DistanceChoice iso2010 = DistanceChoice::of(QStringLiteral("iso13855-2010"));
     iso2010.installedMm = 1200; // door: 1600 x 0.19 + 250 = 554 mm
     struct Case
@@ -955,11 +955,12 @@ TEST_F(ProjectFilesTest, EachStandardWithItsEntriesAndTheInstalledDistanceReopen
         const char *verdict;
     };
     const Case cases[] = {
+        // 532.7 mm is printed 533 mm, the figure the verdict compares with.
         {"ansi.zPRJ", KindVerticalLightCurtain, 30, ansi, "ANSI B11.19 / CSA Z432", false,
-         "closer than the minimum distance by 32.7 mm"},
+         "closer than the minimum distance by 33.0 mm"},
         {"iso2024.zPRJ", KindEmergencyStop, 0, iso2024, "ISO 13855:2024", true, "meets the minimum distance"},
         {"osha.zPRJ", KindTwoHandControl, 0, osha, "OSHA 29 CFR 1910.217", false,
-         "closer than the minimum distance by 20.1 mm"},
+         "closer than the minimum distance by 21.0 mm"},
         {"door.zPRJ", KindDoor, 250, iso2010, "ISO 13855:2010", true, "meets the minimum distance"},
     };
     for (const Case &c : cases) {
@@ -994,7 +995,7 @@ TEST_F(ProjectFilesTest, EachStandardWithItsEntriesAndTheInstalledDistanceReopen
     }
 }
 
-TEST_F(ProjectFilesTest, AProjectOfBeforeOpensAsIso2010AndADamagedBlockIsNamedInTheStatusBar)
+TEST_F(ProjectFilesTest, AProjectOfBeforeOpensAsIso2010AndADamagedBlockIsNamedBesideTheDistance)
 {
     start();
     TMainForm &w = *program->mainForm();
@@ -1022,7 +1023,7 @@ TEST_F(ProjectFilesTest, AProjectOfBeforeOpensAsIso2010AndADamagedBlockIsNamedIn
     writeFile(older, bytes);
     open(older);
     EXPECT_TRUE(state().distanceChoice().isPlain());
-    EXPECT_TRUE(w.statusText().contains(QStringLiteral("The standard stored in the project was not read")))
-        << w.statusText().toStdString();
-    EXPECT_TRUE(w.statusText().contains(QStringLiteral("checksum")));
+    EXPECT_TRUE(w.Label_DistanceWarning->text().contains(QStringLiteral("The standard stored in the project was not read")))
+        << w.Label_DistanceWarning->text().toStdString();
+    EXPECT_TRUE(w.Label_DistanceWarning->text().contains(QStringLiteral("checksum")));
 }

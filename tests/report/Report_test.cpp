@@ -233,8 +233,9 @@ TEST_F(ReportTest, ValuesTableBreaksPagesAndPlacesTheSummary)
         EXPECT_EQ(w.textAt(c.summaryPage, 15, y - 15, maximum), maximum.simplified());
         const QString sigma = QStringLiteral("+3 standard deviation: ") + content.meanPlus3Sigma;
         EXPECT_EQ(w.textAt(c.summaryPage, 15, y - 20, sigma), sigma.simplified());
-        EXPECT_EQ(w.textAt(c.summaryPage, 15, y - 30, "Safety Distance: 412 mm / 16.23 Inch"),
-                  QStringLiteral("Safety Distance: 412 mm / 16.23 Inch"));
+        // 412.3 mm and 16.232 in, rounded up.
+        EXPECT_EQ(w.textAt(c.summaryPage, 15, y - 30, "Safety Distance: 413 mm / 16.24 Inch"),
+                  QStringLiteral("Safety Distance: 413 mm / 16.24 Inch"));
         EXPECT_EQ(w.textAt(c.summaryPage, 15, y - 35, "Check for minimum safety Distance!"),
                   QStringLiteral("Check for minimum safety Distance!"));
 
@@ -468,11 +469,18 @@ TEST_F(ReportTest, TheSummarySaysWhyThereIsNoDistanceAndWhatWasNotRead)
     content.defaultStandard = false;
     const PdfWords w = write(content);
     const QString reason = QStringLiteral("No safety distance: K must be at least 1,600 mm/s (62.99 in/s).");
-    EXPECT_EQ(w.textAt(1, 15, 133 - 40, reason), reason);
+    EXPECT_EQ(w.textAt(1, 15, 133 - 39, reason), reason);
     const QString problem =
         QStringLiteral("The standard stored in the project could not be read (the block of the standard fails its "
                        "checksum).");
-    EXPECT_EQ(w.textAt(1, 15, 133 - 45, problem), problem);
+    EXPECT_EQ(w.textAt(1, 15, 133 - 43, problem), problem);
+    // A long reason is broken between words, never cut at the page's edge.
+    ReportContent longer = content;
+    longer.noDistanceReason = QStringLiteral("D_DS must be entered from the standard's tables for reaching through, "
+                                             "over or under (ISO 13855:2010 added 128.0 mm)");
+    const PdfWords wrapped = write(longer);
+    EXPECT_TRUE(wrapped.allText().contains(QStringLiteral("No safety distance: ") + longer.noDistanceReason + "."))
+        << wrapped.allText().toStdString();
     EXPECT_TRUE(w.allText().contains(QStringLiteral("Method of choosing the stop time: ISO 13855:2010")))
         << w.allText().toStdString();
 

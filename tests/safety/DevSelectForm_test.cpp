@@ -314,6 +314,24 @@ TEST_F(DeviceSelection, AfterOpeningAProjectOkWithOnlyTheStandardChangedKeepsIts
     EXPECT_EQ(main().Label_DeviceParams->text(), QStringLiteral("d=30 mm"));
 }
 
+// The archive keeps the standard and the installed distance, not the
+// entries: after a measurement from it the dialog names the entries the
+// standard reads, until OK.
+TEST_F(DeviceSelection, AfterAMeasurementFromTheArchiveTheDialogNamesTheEntriesNotKept)
+{
+    DistanceChoice ansi = DistanceChoice::of(QStringLiteral("ansi-b11.19"));
+    ansi.installedMm = 300;
+    state().setDistanceChoice(ansi);
+    sel->setEntriesFromArchive(true);
+    choose(QDialog::Accepted, [&] {
+        ASSERT_TRUE(sel->Label_EntriesNotKept->isVisibleTo(sel));
+        EXPECT_EQ(sel->Label_EntriesNotKept->text(),
+                  QStringLiteral("The archive did not keep: Response time Tr, Brake monitor setting, Approach speed K"));
+        EXPECT_EQ(sel->Edit_Installed->text(), QStringLiteral("300"));
+    });
+    choose(QDialog::Rejected, [&] { EXPECT_FALSE(sel->Label_EntriesNotKept->isVisibleTo(sel)); });
+}
+
 // A unit goes and comes with its field: no "[mm]" stands without an entry.
 TEST_F(DeviceSelection, UnitLabelsAreShownOnlyWithTheirFields)
 {

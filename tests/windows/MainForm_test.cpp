@@ -223,7 +223,8 @@ TEST_F(MainFormTest, DistanceAppearsFromTheTenthValueWithTheGoverningValueUnderl
     EXPECT_TRUE(w.Label_3Sigma->font().bold());
     EXPECT_NEAR(*state().result().distanceMm, 2000 * (110 + 3 * std::sqrt(1000.0)) / 1000, 1e-9);
     EXPECT_EQ(w.Label_SafetyDistanceValue->text(), QStringLiteral("  410 mm"));
-    EXPECT_EQ(w.Label_SafetyDistanceValue->toolTip(), QStringLiteral("16.13 inch"));
+    // 16.131 inch, rounded up as every minimum is.
+    EXPECT_EQ(w.Label_SafetyDistanceValue->toolTip(), QStringLiteral("16.14 inch"));
 
     // Back below ten values: no distance at all, in the window and for
     // whatever reads the state (the report, Save as, the archive).
