@@ -2,6 +2,8 @@
 
 #include "Trend.h"
 
+#include "safety/MinimumDistance.h"
+
 #include <cmath>
 
 FleetRow fleetRow(const ArchiveSafeguardSummary &safeguard, const QDate &today, int intervalMonths,
@@ -21,7 +23,10 @@ FleetRow fleetRow(const ArchiveSafeguardSummary &safeguard, const QDate &today, 
         || aboveThreshold(row.changeVsBaselinePercent, thresholdPercent);
     if (s.lastMeasuredAt.isValid())
         row.due = s.lastMeasuredAt.toLocalTime().date().addMonths(intervalMonths);
-    if (s.verdict == QLatin1String("closer"))
+    // From the stored numbers by the one comparison of the protocol; a
+    // verdict kept without them stands as it was recorded.
+    const std::optional<DistanceVerdict> verdict = compareInstalled(s.distanceMm, s.installedMm);
+    if (verdict ? !verdict->meets : s.verdict == QLatin1String("closer"))
         row.status = FleetStatus::Closer;
     else if (warning)
         row.status = FleetStatus::Warning;

@@ -66,25 +66,57 @@ QString formatCount(qint64 count)
     return formatInteger(count, 5);
 }
 
+double roundUpTo(double value, int decimals)
+{
+    if (!std::isfinite(value))
+        return value;
+    const double scale = std::pow(10.0, decimals);
+    const double steps = value * scale;
+    const double up = std::ceil(steps - 1e-6);
+    // Beyond 2^53 steps a double holds whole steps only.
+    if (!std::isfinite(steps) || std::fabs(steps) >= 9007199254740992.0)
+        return value;
+    return up / scale + 0.0; // + 0.0: no "-0"
+}
+
+double roundDownTo(double value, int decimals)
+{
+    if (!std::isfinite(value))
+        return value;
+    const double scale = std::pow(10.0, decimals);
+    const double steps = value * scale;
+    if (!std::isfinite(steps) || std::fabs(steps) >= 9007199254740992.0)
+        return value;
+    return std::floor(steps + 1e-6) / scale + 0.0;
+}
+
 QString formatDistanceMm(double mm, const QLocale &locale)
 {
     if (!std::isfinite(mm))
         return kNoValueMm;
-    return formatNumber(mm, 0, 5, locale) + QStringLiteral(" mm");
+    return formatNumber(roundUpTo(mm, 0), 0, 5, locale) + QStringLiteral(" mm");
 }
 
 QString formatDistanceInch(double inch, const QLocale &locale)
 {
     if (!std::isfinite(inch))
         return kNoValueInch;
-    return formatNumber(inch, 2, 5, locale) + QStringLiteral(" inch");
+    return formatNumber(roundUpTo(inch, 2), 2, 5, locale) + QStringLiteral(" inch");
 }
 
 QString formatCalculatorMm(double mm, const QLocale &locale)
 {
     if (!std::isfinite(mm))
         return kNoValueMm;
-    return formatNumber(mm, 1, 5, locale) + QStringLiteral(" mm");
+    return formatNumber(roundUpTo(mm, 1), 1, 5, locale) + QStringLiteral(" mm");
+}
+
+QString formatInstalledMm(double mm, const QLocale &locale)
+{
+    if (!std::isfinite(mm))
+        return kNoValueMm;
+    const double shown = roundDownTo(mm, 1);
+    return formatNumber(shown, shown == std::floor(shown) ? 0 : 1, 0, locale) + QStringLiteral(" mm");
 }
 
 std::optional<double> parseDecimal(const char *p, const char *end, char decimalSeparator)

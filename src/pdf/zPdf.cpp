@@ -519,6 +519,10 @@ void TzPdf::SaveToFile(const QString &FileName) const
     const SaveResult saved = saveWholeFile(FileName, [this](QIODevice &file) {
         return file.write(PDF) == PDF.size();
     });
-    if (!saved)
+    // Say what failed: a file that could not be made, or one that was made
+    // and could not be written (a full disk).
+    if (saved.stage == SaveResult::NotCreated)
         throw ZirkError(QStringLiteral("Cannot create file \"%1\". %2").arg(FileName, saved.error));
+    if (saved.stage == SaveResult::NotWritten)
+        throw ZirkError(QStringLiteral("Cannot write file \"%1\". %2").arg(FileName, saved.error));
 }

@@ -304,11 +304,6 @@ int ProjectRecord::capacity(Text field)
     return kTextFields[int(field)].capacity;
 }
 
-bool ProjectRecord::refusesControls(Text field)
-{
-    return field == Text::Safeguard;
-}
-
 QByteArray ProjectRecord::text(Text field) const
 {
     if (field == Text::Safeguard)

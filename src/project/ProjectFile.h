@@ -70,8 +70,6 @@ public:
     };
     static Text pictureNote(int slot); // slot 1 to 4
     static int capacity(Text field);
-    // The fields that refuse control characters (tab, line break, ...).
-    static bool refusesControls(Text field);
 
     // The stored single-byte text.  A length byte beyond the capacity (a
     // damaged file) reads as the full capacity, never past the field.  The

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <limits>
@@ -46,23 +47,6 @@ std::optional<ProjectExtension> extensionOf(const Measurement &m, bool evenPlain
     return e;
 }
 
-bool isControl(char32_t c)
-{
-    return QChar::category(c) == QChar::Other_Control;
-}
-
-// text without the control characters a field refuses.
-QString withoutRefused(const QString &text, ProjectRecord::Text field)
-{
-    if (!ProjectRecord::refusesControls(field))
-        return text;
-    QString kept;
-    for (const char32_t c : text.toUcs4())
-        if (!isControl(c))
-            kept += QString::fromUcs4(&c, 1);
-    return kept;
-}
-
 } // namespace
 
 namespace {
@@ -93,7 +77,7 @@ void setProjectCodePage(int codePage)
 
 QString projectText(const ProjectRecord &record, ProjectRecord::Text field)
 {
-    return decodeSingleByte(record.text(field), projectCodePageName());
+    return escapeControlCharacters(decodeSingleByte(record.text(field), projectCodePageName()));
 }
 
 void setProjectText(ProjectRecord &record, ProjectRecord::Text field, const QString &text)
@@ -101,11 +85,37 @@ void setProjectText(ProjectRecord &record, ProjectRecord::Text field, const QStr
     record.setText(field, encodeSingleByte(text, projectCodePageName()));
 }
 
+bool isControlCharacter(char32_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c < 0xA0);
+}
+
+QString escapeControlCharacters(const QString &text)
+{
+    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) { return isControlCharacter(c.unicode()); }))
+        return text;
+    QString out;
+    out.reserve(text.size() + 8);
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '\n': out += QStringLiteral("\\n"); break;
+        case '\r': out += QStringLiteral("\\r"); break;
+        case '\t': out += QStringLiteral("\\t"); break;
+        default:
+            if (isControlCharacter(c.unicode()))
+                out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+            else
+                out += c;
+        }
+    }
+    return out;
+}
+
 QString keptProjectText(const QString &text, ProjectRecord::Text field)
 {
     const char *codePage = projectCodePageName();
-    const QByteArray stored = encodeSingleByte(withoutRefused(text, field), codePage);
-    return decodeSingleByte(stored.left(ProjectRecord::capacity(field)), codePage);
+    return decodeSingleByte(encodeSingleByte(escapeControlCharacters(text), codePage).left(ProjectRecord::capacity(field)),
+                            codePage);
 }
 
 QString keptSafeguardName(const QString &name)
@@ -119,13 +129,14 @@ ProjectTextFit projectTextFit(const QString &text, ProjectRecord::Text field)
     ProjectTextFit fit;
     fit.capacity = ProjectRecord::capacity(field);
     fit.bytes = int(encodeSingleByte(text, codePage).size());
-    const bool refusesControls = ProjectRecord::refusesControls(field);
     for (const char32_t c : text.toUcs4()) {
-        if (refusesControls && isControl(c)) {
-            fit.controls = true;
+        const QString one = QString::fromUcs4(&c, 1);
+        if (isControlCharacter(c)) {
+            const QString escaped = escapeControlCharacters(one);
+            if (!fit.controls.contains(escaped))
+                fit.controls += escaped;
             continue;
         }
-        const QString one = QString::fromUcs4(&c, 1);
         if (c != U'?' && encodeSingleByte(one, codePage) == "?" && !fit.unkept.contains(one))
             fit.unkept += one;
     }
@@ -196,7 +207,7 @@ Measurement measurementFromProject(const std::vector<double> &stopTimes, const P
     device.Height = record.height();
     // A door's C, a mat's h and the non-industrial choice are kept in the
     // extension block only; without it they are none.
-    const std::optional<ProjectExtension> extension = record.extension(problem);
+    const std::optional<ProjectExtension> extension = record.extension(&m.standardProblem);
     device.C = orNoNumber(extension ? extension->doorC : std::nullopt);
     device.StepHeight = orNoNumber(extension ? extension->matH : std::nullopt);
     device.NonIndustrial = extension && extension->nonIndustrial;
@@ -206,10 +217,13 @@ Measurement measurementFromProject(const std::vector<double> &stopTimes, const P
         static_cast<StandardEntries &>(c) = *extension;
         if (extension->lastValueUtcMs)
             m.lastValueAt = QDateTime::fromMSecsSinceEpoch(*extension->lastValueUtcMs, Qt::UTC);
-        if (!c.standard() && problem)
-            *problem = QStringLiteral("the project names the standard \"%1\", which this program does not know")
-                           .arg(c.standardId);
+        if (!c.standard())
+            m.standardProblem =
+                QStringLiteral("the project names the standard \"%1\", which this program does not know")
+                    .arg(c.standardId);
     }
+    if (problem)
+        *problem = m.standardProblem;
 
     for (int slot = 1; slot <= kPictureSlotCount; ++slot) {
         PictureSlot &p = m.pictures[std::size_t(slot - 1)];
@@ -237,9 +251,20 @@ std::optional<QDateTime> timeInProjectFileName(const QString &fileName)
     if (!date.isValid() || !time.isValid())
         return std::nullopt;
     const QDateTime when(date, time);
-    if (!when.isValid())
+    if (when.isValid())
+        return when;
+    // A wall time the clocks skipped (02:30 on the night summer time
+    // begins) was written by a clock that had not yet moved on: it is read
+    // with the offset in force before the change, which a day earlier
+    // certainly was.  Qt 6.4 offers no choice here, so it is done by hand.
+    const QDateTime wallAsUtc(date, time, Qt::UTC);
+    if (!wallAsUtc.isValid())
         return std::nullopt;
-    return when;
+    const int offsetBefore = wallAsUtc.addDays(-1).toLocalTime().offsetFromUtc();
+    const QDateTime read = wallAsUtc.addSecs(-offsetBefore).toLocalTime();
+    if (!read.isValid())
+        return std::nullopt;
+    return read;
 }
 
 QByteArray projectFileBytes(const Measurement &measurement, ProjectRecord record)

@@ -65,12 +65,21 @@ int projectCodePage();
 void setProjectCodePage(int codePage);
 
 // A text field as Open reads it and Save as writes it, in projectCodePage().
+// Control characters a file of an older version may hold (a line break in a
+// machine ID) come back escaped, so that no text read from a file can
+// forge a line of a listing or a protocol.
 QString projectText(const ProjectRecord &record, ProjectRecord::Text field);
+
+// A line break, a tab or any other control character (C0, DEL, C1): none
+// belongs in a machine ID, a note or a picture note.
+bool isControlCharacter(char32_t c);
+// "\n", "\r", "\t" and "\xHH" for the control characters of text.
+QString escapeControlCharacters(const QString &text);
 void setProjectText(ProjectRecord &record, ProjectRecord::Text field, const QString &text);
 
-// text as a project file keeps it in field: what the code page lacks
-// becomes "?", control characters are left out where the field refuses
-// them, and it is cut to the field's capacity.
+// text as a project file keeps it in field: control characters are
+// escaped, what the code page lacks becomes "?", and it is cut to the
+// field's capacity.
 QString keptProjectText(const QString &text, ProjectRecord::Text field);
 
 // A safeguard's name as the project file keeps it (keptProjectText),
@@ -81,9 +90,11 @@ QString keptSafeguardName(const QString &name);
 struct ProjectTextFit
 {
     QString unkept; // the characters the code page lacks, each once, in order
-    bool controls = false; // control characters, where the field refuses them
+    // Control characters in the text, escaped, each once, in order: the
+    // dialogs and zirk-cli refuse them.
+    QString controls;
     int bytes = 0;  // as the code page writes it
     int capacity = 0;
-    bool fits() const { return unkept.isEmpty() && !controls && bytes <= capacity; }
+    bool fits() const { return unkept.isEmpty() && controls.isEmpty() && bytes <= capacity; }
 };
 ProjectTextFit projectTextFit(const QString &text, ProjectRecord::Text field);

@@ -318,10 +318,12 @@ private:
             line(kCourierBold, 12, QStringLiteral("No safety distance: the formula gives no finite value."));
         }
         if (analysis.choice.installedMm) {
-            const Quantity installed{*analysis.choice.installedMm, DistanceUnit::Millimetre};
-            QString comparison = QStringLiteral("Installed distance: ") + renderQuantity(installed, m_locale)
+            // As entered, never rounded up; the verdict compares it with the
+            // minimum rounded up to whole mm.
+            QString comparison = QStringLiteral("Installed distance: ")
+                + formatInstalledMm(*analysis.choice.installedMm, m_locale)
                 + QStringLiteral(" / ")
-                + renderQuantity({*analysis.choice.installedMm / kMmPerInch, DistanceUnit::Inch}, m_locale);
+                + renderQuantity({roundDownTo(*analysis.choice.installedMm / kMmPerInch, 2), DistanceUnit::Inch}, m_locale);
             comparison += r.verdict ? QStringLiteral(": ") + verdictText(*r.verdict, m_locale)
                                     : QStringLiteral(": no comparison without a safety distance");
             wrappedLine(kCourierBold, comparison, QStringLiteral("  "));

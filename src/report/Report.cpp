@@ -200,19 +200,52 @@ private:
         const std::optional<double> &mm = c.safetyDistanceMm;
         // The standard's name makes the line longer: a smaller size keeps it
         // on the page.
+        // The minimum is printed rounded up, as the verdict compares it.
         text(15, y - 30, kCourierBold, c.defaultStandard ? 14 : 12,
              QStringLiteral("Safety Distance")
                  + (c.defaultStandard ? QString() : QStringLiteral(" [") + c.standardName + QStringLiteral("]"))
                  + QStringLiteral(": ") + (mm && std::isfinite(*mm) ? formatDistanceMm(*mm, c.locale) + QStringLiteral(" / ")
-                            + formatNumber(*mm / 25.4, 2, 5, c.locale) + QStringLiteral(" Inch")
+                            + formatNumber(roundUpTo(*mm / 25.4, 2), 2, 5, c.locale) + QStringLiteral(" Inch")
                                              : kNoValueMm));
         if (c.installedMm && c.verdict)
             text(15, y - 35, kCourierBold, 12,
-                 QStringLiteral("Installed ") + formatNumber(*c.installedMm, 1, 0, c.locale) + QStringLiteral(" mm: ")
+                 QStringLiteral("Installed ") + formatInstalledMm(*c.installedMm, c.locale) + QStringLiteral(": ")
                      + verdictText(*c.verdict, c.locale));
         else
             text(15, y - 35, kCourierBold, 14, QStringLiteral("Check for minimum safety Distance!"));
-        return y - 35;
+        // Where the number would stand, the reason there is none, and a
+        // standard that was not read from the project is not passed over.
+        // Courier 8 pt holds about a hundred characters a line.
+        int bottom = y - 35;
+        auto wrapped = [this, &bottom](const QString &line) {
+            for (const QString &part : wrapWords(line, 100)) {
+                bottom -= 4;
+                text(15, bottom, kCourierBold, 8, part);
+            }
+        };
+        if (!(mm && std::isfinite(*mm)) && !c.noDistanceReason.isEmpty())
+            wrapped(QStringLiteral("No safety distance: ") + c.noDistanceReason + QLatin1Char('.'));
+        if (!c.standardProblem.isEmpty())
+            wrapped(QStringLiteral("The standard stored in the project could not be read (") + c.standardProblem
+                    + QStringLiteral(")."));
+        return bottom;
+    }
+
+    // Lines of at most `width` characters, broken between words.
+    static QStringList wrapWords(const QString &line, qsizetype width)
+    {
+        QStringList lines;
+        QString current;
+        for (const QString &word : line.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            if (!current.isEmpty() && current.size() + 1 + word.size() > width) {
+                lines << current;
+                current.clear();
+            }
+            current += (current.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+        }
+        if (!current.isEmpty())
+            lines << current;
+        return lines;
     }
 
     void explanation(int y)
@@ -228,7 +261,7 @@ private:
             const char *text;
         };
         static const Line lines[] = {
-            {15, kCourierBold, "ISO 13855:2010"},
+            {15, kCourierBold, nullptr}, // the heading, below
             {20, kCourierBold, "How to calculate the overall system stopping performance"},
             {25, kCourier, "One measurement is not sufficient for calculating the minimum distance. At least 10 measurements are"},
             {30, kCourier, "required."},
@@ -237,8 +270,14 @@ private:
             {45, kCourier, "The highest measured value or the mean plus three standard deviations, whichever is the greater, should be"},
             {50, kCourier, "used in the calculation if the minimum distance."},
         };
+        // The text tells how the governing stop time is chosen; under another
+        // standard of the distance its heading says so, so that the page does
+        // not read as the standard the distance was computed by.
+        const QByteArray heading = m_content.defaultStandard
+            ? QByteArray("ISO 13855:2010")
+            : QByteArray("Method of choosing the stop time: ISO 13855:2010");
         for (const Line &l : lines)
-            m_pdf.TextXY(15, y - l.below, l.font, 8, QByteArray(l.text));
+            m_pdf.TextXY(15, y - l.below, l.font, 8, l.text ? QByteArray(l.text) : heading);
     }
 
     void picture(int slot, int pictureY, int captionY)

@@ -74,6 +74,12 @@ struct ReportContent
     // without it the summary keeps its request to check the distance.
     std::optional<double> installedMm;
     std::optional<DistanceVerdict> verdict;
+    // Why the series gives no distance although it has ten values (a
+    // refusal of the standard), printed under the distance line.
+    QString noDistanceReason;
+    // Why the standard stored in the project could not be read; empty when
+    // it was read or there was none.
+    QString standardProblem;
 
     QLocale locale; // separators of the safety distance line
 

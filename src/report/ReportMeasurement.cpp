@@ -37,6 +37,9 @@ ReportContent reportContent(const Measurement &m, const AppSettings &settings, c
     }
     content.installedMm = m.distanceChoice.installedMm;
     content.verdict = result.distance.verdict;
+    if (result.enoughValues() && !result.distanceMm && !result.distance.noDistanceReason.isEmpty())
+        content.noDistanceReason = result.distance.noDistanceReason.render(locale);
+    content.standardProblem = m.standardProblem;
 
     if (settings.AddAnalysisPage)
         content.analysis = ReportAnalysis{m.stopTimes, m.safetyDevice, m.distanceChoice};

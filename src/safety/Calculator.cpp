@@ -50,12 +50,12 @@ QString calculatorResultText(const std::optional<double> &mm, const QLocale &loc
     return mm ? formatCalculatorMm(*mm, locale) : kNoValueMm;
 }
 
-std::optional<AdvisorDistances> adviseDistances(const AdvisorInput &input, const QLocale &locale)
+std::optional<AdvisorDistances> adviseDistances(const AdvisorInput &input, const QLocale &locale,
+                                                AdvisorReasons *reasons)
 {
     const std::optional<double> t = parseDecimal(input.stopTime, locale);
     if (!t)
         return std::nullopt;
-    const double T = *t / 1000.0;
 
     // The mat is compared without a step (h = 0); the kinds without a
     // parameter get a dummy that their formulas ignore.
@@ -68,10 +68,28 @@ std::optional<AdvisorDistances> adviseDistances(const AdvisorInput &input, const
         parseDecimal(input.doorC, locale),
         0.0,
     };
+    // By the same calculation as the main window's, so that a stop time below
+    // zero, or a d or C that would shorten the distance, gives no distance
+    // here either.
     AdvisorDistances distances;
     for (int kind = 0; kind < SafetyDeviceKindCount; ++kind) {
-        if (parameters[kind])
-            distances[kind] = safetyDistance(kind, T, *parameters[kind]);
+        if (!parameters[kind])
+            continue;
+        DistanceInputs in;
+        in.kind = kind;
+        in.governingMs = *t;
+        switch (kind) {
+        case KindVerticalLightCurtain: in.d = parameters[kind]; break;
+        case KindHorizontalLightCurtain:
+        case KindSafetyScanner: in.H = parameters[kind]; break;
+        case KindDoor: in.C = parameters[kind]; break;
+        case KindPressureSensitiveMat: in.h = parameters[kind]; break;
+        default: break;
+        }
+        const DistanceResult result = defaultDistanceStandard().calculate(in);
+        distances[kind] = result.distanceMm;
+        if (reasons && !result.distanceMm)
+            (*reasons)[std::size_t(kind)] = result.noDistanceReason.render(locale);
     }
     return distances;
 }

@@ -67,8 +67,11 @@ using AdvisorDistances = std::array<std::optional<double>, SafetyDeviceKindCount
 
 // Empty when the stop time is not a number: the advisor then leaves its
 // results as they were.
-std::optional<AdvisorDistances> adviseDistances(const AdvisorInput &input,
-                                                const QLocale &locale = QLocale());
+// Where the standard refuses a row's distance (a stop time below zero, a d
+// of none), *reasons, if given, holds why for that kind.
+using AdvisorReasons = std::array<QString, SafetyDeviceKindCount>;
+std::optional<AdvisorDistances> adviseDistances(const AdvisorInput &input, const QLocale &locale = QLocale(),
+                                                AdvisorReasons *reasons = nullptr);
 
 // "%5.1n mm", or "- - -" for a row without a usable parameter.
 QString advisorResultText(const std::optional<double> &mm, const QLocale &locale = QLocale());

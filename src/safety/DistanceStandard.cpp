@@ -71,16 +71,6 @@ QString DistanceValue::renderValue(const QLocale &locale) const
     return out;
 }
 
-std::optional<DistanceVerdict> compareInstalled(std::optional<double> minimumMm, std::optional<double> installedMm)
-{
-    if (!minimumMm || !installedMm || !std::isfinite(*minimumMm) || !std::isfinite(*installedMm))
-        return std::nullopt;
-    // No tolerance: a mounting that is closer by any amount is closer.
-    if (*installedMm >= *minimumMm)
-        return DistanceVerdict{true, 0.0};
-    return DistanceVerdict{false, *minimumMm - *installedMm};
-}
-
 QString verdictKey(const DistanceVerdict &verdict)
 {
     return verdict.meets ? QStringLiteral("meets") : QStringLiteral("closer");
@@ -108,6 +98,10 @@ DistanceResult DistanceStandard::calculate(const DistanceInputs &inputs) const
         result.notFinite = true;
         if (result.noDistanceReason.isEmpty())
             result.noDistanceReason = DistanceText(QStringLiteral("the formula gives no finite value"));
+    }
+    if (result.distanceMm && *result.distanceMm > kLargestDistanceMm) {
+        result.distanceMm.reset();
+        result.noDistanceReason = DistanceText(QStringLiteral("the distance comes out above 100 m, beyond any guard"));
     }
     if (result.distanceMm)
         result.distanceInch = *result.distanceMm / kMmPerInch;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "safety/MinimumDistance.h"
+
 #include <QLocale>
 #include <QString>
 
@@ -126,18 +128,6 @@ struct DistanceInputs : StandardEntries
     double governingMs = 0.0;
     DistanceText stopTimeNote; // which statistic the governing time is
 };
-
-// The installed distance compared with the minimum one.
-struct DistanceVerdict
-{
-    bool meets = false;
-    double shortfallMm = 0.0; // minimum - installed when closer, else 0
-};
-
-// Meets when the installed distance is not below the minimum.  None without
-// an installed distance, without a finite minimum or for an installed
-// distance that is no finite number.
-std::optional<DistanceVerdict> compareInstalled(std::optional<double> minimumMm, std::optional<double> installedMm);
 
 // "meets" or "closer", as zirk-cli and the archive store a verdict.
 QString verdictKey(const DistanceVerdict &verdict);

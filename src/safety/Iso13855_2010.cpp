@@ -78,16 +78,34 @@ void resolutionInput(DistanceResult *r, double d)
 
 const DistanceText kThroughResolution(QStringLiteral("8 \u00d7 (d - 14 mm), reach through the curtain's resolution"));
 
+// The reach through the curtain, 8 (d - 14), is not less than 0: a curtain
+// finer than 14 mm is not credited with a hand that reaches less than none.
+double throughResolution(double d)
+{
+    return std::max(0.0, 8.0 * (d - 14.0));
+}
+
+void throughResolutionValue(DistanceResult *r, double d, double C)
+{
+    if (!r)
+        return;
+    if (d < 14.0)
+        value(*r, QStringLiteral("C"), mm(C), ValueOrigin::StandardConstant,
+              DistanceText(QStringLiteral("8 \u00d7 (d - 14 mm) is not less than 0: d is below 14 mm, so %1"),
+                           {mm(0.0)}));
+    else
+        value(*r, QStringLiteral("C"), mm(C), ValueOrigin::StandardConstant, kThroughResolution);
+}
+
 double vlc(double T, double d, DistanceResult *r)
 {
     resolutionInput(r, d);
     if (d > 40.0)
         return coarseCurtain(T, r);
-    const double C = 8.0 * (d - 14.0);
-    if (r) {
+    const double C = throughResolution(d);
+    if (r)
         r->formula = DistanceText(QStringLiteral("S = K \u00d7 T + C,  C = 8 \u00d7 (d - 14 mm)"));
-        value(*r, QStringLiteral("C"), mm(C), ValueOrigin::StandardConstant, kThroughResolution);
-    }
+    throughResolutionValue(r, d, C);
     double S = kFastApproach * T + C;
     if (r)
         sumLine(r, kFastApproach, T, C, S);
@@ -118,7 +136,7 @@ double vlcNonIndustrial(double T, double d, DistanceResult *r)
     resolutionInput(r, d);
     if (d > 40.0)
         return coarseCurtain(T, r);
-    const double C = 8.0 * (d - 14.0);
+    const double C = throughResolution(d);
     if (r)
         r->formula = DistanceText(QStringLiteral("S = K \u00d7 T + 8 \u00d7 (d - 14 mm) + 75 mm"));
     // Children approach faster relative to their reach: the 2000 mm/s speed
@@ -128,8 +146,8 @@ double vlcNonIndustrial(double T, double d, DistanceResult *r)
               DistanceText(QStringLiteral("approach speed of the hand; non-industrial use (children about): no change "
                                           "to %1"),
                            {mmPerS(kSlowApproach)}));
-        value(*r, QStringLiteral("C"), mm(C), ValueOrigin::StandardConstant, kThroughResolution);
     }
+    throughResolutionValue(r, d, C);
     double S = kFastApproach * T + C + 75.0;
     if (r)
         r->lines.push_back(DistanceText(QStringLiteral("S = %1 \u00d7 %2 + %3 + %4 = %5"),
@@ -234,7 +252,10 @@ double door(double T, double C, DistanceResult *r)
 
 double mat(double T, double h, DistanceResult *r)
 {
-    const double C = 1200.0 - 0.4 * h;
+    // As over a horizontal zone, the reach of an arm over the mat's step is
+    // never taken below 850 mm.
+    const double reach = 1200.0 - 0.4 * h;
+    const double C = std::max(kLeastReachOver, reach);
     if (r) {
         r->formula = DistanceText(QStringLiteral("S = K \u00d7 T + C,  C = 1200 mm - 0.4 \u00d7 h"));
         value(*r, QStringLiteral("h"), mm(h), ValueOrigin::Entered,
@@ -242,7 +263,10 @@ double mat(double T, double h, DistanceResult *r)
         value(*r, QStringLiteral("K"), mmPerS(kSlowApproach), ValueOrigin::StandardConstant,
               DistanceText(QStringLiteral("approach speed of the body")));
         value(*r, QStringLiteral("C"), mm(C), ValueOrigin::StandardConstant,
-              DistanceText(QStringLiteral("1200 mm - 0.4 \u00d7 h, reach of an arm")));
+              reach < kLeastReachOver
+                  ? DistanceText(QStringLiteral("1200 mm - 0.4 \u00d7 h, reach of an arm; %1 is below %2, so %2"),
+                                 {mm(reach), mm(kLeastReachOver)})
+                  : DistanceText(QStringLiteral("1200 mm - 0.4 \u00d7 h, reach of an arm")));
     }
     const double S = kSlowApproach * T + C;
     if (r)
@@ -263,12 +287,11 @@ double vypocet_Mat(double T, double h) { return mat(T, h, nullptr); }
 
 void Iso13855_2010::compute(const DistanceInputs &in, DistanceResult &r) const
 {
-    // The stop time and the device's measures enter the arithmetic as they
-    // are, as they always have; only what is no number gives no distance.
-    if (!std::isfinite(in.governingMs)) {
-        refuse(r, DistanceText(QStringLiteral("the stop time is not a number")));
+    // A stop time below zero, a resolution of none and a negative C or h
+    // would each take something off the distance that the machine needs:
+    // they give no distance, with the reason.
+    if (!stopTimeUsable(r, in))
         return;
-    }
     stopTime(r, in);
     const double T = in.governingMs / 1000.0;
     double S = 0.0;
@@ -276,6 +299,10 @@ void Iso13855_2010::compute(const DistanceInputs &in, DistanceResult &r) const
     case KindVerticalLightCurtain:
         if (!measureGiven(r, in.d, QStringLiteral("resolution d")))
             return;
+        if (*in.d <= 0.0) {
+            refuse(r, DistanceText(QStringLiteral("the resolution d must be above 0 mm")));
+            return;
+        }
         S = in.nonIndustrial ? vlcNonIndustrial(T, *in.d, &r) : vlc(T, *in.d, &r);
         break;
     case KindHorizontalLightCurtain:
@@ -293,11 +320,19 @@ void Iso13855_2010::compute(const DistanceInputs &in, DistanceResult &r) const
     case KindDoor:
         if (!measureGiven(r, in.C, QStringLiteral("additional distance C")))
             return;
+        if (*in.C < 0.0) {
+            refuse(r, DistanceText(QStringLiteral("the additional distance C must not be below 0 mm")));
+            return;
+        }
         S = door(T, *in.C, &r);
         break;
     case KindPressureSensitiveMat:
         if (!measureGiven(r, in.h, QStringLiteral("step height h")))
             return;
+        if (*in.h < 0.0) {
+            refuse(r, DistanceText(QStringLiteral("the step height h must not be below 0 mm")));
+            return;
+        }
         S = mat(T, *in.h, &r);
         break;
     default:
@@ -325,7 +360,7 @@ std::optional<double> iso13855_2010AdditionalDistance(const DistanceInputs &in)
             return std::nullopt;
         if (*in.d > 40.0)
             return 850.0;
-        return 8.0 * (*in.d - 14.0) + (in.nonIndustrial ? 75.0 : 0.0);
+        return throughResolution(*in.d) + (in.nonIndustrial ? 75.0 : 0.0);
     case KindHorizontalLightCurtain:
         return given(in.H) ? std::optional<double>(std::max(kLeastReachOver, 1200.0 - 0.4 * *in.H)) : std::nullopt;
     case KindSafetyScanner:
@@ -334,7 +369,8 @@ std::optional<double> iso13855_2010AdditionalDistance(const DistanceInputs &in)
     case KindTwoHandControl: return 250.0;
     case KindEmergencyStop: return 0.0;
     case KindDoor: return given(in.C) ? in.C : std::nullopt;
-    case KindPressureSensitiveMat: return given(in.h) ? std::optional<double>(1200.0 - 0.4 * *in.h) : std::nullopt;
+    case KindPressureSensitiveMat:
+        return given(in.h) ? std::optional<double>(std::max(kLeastReachOver, 1200.0 - 0.4 * *in.h)) : std::nullopt;
     default: return std::nullopt;
     }
 }

@@ -63,6 +63,11 @@ struct Measurement
     // When the last value of the series was measured; invalid where nobody
     // knows (values typed into a file, imported).
     QDateTime lastValueAt;
+    // Why the standard and its entries stored with the measurement (a
+    // project file's block) could not be read; empty when they were, or when
+    // there were none.  The distance is then of the default standard, and
+    // every place that shows it says so until a standard is chosen anew.
+    QString standardProblem;
 
     SeriesResult result() const { return computeSeriesResult(stopTimes, safetyDevice, distanceChoice); }
 };

@@ -110,6 +110,11 @@ std::vector<LanguageKey> buildKeys()
         plainText(main, "VerdictCloser", "closer than the minimum distance by %1 mm", W::Main),
         plainText(main, "StandardBlockIgnored", "The standard stored in the project was not read", W::Main),
         plainText(main, "SafeguardBlockIgnored", "The safeguard named in the project was not read", W::Main),
+        plainText(main, "StandardBlockChoose", "Choose the standard and its entries in Device Select.", W::Main),
+        plainText(main, "NoDistanceReason", "No distance: %1", W::Main),
+        plainText(main, "StartFileIsFolder", "%1 is a folder, not a project file.", W::Main),
+        plainText(main, "StartFileNotRead", "%1 cannot be opened: %2", W::Main),
+        plainText(main, "StartFileInvalid", "%1: Invalid/Corrupted file! (%2)", W::Main),
 
         message("NoDeviceFoundText", "No Zirk device found!", &MessageTexts::NoDeviceFound),
         message("NewMeasurementText", "Are you sure you want to start a new measurement? All data will be lost!",
@@ -182,8 +187,9 @@ std::vector<LanguageKey> buildKeys()
         plainText(devices, "TextNotInCodePage", "\"%1\" cannot be kept: project files use %2.", W::DeviceSelect),
         plainText(devices, "TextTooLong", "A project file keeps at most %1 characters here.", W::DeviceSelect),
         plainText(devices, "TextKeptAs", "The project file keeps this as \"%1\".", W::DeviceSelect),
-        plainText(devices, "TextHasControls", "Tabs, line breaks and other control characters cannot be kept here.",
+        plainText(devices, "TextControlCharacter", "Line breaks and other control characters (%1) cannot be kept here.",
                   W::DeviceSelect),
+        plainText(devices, "EntriesNotKept", "The archive did not keep: %1", W::DeviceSelect),
 
         title(calc, "WindowCaption", "Calculator", W::Calculator),
         caption(calc, "ResolutionLabel", "Resolution d:", W::Calculator, "Label11"),

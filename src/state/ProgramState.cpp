@@ -126,6 +126,14 @@ void ProgramState::setDistanceChoice(const DistanceChoice &choice)
     emit resultChanged();
 }
 
+void ProgramState::setStandardProblem(const QString &problem)
+{
+    if (problem == m_measurement.standardProblem)
+        return;
+    m_measurement.standardProblem = problem;
+    emit resultChanged();
+}
+
 const SeriesResult &ProgramState::result() const
 {
     if (!m_result)
@@ -190,6 +198,7 @@ void ProgramState::setMeasurement(const Measurement &measurement)
     setInstrument(measurement.instrument);
     setSafetyDevice(measurement.safetyDevice);
     setDistanceChoice(measurement.distanceChoice);
+    setStandardProblem(measurement.standardProblem);
     for (int slot = 1; slot <= kPictureSlotCount; ++slot) {
         const PictureSlot &p = measurement.pictures[std::size_t(slot - 1)];
         setPicture(slot, p.picture);

@@ -66,6 +66,11 @@ public:
     // device on OK, on Open, at start.
     const DistanceChoice &distanceChoice() const { return m_measurement.distanceChoice; }
     void setDistanceChoice(const DistanceChoice &choice);
+    // Why the standard stored with the measurement was not read: set on
+    // Open, cleared when a standard is chosen anew (OK in the selection,
+    // New).  Signals resultChanged, since it stands beside the distance.
+    const QString &standardProblem() const { return m_measurement.standardProblem; }
+    void setStandardProblem(const QString &problem);
 
     // --- what the series and the device come to, computed once per change ---
     const SeriesResult &result() const;

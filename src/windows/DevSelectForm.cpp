@@ -269,7 +269,11 @@ void Tdevselectform::buildUi()
             label->setBuddy(edit);
             g->addWidget(label, row, 0);
             g->addWidget(edit, row, 1);
-            g->addWidget(new QLabel(unitText), row, 2);
+            // The unit goes and comes with its field.
+            auto *unit = new QLabel(unitText);
+            unit->setObjectName(QLatin1String(labelName) + QStringLiteral("Unit"));
+            m_units[edit] = unit;
+            g->addWidget(unit, row, 2);
             connect(edit, &QLineEdit::textChanged, this, [edit] {
                 markField(edit, edit->text().trimmed().isEmpty() || parseDecimal(edit->text()).has_value());
             });
@@ -285,6 +289,11 @@ void Tdevselectform::buildUi()
         CheckBox_NoEncroachment = new QCheckBox;
         CheckBox_NoEncroachment->setObjectName(QStringLiteral("CheckBox_NoEncroachment"));
         g->addWidget(CheckBox_NoEncroachment, row++, 0, 1, 3);
+        // After a measurement from the archive: the entries it did not keep.
+        Label_EntriesNotKept = namedLabel("Label_EntriesNotKept", QString());
+        Label_EntriesNotKept->setWordWrap(true);
+        Label_EntriesNotKept->setVisible(false);
+        g->addWidget(Label_EntriesNotKept, row++, 0, 1, 4);
         Label_Installed = namedLabel("Label_Installed", QString());
         Edit_Installed = namedEdit("Edit_Installed", QString());
         Label_Installed->setBuddy(Edit_Installed);
@@ -382,9 +391,20 @@ void Tdevselectform::buildUi()
     connect(Edit_ScannerHeight, &QLineEdit::textChanged, this, &Tdevselectform::kontrola_zadani_Scanner);
     connect(PageControl1, &QTabWidget::currentChanged, this, &Tdevselectform::tabShown);
     connect(&m_state, &ProgramState::machineChanged, this, &Tdevselectform::showMachine);
+    // A measurement the program took (File > Open, one from the archive)
+    // brings its own device: the fields show it, so that OK without a
+    // change keeps d, H, C, h and the non-industrial choice it was measured
+    // behind, never an older field content that nobody chose for it.
+    connect(&m_state, &ProgramState::safetyDeviceChanged, this, [this] {
+        if (m_storing)
+            return;
+        m_entriesFromArchive = false;
+        showDevice(m_state.safetyDevice());
+    });
     followLanguage(m_state, TextWindow::DeviceSelect, this);
-    // Made at its first use: it starts with the state's machine.
+    // Made at its first use: it starts with the state's machine and device.
     showMachine();
+    showDevice(m_state.safetyDevice());
 }
 
 void Tdevselectform::showEvent(QShowEvent *event)
@@ -453,10 +473,15 @@ void Tdevselectform::showEntries()
 {
     const int kind = PageControl1->currentIndex();
     const DistanceEntries entries = chosenStandard()->entries(kind);
-    const auto offer = [](QWidget *label, QWidget *field, bool shown) {
+    QStringList notKept;
+    const auto offer = [this, &notKept](QLabel *label, QWidget *field, bool shown) {
         if (label)
             label->setVisible(shown);
         field->setVisible(shown);
+        if (const auto unit = m_units.find(field); unit != m_units.end())
+            unit->second->setVisible(shown);
+        if (shown && label && label != Label_ZoneD)
+            notKept << label->text().remove(QLatin1Char('&')).remove(QLatin1Char(':')).trimmed();
     };
     offer(Label_Tr, Edit_Tr, entries & EntryResponseTime);
     offer(Label_BrakeMonitor, Edit_BrakeMonitor, entries & EntryBrakeMonitor);
@@ -466,6 +491,11 @@ void Tdevselectform::showEntries()
     offer(Label_Dpf, Edit_Dpf, entries & EntryDpf);
     offer(nullptr, CheckBox_NoEncroachment, entries & EntryNoEncroachment);
     offer(Label_ZoneD, Edit_ZoneD, readsZoneResolution());
+    // The archive keeps the standard and the installed distance, not the
+    // entries: the user sees which ones are to be given again.
+    Label_EntriesNotKept->setText(m_state.texts().text("DevicesWindow", "EntriesNotKept")
+                                      .arg(notKept.join(QStringLiteral(", "))));
+    Label_EntriesNotKept->setVisible(m_entriesFromArchive && !notKept.isEmpty());
     // D_DS comes from the standard's tables; what ISO 13855:2010 added is
     // only a hint, never a value.
     if (entries & EntryDds) {
@@ -542,14 +572,27 @@ void Tdevselectform::storeSelection()
     if (readsZoneResolution())
         device.d = parseDecimal(Edit_ZoneD->text()).value_or(-1.0);
     // Read before any is handed on: the state's signals show its machine in
-    // the fields again.
+    // the fields again.  The fields are what was chosen: they are not shown
+    // again from the device they make.
     const QString machineId = m_machineIdCheck->keptText();
     const QString note = m_noteCheck->keptText();
     const QString safeguard = keptSafeguardName(ComboBox_Safeguard->currentText());
+    m_storing = true;
     m_state.setSafetyDevice(device);
     m_state.setDistanceChoice(distanceChoice());
+    m_storing = false;
+    // A standard chosen with its entries replaces one a project could not
+    // give.
+    m_state.setStandardProblem(QString());
     m_state.setMachine(machineId, note);
     m_state.setSafeguard(safeguard);
+    setEntriesFromArchive(false);
+}
+
+void Tdevselectform::setEntriesFromArchive(bool fromArchive)
+{
+    m_entriesFromArchive = fromArchive;
+    showEntries();
 }
 
 void Tdevselectform::showDevice(const SafetyDevice &device)

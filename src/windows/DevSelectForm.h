@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QStringList>
 
+#include <map>
+
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -62,6 +64,10 @@ public:
     // The safeguards known for the machine the machine ID names, as the
     // safeguard list offers them; the name in the field stays as it is.
     void setKnownSafeguards(const QStringList &names);
+    // After a measurement from the archive, which keeps no entries: the
+    // Standard group says which entries the standard reads, until OK or
+    // another measurement.
+    void setEntriesFromArchive(bool fromArchive);
 
     QTabWidget *PageControl1 = nullptr;
 
@@ -145,6 +151,7 @@ public:
     QLabel *Label_ZoneD = nullptr;
     QLineEdit *Edit_ZoneD = nullptr; // d of a horizontal zone, ISO 13855:2024
     QCheckBox *CheckBox_NoEncroachment = nullptr;
+    QLabel *Label_EntriesNotKept = nullptr;
     QLabel *Label_Installed = nullptr;
     QLineEdit *Edit_Installed = nullptr;
     QComboBox *ComboBox_InstalledUnit = nullptr; // mm or inch
@@ -184,4 +191,7 @@ private:
     ProjectTextCheck *m_machineIdCheck = nullptr;
     ProjectTextCheck *m_noteCheck = nullptr;
     ProjectTextCheck *m_safeguardCheck = nullptr;
+    std::map<QWidget *, QLabel *> m_units; // an entry's field and its unit
+    bool m_storing = false;
+    bool m_entriesFromArchive = false;
 };

@@ -349,7 +349,7 @@ void TMachineHistoryForm::showMachines()
         // The standard by its name where this program knows it.
         const DistanceStandard *standard = findDistanceStandard(m.standard);
         LW_machines->setItem(row, 5, cell(standard ? standard->name() : optionalText(m.standard)));
-        LW_machines->setItem(row, 6, cell(m.installedMm ? formatDistanceMm(*m.installedMm).trimmed() : QStringLiteral("-"),
+        LW_machines->setItem(row, 6, cell(m.installedMm ? formatInstalledMm(*m.installedMm) : QStringLiteral("-"),
                                           number, optionalKey(m.installedMm)));
         LW_machines->setItem(row, 7, cell(optionalText(m.verdict)));
         LW_machines->setItem(row, 8, cell(r.changeVsBaselinePercent

@@ -441,7 +441,7 @@ void TMainForm::FormShow()
     deliverArchiveQueue();
 
     if (!start.projectFile.isEmpty())
-        openProjectFile(start.projectFile);
+        openProjectFile(start.projectFile, ProjectOpenMessage::Error);
 }
 
 void TMainForm::connectState()

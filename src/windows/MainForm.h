@@ -89,7 +89,11 @@ public:
     void submenu_OpenClick();
     // Opens a project as File > Open does after its dialog: the dialog,
     // File > Open Recent and a file named on the command line all come here.
-    void openProjectFile(const QString &fileName);
+    // How a project that cannot be read is reported: File > Open and Open
+    // Recent ask their question as they always have, a file
+    // named at start gets one OK message that names the reason.
+    enum class ProjectOpenMessage { Question, Error };
+    void openProjectFile(const QString &fileName, ProjectOpenMessage message = ProjectOpenMessage::Question);
     // File > Open Recent lists the kept projects; a file that is gone leaves
     // the list with a note in the status bar.
     void fillRecentMenu();

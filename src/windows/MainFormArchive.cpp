@@ -36,6 +36,11 @@ void TMainForm::recordInArchive(const QString &projectFile)
     if (m_state.stopTimes().empty())
         return;
 
+    // A blank machine ID is no machine: the archive keeps measurements by
+    // machine.
+    if (keptProjectText(m_state.machineId(), ProjectRecord::Text::MachineID).trimmed().isEmpty())
+        return;
+
     // The archive gets the project file, the bytes that were saved or, for
     // a protocol, those Save as would write: it reads them as archive add
     // reads a file, so nothing of the measurement is lost on the way.
@@ -141,4 +146,5 @@ void TMainForm::openArchivedMeasurement(const ArchiveMeasurement &kept)
     m.pictures = m_state.measurement().pictures;
     m_state.setMeasurement(m);
     m_forms.devselectform()->showDevice(m.safetyDevice);
+    m_forms.devselectform()->setEntriesFromArchive(true);
 }

@@ -69,6 +69,7 @@ void TMainForm::submenu_NewClick()
     // A new measurement starts with the standard of the settings, no entries
     // and no installed distance.
     m_state.setDistanceChoice(DistanceChoice::of(m_state.appSettings.Standard));
+    m_state.setStandardProblem(QString());
 
     // The picture notes stay: they usually describe the same machine again.
     for (int slot = 1; slot <= kPictureSlotCount; ++slot) {
@@ -89,47 +90,67 @@ void TMainForm::submenu_OpenClick()
     openProjectFile(fileName);
 }
 
-void TMainForm::openProjectFile(const QString &fileName)
+void TMainForm::openProjectFile(const QString &fileName, ProjectOpenMessage message)
 {
-    QFile file(fileName);
-    // A name that does not open changes nothing: the measurement on screen
-    // stays whole, and so does what is known of the instrument on the line.
-    if (!file.open(QIODevice::ReadOnly)) {
-        MujMessageDlg(m_state.messageTexts.InvalidFile);
+    const LanguageTexts &texts = m_state.texts();
+    const QString shown = QDir::toNativeSeparators(fileName);
+    // Only a regular file is read, as the import reads one: a FIFO would
+    // block the window in open(), a device might never end.  A name that
+    // does not open changes nothing: the measurement on screen stays whole,
+    // and so does what is known of the instrument on the line.
+    auto refuse = [&](const QString &text) { m_platform.dialogs->error(this, kApplicationTitle, text); };
+    if (QFileInfo(fileName).isDir()) {
+        refuse(texts.text("MainWindow", "StartFileIsFolder").arg(shown));
         return;
     }
-    m_state.appSettings.RecentProjects = addRecentProject(m_state.appSettings.RecentProjects, fileName);
+    QFile file;
+    QString why;
+    switch (openRegularFile(file, fileName, &why)) {
+    case Opened::Yes: break;
+    case Opened::Missing:
+        if (message == ProjectOpenMessage::Question)
+            MujMessageDlg(m_state.messageTexts.InvalidFile);
+        else
+            refuse(texts.text("MainWindow", "StartFileNotRead").arg(shown, QStringLiteral("No such file.")));
+        return;
+    case Opened::Refused:
+        refuse(texts.text("MainWindow", "StartFileNotRead").arg(shown, why));
+        return;
+    }
     ProjectRecord record = m_state.projectRecord;
     std::vector<double> stopTimes = m_state.stopTimes();
     ProjectPictures pictures;
     const ProjectFileRead read = readProjectFile(file, stopTimes, record, pictures);
 
     // What the file held, as far as it could be read, is the measurement
-    // now; slots the file did not reach keep their pictures.
-    QString blockProblem;
+    // now; slots the file did not reach keep their pictures.  A block of
+    // the standard that was not read stands beside the distance (the
+    // measurement carries it), not in the status bar, where the device's
+    // next tick would overwrite it.  A safeguard's name that was not read
+    // opens as unnamed, and the status bar says so.
     QString safeguardProblem;
-    Measurement opened = measurementFromProject(stopTimes, record, pictures, &blockProblem, &safeguardProblem);
+    Measurement opened = measurementFromProject(stopTimes, record, pictures, nullptr, &safeguardProblem);
     // Saved again or reported, it keeps the time it was measured at, and the
     // archive knows it as the measurement it is.
-    opened.lastValueAt = projectMeasurementTime(record, fileName, QFileInfo(file).lastModified());
+    opened.lastValueAt = projectMeasurementTime(record, fileName, QFileInfo(fileName).lastModified());
     for (int slot = read.picturesRead + 1; slot <= kPictureSlotCount; ++slot)
         opened.pictures[std::size_t(slot - 1)].picture = m_state.pictureSlot(slot).picture;
     m_state.projectRecord = record;
     m_state.setMeasurement(opened);
-    // The file opens as one without the block: the measurement stands, the
-    // user learns that its standard and entries were not read.
-    // Likewise the safeguard's name: it opens as unnamed.
-    QStringList ignored;
-    if (!blockProblem.isEmpty())
-        ignored << m_state.texts().text("MainWindow", "StandardBlockIgnored") + QStringLiteral(" (") + blockProblem
-                + QStringLiteral(")");
+    if (!read.complete) {
+        if (message == ProjectOpenMessage::Question)
+            MujMessageDlg(m_state.messageTexts.InvalidFile);
+        else
+            refuse(texts.text("MainWindow", "StartFileInvalid")
+                       .arg(shown, file.size() == 0 ? QStringLiteral("the file is empty")
+                                                    : QStringLiteral("it is not a whole Zirk project")));
+        return;
+    }
+    // Only a project that was read whole is one to open again.
+    m_state.appSettings.RecentProjects = addRecentProject(m_state.appSettings.RecentProjects, fileName);
     if (!safeguardProblem.isEmpty())
-        ignored << m_state.texts().text("MainWindow", "SafeguardBlockIgnored") + QStringLiteral(" (")
-                + safeguardProblem + QStringLiteral(")");
-    if (!ignored.isEmpty())
-        setStatusText(ignored.join(QStringLiteral("; ")));
-    if (!read.complete)
-        MujMessageDlg(m_state.messageTexts.InvalidFile);
+        setStatusText(texts.text("MainWindow", "SafeguardBlockIgnored") + QStringLiteral(" (") + safeguardProblem
+                      + QStringLiteral(")"));
 }
 
 void TMainForm::submenu_SaveAsClick()

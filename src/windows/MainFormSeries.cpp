@@ -103,7 +103,17 @@ void TMainForm::showVerdict()
     Label_Verdict->setVisible(!verdict.isEmpty());
     // A label that shows a value is named by that value.
     Label_Verdict->setAccessibleName(verdict);
+    // Beside the distance: a standard that was not read from the project
+    // (until one is chosen anew), why there is no distance where the
+    // standard refused one, and the standard's warnings.
     QStringList warnings;
+    const LanguageTexts &texts = m_state.texts();
+    if (!m_state.standardProblem().isEmpty())
+        warnings << texts.text("MainWindow", "StandardBlockIgnored") + QStringLiteral(" (") + m_state.standardProblem()
+                + QStringLiteral("). ") + texts.text("MainWindow", "StandardBlockChoose");
+    if (result.enoughValues() && result.governingMs && !result.distanceMm
+        && !result.distance.noDistanceReason.isEmpty())
+        warnings << texts.text("MainWindow", "NoDistanceReason").arg(result.distance.noDistanceReason.render());
     if (result.enoughValues())
         for (const DistanceText &w : result.distance.warnings)
             warnings << w.render();

@@ -66,8 +66,8 @@ void ProjectTextCheck::refused(const QString &attempt)
 {
     const ProjectTextFit fit = projectTextFit(attempt, m_field);
     const char *section = "DevicesWindow";
-    if (fit.controls) {
-        say(m_texts.text(section, "TextHasControls"));
+    if (!fit.controls.isEmpty()) {
+        say(m_texts.text(section, "TextControlCharacter").arg(fit.controls));
     } else if (!fit.unkept.isEmpty()) {
         say(m_texts.text(section, "TextNotInCodePage")
                 .arg(fit.unkept, QString::fromLatin1(windowsCodePageName(projectCodePage()))));

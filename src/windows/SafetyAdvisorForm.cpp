@@ -146,7 +146,8 @@ void TSafetyAdvisorForm::Aktualizuj_Vypocty()
     input.hlcHeight = Edit4->text();
     input.scannerHeight = Edit5->text();
     input.doorC = Edit6->text();
-    const std::optional<AdvisorDistances> distances = adviseDistances(input);
+    AdvisorReasons reasons;
+    const std::optional<AdvisorDistances> distances = adviseDistances(input, QLocale(), &reasons);
 
     // A stop time that is not a number leaves the last results standing.
     colourNumberField(Edit1, distances.has_value());
@@ -154,6 +155,9 @@ void TSafetyAdvisorForm::Aktualizuj_Vypocty()
         return;
     QLabel *const values[SafetyDeviceKindCount] = {Label13, Label14, Label15, Label16,
                                                    Label17, Label18, Label19};
-    for (int kind = 0; kind < SafetyDeviceKindCount; ++kind)
+    // A refused row says why, as the calculator's result does.
+    for (int kind = 0; kind < SafetyDeviceKindCount; ++kind) {
         values[kind]->setText(advisorResultText((*distances)[kind]));
+        values[kind]->setToolTip(reasons[std::size_t(kind)]);
+    }
 }

@@ -5,10 +5,14 @@
 StartArguments parseStartArguments(const QStringList &arguments)
 {
     StartArguments parsed;
+    // The Demo button is for the demonstration start alone: "/demo" as the
+    // one and only argument.  Beside anything else it is no switch.
+    auto isDemo = [](const QString &argument) { return argument.toLower() == QLatin1String("/demo"); };
+    parsed.demo = arguments.size() == 1 && isDemo(arguments.constFirst());
     for (const QString &argument : arguments) {
-        if (argument.toLower() == QLatin1String("/demo"))
-            parsed.demo = true;
-        else if (parsed.projectFile.isEmpty() && !argument.isEmpty() && !argument.startsWith(QLatin1Char('-')))
+        if (isDemo(argument))
+            continue;
+        if (parsed.projectFile.isEmpty() && !argument.isEmpty() && !argument.startsWith(QLatin1Char('-')))
             parsed.projectFile = argument;
     }
     return parsed;
@@ -31,7 +35,7 @@ std::vector<ManItem> optionItems()
         {QStringLiteral("FILE.zPRJ"), QStringLiteral("open this project")},
         {QStringLiteral("/demo"),
          QStringLiteral("show the Demo button, which adds a random stop time as if the instrument had measured it "
-                        "(any letter case, in any position)")},
+                        "when it is the one and only argument, in any letter case")},
         {QStringLiteral("--help"), QStringLiteral("show this help and exit")},
         {QStringLiteral("--version"), QStringLiteral("show the version and exit")},
     };

@@ -5,8 +5,8 @@
 #include <QString>
 #include <QStringList>
 
-// The command line of the window program: "/demo" (any letter case, in any
-// position) shows the Demo button; the first other argument is a project to
+// The command line of the window program: "/demo" (any letter case) as the
+// one and only argument shows the Demo button; the first other argument is a project to
 // open as File > Open opens it, which is how the file manager hands over a
 // double-clicked .zPRJ.  Words starting with "-" are options Qt did not take
 // and are ignored; --help and --version are answered before any window.

@@ -188,6 +188,32 @@ TEST_P(ArchiveCommands, AddsListsAndShowsTheTrendAsAScriptReadsThem)
     EXPECT_FALSE(run.json().value(QLatin1String("warning")).toBool());
 }
 
+// A machine ID of blanks is no machine: the file is not kept, and said so.
+// A line break in the ID of an older file comes back escaped, so that it
+// cannot forge a row of the overview or the list.
+TEST_P(ArchiveCommands, ABlankMachineIdIsNoMachineAndALineBreakCannotForgeARow)
+{
+    const QString blank = project(QStringLiteral("blank.zPRJ"), "   ", series(100.0, 10));
+    const QString forged = project(QStringLiteral("forged.zPRJ"), "Press 9\nPress 9  2026-12-11  meets", series(100.0, 10));
+    CliRun run = runCli({"archive", "add", blank, forged});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_TRUE(run.out.contains(blank.toUtf8() + ": no machine ID, not kept\n")) << run.out.constData();
+    EXPECT_TRUE(run.out.contains("1 added, 0 already kept in ")) << run.out.constData();
+    EXPECT_TRUE(run.out.contains(", 1 without machine ID\n")) << run.out.constData();
+    run = runCli({"archive", "add", blank, "--json"});
+    EXPECT_EQ(run.out, QByteArray("{\"added\":0,\"skipped\":0,\"without_machine_id\":1}\n"));
+
+    for (const char *command : {"overview", "list"}) {
+        SCOPED_TRACE(command);
+        run = runCli({"archive", command});
+        ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+        EXPECT_EQ(run.out.count('\n'), 1) << run.out.constData();
+        EXPECT_TRUE(run.out.startsWith(command == QLatin1String("list") ? QByteArray("     1  ") : QByteArray("Press 9\\nPress 9")))
+            << run.out.constData();
+        EXPECT_TRUE(run.out.contains("Press 9\\nPress 9  2026-12-11  meets")) << run.out.constData();
+    }
+}
+
 TEST_P(ArchiveCommands, WarnsOnlyAboveTheThresholdOfTheOptionOrTheSetting)
 {
     // 100 -> 114 ms: 14 % more.

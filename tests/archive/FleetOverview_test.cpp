@@ -81,6 +81,38 @@ TEST(FleetRow, StatusIsTheFirstThatApplies)
     }
 }
 
+// The overview decides from the stored numbers with the protocol's
+// comparison (the minimum rounded up to whole mm); a verdict kept without
+// them stands as recorded.
+TEST(FleetRow, TheVerdictComesFromTheStoredNumbersByTheProtocolsComparison)
+{
+    struct Case
+    {
+        const char *name;
+        std::optional<double> distance;
+        std::optional<double> installed;
+        const char *recorded;
+        FleetStatus status;
+    };
+    const Case cases[] = {
+        {"recorded meets, installed at the exact minimum", 200.4, 200.4, "meets", FleetStatus::Closer},
+        {"recorded meets, installed at the printed minimum", 200.4, 201.0, "meets", FleetStatus::Ok},
+        {"recorded closer, the numbers meet", 200.0, 200.0, "closer", FleetStatus::Ok},
+        {"no installed distance: as recorded", 200.4, std::nullopt, "closer", FleetStatus::Closer},
+        {"no distance: as recorded", std::nullopt, 200.0, "meets", FleetStatus::Ok},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ArchiveSafeguardSummary m;
+        m.machineId = QStringLiteral("M");
+        m.lastMeasuredAt = QDateTime(QDate(2026, 12, 1), QTime(10, 0));
+        m.distanceMm = c.distance;
+        m.installedMm = c.installed;
+        m.verdict = QString::fromLatin1(c.recorded);
+        EXPECT_EQ(fleetRow(m, QDate(2026, 12, 10), 12, 10.0).status, c.status);
+    }
+}
+
 TEST(FleetRow, CsvIsWhatTheValueExportWrites)
 {
     ArchiveSafeguardSummary m;
@@ -140,7 +172,9 @@ TEST_P(FleetOverviewArchive, OneRowPerMachineWithEachStatusAsZirkCliPrintsIt)
         db.setUserName(l.userName);
         ASSERT_TRUE(db.open());
         QSqlQuery q(db);
-        ASSERT_TRUE(q.exec(QStringLiteral("UPDATE measurements SET standard = 'iso13855-2024', installed_mm = 250,"
+        // 150 mm is closer than the 180 mm of 90 ms: the overview decides
+        // from these numbers.
+        ASSERT_TRUE(q.exec(QStringLiteral("UPDATE measurements SET standard = 'iso13855-2024', installed_mm = 150,"
                                           " verdict = 'closer' WHERE machine = (SELECT id FROM machines"
                                           " WHERE machine_id = 'Close')")));
         q.finish();
@@ -185,7 +219,7 @@ TEST_P(FleetOverviewArchive, OneRowPerMachineWithEachStatusAsZirkCliPrintsIt)
             EXPECT_TRUE(m.contains(QLatin1String(key))) << key;
     }
     EXPECT_EQ(machines[0].toObject().value(QLatin1String("standard")).toString(), QStringLiteral("iso13855-2024"));
-    EXPECT_EQ(machines[0].toObject().value(QLatin1String("installed_mm")).toDouble(), 250.0);
+    EXPECT_EQ(machines[0].toObject().value(QLatin1String("installed_mm")).toDouble(), 150.0);
     EXPECT_EQ(machines[0].toObject().value(QLatin1String("verdict")).toString(), QStringLiteral("closer"));
     EXPECT_DOUBLE_EQ(machines[1].toObject().value(QLatin1String("change_vs_baseline_percent")).toDouble(), 12.5);
     EXPECT_EQ(machines[1].toObject().value(QLatin1String("governing_ms")).toDouble(), 112.5);
@@ -199,6 +233,16 @@ TEST_P(FleetOverviewArchive, OneRowPerMachineWithEachStatusAsZirkCliPrintsIt)
     EXPECT_TRUE(machines[2].toObject().value(QLatin1String("verdict")).isNull());
     EXPECT_EQ(machines[3].toObject().value(QLatin1String("due")).toString(),
               now.addMonths(-14).date().addMonths(12).toString(Qt::ISODate));
+
+    // The text counts in words: "1 measurement", "5 measurements".
+    qputenv("ZIRK_ARCHIVE", url.toUtf8());
+    const CliRun text = runCli({"archive", "overview"});
+    qputenv("ZIRK_ARCHIVE", saved);
+    ASSERT_EQ(text.exitCode, 0) << text.err.constData();
+    EXPECT_TRUE(text.out.contains("  1 measurement  ")) << text.out.constData();
+    EXPECT_TRUE(text.out.contains("  5 measurements  ")) << text.out.constData();
+    EXPECT_FALSE(text.out.contains("1 measurements")) << text.out.constData();
+    EXPECT_TRUE(text.out.contains("installed 150 mm")) << text.out.constData();
 }
 
 // Measurements added out of the order they were measured in (files of

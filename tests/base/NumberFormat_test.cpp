@@ -26,12 +26,26 @@ TEST(NumberFormat, DisplayFormatsUnderEnglishAndGerman)
         {"list value half rounds away", formatListValue, 0.25, "  0.3", "  0,3"},
         {"statistic", formatStatisticMs, 110.4, "  110 ms", "  110 ms"},
         {"statistic thousands", formatStatisticMs, 14999.9992, "15,000 ms", "15.000 ms"},
-        {"distance", formatDistanceMm, 204.87, "  205 mm", "  205 mm"},
+        {"distance", formatDistanceMm, 204.27, "  205 mm", "  205 mm"},
         {"distance not computed", formatDistanceMm, -1.0, "   -1 mm", "   -1 mm"},
         {"distance large", formatDistanceMm, 1330.0, "1,330 mm", "1.330 mm"},
         {"inch", formatDistanceInch, 8.0657, " 8.07 inch", " 8,07 inch"},
         {"calculator", formatCalculatorMm, 200.0, "200.0 mm", "200,0 mm"},
         {"calculator small", formatCalculatorMm, 5.0, "  5.0 mm", "  5,0 mm"},
+        // A minimum is never shown smaller than it is: rounded up, in whole
+        // mm, tenths in the calculator and hundredths of an inch.
+        {"distance rounds up", formatDistanceMm, 200.4, "  201 mm", "  201 mm"},
+        {"distance a hair above a whole mm", formatDistanceMm, 200.001, "  201 mm", "  201 mm"},
+        {"distance whole stays", formatDistanceMm, 200.0, "  200 mm", "  200 mm"},
+        {"distance noise stays", formatDistanceMm, 200.0000000001, "  200 mm", "  200 mm"},
+        {"calculator rounds up", formatCalculatorMm, 200.04, "200.1 mm", "200,1 mm"},
+        {"inch rounds up", formatDistanceInch, 7.8897, " 7.89 inch", " 7,89 inch"},
+        {"inch a hair above", formatDistanceInch, 7.88001, " 7.89 inch", " 7,89 inch"},
+        // Where the guard is, as entered, to 0.1 mm and never rounded up.
+        {"installed whole", formatInstalledMm, 200.0, "200 mm", "200 mm"},
+        {"installed tenth", formatInstalledMm, 200.4, "200.4 mm", "200,4 mm"},
+        {"installed below a tenth is cut", formatInstalledMm, 200.49, "200.4 mm", "200,4 mm"},
+        {"installed large", formatInstalledMm, 1305.5, "1,305.5 mm", "1.305,5 mm"},
         {"tiny negative shows no minus zero", formatListValue, -0.01, "  0.0", "  0,0"},
         // A stored value that is no number, as the statistics say it.
         {"list value NaN", formatListValue, std::numeric_limits<double>::quiet_NaN(), "   --", "   --"},

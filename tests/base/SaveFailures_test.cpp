@@ -113,8 +113,9 @@ TEST_F(SaveFailures, SavedFilesStayWholeAndTheUserIsTold)
          startsWith("Cannot write file \"%1\". ")},
         {"project, read-only folder", Place::ReadOnlyFolder, "series.zPRJ", &TMainForm::submenu_SaveAs,
          startsWith("Cannot create file \"%1\". ")},
+        // The file was made; writing it failed, and the message says so.
         {"report, full disk", Place::FullDisk, "report.pdf", &TMainForm::submenu_Report,
-         startsWith("Cannot create file \"%1\". ")},
+         startsWith("Cannot write file \"%1\". ")},
         {"report, read-only folder", Place::ReadOnlyFolder, "report.pdf", &TMainForm::submenu_Report,
          startsWith("Cannot create file \"%1\". ")},
         {"light-curtain table, full disk", Place::FullDisk, "vlc.csv", &TMainForm::GenerateVLCtable1,

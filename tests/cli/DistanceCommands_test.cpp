@@ -22,33 +22,38 @@ struct JsonCase
 // scripts parse.
 const JsonCase kJsonCases[] = {
     {{"distance", "--kind", "vlc", "--time", "100", "--d", "14"}, kPointLocale,
-     R"({"kind":"vlc","time_ms":100,"distance_mm":200,"standard":"iso13855-2010","distance_in":7.874015748031496,"installed_mm":null,"verdict":null})"},
+     R"({"kind":"vlc","time_ms":100,"distance_mm":200,"standard":"iso13855-2010","distance_in":7.874015748031496,"minimum_mm":200,"installed_mm":null,"verdict":null})"},
     // 2000 mm/s gives 600 mm, above 500: 1600 mm/s gives 480, raised to 500.
     {{"distance", "--kind", "vlc", "--time", "300", "--d", "14"}, kPointLocale,
-     R"({"kind":"vlc","time_ms":300,"distance_mm":500,"standard":"iso13855-2010","distance_in":19.68503937007874,"installed_mm":null,"verdict":null})"},
+     R"({"kind":"vlc","time_ms":300,"distance_mm":500,"standard":"iso13855-2010","distance_in":19.68503937007874,"minimum_mm":500,"installed_mm":null,"verdict":null})"},
     {{"distance", "--kind", "vlc", "--time", "300", "--d", "14", "--non-industrial"}, kPointLocale,
-     R"({"kind":"vlc","time_ms":300,"distance_mm":675,"standard":"iso13855-2010","distance_in":26.5748031496063,"installed_mm":null,"verdict":null})"},
+     R"({"kind":"vlc","time_ms":300,"distance_mm":675,"standard":"iso13855-2010","distance_in":26.5748031496063,"minimum_mm":675,"installed_mm":null,"verdict":null})"},
     {{"distance", "--kind", "vlc", "--time", "100", "--d", "41"}, kPointLocale,
-     R"({"kind":"vlc","time_ms":100,"distance_mm":1010,"standard":"iso13855-2010","distance_in":39.76377952755906,"installed_mm":null,"verdict":null})"},
+     R"({"kind":"vlc","time_ms":100,"distance_mm":1010,"standard":"iso13855-2010","distance_in":39.76377952755906,"minimum_mm":1010,"installed_mm":null,"verdict":null})"},
     {{"distance", "--kind", "vlc", "--time", "100", "--d", "41", "--non-industrial"}, kPointLocale,
-     R"({"kind":"vlc","time_ms":100,"distance_mm":1010,"standard":"iso13855-2010","distance_in":39.76377952755906,"installed_mm":null,"verdict":null})"},
+     R"({"kind":"vlc","time_ms":100,"distance_mm":1010,"standard":"iso13855-2010","distance_in":39.76377952755906,"minimum_mm":1010,"installed_mm":null,"verdict":null})"},
     {{"distance", "--kind", "hlc", "--time", "100", "--height", "1000"}, kPointLocale,
-     R"({"kind":"hlc","time_ms":100,"distance_mm":1010,"standard":"iso13855-2010","distance_in":39.76377952755906,"installed_mm":null,"verdict":null})"},
+     R"({"kind":"hlc","time_ms":100,"distance_mm":1010,"standard":"iso13855-2010","distance_in":39.76377952755906,"minimum_mm":1010,"installed_mm":null,"verdict":null})"},
     {{"distance", "--kind", "scanner", "--time", "100", "--height", "1000"}, kPointLocale,
-     R"({"kind":"scanner","time_ms":100,"distance_mm":1110,"standard":"iso13855-2010","distance_in":43.70078740157481,"installed_mm":null,"verdict":null})"},
+     R"({"kind":"scanner","time_ms":100,"distance_mm":1110,"standard":"iso13855-2010","distance_in":43.70078740157481,"minimum_mm":1110,"installed_mm":null,"verdict":null})"},
     {{"distance", "--kind", "twohand", "--time", "100"}, kPointLocale,
-     R"({"kind":"twohand","time_ms":100,"distance_mm":410,"standard":"iso13855-2010","distance_in":16.141732283464567,"installed_mm":null,"verdict":null})"},
+     R"({"kind":"twohand","time_ms":100,"distance_mm":410,"standard":"iso13855-2010","distance_in":16.141732283464567,"minimum_mm":410,"installed_mm":null,"verdict":null})"},
+    // A stop time below zero would take from the distance: refused, with why.
     {{"distance", "--kind", "estop", "--time", "-5"}, kPointLocale,
-     R"({"kind":"estop","time_ms":-5,"distance_mm":-8,"standard":"iso13855-2010","distance_in":-0.31496062992125984,"installed_mm":null,"verdict":null})"},
+     R"({"kind":"estop","time_ms":-5,"distance_mm":null,"standard":"iso13855-2010","distance_in":null,"minimum_mm":null,"installed_mm":null,"verdict":null,"refused":"the stop time is not a number of at least 0 ms"})"},
+    // The minimum the verdict compares with is the whole-mm figure rounded
+    // up; the exact distance stays.
+    {{"distance", "--kind", "vlc", "--time", "100.2", "--d", "14", "--installed", "200.4"}, kPointLocale,
+     R"({"kind":"vlc","time_ms":100.2,"distance_mm":200.4,"standard":"iso13855-2010","distance_in":7.88976377952756,"minimum_mm":201,"installed_mm":200.4,"verdict":"closer"})"},
     {{"distance", "--kind", "door", "--time", "100", "--c", "250"}, kPointLocale,
-     R"({"kind":"door","time_ms":100,"distance_mm":410,"standard":"iso13855-2010","distance_in":16.141732283464567,"installed_mm":null,"verdict":null})"},
+     R"({"kind":"door","time_ms":100,"distance_mm":410,"standard":"iso13855-2010","distance_in":16.141732283464567,"minimum_mm":410,"installed_mm":null,"verdict":null})"},
     {{"distance", "--kind", "mat", "--time", "100", "--step", "0"}, kPointLocale,
-     R"({"kind":"mat","time_ms":100,"distance_mm":1360,"standard":"iso13855-2010","distance_in":53.54330708661418,"installed_mm":null,"verdict":null})"},
+     R"({"kind":"mat","time_ms":100,"distance_mm":1360,"standard":"iso13855-2010","distance_in":53.54330708661418,"minimum_mm":1360,"installed_mm":null,"verdict":null})"},
     // Input in the user's locale, JSON always with a decimal point.
     {{"distance", "--kind", "vlc", "--time", "120,5", "--d", "14"}, kCommaLocale,
-     R"({"kind":"vlc","time_ms":120.5,"distance_mm":241,"standard":"iso13855-2010","distance_in":9.488188976377954,"installed_mm":null,"verdict":null})"},
+     R"({"kind":"vlc","time_ms":120.5,"distance_mm":241,"standard":"iso13855-2010","distance_in":9.488188976377954,"minimum_mm":241,"installed_mm":null,"verdict":null})"},
     {{"distance", "--kind=hlc", "--time=0.1", "--height=0"}, kPointLocale,
-     R"({"kind":"hlc","time_ms":0.1,"distance_mm":1200.16,"standard":"iso13855-2010","distance_in":47.250393700787406,"installed_mm":null,"verdict":null})"},
+     R"({"kind":"hlc","time_ms":0.1,"distance_mm":1200.16,"standard":"iso13855-2010","distance_in":47.250393700787406,"minimum_mm":1201,"installed_mm":null,"verdict":null})"},
     {{"reflective", "--distance", "600"}, kPointLocale, R"({"distance_mm":130})"},
     {{"reflective", "--distance", "3001"}, kPointLocale, R"({"distance_mm":175})"},
     {{"reflective", "--distance", "15001"}, kPointLocale, R"({"distance_mm":655})"},
@@ -125,6 +130,11 @@ const FailureCase kFailures[] = {
     {{"reflective", "--distance", "far"}, 1, "--distance"},
     {{"table"}, 2, "-o"},
     {{"table", "-o", "/nonexistent-folder/table.csv"}, 1, "/nonexistent-folder/table.csv"},
+    // A required entry that is missing is bad input, as --d of a vlc is.
+    {{"distance", "--kind", "hlc", "--standard", "iso13855-2024", "--height", "150", "--time", "100"}, 1, "--d"},
+    // No distance and no mounting lies beyond 100 m: 1e308 is a slip.
+    {{"distance", "--kind", "vlc", "--time", "100", "--d", "14", "--installed", "1e308"}, 1, "--installed"},
+    {{"distance", "--kind", "door", "--time", "100", "--c", "1e308"}, 1, "--c"},
 };
 
 TEST(ZirkCliDistance, BadInputAndWrongUsage)
@@ -135,6 +145,102 @@ TEST(ZirkCliDistance, BadInputAndWrongUsage)
             expectFailure(runCli(arguments, c.locale), c.status, c.named, callText(arguments));
         }
     }
+}
+
+// Where a standard gives no distance, the line says why where the number
+// would stand, and the JSON carries the same reason.
+TEST(ZirkCliDistance, ARefusedDistanceSaysWhyInTextAndJson)
+{
+    struct Case
+    {
+        QStringList arguments;
+        const char *reason;
+    };
+    const Case cases[] = {
+        {{"--kind", "vlc", "--time", "100", "--d", "-100"}, "the resolution d must be above 0 mm"},
+        {{"--kind", "vlc", "--time", "100", "--d", "0"}, "the resolution d must be above 0 mm"},
+        {{"--kind", "door", "--time", "100", "--c", "-5000"}, "the additional distance C must not be below 0 mm"},
+        {{"--kind", "mat", "--time", "100", "--step", "-1"}, "the step height h must not be below 0 mm"},
+        {{"--kind", "estop", "--time", "-100", "--installed", "0"}, "the stop time is not a number of at least 0 ms"},
+        {{"--kind", "vlc", "--time", "100000000", "--d", "14"}, "the distance comes out above 100 m, beyond any guard"},
+        {{"--kind", "hlc", "--standard", "iso13855-2024", "--height", "2000", "--d", "30", "--time", "100"},
+         "H must be from 0.0 mm to 1,000.0 mm"},
+        {{"--kind", "vlc", "--d", "14", "--time", "100", "--standard", "ansi-b11.19", "--k", "1599"},
+         "K must be at least 1,600 mm/s (62.99 in/s)"},
+        {{"--kind", "vlc", "--d", "14", "--time", "100", "--standard", "ansi-b11.19", "--tr", "-10"},
+         "Tr must be a number not below 0"},
+        {{"--kind", "vlc", "--d", "14", "--time", "100", "--standard", "iso13855-2024", "--dds", "-100"},
+         "D_DS must be a number not below 0"},
+        {{"--kind", "vlc", "--d", "14", "--time", "100", "--standard", "iso13855-2024", "--dds", "100", "--z", "-10"},
+         "Z must be a number not below 0"},
+        {{"--kind", "estop", "--time", "-100", "--standard", "osha-1910.217"},
+         "the stop time is not a number of at least 0 ms"},
+    };
+    for (const Case &c : cases) {
+        const QStringList arguments = QStringList{"distance"} + c.arguments;
+        SCOPED_TRACE(callText(arguments));
+        const CliRun text = runCli(arguments);
+        EXPECT_EQ(text.exitCode, 0) << text.err.constData();
+        EXPECT_TRUE(text.out.contains("Safety distance: -- --- mm (no distance: " + QByteArray(c.reason) + ")\n"))
+            << text.out.constData();
+        const CliRun json = runCli(arguments + QStringList{"--json"});
+        EXPECT_EQ(json.exitCode, 0) << json.err.constData();
+        EXPECT_TRUE(json.json().value("distance_mm").isNull());
+        EXPECT_EQ(json.json().value("refused").toString(), QLatin1String(c.reason));
+        EXPECT_TRUE(json.json().value("verdict").isNull());
+    }
+}
+
+// ISO 13855:2010 only ever makes a distance larger where an input would
+// make it smaller: 8 (d - 14) is not less than 0, a mat's reach not less
+// than 850 mm.
+TEST(ZirkCliDistance, Iso2010MendsOnlyMakeTheDistanceLarger)
+{
+    const TextCase cases[] = {
+        // 2000 x 0.1 + 8 x (10 - 14) would be 168 mm.
+        {{"distance", "--kind", "vlc", "--time", "100", "--d", "10"}, kPointLocale, "Safety distance: 200.0 mm"},
+        {{"distance", "--kind", "vlc", "--time", "100", "--d", "10", "--non-industrial"}, kPointLocale,
+         "Safety distance: 275.0 mm"},
+        // 1200 - 0.4 x 1000 = 800 mm, raised to 850.
+        {{"distance", "--kind", "mat", "--time", "100", "--step", "1000"}, kPointLocale,
+         "Safety distance: 1,010.0 mm"},
+    };
+    for (const TextCase &c : cases) {
+        const CliRun run = runCli(c.arguments, c.locale);
+        EXPECT_EQ(run.exitCode, 0) << callText(c.arguments) << run.err.constData();
+        EXPECT_TRUE(run.out.contains(QByteArray(c.line) + '\n')) << callText(c.arguments) << "\n"
+                                                                 << run.out.constData();
+    }
+}
+
+// The calculator's figure is rounded up to 0.1 mm; the installed distance
+// is printed as entered with a blank after its caption, and the verdict
+// compares it with the whole-mm minimum.
+TEST(ZirkCliDistance, TheMinimumIsRoundedUpAndTheVerdictComparesWithTheWholeMillimetre)
+{
+    struct Case
+    {
+        const char *installed;
+        const char *lines;
+    };
+    const Case cases[] = {
+        {"200", "Safety distance: 200.4 mm\nInstalled distance: 200 mm\n"
+                "Verdict:         closer than the minimum distance by 1.0 mm\n"},
+        {"200.4", "Safety distance: 200.4 mm\nInstalled distance: 200.4 mm\n"
+                  "Verdict:         closer than the minimum distance by 0.6 mm\n"},
+        {"201", "Safety distance: 200.4 mm\nInstalled distance: 201 mm\n"
+                "Verdict:         meets the minimum distance\n"},
+    };
+    for (const Case &c : cases) {
+        const QStringList arguments = {"distance", "--kind", "vlc", "--time", "100.2", "--d", "14", "--installed",
+                                       c.installed};
+        const CliRun run = runCli(arguments);
+        EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+        EXPECT_TRUE(run.out.endsWith(c.lines)) << callText(arguments) << "\n" << run.out.constData();
+    }
+    // 100.02 ms gives 200.04 mm: 200.1 in the calculator's tenth.
+    const CliRun tenth = runCli({"distance", "--kind", "vlc", "--time", "100.02", "--d", "14"});
+    EXPECT_TRUE(tenth.out.contains("Safety distance: 200.1 mm\n")) << tenth.out.constData();
 }
 
 TEST(ZirkCliTable, SameBytesAsTheWindowsExport)
@@ -240,7 +346,8 @@ TEST(ZirkCliDistance, StandardOptionsGiveTheStandardsDistanceAndTheVerdict)
     const CliRun text = runCli({"distance", "--kind", "vlc", "--d", "30", "--time", "190", "--standard",
                                 "ansi-b11.19", "--tr", "59", "--brake-monitor", "225", "--installed", "500"});
     EXPECT_TRUE(text.out.contains("Standard:        ANSI B11.19 / CSA Z432")) << text.out.constData();
-    EXPECT_TRUE(text.out.contains("closer than the minimum distance by 32.7 mm")) << text.out.constData();
+    // 532.7 mm is printed as 533 mm, and the verdict compares with that.
+    EXPECT_TRUE(text.out.contains("closer than the minimum distance by 33.0 mm")) << text.out.constData();
 
     for (const QStringList &bad : {QStringList{"--standard", "iso13855-2031"}, QStringList{"--tr", "abc"},
                                    QStringList{"--installed", "x"}}) {

@@ -66,7 +66,11 @@ TEST_F(ZirkCliProject, InfoShowsEverythingTheFileHolds)
                          R"("calibrated":true,"kind":"vlc","d":14,"height":null)"));
 
     const QJsonObject json = run.json();
-    EXPECT_EQ(json.size(), 14);
+    // The 13 fields of the record, the safeguard and the block of the
+    // standard (none in this file, and no problem).
+    EXPECT_EQ(json.size(), 16);
+    EXPECT_TRUE(json.value("standard_block").isNull());
+    EXPECT_TRUE(json.value("standard_block_problem").isNull());
     EXPECT_EQ(json.value("device_caption").toString(), "Vertical Light Curtain");
     // A file without a safeguard block names none.
     EXPECT_TRUE(json.value("safeguard").isNull());
@@ -84,7 +88,8 @@ TEST_F(ZirkCliProject, InfoShowsEverythingTheFileHolds)
         int height;
     } expected[] = {
         {"Front view", true, 64, 48},
-        {"tab\there\x01", false, 32, 24},
+        // Control characters of an older file come back escaped.
+        {"tab\\there\\x01", false, 32, 24},
         {"Guard \"B\" \\ C:\\", true, 0, 0},
         {"", false, 0, 0},
     };
@@ -106,7 +111,9 @@ TEST_F(ZirkCliProject, InfoShowsEverythingTheFileHolds)
     ASSERT_EQ(text.exitCode, 0);
     for (const char *line : {"       11  150,3\n", "Last calibration:   5/3/2019\n", "Machine ID:         Press 4\n",
                              "Picture 1:          64 x 48, in the report, note \"Front view\"\n",
-                             "Picture 4:          empty, not in the report, note \"\"\n"})
+                             "Picture 2:          32 x 24, not in the report, note \"tab\\there\\x01\"\n",
+                             "Picture 4:          empty, not in the report, note \"\"\n",
+                             "Standard:           none stored (ISO 13855:2010)\n"})
         EXPECT_TRUE(text.out.contains(line)) << line << text.out.constData();
 }
 
@@ -507,7 +514,7 @@ TEST_F(ZirkCliProject, ReportOfAProject)
     // The distance of the protocol is the one stats computes.
     const double mm = runCli({"stats", tenFile, "--json"}).json().value("distance_mm").toDouble();
     const QByteArray line = "Safety Distance: " + formatDistanceMm(mm, QLocale::c()).toUtf8() + " / "
-                            + formatNumber(mm / 25.4, 2, 5, QLocale::c()).toUtf8() + " Inch";
+                            + formatNumber(roundUpTo(mm / 25.4, 2), 2, 5, QLocale::c()).toUtf8() + " Inch";
     runCli({"report", tenFile, "-o", path("ten.pdf")});
     EXPECT_TRUE(pdfText(path("ten.pdf")).contains(line)) << line.constData();
 
@@ -602,7 +609,99 @@ TEST_F(ZirkCliProject, NewProjectStoresTheStandardWhichStatsAndReportApplyUnless
     ASSERT_TRUE(text.waitForFinished(60000));
     const QString words = QString::fromUtf8(text.readAllStandardOutput()).simplified();
     EXPECT_TRUE(words.contains(QStringLiteral("Safety distance after ANSI B11.19 / CSA Z432"))) << words.toStdString();
-    EXPECT_TRUE(words.contains(QStringLiteral("closer than the minimum distance by 32.7 mm"))) << words.toStdString();
+    // 532.7 mm is printed as 533 mm, the figure the verdict compares with.
+    EXPECT_TRUE(words.contains(QStringLiteral("closer than the minimum distance by 33.0 mm"))) << words.toStdString();
+}
+
+// A block of the standard that does not read (a flipped byte of its
+// checksum, a version this program does not know) never lets another
+// standard's distance pass in silence: every command says it, JSON carries
+// it, and stats and report refuse unless the standard is given again.
+TEST_F(ZirkCliProject, ADamagedBlockOfTheStandardIsSaidAndStopsStatsAndReport)
+{
+    writeBytes(path("t.txt"), QByteArray("190\n").repeated(10));
+    const QString intact = path("ansi.zPRJ");
+    const CliRun made = runCli({"new-project", "-o", intact, "--import", path("t.txt"), "--kind", "vlc", "--d", "30",
+                                "--standard", "ansi-b11.19", "--tr", "59", "--brake-monitor", "225", "--installed",
+                                "305"});
+    ASSERT_EQ(made.exitCode, 0) << made.err.constData();
+    const CliRun info = runCli({"project-info", intact});
+    ASSERT_EQ(info.exitCode, 0) << info.err.constData();
+    for (const char *line : {"Standard:           ANSI B11.19 / CSA Z432 (ansi-b11.19)\n",
+                             "Entries:            Tr = 59 ms, brake monitor = 225 ms\n",
+                             "Installed distance: 305 mm\n", "Last value:         -\n"})
+        EXPECT_TRUE(info.out.contains(line)) << line << info.out.constData();
+    const QJsonObject block = runCli({"project-info", intact, "--json"}).json().value("standard_block").toObject();
+    EXPECT_EQ(block.value("standard").toString(), "ansi-b11.19");
+    EXPECT_EQ(block.value("tr_ms").toDouble(), 59.0);
+    EXPECT_EQ(block.value("installed_mm").toDouble(), 305.0);
+
+    QFile file(intact);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const int blockAt = 4 + 8 * 10 + 922;
+    struct Case
+    {
+        const char *what;
+        int offset;   // in the block
+        char value;   // the byte written there; 0: its bits flipped
+        const char *problem;
+    };
+    const Case cases[] = {
+        {"a flipped byte of the checksum", 108, 0, "the block of the standard fails its checksum"},
+        {"version 255", 4, char(255), "the block of the standard is of version 255, which this program does not read"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QByteArray damaged = bytes;
+        damaged[blockAt + c.offset] = c.value ? c.value : char(~damaged[blockAt + c.offset]);
+        const QString project = path("damaged.zPRJ");
+        writeBytes(project, damaged);
+        const QByteArray said = "the standard stored in the project was not read (" + QByteArray(c.problem) + ")";
+
+        for (const QStringList &command : {QStringList{"stats", project}, QStringList{"stats", project, "--json"},
+                                           QStringList{"report", project, "-o", path("damaged.pdf")}}) {
+            const CliRun run = runCli(command);
+            EXPECT_EQ(run.exitCode, 1) << callText(command);
+            EXPECT_TRUE(run.out.isEmpty()) << callText(command) << run.out.constData();
+            EXPECT_TRUE(run.err.contains(said)) << callText(command) << run.err.constData();
+            EXPECT_TRUE(run.err.contains("give --standard")) << callText(command) << run.err.constData();
+        }
+        // Given again on the command line, the standard counts; the problem
+        // is still said.
+        const CliRun again = runCli({"stats", project, "--standard", "ansi-b11.19", "--tr", "59", "--brake-monitor",
+                                     "225", "--installed", "305", "--json"});
+        ASSERT_EQ(again.exitCode, 0) << again.err.constData();
+        EXPECT_TRUE(again.err.contains(said)) << again.err.constData();
+        const QJsonObject json = again.json();
+        EXPECT_EQ(json.value("standard").toString(), "ansi-b11.19");
+        EXPECT_EQ(json.value("verdict").toString(), "closer");
+        ASSERT_EQ(json.value("warnings").toArray().size(), 1);
+        EXPECT_TRUE(json.value("warnings").toArray().at(0).toString().contains(QLatin1String(said)));
+
+        const CliRun text = runCli({"project-info", project});
+        EXPECT_EQ(text.exitCode, 0) << text.err.constData();
+        EXPECT_TRUE(text.out.contains("Standard:           not read: " + QByteArray(c.problem) + "\n"))
+            << text.out.constData();
+        EXPECT_TRUE(text.err.contains(said)) << text.err.constData();
+        const QJsonObject infoJson = runCli({"project-info", project, "--json"}).json();
+        EXPECT_TRUE(infoJson.value("standard_block").isNull());
+        EXPECT_EQ(infoJson.value("standard_block_problem").toString(), QLatin1String(c.problem));
+        EXPECT_EQ(infoJson.value("warnings").toArray().size(), 1);
+    }
+}
+
+// A line break in a machine ID or a note would forge rows wherever it is
+// listed: new-project refuses it.
+TEST_F(ZirkCliProject, NewProjectRefusesControlCharactersInItsTexts)
+{
+    for (const QStringList &options :
+         {QStringList{"--machine-id", "Press 9\nPress 9  2026-12-11  meets"}, QStringList{"--note", "a\tb"},
+          QStringList{"--machine-id", QStringLiteral("x\u0085y")}}) {
+        const QStringList arguments = QStringList{"new-project", "-o", path("forged.zPRJ")} + options;
+        expectFailure(runCli(arguments), 1, "control characters", callText(arguments));
+        EXPECT_FALSE(QFile::exists(path("forged.zPRJ")));
+    }
 }
 
 } // namespace

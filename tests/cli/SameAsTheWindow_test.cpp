@@ -261,7 +261,7 @@ TEST_F(ZirkCliSameAsTheWindow, WindowAndToolAgreeOnTheDistance)
         }
         EXPECT_EQ(window.Label_SafetyDistanceValue->text(), shown ? formatDistanceMm(*shown) : kNoValueMm);
         const QString line = shown ? QStringLiteral("Safety Distance: ") + formatDistanceMm(*shown).trimmed()
-                + QStringLiteral(" / ") + formatNumber(*shown / 25.4, 2, 5).trimmed() + QStringLiteral(" Inch")
+                + QStringLiteral(" / ") + formatNumber(roundUpTo(*shown / 25.4, 2), 2, 5).trimmed() + QStringLiteral(" Inch")
                                    : QStringLiteral("Safety Distance: -- --- mm");
         EXPECT_EQ(distanceLine(path("window.pdf")), line);
 

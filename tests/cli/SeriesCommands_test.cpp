@@ -46,7 +46,7 @@ TEST_F(ZirkCliStats, JsonOfTenValuesWithTheDefaultLightCurtain)
                                   R"("mean_plus_3sigma_ms":204.8683298050514,"max_ms":200,)"
                                   R"("governing_ms":204.8683298050514,"governing":"mean+3sigma",)"
                                   R"("kind":"vlc","distance_mm":409.7366596101028,"standard":"iso13855-2010",)"
-                                  R"("distance_in":16.13136455157885,"installed_mm":null,"verdict":null,"safeguard":null})"
+                                  R"("distance_in":16.13136455157885,"minimum_mm":410,"installed_mm":null,"verdict":null,"safeguard":null})"
                                   "\n"));
 }
 
@@ -96,8 +96,9 @@ TEST_F(ZirkCliStats, StatisticsAndDistanceOfATextFile)
         const CliRun run = runCli(QStringList{"stats", values, "--json"} + c.options, c.locale);
         ASSERT_EQ(run.exitCode, 0) << c.what << run.err.constData();
         const QJsonObject json = run.json();
-        EXPECT_EQ(json.size(), 14) << c.what;
-        // Text files name no safeguard.
+        // minimum_mm beside distance_mm, the reason of a refusal, and the
+        // safeguard: text files name none.
+        EXPECT_EQ(json.size(), json.contains("refused") ? 16 : 15) << c.what;
         EXPECT_TRUE(json.value("safeguard").isNull()) << c.what;
         EXPECT_EQ(json.value("count").toInteger(-1), c.count) << c.what;
         for (const char *key : {"mean_ms", "sigma_ms", "mean_plus_3sigma_ms", "max_ms", "governing_ms"}) {
@@ -269,11 +270,11 @@ TEST_F(ZirkCliStats, TextForPeopleInTheUsersLocale)
     const CliRun run = runCli({"stats", values, "--kind", "estop"}, kCommaLocale);
     ASSERT_EQ(run.exitCode, 0) << run.err.constData();
     // "%5.0d", "%5.0n ms" and "%5.0n mm" as the main window shows them;
-    // 1600 x 1.0005 s = 1600.8 mm, 63.02 inch.
+    // 1600 x 1.0005 s = 1600.8 mm, 63.024 inch: both rounded up.
     for (const char *line : {"Count:                  10\n", "Mean:                1.001 ms\n",
                              "Standard deviation:      0 ms\n", "Maximum:             1.001 ms\n",
                              "Governing:           1.001 ms (maximum)\n", "Safety device:       estop\n",
-                             "Safety distance:     1.601 mm  (63,02 inch)\n"})
+                             "Safety distance:     1.601 mm  (63,03 inch)\n"})
         EXPECT_TRUE(run.out.contains(line)) << line << "\n" << run.out.constData();
 }
 
@@ -302,6 +303,103 @@ TEST_F(ZirkCliStats, BadInputAndWrongUsage)
     for (const auto &c : cases)
         expectFailure(runCli(c.arguments + QStringList{"--json"}), c.status, c.named.toUtf8().constData(),
                       callText(c.arguments));
+}
+
+} // namespace
+
+namespace {
+
+// Ten values of 100.2 ms give 200.4 mm.  A fitter who mounts at a figure
+// rounded to the nearest fails: the minimum is printed rounded up to whole
+// mm and the verdict compares with that figure, the installed distance is
+// printed as entered.
+TEST_F(ZirkCliStats, TheMinimumIsPrintedRoundedUpAndTheVerdictComparesWithIt)
+{
+    const QString values = file("values.txt", QByteArray("100.2\n").repeated(10));
+    struct Case
+    {
+        const char *installed;
+        const char *installedLine;
+        const char *verdict;
+        double shortfall;
+    };
+    const Case cases[] = {
+        {"200", "Installed distance:  200 mm\n", "closer than the minimum distance by 1.0 mm", 1.0},
+        {"200.4", "Installed distance:  200.4 mm\n", "closer than the minimum distance by 0.6 mm", 0.6},
+        {"201", "Installed distance:  201 mm\n", "meets the minimum distance", 0.0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.installed);
+        const CliRun text = runCli({"stats", values, "--installed", c.installed});
+        ASSERT_EQ(text.exitCode, 0) << text.err.constData();
+        EXPECT_TRUE(text.out.contains("Safety distance:       201 mm  (7.89 inch)\n")) << text.out.constData();
+        EXPECT_TRUE(text.out.contains(c.installedLine)) << text.out.constData();
+        EXPECT_TRUE(text.out.contains(c.verdict)) << text.out.constData();
+
+        const QJsonObject json = runCli({"stats", values, "--installed", c.installed, "--json"}).json();
+        // The exact distance stays; minimum_mm is the figure the verdict uses.
+        EXPECT_NEAR(json.value("distance_mm").toDouble(), 200.4, 1e-9);
+        EXPECT_EQ(json.value("minimum_mm").toDouble(), 201.0);
+        EXPECT_EQ(json.value("verdict").toString(), c.shortfall > 0 ? "closer" : "meets");
+    }
+}
+
+// Output that never arrived is no success: a full disk behind standard
+// output fails the command with a message.
+TEST_F(ZirkCliStats, OutputThatCannotBeWrittenFailsTheCommand)
+{
+    const QString values = file("values.txt", QByteArray("100\n").repeated(10));
+    for (const QStringList &arguments :
+         {QStringList{"stats", values}, QStringList{"stats", values, "--json"}, QStringList{"--help"},
+          QStringList{"distance", "--kind", "estop", "--time", "100"}}) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LC_ALL"), kPointLocale);
+        env.insert(QStringLiteral("ZIRK_CONFIG_DIR"), dir.path());
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        process.start(QStringLiteral(ZIRK_BINARY_DIR "/zirk-cli"), arguments);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 1) << callText(arguments);
+        EXPECT_TRUE(process.readAllStandardError().contains("cannot write the output")) << callText(arguments);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A project whose block holds an entry that would shorten the distance (a
+// negative Tr or Z) gives no distance, and the line says why.
+TEST_F(ZirkCliStats, ANegativeEntryStoredInAProjectIsRefusedWithItsReason)
+{
+    struct Case
+    {
+        const char *standard;
+        std::optional<double> StandardEntries::*entry;
+        const char *reason;
+    };
+    const Case cases[] = {
+        {"ansi-b11.19", &StandardEntries::trMs, "Tr must be a number not below 0"},
+        {"iso13855-2024", &StandardEntries::zMm, "Z must be a number not below 0"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.standard);
+        TestProject p = lightCurtainProject(std::vector<double>(10, 100.0));
+        ProjectExtension block;
+        block.standardId = QLatin1String(c.standard);
+        block.ddsMm = 100.0;
+        block.*c.entry = -10.0;
+        ASSERT_TRUE(p.record.setExtension(block));
+        const QString fileName = project("negative.zPRJ", p);
+        const CliRun text = runCli({"stats", fileName});
+        ASSERT_EQ(text.exitCode, 0) << text.err.constData();
+        EXPECT_TRUE(text.out.contains("Safety distance:     -- --- mm (no distance: " + QByteArray(c.reason) + ")\n"))
+            << text.out.constData();
+        const QJsonObject json = runCli({"stats", fileName, "--json"}).json();
+        EXPECT_TRUE(json.value("distance_mm").isNull());
+        EXPECT_EQ(json.value("refused").toString(), QLatin1String(c.reason));
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "base/NumberFormat.h"
 #include "state/ProgramState.h"
 #include "project/ProjectFile.h"
+#include "project/ProjectMeasurement.h"
 #include "windows/ImagesForm.h"
 #include "windows/DevSelectForm.h"
 #include "series/StopTimesModel.h"
@@ -351,7 +352,7 @@ TEST_F(ProjectFilesTest, BytesThisProgramDoesNotUseSurviveOpenAndSave)
         record.bytes()[size_t(i)] = char(i % 251 + 1);
     // Valid texts and flags; the bytes behind each text stay as they are.
     for (int field = 0; field <= int(ProjectRecord::Text::Note); ++field)
-        record.setText(ProjectRecord::Text(field), QByteArray("text \x81\xfe ") + char('A' + field));
+        record.setText(ProjectRecord::Text(field), QByteArray("text \xe9\xfe ") + char('A' + field));
     // The parameter caption is what the window shows for the stored device,
     // a kind outside the seven here.
     ASSERT_TRUE(record.safetyDeviceId() < 0 || record.safetyDeviceId() > KindSafetyScanner);
@@ -742,7 +743,7 @@ TEST_F(ProjectFilesTest, ImportTakesRegularFilesOnly)
 }
 
 // The file manager starts "zirk FILE.zPRJ": the project opens as File > Open
-// opens it, and "/demo" still counts wherever it stands.
+// opens it; beside it "/demo" is no switch.
 TEST_F(ProjectFilesTest, ProjectNamedOnTheCommandLineOpensAsFileOpenDoes)
 {
     start();
@@ -757,8 +758,8 @@ TEST_F(ProjectFilesTest, ProjectNamedOnTheCommandLineOpensAsFileOpenDoes)
     };
     const Case cases[] = {
         {{path("given.zPRJ")}, false},
-        {{"/demo", path("given.zPRJ")}, true},
-        {{path("given.zPRJ"), "/DEMO"}, true},
+        {{"/demo", path("given.zPRJ")}, false},
+        {{path("given.zPRJ"), "/DEMO"}, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
@@ -771,10 +772,108 @@ TEST_F(ProjectFilesTest, ProjectNamedOnTheCommandLineOpensAsFileOpenDoes)
         program.reset();
     }
 
-    // A file that is not there is reported as File > Open reports it.
+    // A file that is not there: one OK message that names it.
     start({path("missing.zPRJ")});
-    EXPECT_EQ(fake.dialogs.questions.size(), 1u);
+    EXPECT_TRUE(fake.dialogs.questions.empty());
+    ASSERT_EQ(fake.dialogs.errors.size(), 1u);
+    EXPECT_TRUE(fake.dialogs.errors[0].contains(path("missing.zPRJ"))) << fake.dialogs.errors[0].toStdString();
     EXPECT_TRUE(state().stopTimes().empty());
+}
+
+// What is named at start and is no project is read only as far as a
+// regular file: a FIFO never blocks the window, a folder is said to be one,
+// an empty or a sparse file gets one OK message with its reason, and none of
+// them enters Open Recent.
+TEST_F(ProjectFilesTest, AStartArgumentThatIsNoProjectGetsOneMessageWithItsReason)
+{
+    UnwrittenFifo fifo(path("fifo.zPRJ"));
+    ASSERT_TRUE(fifo.made());
+    writeFile(path("empty.zPRJ"), QByteArray());
+    {
+        QFile sparse(path("sparse.zPRJ"));
+        ASSERT_TRUE(sparse.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(sparse.resize(qint64(2) << 30));
+    }
+    QDir(tempDir.path()).mkdir(QStringLiteral("folder.zPRJ"));
+    struct Case
+    {
+        QString argument;
+        const char *reason;
+    };
+    const Case cases[] = {
+        {path("fifo.zPRJ"), "not a regular file"},
+        {path("folder.zPRJ"), "is a folder, not a project file"},
+        {path("empty.zPRJ"), "Invalid/Corrupted file! (the file is empty)"},
+        {path("sparse.zPRJ"), "Invalid/Corrupted file! (it is not a whole Zirk project)"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.argument.toStdString());
+        fake.dialogs.errors.clear();
+        fake.dialogs.questions.clear();
+        start({c.argument});
+        EXPECT_TRUE(fake.dialogs.questions.empty());
+        ASSERT_EQ(fake.dialogs.errors.size(), 1u);
+        EXPECT_TRUE(fake.dialogs.errors[0].contains(QLatin1String(c.reason))) << fake.dialogs.errors[0].toStdString();
+        EXPECT_TRUE(fake.dialogs.errors[0].contains(c.argument)) << fake.dialogs.errors[0].toStdString();
+        EXPECT_FALSE(state().appSettings.RecentProjects.contains(c.argument));
+        program.reset();
+    }
+    EXPECT_FALSE(fifo.rescued()) << "the FIFO was opened";
+}
+
+// A block of the standard that does not read stays beside the distance,
+// where the device's tick cannot overwrite it, until a standard is chosen
+// with OK in the selection dialog.
+TEST_F(ProjectFilesTest, ADamagedBlockOfTheStandardIsSaidBesideTheDistanceUntilOneIsChosen)
+{
+    Measurement m;
+    m.stopTimes = std::vector<double>(10, 190.0);
+    m.safetyDevice = SafetyDevice::selected(KindVerticalLightCurtain, 30.0);
+    m.safetyDevice.Name = QStringLiteral("Vertical Light Curtain");
+    m.distanceChoice = DistanceChoice::of(QStringLiteral("ansi-b11.19"));
+    m.distanceChoice.installedMm = 305;
+    ProjectRecord record;
+    ProjectPictures pictures;
+    writeMeasurement(m, record, pictures);
+    struct Case
+    {
+        const char *what;
+        int offset;
+        const char *problem;
+    };
+    const Case cases[] = {
+        {"a flipped byte of the checksum", 108, "fails its checksum"},
+        {"version 255", 4, "of version 255"},
+    };
+    TMainForm &w = start();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ProjectRecord damaged = record;
+        char &byte = damaged.bytes()[922 + c.offset];
+        byte = c.offset == 4 ? char(255) : char(~byte);
+        const QString name = path(QStringLiteral("damaged.zPRJ"));
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_TRUE(writeProjectFile(file, m.stopTimes, damaged, pictures));
+        file.close();
+
+        open(name);
+        EXPECT_TRUE(w.Label_DistanceWarning->isVisibleTo(&w));
+        EXPECT_TRUE(w.Label_DistanceWarning->text().contains(QStringLiteral("The standard stored in the project was not read")))
+            << w.Label_DistanceWarning->text().toStdString();
+        EXPECT_TRUE(w.Label_DistanceWarning->text().contains(QLatin1String(c.problem)));
+        EXPECT_FALSE(w.statusText().contains(QStringLiteral("not read")));
+        // A value more and a language change redraw it; it stays.
+        state().append(190.0);
+        EXPECT_TRUE(w.Label_DistanceWarning->text().contains(QLatin1String(c.problem)));
+
+        // Choosing the standard with its entries in the selection dialog.
+        fake.dialogs.onModal = [](QDialog *) { return int(QDialog::Accepted); };
+        w.submenu_DeviceSelect->trigger();
+        fake.dialogs.onModal = nullptr;
+        EXPECT_FALSE(w.Label_DistanceWarning->text().contains(QLatin1String(c.problem)));
+        EXPECT_TRUE(state().standardProblem().isEmpty());
+    }
 }
 
 TEST_F(ProjectFilesTest, OpenRecentListsSavedAndOpenedProjectsAcrossStarts)
@@ -843,7 +942,7 @@ TEST_F(ProjectFilesTest, EachStandardWithItsEntriesAndTheInstalledDistanceReopen
     iso2024.installedMm = 1500; // 1600 x 0.19 + 850 + 20 = 1174 mm
     DistanceChoice osha = DistanceChoice::of(QStringLiteral("osha-1910.217"));
     osha.trMs = 10;
-    osha.installedMm = 300; // 63 in/s x 0.2 s = 12.6 in = 320.04 mm: short by 20.04, shown 20.1
+    osha.installedMm = 300; // 63 in/s x 0.2 s = 12.6 in = 320.04 mm, printed 321 mm: short by 21
     DistanceChoice iso2010 = DistanceChoice::of(QStringLiteral("iso13855-2010"));
     iso2010.installedMm = 1200; // door: 1600 x 0.19 + 250 = 554 mm
     struct Case
@@ -857,11 +956,12 @@ TEST_F(ProjectFilesTest, EachStandardWithItsEntriesAndTheInstalledDistanceReopen
         const char *verdict;
     };
     const Case cases[] = {
+        // 532.7 mm is printed 533 mm, the figure the verdict compares with.
         {"ansi.zPRJ", KindVerticalLightCurtain, 30, ansi, "ANSI B11.19 / CSA Z432", false,
-         "closer than the minimum distance by 32.7 mm"},
+         "closer than the minimum distance by 33.0 mm"},
         {"iso2024.zPRJ", KindEmergencyStop, 0, iso2024, "ISO 13855:2024", true, "meets the minimum distance"},
         {"osha.zPRJ", KindTwoHandControl, 0, osha, "OSHA 29 CFR 1910.217", false,
-         "closer than the minimum distance by 20.1 mm"},
+         "closer than the minimum distance by 21.0 mm"},
         {"door.zPRJ", KindDoor, 250, iso2010, "ISO 13855:2010", true, "meets the minimum distance"},
     };
     for (const Case &c : cases) {
@@ -896,7 +996,7 @@ TEST_F(ProjectFilesTest, EachStandardWithItsEntriesAndTheInstalledDistanceReopen
     }
 }
 
-TEST_F(ProjectFilesTest, AProjectOfBeforeOpensAsIso2010AndADamagedBlockIsNamedInTheStatusBar)
+TEST_F(ProjectFilesTest, AProjectOfBeforeOpensAsIso2010AndADamagedBlockIsNamedBesideTheDistance)
 {
     start();
     TMainForm &w = *program->mainForm();
@@ -924,9 +1024,9 @@ TEST_F(ProjectFilesTest, AProjectOfBeforeOpensAsIso2010AndADamagedBlockIsNamedIn
     writeFile(older, bytes);
     open(older);
     EXPECT_TRUE(state().distanceChoice().isPlain());
-    EXPECT_TRUE(w.statusText().contains(QStringLiteral("The standard stored in the project was not read")))
-        << w.statusText().toStdString();
-    EXPECT_TRUE(w.statusText().contains(QStringLiteral("checksum")));
+    EXPECT_TRUE(w.Label_DistanceWarning->text().contains(QStringLiteral("The standard stored in the project was not read")))
+        << w.Label_DistanceWarning->text().toStdString();
+    EXPECT_TRUE(w.Label_DistanceWarning->text().contains(QStringLiteral("checksum")));
 }
 
 // The safeguard accepted in the dialog goes into the saved file and comes

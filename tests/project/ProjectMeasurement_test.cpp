@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ctime>
 
 namespace {
 
@@ -218,6 +219,78 @@ TEST(ProjectTexts, AFitNamesWhatTheCodePageLacksAndCountsTheBytes)
     // The serial number's field is shorter, and the kept text is cut to it.
     EXPECT_EQ(projectTextFit(QString(51, QLatin1Char('1')), Text::SerialNumber).capacity, 50);
     EXPECT_EQ(keptProjectText(QString(101, QLatin1Char('x')), Text::MachineID), QString(100, QLatin1Char('x')));
+}
+
+// No text of a project can forge a line: the dialogs and zirk-cli refuse
+// control characters (the fit names them), what an older file holds comes
+// back escaped, and what is kept of a text set by the program is escaped.
+TEST(ProjectTexts, ControlCharactersAreRefusedAndComeBackEscaped)
+{
+    const ProjectCodePageScope scope(1252);
+    using Text = ProjectRecord::Text;
+    struct Case
+    {
+        QString text;
+        QString controls; // as the fit names them
+        QString escaped;
+    };
+    const Case cases[] = {
+        {QStringLiteral("Press 9"), QString(), QStringLiteral("Press 9")},
+        {QStringLiteral("Press 9\nPress 9  2026-12-11  meets"), QStringLiteral("\\n"),
+         QStringLiteral("Press 9\\nPress 9  2026-12-11  meets")},
+        {QStringLiteral("a\tb\r\n\tc"), QStringLiteral("\\t\\r\\n"), QStringLiteral("a\\tb\\r\\n\\tc")},
+        {QStringLiteral("bell\x07 del\x7f"), QStringLiteral("\\x07\\x7f"), QStringLiteral("bell\\x07 del\\x7f")},
+        {QStringLiteral("next\u0085line"), QStringLiteral("\\x85"), QStringLiteral("next\\x85line")},
+        // A blank is no control character.
+        {QStringLiteral("   "), QString(), QStringLiteral("   ")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        const ProjectTextFit fit = projectTextFit(c.text, Text::MachineID);
+        EXPECT_EQ(fit.controls, c.controls);
+        EXPECT_EQ(fit.fits(), c.controls.isEmpty());
+        EXPECT_EQ(escapeControlCharacters(c.text), c.escaped);
+        EXPECT_EQ(keptProjectText(c.text, Text::MachineID), c.escaped.left(100));
+        // An older file that holds the text as it is (the ASCII cases; 0x85
+        // is an ellipsis in Windows-1252).
+        if (c.text.toLatin1() != c.text.toUtf8())
+            continue;
+        ProjectRecord record;
+        record.setText(Text::MachineID, c.text.toLatin1());
+        EXPECT_EQ(projectText(record, Text::MachineID), c.escaped);
+    }
+}
+
+// A wall time the clocks skipped, in a name Save as wrote on the night
+// summer time began, is the time before the change: 02:30 CET is 01:30 UTC.
+TEST(ProjectFileName, ATimeInTheSpringGapIsReadAsTheTimeBeforeTheChange)
+{
+    const QByteArray oldTz = qgetenv("TZ");
+    qputenv("TZ", "Europe/Prague");
+    tzset();
+    struct Case
+    {
+        const char *name;
+        QDateTime utc;
+    };
+    const Case cases[] = {
+        {"Project_20250330_0230_x.zPRJ", QDateTime(QDate(2025, 3, 30), QTime(1, 30), Qt::UTC)},
+        {"Project_20250330_0200_x.zPRJ", QDateTime(QDate(2025, 3, 30), QTime(1, 0), Qt::UTC)},
+        {"Project_20250330_0159_x.zPRJ", QDateTime(QDate(2025, 3, 30), QTime(0, 59), Qt::UTC)},
+        {"Project_20250330_0300_x.zPRJ", QDateTime(QDate(2025, 3, 30), QTime(1, 0), Qt::UTC)},
+        {"Project_20250710_1432_x.zPRJ", QDateTime(QDate(2025, 7, 10), QTime(12, 32), Qt::UTC)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<QDateTime> when = timeInProjectFileName(QString::fromLatin1(c.name));
+        ASSERT_TRUE(when.has_value());
+        EXPECT_EQ(when->toUTC(), c.utc);
+    }
+    if (oldTz.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", oldTz);
+    tzset();
 }
 
 TEST(ProjectTexts, OnlyTheFiveWindowsCodePagesCanBeChosen)

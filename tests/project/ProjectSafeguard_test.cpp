@@ -281,10 +281,11 @@ TEST(ProjectSafeguard, TheNameIsKeptInTheCodePageAndItsCapacity)
         {1251, QStringLiteral("Дверь"), QStringLiteral("Дверь"), true},
         {1252, QString(60, QChar(0xe4)), QString(60, QChar(0xe4)), true},
         {1252, QString(61, QLatin1Char('x')), QString(60, QLatin1Char('x')), false},
-        // Control characters are refused and left out.
-        {1252, QStringLiteral("Rear\tdoor"), QStringLiteral("Reardoor"), false},
-        {1252, QStringLiteral("Rear door\n"), QStringLiteral("Rear door"), false},
-        {1252, QStringLiteral("Rear\u0085door"), QStringLiteral("Reardoor"), false},
+        // Control characters are refused, and kept written out, as in
+        // every text of a project file: none can forge a line.
+        {1252, QStringLiteral("Rear\tdoor"), QStringLiteral("Rear\\tdoor"), false},
+        {1252, QStringLiteral("Rear door\n"), QStringLiteral("Rear door\\n"), false},
+        {1252, QStringLiteral("Rear\u0085door"), QStringLiteral("Rear\\x85door"), false},
         // Blank at either end is not part of the name.
         {1252, QStringLiteral("  Rear door "), QStringLiteral("Rear door"), true},
     };
@@ -301,8 +302,8 @@ TEST(ProjectSafeguard, TheNameIsKeptInTheCodePageAndItsCapacity)
     // The fit tells a control character apart from one the code page lacks.
     const ProjectCodePageScope scope(1252);
     const ProjectTextFit tab = projectTextFit(QStringLiteral("a\tb"), ProjectRecord::Text::Safeguard);
-    EXPECT_TRUE(tab.controls);
+    EXPECT_EQ(tab.controls, QStringLiteral("\\t"));
     EXPECT_TRUE(tab.unkept.isEmpty());
-    // The machine ID's field keeps its rules.
-    EXPECT_FALSE(projectTextFit(QStringLiteral("a\tb"), ProjectRecord::Text::MachineID).controls);
+    // The machine ID refuses them alike.
+    EXPECT_EQ(projectTextFit(QStringLiteral("a\tb"), ProjectRecord::Text::MachineID).controls, QStringLiteral("\\t"));
 }

@@ -175,8 +175,10 @@ TEST_F(AnalysisPageTest, WritesOutTheChosenStandardWithOriginsWarningsAndTheComp
          SafetyDevice::ofKind(KindVerticalLightCurtain, 30.0),
          ansi,
          {"Safety distance after ANSI B11.19 / CSA Z432", "Formula: Ds = K × (Ts + Tc + Tr + Tbm) + Dpf",
-          "Tr = 59.000 ms", "entered", "measured", "Safety distance: 20.97 inch / 533 mm",
-          "Installed distance: 500.0 mm / 19.69 in: closer than the minimum distance by 32.7 mm"}},
+          "Tr = 59.000 ms", "entered", "measured", "Safety distance: 20.98 inch / 533 mm",
+          // Both minimums rounded up; the installed distance as entered, its
+          // inches rounded down; the verdict against the printed 533 mm.
+          "Installed distance: 500 mm / 19.68 in: closer than the minimum distance by 33.0 mm"}},
         {"ISO 13855:2024 above 200 mm, meets",
          zone,
          iso2024,

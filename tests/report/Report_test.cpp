@@ -278,8 +278,9 @@ TEST_F(ReportTest, ValuesTableBreaksPagesAndPlacesTheSummary)
         EXPECT_EQ(w.textAt(c.summaryPage, 15, y - 15, maximum), maximum.simplified());
         const QString sigma = QStringLiteral("+3 standard deviation: ") + content.meanPlus3Sigma;
         EXPECT_EQ(w.textAt(c.summaryPage, 15, y - 20, sigma), sigma.simplified());
-        EXPECT_EQ(w.textAt(c.summaryPage, 15, y - 30, "Safety Distance: 412 mm / 16.23 Inch"),
-                  QStringLiteral("Safety Distance: 412 mm / 16.23 Inch"));
+        // 412.3 mm and 16.232 in, rounded up.
+        EXPECT_EQ(w.textAt(c.summaryPage, 15, y - 30, "Safety Distance: 413 mm / 16.24 Inch"),
+                  QStringLiteral("Safety Distance: 413 mm / 16.24 Inch"));
         EXPECT_EQ(w.textAt(c.summaryPage, 15, y - 35, "Check for minimum safety Distance!"),
                   QStringLiteral("Check for minimum safety Distance!"));
 
@@ -452,8 +453,9 @@ TEST_F(ReportTest, SafetyDistanceUsesTheLocaleSeparators)
         QString line;
     };
     const Case cases[] = {
-        {kEnglish, 1234.5, "Safety Distance: 1,235 mm / 48.60 Inch"},
-        {QLocale(QLocale::German, QLocale::Germany), 1234.5, "Safety Distance: 1.235 mm / 48,60 Inch"},
+        // 1234.5 mm is 48.602 in: both figures rounded up.
+        {kEnglish, 1234.5, "Safety Distance: 1,235 mm / 48.61 Inch"},
+        {QLocale(QLocale::German, QLocale::Germany), 1234.5, "Safety Distance: 1.235 mm / 48,61 Inch"},
         {kEnglish, 0.0, "Safety Distance: 0 mm / 0.00 Inch"},
         // No distance, and one that is not finite, read as the window's
         // placeholder: never -1 mm or a number.
@@ -470,6 +472,68 @@ TEST_F(ReportTest, SafetyDistanceUsesTheLocaleSeparators)
         EXPECT_EQ(w.textAt(1, 15, 133 - 30, c.line), c.line);
         EXPECT_FALSE(w.allText().contains(QStringLiteral("Inch")) && !c.mm) << "no inch without a distance";
     }
+}
+
+// A fitter mounts at the printed figure: the minimum is printed rounded up,
+// the installed distance as entered, and the verdict compares the two.
+TEST_F(ReportTest, TheMinimumIsRoundedUpAndTheVerdictComparesWithIt)
+{
+    struct Case
+    {
+        double installed;
+        QString installedLine;
+    };
+    const Case cases[] = {
+        {200.0, "Installed 200 mm: closer than the minimum distance by 1.0 mm"},
+        {200.4, "Installed 200.4 mm: closer than the minimum distance by 0.6 mm"},
+        {201.0, "Installed 201 mm: meets the minimum distance"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.installed);
+        ReportContent content = sampleContent(0);
+        content.safetyDistanceMm = 200.4;
+        content.installedMm = c.installed;
+        content.verdict = compareInstalled(200.4, c.installed);
+        const PdfWords w = write(content);
+        EXPECT_EQ(w.textAt(1, 15, 133 - 30, "Safety Distance: 201 mm / 7.89 Inch"),
+                  "Safety Distance: 201 mm / 7.89 Inch");
+        EXPECT_EQ(w.textAt(1, 15, 133 - 35, c.installedLine), c.installedLine);
+    }
+}
+
+// Where there is no number the reason stands under it, and a standard that
+// was not read from the project is said; under another standard the page
+// about choosing the stop time says that is what it is about.
+TEST_F(ReportTest, TheSummarySaysWhyThereIsNoDistanceAndWhatWasNotRead)
+{
+    ReportContent content = sampleContent(0);
+    content.safetyDistanceMm.reset();
+    content.noDistanceReason = QStringLiteral("K must be at least 1,600 mm/s (62.99 in/s)");
+    content.standardProblem = QStringLiteral("the block of the standard fails its checksum");
+    content.standardName = QStringLiteral("ANSI B11.19 / CSA Z432");
+    content.defaultStandard = false;
+    const PdfWords w = write(content);
+    const QString reason = QStringLiteral("No safety distance: K must be at least 1,600 mm/s (62.99 in/s).");
+    EXPECT_EQ(w.textAt(1, 15, 133 - 39, reason), reason);
+    const QString problem =
+        QStringLiteral("The standard stored in the project could not be read (the block of the standard fails its "
+                       "checksum).");
+    EXPECT_EQ(w.textAt(1, 15, 133 - 43, problem), problem);
+    // A long reason is broken between words, never cut at the page's edge.
+    ReportContent longer = content;
+    longer.noDistanceReason = QStringLiteral("D_DS must be entered from the standard's tables for reaching through, "
+                                             "over or under (ISO 13855:2010 added 128.0 mm)");
+    const PdfWords wrapped = write(longer);
+    EXPECT_TRUE(wrapped.allText().contains(QStringLiteral("No safety distance: ") + longer.noDistanceReason + "."))
+        << wrapped.allText().toStdString();
+    EXPECT_TRUE(w.allText().contains(QStringLiteral("Method of choosing the stop time: ISO 13855:2010")))
+        << w.allText().toStdString();
+
+    // Under the default standard the page keeps its heading.
+    const PdfWords plain = write(sampleContent(0));
+    EXPECT_FALSE(plain.allText().contains(QStringLiteral("Method of choosing")));
+    EXPECT_FALSE(plain.allText().contains(QStringLiteral("No safety distance")));
+    EXPECT_FALSE(plain.allText().contains(QStringLiteral("could not be read")));
 }
 
 TEST_F(ReportTest, DocumentInformationSaysWhatTheProtocolIs)

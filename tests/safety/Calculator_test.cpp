@@ -21,8 +21,9 @@ TEST(CalculatorTab, ComputesByTheStandardOfItsOwnChoice)
         bool reasonGiven; // no distance, and the reason
     };
     const Case cases[] = {
-        // 63 in/s x (0.5 s + 20 % of it) + 0 = 37.8 in: Tbm without a brake monitor.
-        {"ansi-b11.19", KindTwoHandControl, "", "500", "960.1 mm", false},
+        // 63 in/s x (0.5 s + 20 % of it) + 0 = 37.8 in: Tbm without a brake
+        // monitor; 960.12 mm, rounded up to the tenth.
+        {"ansi-b11.19", KindTwoHandControl, "", "500", "960.2 mm", false},
         {"osha-1910.217", KindTwoHandControl, "", "500", "800.1 mm", false}, // 31.5 in
         {"iso13855-2010", KindTwoHandControl, "", "500", "1,050.0 mm", false},
         // ISO 13855:2024 reads D_DS of a light curtain from the user, whom the
@@ -75,7 +76,10 @@ TEST(CalculatorTab, ComputesEveryKindFromItsOwnFields)
         {"door", kPoint, KindDoor, "250", "", "100", false, "410.0 mm", "-- --- mm"},
         {"door, C not a number", kPoint, KindDoor, "abc", "", "100", false, "-- --- mm", "-- --- mm"},
         {"mat with step", kPoint, KindPressureSensitiveMat, "100", "", "100", false, "1,320.0 mm", "-- --- mm"},
-        {"negative stop time computed as typed", kPoint, KindEmergencyStop, "", "", "-100", false, "-160.0 mm", "-- --- mm"},
+        // A stop time below zero would take from the distance: refused.
+        {"negative stop time refused", kPoint, KindEmergencyStop, "", "", "-100", false, "-- --- mm", "-- --- mm"},
+        // 8 (d - 14) is not less than 0.
+        {"d below 14", kPoint, KindVerticalLightCurtain, "10", "600", "100", false, "200.0 mm", "130.0 mm"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -142,6 +146,30 @@ TEST(Advisor, ComparesAllKindsForOneStopTime)
         for (int kind = 0; kind < SafetyDeviceKindCount; ++kind)
             EXPECT_EQ(advisorResultText((*d)[kind], c.locale), QString::fromUtf8(c.rows[kind])) << kind;
     }
+}
+
+// The advisor computes as the main window does: a stop time below zero gives
+// no row, a d below 14 mm no smaller distance, and each refused row says why.
+TEST(Advisor, RefusesWhatWouldShortenADistanceAndSaysWhy)
+{
+    AdvisorReasons reasons;
+    const std::optional<AdvisorDistances> negative =
+        adviseDistances({"-100", "14", "100", "300", "0"}, kPoint, &reasons);
+    ASSERT_TRUE(negative.has_value());
+    for (int kind = 0; kind < SafetyDeviceKindCount; ++kind) {
+        EXPECT_FALSE((*negative)[kind].has_value()) << kind;
+        EXPECT_EQ(reasons[std::size_t(kind)], QStringLiteral("the stop time is not a number of at least 0 ms")) << kind;
+    }
+    reasons = {};
+    const std::optional<AdvisorDistances> fine = adviseDistances({"100", "10", "100", "300", "-5"}, kPoint, &reasons);
+    ASSERT_TRUE(fine.has_value());
+    EXPECT_EQ(advisorResultText((*fine)[KindVerticalLightCurtain], kPoint), QStringLiteral("200.0 mm"));
+    EXPECT_FALSE((*fine)[KindDoor].has_value());
+    EXPECT_EQ(reasons[KindDoor], QStringLiteral("the additional distance C must not be below 0 mm"));
+    EXPECT_TRUE(reasons[KindVerticalLightCurtain].isEmpty());
+    // Rounded up to the tenth: 100.02 ms gives 200.04 mm, shown 200.1.
+    EXPECT_EQ(advisorResultText(adviseDistances({"100.02", "14", "100", "300", "0"}, kPoint)->at(0), kPoint),
+              QStringLiteral("200.1 mm"));
 }
 
 TEST(Advisor, GivesNothingWithoutAStopTime)

@@ -3,6 +3,7 @@
 #include "QtPrinters.h"
 
 #include "project/ProjectMeasurement.h"
+#include "safety/SafetyDevice.h"
 #include "state/ProgramState.h"
 #include "windows/DevicePictures.h"
 #include "windows/DevSelectForm.h"
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QValidator>
 #include <QToolButton>
 
 class DeviceSelection : public ProgramFixture
@@ -275,6 +277,117 @@ void type(QLineEdit *edit, const QString &text)
 }
 
 } // namespace
+
+// The dialog opens on what the measurement holds: after File > Open of a
+// light curtain of d = 30 mm, OK with only the standard changed computes
+// with d = 30, never with the 14 mm the field held before.
+TEST_F(DeviceSelection, AfterOpeningAProjectOkWithOnlyTheStandardChangedKeepsItsResolution)
+{
+    Measurement m;
+    m.stopTimes = std::vector<double>(10, 190.0);
+    m.safetyDevice = SafetyDevice::selected(KindVerticalLightCurtain, 30.0);
+    m.safetyDevice.Name = QStringLiteral("Vertical Light Curtain");
+    m.distanceChoice = DistanceChoice::of(QStringLiteral("ansi-b11.19"));
+    ProjectRecord record;
+    ProjectPictures pictures;
+    writeMeasurement(m, record, pictures);
+    const QString name = tempDir.filePath(QStringLiteral("d30.zPRJ"));
+    {
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(writeProjectFile(file, m.stopTimes, record, pictures));
+    }
+    ASSERT_EQ(sel->Edit_VLC_d->text(), QStringLiteral("14"));
+    main().openProjectFile(name);
+    ASSERT_EQ(state().safetyDevice().d, 30.0);
+    choose(QDialog::Accepted, [&] {
+        EXPECT_EQ(sel->Edit_VLC_d->text(), QStringLiteral("30"));
+        EXPECT_EQ(sel->ComboBox_Standard->currentData().toString(), QStringLiteral("ansi-b11.19"));
+        sel->ComboBox_Standard->setCurrentIndex(sel->ComboBox_Standard->findData(QStringLiteral("iso13855-2010")));
+    });
+    EXPECT_EQ(state().safetyDevice().d, 30.0);
+    EXPECT_EQ(state().distanceChoice().standardId, QStringLiteral("iso13855-2010"));
+    ASSERT_TRUE(state().result().distanceMm);
+    // 2000 x 0.19 + 8 x 16 = 508 mm is above 500: 1600 x 0.19 + 128 = 432,
+    // raised to 500 mm (with d = 14 it would be 380 mm).
+    EXPECT_EQ(*state().result().distanceMm, Vypocet_VLC(0.19, 30.0));
+    EXPECT_EQ(*state().result().distanceMm, 500.0);
+    EXPECT_EQ(main().Label_DeviceParams->text(), QStringLiteral("d=30 mm"));
+}
+
+// The archive keeps the standard and the installed distance, not the
+// entries: after a measurement from it the dialog names the entries the
+// standard reads, until OK.
+TEST_F(DeviceSelection, AfterAMeasurementFromTheArchiveTheDialogNamesTheEntriesNotKept)
+{
+    DistanceChoice ansi = DistanceChoice::of(QStringLiteral("ansi-b11.19"));
+    ansi.installedMm = 300;
+    state().setDistanceChoice(ansi);
+    sel->setEntriesFromArchive(true);
+    choose(QDialog::Accepted, [&] {
+        ASSERT_TRUE(sel->Label_EntriesNotKept->isVisibleTo(sel));
+        EXPECT_EQ(sel->Label_EntriesNotKept->text(),
+                  QStringLiteral("The archive did not keep: Response time Tr, Brake monitor setting, Approach speed K"));
+        EXPECT_EQ(sel->Edit_Installed->text(), QStringLiteral("300"));
+    });
+    choose(QDialog::Rejected, [&] { EXPECT_FALSE(sel->Label_EntriesNotKept->isVisibleTo(sel)); });
+}
+
+// A unit goes and comes with its field: no "[mm]" stands without an entry.
+TEST_F(DeviceSelection, UnitLabelsAreShownOnlyWithTheirFields)
+{
+    choose(QDialog::Rejected, [&] {
+        sel->PageControl1->setCurrentIndex(KindVerticalLightCurtain);
+        struct Case
+        {
+            const char *standard;
+            std::vector<const char *> shown;
+        };
+        const Case cases[] = {
+            {"ansi-b11.19", {"Label_TrUnit", "Label_BrakeMonitorUnit", "Label_KUnit"}},
+            {"iso13855-2024", {"Label_DdsUnit", "Label_ZUnit"}},
+            {"iso13855-2010", {}},
+            {"osha-1910.217", {"Label_TrUnit"}},
+        };
+        for (const Case &c : cases) {
+            SCOPED_TRACE(c.standard);
+            sel->ComboBox_Standard->setCurrentIndex(sel->ComboBox_Standard->findData(QLatin1String(c.standard)));
+            for (const char *unit : {"Label_ZoneDUnit", "Label_TrUnit", "Label_BrakeMonitorUnit", "Label_KUnit",
+                                     "Label_DdsUnit", "Label_ZUnit", "Label_DpfUnit"}) {
+                const QLabel *label = sel->findChild<QLabel *>(QLatin1String(unit));
+                ASSERT_TRUE(label) << unit;
+                const bool shown = std::find_if(c.shown.begin(), c.shown.end(), [unit](const char *s) {
+                                       return qstrcmp(s, unit) == 0;
+                                   }) != c.shown.end();
+                EXPECT_EQ(label->isVisibleTo(sel), shown) << unit;
+            }
+        }
+    });
+}
+
+// A line break or another control character in a machine ID or a note is
+// refused as it is typed or pasted, and the dialog says why.
+TEST_F(DeviceSelection, ControlCharactersAreRefusedInMachineIdAndNote)
+{
+    choose(QDialog::Rejected, [&] {
+        for (QLineEdit *edit : {sel->Edit_MachineID, sel->Edit_Note}) {
+            for (QString text : {QStringLiteral("Press 9\nPress 9  meets"), QStringLiteral("a\tb"),
+                                 QStringLiteral("x\u0085")}) {
+                int pos = 0;
+                EXPECT_EQ(edit->validator()->validate(text, pos), QValidator::Invalid) << text.toStdString();
+            }
+            QString fine = QStringLiteral("Press 9");
+            int pos = 0;
+            EXPECT_EQ(edit->validator()->validate(fine, pos), QValidator::Acceptable);
+        }
+        // Pasted, as a forged ID would come.
+        sel->Edit_MachineID->clear();
+        sel->Edit_MachineID->insert(QStringLiteral("Press 9\nPress 9  meets"));
+        EXPECT_TRUE(sel->Edit_MachineID->text().isEmpty());
+        EXPECT_TRUE(sel->Label_MachineIDCheck->text().contains(QStringLiteral("control characters")))
+            << sel->Label_MachineIDCheck->text().toStdString();
+    });
+}
 
 TEST_F(DeviceSelection, TheMachineIdTakesOnlyWhatAProjectFileKeepsAndSaysSoWhileTyping)
 {

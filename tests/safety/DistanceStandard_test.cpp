@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -240,7 +241,13 @@ TEST(DistanceStandards, Iso2010UnitGivesTheDistanceFunctionsNumbersBitForBit)
                     in.d = in.H = in.C = in.h = p;
                     in.nonIndustrial = nonIndustrial;
                     const DistanceResult r = iso.calculate(in);
-                    ASSERT_TRUE(r.distanceMm);
+                    // A d of none, a negative C or h: refused, where the
+                    // distance functions (which cannot refuse) compute.
+                    const bool refused = (kind == KindVerticalLightCurtain && p <= 0.0)
+                        || ((kind == KindDoor || kind == KindPressureSensitiveMat) && p < 0.0);
+                    ASSERT_EQ(r.distanceMm.has_value(), !refused) << kind << " " << p;
+                    if (refused)
+                        continue;
                     EXPECT_EQ(*r.distanceMm, safetyDistance(kind, ms / 1000.0, p, nonIndustrial))
                         << kind << " " << ms << " " << p << " " << nonIndustrial;
                 }
@@ -450,8 +457,14 @@ TEST(DistanceStandards, VerdictAgainstTheInstalledDistance)
     const Case cases[] = {
         {500, 600, true, 0},  {500, 500, true, 0},  {500, 499.9, false, 0.1}, {500, 0, false, 500},
         {500, {}, {}, 0},     {{}, 500, {}, 0},     {inf, 500, {}, 0},        {500, std::nan(""), {}, 0},
+        // The minimum the protocol prints is the whole millimetre above: the
+        // verdict compares with that figure, never with the exact one.
+        {200.4, 200, false, 1.0}, {200.4, 200.4, false, 0.6}, {200.4, 201, true, 0}, {200.01, 200.99, false, 0.01},
+        // The arithmetic's noise does not make 200 mm a 201.
+        {200.0000000001, 200, true, 0},
     };
     for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.minimum ? *c.minimum : -1) << " " << (c.installed ? *c.installed : -1));
         const std::optional<DistanceVerdict> v = compareInstalled(c.minimum, c.installed);
         ASSERT_EQ(v.has_value(), c.meets.has_value());
         if (v) {
@@ -460,6 +473,8 @@ TEST(DistanceStandards, VerdictAgainstTheInstalledDistance)
             EXPECT_NEAR(v->shortfallMm, c.shortfall, 1e-9);
         }
     }
+    EXPECT_EQ(minimumWholeMm(200.4), 201.0);
+    EXPECT_EQ(minimumWholeMm(200.0), 200.0);
     // The standard's result carries the verdict; none without a distance.
     DistanceInputs in = device(KindVerticalLightCurtain, 100, 14);
     in.installedMm = 150;
@@ -469,4 +484,96 @@ TEST(DistanceStandards, VerdictAgainstTheInstalledDistance)
     EXPECT_EQ(closer.verdict->shortfallMm, 50.0);
     in.d.reset();
     EXPECT_FALSE(defaultDistanceStandard().calculate(in).verdict);
+}
+
+// Every mend of an input may only make the distance larger or refuse it,
+// never smaller: the rules of ISO 13855:2010 the window, the calculator, the
+// advisor and zirk-cli share.
+TEST(DistanceStandards, Iso2010RulesThatKeepADistanceFromShrinking)
+{
+    const DistanceStandard &iso2010 = standard("iso13855-2010");
+    struct Case
+    {
+        const char *rule;
+        DistanceInputs in;
+        std::optional<double> mm; // none: refused
+        const char *reason;
+    };
+    auto door = [](double ms, double C) {
+        DistanceInputs in = device(KindDoor, ms);
+        in.C = C;
+        return in;
+    };
+    auto mat = [](double ms, double h) {
+        DistanceInputs in = device(KindPressureSensitiveMat, ms);
+        in.h = h;
+        return in;
+    };
+    auto nonIndustrial = [](DistanceInputs in) {
+        in.nonIndustrial = true;
+        return in;
+    };
+    const Case cases[] = {
+        {"d below 14 gives C = 0", device(KindVerticalLightCurtain, 100, 10), 200, nullptr},
+        {"d below 14 gives C = 0, non-industrial", nonIndustrial(device(KindVerticalLightCurtain, 100, 10)), 275,
+         nullptr},
+        {"d of 14 gives C = 0", device(KindVerticalLightCurtain, 100, 14), 200, nullptr},
+        {"d of 0.5 gives C = 0", device(KindVerticalLightCurtain, 0, 0.5), 100, nullptr},
+        {"d of 0 is refused", device(KindVerticalLightCurtain, 100, 0), {}, "the resolution d must be above 0 mm"},
+        {"d below 0 is refused", device(KindVerticalLightCurtain, 100, -100), {},
+         "the resolution d must be above 0 mm"},
+        {"C below 0 is refused", door(100, -5000), {}, "the additional distance C must not be below 0 mm"},
+        {"C of 0 is taken", door(100, 0), 160, nullptr},
+        {"a mat's reach is not below 850 mm", mat(100, 1e6 / 1000), 1010, nullptr},
+        {"a mat's reach of 875 mm stays", mat(100, 812.5), 1035, nullptr},
+        {"h below 0 is refused", mat(100, -1), {}, "the step height h must not be below 0 mm"},
+        {"a stop time below 0 is refused", device(KindEmergencyStop, -100), {},
+         "the stop time is not a number of at least 0 ms"},
+        {"a stop time of NaN is refused", device(KindEmergencyStop, std::nan("")), {},
+         "the stop time is not a number of at least 0 ms"},
+        {"an infinite stop time is refused", device(KindEmergencyStop, std::numeric_limits<double>::infinity()), {},
+         "the stop time is not a number of at least 0 ms"},
+        {"a stop time of 0 is taken", device(KindEmergencyStop, 0), 0, nullptr},
+        {"a distance beyond 100 m is refused", device(KindEmergencyStop, 1e9), {},
+         "the distance comes out above 100 m, beyond any guard"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.rule);
+        const DistanceResult r = iso2010.calculate(c.in);
+        ASSERT_EQ(r.distanceMm.has_value(), c.mm.has_value()) << r.noDistanceReason.render(kEnglish).toStdString();
+        if (c.mm) {
+            EXPECT_NEAR(*r.distanceMm, *c.mm, 1e-9);
+            // The hint that ISO 13855:2024 shows follows the same rule.
+            if (const std::optional<double> added = iso13855_2010AdditionalDistance(c.in))
+                EXPECT_GE(*added, 0.0);
+        } else {
+            EXPECT_EQ(r.noDistanceReason.render(kEnglish), QLatin1String(c.reason));
+        }
+    }
+    // The written-out value of C says why it is 0.
+    const DistanceResult fine = iso2010.calculate(device(KindVerticalLightCurtain, 100, 10));
+    ASSERT_TRUE(value(fine, "C"));
+    EXPECT_EQ(value(fine, "C")->quantity.value, 0.0);
+    EXPECT_TRUE(value(fine, "C")->note.render(kEnglish).contains(QStringLiteral("not less than 0")));
+}
+
+// A stop time below zero or that is no number is refused under every
+// standard and for every kind.
+TEST(DistanceStandards, ANegativeOrNonFiniteStopTimeIsRefusedUnderEveryStandard)
+{
+    for (const DistanceStandard *s : distanceStandards())
+        for (int kind = 0; kind < SafetyDeviceKindCount; ++kind)
+            for (double ms : {-100.0, -1e-9, std::nan(""), -std::numeric_limits<double>::infinity()}) {
+                SCOPED_TRACE(testing::Message() << s->id().toStdString() << " kind " << kind << " " << ms);
+                DistanceInputs in = device(kind, ms, 14, 300);
+                in.C = 0;
+                in.h = 0;
+                in.ddsMm = 0;
+                in.installedMm = 0;
+                const DistanceResult r = s->calculate(in);
+                EXPECT_FALSE(r.distanceMm);
+                EXPECT_FALSE(r.verdict);
+                EXPECT_EQ(r.noDistanceReason.render(kEnglish),
+                          QStringLiteral("the stop time is not a number of at least 0 ms"));
+            }
 }

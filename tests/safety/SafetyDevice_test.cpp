@@ -27,7 +27,10 @@ const FormulaCase formulaCases[] = {
     {"VLC d=41 coarse", [] { return Vypocet_VLC(0.1, 41); }, 1010},
     {"VLC d=71 coarse", [] { return Vypocet_VLC(0.3, 71); }, 1330},
     {"VLC coarse raised to 500", [] { return Vypocet_VLC(-0.5, 50); }, 500},
-    {"VLC negative d", [] { return Vypocet_VLC(0.1, -1); }, 100},
+    // 8 (d - 14) is not less than 0: no d takes from the distance.
+    {"VLC negative d", [] { return Vypocet_VLC(0.1, -1); }, 200},
+    {"VLC d below 14", [] { return Vypocet_VLC(0.1, 10); }, 200},
+    {"mat reach not below 850", [] { return vypocet_Mat(0.1, 1000); }, 1010},
     {"non-industrial T=0.02", [] { return Vypocet_VLC_Non_Industrial(0.02, 14); }, 115},
     {"non-industrial no change to 1600", [] { return Vypocet_VLC_Non_Industrial(0.3, 14); }, 675},
     {"non-industrial T=0.5", [] { return Vypocet_VLC_Non_Industrial(0.5, 14); }, 1075},

@@ -37,7 +37,9 @@ protected:
     }
 };
 
-TEST_F(MainFormTest, DemoSwitchInAnyPositionAndAnyCase)
+// The Demo button is for the demonstration start alone: "/demo" as the one
+// and only argument, in any letter case.
+TEST_F(MainFormTest, DemoSwitchOnlyAsTheOneArgumentInAnyCase)
 {
     struct Case
     {
@@ -49,8 +51,10 @@ TEST_F(MainFormTest, DemoSwitchInAnyPositionAndAnyCase)
         {{"/demo"}, true},
         {{"/DEMO"}, true},
         {{"/DeMo"}, true},
-        {{"-style", "/demo"}, true},
-        {{"x.zPRJ", "/Demo"}, true},
+        {{"-style", "/demo"}, false},
+        {{"x.zPRJ", "/Demo"}, false},
+        {{"/demo", "x"}, false},
+        {{"/demo", "/demo"}, false},
         {{"demo"}, false},
         {{"/demo2"}, false},
     };
@@ -219,7 +223,8 @@ TEST_F(MainFormTest, DistanceAppearsFromTheTenthValueWithTheGoverningValueUnderl
     EXPECT_TRUE(w.Label_3Sigma->font().bold());
     EXPECT_NEAR(*state().result().distanceMm, 2000 * (110 + 3 * std::sqrt(1000.0)) / 1000, 1e-9);
     EXPECT_EQ(w.Label_SafetyDistanceValue->text(), QStringLiteral("  410 mm"));
-    EXPECT_EQ(w.Label_SafetyDistanceValue->toolTip(), QStringLiteral("16.13 inch"));
+    // 16.131 inch, rounded up as every minimum is.
+    EXPECT_EQ(w.Label_SafetyDistanceValue->toolTip(), QStringLiteral("16.14 inch"));
 
     // Back below ten values: no distance at all, in the window and for
     // whatever reads the state (the report, Save as, the archive).
@@ -324,4 +329,31 @@ TEST(GeneralErrorHandling, ShowsTheMessageTitledZirkAndGoesOn)
     ASSERT_EQ(dialogs.errors.size(), 2u);
     EXPECT_EQ(dialogs.errors[0], QStringLiteral("Unable to write to x"));
     EXPECT_EQ(dialogs.errors[1], QStringLiteral("plain"));
+}
+
+// The large display shows the minimum rounded up to whole mm and the verdict
+// compares with that figure; where the standard gives no distance, the
+// reason stands under it.
+TEST_F(MainFormTest, TheDistanceIsRoundedUpAndARefusalSaysWhyUnderIt)
+{
+    TMainForm &w = start();
+    for (int i = 0; i < 10; ++i)
+        w.ZpracujHodnotu_ms(100.2);
+    DistanceChoice choice = DistanceChoice::of(QStringLiteral("iso13855-2010"));
+    choice.installedMm = 200;
+    state().setDistanceChoice(choice);
+    EXPECT_EQ(w.Label_SafetyDistanceValue->text(), QStringLiteral("  201 mm"));
+    EXPECT_EQ(w.Label_SafetyDistanceValue->toolTip(), QStringLiteral(" 7.89 inch"));
+    EXPECT_EQ(w.Label_Verdict->text(), QStringLiteral("closer than the minimum distance by 1.0 mm"));
+    choice.installedMm = 201;
+    state().setDistanceChoice(choice);
+    EXPECT_EQ(w.Label_Verdict->text(), QStringLiteral("meets the minimum distance"));
+    EXPECT_FALSE(w.Label_DistanceWarning->isVisibleTo(&w));
+
+    DistanceChoice ansi = DistanceChoice::of(QStringLiteral("ansi-b11.19"));
+    ansi.kMmPerS = 1599;
+    state().setDistanceChoice(ansi);
+    EXPECT_EQ(w.Label_SafetyDistanceValue->text(), kNoValueMm);
+    EXPECT_TRUE(w.Label_DistanceWarning->isVisibleTo(&w));
+    EXPECT_EQ(w.Label_DistanceWarning->text(), QStringLiteral("No distance: K must be at least 1,600 mm/s (62.99 in/s)"));
 }

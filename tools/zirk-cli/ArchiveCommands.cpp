@@ -13,6 +13,7 @@
 #include "archive/ArchiveQueue.h"
 #include "archive/FleetOverview.h"
 #include "archive/Trend.h"
+#include "project/ProjectMeasurement.h"
 
 #include <QProcessEnvironment>
 
@@ -286,9 +287,18 @@ void runAdd(const Arguments &arguments)
         batch.clear();
     };
     constexpr std::size_t kFilesPerBatch = 500;
+    long long withoutMachine = 0;
     for (const QString &fileName : files) {
         try {
-            batch.push_back({fileName, measurementFromProjectFile(fileName, user, company)});
+            ArchiveMeasurement m = measurementFromProjectFile(fileName, user, company);
+            // A blank machine ID is no machine: the archive has no row to
+            // keep it under.
+            if (m.machineId.isEmpty()) {
+                ++withoutMachine;
+                text += QStringLiteral("%1: no machine ID, not kept\n").arg(fileName);
+                continue;
+            }
+            batch.push_back({fileName, std::move(m)});
         } catch (const ZirkError &e) {
             // What was read before the bad file is kept.
             keepBatch();
@@ -304,11 +314,17 @@ void runAdd(const Arguments &arguments)
         json.member("added", added);
         json.member("skipped", skipped);
         json.member("repaired", repaired);
+        if (withoutMachine > 0)
+            json.member("without_machine_id", withoutMachine);
         json.endObject();
         writeJson(json);
         return;
     }
-    writeText(text + QStringLiteral("%1 added, %2 already kept in %3\n").arg(added).arg(skipped).arg(archive->location().url()));
+    writeText(text + QStringLiteral("%1 added, %2 already kept in %3%4\n")
+                         .arg(added)
+                         .arg(skipped)
+                         .arg(archive->location().url(),
+                              withoutMachine ? QStringLiteral(", %1 without machine ID").arg(withoutMachine) : QString()));
 }
 
 void runList(const Arguments &arguments)
@@ -349,15 +365,20 @@ void runList(const Arguments &arguments)
     }
     QString text;
     for (const ArchiveEntry &e : entries) {
+        // A machine ID or file of an older archive may hold a line break:
+        // escaped, it cannot forge a row.
         const QString flags = flagText(e.timeFlag, e.withoutStandard, e.count);
-        text += QStringLiteral("%1  %2  %3  %4  %5 values  %6  %7  %8  SN %9")
+        text += QStringLiteral("%1  %2  %3  %4  %5  %6  %7  %8  SN %9")
                     .arg(formatInteger(e.id, 6), e.measuredAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
-                         e.machineId, safeguardText(e.safeguard, e.deviceKind, e.deviceParameter),
-                         formatCount(e.count), e.governingMs ? formatStatisticMs(*e.governingMs) : kNoValueMs,
+                         escapeControlCharacters(e.machineId),
+                         escapeControlCharacters(safeguardText(e.safeguard, e.deviceKind, e.deviceParameter)),
+                         formatCount(e.count) + (e.count == 1 ? QStringLiteral(" value ") : QStringLiteral(" values")),
+                         e.governingMs ? formatStatisticMs(*e.governingMs) : kNoValueMs,
                          e.distanceMm ? formatDistanceMm(*e.distanceMm) : kNoValueMm,
                          kindText(e.deviceKind).isEmpty() ? QStringLiteral("?") : kindText(e.deviceKind),
-                         e.serialNumber)
-            + QStringLiteral("  %1%2\n").arg(e.filePath, flags.isEmpty() ? QString() : QStringLiteral("  (") + flags + QLatin1Char(')'));
+                         escapeControlCharacters(e.serialNumber))
+            + QStringLiteral("  %1%2\n").arg(escapeControlCharacters(e.filePath),
+                                             flags.isEmpty() ? QString() : QStringLiteral("  (") + flags + QLatin1Char(')'));
     }
     writeText(text);
 }
@@ -445,13 +466,18 @@ void overviewJson(JsonWriter &json, const ArchiveSafeguardSummary &s, const Flee
     json.member("change_vs_baseline_percent", r.changeVsBaselinePercent);
 }
 
+QString measurementsText(int count)
+{
+    return count == 1 ? QStringLiteral("1 measurement") : formatCount(count).trimmed() + QStringLiteral(" measurements");
+}
+
 QString overviewFigures(const ArchiveSafeguardSummary &s, const FleetRow &r)
 {
     return QStringLiteral("%1  %2  %3  installed %4  %5  baseline %6")
         .arg((s.governingMs ? formatStatisticMs(*s.governingMs) : kNoValueMs).trimmed(),
              (s.distanceMm ? formatDistanceMm(*s.distanceMm) : kNoValueMm).trimmed(),
              s.standard.isEmpty() ? QStringLiteral("-") : s.standard,
-             s.installedMm ? formatDistanceMm(*s.installedMm).trimmed() : QStringLiteral("-"),
+             s.installedMm ? formatInstalledMm(*s.installedMm) : QStringLiteral("-"),
              s.verdict.isEmpty() ? QStringLiteral("-") : s.verdict,
              r.changeVsBaselinePercent ? formatNumber(*r.changeVsBaselinePercent, 1, 0) + QStringLiteral(" %")
                                        : QStringLiteral("-"));
@@ -520,17 +546,19 @@ void runOverview(const Arguments &arguments)
     QString text;
     for (const FleetMachineRow &m : rows) {
         const FleetRow &worst = m.worstSafeguard();
-        text += QStringLiteral("%1  %2  %3 measurements  %4  due %5  %6\n")
-                    .arg(m.machineId, day(m.lastMeasuredAt), formatCount(m.measurementCount).trimmed(),
+        // A machine ID of an older archive may hold a line break: escaped,
+        // it cannot forge a row.
+        text += QStringLiteral("%1  %2  %3  %4  due %5  %6\n")
+                    .arg(escapeControlCharacters(m.machineId), day(m.lastMeasuredAt), measurementsText(m.measurementCount),
                          overviewFigures(worst.safeguard, worst),
                          m.due.isValid() ? m.due.toString(Qt::ISODate) : QStringLiteral("-"),
                          QString::fromLatin1(fleetStatusKey(m.status)));
         for (const FleetRow &r : m.safeguards) {
             const ArchiveSafeguardSummary &s = r.safeguard;
             const QString note = newerNoteText(s.newerNote);
-            text += QStringLiteral("    %1  %2  %3 measurements  %4  due %5  %6%7\n")
-                        .arg(safeguardText(s.safeguard, s.deviceKind, s.deviceParameter), day(s.lastMeasuredAt),
-                             formatCount(s.measurementCount).trimmed(), overviewFigures(s, r),
+            text += QStringLiteral("    %1  %2  %3  %4  due %5  %6%7\n")
+                        .arg(escapeControlCharacters(safeguardText(s.safeguard, s.deviceKind, s.deviceParameter)),
+                             day(s.lastMeasuredAt), measurementsText(s.measurementCount), overviewFigures(s, r),
                              r.due.isValid() ? r.due.toString(Qt::ISODate) : QStringLiteral("-"),
                              QString::fromLatin1(fleetStatusKey(r.status)),
                              note.isEmpty() ? QString() : QStringLiteral("  (") + note + QLatin1Char(')'));

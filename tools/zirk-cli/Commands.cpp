@@ -5,6 +5,7 @@
 #include "base/CodePage.h"
 #include "base/NumberFormat.h"
 #include "project/ValueImport.h"
+#include "safety/MinimumDistance.h"
 #include "safety/SafetyDevice.h"
 #include "settings/AppSettings.h"
 #include "settings/FileLocations.h"
@@ -15,6 +16,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -86,6 +88,11 @@ DeviceChoice deviceFromOptions(const Arguments &arguments, const DeviceChoice &d
         if (needed && device.kind->parameterOption && !arguments.has(device.kind->parameterOption))
             throw badInput(QStringLiteral("kind %1 needs %2 MM")
                                .arg(QLatin1String(device.kind->name), QLatin1String(device.kind->parameterOption)));
+        // ISO 13855:2024 reads a horizontal zone's d besides H: as required.
+        const bool zone = device.kind->kind == KindHorizontalLightCurtain || device.kind->kind == KindSafetyScanner;
+        if (use == DeviceUse::Distance && zone && arguments.value("--standard") == QStringLiteral("iso13855-2024")
+            && !arguments.has("--d"))
+            throw badInput(QStringLiteral("kind %1 needs --d MM under iso13855-2024").arg(QLatin1String(device.kind->name)));
     }
 
     for (const char *option : {"--d", "--height", "--c", "--step"}) {
@@ -95,14 +102,14 @@ DeviceChoice deviceFromOptions(const Arguments &arguments, const DeviceChoice &d
         if (qstrcmp(option, "--d") == 0 && device.kind
             && (device.kind->kind == KindHorizontalLightCurtain || device.kind->kind == KindSafetyScanner)
             && arguments.value("--standard") == QStringLiteral("iso13855-2024")) {
-            device.zoneResolution = numberOption(arguments, option);
+            device.zoneResolution = distanceOption(arguments, option);
             continue;
         }
         if (!device.kind || !device.kind->parameterOption || qstrcmp(device.kind->parameterOption, option) != 0)
             throw badInput(QStringLiteral("%1 does not apply to kind %2")
                                .arg(QLatin1String(option),
                                     device.kind ? QLatin1String(device.kind->name) : QStringLiteral("unknown")));
-        device.parameter = numberOption(arguments, option);
+        device.parameter = distanceOption(arguments, option);
     }
     if (arguments.has("--non-industrial")) {
         if (!device.kind || device.kind->kind != KindVerticalLightCurtain)
@@ -175,9 +182,13 @@ DistanceChoice choiceFromOptions(const Arguments &arguments, const DistanceChoic
         {"--z", &DistanceChoice::zMm},     {"--dpf", &DistanceChoice::dpfMm},
         {"--installed", &DistanceChoice::installedMm},
     };
-    for (const auto &e : entries)
-        if (arguments.has(e.option))
-            choice.*e.field = numberOption(arguments, e.option);
+    for (const auto &e : entries) {
+        if (!arguments.has(e.option))
+            continue;
+        const bool length = e.field == &DistanceChoice::ddsMm || e.field == &DistanceChoice::zMm
+            || e.field == &DistanceChoice::dpfMm || e.field == &DistanceChoice::installedMm;
+        choice.*e.field = length ? distanceOption(arguments, e.option) : finiteOption(arguments, e.option);
+    }
     if (arguments.has("--no-encroachment"))
         choice.noEncroachment = true;
     if (choice.standardId.isEmpty())
@@ -189,18 +200,30 @@ void writeStandardMembers(JsonWriter &json, const DistanceChoice &choice, const 
 {
     json.member("standard", choice.standardId.isEmpty() ? defaultDistanceStandard().id() : choice.standardId);
     json.member("distance_in", result.distanceInch);
+    json.member("minimum_mm", result.distanceMm ? std::optional<double>(minimumWholeMm(*result.distanceMm))
+                                                : std::nullopt);
     json.member("installed_mm", choice.installedMm);
     json.key("verdict");
     if (result.verdict)
         json.value(verdictKey(*result.verdict));
     else
         json.null();
+    if (!result.distanceMm && !result.noDistanceReason.isEmpty())
+        json.member("refused", result.noDistanceReason.render());
+}
+
+QString refusedDistanceText(const DistanceResult &result)
+{
+    if (result.noDistanceReason.isEmpty())
+        return kNoValueMm;
+    return kNoValueMm + QStringLiteral(" (no distance: ") + result.noDistanceReason.render() + QLatin1Char(')');
 }
 
 QString standardLines(const DistanceChoice &choice, const DistanceResult &result, int width)
 {
+    // A caption longer than the column keeps a blank before its value.
     auto row = [width](const QString &caption, const QString &value) {
-        return caption.leftJustified(width) + value + QLatin1Char('\n');
+        return caption.leftJustified(std::max<qsizetype>(width, caption.size() + 1)) + value + QLatin1Char('\n');
     };
     const DistanceStandard *standard = choice.standard();
     // The default standard's output is the output of before.
@@ -210,7 +233,7 @@ QString standardLines(const DistanceChoice &choice, const DistanceResult &result
     for (const DistanceText &w : result.warnings)
         text += row(QStringLiteral("Warning:"), w.render());
     if (choice.installedMm) {
-        text += row(QStringLiteral("Installed distance:"), formatDistanceMm(*choice.installedMm).trimmed());
+        text += row(QStringLiteral("Installed distance:"), formatInstalledMm(*choice.installedMm));
         text += row(QStringLiteral("Verdict:"), result.verdict ? verdictText(*result.verdict)
                                                                : QStringLiteral("none without a safety distance"));
     }
@@ -250,6 +273,25 @@ double numberOption(const Arguments &arguments, const char *option)
     return *number;
 }
 
+double finiteOption(const Arguments &arguments, const char *option)
+{
+    const double v = numberOption(arguments, option);
+    if (!std::isfinite(v))
+        throw badInput(QStringLiteral("%1: '%2' is not a finite number").arg(QLatin1String(option), *arguments.value(option)));
+    return v;
+}
+
+double distanceOption(const Arguments &arguments, const char *option)
+{
+    const double v = finiteOption(arguments, option);
+    // No guard is mounted, and no measure of one lies, beyond 100 m: a
+    // number like 1e308 is a slip, not a distance.
+    if (std::fabs(v) > kLargestDistanceMm)
+        throw badInput(QStringLiteral("%1: %2 mm is beyond 100 m, more than any safety distance")
+                           .arg(QLatin1String(option), *arguments.value(option)));
+    return v;
+}
+
 bool isProjectFile(const QString &fileName)
 {
     return fileName.endsWith(QLatin1String(".zPRJ"), Qt::CaseInsensitive);
@@ -258,6 +300,32 @@ bool isProjectFile(const QString &fileName)
 void useProjectCodePage()
 {
     setProjectCodePage(programSettings().ProjectCodePage);
+}
+
+namespace {
+
+QStringList &warningList()
+{
+    static QStringList warnings;
+    return warnings;
+}
+
+} // namespace
+
+const QStringList &runWarnings()
+{
+    return warningList();
+}
+
+void writeWarningsMember(JsonWriter &json)
+{
+    if (warningList().isEmpty())
+        return;
+    json.key("warnings");
+    json.beginArray();
+    for (const QString &w : warningList())
+        json.value(w);
+    json.endArray();
 }
 
 OpenedProject openProject(const QString &fileName)
@@ -269,7 +337,23 @@ OpenedProject openProject(const QString &fileName)
         throw badInput(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
     if (!readProjectFile(file, project.stopTimes, project.record, project.pictures).complete)
         throw badInput(QStringLiteral("%1: invalid or corrupted project file").arg(fileName));
+    project.standardProblem = measurementFromProject({}, project.record, {}).standardProblem;
+    if (!project.standardProblem.isEmpty()) {
+        const QString warning = QStringLiteral("%1: the standard stored in the project was not read (%2)")
+                                    .arg(fileName, project.standardProblem);
+        warningList().append(warning);
+        writeWarning(QStringLiteral("zirk-cli: ") + warning + QLatin1Char('\n'));
+    }
     return project;
+}
+
+void refuseUnreadStandard(const Arguments &arguments, const QString &fileName, const QString &problem)
+{
+    if (problem.isEmpty() || arguments.has("--standard"))
+        return;
+    throw badInput(QStringLiteral("%1: the standard stored in the project was not read (%2); give --standard and "
+                                  "its entries")
+                       .arg(fileName, problem));
 }
 
 QString importValues(const QString &fileName, std::vector<double> &values)
@@ -384,6 +468,8 @@ void writeWarning(const QString &text)
 void writeText(const QString &text)
 {
     const QByteArray bytes = text.toLocal8Bit();
+    // A short write sets the stream's error flag, which the end of the run
+    // checks: lost output is never a success.
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
 }
 
@@ -404,6 +490,7 @@ void writeFileResult(const Arguments &arguments, const QString &fileName, const 
     json.beginObject();
     json.member("file", fileName);
     json.member(countKey, count);
+    writeWarningsMember(json);
     json.endObject();
     writeJson(json);
 }

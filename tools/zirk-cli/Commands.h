@@ -89,8 +89,9 @@ DistanceChoice choiceFromOptions(const Arguments &arguments, const DistanceChoic
 // steps and the verdict.
 DistanceResult deviceDistance(const DeviceChoice &device, const DistanceChoice &choice, double stopTimeMs);
 
-// "standard", "distance_in", "installed_mm" and "verdict" of the JSON
-// output.
+// "standard", "distance_in", "minimum_mm" (the whole-mm figure the verdict
+// compares with), "installed_mm", "verdict" and, where the standard gives no
+// distance, "refused" with its reason, of the JSON output.
 void writeStandardMembers(JsonWriter &json, const DistanceChoice &choice, const DistanceResult &result);
 
 // "Standard:", "Installed distance:" and "Verdict:" lines of the text
@@ -103,6 +104,10 @@ QString deviceText(const DeviceChoice &device);
 // A number in the user's locale, read as the windows read typed numbers.
 double numberOption(const Arguments &arguments, const char *option);
 std::optional<double> optionalNumber(const Arguments &arguments, const char *option);
+// The same, bad input unless finite.
+double finiteOption(const Arguments &arguments, const char *option);
+// A length in mm: finite and not beyond kLargestDistanceMm (100 m) either way.
+double distanceOption(const Arguments &arguments, const char *option);
 
 // --- project files ---
 
@@ -114,6 +119,9 @@ struct OpenedProject
     std::vector<double> stopTimes;
     ProjectRecord record;
     ProjectPictures pictures;
+    // Why the standard stored in the project was not read; empty when it
+    // was, or when the project holds none.
+    QString standardProblem;
 };
 
 // Makes project texts use the code page of the settings (or the locale's).
@@ -121,8 +129,20 @@ void useProjectCodePage();
 
 // Reads a whole project file.  Bad input where the window's Open reports
 // an invalid or corrupted file; the window then goes on with what it read,
-// a script must not.
+// a script must not.  A stored standard that cannot be read is said on
+// standard error at once and kept for the "warnings" of the JSON output.
 OpenedProject openProject(const QString &fileName);
+
+// The warnings of this run so far (a project's standard that was not read),
+// one line each, as the JSON output carries them.
+const QStringList &runWarnings();
+// "warnings": [...] in the current object, when there are any.
+void writeWarningsMember(JsonWriter &json);
+
+// A command that computes a distance from a project whose stored standard
+// was not read, with no --standard of its own, would compute it by another
+// standard than the one chosen: bad input, naming the problem.
+void refuseUnreadStandard(const Arguments &arguments, const QString &fileName, const QString &problem);
 
 // Appends the stop times of a text file as File > Import Values reads them.
 // Returns the line for standard error that says what the window's status
@@ -161,6 +181,10 @@ const AppSettings &programSettings();
 // A kind's display name in the language of the settings, as the device
 // selection dialog and the main window show it.
 QString kindDisplayName(int kind);
+
+// The minimum as zirk-cli's text prints it where there is one, else
+// "-- --- mm (no distance: REASON)".
+QString refusedDistanceText(const DistanceResult &result);
 
 void writeText(const QString &text);
 // A line on standard error that does not stop the command.

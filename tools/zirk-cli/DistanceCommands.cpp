@@ -35,7 +35,7 @@ void runDistance(const Arguments &arguments)
         inch = QStringLiteral("  (") + formatDistanceInch(*result.distanceInch).trimmed() + QLatin1Char(')');
     writeText(QStringLiteral("Safety device:   %1\nStop time:       %2 ms\nSafety distance: %3\n")
                   .arg(deviceText(device), formatGeneral(time),
-                       distance ? formatCalculatorMm(*distance) + inch : kNoValueMm)
+                       distance ? formatCalculatorMm(*distance) + inch : refusedDistanceText(result))
               + standardLines(choice, result, 17));
 }
 
@@ -102,9 +102,12 @@ std::vector<Command> distanceCommands()
           "estop need none; under iso13855-2024 hlc and scanner also need --d.  The\n"
           "distance is by ISO 13855:2010 unless --standard names another; the\n"
           "standard's entries are read only where it uses them.  With --installed the\n"
-          "verdict says whether the device meets the minimum distance.\n\n"
-          "JSON: {\"kind\", \"time_ms\", \"distance_mm\", \"standard\", \"distance_in\",\n"
-          "\"installed_mm\", \"verdict\": \"meets\", \"closer\" or null}\n"},
+          "verdict says whether the device meets the minimum distance: it compares\n"
+          "with the minimum rounded up to whole mm.  The distance is shown rounded up\n"
+          "to 0.1 mm.  Where the standard gives no distance, the line says why.\n\n"
+          "JSON: {\"kind\", \"time_ms\", \"distance_mm\" (exact), \"standard\", \"distance_in\",\n"
+          "\"minimum_mm\" (whole mm, rounded up), \"installed_mm\", \"verdict\": \"meets\",\n"
+          "\"closer\" or null, and \"refused\" with the reason where there is no distance}\n"},
          runDistance},
         {{"reflective", "reflective --distance MM",
           "the minimum distance of a light curtain to a reflecting surface",

@@ -25,6 +25,92 @@ namespace {
 
 using Text = ProjectRecord::Text;
 
+// The entries of the block in the order the options name them.
+struct BlockValue
+{
+    const char *key;     // JSON
+    const char *caption; // text
+    std::optional<double> ProjectExtension::*field;
+    const char *unit;
+};
+const BlockValue kBlockValues[] = {
+    {"tr_ms", "Tr", &ProjectExtension::trMs, "ms"},
+    {"brake_monitor_ms", "brake monitor", &ProjectExtension::brakeMonitorMs, "ms"},
+    {"k_mm_per_s", "K", &ProjectExtension::kMmPerS, "mm/s"},
+    {"dds_mm", "D_DS", &ProjectExtension::ddsMm, "mm"},
+    {"z_mm", "Z", &ProjectExtension::zMm, "mm"},
+    {"dpf_mm", "Dpf", &ProjectExtension::dpfMm, "mm"},
+    {"door_c_mm", "C", &ProjectExtension::doorC, "mm"},
+    {"mat_h_mm", "h", &ProjectExtension::matH, "mm"},
+};
+
+QString lastValueText(const std::optional<qint64> &utcMs)
+{
+    return utcMs ? QDateTime::fromMSecsSinceEpoch(*utcMs, Qt::UTC).toString(Qt::ISODateWithMs) : QString();
+}
+
+// The block of the standard as the file holds it, or why it was not read.
+void writeBlockJson(JsonWriter &json, const ProjectRecord &r)
+{
+    QString problem;
+    const std::optional<ProjectExtension> e = r.extension(&problem);
+    json.key("standard_block");
+    if (!e) {
+        json.null();
+        json.key("standard_block_problem");
+        if (problem.isEmpty())
+            json.null();
+        else
+            json.value(problem);
+        return;
+    }
+    json.beginObject();
+    json.member("standard", e->standardId);
+    for (const BlockValue &v : kBlockValues)
+        json.member(v.key, (*e).*v.field);
+    json.member("no_encroachment", e->noEncroachment);
+    json.member("non_industrial", e->nonIndustrial);
+    json.member("installed_mm", e->installedMm);
+    json.key("last_value_utc");
+    if (e->lastValueUtcMs)
+        json.value(lastValueText(e->lastValueUtcMs));
+    else
+        json.null();
+    json.endObject();
+    json.key("standard_block_problem");
+    json.null();
+}
+
+QString blockText(const ProjectRecord &r)
+{
+    QString problem;
+    const std::optional<ProjectExtension> e = r.extension(&problem);
+    if (!e)
+        return QStringLiteral("Standard:           %1\n")
+            .arg(problem.isEmpty() ? QStringLiteral("none stored (ISO 13855:2010)")
+                                   : QStringLiteral("not read: ") + problem);
+    const DistanceStandard *standard = findDistanceStandard(e->standardId);
+    QString text = QStringLiteral("Standard:           %1\n")
+                       .arg(standard ? QStringLiteral("%1 (%2)").arg(standard->name(), e->standardId)
+                                     : QStringLiteral("%1 (not known to this program)").arg(e->standardId));
+    QStringList entries;
+    for (const BlockValue &v : kBlockValues)
+        if (const std::optional<double> &value = (*e).*v.field)
+            entries << QStringLiteral("%1 = %2 %3").arg(QLatin1String(v.caption), formatGeneral(*value),
+                                                        QLatin1String(v.unit));
+    if (e->noEncroachment)
+        entries << QStringLiteral("no encroachment");
+    if (e->nonIndustrial)
+        entries << QStringLiteral("non-industrial");
+    text += QStringLiteral("Entries:            %1\n")
+                .arg(entries.isEmpty() ? QStringLiteral("none") : entries.join(QStringLiteral(", ")));
+    text += QStringLiteral("Installed distance: %1\n")
+                .arg(e->installedMm ? formatInstalledMm(*e->installedMm) : QStringLiteral("-"));
+    text += QStringLiteral("Last value:         %1\n")
+                .arg(e->lastValueUtcMs ? lastValueText(e->lastValueUtcMs) : QStringLiteral("-"));
+    return text;
+}
+
 std::vector<OptionSpec> withStandardOptions(std::vector<OptionSpec> options)
 {
     for (const OptionSpec &o : standardOptions())
@@ -90,6 +176,8 @@ void runProjectInfo(const Arguments &arguments)
             json.endObject();
         }
         json.endArray();
+        writeBlockJson(json, r);
+        writeWarningsMember(json);
         json.endObject();
         writeJson(json);
         return;
@@ -134,6 +222,7 @@ void runProjectInfo(const Arguments &arguments)
                                                 : QStringLiteral("not in the report"),
                          projectText(r, ProjectRecord::pictureNote(slot)));
     }
+    text += blockText(r);
     writeText(text);
 }
 
@@ -166,8 +255,17 @@ void runNewProject(const Arguments &arguments)
         m.pictures[std::size_t(slot - 1)].note = slotInitialNote(slot);
     m.machineId = arguments.value("--machine-id").value_or(QString());
     m.note = arguments.value("--note").value_or(QString());
-    // A text the file cannot keep as given is kept as it can, and said so.
+    // A line break in a machine ID or a note would forge lines wherever it
+    // is listed: refused, as the dialogs refuse it.
     useProjectCodePage();
+    for (const auto &[option, text, field] : {std::tuple{"--machine-id", m.machineId, Text::MachineID},
+                                              std::tuple{"--note", m.note, Text::Note}}) {
+        const QString controls = projectTextFit(text, field).controls;
+        if (!controls.isEmpty())
+            throw badInput(QStringLiteral("%1: control characters (%2) cannot be kept in a project file")
+                               .arg(QLatin1String(option), controls));
+    }
+    // A text the file cannot keep as given is kept as it can, and said so.
     for (const auto &[option, text, field] : {std::tuple{"--machine-id", m.machineId, Text::MachineID},
                                               std::tuple{"--note", m.note, Text::Note}}) {
         if (!projectTextFit(text, field).fits())
@@ -183,7 +281,7 @@ void runNewProject(const Arguments &arguments)
     const QString safeguard = arguments.value("--safeguard").value_or(QString());
     if (const ProjectTextFit fit = projectTextFit(safeguard, Text::Safeguard); !fit.fits()) {
         QString why;
-        if (fit.controls)
+        if (!fit.controls.isEmpty())
             why = QStringLiteral("it holds a control character");
         else if (!fit.unkept.isEmpty())
             why = QStringLiteral("project files use %1, which lacks \"%2\"")
@@ -222,6 +320,7 @@ void runReport(const Arguments &arguments)
 {
     requireOptions(arguments, {"-o"});
     const OpenedProject project = openProject(arguments.files().constFirst());
+    refuseUnreadStandard(arguments, arguments.files().constFirst(), project.standardProblem);
     const QString fileName = *arguments.value("-o");
 
     // The protocol the window writes after opening the project: the same
@@ -233,6 +332,9 @@ void runReport(const Arguments &arguments)
         settings.AddAnalysisPage = false;
     Measurement measurement = measurementFromProject(project.stopTimes, project.record, project.pictures);
     measurement.distanceChoice = choiceFromOptions(arguments, projectChoice(project.record));
+    // A standard given on the command line is the one chosen.
+    if (arguments.has("--standard"))
+        measurement.standardProblem.clear();
     ReportContent content = reportContent(measurement, settings, QDateTime::currentDateTime());
     QString logoProblem;
     content.logo =

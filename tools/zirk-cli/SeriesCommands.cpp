@@ -19,6 +19,9 @@ struct Series
     std::optional<DeviceChoice> storedDevice;
     std::optional<DistanceChoice> storedChoice;
     QString safeguard; // as the first project file names it
+    // The project whose choice counts, when its standard was not read.
+    QString unreadStandardFile;
+    QString unreadStandardProblem;
     QString importNotes; // for standard error
 };
 
@@ -33,6 +36,10 @@ Series readSeries(const QStringList &fileNames)
                 series.storedDevice = projectDevice(project.record);
                 series.storedChoice = projectChoice(project.record);
                 series.safeguard = projectSafeguard(project.record);
+                if (!project.standardProblem.isEmpty()) {
+                    series.unreadStandardFile = fileName;
+                    series.unreadStandardProblem = project.standardProblem;
+                }
             }
             continue;
         }
@@ -51,6 +58,7 @@ QString missingInput(const DeviceChoice &device)
 void runStats(const Arguments &arguments)
 {
     const Series series = readSeries(arguments.files());
+    refuseUnreadStandard(arguments, series.unreadStandardFile, series.unreadStandardProblem);
     DeviceChoice defaults;
     defaults.kind = kindById(KindVerticalLightCurtain);
     defaults.parameter = 14.0;
@@ -94,6 +102,7 @@ void runStats(const Arguments &arguments)
             json.null();
         else
             json.value(series.safeguard);
+        writeWarningsMember(json);
         json.endObject();
         writeJson(json);
         writeWarning(series.importNotes);
@@ -123,8 +132,8 @@ void runStats(const Arguments &arguments)
         result = formatDistanceMm(*distance) + QStringLiteral("  (") + formatDistanceInch(*distance / 25.4).trimmed()
             + QLatin1Char(')');
     else if (enoughValues && outcome.governingMs && !outcome.notFinite && !outcome.distance.noDistanceReason.isEmpty()
-             && choice.standard() != &defaultDistanceStandard())
-        result = kNoValueMm + QStringLiteral("  (") + outcome.distance.noDistanceReason.render() + QLatin1Char(')');
+             && device.kind && !(device.kind->parameterOption && !device.parameter))
+        result = refusedDistanceText(outcome.distance);
     else if (!enoughValues)
         result = kNoValueMm + QStringLiteral("  (from %1 values on)").arg(kMinimumValuesForDistance);
     else if (outcome.notFinite)
@@ -190,12 +199,18 @@ std::vector<Command> seriesCommands()
           "this version's projects: else give --c or --step, or the distance stays\n"
           "empty.  The standard, its entries and the installed distance stored in the\n"
           "first project file apply unless an option replaces them; --standard starts\n"
-          "over with no entries (the installed distance stays).  The safeguard the first\n"
-          "project file names is shown (the line \"Safeguard:\" only when it names one).\n\n"
+          "over with no entries (the installed distance stays).  A project whose\n"
+          "stored standard cannot be read (a damaged block) is said on standard error\n"
+          "and is bad input unless --standard is given with its entries.  The\n"
+          "distance is printed rounded up to whole mm, and the verdict compares the\n"
+          "installed distance with that figure.  The safeguard the first project\n"
+          "file names is shown (the line \"Safeguard:\" only when it names one).\n\n"
           "JSON: {\"count\", \"mean_ms\", \"sigma_ms\", \"mean_plus_3sigma_ms\", \"max_ms\",\n"
           "\"governing_ms\", \"governing\" (\"max\" or \"mean+3sigma\"), \"kind\", \"distance_mm\",\n"
-          "\"standard\", \"distance_in\", \"installed_mm\", \"verdict\" (\"meets\", \"closer\" or null),\n"
-          "\"safeguard\" (the name the first project file gives its safeguard, else null)};\n"
+          "\"standard\", \"distance_in\", \"minimum_mm\", \"installed_mm\", \"verdict\" (\"meets\",\n"
+          "\"closer\" or null), \"safeguard\" (the name the first project file gives its\n"
+          "safeguard, else null), \"refused\" where the standard gives no distance, and\n"
+          "\"warnings\" where a project's standard was not read};\n"
           "the statistics are null for an empty series, distance_mm under ten values or\n"
           "when the formula has no input.  A statistic or distance that is not finite\n"
           "(sums beyond the range of a double, a NaN in a project file) is null, and\n"

@@ -17,6 +17,20 @@ void writeError(const QString &text)
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stderr);
 }
 
+// Standard output that did not arrive whole (a full disk, a closed pipe)
+// is a failure, never a success with nothing written.  An earlier flush
+// that failed (before a line on standard error) leaves only the error
+// flag, so both are asked.
+int finished(const char *command)
+{
+    const bool flushed = std::fflush(stdout) == 0;
+    if (flushed && !std::ferror(stdout))
+        return ExitSuccess;
+    writeError(QStringLiteral("zirk-cli%1%2: cannot write the output to standard output\n")
+                   .arg(command ? QStringLiteral(" ") : QString(), command ? QLatin1String(command) : QLatin1String()));
+    return ExitBadInput;
+}
+
 std::vector<CommandSpec> specs()
 {
     std::vector<CommandSpec> list;
@@ -34,7 +48,7 @@ int run(const QStringList &arguments)
     const QString &word = arguments.constFirst();
     if (word == QLatin1String("--help") || word == QLatin1String("-h") || word == QLatin1String("help")) {
         writeText(programHelp(specs()));
-        return ExitSuccess;
+        return finished(nullptr);
     }
     const Command *command = nullptr;
     for (const Command &c : commands()) {
@@ -50,7 +64,7 @@ int run(const QStringList &arguments)
         const Arguments parsed = parseArguments(command->spec, arguments.mid(1));
         if (parsed.help()) {
             writeText(commandHelp(command->spec));
-            return ExitSuccess;
+            return finished(command->spec.name);
         }
         command->run(parsed);
     } catch (const CliError &e) {
@@ -66,11 +80,7 @@ int run(const QStringList &arguments)
                                                            QString::fromLocal8Bit(e.what())));
         return ExitBadInput;
     }
-    if (std::fflush(stdout) != 0) {
-        writeError(QStringLiteral("zirk-cli %1: cannot write the output\n").arg(QLatin1String(command->spec.name)));
-        return ExitBadInput;
-    }
-    return ExitSuccess;
+    return finished(command->spec.name);
 }
 
 } // namespace
