@@ -101,12 +101,15 @@ int reportCaptionX(qsizetype characters);
 // Right-aligns text in width characters; a longer text is cut to its first
 // width characters (the table's columns never widen).
 QByteArray rightAligned(const QByteArray &text, qsizetype width);
+QString rightAligned(const QString &text, qsizetype width);
 
 // Called with "Generating images n/6..." before each picture is placed.
 using ReportProgress = std::function<void(const QString &)>;
 
 // Starts a document in pdf, writes every page of the protocol and finishes
-// it.  Text reaches the writer in Windows-1250, "?" for what it cannot hold.
+// it.  Text that Windows-1250 holds reaches the writer in it, as it always
+// did; other names are printed whole in the writer's embedded fonts (where
+// those are not installed, with "?" and the writer's fontNotice).
 void composeReport(TzPdf &pdf, const ReportContent &content, const ReportProgress &progress = {});
 
 // Asked before every page and the analysis page; true cancels the report.
