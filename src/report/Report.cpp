@@ -81,6 +81,10 @@ public:
                               m_content.locale);
         pictures();
         m_pdf.FinishCreating();
+        // A name printed with "?" for want of a font is said where the
+        // progress is shown: the status bar keeps it.
+        if (m_progress && !m_pdf.fontNotice().isEmpty())
+            m_progress(m_pdf.fontNotice());
     }
 
 private:

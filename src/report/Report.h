@@ -103,7 +103,8 @@ int reportCaptionX(qsizetype characters);
 QByteArray rightAligned(const QByteArray &text, qsizetype width);
 QString rightAligned(const QString &text, qsizetype width);
 
-// Called with "Generating images n/6..." before each picture is placed.
+// Called with "Generating images n/6..." before each picture is placed, and
+// last with the writer's fontNotice when a font was missing.
 using ReportProgress = std::function<void(const QString &)>;
 
 // Starts a document in pdf, writes every page of the protocol and finishes
