@@ -343,7 +343,3 @@ qint64 reportPageEstimate(const ReportContent &content)
     return 2 + content.values.size() / 50 + (content.analysis ? 1 : 0) + (pictures + 1) / 2;
 }
 
-QString reportCancelledText()
-{
-    return QStringLiteral("Report cancelled, no file written.");
-}

@@ -127,5 +127,3 @@ bool writeReport(const ReportContent &content, const QString &fileName, const Cl
 // progress bar: a page per fifty values, the analysis page, the pictures.
 qint64 reportPageEstimate(const ReportContent &content);
 
-// What the status bar says of a cancelled report.
-QString reportCancelledText();
