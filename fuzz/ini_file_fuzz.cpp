@@ -72,7 +72,7 @@ ZIRK_FUZZ_TARGET(ini_file)
     const QByteArray bytes(reinterpret_cast<const char *>(in.rest() + valueLength),
                            qsizetype(in.restSize() - valueLength));
 
-    const IniFile before = IniFile::fromBytes(bytes, kSystemCodePage);
+    const IniFile before = IniFile::fromBytes(bytes, settingsCodePage());
     const std::vector<Key> keys = keysToCompare(bytes);
     for (const Key &k : keys) {
         FUZZ_CHECK(before.readString(k.section, k.key, QString()).size() <= IniFile::kMaxValueLength);
@@ -89,7 +89,7 @@ ZIRK_FUZZ_TARGET(ini_file)
     IniFile changed = before;
     for (const auto &[k, v] : written)
         changed.writeString(k.section, k.key, v);
-    const IniFile after = IniFile::fromBytes(changed.toBytes(), kSystemCodePage);
+    const IniFile after = IniFile::fromBytes(changed.toBytes(), settingsCodePage());
 
     for (const auto &[k, v] : written)
         FUZZ_CHECK(after.readString(k.section, k.key, QStringLiteral("<missing>")) == asRead(v));

@@ -7,12 +7,12 @@ packages=(
   cmake ninja-build pkg-config g++
   qt6-base-dev qt6-multimedia-dev libqt6svg6
   libqt6sql6-sqlite libqt6sql6-psql postgresql
-  libftdi1-dev
+  libftdi1-dev libharfbuzz-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qpdf poppler-utils mupdf-tools
   xvfb xauth x11-apps imagemagick
   clang libclang-rt-14-dev
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-liberation2
   lintian appstream desktop-file-utils man-db shared-mime-info xdg-utils bash-completion
 )
 

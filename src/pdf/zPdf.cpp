@@ -1,11 +1,14 @@
 #include "pdf/zPdf.h"
 
+#include "base/CodePage.h"
 #include "base/ErrorHandling.h"
 #include "base/SaveFile.h"
 #include "base/Seams.h"
 #include "base/WindowsBitmap.h"
+#include "pdf/UnicodeFont.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 
@@ -89,11 +92,55 @@ QByteArray literalStringBody(const QByteArray &value)
     QByteArray out;
     out.reserve(value.size() + 8);
     for (qsizetype i = 0; i < value.size(); ++i) {
+        // A bare carriage return would be read as a line end, and a line end
+        // inside a string reads as one line feed: the byte 0D of a UTF-16
+        // "č" (01 0D) would come back as 0A.
+        if (value[i] == '\r') {
+            out.append("\\r");
+            continue;
+        }
         if (escape[size_t(i)])
             out.append('\\');
         out.append(value[i]);
     }
     return out;
+}
+
+// The characters of PDFDocEncoding that are not those of the same number
+// in Latin-1: 18..1F and 80..A0.  Zero marks a code it leaves undefined.
+constexpr char16_t kPdfDocLow[8] = {0x02D8, 0x02C7, 0x02C6, 0x02D9, 0x02DD, 0x02DB, 0x02DA, 0x02DC};
+constexpr char16_t kPdfDocHigh[33] = {
+    0x2022, 0x2020, 0x2021, 0x2026, 0x2014, 0x2013, 0x0192, 0x2044, 0x2039, 0x203A, 0x2212,
+    0x2030, 0x201E, 0x201C, 0x201D, 0x2018, 0x2019, 0x201A, 0x2122, 0xFB01, 0xFB02, 0x0141,
+    0x0152, 0x0160, 0x0178, 0x017D, 0x0131, 0x0142, 0x0153, 0x0161, 0x017E, 0x0000, 0x20AC,
+};
+
+// The PDFDocEncoding byte of c, or -1 when it has none.
+int pdfDocByte(char16_t c)
+{
+    if (c == u'\t' || c == u'\n' || c == u'\r' || (c >= 0x20 && c < 0x7F))
+        return c;
+    if (c >= 0xA1 && c <= 0xFF && c != 0xAD)
+        return c;
+    for (int i = 0; i < 8; ++i) {
+        if (kPdfDocLow[i] == c)
+            return 0x18 + i;
+    }
+    for (int i = 0; i < 33; ++i) {
+        if (kPdfDocHigh[i] == c && c != 0)
+            return 0x80 + i;
+    }
+    return -1;
+}
+
+// Whether Windows-1250 holds text, so that TextXY shows it as typed.
+bool inWindows1250(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return fromWindows1250(toWindows1250(text)) == text;
+    }
+    return true;
 }
 
 void appendTwoDigits(QByteArray &out, int value)
@@ -159,12 +206,31 @@ QByteArray formatOffset(qint64 offset)
     return digits;
 }
 
+QByteArray documentText(const QString &text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const QChar c : text) {
+        const int b = pdfDocByte(c.unicode());
+        if (b < 0) {
+            bytes = QByteArray("\xFE\xFF", 2);
+            for (const QChar u : text)
+                bytes.append(char(u.unicode() >> 8)).append(char(u.unicode() & 0xFF));
+            return bytes;
+        }
+        bytes.append(char(b));
+    }
+    return bytes;
+}
+
 } // namespace zpdf
 
 TzPdf::TzPdf(const Clock *clock) : m_clock(clock)
 {
     StartCreating();
 }
+
+TzPdf::~TzPdf() = default;
 
 void TzPdf::StartCreating()
 {
@@ -177,6 +243,9 @@ void TzPdf::StartCreating()
     PagesCount = 0;
     StartXRef = 0;
     m_finished = false;
+    for (auto &font : m_unicodeFonts)
+        font.reset();
+    m_fontNotice.clear();
     PDF.append("%PDF-1.4\r\n\r\n");
 }
 
@@ -267,6 +336,46 @@ void TzPdf::TextXY(int X, int Y, int FontName, int FontSize, QByteArray Text)
     out.append(" Tf\r\n");
     appendOperator(out, {zpdf::mmToPoints(X), zpdf::mmToPoints(Y)}, "Td");
     out.append('(').append(Text).append(") Tj\r\nET\r\n");
+}
+
+void TzPdf::TextXYUnicode(int X, int Y, int FontName, int FontSize, const QString &Text)
+{
+    if (inWindows1250(Text)) {
+        TextXY(X, Y, FontName, FontSize, toWindows1250(Text));
+        return;
+    }
+    FontName = std::clamp(FontName, 1, 14);
+    std::unique_ptr<zpdf::EmbeddedFont> &font = m_unicodeFonts[size_t(FontName - 1)];
+    if (!font) {
+        const zpdf::TrueTypeFace *face = zpdf::TrueTypeFace::forFont(FontName);
+        if (!face) {
+            const QString file = zpdf::TrueTypeFace::fileNameFor(FontName);
+            if (m_fontNotice.isEmpty() && !file.isEmpty())
+                m_fontNotice = QStringLiteral("The protocol shows \"?\" for characters beyond Windows-1250: font %1 "
+                                              "is not installed (Debian package %2).")
+                                   .arg(QDir(zpdf::fontDirectory()).filePath(file), QLatin1String(zpdf::kFontPackage));
+            TextXY(X, Y, FontName, FontSize, toWindows1250(Text));
+            return;
+        }
+        font = std::make_unique<zpdf::EmbeddedFont>(*face);
+    }
+
+    QByteArray &out = PageStream_Stream;
+    out.append("BT\r\n/U");
+    appendInt(out, FontName);
+    out.append(' ');
+    appendInt(out, FontSize);
+    out.append(" Tf\r\n");
+    appendOperator(out, {zpdf::mmToPoints(X), zpdf::mmToPoints(Y)}, "Td");
+    out.append(font->encode(Text)).append(" Tj\r\nET\r\n");
+}
+
+bool TzPdf::printsAsTyped(const QString &text, int FontName)
+{
+    if (inWindows1250(text))
+        return true;
+    const zpdf::TrueTypeFace *face = zpdf::TrueTypeFace::forFont(std::clamp(FontName, 1, 14));
+    return face && zpdf::EmbeddedFont::covers(*face, text);
 }
 
 void TzPdf::Line(int x1, int y1, int x2, int y2, int Width, int DashOn, int DashOff)
@@ -467,7 +576,7 @@ void TzPdf::FinishCreating()
         appendFixedObject(object, font + 2);
     }
     appendFixedObject(kEncodingObject, 17);
-    appendFixedObject(kResourcesObject, 18);
+    appendFixedObject(resourcesObject(), 18);
     appendFixedObject("19 0 obj\r\n<< /Type /Catalog /Pages 20 0 R /Outlines 2 0 R >>\r\nendobj\r\n", 19);
 
     if (PagesCount == 0)
@@ -489,14 +598,15 @@ void TzPdf::FinishCreating()
     const qint64 pagesStart = PDF.size();
     for (size_t object = kFirstPageObject; object < XRef.size(); ++object)
         XRef[object] += pagesStart;
-    const qsizetype objects = qsizetype(XRef.size());
-    PDF.reserve(PDF.size() + m_pagesSize + 20 * objects + 160);
+    PDF.reserve(PDF.size() + m_pagesSize + 20 * qsizetype(XRef.size()) + 160);
     for (QByteArray &page : PagesStream) {
         PDF.append(page);
         page = QByteArray();
     }
     PagesStream.clear();
     m_pagesSize = 0;
+    appendUnicodeFonts();
+    const qsizetype objects = qsizetype(XRef.size());
 
     StartXRef = PDF.size();
     PDF.append("xref\r\n0 ");
@@ -510,6 +620,46 @@ void TzPdf::FinishCreating()
     appendInt(PDF, StartXRef);
     PDF.append("\r\n%%EOF\r\n");
     m_finished = true;
+}
+
+int TzPdf::firstUnicodeFontObject() const
+{
+    // After the objects of the last page; a document without pages gets one.
+    return kFirstPageObject + 3 * std::max(PagesCount, 1);
+}
+
+QByteArray TzPdf::resourcesObject() const
+{
+    QByteArray fonts;
+    int object = firstUnicodeFontObject();
+    for (size_t i = 0; i < m_unicodeFonts.size(); ++i) {
+        if (!m_unicodeFonts[i])
+            continue;
+        fonts.append(" /U");
+        appendInt(fonts, qint64(i) + 1);
+        fonts.append(' ');
+        appendInt(fonts, object);
+        fonts.append(" 0 R");
+        object += zpdf::EmbeddedFont::kObjectCount;
+    }
+    QByteArray resources(kResourcesObject);
+    if (!fonts.isEmpty())
+        resources.insert(resources.indexOf("/F14 16 0 R") + 11, fonts);
+    return resources;
+}
+
+void TzPdf::appendUnicodeFonts()
+{
+    int object = firstUnicodeFontObject();
+    for (const auto &font : m_unicodeFonts) {
+        if (!font)
+            continue;
+        for (const QByteArray &part : font->objects(object)) {
+            XRef.push_back(PDF.size());
+            PDF.append(part);
+        }
+        object += zpdf::EmbeddedFont::kObjectCount;
+    }
 }
 
 void TzPdf::SaveToFile(const QString &FileName) const

@@ -3,11 +3,17 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class Clock;
 class QImage;
+
+namespace zpdf {
+class EmbeddedFont;
+}
 
 // Colour of RectangleFilled, each component a percentage of full intensity
 // (0 to 100).
@@ -24,8 +30,14 @@ struct TzPdfRGB
 //   fonts /F1..F14, 17 the Windows-1250 font encoding, 18 the resources
 //   shared by all pages, 19 catalog, 20 page tree, then three objects per
 //   page p: 21+3p page, 22+3p content stream, 23+3p its length.
-// Nothing is compressed and no font is embedded.  Text reaches the writer as
-// Windows-1250 bytes (toWindows1250 in app/CodePage.h); it converts nothing.
+// Nothing is compressed and no font is embedded.  Text reaches TextXY as
+// Windows-1250 bytes (toWindows1250 in base/CodePage.h); it converts nothing.
+// TextXYUnicode takes any text: what Windows-1250 holds it writes as TextXY
+// does, byte for byte, and a run with other characters in an embedded
+// subset of a Liberation font (pdf/UnicodeFont.h).  Those fonts, six
+// objects each, follow the pages' objects, and the shared resources name
+// them /U1 to /U12 by the font number they stand for; a document without
+// such a run is the same file as before.
 //
 // Positions and sizes are whole millimetres from the lower-left page corner
 // unless a parameter says points.  The whole document, image samples
@@ -40,6 +52,9 @@ public:
     // clock gives the creation and modification dates when they are not set;
     // without one the system clock is read.  The writer does not own it.
     explicit TzPdf(const Clock *clock = nullptr);
+    ~TzPdf();
+    TzPdf(const TzPdf &) = delete;
+    TzPdf &operator=(const TzPdf &) = delete;
 
     void StartCreating();
     void AddPage(double SizeX, double SizeY);
@@ -47,6 +62,20 @@ public:
     void TextXY(int X, int Y, int FontName, int FontSize, QByteArray Text);
     // Escapes every "(", ")" and backslash for a literal string.
     static void KontrolujText(QByteArray &text);
+    // Text as the user typed it.  A text that Windows-1250 holds is written
+    // as TextXY writes it; any other with the Liberation face of FontName,
+    // its glyphs embedded.  Where that face is not installed (or FontName
+    // is Symbol or ZapfDingbats) the text is written as TextXY writes it,
+    // "?" for each character Windows-1250 lacks, and fontNotice says so.
+    void TextXYUnicode(int X, int Y, int FontName, int FontSize, const QString &Text);
+    // Whether TextXYUnicode prints text exactly as typed in FontName: every
+    // character is in Windows-1250, or the embedded face is installed and
+    // has a glyph for each.  For a caller that must not sign or hand on a
+    // name that the page would show otherwise.
+    static bool printsAsTyped(const QString &text, int FontName);
+    // One line naming the font that was missing and the package that brings
+    // it, for the status bar or stderr; empty when nothing was missing.
+    const QString &fontNotice() const { return m_fontNotice; }
     void FinishCreating();
     // Throws ZirkError "Cannot create file "<name>". <reason>".
     void SaveToFile(const QString &FileName) const;
@@ -69,7 +98,8 @@ public:
     // image is not valid"; the page is unchanged then.
     void ImageFromFile(const QString &FileName, int X, int Y, int Width, int Height);
 
-    // Document information, written as given.
+    // Document information, written as given: PDFDocEncoding bytes or
+    // UTF-16BE with its byte-order mark, as zpdf::documentText makes them.
     const QByteArray &Producer() const { return pProducer; }
     void setProducer(const QByteArray &value) { pProducer = value; }
     const QByteArray &Author() const { return pAuthor; }
@@ -98,6 +128,9 @@ private:
     void appendFixedObject(const QByteArray &object, int number);
     void appendInformation();
     QByteArray dateValue(const QByteArray &value) const;
+    QByteArray resourcesObject() const;
+    void appendUnicodeFonts();
+    int firstUnicodeFontObject() const;
 
     const Clock *m_clock = nullptr;
 
@@ -116,6 +149,9 @@ private:
     int PagesCount = 0;
     qint64 StartXRef = 0;
     bool m_finished = false;
+    // The embedded subsets, by font number - 1; none until a run needs one.
+    std::array<std::unique_ptr<zpdf::EmbeddedFont>, 14> m_unicodeFonts;
+    QString m_fontNotice;
 
     QByteArray pProducer;
     QByteArray pAuthor;
@@ -135,4 +171,8 @@ qint64 mmToPoints(qint64 mm);
 QByteArray formatReal(long double value);
 // A byte offset of the cross-reference table: ten digits, zero-padded.
 QByteArray formatOffset(qint64 offset);
+// A document property as a reader shows it exactly: the PDFDocEncoding
+// bytes of a text that encoding holds, else the bytes FE FF and the text in
+// UTF-16BE.
+QByteArray documentText(const QString &text);
 } // namespace zpdf

@@ -116,7 +116,7 @@ public:
 private:
     void text(int x, int y, int font, int size, const QString &s)
     {
-        m_pdf.TextXY(x, y, font, size, toWindows1250(s));
+        m_pdf.TextXYUnicode(x, y, font, size, s);
     }
 
     void chart(const std::vector<double> &values, const SeriesResult &result)
@@ -140,13 +140,13 @@ private:
             const int y = pageY(t.position);
             m_pdf.Line(kPlotLeft, y, kPlotRight, y, 0, 1, 4);
             const QByteArray label = toWindows1250(t.label);
-            m_pdf.TextXY(pageX(kPlotLeft - 1.5 - helveticaWidthMm(label, 8)), y - 1, kHelvetica, 8, label);
+            text(pageX(kPlotLeft - 1.5 - helveticaWidthMm(label, 8)), y - 1, kHelvetica, 8, t.label);
         }
         for (const ChartTick &t : layout.xTicks) {
             const int x = pageX(t.position);
             m_pdf.Line(x, kPlotBottom, x, kPlotTop, 0, 1, 4);
             const QByteArray label = toWindows1250(t.label);
-            m_pdf.TextXY(pageX(t.position - helveticaWidthMm(label, 8) / 2), kPlotBottom - 5, kHelvetica, 8, label);
+            text(pageX(t.position - helveticaWidthMm(label, 8) / 2), kPlotBottom - 5, kHelvetica, 8, t.label);
         }
         m_pdf.Rectangle(kPlotLeft, kPlotBottom, kPlotRight, kPlotTop, 1, 0, 0);
         text(kPlotLeft, kPlotTop + 2, kHelvetica, 8, QStringLiteral("ms"));

@@ -1,6 +1,5 @@
 #include "report/Report.h"
 
-#include "base/CodePage.h"
 #include "base/NumberFormat.h"
 #include "base/Seams.h"
 #include "pdf/zPdf.h"
@@ -59,17 +58,17 @@ public:
         // The document's properties say what it is, as a file manager or a
         // document archive lists them.
         const ReportContent &c = m_content;
-        m_pdf.setAuthor(toWindows1250(c.userName));
+        m_pdf.setAuthor(zpdf::documentText(c.userName));
         m_pdf.setProducer("Orvel Pdf export library (zPdf)");
         m_pdf.setCreator(QByteArray("Zirk ") + ZIRK_VERSION);
         m_pdf.setTitle("Stop time measurement protocol");
-        m_pdf.setSubject(toWindows1250(c.machineId));
+        m_pdf.setSubject(zpdf::documentText(c.machineId));
         QStringList keywords;
         for (const QString &k : {c.safetyDevice, c.deviceParams, c.standardName}) {
             if (!k.trimmed().isEmpty())
                 keywords.append(k.trimmed());
         }
-        m_pdf.setKeywords(toWindows1250(keywords.join(QStringLiteral(", "))));
+        m_pdf.setKeywords(zpdf::documentText(keywords.join(QStringLiteral(", "))));
 
         addPage();
         header();
@@ -82,6 +81,10 @@ public:
                               m_content.locale);
         pictures();
         m_pdf.FinishCreating();
+        // A name printed with "?" for want of a font is said where the
+        // progress is shown: the status bar keeps it.
+        if (m_progress && !m_pdf.fontNotice().isEmpty())
+            m_progress(m_pdf.fontNotice());
     }
 
 private:
@@ -97,9 +100,10 @@ private:
             throw Cancelled{};
     }
 
+    // Names as typed: what Windows-1250 lacks goes in an embedded font.
     void text(int x, int y, int font, int size, const QString &s)
     {
-        m_pdf.TextXY(x, y, font, size, toWindows1250(s));
+        m_pdf.TextXYUnicode(x, y, font, size, s);
     }
 
     void header()
@@ -163,17 +167,19 @@ private:
     // Returns the y below the last row.
     int valuesTable()
     {
-        static const QByteArray lead(11, ' ');
-        static const QByteArray gap(15, ' ');
+        static const QString lead(11, QLatin1Char(' '));
+        static const QString gap(15, QLatin1Char(' '));
         int y = kTableTop;
-        QByteArray row;
+        QString row;
         for (qsizetype i = 0; i < m_content.values.size(); ++i) {
             row.clear();
             row.append(lead);
-            row.append(rightAligned(QByteArray::number(i + 1), 10));
+            row.append(rightAligned(QString::number(i + 1), 10));
             row.append(gap);
-            row.append(rightAligned(toWindows1250(m_content.values[i]), 15));
-            m_pdf.TextXY(15, y, kCourier, 10, row);
+            // A locale's thousands separator may be one Windows-1250 lacks
+            // (the narrow no-break space of French).
+            row.append(rightAligned(m_content.values[i], 15));
+            m_pdf.TextXYUnicode(15, y, kCourier, 10, row);
             y -= kRowStep;
             if (y <= kTableBottom) {
                 addPage();
@@ -288,8 +294,7 @@ private:
         if (m_progress)
             m_progress(QStringLiteral("Generating images %1/6...").arg(slot));
         m_pdf.Image(p.bitmap, 35, pictureY, 140, 105);
-        const QByteArray caption = toWindows1250(p.caption);
-        m_pdf.TextXY(reportCaptionX(caption.size()), captionY, kCourier, 14, caption);
+        m_pdf.TextXYUnicode(reportCaptionX(qsizetype(p.caption.toUcs4().size())), captionY, kCourier, 14, p.caption);
     }
 
     void pictures()
@@ -355,6 +360,13 @@ QByteArray rightAligned(const QByteArray &text, qsizetype width)
     return QByteArray(width - text.size(), ' ') + text;
 }
 
+QString rightAligned(const QString &text, qsizetype width)
+{
+    if (text.size() >= width)
+        return text.left(width);
+    return QString(width - text.size(), QLatin1Char(' ')) + text;
+}
+
 void composeReport(TzPdf &pdf, const ReportContent &content, const ReportProgress &progress)
 {
     ReportWriter(pdf, content, progress).write();
@@ -381,7 +393,3 @@ qint64 reportPageEstimate(const ReportContent &content)
     return 2 + content.values.size() / 50 + (content.analysis ? 1 : 0) + (pictures + 1) / 2;
 }
 
-QString reportCancelledText()
-{
-    return QStringLiteral("Report cancelled, no file written.");
-}

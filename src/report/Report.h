@@ -110,12 +110,16 @@ int reportCaptionX(qsizetype characters);
 // Right-aligns text in width characters; a longer text is cut to its first
 // width characters (the table's columns never widen).
 QByteArray rightAligned(const QByteArray &text, qsizetype width);
+QString rightAligned(const QString &text, qsizetype width);
 
-// Called with "Generating images n/6..." before each picture is placed.
+// Called with "Generating images n/6..." before each picture is placed, and
+// last with the writer's fontNotice when a font was missing.
 using ReportProgress = std::function<void(const QString &)>;
 
 // Starts a document in pdf, writes every page of the protocol and finishes
-// it.  Text reaches the writer in Windows-1250, "?" for what it cannot hold.
+// it.  Text that Windows-1250 holds reaches the writer in it, as it always
+// did; other names are printed whole in the writer's embedded fonts (where
+// those are not installed, with "?" and the writer's fontNotice).
 void composeReport(TzPdf &pdf, const ReportContent &content, const ReportProgress &progress = {});
 
 // Asked before every page and the analysis page; true cancels the report.
@@ -132,5 +136,3 @@ bool writeReport(const ReportContent &content, const QString &fileName, const Cl
 // progress bar: a page per fifty values, the analysis page, the pictures.
 qint64 reportPageEstimate(const ReportContent &content);
 
-// What the status bar says of a cancelled report.
-QString reportCancelledText();

@@ -45,12 +45,12 @@ struct AppSettings
 };
 
 // --- settings: single-byte text ---
-// The code page of single-byte settings and language files and of the user
-// name and company, which the report prints.
-inline constexpr const char *kSystemCodePage = "windows-1252";
-
-// Text as it survives the single-byte code page: other characters become '?'.
-inline QString toSingleByteText(const QString &text)
+// The code page of a settings or language file that is neither UTF-8 nor
+// UTF-16, as an older version or the Windows program wrote it: the Windows
+// code page of the user's locale, as project files have it.  A value such a
+// file cannot hold turns it into UTF-8 when it is written (IniFile), so the
+// user name and company are always kept as typed.
+inline const char *settingsCodePage()
 {
-    return decodeSingleByte(encodeSingleByte(text, kSystemCodePage), kSystemCodePage);
+    return windowsCodePageName(windowsAnsiCodePageOfEnvironment());
 }

@@ -115,6 +115,9 @@ std::vector<LanguageKey> buildKeys()
         plainText(main, "StartFileIsFolder", "%1 is a folder, not a project file.", W::Main),
         plainText(main, "StartFileNotRead", "%1 cannot be opened: %2", W::Main),
         plainText(main, "StartFileInvalid", "%1: Invalid/Corrupted file! (%2)", W::Main),
+        plainText(main, "ProgressReport", "Writing the report...", W::Main),
+        plainText(main, "ProgressImport", "Importing %1...", W::Main),
+        plainText(main, "ReportCancelled", "Report cancelled, no file written.", W::Main),
 
         message("NoDeviceFoundText", "No Zirk device found!", &MessageTexts::NoDeviceFound),
         message("NewMeasurementText", "Are you sure you want to start a new measurement? All data will be lost!",

@@ -95,8 +95,8 @@ SavedSettings readSettings(const IniFile &ini)
     s.Language = text(ini, "Language", QStringLiteral("English"));
     s.SoundFile = text(ini, "SoundFile");
     s.SoundEnable = ini.readBool(kSettings, QStringLiteral("PlaySound"), false);
-    s.UserName = toSingleByteText(text(ini, "UserName"));
-    s.CompanyName = toSingleByteText(text(ini, "CompanyName"));
+    s.UserName = text(ini, "UserName");
+    s.CompanyName = text(ini, "CompanyName");
     s.DirectionChangeDetection = ini.readBool(kSettings, QStringLiteral("DirectionChangeDetection"), false);
     s.SSSpeed = parseDecimal(text(ini, "SSSpeed")).value_or(10.0);
     // A folder that is gone (or "C:\" from a Windows installation) would
@@ -136,8 +136,8 @@ void writeSettings(IniFile &ini, const SavedSettings &saved)
     ini.writeString(kSettings, QStringLiteral("Language"), s.Language);
     ini.writeString(kSettings, QStringLiteral("SoundFile"), s.SoundFile);
     ini.writeBool(kSettings, QStringLiteral("PlaySound"), s.SoundEnable);
-    ini.writeSingleByteString(kSettings, QStringLiteral("UserName"), s.UserName);
-    ini.writeSingleByteString(kSettings, QStringLiteral("CompanyName"), s.CompanyName);
+    ini.writeString(kSettings, QStringLiteral("UserName"), s.UserName);
+    ini.writeString(kSettings, QStringLiteral("CompanyName"), s.CompanyName);
     ini.writeBool(kSettings, QStringLiteral("DirectionChangeDetection"), s.DirectionChangeDetection);
     ini.writeString(kSettings, QStringLiteral("SSSpeed"), formatGeneral(s.SSSpeed));
     ini.writeString(kSettings, QStringLiteral("LastDir"), s.LastDirectory);

@@ -245,7 +245,7 @@ void TMainForm::ImportValues()
     ImportSummary summary;
     {
         const ProgressScope progress(m_platform.progress, this,
-                                     QStringLiteral("Importing %1...").arg(QFileInfo(fileName).fileName()));
+                                     m_state.texts().text("MainWindow", "ProgressImport").arg(QFileInfo(fileName).fileName()));
         const qint64 size = file.size();
         summary = readImportValues(
             file, asciiDecimalSeparator(), [&values](double v) { values.push_back(v); },

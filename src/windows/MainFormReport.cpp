@@ -41,14 +41,14 @@ void TMainForm::Generuj_Report()
 
     // An error while writing reaches the general handling and the viewer is
     // not started on a file that is not there.
-    const ProgressScope progress(m_platform.progress, this, QStringLiteral("Writing the report..."));
+    const ProgressScope progress(m_platform.progress, this, m_state.texts().text("MainWindow", "ProgressReport"));
     const qint64 pages = reportPageEstimate(content);
     qint64 page = 0;
     const bool written = writeReport(
         content, fileName, m_platform.clock, [this](const QString &status) { setStatusText(status); },
         [&progress, &page, pages] { return !progress.step(++page, pages); });
     if (!written) {
-        setStatusText(reportCancelledText());
+        setStatusText(m_state.texts().text("MainWindow", "ReportCancelled"));
         return;
     }
     if (!logoProblem.isEmpty())

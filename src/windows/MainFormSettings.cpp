@@ -50,7 +50,7 @@ void TMainForm::NactiIni()
 {
     const QString fileName = settingsFilePath();
     QString failure;
-    const SavedSettings saved = readSettings(IniFile::load(fileName, kSystemCodePage, &failure));
+    const SavedSettings saved = readSettings(IniFile::load(fileName, settingsCodePage(), &failure));
     // The manual's name is the language's, not the file's.
     const QString helpFileName = m_state.appSettings.HelpFileName;
     m_state.appSettings = saved.app;
@@ -93,7 +93,7 @@ void TMainForm::ZapisIni()
     // Unknown keys and sections, comments and other lines stay as they are.
     // A file that has turned unreadable since the start is not written over.
     QString failure;
-    IniFile ini = IniFile::load(fileName, kSystemCodePage, &failure);
+    IniFile ini = IniFile::load(fileName, settingsCodePage(), &failure);
     if (!failure.isEmpty())
         throw ZirkError(QStringLiteral("Unable to write to %1").arg(QFileInfo(fileName).absoluteFilePath()));
 
@@ -127,7 +127,7 @@ void TMainForm::NactiTexty()
 {
     const QString fileName = languageFilePath(m_state.appSettings.Language);
     // No file for the language: every text takes its English default.
-    const IniFile texts = fileName.isEmpty() ? IniFile(kSystemCodePage) : IniFile::load(fileName, kSystemCodePage);
+    const IniFile texts = fileName.isEmpty() ? IniFile(settingsCodePage()) : IniFile::load(fileName, settingsCodePage());
 
     // Every window takes its captions from the state's texts.
     m_state.setTexts(LanguageTexts::read(texts));

@@ -298,8 +298,8 @@ void TSettingsForm::Button3Click()
 bool TSettingsForm::storeSettings()
 {
     AppSettings &s = m_state.appSettings;
-    s.UserName = toSingleByteText(Edit_Name->text());
-    s.CompanyName = toSingleByteText(Edit_Company->text());
+    s.UserName = Edit_Name->text();
+    s.CompanyName = Edit_Company->text();
     s.DirectionChangeDetection = CHB_DirectionChangeDetection->isChecked();
     s.SSSpeed = parseDecimal(Edit_SSSpeed->text()).value_or(10.0);
     s.SoundFile = Edit_SoundFile->text();

@@ -238,15 +238,15 @@ TEST_F(AnalysisPageTest, SaysWhyThereIsNoDistance)
     }
 }
 
-TEST_F(AnalysisPageTest, DeviceNameInTheProtocolsCodePage)
+TEST_F(AnalysisPageTest, DeviceNameAsTypedOnBothPages)
 {
-    // Czech survives Windows-1250 as on the first page; what the code page
-    // lacks turns into "?" there and here alike.
+    // Czech goes in Windows-1250 as on the first page; the Ω Windows-1250
+    // lacks is printed in the embedded font there and here alike.
     const PdfWords words = write(series(12), SafetyDevice::ofKind(KindVerticalLightCurtain, 14.0),
                                  QStringLiteral("Světelná závora Ω"));
     const int page = analysisPage(words);
-    EXPECT_TRUE(pageText(words, page).contains(QStringLiteral("Safety device: Světelná závora ?, d=14 mm")));
-    EXPECT_TRUE(pageText(words, 1).contains(QStringLiteral("Světelná závora ?")));
+    EXPECT_TRUE(pageText(words, page).contains(QStringLiteral("Safety device: Světelná závora Ω, d=14 mm")));
+    EXPECT_TRUE(pageText(words, 1).contains(QStringLiteral("Světelná závora Ω")));
 }
 
 TEST_F(AnalysisPageTest, ChartAxesAndTheBoldGoverningLine)

@@ -2,6 +2,7 @@
 
 #include "FakePlatform.h"
 #include "base/ErrorHandling.h"
+#include "pdf/UnicodeFont.h"
 #include "pdf/zPdf.h"
 #include "report/Report.h"
 #include "report/ReportIdentity.h"
@@ -430,18 +431,39 @@ TEST_F(ReportTest, NoPictureIsPlacedForAnEmptySlot)
     EXPECT_EQ(rendered.pixelColor(105, 297 - 232), QColor(Qt::white));
 }
 
-TEST_F(ReportTest, TextGoesOutInWindows1250)
+TEST_F(ReportTest, NamesPrintAsTyped)
 {
     ReportContent c = sampleContent();
     c.companyName = QStringLiteral("Měřicí technika s.r.o.");
     c.userName = QStringLiteral("Łukasz Żółć ✓");
+    c.machineId = QStringLiteral("Пресс № 4 — à");
     c.note = QStringLiteral("Brzda (levá) \\ C:\\");
     const PdfWords w = write(c);
     EXPECT_EQ(w.textAt(1, 50, 243, c.companyName), c.companyName);
-    // A character Windows-1250 cannot hold prints as "?".
+    EXPECT_EQ(w.textAt(1, 50, 227, c.machineId), c.machineId);
+    // A character no font of the protocol has prints as "?".
     EXPECT_EQ(w.textAt(1, 50, 237, "Łukasz Żółć ?"), QStringLiteral("Łukasz Żółć ?"));
     // Parentheses and backslashes print as typed.
     EXPECT_EQ(w.textAt(1, 50, 221, c.note), c.note);
+}
+
+TEST_F(ReportTest, AMissingFontIsNamedWhereTheProgressIsShown)
+{
+    QTemporaryDir noFonts;
+    zpdf::setFontDirectory(noFonts.path());
+    ReportContent c = sampleContent();
+    c.machineId = QStringLiteral("Пресс № 4");
+    std::vector<QString> statuses;
+    const PdfWords w = write(c, &statuses);
+    zpdf::setFontDirectory(QString());
+    EXPECT_EQ(w.textAt(1, 50, 227, "????? ? 4"), QStringLiteral("????? ? 4"));
+    ASSERT_FALSE(statuses.empty());
+    EXPECT_TRUE(statuses.back().contains(QStringLiteral("fonts-liberation2"))) << statuses.back().toStdString();
+
+    // With the fonts there, nothing is said.
+    statuses.clear();
+    write(c, &statuses);
+    EXPECT_TRUE(statuses.empty());
 }
 
 TEST_F(ReportTest, SafetyDistanceUsesTheLocaleSeparators)

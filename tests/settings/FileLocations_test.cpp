@@ -87,3 +87,11 @@ TEST(FileLocations, LanguageFilesAreFoundByNameInAnyLetterCase)
     EXPECT_EQ(dataFolder(QStringLiteral("Languages")), dir.filePath(QStringLiteral("Languages")));
     qunsetenv("ZIRK_DATA_DIR");
 }
+
+TEST(FileLocations, TheLanguageSwitchOffersTheShippedLanguages)
+{
+    qputenv("ZIRK_DATA_DIR", ZIRK_SOURCE_DIR "/data");
+    EXPECT_EQ(availableLanguages(),
+              (QStringList{QStringLiteral("Czech"), QStringLiteral("English"), QStringLiteral("German")}));
+    qunsetenv("ZIRK_DATA_DIR");
+}

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMainWindow>
@@ -30,6 +31,25 @@ QString shipped(const char *language)
 QString id(const LanguageKey &k)
 {
     return QLatin1String(k.section) + u'/' + QLatin1String(k.key);
+}
+
+// "Section/Key" of every key a shipped file holds, in its order, read
+// from its lines rather than through the program's own list of keys, so a
+// key added to English.ini alone shows up.
+QStringList fileKeys(const QString &fileName)
+{
+    QFile file(fileName);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << fileName.toStdString();
+    QStringList keys;
+    QString section;
+    for (const QString &line : QString::fromUtf8(file.readAll()).split(u'\n')) {
+        const QString l = line.trimmed();
+        if (l.startsWith(u'['))
+            section = l.mid(1, l.indexOf(u']') - 1);
+        else if (!l.startsWith(u';') && l.contains(u'='))
+            keys << section + u'/' + l.left(l.indexOf(u'=')).trimmed();
+    }
+    return keys;
 }
 
 } // namespace
@@ -156,6 +176,43 @@ TEST(LanguageTexts, TheShippedGermanFileTranslatesEveryKey)
         QStringLiteral("HMI/HelpFileName")};
     EXPECT_EQ(same, expectedSame);
     EXPECT_EQ(german.readString(QStringLiteral("MainMenu"), QStringLiteral("Open"), {}), QStringLiteral("Öffnen"));
+}
+
+// Every key of English.ini, the texts other work adds included, is in the
+// Czech file, in Czech: with diacritics, not a copy of the English.
+TEST(LanguageTexts, TheShippedCzechFileHoldsEveryKeyOfEnglishIni)
+{
+    const IniFile czech = IniFile::load(shipped("Czech"));
+    ASSERT_EQ(czech.encoding(), IniFile::Encoding::Utf8);
+    const IniFile english = IniFile::load(shipped("English"));
+    const QStringList keys = fileKeys(shipped("English"));
+    ASSERT_GT(keys.size(), 100);
+    QSet<QString> same;
+    for (const QString &key : keys) {
+        const QString section = key.section(u'/', 0, 0), name = key.section(u'/', 1);
+        const QString text = czech.readString(section, name, QStringLiteral("<missing>"));
+        EXPECT_NE(text, QStringLiteral("<missing>")) << key.toStdString();
+        EXPECT_FALSE(text.isEmpty()) << key.toStdString();
+        if (text == english.readString(section, name, {}))
+            same.insert(key);
+        // A text with a placeholder keeps every one of them.
+        for (const QString &p : {QStringLiteral("%1"), QStringLiteral("%2"), QStringLiteral("%3"), QStringLiteral("%4")})
+            EXPECT_EQ(text.contains(p), english.readString(section, name, {}).contains(p)) << key.toStdString();
+    }
+    // Words Czech shares with English, and the manual that exists only in English.
+    const QSet<QString> expectedSame = {
+        QStringLiteral("MainWindow/MaximumTimeLabel"), QStringLiteral("MainWindow/ChartMaximumCaption"),
+        QStringLiteral("MainWindow/ChartTimeAxisCaption"), QStringLiteral("Buttons/OKButtonCaption"),
+        QStringLiteral("HistoryWindow/ReferenceButton"), QStringLiteral("HMI/HelpFileName")};
+    EXPECT_EQ(same, expectedSame);
+    // Nothing the program reads is missing either; the German file is
+    // checked the same way above.
+    for (const LanguageKey &k : languageKeys())
+        EXPECT_TRUE(keys.contains(id(k))) << id(k).toStdString();
+    EXPECT_EQ(czech.readString(QStringLiteral("MainWindow"), QStringLiteral("SafetyDistanceLabel"), {}),
+              QStringLiteral("Bezpečná vzdálenost"));
+    EXPECT_EQ(czech.readString(QStringLiteral("DevicesWindow"), QStringLiteral("TwoHandText"), {}),
+              QStringLiteral("Dvouruční ovládací zařízení"));
 }
 
 TEST(LanguageTexts, EveryKeyIsReadInTheOrderOfItsSection)

@@ -683,30 +683,72 @@ TEST_F(MainFormSettings, AboutBoxIsCentredOverTheMainWindowAndOpensTheWebAddress
     EXPECT_EQ(fake.shell.calls[0].target, kMakerWebAddress);
 }
 
-// "José Ω" written by hand in a UTF-8 settings file: the program holds it as
-// single-byte text ("José ?"), but what it did not change it does not write.
-TEST_F(MainFormSettings, ANameWrittenByHandInUtf8IsNeverRewritten)
+// The locale of one test, as LC_ALL names it, and the one before after it.
+class LocaleScope
 {
-    const QByteArray before = QStringLiteral("[Settings]\nUserName=José Ω\nCompanyName=Ωmega Prüf GmbH\n").toUtf8();
-    writeSettings(before);
-    {
-        TMainForm &main = start();
-        EXPECT_EQ(state().appSettings.UserName, QStringLiteral("José ?"));
-        EXPECT_TRUE(main.close());
-    }
-    QString after = QString::fromUtf8(settingsBytes());
-    EXPECT_TRUE(after.startsWith(QStringLiteral("[Settings]\nUserName=José Ω\nCompanyName=Ωmega Prüf GmbH\n")))
-        << after.toStdString();
+public:
+    explicit LocaleScope(const char *locale) : m_before(qgetenv("LC_ALL")) { qputenv("LC_ALL", locale); }
+    ~LocaleScope() { qputenv("LC_ALL", m_before); }
+    LocaleScope(const LocaleScope &) = delete;
+    LocaleScope &operator=(const LocaleScope &) = delete;
 
-    // Changed by the user: written, in the file's own encoding.
+private:
+    QByteArray m_before;
+};
+
+// The user name and company come back as typed, and the settings file keeps
+// its encoding: UTF-8 stays UTF-8, a single-byte file (an older version, the
+// Windows program) is read and written in the locale's Windows code page,
+// and a name that code page cannot hold turns the file into UTF-8.
+TEST_F(MainFormSettings, NamesAreKeptWholeAndTheFileKeepsItsEncoding)
+{
+    struct Case
     {
-        TMainForm &main = start();
-        state().appSettings.UserName = QStringLiteral("Jörg");
-        EXPECT_TRUE(main.close());
+        const char *what;
+        const char *locale;
+        QByteArray before;   // the file's bytes at start
+        QString userName;    // as read
+        QString companyName;
+        QString typedName;   // the user's new name; empty: unchanged
+        QByteArray expected; // the file's first lines after closing
+    };
+    const Case cases[] = {
+        {"UTF-8 stays UTF-8", "C.UTF-8",
+         QStringLiteral("[Settings]\nUserName=José Ω\nCompanyName=Ωmega Prüf GmbH\n").toUtf8(),
+         QStringLiteral("José Ω"), QStringLiteral("Ωmega Prüf GmbH"), QString(),
+         QStringLiteral("[Settings]\nUserName=José Ω\nCompanyName=Ωmega Prüf GmbH\n").toUtf8()},
+        {"Czech Windows-1250 stays Windows-1250", "cs_CZ.UTF-8",
+         "[Settings]\nUserName=Ji\xF8\xED Dvo\xF8\xE1k\nCompanyName=\x8Akoda Plze\xF2\n",
+         QStringLiteral("Jiří Dvořák"), QStringLiteral("Škoda Plzeň"), QStringLiteral("Jiří Dvořák ml."),
+         "[Settings]\nUserName=Ji\xF8\xED Dvo\xF8\xE1k ml.\nCompanyName=\x8Akoda Plze\xF2\n"},
+        {"Western Windows-1252 stays Windows-1252", "fr_FR.UTF-8",
+         "[Settings]\nUserName=H\xE9l\xE8ne Br\xE8ves\nCompanyName=Presses \xE0 chaud\n",
+         QStringLiteral("Hélène Brèves"), QStringLiteral("Presses à chaud"), QString(),
+         "[Settings]\nUserName=H\xE9l\xE8ne Br\xE8ves\nCompanyName=Presses \xE0 chaud\n"},
+        {"a name Windows-1252 lacks makes it UTF-8", "fr_FR.UTF-8",
+         "[Settings]\nUserName=H\xE9l\xE8ne\nCompanyName=Presses \xE0 chaud\n", QStringLiteral("Hélène"),
+         QStringLiteral("Presses à chaud"), QStringLiteral("Пресс № 4"),
+         QStringLiteral("[Settings]\nUserName=Пресс № 4\nCompanyName=Presses à chaud\n").toUtf8()},
+        {"Russian Windows-1251", "ru_RU.UTF-8",
+         "[Settings]\nUserName=\xC8\xE2\xE0\xED\nCompanyName=\xCF\xF0\xE5\xF1\xF1\n",
+         QStringLiteral("Иван"), QStringLiteral("Пресс"), QString(),
+         "[Settings]\nUserName=\xC8\xE2\xE0\xED\nCompanyName=\xCF\xF0\xE5\xF1\xF1\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const LocaleScope locale(c.locale);
+        writeSettings(c.before);
+        {
+            TMainForm &main = start();
+            EXPECT_EQ(state().appSettings.UserName, c.userName);
+            EXPECT_EQ(state().appSettings.CompanyName, c.companyName);
+            if (!c.typedName.isEmpty())
+                state().appSettings.UserName = c.typedName;
+            EXPECT_TRUE(main.close());
+        }
+        const QByteArray after = settingsBytes();
+        EXPECT_TRUE(after.startsWith(c.expected)) << after.toStdString();
     }
-    after = QString::fromUtf8(settingsBytes());
-    EXPECT_TRUE(after.startsWith(QStringLiteral("[Settings]\nUserName=Jörg\nCompanyName=Ωmega Prüf GmbH\n")))
-        << after.toStdString();
 }
 
 TEST_F(MainFormSettings, TheStandardOfTheSettingsStartsEveryNewMeasurement)

@@ -83,8 +83,8 @@ TEST_F(SettingsDialog, CancelChangesNothingAndOkTakesEveryField)
     answer(QDialog::Accepted, edit);
     main.submenu_Settings->trigger();
     const AppSettings &s = state().appSettings;
-    // Name and company live in the single-byte code page of the report.
-    EXPECT_EQ(s.UserName, QStringLiteral("Dvo?ák"));
+    // Name and company are kept as typed, whatever the code page.
+    EXPECT_EQ(s.UserName, QStringLiteral("Dvořák"));
     EXPECT_EQ(s.CompanyName, QStringLiteral("Prüf-Service"));
     EXPECT_TRUE(s.DirectionChangeDetection);
     EXPECT_EQ(s.SSSpeed, 10.0);

@@ -425,7 +425,7 @@ const SavedSettings &savedSettings()
     static const SavedSettings saved = [] {
         const QString fileName = settingsFilePathOf(QStringLiteral("zirk"));
         QString failure;
-        const IniFile ini = IniFile::load(fileName, kSystemCodePage, &failure);
+        const IniFile ini = IniFile::load(fileName, settingsCodePage(), &failure);
         if (!failure.isEmpty())
             writeWarning(QStringLiteral("zirk-cli: settings file %1 cannot be read (%2); its settings are not used\n")
                              .arg(fileName, failure));
@@ -445,7 +445,7 @@ QString kindDisplayName(int kind)
 {
     static const IniFile texts = [] {
         const QString fileName = languageFilePath(programSettings().Language);
-        return fileName.isEmpty() ? IniFile(kSystemCodePage) : IniFile::load(fileName, kSystemCodePage);
+        return fileName.isEmpty() ? IniFile(settingsCodePage()) : IniFile::load(fileName, settingsCodePage());
     }();
     const KindName *name = kindById(kind);
     if (!name)

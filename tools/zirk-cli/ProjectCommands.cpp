@@ -353,6 +353,8 @@ void runReport(const Arguments &arguments)
     // The protocol is there without the logo: said, but no failure.
     if (!logoProblem.isEmpty())
         writeWarning(logoLeftOutText(logoProblem) + QLatin1Char('\n'));
+    if (!pdf.fontNotice().isEmpty())
+        writeWarning(QStringLiteral("zirk-cli: ") + pdf.fontNotice() + QLatin1Char('\n'));
 }
 
 } // namespace
