@@ -5,6 +5,7 @@
 #include "base/ErrorHandling.h"
 #include "project/ProjectFile.h"
 #include "project/ProjectMeasurement.h"
+#include "project/ProtocolProject.h"
 #include "series/SeriesResult.h"
 
 #include <QBuffer>
@@ -84,6 +85,9 @@ ArchiveMeasurement measurementFromProjectFile(const QString &fileName, const QSt
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw ZirkError(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+    // A protocol stands for the project file it carries, and is known by
+    // that file's hash.
+    bytes = projectFileContent(fileName, bytes);
     const QDateTime modified = QFileInfo(file).lastModified();
     file.close();
 

@@ -13,6 +13,7 @@
 #include <charconv>
 #include <cmath>
 #include <numbers>
+#include <stdexcept>
 
 namespace {
 
@@ -177,6 +178,9 @@ void TzPdf::StartCreating()
     PagesCount = 0;
     StartXRef = 0;
     m_finished = false;
+    m_addedObjects.clear();
+    m_catalogEntries.clear();
+    m_pageEntries.clear();
     PDF.append("%PDF-1.4\r\n\r\n");
 }
 
@@ -184,6 +188,9 @@ void TzPdf::AddPage(double SizeX, double SizeY)
 {
     const QByteArray width = zpdf::formatReal(static_cast<long double>(SizeX) * 72.0L / 25.4L);
     const QByteArray height = zpdf::formatReal(static_cast<long double>(SizeY) * 72.0L / 25.4L);
+    // Added objects are numbered after the pages.
+    if (!m_addedObjects.empty())
+        throw std::logic_error("TzPdf::AddPage after AddObject");
     qsizetype expectedSize = 0;
     if (PagesCount > 0) {
         ClosePage();
@@ -468,11 +475,14 @@ void TzPdf::FinishCreating()
     }
     appendFixedObject(kEncodingObject, 17);
     appendFixedObject(kResourcesObject, 18);
-    appendFixedObject("19 0 obj\r\n<< /Type /Catalog /Pages 20 0 R /Outlines 2 0 R >>\r\nendobj\r\n", 19);
+    appendFixedObject("19 0 obj\r\n<< /Type /Catalog /Pages 20 0 R /Outlines 2 0 R" + m_catalogEntries
+                          + " >>\r\nendobj\r\n",
+                      19);
 
     if (PagesCount == 0)
         AddPage(210, 297);
     ClosePage();
+    insertPageEntries();
 
     QByteArray tree("20 0 obj\r\n<< /Type /Pages /Kids [\r\n");
     for (int page = 0; page < PagesCount; ++page) {
@@ -489,14 +499,15 @@ void TzPdf::FinishCreating()
     const qint64 pagesStart = PDF.size();
     for (size_t object = kFirstPageObject; object < XRef.size(); ++object)
         XRef[object] += pagesStart;
-    const qsizetype objects = qsizetype(XRef.size());
-    PDF.reserve(PDF.size() + m_pagesSize + 20 * objects + 160);
+    PDF.reserve(PDF.size() + m_pagesSize + 20 * qsizetype(XRef.size()) + 160);
     for (QByteArray &page : PagesStream) {
         PDF.append(page);
         page = QByteArray();
     }
     PagesStream.clear();
     m_pagesSize = 0;
+    appendAddedObjects();
+    const qsizetype objects = qsizetype(XRef.size());
 
     StartXRef = PDF.size();
     PDF.append("xref\r\n0 ");

@@ -1,5 +1,7 @@
 #include "project/ProjectMeasurement.h"
 
+#include <QBuffer>
+
 #include "base/CodePage.h"
 #include "safety/DistanceStandard.h"
 
@@ -207,4 +209,15 @@ QDateTime projectMeasurementTime(const ProjectRecord &record, const QString &fil
     if (const std::optional<ProjectExtension> block = record.extension(); block && block->lastValueUtcMs)
         return QDateTime::fromMSecsSinceEpoch(*block->lastValueUtcMs, Qt::UTC);
     return timeInProjectFileName(fileName).value_or(modified);
+}
+
+QByteArray projectFileBytes(const Measurement &measurement, ProjectRecord record)
+{
+    ProjectPictures pictures;
+    writeMeasurement(measurement, record, pictures);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    writeProjectFile(buffer, measurement.stopTimes, record, pictures);
+    return bytes;
 }

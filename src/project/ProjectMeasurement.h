@@ -24,6 +24,10 @@
 // device's name and its parameter text.
 void writeMeasurement(const Measurement &measurement, ProjectRecord &record, ProjectPictures &pictures);
 
+// The bytes Save as writes for the measurement over record (the last
+// opened file's), as a protocol carries them.
+QByteArray projectFileBytes(const Measurement &measurement, ProjectRecord record);
+
 // The measurement a project file holds: its stop times, the instrument, the
 // safety device (kind, d and H as stored, -1 for "not applicable"; the
 // stored device caption as its name), machine ID, note and the pictures with

@@ -48,8 +48,10 @@ class ReportWriter
 {
 public:
     ReportWriter(TzPdf &pdf, const ReportContent &content, const ReportProgress &progress,
-                 const ReportCancel &cancel = {})
-        : m_pdf(pdf), m_content(content), m_progress(progress), m_cancel(cancel)
+                 const ReportCancel &cancel = {}, const ProtocolFinish &finish = {},
+                 SignatureOutcome *outcome = nullptr)
+        : m_pdf(pdf), m_content(content), m_progress(progress), m_cancel(cancel), m_finish(finish),
+          m_outcome(outcome)
     {
     }
 
@@ -81,7 +83,15 @@ public:
             writeAnalysisPage(m_pdf, *m_content.analysis, m_content.safetyDevice, m_content.deviceParams,
                               m_content.locale);
         pictures();
-        m_pdf.FinishCreating();
+        attachFiles(m_pdf, m_finish.attachments);
+        if (m_finish.signer) {
+            const SignatureOutcome outcome = signPdfDocument(m_pdf, *m_finish.signer, m_finish.box,
+                                                             m_finish.signingTime, m_finish.authority);
+            if (m_outcome)
+                *m_outcome = outcome;
+        } else {
+            m_pdf.FinishCreating();
+        }
     }
 
 private:
@@ -258,6 +268,8 @@ private:
     const ReportContent &m_content;
     const ReportProgress &m_progress;
     const ReportCancel &m_cancel;
+    const ProtocolFinish &m_finish;
+    SignatureOutcome *m_outcome;
 };
 
 } // namespace
@@ -305,17 +317,19 @@ QByteArray rightAligned(const QByteArray &text, qsizetype width)
     return QByteArray(width - text.size(), ' ') + text;
 }
 
-void composeReport(TzPdf &pdf, const ReportContent &content, const ReportProgress &progress)
+void composeReport(TzPdf &pdf, const ReportContent &content, const ReportProgress &progress,
+                   const ProtocolFinish &finish, SignatureOutcome *outcome)
 {
-    ReportWriter(pdf, content, progress).write();
+    ReportWriter(pdf, content, progress, {}, finish, outcome).write();
 }
 
 bool writeReport(const ReportContent &content, const QString &fileName, const Clock *clock,
-                 const ReportProgress &progress, const ReportCancel &cancel)
+                 const ReportProgress &progress, const ReportCancel &cancel, const ProtocolFinish &finish,
+                 SignatureOutcome *outcome)
 {
     TzPdf pdf(clock);
     try {
-        ReportWriter(pdf, content, progress, cancel).write();
+        ReportWriter(pdf, content, progress, cancel, finish, outcome).write();
     } catch (const Cancelled &) {
         return false;
     }

@@ -109,6 +109,8 @@ std::vector<LanguageKey> buildKeys()
         plainText(main, "VerdictMeets", "meets the minimum distance", W::Main),
         plainText(main, "VerdictCloser", "closer than the minimum distance by %1 mm", W::Main),
         plainText(main, "StandardBlockIgnored", "The standard stored in the project was not read", W::Main),
+        plainText("Report", "SignedByText", "Digitally signed by", W::Main),
+        plainText("Report", "SignatureMeaningText", "Measured and checked by", W::Main),
 
         message("NoDeviceFoundText", "No Zirk device found!", &MessageTexts::NoDeviceFound),
         message("NewMeasurementText", "Are you sure you want to start a new measurement? All data will be lost!",

@@ -33,6 +33,7 @@ std::vector<Command> distanceCommands(); // distance, reflective, table
 std::vector<Command> seriesCommands();   // stats, export
 std::vector<Command> projectCommands();  // project-info, new-project, report
 std::vector<Command> archiveCommands();  // archive add, list, trend
+std::vector<Command> protocolCommands(); // verify
 
 // --- shared by the commands --------------------------------------------------
 
@@ -106,7 +107,8 @@ std::optional<double> optionalNumber(const Arguments &arguments, const char *opt
 
 // --- project files ---
 
-// A file name ending in ".zPRJ", in any letter case.
+// A file name ending in ".zPRJ" or ".pdf" (a protocol carrying its
+// project file), in any letter case.
 bool isProjectFile(const QString &fileName);
 
 struct OpenedProject
@@ -114,6 +116,7 @@ struct OpenedProject
     std::vector<double> stopTimes;
     ProjectRecord record;
     ProjectPictures pictures;
+    QByteArray bytes; // the project file's, also when a protocol carried it
 };
 
 // Makes project texts use the code page of the settings (or the locale's).
@@ -153,6 +156,14 @@ const AppSettings &programSettings();
 // A kind's display name in the language of the settings, as the device
 // selection dialog and the main window show it.
 QString kindDisplayName(int kind);
+
+class LanguageTexts;
+// The texts of the settings' language.
+const LanguageTexts &programTexts();
+
+// The password of a signing certificate: the first line of --password-file,
+// else asked on the terminal without echo.  Never an option's value.
+QByteArray signingPassword(const Arguments &arguments, const QString &certificate);
 
 void writeText(const QString &text);
 // A line on standard error that does not stop the command.
