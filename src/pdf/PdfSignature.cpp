@@ -348,6 +348,15 @@ qsizetype SigningIdentity::certificatesSize() const
     return size;
 }
 
+QString signatureTimeText(const QDateTime &when)
+{
+    const int offset = when.offsetFromUtc() / 60;
+    const int minutes = std::abs(offset);
+    return when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QStringLiteral(" UTC")
+           + (offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+           + QStringLiteral("%1:%2").arg(minutes / 60, 2, 10, QLatin1Char('0')).arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
 QByteArray pdfDate(const QDateTime &when)
 {
     QByteArray date = "D:" + when.toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1();

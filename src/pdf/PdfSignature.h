@@ -53,10 +53,12 @@ private:
 struct SignatureBox
 {
     QByteArray lines[4];
-    int x = 120;
-    int y = 272;
+    // Bottom right of the page, below the lowest line the protocol's first
+    // page prints (the table ends at 23 mm) and clear of the logo on top.
+    int x = 118;
+    int y = 4;
     int width = 82;
-    int height = 22;
+    int height = 16;
 };
 
 // An RFC 3161 time-stamp authority reached over HTTP POST.
@@ -72,6 +74,10 @@ struct SignatureOutcome
     // Why there is no time stamp though an authority was named.
     QString timeStampProblem;
 };
+
+// "2026-12-11 16:27:03 UTC+01:00", the time as the signature box and the
+// checks print it.
+QString signatureTimeText(const QDateTime &when);
 
 // "D:YYYYMMDDHHmmSS+hh'mm'", the time as a PDF date with its UTC offset.
 QByteArray pdfDate(const QDateTime &when);

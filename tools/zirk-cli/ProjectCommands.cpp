@@ -9,6 +9,7 @@
 #include "base/NumberFormat.h"
 #include "pdf/zPdf.h"
 #include "project/ProjectMeasurement.h"
+#include "project/ProtocolProject.h"
 #include "report/ProtocolRecord.h"
 #include "report/Report.h"
 #include "report/ReportMeasurement.h"

@@ -57,36 +57,6 @@ QByteArray passwordFromTerminal(const QString &certificate)
     return password;
 }
 
-bool sameNumber(const std::optional<double> &a, const std::optional<double> &b)
-{
-    return a.has_value() == b.has_value() && (!a || *a == *b);
-}
-
-QString numberText(const std::optional<double> &value, const char *unit)
-{
-    return value ? QString::fromStdString(jsonNumber(*value)) + QLatin1String(unit) : QStringLiteral("none");
-}
-
-// What differs between the printed summary and this version's numbers.
-QString differences(const ProtocolSummary &printed, const ProtocolSummary &now)
-{
-    QStringList out;
-    if (!sameNumber(printed.governingMs, now.governingMs))
-        out << QStringLiteral("governing stop time %1 printed, %2 now")
-                   .arg(numberText(printed.governingMs, " ms"), numberText(now.governingMs, " ms"));
-    if (!sameNumber(printed.minimumMm, now.minimumMm))
-        out << QStringLiteral("minimum distance %1 printed, %2 now")
-                   .arg(numberText(printed.minimumMm, " mm"), numberText(now.minimumMm, " mm"));
-    if (!sameNumber(printed.installedMm, now.installedMm))
-        out << QStringLiteral("installed distance %1 printed, %2 now")
-                   .arg(numberText(printed.installedMm, " mm"), numberText(now.installedMm, " mm"));
-    if (printed.verdict != now.verdict)
-        out << QStringLiteral("verdict %1 printed, %2 now")
-                   .arg(printed.verdict.isEmpty() ? QStringLiteral("none") : printed.verdict,
-                        now.verdict.isEmpty() ? QStringLiteral("none") : now.verdict);
-    return out.join(QStringLiteral("; "));
-}
-
 void runVerify(const Arguments &arguments)
 {
     const QString fileName = arguments.files().constFirst();
@@ -100,45 +70,11 @@ void runVerify(const Arguments &arguments)
     if (!caFile.isEmpty() && !QFile::exists(caFile))
         throw badInput(QStringLiteral("%1: no such file").arg(caFile));
 
-    const PdfSignatureCheck signature = checkPdfSignature(pdf, caFile);
-    const bool unchanged = unchangedSinceSigning(signature);
-    // The measurement as it was signed: what came after is not the
-    // protocol's.
-    const AttachedMeasurement attached = attachedMeasurement(signature.isSigned ? signature.signedRevision : pdf);
-
-    std::optional<ProtocolSummary> computed;
-    const std::optional<ProtocolSummary> printed = readProtocolSummary(attached.summaryJson);
-    QString measurementText;
-    bool matches = false;
-    if (!attached.projectBytes.isEmpty()) {
-        useProjectCodePage();
-        QByteArray bytes = attached.projectBytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::ReadOnly);
-        std::vector<double> stopTimes;
-        ProjectRecord record;
-        ProjectPictures pictures;
-        if (readProjectFile(buffer, stopTimes, record, pictures).complete)
-            computed = protocolSummary(measurementFromProject(stopTimes, record, pictures));
-    }
-    if (!computed) {
-        measurementText = QStringLiteral("the protocol carries no measurement to check the printed result by");
-    } else if (!printed) {
-        measurementText = QStringLiteral("the protocol carries no summary of its printed result");
-    } else if (const QString differ = differences(*printed, *computed); differ.isEmpty()) {
-        matches = true;
-        measurementText = QStringLiteral("the printed result follows from the attached measurement");
-    } else if (signature.isSigned && !unchanged) {
-        measurementText = QStringLiteral("the printed result differs from the attached measurement (%1)").arg(differ);
-    } else {
-        // The measurement and its summary are the ones signed: a rule of
-        // the standard changed since, not the protocol.
-        measurementText = QStringLiteral("computed differently by this version (%1; printed by version %2)")
-                              .arg(differ, printed->version);
-    }
-
-    const QString certificateText = signature.trusted ? QStringLiteral("trusted")
-                                                      : QStringLiteral("not trusted (%1)").arg(signature.trustProblem);
+    useProjectCodePage();
+    const ProtocolVerification verification = verifyProtocol(pdf, caFile);
+    const PdfSignatureCheck &signature = verification.signature;
+    const std::optional<ProtocolSummary> &computed = verification.computed;
+    const QString certificateText = verification.certificateText();
     if (arguments.json()) {
         JsonWriter json;
         json.beginObject();
@@ -163,38 +99,19 @@ void runVerify(const Arguments &arguments)
         } else {
             json.null();
         }
-        json.member("matches_printed", matches);
+        json.member("matches_printed", verification.matchesPrinted);
         json.endObject();
         writeJson(json);
     } else {
-        QString text;
-        if (!signature.isSigned) {
-            text += QStringLiteral("Signature: not signed\n");
-        } else {
-            text += QStringLiteral("Signer: %1\n").arg(signature.signer.isEmpty() ? QStringLiteral("unknown")
-                                                                                    : signature.signer);
-            text += QStringLiteral("Signed at: %1 (%2)\n")
-                        .arg(signature.signedAt.isValid() ? signatureTimeText(signature.signedAt)
-                                                          : QStringLiteral("unknown"),
-                             signature.timestamped ? QStringLiteral("vouched for by a time stamp")
-                                                   : QStringLiteral("the signer's clock, no time stamp"));
-            text += QStringLiteral("Signature: %1\n")
-                        .arg(unchanged ? QStringLiteral("intact")
-                                       : QStringLiteral("changed after signing (%1)")
-                                             .arg(signature.intact ? QStringLiteral("bytes were appended after it")
-                                                                   : signature.problem));
-            text += QStringLiteral("Certificate: %1\n").arg(certificateText);
-        }
-        text += QStringLiteral("Measurement: %1\n").arg(measurementText);
-        writeText(text);
+        writeText(verification.text());
     }
 
     if (!signature.isSigned)
         throw badInput(QStringLiteral("%1 is not signed").arg(fileName));
-    if (!unchanged)
+    if (!verification.unchanged())
         throw badInput(QStringLiteral("%1 was changed after signing").arg(fileName));
-    if (!matches)
-        throw badInput(QStringLiteral("%1: %2").arg(fileName, measurementText));
+    if (!verification.matchesPrinted)
+        throw badInput(QStringLiteral("%1: %2").arg(fileName, verification.measurementText));
     if (!signature.trusted)
         throw CliError{ExitUntrusted, QStringLiteral("%1: the certificate is not trusted (%2)")
                                           .arg(fileName, signature.trustProblem)};
