@@ -110,10 +110,6 @@ std::vector<LanguageKey> buildKeys()
         plainText(main, "VerdictMeets", "meets the minimum distance", W::Main),
         plainText(main, "VerdictCloser", "closer than the minimum distance by %1 mm", W::Main),
         plainText(main, "StandardBlockIgnored", "The standard stored in the project was not read", W::Main),
-        plainText("Report", "SignedByText", "Digitally signed by", W::Main),
-        plainText("Report", "SignatureMeaningText", "Measured and checked by", W::Main),
-        plainText("Report", "PasswordText", "Password of the signing certificate %1:", W::Main),
-        plainText("Report", "SignedWithoutTimeStampText", "Signed without a time stamp: %1", W::Main),
 
         message("NoDeviceFoundText", "No Zirk device found!", &MessageTexts::NoDeviceFound),
         message("NewMeasurementText", "Are you sure you want to start a new measurement? All data will be lost!",
@@ -304,6 +300,12 @@ std::vector<LanguageKey> buildKeys()
         plainText(history, "ArchiveNotWritten", "The archive could not be written: %1", W::History),
         plainText(history, "ArchiveKept", "kept in the archive", W::History),
         plainText(history, "ArchiveQueued", "queued: the archive server does not answer", W::History),
+
+        // The signed protocol: its box on page 1, what signing asks and says.
+        plainText("Report", "SignedByText", "Digitally signed by", W::Main),
+        plainText("Report", "SignatureMeaningText", "Measured and checked by", W::Main),
+        plainText("Report", "PasswordText", "Password of the signing certificate %1:", W::Main),
+        plainText("Report", "SignedWithoutTimeStampText", "Signed without a time stamp: %1", W::Main),
     });
     return k;
 }
