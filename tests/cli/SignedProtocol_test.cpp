@@ -6,6 +6,7 @@
 #include "pdf/PdfTestTools.h"
 #include "pdf/SigningCertificates.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -106,6 +107,27 @@ TEST_F(ZirkCliSignedProtocol, ChangedProtocolIsFoundAndRefused)
         EXPECT_EQ(stats.exitCode, 1);
         EXPECT_TRUE(stats.err.contains("changed after signing")) << stats.err.constData();
     }
+}
+
+// The archive knows a protocol by the project file it carries: the same
+// measurement whichever of the two is added; a changed one is refused.
+TEST_F(ZirkCliSignedProtocol, ArchiveKeepsTheCarriedProjectAsTheMeasurementItIs)
+{
+    ASSERT_EQ(runCli(signing("signed.pdf")).exitCode, 0);
+    QByteArray changed = readFile(path("signed.pdf"));
+    changed.append("%changed\r\n");
+    writeFile(path("changed.pdf"), changed);
+    QDir().mkpath(path("config"));
+    writeFile(path("config/zirk.ini"), "[Settings]\r\nArchiveUrl=sqlite://" + path("archive.sqlite").toUtf8() + "\r\n");
+
+    const CliRun added = runCli({"archive", "add", path("signed.pdf"), "--json"}, kPointLocale, path("config"));
+    ASSERT_EQ(added.exitCode, 0) << added.err.constData();
+    EXPECT_EQ(added.json().value("added").toInt(), 1);
+    const CliRun again = runCli({"archive", "add", path("press.zPRJ"), "--json"}, kPointLocale, path("config"));
+    EXPECT_EQ(again.json().value("skipped").toInt(), 1) << again.out.constData();
+    const CliRun refused = runCli({"archive", "add", path("changed.pdf")}, kPointLocale, path("config"));
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("changed after signing")) << refused.err.constData();
 }
 
 TEST_F(ZirkCliSignedProtocol, SigningThatCannotBeDoneWritesNoFile)
