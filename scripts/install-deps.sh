@@ -10,6 +10,7 @@ packages=(
   libftdi1-dev libharfbuzz-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qpdf poppler-utils mupdf-tools
+  libssl-dev openssl libnss3-tools
   xvfb xauth x11-apps imagemagick
   clang libclang-rt-14-dev
   fonts-dejavu-core fonts-liberation2

@@ -69,6 +69,18 @@ public:
     QString openFile(QWidget *, const FileDialogRequest &r) override { return nextFile(r); }
     QString saveFile(QWidget *, const FileDialogRequest &r) override { return nextFile(r); }
     QString openPicture(QWidget *, const FileDialogRequest &r) override { return nextFile(r); }
+    // Handed out in order; none left: cancelled.
+    std::deque<QString> passwordAnswers;
+    std::vector<QString> passwordQuestions;
+    std::optional<QString> password(QWidget *, const QString &, const QString &text) override
+    {
+        passwordQuestions.push_back(text);
+        if (passwordAnswers.empty())
+            return std::nullopt;
+        QString answer = passwordAnswers.front();
+        passwordAnswers.pop_front();
+        return answer;
+    }
     int showModal(QDialog *dialog) override
     {
         modalShown.push_back(dialog);

@@ -5,6 +5,7 @@
 #include "base/ErrorHandling.h"
 #include "project/ProjectFile.h"
 #include "project/ProjectMeasurement.h"
+#include "project/ProtocolProject.h"
 #include "series/SeriesResult.h"
 
 #include <QBuffer>
@@ -83,9 +84,12 @@ ArchiveMeasurement measurementFromProjectFile(const QString &fileName, const QSt
     if (!file.open(QIODevice::ReadOnly))
         throw ZirkError(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
     // Read once: the hash and the parser see the same bytes.
-    const QByteArray bytes = file.readAll();
+    const QByteArray read = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw ZirkError(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+    // A protocol stands for the project file it carries, and is known by
+    // that file's hash.
+    const QByteArray bytes = projectFileContent(fileName, read);
     const QDateTime modified = QFileInfo(file).lastModified();
     file.close();
     return measurementFromProjectBytes(bytes, QFileInfo(fileName).absoluteFilePath(), userName, companyName,

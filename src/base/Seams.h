@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 #include <QString>
+
+#include <optional>
 #include <QStringList>
 
 class DeviceBackend;
@@ -72,6 +74,9 @@ public:
     virtual QString openFile(QWidget *owner, const FileDialogRequest &request) = 0;
     virtual QString saveFile(QWidget *owner, const FileDialogRequest &request) = 0;
     virtual QString openPicture(QWidget *owner, const FileDialogRequest &request) = 0;
+    // Asks for a password, not echoed: the text typed, or none when
+    // cancelled.  Nothing of it is kept.
+    virtual std::optional<QString> password(QWidget *owner, const QString &title, const QString &text) = 0;
     // Shows a window modally and returns its result.
     virtual int showModal(QDialog *dialog) = 0;
 };

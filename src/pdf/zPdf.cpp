@@ -16,6 +16,7 @@
 #include <charconv>
 #include <cmath>
 #include <numbers>
+#include <stdexcept>
 
 namespace {
 
@@ -246,6 +247,9 @@ void TzPdf::StartCreating()
     for (auto &font : m_unicodeFonts)
         font.reset();
     m_fontNotice.clear();
+    m_addedObjects.clear();
+    m_catalogEntries.clear();
+    m_pageEntries.clear();
     PDF.append("%PDF-1.4\r\n\r\n");
 }
 
@@ -253,6 +257,9 @@ void TzPdf::AddPage(double SizeX, double SizeY)
 {
     const QByteArray width = zpdf::formatReal(static_cast<long double>(SizeX) * 72.0L / 25.4L);
     const QByteArray height = zpdf::formatReal(static_cast<long double>(SizeY) * 72.0L / 25.4L);
+    // Added objects are numbered after the pages.
+    if (!m_addedObjects.empty())
+        throw std::logic_error("TzPdf::AddPage after AddObject");
     qsizetype expectedSize = 0;
     if (PagesCount > 0) {
         ClosePage();
@@ -347,6 +354,10 @@ void TzPdf::TextXYUnicode(int X, int Y, int FontName, int FontSize, const QStrin
     FontName = std::clamp(FontName, 1, 14);
     std::unique_ptr<zpdf::EmbeddedFont> &font = m_unicodeFonts[size_t(FontName - 1)];
     if (!font) {
+        // The added objects are numbered behind the fonts: a font that
+        // came after them would take their numbers.
+        if (!m_addedObjects.empty())
+            throw std::logic_error("TzPdf: a new embedded font after AddObject");
         const zpdf::TrueTypeFace *face = zpdf::TrueTypeFace::forFont(FontName);
         if (!face) {
             const QString file = zpdf::TrueTypeFace::fileNameFor(FontName);
@@ -577,11 +588,14 @@ void TzPdf::FinishCreating()
     }
     appendFixedObject(kEncodingObject, 17);
     appendFixedObject(resourcesObject(), 18);
-    appendFixedObject("19 0 obj\r\n<< /Type /Catalog /Pages 20 0 R /Outlines 2 0 R >>\r\nendobj\r\n", 19);
+    appendFixedObject("19 0 obj\r\n<< /Type /Catalog /Pages 20 0 R /Outlines 2 0 R" + m_catalogEntries
+                          + " >>\r\nendobj\r\n",
+                      19);
 
     if (PagesCount == 0)
         AddPage(210, 297);
     ClosePage();
+    insertPageEntries();
 
     QByteArray tree("20 0 obj\r\n<< /Type /Pages /Kids [\r\n");
     for (int page = 0; page < PagesCount; ++page) {
@@ -605,7 +619,10 @@ void TzPdf::FinishCreating()
     }
     PagesStream.clear();
     m_pagesSize = 0;
+    // One numbering after the pages: the embedded fonts, then the objects
+    // added to the document (signature, attachments).
     appendUnicodeFonts();
+    appendAddedObjects();
     const qsizetype objects = qsizetype(XRef.size());
 
     StartXRef = PDF.size();

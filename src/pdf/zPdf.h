@@ -122,6 +122,22 @@ public:
     const QByteArray &data() const { return PDF; }
     int pageCount() const { return PagesCount; }
 
+    // Objects beyond the fixed layout: a signature, its form field, attached
+    // files.  A document that adds none keeps the fixed layout byte for byte.
+    // Objects are numbered after the pages, so they are added once the last
+    // page is (AddObject after AddPage is refused).  body is the object
+    // between "N 0 obj" and "endobj", its lines ending in \r\n.
+    int AddObject(const QByteArray &body);
+    // Entries (" /Key value") added to the catalog and to a page's
+    // dictionary (page 0-based).
+    void AddCatalogEntries(const QByteArray &entries);
+    void AddPageEntries(int page, const QByteArray &entries);
+    // Where an object starts in the finished document.
+    qint64 objectOffset(int number) const;
+    // Overwrites bytes of the finished document in place, never changing its
+    // length, so offsets stay true: the signature's byte range and value.
+    void overwrite(qint64 position, const QByteArray &bytes);
+
 private:
     void ClosePage();
     void appendImage(const QImage &bitmap, qint64 x, qint64 y, qint64 width, qint64 height);
@@ -131,6 +147,9 @@ private:
     QByteArray resourcesObject() const;
     void appendUnicodeFonts();
     int firstUnicodeFontObject() const;
+    int kFirstAddedObject() const;
+    void insertPageEntries();
+    void appendAddedObjects();
 
     const Clock *m_clock = nullptr;
 
@@ -152,6 +171,10 @@ private:
     // The embedded subsets, by font number - 1; none until a run needs one.
     std::array<std::unique_ptr<zpdf::EmbeddedFont>, 14> m_unicodeFonts;
     QString m_fontNotice;
+
+    std::vector<QByteArray> m_addedObjects; // numbered from 21 + 3 * PagesCount
+    QByteArray m_catalogEntries;
+    std::vector<std::pair<int, QByteArray>> m_pageEntries;
 
     QByteArray pProducer;
     QByteArray pAuthor;

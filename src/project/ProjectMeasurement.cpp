@@ -1,5 +1,7 @@
 #include "project/ProjectMeasurement.h"
 
+#include <QBuffer>
+
 #include "base/CodePage.h"
 #include "safety/DistanceStandard.h"
 

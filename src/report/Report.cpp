@@ -47,8 +47,10 @@ class ReportWriter
 {
 public:
     ReportWriter(TzPdf &pdf, const ReportContent &content, const ReportProgress &progress,
-                 const ReportCancel &cancel = {})
-        : m_pdf(pdf), m_content(content), m_progress(progress), m_cancel(cancel)
+                 const ReportCancel &cancel = {}, const ProtocolFinish &finish = {},
+                 SignatureOutcome *outcome = nullptr)
+        : m_pdf(pdf), m_content(content), m_progress(progress), m_cancel(cancel), m_finish(finish),
+          m_outcome(outcome)
     {
     }
 
@@ -80,7 +82,15 @@ public:
             writeAnalysisPage(m_pdf, *m_content.analysis, m_content.safetyDevice, m_content.deviceParams,
                               m_content.locale);
         pictures();
-        m_pdf.FinishCreating();
+        attachFiles(m_pdf, m_finish.attachments);
+        if (m_finish.signer) {
+            const SignatureOutcome outcome = signPdfDocument(m_pdf, *m_finish.signer, m_finish.box,
+                                                             m_finish.signingTime, m_finish.authority);
+            if (m_outcome)
+                *m_outcome = outcome;
+        } else {
+            m_pdf.FinishCreating();
+        }
         // A name printed with "?" for want of a font is said where the
         // progress is shown: the status bar keeps it.
         if (m_progress && !m_pdf.fontNotice().isEmpty())
@@ -313,6 +323,8 @@ private:
     const ReportContent &m_content;
     const ReportProgress &m_progress;
     const ReportCancel &m_cancel;
+    const ProtocolFinish &m_finish;
+    SignatureOutcome *m_outcome;
 };
 
 } // namespace
@@ -367,17 +379,19 @@ QString rightAligned(const QString &text, qsizetype width)
     return QString(width - text.size(), QLatin1Char(' ')) + text;
 }
 
-void composeReport(TzPdf &pdf, const ReportContent &content, const ReportProgress &progress)
+void composeReport(TzPdf &pdf, const ReportContent &content, const ReportProgress &progress,
+                   const ProtocolFinish &finish, SignatureOutcome *outcome)
 {
-    ReportWriter(pdf, content, progress).write();
+    ReportWriter(pdf, content, progress, {}, finish, outcome).write();
 }
 
 bool writeReport(const ReportContent &content, const QString &fileName, const Clock *clock,
-                 const ReportProgress &progress, const ReportCancel &cancel)
+                 const ReportProgress &progress, const ReportCancel &cancel, const ProtocolFinish &finish,
+                 SignatureOutcome *outcome)
 {
     TzPdf pdf(clock);
     try {
-        ReportWriter(pdf, content, progress, cancel).write();
+        ReportWriter(pdf, content, progress, cancel, finish, outcome).write();
     } catch (const Cancelled &) {
         return false;
     }

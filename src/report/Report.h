@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pdf/PdfAttachments.h"
+#include "pdf/PdfSignature.h"
 #include "report/AnalysisPage.h"
 #include "safety/DistanceStandard.h"
 
@@ -116,11 +118,24 @@ QString rightAligned(const QString &text, qsizetype width);
 // last with the writer's fontNotice when a font was missing.
 using ReportProgress = std::function<void(const QString &)>;
 
+// What finishes a protocol after its pages: the files it carries and its
+// signature.  None of them: the protocol is the one it always was.
+struct ProtocolFinish
+{
+    std::vector<PdfAttachment> attachments;
+    const SigningIdentity *signer = nullptr; // none: unsigned
+    SignatureBox box;
+    QDateTime signingTime;
+    TimeStampAuthority authority;
+};
+
 // Starts a document in pdf, writes every page of the protocol and finishes
 // it.  Text that Windows-1250 holds reaches the writer in it, as it always
 // did; other names are printed whole in the writer's embedded fonts (where
-// those are not installed, with "?" and the writer's fontNotice).
-void composeReport(TzPdf &pdf, const ReportContent &content, const ReportProgress &progress = {});
+// those are not installed, with "?" and the writer's fontNotice).  A
+// signed protocol fills *outcome (when given) with its time stamp.
+void composeReport(TzPdf &pdf, const ReportContent &content, const ReportProgress &progress = {},
+                   const ProtocolFinish &finish = {}, SignatureOutcome *outcome = nullptr);
 
 // Asked before every page and the analysis page; true cancels the report.
 using ReportCancel = std::function<bool()>;
@@ -129,8 +144,11 @@ using ReportCancel = std::function<bool()>;
 // The writer goes on every path; a file that cannot be written throws
 // ZirkError "Cannot create file ...".  clock dates the document.  False,
 // and no file written or touched, when cancel said so.
+// A signature that cannot be made throws SigningError, and no file is
+// written or touched then either.
 bool writeReport(const ReportContent &content, const QString &fileName, const Clock *clock,
-                 const ReportProgress &progress = {}, const ReportCancel &cancel = {});
+                 const ReportProgress &progress = {}, const ReportCancel &cancel = {},
+                 const ProtocolFinish &finish = {}, SignatureOutcome *outcome = nullptr);
 
 // About how many times a report asks whether it is cancelled, for its
 // progress bar: a page per fifty values, the analysis page, the pictures.

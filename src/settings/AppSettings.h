@@ -29,6 +29,13 @@ struct AppSettings
     // settings folder, empty for none).
     bool AddAnalysisPage = true;
     QString LogoFile;
+    // The PKCS#12 file protocols are signed with (only its path: the
+    // password is asked at every signing), the RFC 3161 time-stamp
+    // authority's URL (empty: none), and whether an unsigned protocol
+    // carries its measurement too.
+    QString SigningCertificate;
+    QString TimeStampUrl;
+    bool AttachMeasurement = false;
     // File > Open Recent, newest first.
     QStringList RecentProjects;
     // The code page of project files' texts: 0 for the one of the user's

@@ -69,6 +69,7 @@ std::vector<LanguageKey> buildKeys()
         caption(menu, "HelpSubmenu", "Help", W::Main, "submenu_help"),
         caption(menu, "About", "About...", W::Main, "submenu_about"),
         caption(menu, "MachineHistory", "Machine History", W::Main, "submenu_MachineHistory"),
+        caption(menu, "VerifyProtocol", "Verify Protocol", W::Main, "submenu_VerifyProtocol"),
 
         hint(main, "StartButtonHint", "Start Measurement", W::Main, "SB_Start"),
         hint(main, "DeviceStateHint", "Device State", W::Main, "Image_Semafor"),
@@ -259,6 +260,12 @@ std::vector<LanguageKey> buildKeys()
         caption(settings, "LogoLabel", "Company logo:", W::Settings, "Label_LogoCaption"),
         caption(settings, "LogoChooseButton", "Choose...", W::Settings, "Button_LogoChoose"),
         caption(settings, "LogoRemoveButton", "Remove", W::Settings, "Button_LogoRemove"),
+        caption(settings, "SigningCertificateLabel", "Sign protocols with:", W::Settings,
+                "Label_SigningCertificateCaption"),
+        caption(settings, "SigningCertificateChooseButton", "Choose...", W::Settings, "Button_SigningChoose"),
+        caption(settings, "TimeStampUrlLabel", "Time-stamp authority (URL):", W::Settings, "Label_TimeStampUrlCaption"),
+        caption(settings, "AttachMeasurementLabel", "Attach the measurement to the protocol", W::Settings,
+                "CHB_AttachMeasurement"),
         caption(settings, "StandardLabel", "Standard:", W::Settings, "Label_Standard"),
         caption(settings, "CodePageLabel", "Code page of project files:", W::Settings, "Label_CodePage"),
         plainText(settings, "CodePageOfSystem", "As the system: %1", W::Settings),
@@ -307,6 +314,12 @@ std::vector<LanguageKey> buildKeys()
         plainText(history, "ArchiveNotWritten", "The archive could not be written: %1", W::History),
         plainText(history, "ArchiveKept", "kept in the archive", W::History),
         plainText(history, "ArchiveQueued", "queued: the archive server does not answer", W::History),
+
+        // The signed protocol: its box on page 1, what signing asks and says.
+        plainText("Report", "SignedByText", "Digitally signed by", W::Main),
+        plainText("Report", "SignatureMeaningText", "Measured and checked by", W::Main),
+        plainText("Report", "PasswordText", "Password of the signing certificate %1:", W::Main),
+        plainText("Report", "SignedWithoutTimeStampText", "Signed without a time stamp: %1", W::Main),
     });
     return k;
 }

@@ -359,6 +359,7 @@ void TMainForm::buildMenus()
     item(menu_tools, GenerateVLCtable1, "GenerateVLCtable1", &TMainForm::GenerateVLCtable1Click, "Generate VLC table");
     menu_tools->addSeparator();
     item(menu_tools, submenu_MachineHistory, "submenu_MachineHistory", &TMainForm::submenu_MachineHistoryClick);
+    item(menu_tools, submenu_VerifyProtocol, "submenu_VerifyProtocol", &TMainForm::submenu_VerifyProtocolClick);
 
     menu_help = menuBar()->addMenu(QString());
     menu_help->setObjectName(QStringLiteral("menu_help"));

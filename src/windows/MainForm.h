@@ -138,6 +138,8 @@ public:
     // For the end of the program and for tests.
     bool waitForArchive(int timeoutMs = 30000);
     void submenu_MachineHistoryClick();
+    // Tools > Verify Protocol: what zirk-cli verify says of a chosen PDF.
+    void submenu_VerifyProtocolClick();
     // Brings a kept measurement into the window as opening its project would.
     void openArchivedMeasurement(const ArchiveMeasurement &measurement);
 
@@ -227,6 +229,7 @@ public:
     QAction *SafetyAdvisor1 = nullptr;
     QAction *GenerateVLCtable1 = nullptr;
     QAction *submenu_MachineHistory = nullptr;
+    QAction *submenu_VerifyProtocol = nullptr;
     QAction *submenu_help = nullptr;
     QAction *submenu_about = nullptr;
     QAction *PopupDeleteRows = nullptr;

@@ -9,6 +9,7 @@
 #include "state/ProgramState.h"
 #include "project/ProjectFile.h"
 #include "project/ProjectMeasurement.h"
+#include "project/ProtocolProject.h"
 #include "project/ValueExport.h"
 #include "project/ValueImport.h"
 #include "settings/RecentProjects.h"
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
@@ -83,6 +85,8 @@ void TMainForm::submenu_NewClick()
 void TMainForm::submenu_OpenClick()
 {
     FileDialogRequest request = fileRequest(m_state.appSettings, kProjectFilter, QStringLiteral("zPRJ"));
+    // A protocol that carries its measurement opens as its project file.
+    request.filter += QStringLiteral(";;Measurement protocols (*.pdf)");
     request.fileMustExist = false;
     const QString fileName = chooseFile(*m_platform.dialogs, this, m_state.appSettings, DialogKind::Open, request);
     if (fileName.isEmpty())
@@ -120,7 +124,16 @@ void TMainForm::openProjectFile(const QString &fileName, ProjectOpenMessage mess
     ProjectRecord record = m_state.projectRecord;
     std::vector<double> stopTimes = m_state.stopTimes();
     ProjectPictures pictures;
-    const ProjectFileRead read = readProjectFile(file, stopTimes, record, pictures);
+    QByteArray bytes = file.readAll();
+    try {
+        bytes = projectFileContent(fileName, bytes);
+    } catch (const ZirkError &e) {
+        m_platform.dialogs->error(this, kApplicationTitle, e.message());
+        return;
+    }
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const ProjectFileRead read = readProjectFile(buffer, stopTimes, record, pictures);
 
     // What the file held, as far as it could be read, is the measurement
     // now; slots the file did not reach keep their pictures.  A block of

@@ -8,6 +8,8 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QProgressDialog>
@@ -140,6 +142,13 @@ QString QtDialogs::openPicture(QWidget *owner, const FileDialogRequest &request)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QString> QtDialogs::password(QWidget *owner, const QString &title, const QString &text)
+{
+    bool ok = false;
+    const QString typed = QInputDialog::getText(owner, title, text, QLineEdit::Password, QString(), &ok);
+    return ok ? std::optional<QString>(typed) : std::nullopt;
 }
 
 int QtDialogs::showModal(QDialog *dialog)

@@ -49,6 +49,7 @@ public:
     QString openFile(QWidget *owner, const FileDialogRequest &request) override;
     QString saveFile(QWidget *owner, const FileDialogRequest &request) override;
     QString openPicture(QWidget *owner, const FileDialogRequest &request) override;
+    std::optional<QString> password(QWidget *owner, const QString &title, const QString &text) override;
     int showModal(QDialog *dialog) override;
 };
 

@@ -148,6 +148,23 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     report->addWidget(Label_LogoFile, 1, 1);
     report->addWidget(Button_LogoChoose, 1, 2);
     report->addWidget(Button_LogoRemove, 1, 3);
+    CHB_AttachMeasurement = named(new QCheckBox, "CHB_AttachMeasurement");
+    Label_SigningCertificateCaption = named(new QLabel, "Label_SigningCertificateCaption");
+    Edit_SigningCertificate = named(new QLineEdit, "Edit_SigningCertificate");
+    Edit_SigningCertificate->setPlaceholderText(QStringLiteral("*.p12, *.pfx"));
+    Button_SigningChoose = named(new QPushButton, "Button_SigningChoose");
+    Button_SigningChoose->setAutoDefault(false);
+    Label_SigningCertificateCaption->setBuddy(Edit_SigningCertificate);
+    Label_TimeStampUrlCaption = named(new QLabel, "Label_TimeStampUrlCaption");
+    Edit_TimeStampUrl = named(new QLineEdit, "Edit_TimeStampUrl");
+    Edit_TimeStampUrl->setPlaceholderText(QStringLiteral("http://"));
+    Label_TimeStampUrlCaption->setBuddy(Edit_TimeStampUrl);
+    report->addWidget(CHB_AttachMeasurement, 4, 0, 1, 4);
+    report->addWidget(Label_SigningCertificateCaption, 5, 0);
+    report->addWidget(Edit_SigningCertificate, 5, 1, 1, 2);
+    report->addWidget(Button_SigningChoose, 5, 3);
+    report->addWidget(Label_TimeStampUrlCaption, 6, 0);
+    report->addWidget(Edit_TimeStampUrl, 6, 1, 1, 3);
     report->setColumnStretch(1, 1);
 
     Button3 = named(new QPushButton, "Button3");
@@ -185,7 +202,11 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     setTabOrder(Edit_TrendPercent, CHB_AnalysisPage);
     setTabOrder(CHB_AnalysisPage, Button_LogoChoose);
     setTabOrder(Button_LogoChoose, Button_LogoRemove);
-    setTabOrder(Button_LogoRemove, Button3);
+    setTabOrder(Button_LogoRemove, CHB_AttachMeasurement);
+    setTabOrder(CHB_AttachMeasurement, Edit_SigningCertificate);
+    setTabOrder(Edit_SigningCertificate, Button_SigningChoose);
+    setTabOrder(Button_SigningChoose, Edit_TimeStampUrl);
+    setTabOrder(Edit_TimeStampUrl, Button3);
     setTabOrder(Button3, Button4);
 
     connect(Button3, &QPushButton::clicked, this, &TSettingsForm::Button3Click);
@@ -195,6 +216,9 @@ TSettingsForm::TSettingsForm(ProgramState &state, Platform &platform, Forms &for
     });
     connect(Button2, &QPushButton::clicked, this, [this] {
         runGuarded(*m_platform.dialogs, this, [this] { Button2Click(); });
+    });
+    connect(Button_SigningChoose, &QPushButton::clicked, this, [this] {
+        runGuarded(*m_platform.dialogs, this, [this] { Button_SigningChooseClick(); });
     });
     connect(Button_LogoChoose, &QPushButton::clicked, this, [this] {
         runGuarded(*m_platform.dialogs, this, [this] { Button_LogoChooseClick(); });
@@ -236,6 +260,9 @@ void TSettingsForm::FormShow()
     m_chosenLogo.clear();
     m_removeLogo = false;
     showLogoChoice();
+    CHB_AttachMeasurement->setChecked(s.AttachMeasurement);
+    Edit_SigningCertificate->setText(s.SigningCertificate);
+    Edit_TimeStampUrl->setText(s.TimeStampUrl);
 }
 
 void TSettingsForm::showCodePages()
@@ -283,6 +310,16 @@ void TSettingsForm::Button_LogoRemoveClick()
     showLogoChoice();
 }
 
+void TSettingsForm::Button_SigningChooseClick()
+{
+    FileDialogRequest request;
+    request.directory = QFileInfo(Edit_SigningCertificate->text()).absolutePath();
+    request.filter = QStringLiteral("PKCS#12 certificates (*.p12 *.pfx *.P12 *.PFX);;All files (*)");
+    const QString file = m_platform.dialogs->openFile(this, request);
+    if (!file.isEmpty())
+        Edit_SigningCertificate->setText(file);
+}
+
 void TSettingsForm::Button3Click()
 {
     // The settings file is plain text that backups and colleagues read: a
@@ -312,6 +349,9 @@ bool TSettingsForm::storeSettings()
         percent && std::isfinite(*percent) && *percent >= 0.0)
         s.ArchiveTrendPercent = *percent;
     s.AddAnalysisPage = CHB_AnalysisPage->isChecked();
+    s.AttachMeasurement = CHB_AttachMeasurement->isChecked();
+    s.SigningCertificate = Edit_SigningCertificate->text().trimmed();
+    s.TimeStampUrl = Edit_TimeStampUrl->text().trimmed();
     s.Standard = ComboBox_Standard->currentData().toString();
     s.ProjectCodePage = ComboBox_CodePage->currentData().toInt();
     // The logo is copied beside the settings file, so the protocol finds it

@@ -33,6 +33,9 @@ public:
     // count only when the dialog closes with OK.
     void Button_LogoChooseClick();
     void Button_LogoRemoveClick();
+    // Chooses the PKCS#12 file protocols are signed with (only its path is
+    // kept).
+    void Button_SigningChooseClick();
 
     QGroupBox *GroupBox1 = nullptr;
     QLabel *Label_NameCaption = nullptr;
@@ -65,6 +68,12 @@ public:
     QLabel *Label_LogoFile = nullptr;
     QPushButton *Button_LogoChoose = nullptr;
     QPushButton *Button_LogoRemove = nullptr;
+    QLabel *Label_SigningCertificateCaption = nullptr;
+    QLineEdit *Edit_SigningCertificate = nullptr; // empty: protocols are not signed
+    QPushButton *Button_SigningChoose = nullptr;
+    QLabel *Label_TimeStampUrlCaption = nullptr;
+    QLineEdit *Edit_TimeStampUrl = nullptr;
+    QCheckBox *CHB_AttachMeasurement = nullptr;
     QPushButton *Button3 = nullptr;
     QPushButton *Button4 = nullptr;
 

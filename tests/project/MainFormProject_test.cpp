@@ -145,7 +145,11 @@ TEST_F(ProjectFilesTest, FileDialogsStartInTheLastFolderAndRememberTheChoice)
         ASSERT_EQ(fake.dialogs.fileRequests.size(), 1u);
         const FileDialogRequest &r = fake.dialogs.fileRequests[0];
         EXPECT_EQ(r.directory, "/somewhere/");
-        EXPECT_EQ(r.filter, "All files (*.*);;" + c.selectedFilter);
+        // Open also takes a protocol that carries its measurement.
+        EXPECT_EQ(r.filter, "All files (*.*);;" + c.selectedFilter
+                                + (QLatin1String(c.name) == QLatin1String("open")
+                                       ? QStringLiteral(";;Measurement protocols (*.pdf)")
+                                       : QString()));
         EXPECT_EQ(r.selectedFilter, c.selectedFilter);
         EXPECT_EQ(r.defaultSuffix, c.suffix);
         EXPECT_EQ(r.fileName, c.proposal);

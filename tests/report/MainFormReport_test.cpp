@@ -1,7 +1,12 @@
 #include "ProgramFixture.h"
 #include "ReportTestTools.h"
 
+#include "pdf/SigningCertificates.h"
+
 #include "base/NumberFormat.h"
+#include "pdf/PdfSignature.h"
+#include "project/ProjectMeasurement.h"
+#include "project/ProtocolProject.h"
 #include "state/ProgramState.h"
 #include "windows/ImagesForm.h"
 #include "report/Report.h"
@@ -11,6 +16,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -311,4 +317,58 @@ TEST_F(MainFormReportTest, ACancelledReportLeavesNoFile)
     EXPECT_EQ(fake.shell.calls.size(), 1u);
     EXPECT_EQ(fake.progress.jobs.size(), 7u);
     EXPECT_EQ(fake.progress.ended, 7);
+}
+
+namespace {
+
+const SigningCertificates &signingCertificates()
+{
+    static const SigningCertificates made;
+    return made;
+}
+
+} // namespace
+
+// The settings name a certificate: its password is asked, the protocol is
+// signed and carries the measurement; a wrong password writes nothing.
+TEST_F(MainFormReportTest, SignsWithTheSettingsCertificateAfterAskingItsPassword)
+{
+    ASSERT_TRUE(signingCertificates().ok());
+    TMainForm &w = startMeasured();
+    fake.clock.current = QDateTime::currentDateTime().addSecs(5);
+    state().appSettings.SigningCertificate = signingCertificates().path("signer.p12");
+
+    struct Case
+    {
+        const char *what;
+        std::optional<QString> password;
+        bool written;
+    };
+    const Case cases[] = {
+        {"cancelled", std::nullopt, false},
+        {"wrong password", QStringLiteral("wrong"), false},
+        {"right password", SigningCertificates::password(), true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(reportPath());
+        fake.dialogs.errors.clear();
+        fake.dialogs.passwordQuestions.clear();
+        fake.dialogs.fileAnswers.push_back(reportPath());
+        if (c.password)
+            fake.dialogs.passwordAnswers.push_back(*c.password);
+        w.submenu_Report->trigger();
+        ASSERT_EQ(fake.dialogs.passwordQuestions.size(), 1u);
+        EXPECT_TRUE(fake.dialogs.passwordQuestions[0].contains(QLatin1String("signer.p12")));
+        EXPECT_EQ(QFile::exists(reportPath()), c.written);
+        EXPECT_EQ(fake.dialogs.errors.empty(), c.password != QStringLiteral("wrong"));
+    }
+    QFile file(reportPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray pdf = file.readAll();
+    const PdfSignatureCheck check = checkPdfSignature(pdf, signingCertificates().path("ca.pem"));
+    EXPECT_TRUE(unchangedSinceSigning(check) && check.trusted);
+    const AttachedMeasurement attached = attachedMeasurement(pdf);
+    EXPECT_EQ(attached.projectBytes, projectFileBytes(state().measurement(), state().projectRecord));
+    EXPECT_TRUE(verifyProtocol(pdf, signingCertificates().path("ca.pem")).matchesPrinted);
 }

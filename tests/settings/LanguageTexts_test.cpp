@@ -227,5 +227,5 @@ TEST(LanguageTexts, EveryKeyIsReadInTheOrderOfItsSection)
         }
     }
     EXPECT_EQ(order, (QStringList{"MainMenu", "MainWindow", "HMI", "Buttons", "DevicesWindow", "CalculatorWindow",
-                                  "ImagesWindow", "SettingsWindow", "AboutWindow", "HistoryWindow"}));
+                                  "ImagesWindow", "SettingsWindow", "AboutWindow", "HistoryWindow", "Report"}));
 }

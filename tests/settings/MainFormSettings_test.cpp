@@ -46,7 +46,8 @@ const QStringList kAllKeys = {
     "Settings/CompanyName", "Settings/DirectionChangeDetection", "Settings/SSSpeed", "Settings/LastDir",
     "Settings/LastPicturesDir", "Settings/AutoReleaseDistance", "Settings/AutoReleaseByDistance",
     "Settings/AutoReleaseBySpeed", "Settings/DriversFileName", "Settings/LastMachineID", "Settings/LastNote",
-    "Settings/AddAnalysisPage", "Settings/LogoFile", "ListView/NumberColumnWidth", "ListView/TimeColumnWidth",
+    "Settings/AddAnalysisPage", "Settings/LogoFile", "Settings/SigningCertificate", "Settings/TimeStampAuthority",
+    "Settings/AttachMeasurement", "ListView/NumberColumnWidth", "ListView/TimeColumnWidth",
     "ListView/ChartSplitter",
 };
 
@@ -152,6 +153,9 @@ TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
         state().setMachine(QStringLiteral("Press 7 = hall B"), QStringLiteral("  after repair; brake 2  "));
         s.AddAnalysisPage = false;
         s.LogoFile = QStringLiteral("logo.png");
+        s.SigningCertificate = QStringLiteral("/home/jm/Zertifikate/Jürgen Müller.p12");
+        s.TimeStampUrl = QStringLiteral("http://timestamp.example/tsa");
+        s.AttachMeasurement = true;
         // The divider between chart and list moved well up.
         const QList<int> before = main.Splitter_Chart->sizes();
         main.Splitter_Chart->setSizes({130, before[0] + before[1] - 130});
@@ -171,6 +175,9 @@ TEST_F(MainFormSettings, EveryKeySurvivesARoundTrip)
     const AppSettings &s = state().appSettings;
     EXPECT_FALSE(s.AddAnalysisPage);
     EXPECT_EQ(s.LogoFile, QStringLiteral("logo.png"));
+    EXPECT_EQ(s.SigningCertificate, QStringLiteral("/home/jm/Zertifikate/Jürgen Müller.p12"));
+    EXPECT_EQ(s.TimeStampUrl, QStringLiteral("http://timestamp.example/tsa"));
+    EXPECT_TRUE(s.AttachMeasurement);
     EXPECT_EQ(splitter.value(0), 130);
     EXPECT_EQ(main.Splitter_Chart->sizes(), splitter);
     EXPECT_EQ(s.Language, QStringLiteral("Deutsch"));
@@ -294,7 +301,8 @@ TEST_F(MainFormSettings, UnknownKeysAndSectionsStayWhereTheyWere)
     // New keys join the end of their section, before the blank line that
     // parts it from the next; new sections go to the end of the file.
     EXPECT_TRUE(after.contains(QStringLiteral("; keep me\r\nSoundFile=\r\n"))) << after.toStdString();
-    EXPECT_TRUE(after.contains(QStringLiteral("LastNote=\r\nAddAnalysisPage=1\r\nLogoFile=\r\n\r\n[Calibration lab]\r\nPhone=+49 30 1234\r\n"
+    EXPECT_TRUE(after.contains(QStringLiteral("LastNote=\r\nAddAnalysisPage=1\r\nLogoFile=\r\nSigningCertificate=\r\n"
+                                              "TimeStampAuthority=\r\nAttachMeasurement=0\r\n\r\n[Calibration lab]\r\nPhone=+49 30 1234\r\n"
                                               "[ListView]\r\nNumberColumnWidth=50\r\nTimeColumnWidth=140\r\n"
                                               "ChartSplitter=")))
         << after.toStdString();

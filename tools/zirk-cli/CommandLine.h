@@ -18,6 +18,7 @@ enum ExitStatus : int {
     ExitSuccess = 0,
     ExitBadInput = 1, // a file or a value the command cannot use
     ExitUsage = 2,    // a call the command does not understand
+    ExitUntrusted = 3, // verify: an intact protocol whose certificate is not trusted
 };
 
 struct OptionSpec

@@ -3,7 +3,9 @@
 #include "JsonWriter.h"
 
 #include "base/CodePage.h"
+#include "base/ErrorHandling.h"
 #include "base/NumberFormat.h"
+#include "project/ProtocolProject.h"
 #include "project/ValueImport.h"
 #include "safety/MinimumDistance.h"
 #include "safety/SafetyDevice.h"
@@ -14,6 +16,7 @@
 #include "settings/ReportSettings.h"
 #include "settings/LanguageTexts.h"
 
+#include <QBuffer>
 #include <QFile>
 
 #include <algorithm>
@@ -24,7 +27,7 @@ const std::vector<Command> &commands()
 {
     static const std::vector<Command> all = [] {
         std::vector<Command> list = distanceCommands();
-        for (auto group : {seriesCommands(), projectCommands(), archiveCommands()})
+        for (auto group : {seriesCommands(), projectCommands(), protocolCommands(), archiveCommands()})
             list.insert(list.end(), group.begin(), group.end());
         return list;
     }();
@@ -294,7 +297,9 @@ double distanceOption(const Arguments &arguments, const char *option)
 
 bool isProjectFile(const QString &fileName)
 {
-    return fileName.endsWith(QLatin1String(".zPRJ"), Qt::CaseInsensitive);
+    // A protocol that carries its project file reads as that file.
+    return fileName.endsWith(QLatin1String(".zPRJ"), Qt::CaseInsensitive)
+           || fileName.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
 }
 
 void useProjectCodePage()
@@ -335,7 +340,18 @@ OpenedProject openProject(const QString &fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw badInput(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
-    if (!readProjectFile(file, project.stopTimes, project.record, project.pictures).complete)
+    const QByteArray read = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw badInput(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+    QByteArray bytes;
+    try {
+        bytes = projectFileContent(fileName, read);
+    } catch (const ZirkError &e) {
+        throw badInput(e.message());
+    }
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    if (!readProjectFile(buffer, project.stopTimes, project.record, project.pictures).complete)
         throw badInput(QStringLiteral("%1: invalid or corrupted project file").arg(fileName));
     project.standardProblem = measurementFromProject({}, project.record, {}).standardProblem;
     if (!project.standardProblem.isEmpty()) {
@@ -344,6 +360,7 @@ OpenedProject openProject(const QString &fileName)
         warningList().append(warning);
         writeWarning(QStringLiteral("zirk-cli: ") + warning + QLatin1Char('\n'));
     }
+    project.bytes = bytes;
     return project;
 }
 

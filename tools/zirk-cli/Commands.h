@@ -33,6 +33,7 @@ std::vector<Command> distanceCommands(); // distance, reflective, table
 std::vector<Command> seriesCommands();   // stats, export
 std::vector<Command> projectCommands();  // project-info, new-project, report
 std::vector<Command> archiveCommands();  // archive add, list, trend
+std::vector<Command> protocolCommands(); // verify
 
 // --- shared by the commands --------------------------------------------------
 
@@ -111,7 +112,8 @@ double distanceOption(const Arguments &arguments, const char *option);
 
 // --- project files ---
 
-// A file name ending in ".zPRJ", in any letter case.
+// A file name ending in ".zPRJ" or ".pdf" (a protocol carrying its
+// project file), in any letter case.
 bool isProjectFile(const QString &fileName);
 
 struct OpenedProject
@@ -122,6 +124,7 @@ struct OpenedProject
     // Why the standard stored in the project was not read; empty when it
     // was, or when the project holds none.
     QString standardProblem;
+    QByteArray bytes; // the project file's, also when a protocol carried it
 };
 
 // Makes project texts use the code page of the settings (or the locale's).
@@ -185,6 +188,13 @@ QString kindDisplayName(int kind);
 // The minimum as zirk-cli's text prints it where there is one, else
 // "-- --- mm (no distance: REASON)".
 QString refusedDistanceText(const DistanceResult &result);
+class LanguageTexts;
+// The texts of the settings' language.
+const LanguageTexts &programTexts();
+
+// The password of a signing certificate: the first line of --password-file,
+// else asked on the terminal without echo.  Never an option's value.
+QByteArray signingPassword(const Arguments &arguments, const QString &certificate);
 
 void writeText(const QString &text);
 // A line on standard error that does not stop the command.

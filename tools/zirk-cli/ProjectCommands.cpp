@@ -9,6 +9,8 @@
 #include "base/NumberFormat.h"
 #include "pdf/zPdf.h"
 #include "project/ProjectMeasurement.h"
+#include "project/ProtocolProject.h"
+#include "report/ProtocolRecord.h"
 #include "report/Report.h"
 #include "report/ReportMeasurement.h"
 #include "report/ReportLogo.h"
@@ -340,13 +342,50 @@ void runReport(const Arguments &arguments)
     content.logo =
         loadLogo(settingsFolder(settingsFilePathOf(QStringLiteral("zirk"))), settings.LogoFile, &logoProblem);
 
+    // A signed protocol carries its measurement always, an unsigned one
+    // when asked to; the project file is the one Save as would write.
+    ProtocolFinish finish;
+    std::optional<SigningIdentity> signer;
+    const std::optional<QString> certificate = arguments.value("--sign");
+    if (certificate) {
+        const QByteArray password = signingPassword(arguments, *certificate);
+        try {
+            signer = SigningIdentity::open(*certificate, password, content.when);
+        } catch (const SigningError &e) {
+            throw badInput(e.message());
+        }
+        const QString unsignable = unsignableReason(content.machineId, content.userName, signer->commonName());
+        if (!unsignable.isEmpty())
+            throw badInput(unsignable);
+        finish.signer = &*signer;
+        finish.signingTime = content.when;
+        finish.box = protocolSignatureBox(programTexts(), signer->commonName(), content.when, content.userName);
+        finish.authority.url = arguments.value("--tsa").value_or(settings.TimeStampUrl);
+        finish.authority.timeoutSeconds = qEnvironmentVariableIntValue("ZIRK_TSA_WAIT") > 0
+                                              ? qEnvironmentVariableIntValue("ZIRK_TSA_WAIT")
+                                              : 10;
+    }
+    if (signer || settings.AttachMeasurement || arguments.has("--attach")) {
+        const QString source = arguments.files().constFirst();
+        const QString projectName = source.endsWith(QLatin1String(".zPRJ"), Qt::CaseInsensitive)
+                                        ? source
+                                        : QStringLiteral("Project_") + content.when.toString(QStringLiteral("yyyyMMdd_HHmm_"));
+        finish.attachments = protocolAttachments(projectName, projectFileBytes(measurement, project.record),
+                                                 protocolSummaryJson(measurement));
+    }
+
     TzPdf pdf;
-    composeReport(pdf, content);
+    SignatureOutcome signature;
     try {
+        composeReport(pdf, content, {}, finish, &signature);
         pdf.SaveToFile(fileName);
     } catch (const ZirkError &e) {
         throw badInput(e.message());
+    } catch (const SigningError &e) {
+        throw badInput(e.message());
     }
+    if (!signature.timeStampProblem.isEmpty())
+        writeWarning(QStringLiteral("zirk-cli report: signed without a time stamp: %1\n").arg(signature.timeStampProblem));
 
     writeFileResult(arguments, fileName, "pages", pdf.pageCount(),
                     QStringLiteral("%1 pages written to %2\n").arg(pdf.pageCount()).arg(fileName));
@@ -403,13 +442,20 @@ std::vector<Command> projectCommands()
           "JSON: {\"file\", \"count\"}\n"},
          runNewProject},
         {{"report",
-          "report PROJECT.zPRJ -o OUT.pdf [--company TEXT] [--user TEXT] [--no-analysis] [--standard ID] [--tr MS] "
+          "report PROJECT.zPRJ -o OUT.pdf [--company TEXT] [--user TEXT] [--no-analysis] [--attach] "
+          "[--sign FILE.p12 [--password-file FILE] [--tsa URL]] [--standard ID] [--tr MS] "
           "[--brake-monitor MS] [--k MM_PER_S] [--dds MM] [--z MM] [--dpf MM] [--no-encroachment] [--installed MM]",
           "write the measurement protocol of a project file as PDF",
           withStandardOptions({{"-o", "OUT.pdf", "the PDF file to create or replace", false, true},
            {"--company", "TEXT", "the company named in the protocol (default: from the settings)"},
            {"--user", "TEXT", "who measured (default: from the settings)"},
-           {"--no-analysis", nullptr, "leave out the analysis page"}}),
+           {"--no-analysis", nullptr, "leave out the analysis page"},
+           {"--attach", nullptr, "attach the measurement (the project file and a JSON summary) to the protocol"},
+           {"--sign", "FILE.p12", "sign the protocol with this PKCS#12 certificate (PAdES); it then always "
+                                  "carries its measurement", false, true},
+           {"--password-file", "FILE", "the certificate's password: the first line of FILE (default: asked on "
+                                       "the terminal, not echoed)", false, true},
+           {"--tsa", "URL", "the RFC 3161 time-stamp authority (default: from the settings)"}}),
           "PROJECT.zPRJ", 1, 1,
           "The protocol is the one the window writes after opening the project: the\n"
           "stored captions, instrument data and stop times, the statistics and the\n"
@@ -422,6 +468,15 @@ std::vector<Command> projectCommands()
           "the options or else from the program's settings file, as does the company\n"
           "logo at the top right of the first page.\n"
           "No viewer is opened.\n\n"
+          "A signed protocol (--sign) has a PAdES signature over the whole file, a\n"
+          "box on page 1 naming the signer, the time and its meaning, and carries\n"
+          "the project file and a JSON summary of its result as attached files; with\n"
+          "a time-stamp authority (--tsa or the settings) the authority's stamp\n"
+          "vouches for the time.  An authority that does not answer within 10 s\n"
+          "(ZIRK_TSA_WAIT seconds) leaves the protocol signed without a stamp, said\n"
+          "on standard error.  A wrong password, an expired certificate, a file\n"
+          "without a private key, or a machine ID, user or signer's name that would\n"
+          "not print as typed write no file and leave an earlier one untouched.\n\n"
           "JSON: {\"file\", \"pages\"}\n"},
          runReport},
     };

@@ -72,6 +72,7 @@ public:
     QString openFile(QWidget *, const FileDialogRequest &) override { return {}; }
     QString saveFile(QWidget *, const FileDialogRequest &) override { return {}; }
     QString openPicture(QWidget *, const FileDialogRequest &) override { return {}; }
+    std::optional<QString> password(QWidget *, const QString &, const QString &) override { return std::nullopt; }
     int showModal(QDialog *) override { return 0; }
 };
 
