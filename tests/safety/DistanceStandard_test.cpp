@@ -544,8 +544,9 @@ TEST(DistanceStandards, Iso2010RulesThatKeepADistanceFromShrinking)
         if (c.mm) {
             EXPECT_NEAR(*r.distanceMm, *c.mm, 1e-9);
             // The hint that ISO 13855:2024 shows follows the same rule.
-            if (const std::optional<double> added = iso13855_2010AdditionalDistance(c.in))
+            if (const std::optional<double> added = iso13855_2010AdditionalDistance(c.in)) {
                 EXPECT_GE(*added, 0.0);
+            }
         } else {
             EXPECT_EQ(r.noDistanceReason.render(kEnglish), QLatin1String(c.reason));
         }
