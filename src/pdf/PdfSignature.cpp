@@ -92,14 +92,29 @@ QString commonNameOf(X509 *cert)
 
 // PKCS#12 files of the RC2 and 3DES era need the legacy provider; loading
 // it turns off the automatic default, so both are loaded.
+// The default provider and the legacy one, for certificates written with
+// `openssl pkcs12 -legacy` (RC2, 3DES): loaded at the first signature and
+// unloaded when the program ends.
+struct Providers
+{
+    OSSL_PROVIDER *standard = OSSL_PROVIDER_load(nullptr, "default");
+    OSSL_PROVIDER *legacy = OSSL_PROVIDER_load(nullptr, "legacy");
+    Providers() = default;
+    Providers(const Providers &) = delete;
+    Providers &operator=(const Providers &) = delete;
+    ~Providers()
+    {
+        if (legacy)
+            OSSL_PROVIDER_unload(legacy);
+        if (standard)
+            OSSL_PROVIDER_unload(standard);
+    }
+};
+
 void loadProviders()
 {
-    static const bool loaded = [] {
-        OSSL_PROVIDER_load(nullptr, "default");
-        OSSL_PROVIDER_load(nullptr, "legacy");
-        return true;
-    }();
-    (void)loaded;
+    static const Providers providers;
+    (void)providers;
 }
 
 QByteArray hexText(const QString &text)
