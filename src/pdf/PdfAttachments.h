@@ -26,13 +26,13 @@ struct PdfAttachment
 void attachFiles(TzPdf &pdf, const std::vector<PdfAttachment> &files);
 
 // The attached files of a document as it is written, or of a revision of
-// it: every file specification with its embedded stream, in file order.
+// it: every file entry (/Filespec) with its embedded stream, in file order.
 // A file that is not such a PDF, or whose streams are cut short, gives what
 // could be read; nothing for a PDF without attachments.
 std::vector<PdfAttachment> readAttachments(const QByteArray &pdf);
 
-// Only ASCII from space to "~" stays in the name a file specification
-// carries; anything else becomes "_".
+// Only ASCII from space to "~" stays in the name a file entry carries;
+// anything else becomes "_".
 QString attachmentName(const QString &name);
 
 // A PDF file, as its first bytes say.

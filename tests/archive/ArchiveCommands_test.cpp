@@ -513,6 +513,15 @@ TEST_P(ArchiveCommands, AMachineIsItsWorstSafeguardAndEachHasItsOwnTrend)
                                                                 "warning\\n    Emergency stop  "))))
         << text.toStdString();
 
+    // A script names an unnamed safeguard alike whatever the settings'
+    // language.
+    QTemporaryDir german;
+    writeBytes(german.filePath(QStringLiteral("zirk.ini")), QByteArray("[Settings]\r\nLanguage=German\r\n"));
+    run = runCli({"archive", "trend", "P9", "--safeguard", "Vertical Light Curtain, d=14 mm", "--json"}, kPointLocale,
+                 german.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.json().value(QLatin1String("safeguard")).toString(), QStringLiteral("Vertical Light Curtain, d=14 mm"));
+
     // The trend of a machine with two safeguards needs one named.
     run = runCli({"archive", "trend", "P9"});
     EXPECT_EQ(run.exitCode, 1);

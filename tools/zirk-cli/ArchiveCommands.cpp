@@ -136,13 +136,14 @@ void optionalText(JsonWriter &json, const char *key, const QString &text)
         json.value(text);
 }
 
-// A safeguard as zirk-cli shows it: its name, or for an unnamed one its
-// kind with its parameter ("Vertical Light Curtain, d=14 mm").
+// A safeguard as zirk-cli shows it and --safeguard takes it: its name, or
+// for an unnamed one its kind with its parameter in English ("Vertical
+// Light Curtain, d=14 mm").
 QString safeguardText(const QString &name, int kind, const std::optional<double> &parameter)
 {
     if (!name.isEmpty())
         return name;
-    return safeguardDisplayName(kind, parameter, kindDisplayName(kind), QLocale::c());
+    return englishSafeguardName(kind, parameter);
 }
 
 QString safeguardText(const ArchiveSafeguard &s)

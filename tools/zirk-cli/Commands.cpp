@@ -425,10 +425,14 @@ QString projectSafeguard(const ProjectRecord &record, QString *problem)
     return name;
 }
 
+QString englishSafeguardName(int kind, std::optional<double> parameter)
+{
+    return safeguardDisplayName(kind, parameter, kindDisplayName(LanguageTexts(), kind), QLocale::c());
+}
+
 QString englishSafeguardName(const SafetyDevice &device)
 {
-    return safeguardDisplayName(device.ID, device.parameter(), kindDisplayName(LanguageTexts(), device.ID),
-                                QLocale::c());
+    return englishSafeguardName(device.ID, device.parameter());
 }
 
 namespace {
@@ -458,21 +462,18 @@ const AppSettings &programSettings()
     return savedSettings().app;
 }
 
+const LanguageTexts &programTexts()
+{
+    static const LanguageTexts texts = [] {
+        const QString fileName = languageFilePath(programSettings().Language);
+        return fileName.isEmpty() ? LanguageTexts() : LanguageTexts::read(IniFile::load(fileName, settingsCodePage()));
+    }();
+    return texts;
+}
+
 QString kindDisplayName(int kind)
 {
-    static const IniFile texts = [] {
-        const QString fileName = languageFilePath(programSettings().Language);
-        return fileName.isEmpty() ? IniFile(settingsCodePage()) : IniFile::load(fileName, settingsCodePage());
-    }();
-    const KindName *name = kindById(kind);
-    if (!name)
-        return QString();
-    const char *const section = "DevicesWindow";
-    for (const LanguageKey &k : languageKeys()) {
-        if (qstrcmp(k.section, section) == 0 && qstrcmp(k.key, name->nameKey) == 0)
-            return texts.readString(QLatin1String(section), QLatin1String(k.key), QString::fromUtf8(k.defaultText));
-    }
-    return QString();
+    return kindDisplayName(programTexts(), kind);
 }
 
 void writeWarning(const QString &text)

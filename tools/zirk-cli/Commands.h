@@ -172,7 +172,9 @@ DistanceChoice projectChoice(const ProjectRecord &record);
 QString projectSafeguard(const ProjectRecord &record, QString *problem = nullptr);
 
 // The name an unnamed safeguard of that device goes by in English:
-// "Vertical Light Curtain, d=14 mm".
+// "Vertical Light Curtain, d=14 mm", whatever the settings' language, so
+// that a script names it alike everywhere.
+QString englishSafeguardName(int kind, std::optional<double> parameter);
 QString englishSafeguardName(const SafetyDevice &device);
 
 // --- settings ---

@@ -11,8 +11,6 @@
 #include "project/ProtocolProject.h"
 #include "report/ProtocolRecord.h"
 #include "safety/DistanceStandard.h"
-#include "settings/FileLocations.h"
-#include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
 
 #include <QBuffer>
@@ -131,15 +129,6 @@ QByteArray signingPassword(const Arguments &arguments, const QString &certificat
     while (line.endsWith('\n') || line.endsWith('\r'))
         line.chop(1);
     return line;
-}
-
-const LanguageTexts &programTexts()
-{
-    static const LanguageTexts texts = [] {
-        const QString fileName = languageFilePath(programSettings().Language);
-        return fileName.isEmpty() ? LanguageTexts() : LanguageTexts::read(IniFile::load(fileName, settingsCodePage()));
-    }();
-    return texts;
 }
 
 std::vector<Command> protocolCommands()
